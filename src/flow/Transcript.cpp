@@ -1,0 +1,57 @@
+#include "flow/Transcript.h"
+
+#include "script/TextCodec.h"
+#include "ui/Dialog.h"
+
+namespace kinpath {
+
+namespace {
+constexpr std::string_view LineBreak = "\r\n";
+}
+
+void AppendTranscriptLine(Dialog& dialog, const char* text) {
+    if (text == nullptr) return;
+
+    std::string line = DisplayText(text);
+    std::size_t textLength = Utf8Length(line);
+    std::size_t used = dialog.PaneLength();
+    if (used >= TranscriptCapacity) return;
+    std::size_t room = TranscriptCapacity - used;
+
+    if (textLength + LineBreak.size() <= room) {
+        line.append(LineBreak);
+    } else if (room >= LineBreak.size()) {
+        // Too long: keep as much of the text as fits and still end the line, so
+        // the pane stops exactly at its capacity with a complete last line.
+        line.resize(Utf8PrefixBytes(line, room - LineBreak.size()));
+        line.append(LineBreak);
+    } else {
+        // One character left: no room for a line break, fill it with text.
+        line.resize(Utf8PrefixBytes(line, room));
+    }
+    if (!line.empty()) dialog.AppendPaneText(line);
+}
+
+void ClearTranscript(Dialog& dialog) { dialog.SetPaneText(""); }
+
+int TranscriptLineCount(Dialog& dialog) { return dialog.PaneLineCount(); }
+
+TranscriptLine ReadTranscriptLine(Dialog& dialog, int index) {
+    TranscriptLine result;
+    if (index < 0 || index >= dialog.PaneLineCount()) return result;
+    std::string text = dialog.PaneLine(index);
+    text.resize(Utf8PrefixBytes(text, TranscriptLineLimit));
+    // Only a line without text is empty: a line's first character decides nothing.
+    result.empty = text.empty();
+    result.text = std::move(text);
+    return result;
+}
+
+void SelectAllTranscript(Dialog& dialog) { dialog.SelectAllPane(); }
+
+TranscriptSelection ReadTranscriptSelection(Dialog& dialog) {
+    PaneSelection selection = dialog.PaneSelectionRange();
+    return {selection.start, selection.end};
+}
+
+}  // namespace kinpath

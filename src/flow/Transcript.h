@@ -1,0 +1,36 @@
+// The text of the results pane.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace kinpath {
+
+class Dialog;
+
+// Characters the pane holds at most.
+inline constexpr std::size_t TranscriptCapacity = 51199;
+// Characters a read-back line holds at most.
+inline constexpr std::size_t TranscriptLineLimit = 255;
+
+struct TranscriptLine {
+    std::string text;  // UTF-8, at most 255 characters
+    bool empty = true;
+};
+
+struct TranscriptSelection {
+    std::uint32_t start = 0;
+    std::uint32_t end = 0;
+};
+
+// Adds the text (script bytes, shown as display text) and CR LF; a null text adds
+// nothing. An append that would pass the capacity is cut at the limit.
+void AppendTranscriptLine(Dialog& dialog, const char* text);
+void ClearTranscript(Dialog& dialog);
+int TranscriptLineCount(Dialog& dialog);
+TranscriptLine ReadTranscriptLine(Dialog& dialog, int index);
+void SelectAllTranscript(Dialog& dialog);
+TranscriptSelection ReadTranscriptSelection(Dialog& dialog);
+
+}  // namespace kinpath

@@ -1,0 +1,123 @@
+#include "script/TextCodec.h"
+
+#include <cstdint>
+
+namespace kinpath {
+
+namespace {
+
+// Windows-1252 bytes 0x80 to 0x9F. The five bytes the code page leaves
+// undefined keep their own numbers as C1 control characters.
+constexpr char16_t Cp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+bool IsContinuation(unsigned char b) {
+    return (b & 0xC0) == 0x80;
+}
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const unsigned char b = p[i];
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t length = 0;
+        // Bounds of the second byte exclude overlong forms, surrogates and
+        // anything past U+10FFFF.
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (b >= 0xC2 && b <= 0xDF) {
+            length = 2;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            length = 3;
+            if (b == 0xE0) low = 0xA0;
+            if (b == 0xED) high = 0x9F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            length = 4;
+            if (b == 0xF0) low = 0x90;
+            if (b == 0xF4) high = 0x8F;
+        } else {
+            return false;
+        }
+        if (n - i < length) {
+            return false;
+        }
+        if (p[i + 1] < low || p[i + 1] > high) {
+            return false;
+        }
+        for (std::size_t k = 2; k < length; ++k) {
+            if (!IsContinuation(p[i + k])) {
+                return false;
+            }
+        }
+        i += length;
+    }
+    return true;
+}
+
+std::string DisplayText(std::string_view bytes) {
+    if (IsValidUtf8(bytes)) {
+        return std::string(bytes);
+    }
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 2);
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            out.push_back(c);
+        } else if (b < 0xA0) {
+            AppendUtf8(out, Cp1252High[b - 0x80]);
+        } else {
+            AppendUtf8(out, b);  // Latin-1 range: the byte is the code point
+        }
+    }
+    return out;
+}
+
+std::size_t Utf8Length(std::string_view utf8) {
+    std::size_t count = 0;
+    for (const char c : utf8) {
+        if (!IsContinuation(static_cast<unsigned char>(c))) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+std::size_t Utf8PrefixBytes(std::string_view utf8, std::size_t count) {
+    std::size_t seen = 0;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        if (!IsContinuation(static_cast<unsigned char>(utf8[i]))) {
+            if (seen == count) {
+                return i;
+            }
+            ++seen;
+        }
+    }
+    return utf8.size();
+}
+
+}  // namespace kinpath

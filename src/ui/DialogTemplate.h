@@ -1,0 +1,31 @@
+// The main dialog's controls in template order (also tab and stacking order),
+// in dialog units.
+#pragma once
+
+#include <array>
+
+namespace kinpath {
+
+enum class ControlKind { QuestionText, Choice, Pane, Label, Bar, DefaultButton, Button };
+
+struct ControlTemplate {
+    int id;
+    ControlKind kind;
+    const char* text;
+    int x, y, width, height;  // dialog units
+    bool enabled;
+};
+
+inline constexpr int DialogUnitsWidth = 321;
+inline constexpr int DialogUnitsHeight = 332;
+inline constexpr int ControlCount = 69;
+
+extern const std::array<ControlTemplate, ControlCount> DialogControls;
+
+// Dialog units to pixels with the dialog font's base units (average character
+// width and height in pixels), rounded like the original platform: x * bx / 4,
+// y * by / 8.
+inline int DialogUnitsToPixelsX(int units, int baseX) { return (units * baseX + 2) / 4; }
+inline int DialogUnitsToPixelsY(int units, int baseY) { return (units * baseY + 4) / 8; }
+
+}  // namespace kinpath

@@ -1,0 +1,45 @@
+#include "TestSupport.h"
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "script/ScriptLines.h"
+#include "ui/MainDialog.h"
+
+namespace kinpath::testing {
+
+void ProgramTest::SetUp() {
+    previous_ = std::filesystem::current_path();
+    std::random_device rd;
+    dir_ = std::filesystem::temp_directory_path() /
+           ("kinpath-test-" + std::to_string(rd()) + "-" + std::to_string(rd()));
+    std::filesystem::create_directories(dir_);
+    std::filesystem::current_path(dir_);
+    ResetProgramState();
+    ScriptErrorView = nullptr;
+}
+
+void ProgramTest::TearDown() {
+    ResetProgramState();
+    ScriptErrorView = nullptr;
+    std::filesystem::current_path(previous_);
+    std::error_code ec;
+    std::filesystem::permissions(dir_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(dir_, ec);
+}
+
+void ProgramTest::WriteScript(const std::string& bytes) {
+    std::ofstream out(dir_ / "script.txt", std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+std::string ProgramTest::ReadFile(const std::string& name) const {
+    std::ifstream in(dir_ / name, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+}  // namespace kinpath::testing
