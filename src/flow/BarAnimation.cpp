@@ -24,12 +24,6 @@ int SlotForBarIndex(int barIndex) {
     return barIndex;
 }
 
-// The totals are 32-bit sums that wrap around; the target of a rise follows
-// the same arithmetic.
-std::int32_t WrappingAdd(std::int32_t a, std::int32_t b) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-
 }  // namespace
 
 int BarIdForSlot(int slot) {
@@ -60,6 +54,8 @@ void AnimateBars(Dialog& dialog) {
         if (target == 0) {
             if (shown < total) {  // so shown + 1 cannot overflow
                 ++shown;
+                // Wraps like the totals themselves: a huge total gives a
+                // negative target, which the fall branch ends at once.
                 target = WrappingAdd(total, Overshoot);
                 SetBarPosition(dialog, barIndex, shown);
             }
