@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace kinpath {
 
@@ -13,6 +14,11 @@ inline constexpr const char* HtmlFileName = "Kinpath.html";
 void WriteHtmlLine(std::string& out, const char* text, int tabCount);
 // The whole page for the pane's current displayed lines.
 std::string BuildHtmlPage(Dialog& dialog);
+// Writes every byte to the open file descriptor; false on the first failure.
+bool WriteHtmlBytes(int fd, std::string_view bytes);
+// Replaces the file at path with page through a temporary file in the same
+// folder; the old file stays untouched unless every step succeeded.
+bool WriteHtmlFile(const std::string& path, const std::string& page);
 // Writes Kinpath.html in the working directory without ever destroying a good
 // file, then hands it to the desktop's viewer. False (after an "Error" box) when
 // the file could not be written.

@@ -1,0 +1,54 @@
+// Saving a results pane filled to capacity as Kinpath.html.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "HeadlessDialog.h"
+#include "flow/Transcript.h"
+#include "ui/HtmlExport.h"
+
+namespace {
+
+// A pane at its limit, with report-like lines and characters to escape.
+void FillPane(kinpath::testing::HeadlessDialog& dialog) {
+    for (int i = 0; dialog.PaneLength() < kinpath::TranscriptCapacity; ++i) {
+        std::string line = "Answer " + std::to_string(i) +
+                           ": you like to fight up close & <loud>, \"caf\xC3\xA9\" style.";
+        kinpath::AppendTranscriptLine(dialog, line.c_str());
+    }
+}
+
+void BM_ExportHtmlFullPane(benchmark::State& state) {
+    namespace fs = std::filesystem;
+    fs::path previous = fs::current_path();
+    fs::path dir = fs::temp_directory_path() / ("kinpath-bench-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    fs::current_path(dir);
+
+    kinpath::testing::HeadlessDialog dialog;
+    FillPane(dialog);
+    for (auto _ : state) {
+        bool ok = kinpath::ExportHtml(dialog);
+        benchmark::DoNotOptimize(ok);
+    }
+    state.counters["lines"] = dialog.PaneLineCount();
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(fs::file_size(dir / kinpath::HtmlFileName)));
+
+    fs::current_path(previous);
+    fs::remove_all(dir);
+}
+BENCHMARK(BM_ExportHtmlFullPane)->Unit(benchmark::kMicrosecond);
+
+// The page alone, without the file system.
+void BM_BuildHtmlPageFullPane(benchmark::State& state) {
+    kinpath::testing::HeadlessDialog dialog;
+    FillPane(dialog);
+    for (auto _ : state) benchmark::DoNotOptimize(kinpath::BuildHtmlPage(dialog));
+}
+BENCHMARK(BM_BuildHtmlPageFullPane)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,0 +1,233 @@
+#include "ui/HtmlExport.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "flow/Transcript.h"
+#include "ui/Dialog.h"
+
+namespace kinpath {
+
+namespace {
+
+// The page's fixed head: text and number of leading tabs.
+struct FixedLine {
+    const char* text;
+    int tabs;
+};
+
+constexpr std::array<FixedLine, 11> PageHead = {{
+    {"<html>", 0},
+    {"<head>", 0},
+    {"<title>Kinpath Results</title>", 0},
+    {"<meta http-equiv=\"Content-Type\" content=\"text/html; charset=iso-8859-1\">", 0},
+    {"</head>", 0},
+    {"<body bgcolor=\"#ffffff\" link=\"#800000\" vlink=\"#000080\" topmargin=\"0\" "
+     "leftmargin=\"0\">",
+     0},
+    {"<font size=\"4\" face = \"Arial\">", 0},
+    {"<b>", 1},
+    {"Kinpath summary results<BR>", 2},
+    {"</b>", 1},
+    {"</font>", 0},
+}};
+
+// Code points of Windows-1252 bytes 0x80 to 0x9F. Browsers read the page's
+// "iso-8859-1" label as Windows-1252, so these bytes show these characters.
+// Zero marks the five undefined bytes, which browsers map to the C1 control of
+// the same value.
+constexpr std::array<char32_t, 32> Cp1252High = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+};
+
+// The Windows-1252 byte that shows code point cp, or -1 when there is none.
+int Cp1252Byte(char32_t cp) {
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
+    for (std::size_t i = 0; i < Cp1252High.size(); ++i) {
+        if (Cp1252High[i] == cp) return static_cast<int>(0x80 + i);
+    }
+    if (cp >= 0x80 && cp <= 0x9F && Cp1252High[cp - 0x80] == 0) return static_cast<int>(cp);
+    return -1;
+}
+
+// Decodes one code point of UTF-8 at text[i], advancing i. Malformed input
+// yields U+FFFD for one byte, so nothing is ever read past the end.
+char32_t NextCodePoint(std::string_view text, std::size_t& i) {
+    unsigned char lead = static_cast<unsigned char>(text[i++]);
+    if (lead < 0x80) return lead;
+    int extra = 0;
+    char32_t cp = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        extra = 1;
+        cp = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        extra = 2;
+        cp = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        extra = 3;
+        cp = lead & 0x07;
+    } else {
+        return 0xFFFD;
+    }
+    if (i + extra > text.size()) return 0xFFFD;
+    for (int k = 0; k < extra; ++k) {
+        unsigned char next = static_cast<unsigned char>(text[i + k]);
+        if ((next & 0xC0) != 0x80) return 0xFFFD;
+        cp = (cp << 6) | (next & 0x3F);
+    }
+    i += extra;
+    return cp;
+}
+
+// The pane's UTF-8 text as page text: markup characters escaped so the browser
+// shows exactly what the pane shows, Windows-1252 bytes where they exist and
+// numeric references for everything else.
+std::string PageText(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size() + 16);
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        char32_t cp = NextCodePoint(utf8, i);
+        switch (cp) {
+            case '&': out += "&amp;"; continue;
+            case '<': out += "&lt;"; continue;
+            case '>': out += "&gt;"; continue;
+            case '"': out += "&quot;"; continue;
+            default: break;
+        }
+        int byte = Cp1252Byte(cp);
+        if (byte >= 0) {
+            out += static_cast<char>(byte);
+        } else {
+            out += "&#";
+            out += std::to_string(static_cast<std::uint32_t>(cp));
+            out += ';';
+        }
+    }
+    return out;
+}
+
+// Permission bits a newly created file gets from this process's umask.
+mode_t NewFileMode() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        unsigned mask = 0;
+        if (std::sscanf(line.c_str(), "Umask: %o", &mask) == 1) return 0666 & ~mask;
+    }
+    // No procfs: umask can only be read by setting it.
+    mode_t mask = ::umask(022);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+}  // namespace
+
+void WriteHtmlLine(std::string& out, const char* text, int tabCount) {
+    for (int i = 0; i < tabCount; ++i) out += '\t';
+    if (text != nullptr) out += text;
+    out += "\r\n";
+}
+
+std::string BuildHtmlPage(Dialog& dialog) {
+    std::string page;
+    int lineCount = TranscriptLineCount(dialog);
+    page.reserve(1024 + static_cast<std::size_t>(lineCount > 0 ? lineCount : 0) * 40);
+    for (const FixedLine& line : PageHead) WriteHtmlLine(page, line.text, line.tabs);
+    for (int i = 0; i < lineCount; ++i) {
+        TranscriptLine line = ReadTranscriptLine(dialog, i);
+        WriteHtmlLine(page, line.empty ? " " : PageText(line.text).c_str(), 2);
+        WriteHtmlLine(page, "<br>", 0);
+    }
+    WriteHtmlLine(page, "</body>", 0);
+    WriteHtmlLine(page, "</html>", 0);
+    return page;
+}
+
+bool WriteHtmlBytes(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (written == 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+bool WriteHtmlFile(const std::string& path, const std::string& page) {
+    namespace fs = std::filesystem;
+    fs::path target(path);
+    std::error_code ec;
+    // A link to the page is kept: the page it points at is replaced instead.
+    if (fs::is_symlink(target, ec)) {
+        fs::path resolved = fs::canonical(target, ec);
+        if (!ec) target = resolved;
+    }
+    // A page the user made read-only stays as it is, as it would for a plain
+    // overwrite.
+    if (fs::exists(target, ec) && ::access(target.c_str(), W_OK) != 0) return false;
+    fs::path folder = target.parent_path();
+    if (folder.empty()) folder = ".";
+
+    // A hidden temporary beside the target: the rename below is then atomic and
+    // the old page survives every failure before it.
+    std::string hidden = ".";
+    hidden += target.filename().string();
+    hidden += ".XXXXXX";
+    std::string temp = (folder / hidden).string();
+    std::vector<char> name(temp.begin(), temp.end());
+    name.push_back('\0');
+    int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    temp.assign(name.data());
+
+    struct stat existing {};
+    mode_t mode = ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)
+                      ? (existing.st_mode & 07777)
+                      : NewFileMode();
+
+    bool ok = WriteHtmlBytes(fd, page) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    // Make the rename itself durable; the page is written either way.
+    int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
+bool ExportHtml(Dialog& dialog) {
+    std::string page = BuildHtmlPage(dialog);
+    std::error_code ec;
+    std::filesystem::path folder = std::filesystem::current_path(ec);
+    std::string path = ec ? std::string(HtmlFileName) : (folder / HtmlFileName).string();
+    if (!WriteHtmlFile(path, page)) {
+        dialog.MessageBox(BoxOwner::Dialog, "Could not write Kinpath.html", "Error",
+                          BoxButtons::Ok);
+        return false;
+    }
+    dialog.OpenFile(path);
+    return true;
+}
+
+}  // namespace kinpath

@@ -1,0 +1,13 @@
+// One run of the questionnaire in a terminal.
+#pragma once
+
+#include <cstdio>
+
+namespace kinpath::term {
+
+// Runs the dialog on script.txt of the working directory, reading commands
+// from in until Exit or the end of input. Returns the exit status: 1 when the
+// script could not be loaded (or the output could not be written), else 0.
+int RunSession(std::FILE* in, std::FILE* out, std::FILE* err, bool interactive);
+
+}  // namespace kinpath::term

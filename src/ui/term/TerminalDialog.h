@@ -1,0 +1,56 @@
+// The main dialog in a terminal: the dialog lives in memory, its pane and
+// question area are written to standard output, message boxes to standard
+// error, and answers are read line by line from standard input.
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "ui/MemoryDialog.h"
+
+namespace kinpath::term {
+
+inline constexpr const char* ProgramName = "kinpath-cli";
+
+class TerminalDialog : public MemoryDialog {
+public:
+    // interactive: input comes from a person at a terminal, so prompts stay on
+    // the input line.
+    TerminalDialog(std::FILE* in, std::FILE* out, std::FILE* err, bool interactive);
+
+    BoxResult MessageBox(BoxOwner owner, std::string_view text, std::string_view caption,
+                         BoxButtons buttons) override;
+    // No viewer in a terminal: the saved file's path is printed instead.
+    void OpenFile(const std::string& path) override;
+
+    // The next input line without its line end; none at the end of input.
+    std::optional<std::string> ReadLine();
+    // Prints the pane's whole text when it differs from what was printed last.
+    void PrintPaneIfChanged();
+    // The question and its usable choices, or the results screen's choices,
+    // followed by the prompt.
+    void ShowPrompt();
+    // The prompt alone, after a command that could not be carried out.
+    void RepeatPrompt();
+    // One line "kinpath-cli: <message>" on standard error.
+    void Complain(const std::string& message);
+
+    bool LoadFailed() const { return loadFailed_; }
+    // False once a write to standard output failed.
+    bool OutputOk();
+
+private:
+    void WriteOut(const std::string& text);
+    std::string PromptText() const;
+
+    std::FILE* in_;
+    std::FILE* out_;
+    std::FILE* err_;
+    bool interactive_;
+    bool loadFailed_ = false;
+    bool wroteOutput_ = false;
+    std::string printedPane_;
+};
+
+}  // namespace kinpath::term

@@ -1,0 +1,79 @@
+// kinpath-cli: the questionnaire in a terminal.
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "ui/term/Session.h"
+#include "ui/term/TerminalDialog.h"
+
+namespace {
+
+using Arguments = std::vector<std::string>;
+
+void PrintUsage(std::FILE* to) {
+    std::fprintf(to,
+                 "Usage: %s [--help]\n"
+                 "\n"
+                 "Asks the questions of script.txt in the current folder and recommends\n"
+                 "a race and a class. Commands, one per line on standard input:\n"
+                 "  1-8        choose that answer and go on\n"
+                 "  ok         confirm the chosen answer\n"
+                 "  s, skip    skip the question\n"
+                 "  h, html    save the results as Kinpath.html and print its path\n"
+                 "  q, quit    leave (also x, exit, or the end of the input)\n"
+                 "Message boxes appear on standard error as \"<caption>: <text>\"; a yes/no\n"
+                 "question reads the next line (y or yes for Yes, anything else for No).\n"
+                 "\n"
+                 "Options:\n"
+                 "  --help     show this help\n",
+                 kinpath::term::ProgramName);
+}
+
+int RunQuestionnaire(const Arguments&) {
+    return kinpath::term::RunSession(stdin, stdout, stderr, ::isatty(STDIN_FILENO) != 0);
+}
+
+int ShowHelp(const Arguments&) {
+    PrintUsage(stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+// The program's modes by option; each takes the arguments after its option.
+struct Mode {
+    const char* option;
+    int (*run)(const Arguments&);
+    bool takesArguments;
+};
+
+constexpr Mode Modes[] = {
+    {"--help", ShowHelp, false},
+    {"-h", ShowHelp, false},
+};
+
+int UsageError(const std::string& problem) {
+    std::fprintf(stderr, "%s: %s\n", kinpath::term::ProgramName, problem.c_str());
+    PrintUsage(stderr);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Arguments args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    if (args.empty()) return RunQuestionnaire(args);
+
+    for (const Mode& mode : Modes) {
+        if (args[0] != mode.option) continue;
+        Arguments rest(args.begin() + 1, args.end());
+        if (!mode.takesArguments && !rest.empty()) {
+            return UsageError("unexpected argument '" + rest[0] + "'");
+        }
+        return mode.run(rest);
+    }
+    if (args[0].size() > 1 && args[0][0] == '-') {
+        return UsageError("unknown option '" + args[0] + "'");
+    }
+    return UsageError("unexpected argument '" + args[0] + "'");
+}
