@@ -16,15 +16,15 @@ public:
         log_.events.push_back({PrintEvent::Kind::SetFont, std::string(face), cellHeight, 0});
     }
     bool StartDocument(std::string_view name) override {
-        log_.events.push_back({PrintEvent::Kind::StartDocument, std::string(name)});
+        log_.events.push_back({PrintEvent::Kind::StartDocument, std::string(name), 0, 0});
         return !d_.printStartFails;
     }
-    void StartPage() override { log_.events.push_back({PrintEvent::Kind::StartPage}); }
+    void StartPage() override { log_.events.push_back({PrintEvent::Kind::StartPage, {}, 0, 0}); }
     void DrawText(int x, int y, std::string_view text) override {
         log_.events.push_back({PrintEvent::Kind::DrawText, std::string(text), x, y});
     }
-    void EndPage() override { log_.events.push_back({PrintEvent::Kind::EndPage}); }
-    void EndDocument() override { log_.events.push_back({PrintEvent::Kind::EndDocument}); }
+    void EndPage() override { log_.events.push_back({PrintEvent::Kind::EndPage, {}, 0, 0}); }
+    void EndDocument() override { log_.events.push_back({PrintEvent::Kind::EndDocument, {}, 0, 0}); }
 
 private:
     const HeadlessDialog& d_;

@@ -177,12 +177,12 @@ void MemoryDialog::StartTimer(int timerId, int) { timers_.insert(timerId); }
 
 void MemoryDialog::StopTimer(int timerId) { timers_.erase(timerId); }
 
-void MemoryDialog::PostCommand(int id) { posted_.push_back({Posted::Kind::Command, id}); }
+void MemoryDialog::PostCommand(int id) { posted_.push_back({Posted::Kind::Command, id, BarMessage::SetPos, 0}); }
 
-void MemoryDialog::PostClose() { posted_.push_back({Posted::Kind::Close}); }
+void MemoryDialog::PostClose() { posted_.push_back({Posted::Kind::Close, 0, BarMessage::SetPos, 0}); }
 
 void MemoryDialog::PostQuit(int exitCode) {
-    posted_.push_back({Posted::Kind::Quit, exitCode});
+    posted_.push_back({Posted::Kind::Quit, exitCode, BarMessage::SetPos, 0});
 }
 
 Rect MemoryDialog::DesktopRect() const { return {0, 0, 1024, 768}; }
