@@ -2,9 +2,11 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <iostream>
 #include <string>
 #include <vector>
 
+#include "ui/term/AuthorTools.h"
 #include "ui/term/Session.h"
 #include "ui/term/TerminalDialog.h"
 
@@ -15,6 +17,8 @@ using Arguments = std::vector<std::string>;
 void PrintUsage(std::FILE* to) {
     std::fprintf(to,
                  "Usage: %s [--help]\n"
+                 "       %s --check [FILE]\n"
+                 "       %s --balance [FILE] [--runs N] [--seed S] [--skip P]\n"
                  "\n"
                  "Asks the questions of script.txt in the current folder and recommends\n"
                  "a race and a class. Commands, one per line on standard input:\n"
@@ -27,12 +31,23 @@ void PrintUsage(std::FILE* to) {
                  "question reads the next line (y or yes for Yes, anything else for No).\n"
                  "\n"
                  "Options:\n"
+                 "  --check    check a script (default script.txt) and list every problem\n"
+                 "  --balance  answer a script at random many times and show how often\n"
+                 "             each race, class and pair is recommended\n"
                  "  --help     show this help\n",
-                 kinpath::term::ProgramName);
+                 kinpath::term::ProgramName, kinpath::term::ProgramName, kinpath::term::ProgramName);
 }
 
 int RunQuestionnaire(const Arguments&) {
     return kinpath::term::RunSession(stdin, stdout, stderr, ::isatty(STDIN_FILENO) != 0);
+}
+
+int Check(const Arguments& args) {
+    return kinpath::term::RunCheckCommand(args, std::cout, std::cerr);
+}
+
+int Balance(const Arguments& args) {
+    return kinpath::term::RunBalanceCommand(args, std::cout, std::cerr);
 }
 
 int ShowHelp(const Arguments&) {
@@ -50,6 +65,8 @@ struct Mode {
 constexpr Mode Modes[] = {
     {"--help", ShowHelp, false},
     {"-h", ShowHelp, false},
+    {"--check", Check, true},
+    {"--balance", Balance, true},
 };
 
 int UsageError(const std::string& problem) {

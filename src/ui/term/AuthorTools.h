@@ -1,0 +1,19 @@
+// The two commands for script authors: --check and --balance.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace kinpath::term {
+
+// `--check [FILE]`: args are what follows --check. Exit status 0 when the
+// script has no error, 1 when it has or cannot be read, 2 for wrong arguments.
+int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// `--balance [FILE] [--runs N] [--seed S] [--skip P]`: args are what follows
+// --balance. Exit status 0 with the report, 1 when the script does not load,
+// 2 for wrong arguments.
+int RunBalanceCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace kinpath::term
