@@ -1,0 +1,649 @@
+#include "ui/qt/MainWindow.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPalette>
+#include <QPlainTextDocumentLayout>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QTimer>
+#include <QUrl>
+
+#include <algorithm>
+
+#include "flow/BarAnimation.h"
+#include "ui/ControlIds.h"
+#include "ui/MainDialog.h"
+#include "ui/qt/QtPrintSurface.h"
+
+namespace kinpath::qt {
+
+namespace {
+
+QString FromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string ToUtf8(const QString& text) {
+    QByteArray bytes = text.toUtf8();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+// Pane text as the document holds it: one block per line. CR LF is the seam's
+// line break; a lone CR or LF breaks the line as well.
+QString PaneTextToDocument(std::string_view text) {
+    QString s = FromUtf8(text);
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    s.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return s;
+}
+
+// Code points of a piece of UTF-16 text.
+std::uint32_t CodePoints(const QString& text, qsizetype from = 0, qsizetype length = -1) {
+    if (length < 0) length = text.size() - from;
+    std::uint32_t count = 0;
+    for (qsizetype i = from; i < from + length; ++i) {
+        if (!text.at(i).isLowSurrogate()) ++count;
+    }
+    return count;
+}
+
+// Pane positions of document text: every line break counts two.
+std::size_t PaneCount(const QString& documentText) {
+    std::size_t count = 0;
+    for (QChar c : documentText) {
+        if (c == QLatin1Char('\n')) {
+            count += 2;
+        } else if (!c.isLowSurrogate()) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+// Message texts use CR LF like everything else in the core.
+QString BoxText(std::string_view text) {
+    QString s = FromUtf8(text);
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return s;
+}
+
+}  // namespace
+
+BaseUnits MeasureBaseUnits(const QFont& font) {
+    QFontMetrics metrics(font);
+    int width = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    // The average of the 52 letters, rounded half up as the original platform does.
+    return {(width / 26 + 1) / 2, metrics.height()};
+}
+
+QFont DialogFont() {
+    QFont font = QApplication::font();
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(8);
+    return font;
+}
+
+MainWindow::MainWindow(QWidget* parent)
+    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint) {
+    setObjectName(QStringLiteral("KinpathWindow"));
+    setWindowTitle(QString::fromUtf8(DialogCaption));
+    setFont(DialogFont());
+    units_ = MeasureBaseUnits(font());
+    setFixedSize(DialogUnitsToPixelsX(DialogUnitsWidth, units_.x),
+                 DialogUnitsToPixelsY(DialogUnitsHeight, units_.y));
+    BuildControls();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::BuildControls() {
+    for (const ControlTemplate& t : DialogControls) {
+        const QString text = QString::fromUtf8(t.text);
+        QWidget* widget = nullptr;
+        QString kept;
+        const int id = t.id;
+        switch (t.kind) {
+            case ControlKind::QuestionText:
+            case ControlKind::Label: {
+                auto* label = new QLabel(text, this);
+                label->setTextFormat(Qt::PlainText);
+                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+                if (t.kind == ControlKind::QuestionText) {
+                    label->setWordWrap(true);
+                    label->setFrameStyle(QFrame::Box | QFrame::Plain);
+                    label->setLineWidth(1);
+                    label->setMargin(2);
+                    label->setIndent(0);
+                }
+                widget = label;
+                break;
+            }
+            case ControlKind::Choice: {
+                auto* choice = new QRadioButton(text, this);
+                choice->setAutoExclusive(true);
+                // Reached by a click or the digit keys, never by Tab.
+                choice->setFocusPolicy(Qt::ClickFocus);
+                connect(choice, &QAbstractButton::clicked, this, [this, id] { Dispatch(id); });
+                choices_[static_cast<std::size_t>(id - IdChoice1)] = choice;
+                widget = choice;
+                break;
+            }
+            case ControlKind::Pane: {
+                pane_ = new QPlainTextEdit(this);
+                pane_->setReadOnly(true);
+                // Selectable with the mouse; the keys scroll. No blinking caret,
+                // so an idle window never wakes up.
+                pane_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+                pane_->setUndoRedoEnabled(false);
+                pane_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+                pane_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+                // Always there, so the wrapping width never depends on the text's length.
+                pane_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+                pane_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+                pane_->setTabChangesFocus(true);
+                pane_->setPlainText(text);
+                widget = pane_;
+                break;
+            }
+            case ControlKind::Bar: {
+                auto* bar = new QProgressBar(this);
+                bar->setRange(0, 100);
+                bar->setValue(0);
+                bar->setTextVisible(false);
+                // The label standing above the bar names it for screen readers.
+                auto label = controls_.find(IdFirstLabel + (id - IdFirstBar));
+                if (label != controls_.end()) bar->setAccessibleName(label->second.text);
+                kept = text;
+                widget = bar;
+                break;
+            }
+            case ControlKind::DefaultButton:
+            case ControlKind::Button: {
+                auto* button = new QPushButton(text, this);
+                button->setAutoDefault(true);
+                button->setDefault(t.kind == ControlKind::DefaultButton);
+                connect(button, &QAbstractButton::clicked, this, [this, id] { Dispatch(id); });
+                widget = button;
+                break;
+            }
+        }
+        widget->setObjectName(QStringLiteral("control%1").arg(id));
+        widget->setGeometry(DialogUnitsToPixelsX(t.x, units_.x),
+                            DialogUnitsToPixelsY(t.y, units_.y),
+                            DialogUnitsToPixelsX(t.width, units_.x),
+                            DialogUnitsToPixelsY(t.height, units_.y));
+        widget->setEnabled(t.enabled);
+        if (t.kind == ControlKind::Label) kept = text;
+        controls_[id] = Control{t.kind, widget, kept};
+    }
+}
+
+const MainWindow::Control* MainWindow::Find(int id) const {
+    auto it = controls_.find(id);
+    return it == controls_.end() ? nullptr : &it->second;
+}
+
+QWidget* MainWindow::ControlWidget(int id) const {
+    const Control* c = Find(id);
+    return c ? c->widget : nullptr;
+}
+
+void MainWindow::Dispatch(int id) {
+    if (ended_) return;
+    DialogCommand(*this, id);
+    WakeTimers();
+}
+
+void MainWindow::reject() { Dispatch(IdExit); }
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // The window never closes by itself: the core stops the timer and asks to quit.
+    event->ignore();
+    if (!ended_) DialogClose(*this);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && key >= Qt::Key_1 && key < Qt::Key_1 + ChoiceCount) {
+        QRadioButton* choice = choices_[static_cast<std::size_t>(key - Qt::Key_1)];
+        if (choice->isEnabled() && !choice->isHidden()) {
+            // As a mouse click would: focus (so Enter then presses OK), check, command.
+            choice->setFocus(Qt::OtherFocusReason);
+            choice->click();
+        }
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+// --- Controls
+
+bool MainWindow::HasControl(int id) const { return Find(id) != nullptr; }
+
+void MainWindow::SetControlText(int id, std::string_view text) {
+    auto it = controls_.find(id);
+    if (it == controls_.end()) return;
+    Control& c = it->second;
+    const QString s = FromUtf8(text);
+    switch (c.kind) {
+        case ControlKind::QuestionText:
+        case ControlKind::Label:
+            static_cast<QLabel*>(c.widget)->setText(s);
+            c.text = s;
+            break;
+        case ControlKind::Choice:
+        case ControlKind::DefaultButton:
+        case ControlKind::Button:
+            static_cast<QAbstractButton*>(c.widget)->setText(s);
+            break;
+        case ControlKind::Pane:
+            SetPaneText(text);
+            break;
+        case ControlKind::Bar:
+            c.text = s;
+            break;
+    }
+}
+
+std::string MainWindow::ControlText(int id) const {
+    const Control* c = Find(id);
+    if (!c) return {};
+    switch (c->kind) {
+        case ControlKind::QuestionText:
+        case ControlKind::Label:
+            return ToUtf8(static_cast<QLabel*>(c->widget)->text());
+        case ControlKind::Choice:
+        case ControlKind::DefaultButton:
+        case ControlKind::Button:
+            return ToUtf8(static_cast<QAbstractButton*>(c->widget)->text());
+        case ControlKind::Pane:
+            return PaneText();
+        case ControlKind::Bar:
+            return ToUtf8(c->text);
+    }
+    return {};
+}
+
+void MainWindow::EnableControl(int id, bool enabled) {
+    if (const Control* c = Find(id)) c->widget->setEnabled(enabled);
+}
+
+bool MainWindow::IsControlEnabled(int id) const {
+    const Control* c = Find(id);
+    return c && c->widget->isEnabledTo(this);
+}
+
+void MainWindow::ShowControl(int id, bool visible) {
+    if (const Control* c = Find(id)) c->widget->setVisible(visible);
+}
+
+bool MainWindow::IsControlVisible(int id) const {
+    const Control* c = Find(id);
+    return c && !c->widget->isHidden();
+}
+
+void MainWindow::SetChecked(int id, bool checked) {
+    const Control* c = Find(id);
+    if (!c || c->kind != ControlKind::Choice) return;
+    auto* button = static_cast<QAbstractButton*>(c->widget);
+    // An auto-exclusive button refuses to be unchecked, and checking one would
+    // uncheck its siblings: set this one alone, as the original's message does.
+    button->setAutoExclusive(false);
+    button->setChecked(checked);
+    button->setAutoExclusive(true);
+}
+
+bool MainWindow::IsChecked(int id) const {
+    const Control* c = Find(id);
+    return c && c->kind == ControlKind::Choice &&
+           static_cast<QAbstractButton*>(c->widget)->isChecked();
+}
+
+Rect MainWindow::ClientRect() const { return {0, 0, width(), height()}; }
+
+Rect MainWindow::ControlRect(int id) const {
+    const Control* c = Find(id);
+    if (!c) return {};
+    const QRect g = c->widget->geometry();
+    return {g.x(), g.y(), g.x() + g.width(), g.y() + g.height()};
+}
+
+void MainWindow::MoveControl(int id, const Rect& rect) {
+    if (const Control* c = Find(id)) {
+        c->widget->setGeometry(rect.left, rect.top, std::max(0, rect.Width()),
+                               std::max(0, rect.Height()));
+    }
+}
+
+void MainWindow::Repaint() {
+    // Paint what is waiting to be painted, now, as the original's update does.
+    if (isVisible()) QCoreApplication::sendPostedEvents(this, QEvent::UpdateRequest);
+}
+
+// --- The pane
+
+std::size_t MainWindow::PaneLength() const { return paneLength_; }
+
+std::string MainWindow::PaneText() const {
+    QString text;
+    const QTextDocument* doc = pane_->document();
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        if (b != doc->begin()) text += QStringLiteral("\r\n");
+        text += b.text();
+    }
+    return ToUtf8(text);
+}
+
+void MainWindow::ShowPaneFromTop() {
+    pane_->setTextCursor(QTextCursor(pane_->document()));
+    pane_->verticalScrollBar()->setValue(0);
+}
+
+void MainWindow::SetPaneText(std::string_view text) {
+    const QString s = PaneTextToDocument(text);
+    pane_->setPlainText(s);
+    paneLength_ = PaneCount(s);
+    paneLinesValid_ = false;
+    ShowPaneFromTop();
+}
+
+void MainWindow::AppendPaneText(std::string_view text) {
+    if (text.empty()) return;
+    const QString s = PaneTextToDocument(text);
+    // Inserting at the end instead of setting the whole text anew: the same
+    // result on screen for a fraction of the cost.
+    QTextCursor end(pane_->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(s);
+    paneLength_ += PaneCount(s);
+    paneLinesValid_ = false;
+    ShowPaneFromTop();
+}
+
+void MainWindow::PreparePaneLayout() const {
+    // Before the window is first shown the pane has not been told its size and
+    // would not wrap at all; tell it now: the pane places its viewport, and the
+    // viewport's size sets the wrapping width.
+    for (QWidget* w : {static_cast<QWidget*>(pane_), pane_->viewport()}) {
+        if (!w->testAttribute(Qt::WA_PendingResizeEvent)) continue;
+        w->ensurePolished();
+        QResizeEvent resize(w->size(), QSize(-1, -1));
+        QCoreApplication::sendEvent(w, &resize);
+        w->setAttribute(Qt::WA_PendingResizeEvent, false);
+    }
+}
+
+void MainWindow::IndexPaneLines() const {
+    PreparePaneLayout();
+    QTextDocument* doc = pane_->document();
+    auto* layout = qobject_cast<QPlainTextDocumentLayout*>(doc->documentLayout());
+    // The pane lays its text out at its viewport's width.
+    const qreal width = pane_->viewport()->width();
+    if (paneLinesValid_ && width == paneLinesWidth_) return;
+    paneLines_.clear();
+    std::uint32_t position = 0;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        const QString text = b.text();
+        // A width change leaves blocks out of view with a stale line count:
+        // lay every block out before reading its lines.
+        if (layout) layout->ensureBlockLayout(b);
+        const QTextLayout* lines = b.layout();
+        const int count = lines ? lines->lineCount() : 0;
+        if (count == 0) {
+            paneLines_.push_back({b.blockNumber(), 0, static_cast<int>(text.size()), position});
+        }
+        for (int i = 0; i < count; ++i) {
+            const QTextLine line = lines->lineAt(i);
+            paneLines_.push_back({b.blockNumber(), line.textStart(), line.textLength(),
+                                  position + CodePoints(text, 0, line.textStart())});
+        }
+        position += CodePoints(text) + 2;
+    }
+    paneLinesWidth_ = width;
+    paneLinesValid_ = true;
+}
+
+int MainWindow::PaneLineCount() const {
+    IndexPaneLines();
+    return static_cast<int>(paneLines_.size());
+}
+
+std::string MainWindow::PaneLine(int index) const {
+    IndexPaneLines();
+    if (index < 0 || index >= static_cast<int>(paneLines_.size())) return {};
+    const PaneLineInfo& line = paneLines_[static_cast<std::size_t>(index)];
+    const QTextBlock block = pane_->document()->findBlockByNumber(line.block);
+    return ToUtf8(block.text().mid(line.start, line.length));
+}
+
+std::uint32_t MainWindow::PaneLineStart(int index) const {
+    IndexPaneLines();
+    if (index < 0 || index >= static_cast<int>(paneLines_.size()))
+        return static_cast<std::uint32_t>(paneLength_);
+    return paneLines_[static_cast<std::size_t>(index)].position;
+}
+
+void MainWindow::SelectAllPane() { pane_->selectAll(); }
+
+std::uint32_t MainWindow::PanePosition(int documentPosition) const {
+    const QTextDocument* doc = pane_->document();
+    const QTextBlock target = doc->findBlock(documentPosition);
+    if (!target.isValid()) return static_cast<std::uint32_t>(paneLength_);
+    std::uint32_t position = 0;
+    for (QTextBlock b = doc->begin(); b.isValid() && b != target; b = b.next())
+        position += CodePoints(b.text()) + 2;
+    return position + CodePoints(target.text(), 0, documentPosition - target.position());
+}
+
+PaneSelection MainWindow::PaneSelectionRange() const {
+    const QTextCursor cursor = pane_->textCursor();
+    return {PanePosition(cursor.selectionStart()), PanePosition(cursor.selectionEnd())};
+}
+
+// --- Bars
+
+void MainWindow::PostBarMessage(int barId, BarMessage message, std::int32_t value) {
+    QMetaObject::invokeMethod(
+        this, [this, barId, message, value] { ApplyBarMessage(barId, message, value); },
+        Qt::QueuedConnection);
+}
+
+void MainWindow::ApplyBarMessage(int barId, BarMessage message, std::int32_t value) {
+    const Control* c = Find(barId);
+    if (!c || c->kind != ControlKind::Bar) return;
+    auto* bar = static_cast<QProgressBar*>(c->widget);
+    switch (message) {
+        case BarMessage::SetBarColor: {
+            // The value is the original's RGB: red in the lowest byte.
+            const QColor colour(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+            QPalette palette = bar->palette();
+            palette.setColor(QPalette::Highlight, colour);
+            bar->setPalette(palette);
+            break;
+        }
+        case BarMessage::SetRange: {
+            const int low = value & 0xFFFF;
+            int high = (value >> 16) & 0xFFFF;
+            // An empty range would turn the bar into a busy indicator.
+            if (high <= low) high = low + 1;
+            bar->setRange(low, high);
+            break;
+        }
+        case BarMessage::SetPos:
+            // Outside the range the bar shows the nearest end.
+            bar->setValue(std::clamp(value, bar->minimum(), bar->maximum()));
+            break;
+    }
+}
+
+// --- Message boxes
+
+BoxResult MainWindow::MessageBox(BoxOwner owner, std::string_view text, std::string_view caption,
+                                 BoxButtons buttons) {
+    // The bars keep moving while a box is open.
+    WakeTimers();
+    QMessageBox box(owner == BoxOwner::Dialog ? this : nullptr);
+    box.setObjectName(QStringLiteral("KinpathMessageBox"));
+    box.setIcon(QMessageBox::NoIcon);
+    box.setWindowTitle(FromUtf8(caption));
+    box.setTextFormat(Qt::PlainText);
+    box.setText(BoxText(text));
+    if (buttons == BoxButtons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+        box.setDefaultButton(QMessageBox::Ok);
+    }
+    const int answer = RunMessageBox(box);
+    if (answer == QMessageBox::Yes) return BoxResult::Yes;
+    if (answer == QMessageBox::No) return BoxResult::No;
+    return buttons == BoxButtons::YesNo ? BoxResult::No : BoxResult::Ok;
+}
+
+int MainWindow::RunMessageBox(QMessageBox& box) { return box.exec(); }
+
+// --- Timers
+
+void MainWindow::StartTimer(int timerId, int intervalMs) {
+    SeamTimer& t = timers_[timerId];
+    if (!t.timer) {
+        t.timer = new QTimer(this);
+        connect(t.timer, &QTimer::timeout, this, [this, timerId] { Tick(timerId); });
+    }
+    t.running = true;
+    t.timer->start(std::max(intervalMs, MinTimerIntervalMs));
+}
+
+void MainWindow::StopTimer(int timerId) {
+    auto it = timers_.find(timerId);
+    if (it == timers_.end()) return;
+    it->second.running = false;
+    it->second.timer->stop();
+}
+
+void MainWindow::Tick(int timerId) {
+    if (ended_) return;
+    DialogTimer(*this, timerId);
+    auto it = timers_.find(timerId);
+    // Resting bars need no ticks until a total rises, which only a command can
+    // do: sleep until the next one (no wakeups while idle).
+    if (it != timers_.end() && it->second.running && timerId == IdBarTimer && BarsAtRest())
+        it->second.timer->stop();
+}
+
+void MainWindow::WakeTimers() {
+    for (auto& [id, t] : timers_) {
+        if (!t.running || t.timer->isActive()) continue;
+        if (id == IdBarTimer && BarsAtRest()) continue;
+        t.timer->start();
+    }
+}
+
+bool MainWindow::TimerTicking(int timerId) const {
+    auto it = timers_.find(timerId);
+    return it != timers_.end() && it->second.timer->isActive();
+}
+
+// --- Posted requests
+
+void MainWindow::PostCommand(int id) {
+    QMetaObject::invokeMethod(this, [this, id] { Dispatch(id); }, Qt::QueuedConnection);
+}
+
+void MainWindow::PostClose() {
+    QMetaObject::invokeMethod(
+        this, [this] {
+            if (!ended_) DialogClose(*this);
+        },
+        Qt::QueuedConnection);
+}
+
+void MainWindow::PostQuit(int exitCode) {
+    QMetaObject::invokeMethod(
+        this, [this, exitCode] {
+            if (ended_) return;
+            ended_ = true;
+            for (auto& [id, t] : timers_) t.timer->stop();
+            EndRun(exitCode);
+        },
+        Qt::QueuedConnection);
+}
+
+void MainWindow::EndRun(int exitCode) { QCoreApplication::exit(exitCode); }
+
+// --- Placement and the desktop
+
+Rect MainWindow::DesktopRect() const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return {};
+    const QRect g = screen->geometry();
+    return {g.x(), g.y(), g.x() + g.width(), g.y() + g.height()};
+}
+
+void MainWindow::MoveWindow(int x, int y) { move(x, y); }
+
+void MainWindow::OpenFile(const std::string& path) {
+    OpenUrl(QUrl::fromLocalFile(QFileInfo(QString::fromStdString(path)).absoluteFilePath()));
+}
+
+void MainWindow::OpenUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
+
+// --- Printing
+
+std::unique_ptr<PrintSurface> MainWindow::RunPrintDialog(bool selectionAvailable) {
+    WakeTimers();
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setDocName(QStringLiteral("Kinpath"));
+    const QString pdfName = QStringLiteral("Kinpath.pdf");
+    // With no printer at all, printing to a file is the only way: name it.
+    if (QPrinterInfo::availablePrinterNames().isEmpty())
+        printer->setOutputFileName(QDir::current().absoluteFilePath(pdfName));
+    QPrintDialog dialog(printer.get(), this);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, selectionAvailable);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    // Away from X11 the dialog proposes a bare folder as the file to print to,
+    // which cannot be written: propose a file in that folder.
+    if (auto* fileName = dialog.findChild<QLineEdit*>(QStringLiteral("filename"))) {
+        if (QFileInfo(fileName->text()).isDir())
+            fileName->setText(QDir(fileName->text()).absoluteFilePath(pdfName));
+    }
+    if (!RunPrintDialogBox(dialog, *printer)) return nullptr;
+    return std::make_unique<QtPrintSurface>(std::move(printer));
+}
+
+bool MainWindow::RunPrintDialogBox(QPrintDialog& dialog, QPrinter&) {
+    return dialog.exec() == QDialog::Accepted;
+}
+
+}  // namespace kinpath::qt

@@ -1,0 +1,96 @@
+#include "ui/qt/QtPrintSurface.h"
+
+#include <QFontMetrics>
+#include <QPrinter>
+#include <QString>
+
+#include <algorithm>
+
+namespace kinpath::qt {
+
+namespace {
+
+int CellHeight(const QFont& font, QPaintDevice* device) {
+    QFontMetrics metrics(font, device);
+    return metrics.ascent() + metrics.descent();
+}
+
+}  // namespace
+
+QFont FontForCellHeight(const QString& face, int cellHeight, QPaintDevice* device) {
+    QFont font(face);
+    font.setStyleHint(QFont::SansSerif);
+    if (cellHeight <= 0) return font;
+    // Pixel sizes give the em; the cell is taller by the face's own ratio.
+    font.setPixelSize(cellHeight);
+    const int fullCell = std::max(1, CellHeight(font, device));
+    int size = std::max(1, static_cast<int>(static_cast<long long>(cellHeight) * cellHeight / fullCell));
+    font.setPixelSize(size);
+    while (size > 1 && CellHeight(font, device) > cellHeight) font.setPixelSize(--size);
+    for (;;) {
+        QFont larger = font;
+        larger.setPixelSize(size + 1);
+        if (CellHeight(larger, device) > cellHeight) break;
+        font = larger;
+        ++size;
+    }
+    return font;
+}
+
+QtPrintSurface::QtPrintSurface(std::unique_ptr<QPrinter> printer) : printer_(std::move(printer)) {}
+
+QtPrintSurface::~QtPrintSurface() {
+    if (painter_.isActive()) painter_.end();
+}
+
+bool QtPrintSurface::SelectionOnly() const { return printer_->printRange() == QPrinter::Selection; }
+
+int QtPrintSurface::FirstPage() const {
+    return printer_->printRange() == QPrinter::PageRange ? printer_->fromPage() : 0;
+}
+
+int QtPrintSurface::LastPage() const {
+    return printer_->printRange() == QPrinter::PageRange ? printer_->toPage() : 0;
+}
+
+int QtPrintSurface::DotsPerInchX() const { return printer_->resolution(); }
+
+int QtPrintSurface::DotsPerInchY() const { return printer_->resolution(); }
+
+void QtPrintSurface::SetFont(std::string_view face, int cellHeight) {
+    font_ = FontForCellHeight(
+        QString::fromUtf8(face.data(), static_cast<qsizetype>(face.size())), cellHeight,
+        printer_.get());
+    if (painter_.isActive()) painter_.setFont(font_);
+}
+
+bool QtPrintSurface::StartDocument(std::string_view name) {
+    printer_->setDocName(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+    if (!painter_.begin(printer_.get())) return false;
+    painter_.setFont(font_);
+    pagesStarted_ = 0;
+    return true;
+}
+
+void QtPrintSurface::StartPage() {
+    if (!painter_.isActive()) return;
+    // The painter begins on the first page; each further page is a new one.
+    if (pagesStarted_ > 0) printer_->newPage();
+    ++pagesStarted_;
+}
+
+void QtPrintSurface::DrawText(int x, int y, std::string_view text) {
+    if (!painter_.isActive()) return;
+    // y is the top of the text cell; the painter wants the baseline.
+    const int ascent = painter_.fontMetrics().ascent();
+    painter_.drawText(QPoint(x, y + ascent),
+                      QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void QtPrintSurface::EndPage() {}
+
+void QtPrintSurface::EndDocument() {
+    if (painter_.isActive()) painter_.end();
+}
+
+}  // namespace kinpath::qt

@@ -1,0 +1,46 @@
+// The print seam on a QPrinter: the painter draws in the printer's device
+// pixels, one text cell per row, with the cell's top at the given y.
+#pragma once
+
+#include <QFont>
+#include <QPainter>
+
+#include <memory>
+
+#include "ui/Dialog.h"
+
+class QPrinter;
+
+namespace kinpath::qt {
+
+class QtPrintSurface : public PrintSurface {
+public:
+    explicit QtPrintSurface(std::unique_ptr<QPrinter> printer);
+    ~QtPrintSurface() override;
+
+    bool SelectionOnly() const override;
+    int FirstPage() const override;
+    int LastPage() const override;
+    int DotsPerInchX() const override;
+    int DotsPerInchY() const override;
+    void SetFont(std::string_view face, int cellHeight) override;
+    bool StartDocument(std::string_view name) override;
+    void StartPage() override;
+    void DrawText(int x, int y, std::string_view text) override;
+    void EndPage() override;
+    void EndDocument() override;
+
+    const QFont& Font() const { return font_; }
+
+private:
+    std::unique_ptr<QPrinter> printer_;
+    QPainter painter_;
+    QFont font_;
+    int pagesStarted_ = 0;
+};
+
+// The font of the face whose cell (ascent plus descent) on the device is as
+// close to cellHeight pixels as the face allows, never taller.
+QFont FontForCellHeight(const QString& face, int cellHeight, QPaintDevice* device);
+
+}  // namespace kinpath::qt

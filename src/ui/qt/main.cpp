@@ -1,0 +1,25 @@
+// The desktop window: the dialog runs until the user leaves it.
+#include <QApplication>
+
+#include "script/ScriptLines.h"
+#include "ui/MainDialog.h"
+#include "ui/qt/MainWindow.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("kinpath"));
+    // Ties the window to its desktop entry (and icon) on Wayland.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.kinpath.Kinpath"));
+
+    kinpath::ResetCounters();
+    int status = 0;
+    {
+        kinpath::qt::MainWindow window;
+        kinpath::ScriptErrorView = &window;
+        kinpath::DialogInit(window);
+        window.show();
+        status = QApplication::exec();
+        kinpath::ScriptErrorView = nullptr;
+    }
+    return status;
+}

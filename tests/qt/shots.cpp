@@ -1,0 +1,186 @@
+// Saves screenshots of the window at start, in the middle of the questions,
+// with the bars moving, on the results screen, and of every message box.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFontInfo>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <fstream>
+
+#include "QtTestSupport.h"
+#include "script/ScriptLines.h"
+#include "ui/ControlIds.h"
+#include "ui/MainDialog.h"
+
+using kinpath::testing::Pump;
+using kinpath::testing::TestWindow;
+using kinpath::testing::WaitFor;
+
+namespace {
+
+const char* const Script = R"(<SETTINGS>
+preference=classoverrace
+</SETTINGS>
+<QUESTION>
+name=When a fight breaks out, where do you want to be standing?
+text=Right in front, taking the blows for the group
+text=Just behind the front line, keeping everyone on their feet
+text=Far back, casting spells at the enemy
+text=Somewhere in the shadows, waiting for an opening
+<ANSWER>
+type=1
+explanationtext=You like to stand in front and take the blows for your friends.
+warpts=6
+palpts=4
+shadpts=4
+ogrepts=3
+trollpts=3
+</ANSWER>
+<ANSWER>
+type=2
+explanationtext=You like to keep the group on its feet.
+clrpts=6
+shampts=4
+drupts=3
+</ANSWER>
+<ANSWER>
+type=3
+explanationtext=You like to cast spells from far away.
+wizpts=6
+magpts=5
+necpts=4
+encpts=3
+erupts=3
+</ANSWER>
+<ANSWER>
+type=4
+explanationtext=You like to strike from the shadows.
+rogpts=6
+bardpts=2
+delfpts=3
+helfpts=2
+</ANSWER>
+</QUESTION>
+<QUESTION>
+name=Would you rather explore the wild lands than the cities?
+text=Yes
+text=No
+<ANSWER>
+type=yes
+explanationtext=You would rather roam the wild lands.
+rngpts=5
+drupts=4
+welfpts=4
+barbpts=2
+</ANSWER>
+<ANSWER>
+type=no
+explanationtext=You feel at home in the cities.
+humanpts=4
+encpts=2
+bardpts=3
+</ANSWER>
+</QUESTION>
+<QUESTION>
+name=Do you enjoy playing a character with a dark side?
+text=Yes
+text=No
+<ANSWER>
+type=yes
+explanationtext=You enjoy a character with a dark side.
+evilpts=5
+necpts=3
+shadpts=3
+ikspts=3
+</ANSWER>
+<ANSWER>
+type=no
+explanationtext=You prefer to play a hero.
+goodpts=5
+palpts=3
+clrpts=2
+</ANSWER>
+</QUESTION>
+<FINAL>
+recap=ask
+</FINAL>
+)";
+
+void Save(const QImage& image, const QString& path) {
+    if (image.save(path)) std::printf("%s\n", qPrintable(path));
+}
+
+void Grab(QWidget& w, const QString& path) {
+    Pump();
+    Save(w.grab().toImage(), path);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/kinpath-shots");
+    QDir().mkpath(out);
+    QTemporaryDir work;
+    QDir::setCurrent(work.path());
+    std::ofstream(QFile::encodeName(work.filePath(QStringLiteral("script.txt"))).constData()) << Script;
+
+    std::printf("dialog font %s %gpt\n", qPrintable(QFontInfo(kinpath::qt::DialogFont()).family()),
+                kinpath::qt::DialogFont().pointSizeF());
+    {
+        kinpath::ResetCounters();
+        TestWindow w;
+        w.grabBoxes = true;
+        w.answers = {QMessageBox::Yes};
+        kinpath::ScriptErrorView = &w;
+        kinpath::DialogInit(w);
+        w.show();
+        std::printf("base units %d x %d, client %d x %d\n", w.Units().x, w.Units().y, w.width(),
+                    w.height());
+        Pump();
+        Grab(w, out + QStringLiteral("/1-start.png"));
+        static_cast<QAbstractButton*>(w.ControlWidget(1002))->click();
+        static_cast<QAbstractButton*>(w.ControlWidget(kinpath::IdOk))->click();
+        WaitFor([] { return false; }, 120);
+        Grab(w, out + QStringLiteral("/2-bars-moving.png"));
+        static_cast<QAbstractButton*>(w.ControlWidget(1000))->click();
+        WaitFor([] { return false; }, 600);
+        Grab(w, out + QStringLiteral("/3-mid-questions.png"));
+        static_cast<QAbstractButton*>(w.ControlWidget(kinpath::IdOk))->click();
+        static_cast<QAbstractButton*>(w.ControlWidget(1001))->click();
+        static_cast<QAbstractButton*>(w.ControlWidget(kinpath::IdOk))->click();
+        Grab(w, out + QStringLiteral("/4-results.png"));
+        {
+            auto* pane = static_cast<QPlainTextEdit*>(w.ControlWidget(kinpath::IdTranscript));
+            std::printf("scroll %d of %d..%d, page %d\n", pane->verticalScrollBar()->value(),
+                        pane->verticalScrollBar()->minimum(), pane->verticalScrollBar()->maximum(),
+                        pane->verticalScrollBar()->pageStep());
+        }
+        w.SelectAllPane();
+        Grab(w, out + QStringLiteral("/5-results-selected.png"));
+        for (std::size_t i = 0; i < w.boxes.size(); ++i)
+            Save(w.boxes[i].shot, out + QStringLiteral("/box-recap-%1.png").arg(i));
+        kinpath::ScriptErrorView = nullptr;
+    }
+    {
+        // A broken script: the script error box, then the failure box.
+        std::ofstream(QFile::encodeName(work.filePath(QStringLiteral("script.txt"))).constData())
+            << "<QUESTION>\nname=Broken\nnonsense\n</QUESTION>\n";
+        kinpath::ResetProgramState();
+        TestWindow w;
+        w.grabBoxes = true;
+        kinpath::ScriptErrorView = &w;
+        kinpath::DialogInit(w);
+        for (std::size_t i = 0; i < w.boxes.size(); ++i)
+            Save(w.boxes[i].shot, out + QStringLiteral("/box-error-%1.png").arg(i));
+        kinpath::ScriptErrorView = nullptr;
+    }
+    return 0;
+}
