@@ -56,4 +56,7 @@ struct PointKey {
 // The 30 point keys in the order an ANSWER line is tested against them.
 extern const std::array<PointKey, 30> AnswerPointKeys;
 
+// How every point key ends.
+inline constexpr const char* PointKeyEnding = "pts=";
+
 }  // namespace kinpath

@@ -1,7 +1,9 @@
 #include "script/ScriptDocument.h"
 
+#include <array>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <new>
 
 #include "script/ScriptLines.h"
@@ -68,6 +70,39 @@ std::int32_t PointNumber(const char* value) {
         return magnitude >= limit ? INT32_MIN : static_cast<std::int32_t>(-magnitude);
     }
     return magnitude > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(magnitude);
+}
+
+// The point key a line belongs to: of the keys it holds, the earliest in test
+// order, with its value after the key's first occurrence. The same as trying
+// FindKey with each key in turn, but the line is searched only for the ending
+// all point keys share, and each occurrence is checked against the keys.
+const PointKey* FindPointKey(const char* line, const char*& value) {
+    static const std::size_t endingLength = std::strlen(PointKeyEnding);
+    // Length of each key before the shared ending.
+    static const auto stems = [] {
+        std::array<std::size_t, AnswerPointKeys.size()> lengths{};
+        for (std::size_t i = 0; i < lengths.size(); ++i) {
+            lengths[i] = std::strlen(AnswerPointKeys[i].key) - endingLength;
+        }
+        return lengths;
+    }();
+    std::size_t best = AnswerPointKeys.size();
+    for (const char* at = FindKey(line, PointKeyEnding); at != nullptr && best > 0;
+         at = FindKey(at - endingLength + 1, PointKeyEnding)) {
+        const char* stemEnd = at - endingLength;
+        const std::size_t room = static_cast<std::size_t>(stemEnd - line);
+        for (std::size_t i = 0; i < best; ++i) {
+            const std::size_t stem = stems[i];
+            const char* key = AnswerPointKeys[i].key;
+            if (stem <= room && stemEnd[-1] == key[stem - 1] &&
+                std::memcmp(stemEnd - stem, key, stem) == 0) {
+                best = i;
+                value = at;
+                break;
+            }
+        }
+    }
+    return best < AnswerPointKeys.size() ? &AnswerPointKeys[best] : nullptr;
 }
 
 }  // namespace
@@ -161,15 +196,10 @@ std::int32_t AnswerBlock::Parse(const char* tagName) {
             SetExplanation(value);
             continue;
         }
-        bool found = false;
-        for (const PointKey& key : AnswerPointKeys) {
-            if (const char* value = FindKey(line, key.key)) {
-                SetPoint(value, key.slot);
-                found = true;
-                break;
-            }
-        }
-        if (!found) {
+        const char* value = nullptr;
+        if (const PointKey* key = FindPointKey(line, value)) {
+            SetPoint(value, key->slot);
+        } else {
             ReportScriptError(UndefinedSymbol, CurrentLine);
             return -1;
         }

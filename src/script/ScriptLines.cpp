@@ -47,6 +47,23 @@ bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
+// Whether the whole line equals opener + name + ">" with ASCII case folded: the
+// same as formatting the tag and comparing it with SameText, without formatting
+// it for every line read.
+bool IsTagLine(const char* line, const char* opener, const char* name) {
+    for (; *opener != '\0'; ++opener, ++line) {
+        if (*line != *opener) {
+            return false;
+        }
+    }
+    for (; *name != '\0'; ++name, ++line) {
+        if (FoldAscii(*line) != FoldAscii(*name)) {
+            return false;
+        }
+    }
+    return line[0] == '>' && line[1] == '\0';
+}
+
 }  // namespace
 
 int OpenScript(ScriptDocument& document) {
@@ -89,10 +106,9 @@ int ReadScriptLine(std::FILE* file, char* buffer, int size) {
         if (c == EOF || c == '\n') {
             break;
         }
-        if (c == '\r') {
-            continue;
+        if (c != '\r') {
+            buffer[stored++] = static_cast<char>(c);
         }
-        buffer[stored++] = static_cast<char>(c);
     }
     buffer[stored] = '\0';
     return 1;
@@ -131,8 +147,22 @@ const char* FindKey(const char* line, const char* key) {
     if (line == nullptr || key == nullptr) {
         return nullptr;
     }
-    const char* found = std::strstr(line, key);
-    return found == nullptr ? nullptr : found + std::strlen(key);
+    if (key[0] == '\0') {
+        return line;
+    }
+    // Lines are short: look for the first byte, then compare the rest in place.
+    for (const char* p = std::strchr(line, key[0]); p != nullptr; p = std::strchr(p + 1, key[0])) {
+        const char* a = p + 1;
+        const char* k = key + 1;
+        while (*k != '\0' && *a == *k) {
+            ++a;
+            ++k;
+        }
+        if (*k == '\0') {
+            return a;
+        }
+    }
+    return nullptr;
 }
 
 int SameText(const char* a, const char* b) {
@@ -154,9 +184,7 @@ const TagEntry* FindTag(const char* line, const TagEntry* table) {
         return nullptr;
     }
     for (const TagEntry* row = table; row->name != nullptr; ++row) {
-        char tag[100] = {};
-        std::snprintf(tag, sizeof tag, "<%s>", row->name);
-        if (SameText(line, tag)) {
+        if (IsTagLine(line, "<", row->name)) {
             return row;
         }
     }
@@ -167,9 +195,7 @@ int IsEndTag(const char* line, const char* name) {
     if (line == nullptr || name == nullptr) {
         return 0;
     }
-    char tag[100] = {};
-    std::snprintf(tag, sizeof tag, "</%s>", name);
-    return SameText(line, tag);
+    return IsTagLine(line, "</", name) ? 1 : 0;
 }
 
 void ReportScriptError(const char* format, ...) {
