@@ -49,6 +49,11 @@ public:
 class AnswerBlock : public ScriptBlock {
 public:
     using ScriptBlock::ScriptBlock;
+    // Scripts may hold many thousands of blocks: they come from a pool of their
+    // own (see ScriptDocument.cpp).
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size) noexcept;
+
     std::int32_t Parse(const char* tagName) override;
 
     void SetType(const char* value);
@@ -65,6 +70,11 @@ public:
 class QuestionBlock : public ScriptBlock {
 public:
     using ScriptBlock::ScriptBlock;
+    // Scripts may hold many thousands of blocks: they come from a pool of their
+    // own (see ScriptDocument.cpp).
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size) noexcept;
+
     ~QuestionBlock() override;
     std::int32_t Parse(const char* tagName) override;
 

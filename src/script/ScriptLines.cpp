@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstring>
 #include <string>
@@ -37,6 +38,48 @@ void SkipByteOrderMark(std::FILE* file) {
         return;
     }
     std::rewind(file);
+}
+
+// The bytes the stream has read ahead into its buffer and not yet handed out,
+// so that whole runs of a line can be taken at once instead of byte by byte.
+// Only glibc's stream layout is known here (the same fields gnulib's freadptr
+// uses); elsewhere every byte goes through getc.
+const char* BufferedBytes(std::FILE* file, std::size_t& count) {
+#if defined(__GLIBC__)
+    if (file->_IO_read_ptr < file->_IO_read_end) {
+        count = static_cast<std::size_t>(file->_IO_read_end - file->_IO_read_ptr);
+        return file->_IO_read_ptr;
+    }
+#else
+    (void)file;
+#endif
+    count = 0;
+    return nullptr;
+}
+
+void ConsumeBuffered([[maybe_unused]] std::FILE* file, [[maybe_unused]] std::size_t count) {
+#if defined(__GLIBC__)
+    file->_IO_read_ptr += count;
+#endif
+}
+
+// Copies length bytes, leaving out carriage returns; the number stored.
+std::size_t CopyWithoutReturns(char* to, const char* from, std::size_t length) {
+    const char* end = from + length;
+    const auto* cr = static_cast<const char*>(std::memchr(from, '\r', length));
+    if (cr == nullptr) {
+        std::memcpy(to, from, length);
+        return length;
+    }
+    char* out = to;
+    std::memcpy(out, from, static_cast<std::size_t>(cr - from));
+    out += cr - from;
+    for (const char* p = cr + 1; p < end; ++p) {
+        if (*p != '\r') {
+            *out++ = *p;
+        }
+    }
+    return static_cast<std::size_t>(out - to);
 }
 
 char FoldAscii(char c) {
@@ -96,12 +139,29 @@ int ReadScriptLine(std::FILE* file, char* buffer, int size) {
         return 0;
     }
     // A read error ends the script just as the end of the file does.
-    if (std::feof(file) || std::ferror(file)) {
+    if (feof_unlocked(file) || ferror_unlocked(file)) {
         return 0;
     }
     ++CurrentLine;
-    int stored = 0;
-    while (stored < size - 1) {
+    const std::size_t room = static_cast<std::size_t>(size) - 1;
+    std::size_t stored = 0;
+    while (stored < room) {
+        std::size_t available = 0;
+        if (const char* from = BufferedBytes(file, available)) {
+            // Never look at more bytes than could still be stored, so exactly the
+            // bytes the one-at-a-time reading would take are consumed.
+            const std::size_t window = std::min(available, room - stored);
+            const auto* end = static_cast<const char*>(std::memchr(from, '\n', window));
+            const std::size_t length = end != nullptr ? static_cast<std::size_t>(end - from) : window;
+            stored += CopyWithoutReturns(buffer + stored, from, length);
+            ConsumeBuffered(file, length + (end != nullptr ? 1 : 0));
+            if (end != nullptr) {
+                break;
+            }
+            continue;
+        }
+        // The stream's buffer is empty: one byte the ordinary way refills it and
+        // sets the end-of-file state when nothing is left.
         const int c = getc_unlocked(file);
         if (c == EOF || c == '\n') {
             break;
