@@ -4,7 +4,8 @@
 # Every Debian package the build, the tests and the tools need: one list.
 PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
             qt6-base-dev libgl-dev fonts-liberation fonts-dejavu-core \
-            desktop-file-utils appstream poppler-utils xvfb xauth hyperfine
+            desktop-file-utils appstream poppler-utils xvfb xauth hyperfine \
+            clang-14 libclang-rt-14-dev time
 
 JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD     := build
@@ -13,7 +14,7 @@ BENCHDIR  := build-bench
 SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 export XDG_RUNTIME_DIR ?= /tmp/kinpath-runtime-$(shell id -u)
 
-.PHONY: all deps build test test-asan run bench clean
+.PHONY: all deps build test test-asan run bench clean fuzz
 
 all: build
 
@@ -38,12 +39,14 @@ test: build test-asan
 	@mkdir -p $(XDG_RUNTIME_DIR) && chmod 700 $(XDG_RUNTIME_DIR)
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
-# The core tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Every test again under AddressSanitizer (with leak detection) and
+# UndefinedBehaviorSanitizer, the window's tests included.
 test-asan: deps
-	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DKINPATH_SANITIZE=ON -DKINPATH_BUILD_QT=OFF
+	@mkdir -p $(XDG_RUNTIME_DIR) && chmod 700 $(XDG_RUNTIME_DIR)
+	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DKINPATH_SANITIZE=ON
 	cmake --build $(ASAN) -j $(JOBS)
-	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-	  ctest --output-on-failure -j $(JOBS)
+	cd $(ASAN) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
 # The window on the sample questionnaire, in a scratch folder so that the saved
 # page does not land among the sources. Without a display: the terminal version.
@@ -61,6 +64,37 @@ bench: deps
 	cmake -S . -B $(BENCHDIR) -DCMAKE_BUILD_TYPE=Release -DKINPATH_BUILD_BENCH=ON -DKINPATH_BUILD_TESTS=OFF
 	cmake --build $(BENCHDIR) -j $(JOBS)
 	@for b in $(BENCHDIR)/bench/kinpath_bench*; do [ -x "$$b" ] && "$$b" || exit 1; done
+	@# Whole processes on generated 0.1, 1 and 10 MB scripts, against wc -l.
+	bench/scale/run_scale.sh $(BENCHDIR)/kinpath-cli
+	@# The window against a bare dialog: start-up, idle wakeups, memory.
+	@mkdir -p $(XDG_RUNTIME_DIR) && chmod 700 $(XDG_RUNTIME_DIR)
+	@if [ -x $(BENCHDIR)/bench/window/kinpath_spawn_timer ]; then \
+	  if [ -z "$$DISPLAY$$WAYLAND_DISPLAY" ]; then export QT_QPA_PLATFORM=offscreen; fi; \
+	  bench/window/run.sh $(BENCHDIR); \
+	else \
+	  echo "No window built: its benchmarks are skipped."; \
+	fi
+
+# Each fuzz target for FUZZ_SECONDS seconds (clang's libFuzzer with ASan and
+# UBSan), starting from the seeds and every saved regression input. A crash
+# stops with its input in build-fuzz/artifacts: add it to fuzz/regressions/.
+FUZZ_SECONDS ?= 300
+FUZZDIR      := build-fuzz
+fuzz: deps
+	cmake -S fuzz -B $(FUZZDIR) -DCMAKE_CXX_COMPILER=clang++-14
+	cmake --build $(FUZZDIR) -j $(JOBS)
+	@for t in script_fuzz pane_fuzz; do \
+	  mkdir -p $(FUZZDIR)/corpus/$$t $(FUZZDIR)/artifacts; \
+	  echo "== $$t for $(FUZZ_SECONDS) s (log: $(FUZZDIR)/$$t.log)"; \
+	  if ! $(FUZZDIR)/$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	      -timeout=10 -rss_limit_mb=2048 -max_len=32768 -dict=$(CURDIR)/fuzz/kinpath.dict \
+	      -artifact_prefix=$(CURDIR)/$(FUZZDIR)/artifacts/$$t- \
+	      $(CURDIR)/$(FUZZDIR)/corpus/$$t $(CURDIR)/fuzz/corpus/$$t $(CURDIR)/fuzz/regressions/$$t \
+	      > $(FUZZDIR)/$$t.log 2>&1; then \
+	    tail -n 40 $(FUZZDIR)/$$t.log; exit 1; \
+	  fi; \
+	  grep -E '^#[0-9]+[[:space:]]+DONE|^stat::(number_of_executed_units|average_exec_per_sec)' $(FUZZDIR)/$$t.log; \
+	done
 
 clean:
 	rm -rf $(BUILD) $(ASAN) $(BENCHDIR)
