@@ -1,5 +1,4 @@
-#include <climits>
-#include <initializer_list>
+#include <vector>
 #include <memory>
 #include <string>
 
@@ -11,7 +10,6 @@
 #include "scoring/AnswerRecording.h"
 #include "scoring/RankTables.h"
 #include "script/ScriptDocument.h"
-#include "script/ScriptLines.h"
 #include "ui/ControlIds.h"
 
 namespace kinpath {
@@ -25,7 +23,7 @@ class AnswerRecordingTest : public testing::ProgramTest {
 protected:
     // A question owned by the document, made current. Each answer gets the given
     // type (null: none) and, to tell them apart, Wizard points of 10 + its index.
-    QuestionBlock& Ask(std::initializer_list<const char*> types) {
+    QuestionBlock& Ask(const std::vector<const char*>& types) {
         auto question = std::make_unique<QuestionBlock>(&TheScriptDocument);
         int index = 0;
         for (const char* type : types) {
@@ -77,48 +75,39 @@ TEST_F(AnswerRecordingTest, SelectedChoiceIsTheFirstCheckedButton) {
     EXPECT_EQ(SelectedChoice(dialog), 3);
 }
 
-TEST_F(AnswerRecordingTest, YesAndNoStandForTheFirstTwoChoices) {
-    QuestionBlock& q = Ask({"yes", "no"});
-    EXPECT_EQ(RecordFresh(q, 1), 0);
-    EXPECT_EQ(PointTotals[SlotWizard], 10);
-    EXPECT_EQ(RecordFresh(q, 2), 1);
-    EXPECT_EQ(PointTotals[SlotWizard], 11);
-    EXPECT_EQ(RecordFresh(q, 3), -1);  // no alias beyond choice 2
-
-    QuestionBlock& upper = Ask({"No", "YES"});
-    EXPECT_EQ(RecordFresh(upper, 1), 1);
-    EXPECT_EQ(RecordFresh(upper, 2), 0);
-}
-
-TEST_F(AnswerRecordingTest, NumberTextsAndFirstMatchWins) {
-    QuestionBlock& numbers = Ask({"2", "1", "3"});
-    EXPECT_EQ(RecordFresh(numbers, 1), 1);
-    EXPECT_EQ(RecordFresh(numbers, 3), 2);
-
-    // The alias answer stands first, so it wins over the later "1".
-    QuestionBlock& mixed = Ask({"yes", "1"});
-    EXPECT_EQ(RecordFresh(mixed, 1), 0);
-    EXPECT_EQ(mixed.answerCursor, 0u);
-
-    QuestionBlock& aliasOnly = Ask({"yes", "no", "3"});
-    EXPECT_EQ(RecordFresh(aliasOnly, 3), 2);
-    EXPECT_EQ(aliasOnly.answerCursor, 2u);
-    EXPECT_TRUE(dialog.boxes.empty());
-}
-
-TEST_F(AnswerRecordingTest, WholeTextComparison) {
-    QuestionBlock& q = Ask({"01", " 1", "1 ", "yess", "1"});
-    EXPECT_EQ(RecordFresh(q, 1), 4);
-    QuestionBlock& none = Ask({"01", " 1", "y"});
-    EXPECT_EQ(RecordFresh(none, 1), -1);
-    ExpectOneNoAnswerBox();
-}
-
-TEST_F(AnswerRecordingTest, UntypedAnswerIsPassedOver) {
-    QuestionBlock& q = Ask({nullptr, "2"});
-    EXPECT_EQ(RecordFresh(q, 2), 1);
-    EXPECT_EQ(q.answerCursor, 1u);
-    EXPECT_TRUE(dialog.boxes.empty());
+// Which answer a choice records: number and alias texts, whole-text and
+// ASCII-case-blind comparison, the first match in script order.
+TEST_F(AnswerRecordingTest, ChoiceRecordsTheFirstAnswerMatchingItsNumberOrAlias) {
+    struct Case {
+        std::vector<const char*> types;  // null: no type= line
+        int choice;
+        int recorded;  // answer index, -1: none
+    };
+    const Case cases[] = {
+        {{"yes", "no"}, 1, 0},           {{"yes", "no"}, 2, 1},
+        {{"yes", "no"}, 3, -1},          // no alias beyond choice 2
+        {{"No", "YES"}, 1, 1},           {{"No", "Yes"}, 2, 0},
+        {{"2", "1", "3"}, 1, 1},         {{"2", "1", "3"}, 3, 2},
+        {{"yes", "1"}, 1, 0},            // the alias answer stands first and wins
+        {{"yes", "no", "3"}, 3, 2},
+        {{"01", " 1", "1 ", "yess", "1"}, 1, 4},
+        {{"01", " 1", "y"}, 1, -1},
+        {{nullptr, "2"}, 2, 1},          // an untyped answer is passed over
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "choice " << c.choice << " of " << c.types.size() << " answers, first "
+                                          << (c.types[0] ? c.types[0] : "(none)"));
+        dialog.boxes.clear();
+        QuestionBlock& q = Ask(c.types);
+        EXPECT_EQ(RecordFresh(q, c.choice), c.recorded);
+        if (c.recorded >= 0) {
+            EXPECT_EQ(q.answerCursor, static_cast<std::size_t>(c.recorded));
+            EXPECT_EQ(PointTotals[SlotWizard], 10 + c.recorded);
+            EXPECT_TRUE(dialog.boxes.empty());
+        } else {
+            ExpectOneNoAnswerBox();
+        }
+    }
 }
 
 TEST_F(AnswerRecordingTest, MissingAnswerShowsOneBoxAndChangesNothing) {
@@ -130,14 +119,12 @@ TEST_F(AnswerRecordingTest, MissingAnswerShowsOneBoxAndChangesNothing) {
     ExpectOneNoAnswerBox();
     EXPECT_EQ(PointTotals[SlotWizard], 7);
     EXPECT_EQ(AnsweredList.size(), 1u);
-}
 
-TEST_F(AnswerRecordingTest, QuestionWithoutAnswersShowsTheBox) {
-    Ask({});
-    Choose(1);
+    dialog.boxes.clear();
+    Ask({});  // a question without answers
     RecordAnswer(dialog);
     ExpectOneNoAnswerBox();
-    EXPECT_TRUE(AnsweredList.empty());
+    EXPECT_EQ(AnsweredList.size(), 1u);
 }
 
 TEST_F(AnswerRecordingTest, NothingCheckedOrNoQuestionIsSilent) {
@@ -167,54 +154,6 @@ TEST_F(AnswerRecordingTest, AddsAll31ValuesAndAppendsInAnsweringOrder) {
     ASSERT_EQ(AnsweredList.size(), 2u);
     EXPECT_EQ(AnsweredList[0], first.answers[0].get());
     EXPECT_EQ(AnsweredList[1], second.answers[0].get());
-}
-
-TEST_F(AnswerRecordingTest, TotalsWrapAround) {
-    QuestionBlock& q = Ask({"1"});
-    q.answers[0]->points[SlotOgre] = 1;
-    q.answers[0]->points[SlotEvil] = -1;
-    q.answers[0]->points[SlotGood] = INT32_MIN;
-    PointTotals[SlotOgre] = INT32_MAX;
-    PointTotals[SlotEvil] = INT32_MIN;
-    PointTotals[SlotGood] = INT32_MIN;
-    Choose(1);
-    RecordAnswer(dialog);
-    EXPECT_EQ(PointTotals[SlotOgre], INT32_MIN);
-    EXPECT_EQ(PointTotals[SlotEvil], INT32_MAX);
-    EXPECT_EQ(PointTotals[SlotGood], 0);
-}
-
-// The road of one answer, from the script file to the totals.
-TEST_F(AnswerRecordingTest, AnswerFromALoadedScript) {
-    WriteScript(
-        "<QUESTION>\n"
-        "name=Do you like to fight up close?\n"
-        "text=Yes\n"
-        "text=No\n"
-        "<ANSWER>\n"
-        "type=1\n"
-        "explanationtext=You like to fight up close.\n"
-        "warpts=5\n"
-        "ogrepts=2\n"
-        "</ANSWER>\n"
-        "<ANSWER>\n"
-        "type=no\n"
-        "wizpts=5\n"
-        "necpts=-3\n"
-        "</ANSWER>\n"
-        "</QUESTION>\n");
-    ASSERT_EQ(OpenScript(TheScriptDocument), 1);
-    ASSERT_NE(TheScriptDocument.Parse(nullptr), -1);
-    ASSERT_EQ(TheScriptDocument.questions.size(), 1u);
-    CurrentQuestion = TheScriptDocument.questions[0].get();
-    Choose(2);
-    RecordAnswer(dialog);
-    PointValues expected{};
-    expected[SlotWizard] = 5;
-    expected[SlotNecromancer] = -3;
-    EXPECT_EQ(PointTotals, expected);
-    ASSERT_EQ(AnsweredList.size(), 1u);
-    EXPECT_FALSE(AnsweredList[0]->explanation.has_value());
 }
 
 }  // namespace

@@ -18,35 +18,20 @@ namespace {
 
 // Choice 1 forces Human / Warrior, choice 2 Gnome / Wizard (class over race).
 const std::string TwoOutcomes =
-    "<QUESTION>\n"
-    "name=Sword or spell?\n"
-    "text=Sword\n"
-    "text=Spell\n"
-    "<ANSWER>\n"
-    "type=1\n"
-    "warpts=100\n"
-    "humanpts=100\n"
-    "</ANSWER>\n"
-    "<ANSWER>\n"
-    "type=2\n"
-    "wizpts=100\n"
-    "gnomepts=100\n"
-    "</ANSWER>\n"
+    "<QUESTION>\nname=Sword or spell?\ntext=Sword\ntext=Spell\n"
+    "<ANSWER>\ntype=1\nwarpts=100\nhumanpts=100\n</ANSWER>\n"
+    "<ANSWER>\ntype=2\nwizpts=100\ngnomepts=100\n</ANSWER>\n"
     "</QUESTION>\n";
 
-int RaceIndex(const std::string& name) {
-    for (int i = 0; i <= UnknownRace; ++i) {
-        if (name == BalanceRaceName(i)) return i;
+// The tally index of a race or class name (-1: none).
+int IndexOf(const char* (*nameOf)(int), int last, const std::string& name) {
+    for (int i = 0; i <= last; ++i) {
+        if (name == nameOf(i)) return i;
     }
     return -1;
 }
-
-int ClassIndex(const std::string& name) {
-    for (int i = 0; i <= UnknownClass; ++i) {
-        if (name == BalanceClassName(i)) return i;
-    }
-    return -1;
-}
+std::size_t RaceIndex(const std::string& name) { return static_cast<std::size_t>(IndexOf(BalanceRaceName, UnknownRace, name)); }
+std::size_t ClassIndex(const std::string& name) { return static_cast<std::size_t>(IndexOf(BalanceClassName, UnknownClass, name)); }
 
 class BalanceTest : public kinpath::testing::ProgramTest {
 protected:
@@ -66,7 +51,7 @@ protected:
     }
 
     static std::uint64_t Pair(const BalanceTally& t, const char* race, const char* cls) {
-        return t.pairs[static_cast<std::size_t>(RaceIndex(race))][static_cast<std::size_t>(ClassIndex(cls))];
+        return t.pairs[RaceIndex(race)][ClassIndex(cls)];
     }
 };
 
@@ -85,8 +70,8 @@ TEST_F(BalanceTest, EachChoiceForcesItsPairAboutHalfTheTime) {
     EXPECT_EQ(human + gnome, 10000u);
     EXPECT_GT(human, 4700u);  // 6 standard deviations around 5000
     EXPECT_LT(human, 5300u);
-    EXPECT_EQ(tally.races[static_cast<std::size_t>(RaceIndex("Human"))], human);
-    EXPECT_EQ(tally.classes[static_cast<std::size_t>(ClassIndex("Wizard"))], gnome);
+    EXPECT_EQ(tally.races[RaceIndex("Human")], human);
+    EXPECT_EQ(tally.classes[ClassIndex("Wizard")], gnome);
     EXPECT_EQ(std::accumulate(tally.races.begin(), tally.races.end(), std::uint64_t{0}), 10000u);
     EXPECT_EQ(std::accumulate(tally.classes.begin(), tally.classes.end(), std::uint64_t{0}), 10000u);
 }
@@ -98,7 +83,6 @@ TEST_F(BalanceTest, ASeedGivesTheSameTallyEverywhere) {
     EXPECT_NE(Simulate(1000, 43), first);
     // The engine's sequence and our mappings are fixed: this count holds on
     // every platform and library.
-    EXPECT_EQ(Pair(Simulate(1000, 1), "Human", "Warrior"), Pair(Simulate(1000, 1), "Human", "Warrior"));
     EXPECT_EQ(Pair(Simulate(1000, 1), "Human", "Warrior"), 500u);
 }
 
@@ -130,7 +114,7 @@ TEST_F(BalanceTest, RaceOverClassAndTheUnknownPick) {
     const std::uint64_t unknown = tally.pairs[UnknownRace][UnknownClass];
     EXPECT_GT(halfling, 400u);
     EXPECT_LT(halfling, 600u);
-    EXPECT_EQ(tally.races[static_cast<std::size_t>(RaceIndex("Iksar"))] + unknown, 1000u - halfling);
+    EXPECT_EQ(tally.races[RaceIndex("Iksar")] + unknown, 1000u - halfling);
     EXPECT_EQ(tally.races[UnknownRace], unknown);
     EXPECT_EQ(tally.classes[UnknownClass], unknown);
 }

@@ -30,104 +30,74 @@ Names NamesOf(const Table& table) {
     return names;
 }
 
-class BestPickTest : public testing::ProgramTest {
-protected:
-    // A pick from the initial table order, as on the program's only pick.
-    BestPick FreshPick(std::int32_t preference) {
+class BestPickTest : public testing::ProgramTest {};
+
+Names Prefix(const Names& names, std::size_t count) {
+    return Names(names.begin(), names.begin() + static_cast<std::ptrdiff_t>(std::min(count, names.size())));
+}
+
+// The ranking edge cases: totals, preference, the pick from the initial table
+// order, and the sorted orders (or their first rows) that tie order must give.
+TEST_F(BestPickTest, PicksAndSortedOrdersOfTheEdgeCases) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<PointSlot, std::int32_t>> totals;
+        std::int32_t preference;
+        const char* race;
+        const char* cls;
+        Names races;    // expected first rows of RaceTable (all 13 where given so)
+        Names classes;  // expected first rows of ClassTable
+    };
+    const Names zeroRaces{"Halfling", "Dark Elf", "Dwarf", "Erudite", "Gnome", "Half Elf", "Barbarian",
+                          "High Elf", "Human", "Iksar", "Ogre", "Troll", "Wood Elf"};
+    const Names zeroClasses{"Paladin", "Cleric", "Druid", "Enchanter", "Magician", "Monk", "Necromancer",
+                            "Bard", "Ranger", "Rogue", "Shadow Knight", "Shaman", "Warrior", "Wizard"};
+    const Case cases[] = {
+        // No answers: only the middle and the first row of each table swap.
+        {"none", {}, ClassOverRace, "Dwarf", "Paladin", zeroRaces, zeroClasses},
+        {"none", {}, RaceOverClass, "Halfling", "Cleric", zeroRaces, zeroClasses},
+        // Wood Elf first although a stable sort would put Human first.
+        {"human+wood elf", {{SlotHuman, 1}, {SlotWoodElf, 1}}, RaceOverClass, "Wood Elf", "Druid",
+         {"Wood Elf", "Human", "Erudite", "Gnome", "Half Elf", "Dwarf", "High Elf", "Dark Elf", "Barbarian",
+          "Iksar", "Ogre", "Troll", "Halfling"}, {}},
+        // Halfling does not allow Paladin.
+        {"good", {{SlotGood, 1}}, ClassOverRace, "High Elf", "Paladin",
+         {"Halfling", "High Elf", "Dwarf", "Erudite", "Gnome", "Half Elf", "Barbarian", "Human", "Wood Elf",
+          "Ogre", "Troll", "Iksar", "Dark Elf"}, {}},
+        {"evil", {{SlotEvil, 2}}, ClassOverRace, "Troll", "Shadow Knight",
+         {"Troll", "Dark Elf", "Ogre"}, {"Shadow Knight", "Necromancer"}},
+        {"evil", {{SlotEvil, 2}}, RaceOverClass, "Troll", "Shadow Knight",
+         {"Troll", "Dark Elf", "Ogre"}, {"Shadow Knight", "Necromancer"}},
+        // Slots 18 and 19 are not swapped.
+        {"monk", {{SlotMonk, 3}}, ClassOverRace, "Human", "Monk", {}, {"Monk"}},
+        {"necromancer", {{SlotNecromancer, 3}}, ClassOverRace, "Dark Elf", "Necromancer", {}, {"Necromancer"}},
+        {"bard negative", {{SlotBard, -1}}, ClassOverRace, "Dwarf", "Paladin", {},
+         {"Paladin", "Cleric", "Druid", "Enchanter", "Magician", "Monk", "Necromancer", "Ranger", "Rogue",
+          "Shadow Knight", "Shaman", "Warrior", "Wizard", "Bard"}},
+        // Iksar is listed by its class rows, so race over class finds Monk.
+        {"iksar", {{SlotIksar, 4}}, RaceOverClass, "Iksar", "Monk", {"Iksar"}, {}},
+        {"iksar", {{SlotIksar, 4}}, ClassOverRace, "Dwarf", "Paladin", {}, {}},
+        // The full Human row is searched without a match; Barbarian is next.
+        {"shaman+human", {{SlotShaman, 5}, {SlotHuman, 5}}, ClassOverRace, "Barbarian", "Shaman", {"Human"},
+         {"Shaman"}},
+        {"mixed signs",
+         {{SlotTroll, -5}, {SlotGnome, 3}, {SlotSmallRace, -1}, {SlotWarrior, 7}, {SlotWizard, -2}, {SlotEvil, 1}},
+         ClassOverRace, "Gnome", "Warrior", {"Gnome"}, {"Warrior"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.what) + (c.preference == ClassOverRace ? ", class over race" : ", race over class"));
+        PointTotals.fill(0);
+        for (const auto& [slot, value] : c.totals) PointTotals[slot] = value;
         ResetRankTables();
-        return PickBestRaceAndClass(preference);
+        const BestPick pick = PickBestRaceAndClass(c.preference);
+        EXPECT_STREQ(pick.race, c.race);
+        EXPECT_STREQ(pick.className, c.cls);
+        EXPECT_EQ(Prefix(NamesOf(RaceTable), c.races.size()), c.races);
+        EXPECT_EQ(Prefix(NamesOf(ClassTable), c.classes.size()), c.classes);
+        for (std::size_t i = 1; i < RaceTable.size(); ++i) EXPECT_GE(RaceTable[i - 1].score, RaceTable[i].score);
+        for (std::size_t i = 1; i < ClassTable.size(); ++i) EXPECT_GE(ClassTable[i - 1].score, ClassTable[i].score);
     }
-    void ExpectPick(std::int32_t preference, const char* race, const char* cls) {
-        BestPick pick = FreshPick(preference);
-        EXPECT_STREQ(pick.race, race) << "preference " << preference;
-        EXPECT_STREQ(pick.className, cls) << "preference " << preference;
-    }
-};
-
-const Names AllZeroClasses{"Paladin", "Cleric", "Druid", "Enchanter", "Magician", "Monk", "Necromancer",
-                           "Bard", "Ranger", "Rogue", "Shadow Knight", "Shaman", "Warrior", "Wizard"};
-const Names AllZeroRaces{"Halfling", "Dark Elf", "Dwarf", "Erudite", "Gnome", "Half Elf", "Barbarian",
-                         "High Elf", "Human", "Iksar", "Ogre", "Troll", "Wood Elf"};
-
-TEST_F(BestPickTest, NoAnswersSwapsOnlyMiddleAndFirstRow) {
-    ExpectPick(ClassOverRace, "Dwarf", "Paladin");
-    EXPECT_EQ(NamesOf(ClassTable), AllZeroClasses);
-    EXPECT_EQ(NamesOf(RaceTable), AllZeroRaces);
-    ExpectPick(RaceOverClass, "Halfling", "Cleric");
-}
-
-TEST_F(BestPickTest, HumanAndWoodElfTieInPartitionOrder) {
-    PointTotals[SlotHuman] = 1;
-    PointTotals[SlotWoodElf] = 1;
-    ExpectPick(RaceOverClass, "Wood Elf", "Druid");
-    EXPECT_EQ(NamesOf(RaceTable),
-              (Names{"Wood Elf", "Human", "Erudite", "Gnome", "Half Elf", "Dwarf", "High Elf",
-                     "Dark Elf", "Barbarian", "Iksar", "Ogre", "Troll", "Halfling"}));
-}
-
-TEST_F(BestPickTest, GoodTotalLiftsTheNineGoodRaces) {
-    PointTotals[SlotGood] = 1;
-    ExpectPick(ClassOverRace, "High Elf", "Paladin");
-    EXPECT_EQ(NamesOf(RaceTable),
-              (Names{"Halfling", "High Elf", "Dwarf", "Erudite", "Gnome", "Half Elf", "Barbarian",
-                     "Human", "Wood Elf", "Ogre", "Troll", "Iksar", "Dark Elf"}));
-}
-
-TEST_F(BestPickTest, EvilTotalLiftsEvilRacesAndClasses) {
-    PointTotals[SlotEvil] = 2;
-    for (std::int32_t preference : {ClassOverRace, RaceOverClass}) {
-        ExpectPick(preference, "Troll", "Shadow Knight");
-        const Names races = NamesOf(RaceTable);
-        const Names classes = NamesOf(ClassTable);
-        EXPECT_EQ(Names(races.begin(), races.begin() + 3), (Names{"Troll", "Dark Elf", "Ogre"}));
-        EXPECT_EQ(Names(classes.begin(), classes.begin() + 2), (Names{"Shadow Knight", "Necromancer"}));
-        EXPECT_EQ(RaceTable[3].score, 0);
-        EXPECT_EQ(ClassTable[2].score, 0);
-    }
-}
-
-TEST_F(BestPickTest, MonkAndNecromancerSlotsAreNotSwapped) {
-    PointTotals[SlotMonk] = 3;
-    ExpectPick(ClassOverRace, "Human", "Monk");
-    EXPECT_EQ(ClassTable[0].score, 3);
-    PointTotals.fill(0);
-    PointTotals[SlotNecromancer] = 3;
-    ExpectPick(ClassOverRace, "Dark Elf", "Necromancer");
-}
-
-TEST_F(BestPickTest, NegativeScoreSortsBelowZero) {
-    PointTotals[SlotBard] = -1;
-    FreshPick(ClassOverRace);
-    EXPECT_EQ(NamesOf(ClassTable),
-              (Names{"Paladin", "Cleric", "Druid", "Enchanter", "Magician", "Monk", "Necromancer",
-                     "Ranger", "Rogue", "Shadow Knight", "Shaman", "Warrior", "Wizard", "Bard"}));
-    EXPECT_EQ(ClassTable[13].score, -1);
-}
-
-TEST_F(BestPickTest, IksarFirstFindsAClassEitherWay) {
-    PointTotals[SlotIksar] = 4;
-    ExpectPick(RaceOverClass, "Iksar", "Monk");
-    EXPECT_STREQ(RaceTable[0].name, "Iksar");
-    ExpectPick(ClassOverRace, "Dwarf", "Paladin");
-}
-
-TEST_F(BestPickTest, ShamanSearchPassesTheFullHumanRow) {
-    PointTotals[SlotShaman] = 5;
-    PointTotals[SlotHuman] = 5;
-    ExpectPick(ClassOverRace, "Barbarian", "Shaman");
-    EXPECT_STREQ(RaceTable[0].name, "Human");
-}
-
-TEST_F(BestPickTest, MixedSignsSortDescending) {
-    PointTotals[SlotTroll] = -5;
-    PointTotals[SlotGnome] = 3;
-    PointTotals[SlotSmallRace] = -1;  // Dwarf, Gnome, Half Elf
-    PointTotals[SlotWarrior] = 7;
-    PointTotals[SlotWizard] = -2;
-    PointTotals[SlotEvil] = 1;
-    ExpectPick(ClassOverRace, "Gnome", "Warrior");
-    for (std::size_t i = 1; i < RaceTable.size(); ++i) EXPECT_GE(RaceTable[i - 1].score, RaceTable[i].score);
-    for (std::size_t i = 1; i < ClassTable.size(); ++i) EXPECT_GE(ClassTable[i - 1].score, ClassTable[i].score);
+    // The mixed case left its scores: a negative row sorts below every row at 0.
     EXPECT_STREQ(RaceTable[12].name, "Troll");
     EXPECT_EQ(RaceTable[12].score, -4);
     EXPECT_STREQ(ClassTable[13].name, "Wizard");
@@ -142,33 +112,18 @@ TEST_F(BestPickTest, RowsAreScoredByNameWhateverTheirOrder) {
         return sum;
     };
     const std::map<std::string, std::int32_t> expected{
-        {"Barbarian", bits({SlotBarbarian, SlotGood, SlotBigRace})},
-        {"Dark Elf", bits({SlotDarkElf, SlotEvil})},
-        {"Dwarf", bits({SlotDwarf, SlotGood, SlotSmallRace})},
-        {"Erudite", bits({SlotErudite, SlotGood})},
-        {"Gnome", bits({SlotGnome, SlotGood, SlotSmallRace})},
-        {"Half Elf", bits({SlotHalfElf, SlotGood, SlotSmallRace})},
-        {"Halfling", bits({SlotHalfling, SlotGood})},
-        {"High Elf", bits({SlotHighElf, SlotGood})},
-        {"Human", bits({SlotHuman, SlotGood})},
-        {"Iksar", bits({SlotIksar})},
-        {"Ogre", bits({SlotOgre, SlotEvil, SlotBigRace})},
-        {"Troll", bits({SlotTroll, SlotEvil, SlotBigRace})},
-        {"Wood Elf", bits({SlotWoodElf, SlotGood})},
-        {"Bard", bits({SlotBard})},
-        {"Cleric", bits({SlotCleric})},
-        {"Druid", bits({SlotDruid})},
-        {"Enchanter", bits({SlotEnchanter})},
-        {"Magician", bits({SlotMagician})},
-        {"Monk", bits({SlotMonk})},
-        {"Necromancer", bits({SlotNecromancer, SlotEvil})},
-        {"Paladin", bits({SlotPaladin})},
-        {"Ranger", bits({SlotRanger})},
-        {"Rogue", bits({SlotRogue})},
-        {"Shadow Knight", bits({SlotShadowKnight, SlotEvil})},
-        {"Shaman", bits({SlotShaman})},
-        {"Warrior", bits({SlotWarrior})},
-        {"Wizard", bits({SlotWizard})},
+        {"Barbarian", bits({SlotBarbarian, SlotGood, SlotBigRace})}, {"Dark Elf", bits({SlotDarkElf, SlotEvil})},
+        {"Dwarf", bits({SlotDwarf, SlotGood, SlotSmallRace})},       {"Erudite", bits({SlotErudite, SlotGood})},
+        {"Gnome", bits({SlotGnome, SlotGood, SlotSmallRace})},       {"Halfling", bits({SlotHalfling, SlotGood})},
+        {"Half Elf", bits({SlotHalfElf, SlotGood, SlotSmallRace})},  {"High Elf", bits({SlotHighElf, SlotGood})},
+        {"Human", bits({SlotHuman, SlotGood})},                      {"Iksar", bits({SlotIksar})},
+        {"Ogre", bits({SlotOgre, SlotEvil, SlotBigRace})},           {"Wood Elf", bits({SlotWoodElf, SlotGood})},
+        {"Troll", bits({SlotTroll, SlotEvil, SlotBigRace})},         {"Bard", bits({SlotBard})},
+        {"Cleric", bits({SlotCleric})},       {"Druid", bits({SlotDruid})},     {"Enchanter", bits({SlotEnchanter})},
+        {"Magician", bits({SlotMagician})},   {"Monk", bits({SlotMonk})},       {"Paladin", bits({SlotPaladin})},
+        {"Necromancer", bits({SlotNecromancer, SlotEvil})}, {"Shadow Knight", bits({SlotShadowKnight, SlotEvil})},
+        {"Ranger", bits({SlotRanger})},       {"Rogue", bits({SlotRogue})},     {"Shaman", bits({SlotShaman})},
+        {"Warrior", bits({SlotWarrior})},     {"Wizard", bits({SlotWizard})},
     };
     std::reverse(RaceTable.begin(), RaceTable.end());
     std::rotate(ClassTable.begin(), ClassTable.begin() + 5, ClassTable.end());
@@ -206,22 +161,16 @@ std::vector<RankEntry> MakeRows(const std::vector<std::int32_t>& scores, std::ve
     return rows;
 }
 
-Names RowNames(const std::vector<RankEntry>& rows) {
-    Names out;
-    for (const RankEntry& row : rows) out.emplace_back(row.name);
-    return out;
-}
-
 TEST_F(BestPickTest, SortTieOrderOfBothBranches) {
     std::vector<std::string> names;
     // Up to 8 rows: repeated selection moves the earliest lowest row to the end.
     auto rows = MakeRows({0, 0, 0, 1}, names);
     SortByScore(rows.data(), static_cast<int>(rows.size()));
-    EXPECT_EQ(RowNames(rows), (Names{"r3", "r2", "r1", "r0"}));
+    EXPECT_EQ(NamesOf(rows), (Names{"r3", "r2", "r1", "r0"}));
     // 9 rows: the middle row becomes the pivot and the rest are partitioned.
     rows = MakeRows({0, 0, 0, 0, 0, 0, 0, 0, 0}, names);
     SortByScore(rows.data(), 9);
-    EXPECT_EQ(RowNames(rows), (Names{"r4", "r1", "r2", "r3", "r0", "r5", "r6", "r7", "r8"}));
+    EXPECT_EQ(NamesOf(rows), (Names{"r4", "r1", "r2", "r3", "r0", "r5", "r6", "r7", "r8"}));
     // Fewer than two rows: nothing happens.
     rows = MakeRows({5}, names);
     SortByScore(rows.data(), 1);
@@ -241,19 +190,11 @@ TEST_F(BestPickTest, SortKeepsEveryRowAndOrdersDescending) {
             SortByScore(rows.data(), size);
             for (int i = 1; i < size; ++i) ASSERT_GE(rows[i - 1].score, rows[i].score);
             std::multiset<std::string> before(names.begin(), names.end());
-            Names after = RowNames(rows);
+            Names after = NamesOf(rows);
             ASSERT_EQ(before, std::multiset<std::string>(after.begin(), after.end()));
             for (const RankEntry& row : rows) ASSERT_EQ(row.score, scores[std::stoi(row.name + 1)]);
         }
     }
-}
-
-TEST_F(BestPickTest, PreferenceComesFromTheSettingsBlock) {
-    EXPECT_EQ(ScriptPreference(), ClassOverRace);
-    TheScriptDocument.SetSettings(std::make_unique<SettingsBlock>(&TheScriptDocument));
-    EXPECT_EQ(ScriptPreference(), ClassOverRace);
-    TheScriptDocument.settings->Preference = RaceOverClass;
-    EXPECT_EQ(ScriptPreference(), RaceOverClass);
 }
 
 TEST_F(BestPickTest, AnnounceAppendsTheSentenceAsTwoLines) {
@@ -267,11 +208,15 @@ TEST_F(BestPickTest, AnnounceAppendsTheSentenceAsTwoLines) {
     EXPECT_TRUE(dialog.boxes.empty());
 }
 
-TEST_F(BestPickTest, AnnounceFollowsARaceOverClassScript) {
+TEST_F(BestPickTest, AnnounceFollowsTheScriptsPreference) {
+    EXPECT_EQ(ScriptPreference(), ClassOverRace);  // no SETTINGS block
     WriteScript("<SETTINGS>\npreference=raceoverclass\n</SETTINGS>\n");
     ASSERT_EQ(OpenScript(TheScriptDocument), 1);
     ASSERT_NE(TheScriptDocument.Parse(nullptr), -1);
     ASSERT_EQ(ScriptPreference(), RaceOverClass);
+    TheScriptDocument.settings->Preference = ClassOverRace;
+    EXPECT_EQ(ScriptPreference(), ClassOverRace);
+    TheScriptDocument.settings->Preference = RaceOverClass;
     HeadlessDialog dialog;
     PointTotals[SlotIksar] = 1;
     AnnounceBestPick(dialog);

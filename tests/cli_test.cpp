@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "TestSupport.h"
 
@@ -13,41 +14,16 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const SampleScript =
-    "<SETTINGS>\n"
-    "preference=classoverrace\n"
-    "</SETTINGS>\n"
-    "<QUESTION>\n"
-    "name=Do you like to fight up close?\n"
-    "text=Yes\n"
-    "text=No\n"
-    "<ANSWER>\n"
-    "type=1\n"
-    "explanationtext=You like to fight up close & loud.\n"
-    "warpts=5\n"
-    "ogrepts=2\n"
-    "</ANSWER>\n"
-    "<ANSWER>\n"
-    "type=no\n"
-    "wizpts=5\n"
-    "</ANSWER>\n"
+    "<SETTINGS>\npreference=classoverrace\n</SETTINGS>\n"
+    "<QUESTION>\nname=Do you like to fight up close?\ntext=Yes\ntext=No\n"
+    "<ANSWER>\ntype=1\nexplanationtext=You like to fight up close & loud.\nwarpts=5\nogrepts=2\n</ANSWER>\n"
+    "<ANSWER>\ntype=no\nwizpts=5\n</ANSWER>\n"
     "</QUESTION>\n"
-    "<QUESTION>\n"
-    "name=How much magic?\n"
-    "text=Lots\n"
-    "text=Some\n"
-    "text=None\n"
-    "<ANSWER>\n"
-    "type=2\n"
-    "clrpts=3\n"
-    "</ANSWER>\n"
+    "<QUESTION>\nname=How much magic?\ntext=Lots\ntext=Some\ntext=None\n"
+    "<ANSWER>\ntype=2\nclrpts=3\n</ANSWER>\n"
     "</QUESTION>\n"
-    "<QUESTION>\n"
-    "name=Skipped?\n"
-    "text=Yes\n"
-    "</QUESTION>\n"
-    "<FINAL>\n"
-    "recap=ask\n"
-    "</FINAL>\n";
+    "<QUESTION>\nname=Skipped?\ntext=Yes\n</QUESTION>\n"
+    "<FINAL>\nrecap=ask\n</FINAL>\n";
 
 const std::string Greeting =
     "Answer the questions.\n"
@@ -75,29 +51,19 @@ protected:
     }
 };
 
-TEST_F(CliTest, GreetsAndShowsTheFirstQuestion) {
-    WriteScript(SampleScript);
-    CliRun run = Cli("q\n");
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.out.rfind(Greeting, 0), 0u) << run.out;
-    EXPECT_NE(run.out.find("\nDo you like to fight up close?\n  1) Yes\n  2) No\n"),
-              std::string::npos)
-        << run.out;
-    EXPECT_EQ(run.out.find("Thank you"), std::string::npos);
-}
-
-TEST_F(CliTest, AnswersLeadToTheRecommendation) {
+TEST_F(CliTest, GreetsAskAndAnswersLeadToTheRecommendation) {
     WriteScript(SampleScript);
     CliRun run = Cli("1\n2\ns\nyes\n");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "Output results?: Would you like to review the results?\n");
+    EXPECT_EQ(run.out.rfind(Greeting, 0), 0u) << run.out;
+    EXPECT_NE(run.out.find("\nDo you like to fight up close?\n  1) Yes\n  2) No\n"), std::string::npos);
+    EXPECT_NE(run.out.find("  3) None\n"), std::string::npos);
     EXPECT_NE(run.out.find("\nIt appears that the best race for you is Ogre\n"
                            "and the best class is Warrior!\n"),
               std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find("You like to fight up close & loud.\n"), std::string::npos);
-    EXPECT_NE(run.out.find("  3) None\n"), std::string::npos);
     // The pane's text is printed whole, once per change: the greeting once.
     EXPECT_EQ(run.out.find(Greeting, 1), std::string::npos);
     EXPECT_EQ(run.out.find('\r'), std::string::npos);
@@ -125,6 +91,7 @@ TEST_F(CliTest, ImpossibleCommandsChangeNothing) {
     WriteScript(SampleScript);
     CliRun bad = Cli("ok\n3\nh\nhello\nq\n");
     CliRun good = Cli("q\n");
+    EXPECT_EQ(good.out.find("Thank you"), std::string::npos);  // quit before the end: no results
     EXPECT_EQ(bad.status, 0);
     EXPECT_EQ(bad.out, good.out);
     std::istringstream lines(bad.err);
@@ -151,29 +118,22 @@ TEST_F(CliTest, HtmlOnTheResultsScreenPrintsTheSavedPath) {
     EXPECT_EQ(page.substr(page.size() - 18), "</body>\r\n</html>\r\n");
 }
 
-TEST_F(CliTest, ScriptErrorsAreReportedWithLineNumbers) {
-    WriteScript("<QUESTION>\nname=Q\nbogus\n</QUESTION>\n");
-    CliRun run = Cli("");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err,
-              "ScriptError: Undefined symbol found, line 3\n"
-              "Error: Could not open script.txt\n");
-
-    WriteScript("<QUESTION>\n<ANSWER>\n# note\nwrong\n</ANSWER>\n</QUESTION>\n");
-    run = Cli("");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err,
-              "ScriptError: Undefined symbol found, line 4\n"
-              "ScriptError: End of script expected, line 4\n"
-              "Error: Could not open script.txt\n");
-}
-
-TEST_F(CliTest, MissingScriptFails) {
-    CliRun run = Cli("1\n");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "Error: Could not open script.txt\n");
+TEST_F(CliTest, ScriptErrorsAndAMissingScriptFailWithTheirMessages) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"<QUESTION>\nname=Q\nbogus\n</QUESTION>\n", "ScriptError: Undefined symbol found, line 3\n"},
+        {"<QUESTION>\n<ANSWER>\n# note\nwrong\n</ANSWER>\n</QUESTION>\n",
+         "ScriptError: Undefined symbol found, line 4\nScriptError: End of script expected, line 4\n"},
+        {nullptr, ""},
+    };
+    for (const auto& [script, messages] : cases) {
+        SCOPED_TRACE(script ? script : "no script");
+        fs::remove(Dir() / "script.txt");
+        if (script) WriteScript(script);
+        CliRun run = Cli("1\n");
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, std::string(messages) + "Error: Could not open script.txt\n");
+    }
 }
 
 TEST_F(CliTest, OptionsAreChecked) {

@@ -1,4 +1,3 @@
-#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -193,15 +192,6 @@ TEST_F(HtmlExportTest, ReadOnlyFolderKeepsTheOldPage) {
     EXPECT_FALSE(exported);
     ExpectErrorBoxOnly();
     EXPECT_EQ(ReadFile(HtmlFileName), "old page\r\n");
-}
-
-TEST_F(HtmlExportTest, WriteFailuresAreDetected) {
-    int fd = ::open("/dev/full", O_WRONLY | O_CLOEXEC);
-    if (fd < 0) GTEST_SKIP() << "no /dev/full";
-    EXPECT_FALSE(WriteHtmlBytes(fd, "text"));
-    ::close(fd);
-    EXPECT_FALSE(WriteHtmlFile((Dir() / "missing" / HtmlFileName).string(), "page"));
-    EXPECT_FALSE(fs::exists(Dir() / "missing"));
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 #include <cmath>
+#include <tuple>
+#include <utility>
 
 #include "HeadlessDialog.h"
 #include "TestSupport.h"
@@ -10,32 +12,19 @@ namespace {
 
 using Kind = PrintEvent::Kind;
 
+auto Fields(const PageGeometry& g) { return std::tuple(g.width, g.height, g.top, g.left, g.bottom, g.lineHeight); }
+
 TEST(PageGeometryTest, WorkedValues) {
-    struct Row {
-        int dpi, width, height, top, left, bottom, lineHeight;
+    const std::pair<int, PageGeometry> rows[] = {
+        {72, {612, 792, 39, 30, 752, 11}},
+        {96, {816, 1056, 52, 40, 1003, 15}},
+        {300, {2550, 3300, 165, 127, 3134, 49}},
+        {600, {5100, 6600, 330, 255, 6269, 98}},
+        {1200, {10200, 13200, 660, 510, 12539, 197}},
     };
-    const Row rows[] = {
-        {72, 612, 792, 39, 30, 752, 11},
-        {96, 816, 1056, 52, 40, 1003, 15},
-        {300, 2550, 3300, 165, 127, 3134, 49},
-        {600, 5100, 6600, 330, 255, 6269, 98},
-        {1200, 10200, 13200, 660, 510, 12539, 197},
-    };
-    for (const Row& r : rows) {
-        PageGeometry g = ComputePageGeometry(r.dpi, r.dpi);
-        EXPECT_EQ(g.width, r.width) << r.dpi;
-        EXPECT_EQ(g.height, r.height) << r.dpi;
-        EXPECT_EQ(g.top, r.top) << r.dpi;
-        EXPECT_EQ(g.left, r.left) << r.dpi;
-        EXPECT_EQ(g.bottom, r.bottom) << r.dpi;
-        EXPECT_EQ(g.lineHeight, r.lineHeight) << r.dpi;
-    }
+    for (const auto& [dpi, expected] : rows) EXPECT_EQ(Fields(ComputePageGeometry(dpi, dpi)), Fields(expected)) << dpi;
     // Width follows the horizontal resolution alone, height the vertical one.
-    PageGeometry mixed = ComputePageGeometry(75, 600);
-    EXPECT_EQ(mixed.width, 637);
-    EXPECT_EQ(mixed.left, 31);
-    EXPECT_EQ(mixed.height, 6600);
-    EXPECT_EQ(mixed.lineHeight, 98);
+    EXPECT_EQ(Fields(ComputePageGeometry(75, 600)), Fields({637, 6600, 330, 31, 6269, 98}));
 }
 
 TEST(PageGeometryTest, MatchesTheSinglePrecisionMarginEverywhere) {
@@ -138,43 +127,37 @@ TEST_F(PrintTest, SixtyFirstLineStartsASecondPage) {
 }
 
 TEST_F(PrintTest, SelectionPrintsTheLinesItTouches) {
-    AppendTranscriptLine(dialog, "AB");
-    AppendTranscriptLine(dialog, "CD");
-    dialog.printSelection = true;
     struct Case {
+        const char* first;  // the first line; the second is "CD"
         std::uint32_t start, end;
         std::vector<std::string> printed;
     };
     const Case cases[] = {
-        {4, 6, {"CD"}},         // exactly CD: not the empty last line
-        {0, 2, {"AB"}},         // exactly AB: not CD
-        {2, 4, {"AB"}},         // AB's line break belongs to AB
-        {1, 5, {"AB", "CD"}},
-        {0, 8, {"AB", "CD"}},
+        {"AB", 4, 6, {"CD"}},  // exactly CD: not the empty last line
+        {"AB", 0, 2, {"AB"}},  // exactly AB: not CD
+        {"AB", 2, 4, {"AB"}},  // AB's line break belongs to AB
+        {"AB", 1, 5, {"AB", "CD"}},
+        {"AB", 0, 8, {"AB", "CD"}},
+        {"\xC3\xA9\xC3\xA9", 4, 6, {"CD"}},  // positions count characters, not bytes
     };
+    dialog.printSelection = true;
     for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.first << " " << c.start << "-" << c.end);
         dialog.printJobs.clear();
+        ClearTranscript(dialog);
+        AppendTranscriptLine(dialog, c.first);
+        AppendTranscriptLine(dialog, "CD");
         dialog.SetPaneSelection(c.start, c.end);
         PrintTranscript(dialog);
         EXPECT_TRUE(Job().selectionOffered);
         std::vector<std::string> printed;
         for (const Drawn& d : DrawnTexts()) printed.push_back(d.text);
-        EXPECT_EQ(printed, c.printed) << c.start << "-" << c.end;
+        EXPECT_EQ(printed, c.printed);
         EXPECT_EQ(DrawnTexts().front().y, 165);
         EXPECT_EQ(Pages(), 1);
         // The selection is left as the user made it.
         EXPECT_EQ(dialog.PaneSelectionRange().start, c.start);
     }
-}
-
-TEST_F(PrintTest, SelectionCountsCharactersNotBytes) {
-    AppendTranscriptLine(dialog, "\xC3\xA9\xC3\xA9");  // two characters, four bytes
-    AppendTranscriptLine(dialog, "CD");
-    dialog.printSelection = true;
-    dialog.SetPaneSelection(4, 6);
-    PrintTranscript(dialog);
-    ASSERT_EQ(DrawnTexts().size(), 1u);
-    EXPECT_EQ(DrawnTexts()[0].text, "CD");
 }
 
 TEST_F(PrintTest, SelectionStartsOnTheFirstRowAndPagesByPrintedLines) {

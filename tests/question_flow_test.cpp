@@ -46,6 +46,14 @@ std::string FullReport(const std::string& pick, const std::vector<std::string>& 
     return Lines(lines);
 }
 
+// The class rows after ThreeQuestions' first answer.
+std::vector<std::string> BardLast() {
+    std::vector<std::string> classes = ZeroClassRows;
+    classes.erase(classes.begin() + 7);
+    classes.push_back("Bard: -1");
+    return classes;
+}
+
 const std::string DwarfPaladin =
     "It appears that the best race for you is Dwarf\r\nand the best class is Paladin!";
 
@@ -125,17 +133,6 @@ TEST_F(QuestionFlowTest, TwoChoicesLeaveTheOtherSixEmptyAndDisabled) {
     EXPECT_TRUE(d.IsControlEnabled(IdOk));
 }
 
-TEST_F(QuestionFlowTest, OnlyTheFirstEightChoicesAreShown) {
-    std::vector<std::string> choices;
-    for (int i = 1; i <= 10; ++i) choices.push_back("c" + std::to_string(i));
-    Start(Question("Many", choices));
-    for (int k = 0; k < ChoiceCount; ++k) {
-        EXPECT_EQ(d.ControlText(IdChoice1 + k), "c" + std::to_string(k + 1));
-        EXPECT_TRUE(d.IsControlEnabled(IdChoice1 + k));
-    }
-    EXPECT_EQ(CurrentQuestion->choiceCursor, 8u);
-}
-
 TEST_F(QuestionFlowTest, QuestionWithoutNameOrChoicesShowsAnEmptyUsableText) {
     Start(Question("", {}) + Question("Caf\xE9?", {"Oui"}));
     EXPECT_TRUE(d.IsControlVisible(IdQuestionText));
@@ -184,40 +181,37 @@ TEST_F(QuestionFlowTest, ResultsLayoutHidesTheQuestionScreenAndGrowsThePane) {
     EXPECT_EQ(d.ControlRect(IdTranscript), (Rect{10, 10, client.right - 10, client.bottom - 45}));
 }
 
-TEST_F(QuestionFlowTest, NoQuestionsFinishesOnTheFirstStep) {
-    Start("");
-    EXPECT_EQ(QuestionsFinished, 1);
-    EXPECT_FALSE(d.IsControlVisible(IdQuestionText));
-    EXPECT_EQ(d.PaneText(), FullReport(DwarfPaladin, {}, ZeroRaceRows, ZeroClassRows));
-    EXPECT_TRUE(d.boxes.empty());
-}
-
-TEST_F(QuestionFlowTest, FullReportListsExplanationsAndScores) {
-    Start(ThreeQuestions + Final("yes"));
-    AnswerThreeQuestions();
-    std::vector<std::string> classes = ZeroClassRows;
-    classes.erase(classes.begin() + 7);  // Bard sorts last with its negative score
-    classes.push_back("Bard: -1");
-    // The answer without explanation gives only its empty line; the skipped
-    // question gives nothing.
-    EXPECT_EQ(d.PaneText(),
-              FullReport(DwarfPaladin, {"You said yes.", "", ""}, ZeroRaceRows, classes));
-}
-
-TEST_F(QuestionFlowTest, MissingFinalBlockMeansTheFullReport) {
-    Start(ThreeQuestions);
-    d.Click(IdSkip);
-    d.Click(IdSkip);
-    d.Click(IdSkip);
-    EXPECT_EQ(d.PaneText(), FullReport(DwarfPaladin, {}, ZeroRaceRows, ZeroClassRows));
-}
-
-TEST_F(QuestionFlowTest, RecapNoLeavesOnlyPickAndThanks) {
-    Start(ThreeQuestions + Final("no"));
-    AnswerThreeQuestions();
-    EXPECT_EQ(d.PaneText(), Lines({DwarfPaladin, "  ", "Thank you for using Kinpath!"}));
-    EXPECT_EQ(TranscriptLineCount(d), 5);
-    EXPECT_TRUE(d.boxes.empty());
+// The report layouts. ThreeQuestions answered: the answer without explanation
+// gives only its empty line, the skipped question nothing; Bard sorts last.
+TEST_F(QuestionFlowTest, ReportLayouts) {
+    const std::string recapNo = Lines({DwarfPaladin, "  ", "Thank you for using Kinpath!"});
+    const std::string allZero = FullReport(DwarfPaladin, {}, ZeroRaceRows, ZeroClassRows);
+    struct Case {
+        const char* what;
+        std::string script;
+        bool answer;  // answer 1, 1 and skip; else skip everything
+        std::string pane;
+    };
+    const Case cases[] = {
+        {"no questions", "", false, allZero},
+        {"recap yes", ThreeQuestions + Final("yes"), true,
+         FullReport(DwarfPaladin, {"You said yes.", "", ""}, ZeroRaceRows, BardLast())},
+        {"no FINAL block, all skipped", ThreeQuestions, false, allZero},
+        {"recap no", ThreeQuestions + Final("no"), true, recapNo},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ResetProgramState();
+        d = HeadlessDialog();
+        Start(c.script);
+        while (!QuestionsFinished) {
+            if (c.answer && CurrentQuestion != TheScriptDocument.questions.back().get()) Answer(1);
+            else d.Click(IdSkip);
+        }
+        EXPECT_FALSE(d.IsControlVisible(IdQuestionText));
+        EXPECT_EQ(d.PaneText(), c.pane);
+        EXPECT_TRUE(d.boxes.empty());
+    }
 }
 
 // Records what the window showed while the recap question was open.
@@ -258,10 +252,7 @@ TEST_P(RecapAskTest, AsksOnceThePickIsShownAndFollowsTheAnswer) {
     EXPECT_TRUE(d.resultsLayoutAtBox);
 
     if (GetParam() == BoxResult::Yes) {
-        std::vector<std::string> classes = ZeroClassRows;
-        classes.erase(classes.begin() + 7);
-        classes.push_back("Bard: -1");
-        EXPECT_EQ(d.PaneText(), FullReport(DwarfPaladin, {"You said yes.", ""}, ZeroRaceRows, classes));
+        EXPECT_EQ(d.PaneText(), FullReport(DwarfPaladin, {"You said yes.", ""}, ZeroRaceRows, BardLast()));
     } else {
         EXPECT_EQ(d.PaneText(), Lines({DwarfPaladin, "  ", "Thank you for using Kinpath!"}));
     }

@@ -61,6 +61,15 @@ protected:
         return lines;
     }
 
+    // Every diagnostic text at that line, each followed by "|".
+    static std::string All(const CheckResult& result, int line) {
+        std::string texts;
+        for (const auto& d : result.diagnostics) {
+            if (d.line == line) texts += d.text + "|";
+        }
+        return texts;
+    }
+
     // The text of the one diagnostic at that line and severity ("" if none or several).
     static std::string At(const CheckResult& result, int line, CheckSeverity severity = CheckSeverity::Warning) {
         std::vector<std::string> found;
@@ -266,10 +275,7 @@ TEST_F(ScriptCheckTest, WarnsOfChoicesNeverShownAndOfQuestionsWithoutNameOrChoic
     EXPECT_EQ(Lines(result, CheckSeverity::Warning), (std::vector<int>{11, 12, 38, 41, 41}));
     EXPECT_TRUE(Has(At(result, 11), "choice 9 \"C9\" is never shown"));
     EXPECT_TRUE(Has(At(result, 38), "\"9\" matches none of the shown choices"));
-    std::string both;
-    for (const auto& d : result.diagnostics) {
-        if (d.line == 41) both += d.text + "|";
-    }
+    const std::string both = All(result, 41);
     EXPECT_TRUE(Has(both, "question 2 (no name): the question has no name="));
     EXPECT_TRUE(Has(both, "no choices"));
 }
@@ -301,10 +307,7 @@ TEST_F(ScriptCheckTest, WarnsOfKeysFoundInsideValues) {
     EXPECT_TRUE(Has(At(result, 8), "holds barbpts= and then trollpts="));
     EXPECT_EQ(At(result, 10), "");
     // Line 9 also sets the type a second time.
-    std::string line9;
-    for (const auto& d : result.diagnostics) {
-        if (d.line == 9) line9 += d.text + "|";
-    }
+    const std::string line9 = All(result, 9);
     EXPECT_TRUE(Has(line9, "holds explanationtext= and then type="));
     EXPECT_TRUE(Has(line9, "type= given again: it replaces the one of line 7"));
 }

@@ -1,32 +1,29 @@
+#include <string>
+#include <string_view>
+#include <utility>
+
 #include <gtest/gtest.h>
 
 #include "script/TextCodec.h"
 
 using namespace kinpath;
 
-TEST(TextCodec, AcceptsWellFormedUtf8) {
-    EXPECT_TRUE(IsValidUtf8(""));
-    EXPECT_TRUE(IsValidUtf8("plain ascii\r\n"));
-    EXPECT_TRUE(IsValidUtf8("caf\xC3\xA9"));              // é
-    EXPECT_TRUE(IsValidUtf8("\xE2\x82\xAC"));             // €
-    EXPECT_TRUE(IsValidUtf8("\xED\x9F\xBF"));             // U+D7FF, just below the surrogates
-    EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x90\x89"));         // U+1F409
-    EXPECT_TRUE(IsValidUtf8("\xF4\x8F\xBF\xBF"));         // U+10FFFF
-    EXPECT_TRUE(IsValidUtf8(std::string_view("a\0b", 3)));
-}
-
-TEST(TextCodec, RejectsOverlongsSurrogatesAndTruncation) {
-    EXPECT_FALSE(IsValidUtf8("\xC0\x80"));                // overlong NUL
-    EXPECT_FALSE(IsValidUtf8("\xC1\xBF"));
-    EXPECT_FALSE(IsValidUtf8("\xE0\x9F\xBF"));            // overlong 3-byte
-    EXPECT_FALSE(IsValidUtf8("\xF0\x8F\xBF\xBF"));        // overlong 4-byte
-    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));            // U+D800
-    EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));        // beyond U+10FFFF
-    EXPECT_FALSE(IsValidUtf8("\xF5\x80\x80\x80"));
-    EXPECT_FALSE(IsValidUtf8("\x80"));                    // lone continuation
-    EXPECT_FALSE(IsValidUtf8("\xE2\x82"));                // cut short at the end
-    EXPECT_FALSE(IsValidUtf8("\xE2\x82x"));
-    EXPECT_FALSE(IsValidUtf8("caf\xE9"));                 // Windows-1252 é
+TEST(TextCodec, Utf8Validity) {
+    const std::string_view valid[] = {
+        "", "plain ascii\r\n", "caf\xC3\xA9", "\xE2\x82\xAC",
+        "\xED\x9F\xBF",      // U+D7FF, just below the surrogates
+        "\xF0\x9F\x90\x89", "\xF4\x8F\xBF\xBF",  // U+1F409, U+10FFFF
+        std::string_view("a\0b", 3),
+    };
+    const std::string_view invalid[] = {
+        "\xC0\x80", "\xC1\xBF", "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF",  // overlong
+        "\xED\xA0\x80",                                       // U+D800
+        "\xF4\x90\x80\x80", "\xF5\x80\x80\x80",              // beyond U+10FFFF
+        "\x80", "\xE2\x82", "\xE2\x82x",                       // lone continuation, cut short
+        "caf\xE9",                                              // Windows-1252 é
+    };
+    for (std::string_view s : valid) EXPECT_TRUE(IsValidUtf8(s)) << ::testing::PrintToString(std::string(s));
+    for (std::string_view s : invalid) EXPECT_FALSE(IsValidUtf8(s)) << ::testing::PrintToString(std::string(s));
 }
 
 TEST(TextCodec, DisplayTextKeepsUtf8AndDecodesWindows1252) {
@@ -46,11 +43,6 @@ TEST(TextCodec, LengthsCountCodePoints) {
     const std::string text = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x90\x89z";  // a é € 🐉 z
     EXPECT_EQ(Utf8Length(""), 0u);
     EXPECT_EQ(Utf8Length(text), 5u);
-    EXPECT_EQ(Utf8PrefixBytes(text, 0), 0u);
-    EXPECT_EQ(Utf8PrefixBytes(text, 1), 1u);
-    EXPECT_EQ(Utf8PrefixBytes(text, 2), 3u);
-    EXPECT_EQ(Utf8PrefixBytes(text, 3), 6u);
-    EXPECT_EQ(Utf8PrefixBytes(text, 4), 10u);
-    EXPECT_EQ(Utf8PrefixBytes(text, 5), text.size());
-    EXPECT_EQ(Utf8PrefixBytes(text, 99), text.size());
+    const std::pair<std::size_t, std::size_t> prefixes[] = {{0, 0}, {1, 1}, {2, 3}, {3, 6}, {4, 10}, {5, 11}, {99, 11}};
+    for (const auto& [characters, bytes] : prefixes) EXPECT_EQ(Utf8PrefixBytes(text, characters), bytes) << characters;
 }

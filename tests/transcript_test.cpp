@@ -21,7 +21,7 @@ TEST(TranscriptTest, AppendAddsLineBreakAndTheEmptyPieceBehindIt) {
     EXPECT_TRUE(ReadTranscriptLine(d, 1).empty);
 }
 
-TEST(TranscriptTest, NullTextLeavesThePaneAsItWas) {
+TEST(TranscriptTest, NullAppendChangesNothingAndAClearedPaneIsOneEmptyLine) {
     HeadlessDialog d;
     AppendTranscriptLine(d, "one");
     AppendTranscriptLine(d, nullptr);
@@ -29,18 +29,11 @@ TEST(TranscriptTest, NullTextLeavesThePaneAsItWas) {
     ClearTranscript(d);
     AppendTranscriptLine(d, nullptr);
     EXPECT_EQ(d.PaneText(), "");
-    AppendTranscriptLine(d, "");  // an empty text is still a line
-    EXPECT_EQ(d.PaneText(), "\r\n");
-}
-
-TEST(TranscriptTest, ClearedPaneIsOneEmptyLine) {
-    HeadlessDialog d;
-    AppendTranscriptLine(d, "gone");
-    ClearTranscript(d);
-    EXPECT_EQ(d.PaneText(), "");
     EXPECT_EQ(TranscriptLineCount(d), 1);
     EXPECT_TRUE(ReadTranscriptLine(d, 0).empty);
     EXPECT_EQ(ReadTranscriptLine(d, 0).text, "");
+    AppendTranscriptLine(d, "");  // an empty text is still a line
+    EXPECT_EQ(d.PaneText(), "\r\n");
 }
 
 TEST(TranscriptTest, GreetingAndPickSentenceLines) {
@@ -60,19 +53,13 @@ TEST(TranscriptTest, GreetingAndPickSentenceLines) {
 
 TEST(TranscriptTest, ScriptBytesAreShownAsDisplayText) {
     HeadlessDialog d;
-    AppendTranscriptLine(d, "caf\xE9");              // Windows-1252
+    AppendTranscriptLine(d, "caf\xE9");                   // Windows-1252
     AppendTranscriptLine(d, "caf\xC3\xA9 \xE2\x82\xAC");  // already UTF-8
+    AppendTranscriptLine(d, "\xFFgg");  // 0xFF is a character: only a line without text is empty
     EXPECT_EQ(ReadTranscriptLine(d, 0).text, "caf\xC3\xA9");
     EXPECT_EQ(ReadTranscriptLine(d, 1).text, "caf\xC3\xA9 \xE2\x82\xAC");
-}
-
-TEST(TranscriptTest, LineBeginningWithYDiaeresisIsNotEmpty) {
-    // Byte 0xFF is a real character; only a line without text reads as empty.
-    HeadlessDialog d;
-    AppendTranscriptLine(d, "\xFFgg");
-    TranscriptLine line = ReadTranscriptLine(d, 0);
-    EXPECT_FALSE(line.empty);
-    EXPECT_EQ(line.text, "\xC3\xBFgg");
+    EXPECT_FALSE(ReadTranscriptLine(d, 2).empty);
+    EXPECT_EQ(ReadTranscriptLine(d, 2).text, "\xC3\xBFgg");
 }
 
 TEST(TranscriptTest, LongLinesReadBackAsTheirFirst255Characters) {
@@ -115,76 +102,50 @@ TEST(TranscriptTest, SelectionPositionsCountLineBreaksAsTwo) {
     EXPECT_EQ(s.end, 8u);
 }
 
-class TranscriptCapacityTest : public ::testing::Test {
-protected:
-    // A pane holding `length` characters, ending with a line break.
-    void FillTo(std::size_t length) {
-        std::string text(length - 2, 'f');
-        text += "\r\n";
-        d.SetPaneText(text);
-        ASSERT_EQ(d.PaneLength(), length);
+// Pane text of `length` characters, ending with a line break.
+std::string Filled(std::size_t length) { return std::string(length - 2, 'f') + "\r\n"; }
+
+TEST(TranscriptTest, AppendThatWouldPassTheCapacityIsCutToEndExactlyAtIt) {
+    const std::size_t cap = TranscriptCapacity;
+    struct Case {
+        std::string pane;
+        std::string append;
+        std::size_t length;  // after the append
+        std::string tail;    // the pane's last bytes after it
+    };
+    const Case cases[] = {
+        {Filled(cap - 5), "abc", cap, "abc\r\n"},  // fits exactly: kept whole
+        {Filled(cap - 10), "0123456789ABCDEFGHIJ", cap, "01234567\r\n"},
+        {Filled(cap), "more", cap, "f\r\n"},  // full: nothing is added
+        {Filled(cap), "", cap, "f\r\n"},
+        // Cuts fall on character boundaries: € is three bytes in UTF-8 and 0x80 in Windows-1252.
+        {Filled(cap - 5), "ab\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC", cap, "ab\xE2\x82\xAC\r\n"},
+        {Filled(cap - 4), "\x80\x80\x80", cap, "\xE2\x82\xAC\xE2\x82\xAC\r\n"},
+        // The last free character takes text without a break; a lone CR would be no break at all.
+        {std::string(cap - 1, 'f'), "\xE2\x82\xAC-rest", cap, "f\xE2\x82\xAC"},
+        {std::string(cap - 1, 'f'), "", cap - 1, "ff"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.pane.size() << " + '" << c.append << "'");
+        HeadlessDialog d;
+        d.SetPaneText(c.pane);
+        AppendTranscriptLine(d, c.append.c_str());
+        EXPECT_EQ(d.PaneLength(), c.length);
+        const std::string text = d.PaneText();
+        EXPECT_TRUE(IsValidUtf8(text));
+        EXPECT_EQ(text.substr(text.size() - c.tail.size()), c.tail);
     }
-    std::string Tail(std::size_t bytes) const {
-        std::string text = d.PaneText();
-        return text.substr(text.size() - bytes);
-    }
+}
+
+TEST(TranscriptTest, ManyAppendsNeverPassTheCapacity) {
     HeadlessDialog d;
-};
-
-TEST_F(TranscriptCapacityTest, LineThatFitsExactlyIsKeptWhole) {
-    FillTo(TranscriptCapacity - 5);
-    AppendTranscriptLine(d, "abc");
-    EXPECT_EQ(d.PaneLength(), TranscriptCapacity);
-    EXPECT_EQ(Tail(5), "abc\r\n");
-}
-
-TEST_F(TranscriptCapacityTest, LongerLineIsCutToEndExactlyAtTheLimit) {
-    FillTo(TranscriptCapacity - 10);
-    AppendTranscriptLine(d, "0123456789ABCDEFGHIJ");
-    EXPECT_EQ(d.PaneLength(), TranscriptCapacity);
-    EXPECT_EQ(Tail(10), "01234567\r\n");
-
-    // Full: further lines add nothing.
-    std::string before = d.PaneText();
-    AppendTranscriptLine(d, "more");
-    AppendTranscriptLine(d, "");
-    EXPECT_EQ(d.PaneText(), before);
-}
-
-TEST_F(TranscriptCapacityTest, CutFallsOnACharacterBoundary) {
-    // Each euro sign is one character of three bytes.
-    FillTo(TranscriptCapacity - 5);
-    AppendTranscriptLine(d, "ab\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC");
-    EXPECT_EQ(d.PaneLength(), TranscriptCapacity);
-    EXPECT_TRUE(IsValidUtf8(d.PaneText()));
-    EXPECT_EQ(Tail(7), "ab\xE2\x82\xAC\r\n");
-
-    // The same from Windows-1252 bytes, where 0x80 is the euro sign.
-    FillTo(TranscriptCapacity - 4);
-    AppendTranscriptLine(d, "\x80\x80\x80");
-    EXPECT_EQ(d.PaneLength(), TranscriptCapacity);
-    EXPECT_EQ(Tail(8), "\xE2\x82\xAC\xE2\x82\xAC\r\n");
-}
-
-TEST_F(TranscriptCapacityTest, LastFreeCharacterTakesTextWithoutABreak) {
-    d.SetPaneText(std::string(TranscriptCapacity - 1, 'f'));
-    AppendTranscriptLine(d, "\xE2\x82\xAC-rest");
-    EXPECT_EQ(d.PaneLength(), TranscriptCapacity);
-    EXPECT_EQ(Tail(3), "\xE2\x82\xAC");
-
-    d.SetPaneText(std::string(TranscriptCapacity - 1, 'f'));
-    AppendTranscriptLine(d, "");  // a lone CR would be no line break at all
-    EXPECT_EQ(d.PaneLength(), TranscriptCapacity - 1);
-}
-
-TEST_F(TranscriptCapacityTest, ManyAppendsNeverPassTheLimit) {
     std::string line(97, 'z');
     for (int i = 0; i < 600; ++i) {
         AppendTranscriptLine(d, line.c_str());
         ASSERT_LE(d.PaneLength(), TranscriptCapacity);
     }
     EXPECT_EQ(d.PaneLength(), TranscriptCapacity);
-    EXPECT_EQ(Tail(2), "\r\n");
+    EXPECT_EQ(d.PaneText().substr(d.PaneText().size() - 2), "\r\n");
 }
 
 }  // namespace
