@@ -97,4 +97,4 @@ fuzz: deps
 	done
 
 clean:
-	rm -rf $(BUILD) $(ASAN) $(BENCHDIR)
+	rm -rf $(BUILD) $(ASAN) $(BENCHDIR) $(FUZZDIR) build-fuzz-cov

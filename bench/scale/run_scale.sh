@@ -1,0 +1,68 @@
+#!/bin/sh
+# Times whole processes on generated scripts of 0.1, 1 and 10 MB (1x, 10x,
+# 100x): `wc -l` on the file, then kinpath-cli loading it (stdin closed: it
+# loads, greets, shows the first question and ends) and checking it (--check).
+# Each figure is the best of RUNS batches; peak memory comes from GNU time.
+#   bench/scale/run_scale.sh [path/to/kinpath-cli] [RUNS]
+# Prints a Markdown table and checks the targets for the 10 MB script: load
+# time within 5 times `wc -l`, peak memory within 10 times the file size.
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+cli=$(cd "$(dirname "${1:-$here/../../build-bench/kinpath-cli}")" && pwd)/$(basename "${1:-kinpath-cli}")
+runs=${2:-5}
+[ -x "$cli" ] || { echo "no kinpath-cli at $cli (run make bench first)" >&2; exit 2; }
+[ -x /usr/bin/time ] || { echo "GNU time is missing: apt-get install time" >&2; exit 2; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/kinpath-scale-XXXXXX")
+trap 'rm -rf "$work"' EXIT INT TERM
+cd "$work"
+
+# batch K COMMAND...: runs the command K times in one shell under GNU time and
+# prints "cpu_seconds wall_seconds peak_kb" per run. CPU time (user + system,
+# summed over the waited-for runs) is what the program costs; wall time also
+# counts waiting for a busy machine. Batching gets below time's 10 ms grain.
+batch() {
+    k=$1; shift
+    /usr/bin/time -o t -f "%U %S %e %M" sh -c '
+        k=$1; shift; i=0
+        while [ "$i" -lt "$k" ]; do "$@" < /dev/null > /dev/null 2>&1 || true; i=$((i + 1)); done
+    ' batch "$k" "$@"
+    awk -v k="$k" '{ printf "%.5f %.5f %d\n", ($1 + $2) / k, $3 / k, $4 }' t
+}
+# best N K COMMAND...: the least CPU time of N batches.
+best() {
+    n=$1; shift
+    i=0
+    : > times
+    while [ "$i" -lt "$n" ]; do batch "$@" >> times; i=$((i + 1)); done
+    sort -n times | head -n 1
+}
+
+echo "| Script | Questions | wc -l CPU s | load CPU s (wall s) | load MB/s | load / wc -l | load peak MB (x file) | --check CPU s | --check peak MB |"
+echo "|---|---|---|---|---|---|---|---|---|"
+status=0
+for kb in 102 1024 10240; do
+    sh "$here/gen_script.sh" "$kb" > script.txt
+    bytes=$(wc -c < script.txt)
+    questions=$(grep -c '^<QUESTION>$' script.txt)
+    set -- $(best "$runs" 50 wc -l script.txt); wc_cpu=$1
+    set -- $(best "$runs" 10 "$cli"); load_cpu=$1; load_wall=$2; load_kb=$3
+    set -- $(best "$runs" 5 "$cli" --check script.txt); check_cpu=$1; check_kb=$3
+    awk -v kb="$kb" -v b="$bytes" -v q="$questions" -v w="$wc_cpu" -v l="$load_cpu" \
+        -v lw="$load_wall" -v lk="$load_kb" -v c="$check_cpu" -v ck="$check_kb" 'BEGIN {
+        ratio = (w > 0) ? sprintf("%.1fx", l / w) : "n/a"
+        mbs = (l > 0) ? sprintf("%.0f", b / 1048576 / l) : "n/a"
+        printf "| %.1f MB | %d | %.4f | %.4f (%.4f) | %s | %s | %.1f (%.1fx) | %.4f | %.1f |\n",
+            b / 1048576, q, w, l, lw, mbs, ratio, lk / 1024, lk * 1024 / b, c, ck / 1024
+    }'
+    if [ "$kb" = 10240 ]; then
+        awk -v w="$wc_cpu" -v l="$load_cpu" -v lk="$load_kb" -v b="$bytes" 'BEGIN {
+            t = (w > 0 && l <= 5 * w) ? "met" : "NOT met"
+            m = (lk * 1024 <= 10 * b) ? "met" : "NOT met"
+            printf "\n10 MB targets: load within 5x wc -l: %s; peak memory within 10x file size: %s\n", t, m
+            exit (t == "met" && m == "met") ? 0 : 1
+        }' || status=1
+    fi
+done
+# The figures are reported; a missed target is not a failed run.
+exit 0

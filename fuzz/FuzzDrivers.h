@@ -1,0 +1,342 @@
+// The two fuzz entry functions, shared by the libFuzzer targets and by the
+// regression test that replays every saved input in the normal test build.
+//
+// Both expect the working directory to be a private, writable scratch folder:
+// the program reads script.txt and writes Kinpath.html there.
+//
+// A property that must hold for every input is checked with KINPATH_FUZZ_CHECK;
+// a violation aborts, so the fuzzer records the input as a crash.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "flow/QuestionFlow.h"
+#include "flow/Transcript.h"
+#include "script/ScriptCheck.h"
+#include "script/ScriptDocument.h"
+#include "script/ScriptLines.h"
+#include "script/TextCodec.h"
+#include "ui/ControlIds.h"
+#include "ui/HtmlExport.h"
+#include "ui/MainDialog.h"
+#include "ui/MemoryDialog.h"
+#include "ui/PrintTranscript.h"
+
+#define KINPATH_FUZZ_CHECK(cond)                                                      \
+    do {                                                                              \
+        if (!(cond)) {                                                                \
+            std::fprintf(stderr, "fuzz check failed: %s (%s:%d)\n", #cond, __FILE__, \
+                         __LINE__);                                                   \
+            std::abort();                                                             \
+        }                                                                             \
+    } while (0)
+
+namespace kinpath::fuzz {
+
+// Separates the script from the command bytes that drive the dialog. Without
+// it the whole input is the script and the commands default to answering the
+// first choice of every question.
+inline constexpr std::string_view CommandMarker = "\n#!kinpath-commands\n";
+
+// Reads input bytes one at a time; zero once they are used up.
+class ByteSource {
+public:
+    ByteSource(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    bool Empty() const { return pos_ >= size_; }
+    std::uint8_t Next() { return pos_ < size_ ? data_[pos_++] : 0; }
+    std::uint32_t Next32() {
+        std::uint32_t v = 0;
+        for (int i = 0; i < 4; ++i) v = (v << 8) | Next();
+        return v;
+    }
+
+private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+    std::size_t pos_ = 0;
+};
+
+// A printer that only records what reaches it, with its settings from the input.
+class FuzzSurface : public PrintSurface {
+public:
+    struct Log {
+        int documents = 0;
+        int pagesOpen = 0;
+        int pages = 0;
+        int lines = 0;
+        bool fontSet = false;
+        bool released = false;
+    };
+    FuzzSurface(ByteSource& in, Log& log) : log_(log) {
+        std::uint8_t mode = in.Next();
+        selectionOnly_ = (mode & 1) != 0;
+        startFails_ = (mode & 2) != 0;
+        // Ordinary resolutions mostly, now and then anything at all.
+        dpiX_ = (mode & 4) ? static_cast<int>(in.Next32()) : 72 + in.Next() * 4;
+        dpiY_ = (mode & 8) ? static_cast<int>(in.Next32()) : 72 + in.Next() * 4;
+        if (mode & 16) {
+            first_ = static_cast<int>(in.Next32() % 8) - 1;
+            last_ = static_cast<int>(in.Next32() % 8) - 1;
+        }
+    }
+    ~FuzzSurface() override { log_.released = true; }
+    bool SelectionOnly() const override { return selectionOnly_; }
+    int FirstPage() const override { return first_; }
+    int LastPage() const override { return last_; }
+    int DotsPerInchX() const override { return dpiX_; }
+    int DotsPerInchY() const override { return dpiY_; }
+    void SetFont(std::string_view face, int cellHeight) override {
+        KINPATH_FUZZ_CHECK(!face.empty());
+        KINPATH_FUZZ_CHECK(cellHeight > 0);
+        log_.fontSet = true;
+    }
+    bool StartDocument(std::string_view name) override {
+        KINPATH_FUZZ_CHECK(name == "Kinpath");
+        ++log_.documents;
+        return !startFails_;
+    }
+    void StartPage() override {
+        KINPATH_FUZZ_CHECK(log_.documents == 1 && !startFails_);
+        KINPATH_FUZZ_CHECK(log_.pagesOpen == 0);
+        ++log_.pagesOpen;
+        ++log_.pages;
+    }
+    void DrawText(int x, int y, std::string_view text) override {
+        KINPATH_FUZZ_CHECK(log_.pagesOpen == 1);
+        KINPATH_FUZZ_CHECK(x >= 0 && y >= 0);
+        KINPATH_FUZZ_CHECK(!text.empty());
+        KINPATH_FUZZ_CHECK(Utf8Length(text) <= TranscriptLineLimit);
+        ++log_.lines;
+    }
+    void EndPage() override {
+        KINPATH_FUZZ_CHECK(log_.pagesOpen == 1);
+        --log_.pagesOpen;
+    }
+    void EndDocument() override { KINPATH_FUZZ_CHECK(log_.pagesOpen == 0); }
+
+private:
+    Log& log_;
+    bool selectionOnly_ = false;
+    bool startFails_ = false;
+    int dpiX_ = 300;
+    int dpiY_ = 300;
+    int first_ = 0;
+    int last_ = 0;
+};
+
+// The in-memory dialog with Yes/No boxes answered from the input and a
+// recording printer; it never blocks.
+class FuzzDialog : public MemoryDialog {
+public:
+    explicit FuzzDialog(ByteSource& in) : in_(in) {}
+
+    BoxResult MessageBox(BoxOwner, std::string_view text, std::string_view caption,
+                         BoxButtons buttons) override {
+        // Every failure the user hears of names itself.
+        KINPATH_FUZZ_CHECK(!text.empty() && !caption.empty());
+        ++boxes;
+        if (text == "Could not open script.txt") refused = true;
+        if (buttons == BoxButtons::Ok) return BoxResult::Ok;
+        return (in_.Next() & 1) ? BoxResult::Yes : BoxResult::No;
+    }
+    void OpenFile(const std::string& path) override { opened.push_back(path); }
+    std::unique_ptr<PrintSurface> RunPrintDialog(bool) override {
+        logs.emplace_back();
+        if (in_.Next() & 0x80) return nullptr;  // the user cancelled
+        return std::make_unique<FuzzSurface>(in_, logs.back());
+    }
+
+    int boxes = 0;
+    bool refused = false;
+    std::vector<std::string> opened;
+    std::deque<FuzzSurface::Log> logs;  // a deque: logs stay put while it grows
+
+private:
+    ByteSource& in_;
+};
+
+inline std::string ReadWholeFile(const char* name) {
+    std::ifstream in(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The HTML export must write the page the pane shows, or report that it could not.
+inline void CheckExport(FuzzDialog& dialog) {
+    std::string expected = BuildHtmlPage(dialog);
+    KINPATH_FUZZ_CHECK(expected.rfind("<html>\r\n", 0) == 0);
+    KINPATH_FUZZ_CHECK(expected.size() >= 9 &&
+                       expected.compare(expected.size() - 9, 9, "</html>\r\n") == 0);
+    std::size_t opened = dialog.opened.size();
+    int boxes = dialog.boxes;
+    bool ok = ExportHtml(dialog);
+    if (ok) {
+        KINPATH_FUZZ_CHECK(dialog.opened.size() == opened + 1);
+        KINPATH_FUZZ_CHECK(ReadWholeFile(HtmlFileName) == expected);
+    } else {
+        KINPATH_FUZZ_CHECK(dialog.boxes == boxes + 1);
+    }
+}
+
+inline void CheckPrint(FuzzDialog& dialog) {
+    std::size_t before = dialog.logs.size();
+    PrintTranscript(dialog);
+    KINPATH_FUZZ_CHECK(dialog.logs.size() == before + 1);
+    const FuzzSurface::Log& log = dialog.logs.back();
+    if (log.documents > 0) KINPATH_FUZZ_CHECK(log.released && log.pagesOpen == 0);
+}
+
+// Target (a): any bytes as script.txt, then the dialog driven by commands taken
+// from the input's tail, to the results and the HTML export.
+inline void RunScriptInput(const std::uint8_t* data, std::size_t size) {
+    std::string_view input(reinterpret_cast<const char*>(data), size);
+    std::string_view script = input;
+    std::string_view commands;
+    std::size_t marker = input.rfind(CommandMarker);
+    if (marker != std::string_view::npos) {
+        script = input.substr(0, marker);
+        commands = input.substr(marker + CommandMarker.size());
+    }
+    {
+        std::FILE* f = std::fopen(ScriptFileName, "wb");
+        KINPATH_FUZZ_CHECK(f != nullptr);
+        if (!script.empty()) std::fwrite(script.data(), 1, script.size(), f);
+        std::fclose(f);
+    }
+
+    // What the checker behind `kinpath-cli --check` says of the same bytes.
+    CheckResult check;
+    {
+        std::FILE* f = OpenScriptFile(ScriptFileName);
+        KINPATH_FUZZ_CHECK(f != nullptr);
+        check = CheckScript(f);
+        std::fclose(f);
+    }
+
+    ResetProgramState();
+    ByteSource in(reinterpret_cast<const std::uint8_t*>(commands.data()), commands.size());
+    FuzzDialog dialog(in);
+    ScriptErrorView = &dialog;
+    DialogInit(dialog);
+    // The checker finds an error exactly when the window refuses the script,
+    // and counts the questions the window loads.
+    KINPATH_FUZZ_CHECK((check.errors > 0) == dialog.refused);
+    if (!dialog.refused) {
+        KINPATH_FUZZ_CHECK(static_cast<std::size_t>(check.questions) ==
+                           TheScriptDocument.questions.size());
+    }
+    bool running = dialog.DispatchPosted();
+
+    // Each command byte: the high three bits pick the action, the rest its argument.
+    while (running && !in.Empty()) {
+        std::uint8_t b = in.Next();
+        int arg = b & 31;
+        switch (b >> 5) {
+            case 0: dialog.Click(IdChoice1 + arg % ChoiceCount); break;
+            case 1: dialog.Click(IdOk); break;
+            case 2: dialog.Click(IdSkip); break;
+            case 3:
+                for (int t = 0; t <= arg; ++t) dialog.Tick();
+                break;
+            case 4:
+                dialog.Click(IdChoice1 + arg % ChoiceCount);
+                dialog.Click(IdOk);
+                break;
+            case 5: DialogCommand(dialog, IdHtml); break;
+            case 6: DialogCommand(dialog, IdPrint); break;
+            default:
+                dialog.SetPaneSelection(in.Next32(), in.Next32());
+                break;
+        }
+        running = dialog.DispatchPosted();
+    }
+
+    // On to the results: answer the first choice (or skip) until the questions end.
+    for (int step = 0; running && !QuestionsFinished && step < 100000; ++step) {
+        dialog.Click(IdChoice1);
+        if (dialog.IsControlEnabled(IdOk)) dialog.Click(IdOk); else dialog.Click(IdSkip);
+        running = dialog.DispatchPosted();
+        if (step % 64 == 0) dialog.Tick();
+    }
+    if (running) {
+        for (int t = 0; t < 8; ++t) dialog.Tick();
+        KINPATH_FUZZ_CHECK(dialog.PaneLength() <= TranscriptCapacity);
+        KINPATH_FUZZ_CHECK(Utf8Length(dialog.PaneText()) == dialog.PaneLength());
+        CheckExport(dialog);
+    }
+    DialogClose(dialog);
+    dialog.DispatchPosted();
+    ScriptErrorView = nullptr;
+    ResetProgramState();
+}
+
+// Target (b): pane texts through the HTML export and the print logic. The
+// first bytes set the print dialog's answers and the selection, the rest are
+// transcript lines (LF separated), optionally repeated up to the pane's capacity.
+inline void RunPaneInput(const std::uint8_t* data, std::size_t size) {
+    ByteSource in(data, size);
+    std::uint8_t flags = in.Next();
+    std::uint8_t repeat = in.Next();
+    std::uint32_t selA = in.Next32();
+    std::uint32_t selB = in.Next32();
+    std::size_t head = 10 > size ? size : 10;
+    std::string_view body(reinterpret_cast<const char*>(data) + head, size - head);
+
+    // The print settings come from the end of the input, the text from the rest.
+    std::size_t tail = body.size() < 16 ? body.size() : 16;
+    ByteSource settings(reinterpret_cast<const std::uint8_t*>(body.data()) + body.size() - tail,
+                        tail);
+    FuzzDialog dialog(settings);
+
+    int rounds = (flags & 1) ? 1 + repeat * 4 : 1;
+    bool full = false;
+    for (int r = 0; r < rounds && !full; ++r) {
+        std::size_t start = 0;
+        while (start <= body.size() && !full) {
+            std::size_t end = body.find('\n', start);
+            if (end == std::string_view::npos) end = body.size();
+            std::string line(body.substr(start, end - start));
+            AppendTranscriptLine(dialog, (flags & 2) && line.empty() ? nullptr : line.c_str());
+            KINPATH_FUZZ_CHECK(dialog.PaneLength() <= TranscriptCapacity);
+            // One more append at capacity shows the cut; further ones only cost time.
+            full = dialog.PaneLength() + 2 > TranscriptCapacity;
+            start = end + 1;
+        }
+    }
+    if (full) AppendTranscriptLine(dialog, "past the end");
+    KINPATH_FUZZ_CHECK(dialog.PaneLength() <= TranscriptCapacity);
+    if (flags & 4) {
+        // The results layout widens the pane, as at the end of the questions.
+        ShowResultsLayout(dialog);
+    }
+    KINPATH_FUZZ_CHECK(Utf8Length(dialog.PaneText()) == dialog.PaneLength());
+
+    // A selection the pane could hold.
+    std::uint32_t length = static_cast<std::uint32_t>(dialog.PaneLength());
+    selA %= length + 1;
+    selB %= length + 1;
+    if (selA > selB) std::swap(selA, selB);
+    dialog.SetPaneSelection(selA, selB);
+
+    int count = TranscriptLineCount(dialog);
+    KINPATH_FUZZ_CHECK(count >= 1);
+    for (int i = -1; i <= count; ++i) {
+        TranscriptLine line = ReadTranscriptLine(dialog, i);
+        KINPATH_FUZZ_CHECK(Utf8Length(line.text) <= TranscriptLineLimit);
+        if (i < 0 || i >= count) KINPATH_FUZZ_CHECK(line.empty);
+    }
+
+    CheckPrint(dialog);
+    if (flags & 8) CheckExport(dialog);
+    if (flags & 16) CheckPrint(dialog);
+}
+
+}  // namespace kinpath::fuzz
