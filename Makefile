@@ -52,13 +52,15 @@ test-asan: deps
 # page does not land among the sources. Without a display: the terminal version.
 run: build
 	@mkdir -p run && cp -n examples/script.txt run/script.txt 2>/dev/null || true
-	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ] && [ -x $(BUILD)/kinpath ]; then \
-	  cd run && ../$(BUILD)/kinpath; \
+	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  echo "No display found: starting the terminal version (kinpath-cli) instead of the window."; \
+	elif [ ! -x $(BUILD)/src/ui/qt/kinpath ]; then \
+	  echo "The window was not built (Qt 6 missing?): starting the terminal version (kinpath-cli)."; \
 	else \
-	  echo "No display found: starting the terminal version (kinpath-cli)."; \
-	  echo "Type a choice number, 's' to skip, 'q' to quit."; \
-	  cd run && ../$(BUILD)/kinpath-cli; \
-	fi
+	  cd run && exec ../$(BUILD)/src/ui/qt/kinpath; \
+	fi; \
+	echo "Type a choice number, 's' to skip, 'q' to quit."; \
+	cd run && exec ../$(BUILD)/kinpath-cli
 
 bench: deps
 	cmake -S . -B $(BENCHDIR) -DCMAKE_BUILD_TYPE=Release -DKINPATH_BUILD_BENCH=ON -DKINPATH_BUILD_TESTS=OFF
