@@ -71,10 +71,6 @@ bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
     return true;
 }
 
-void QtWindowTest::SetUp() {
-    ProgramTest::SetUp();
-}
-
 void QtWindowTest::TearDown() {
     ScriptErrorView = nullptr;
     window.reset();

@@ -67,10 +67,15 @@ bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 3000);
 
 class QtWindowTest : public ProgramTest {
 protected:
-    void SetUp() override;
     void TearDown() override;
     // Creates the window as the program entry does, runs its start-up and shows it.
     void Start(bool show = true);
+    // Writes the script, starts and runs the posted first OK.
+    void StartOn(const std::string& script) {
+        WriteScript(script);
+        Start();
+        Pump();
+    }
     // A click on a control, as the user would make it.
     void Click(int id);
     void Key(int key);
