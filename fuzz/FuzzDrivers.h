@@ -8,6 +8,8 @@
 // a violation aborts, so the fuzzer records the input as a crash.
 #pragma once
 
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -41,6 +43,14 @@
     } while (0)
 
 namespace kinpath::fuzz {
+
+// One private folder for a whole fuzzing run: script.txt and Kinpath.html live
+// there. Memory-backed when possible, so the export's syncs cost nothing.
+inline void EnterPrivateFolder() {
+    std::string base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    std::string dir = base + "/kinpath-fuzz-XXXXXX";
+    if (mkdtemp(dir.data()) == nullptr || chdir(dir.c_str()) != 0) std::abort();
+}
 
 // Separates the script from the command bytes that drive the dialog. Without
 // it the whole input is the script and the commands default to answering the

@@ -145,8 +145,7 @@ int main(int argc, char* argv[]) {
 
     // From here on exactly what the program entry does.
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("kinpath"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.kinpath.Kinpath"));
+    kinpath::qt::NameApplication();
 
     kinpath::ResetCounters();
     int status = 0;

@@ -646,4 +646,10 @@ bool MainWindow::RunPrintDialogBox(QPrintDialog& dialog, QPrinter&) {
     return dialog.exec() == QDialog::Accepted;
 }
 
+void NameApplication() {
+    QApplication::setApplicationName(QStringLiteral("kinpath"));
+    // The Wayland app id: the desktop entry's name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.kinpath.Kinpath"));
+}
+
 }  // namespace kinpath::qt

@@ -28,6 +28,10 @@ class QUrl;
 
 namespace kinpath::qt {
 
+// Names the application so the desktop ties its window to the desktop entry
+// and icon. Call right after the QApplication is made.
+void NameApplication();
+
 // Dialog-unit base units of a font: the average width of the 52 letters and the
 // cell height, in pixels.
 struct BaseUnits {

@@ -7,9 +7,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("kinpath"));
-    // Ties the window to its desktop entry (and icon) on Wayland.
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.kinpath.Kinpath"));
+    kinpath::qt::NameApplication();
 
     kinpath::ResetCounters();
     int status = 0;
