@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "scoring/Balance.h"
-#include "script/ScriptCheck.h"
+#include "authoring/Balance.h"
+#include "authoring/ScriptCheck.h"
 #include "script/ScriptDocument.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include "HeadlessDialog.h"
 #include "flow/Transcript.h"
-#include "ui/HtmlExport.h"
+#include "app/HtmlExport.h"
 
 namespace {
 

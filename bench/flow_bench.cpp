@@ -12,8 +12,8 @@
 #include "scoring/AnswerRecording.h"
 #include "scoring/RankTables.h"
 #include "script/ScriptDocument.h"
-#include "ui/ControlIds.h"
-#include "ui/MainDialog.h"
+#include "window/ControlIds.h"
+#include "app/MainDialog.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "HeadlessDialog.h"
 #include "script/ScriptDocument.h"
 #include "script/ScriptLines.h"
-#include "ui/MainDialog.h"
+#include "app/MainDialog.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "scoring/BestPick.h"
 #include "scoring/RankTables.h"
 #include "script/ScriptDocument.h"
-#include "ui/ControlIds.h"
-#include "ui/MemoryDialog.h"
+#include "window/ControlIds.h"
+#include "app/MemoryDialog.h"
 
 namespace {
 

@@ -23,15 +23,15 @@
 
 #include "flow/QuestionFlow.h"
 #include "flow/Transcript.h"
-#include "script/ScriptCheck.h"
+#include "authoring/ScriptCheck.h"
 #include "script/ScriptDocument.h"
 #include "script/ScriptLines.h"
-#include "script/TextCodec.h"
-#include "ui/ControlIds.h"
-#include "ui/HtmlExport.h"
-#include "ui/MainDialog.h"
-#include "ui/MemoryDialog.h"
-#include "ui/PrintTranscript.h"
+#include "text/TextCodec.h"
+#include "window/ControlIds.h"
+#include "app/HtmlExport.h"
+#include "app/MainDialog.h"
+#include "app/MemoryDialog.h"
+#include "app/PrintTranscript.h"
 
 #define KINPATH_FUZZ_CHECK(cond)                                                      \
     do {                                                                              \

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/MemoryDialog.h"
+#include "app/MemoryDialog.h"
 
 namespace kinpath::testing {
 

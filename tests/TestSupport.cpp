@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "script/ScriptLines.h"
-#include "ui/MainDialog.h"
+#include "app/MainDialog.h"
 
 namespace kinpath::testing {
 

@@ -10,7 +10,7 @@
 #include "scoring/AnswerRecording.h"
 #include "scoring/RankTables.h"
 #include "script/ScriptDocument.h"
-#include "ui/ControlIds.h"
+#include "window/ControlIds.h"
 
 namespace kinpath {
 namespace {

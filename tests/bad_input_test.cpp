@@ -20,9 +20,9 @@
 #include "scoring/RankTables.h"
 #include "script/ScriptDocument.h"
 #include "script/ScriptLines.h"
-#include "ui/ControlIds.h"
-#include "ui/HtmlExport.h"
-#include "ui/MainDialog.h"
+#include "window/ControlIds.h"
+#include "app/HtmlExport.h"
+#include "app/MainDialog.h"
 
 namespace kinpath::testing {
 namespace {

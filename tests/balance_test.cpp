@@ -7,7 +7,7 @@
 
 #include "TestSupport.h"
 #include "flow/QuestionFlow.h"
-#include "scoring/Balance.h"
+#include "authoring/Balance.h"
 #include "scoring/BestPick.h"
 #include "script/ScriptDocument.h"
 #include "script/ScriptLines.h"

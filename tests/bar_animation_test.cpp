@@ -9,8 +9,8 @@
 #include "TestSupport.h"
 #include "flow/BarAnimation.h"
 #include "scoring/RankTables.h"
-#include "ui/ControlIds.h"
-#include "ui/MainDialog.h"
+#include "window/ControlIds.h"
+#include "app/MainDialog.h"
 
 namespace kinpath {
 namespace {

@@ -9,7 +9,7 @@
 #include "HeadlessDialog.h"
 #include "TestSupport.h"
 #include "flow/Transcript.h"
-#include "ui/HtmlExport.h"
+#include "app/HtmlExport.h"
 
 namespace kinpath::testing {
 namespace {

@@ -5,7 +5,7 @@
 #include "HeadlessDialog.h"
 #include "TestSupport.h"
 #include "flow/Transcript.h"
-#include "ui/PrintTranscript.h"
+#include "app/PrintTranscript.h"
 
 namespace kinpath::testing {
 namespace {

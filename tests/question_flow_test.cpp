@@ -8,8 +8,8 @@
 #include "flow/QuestionFlow.h"
 #include "flow/Transcript.h"
 #include "script/ScriptDocument.h"
-#include "ui/ControlIds.h"
-#include "ui/MainDialog.h"
+#include "window/ControlIds.h"
+#include "app/MainDialog.h"
 
 namespace kinpath {
 namespace {

@@ -10,7 +10,7 @@
 
 #include "HeadlessDialog.h"
 #include "TestSupport.h"
-#include "script/ScriptCheck.h"
+#include "authoring/ScriptCheck.h"
 #include "script/ScriptDocument.h"
 #include "script/ScriptLines.h"
 

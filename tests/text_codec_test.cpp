@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "script/TextCodec.h"
+#include "text/TextCodec.h"
 
 using namespace kinpath;
 

@@ -4,7 +4,7 @@
 
 #include "HeadlessDialog.h"
 #include "flow/Transcript.h"
-#include "script/TextCodec.h"
+#include "text/TextCodec.h"
 
 namespace kinpath {
 namespace {

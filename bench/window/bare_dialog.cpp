@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "ProbeSupport.h"
-#include "ui/ControlIds.h"
-#include "ui/DialogTemplate.h"
+#include "window/ControlIds.h"
+#include "window/DialogTemplate.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 #include "ProbeSupport.h"
 #include "flow/BarAnimation.h"
 #include "script/ScriptLines.h"
-#include "ui/ControlIds.h"
-#include "ui/MainDialog.h"
-#include "ui/qt/MainWindow.h"
+#include "window/ControlIds.h"
+#include "app/MainDialog.h"
+#include "frontends/qt/MainWindow.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "flow/BarAnimation.h"
 
 #include "scoring/RankTables.h"
-#include "ui/ControlIds.h"
-#include "ui/Dialog.h"
+#include "window/ControlIds.h"
+#include "window/Dialog.h"
 
 namespace kinpath {
 

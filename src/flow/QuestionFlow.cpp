@@ -6,9 +6,9 @@
 #include "scoring/BestPick.h"
 #include "scoring/RankTables.h"
 #include "script/ScriptDocument.h"
-#include "script/TextCodec.h"
-#include "ui/ControlIds.h"
-#include "ui/Dialog.h"
+#include "text/TextCodec.h"
+#include "window/ControlIds.h"
+#include "window/Dialog.h"
 
 namespace kinpath {
 

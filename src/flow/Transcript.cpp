@@ -1,7 +1,7 @@
 #include "flow/Transcript.h"
 
-#include "script/TextCodec.h"
-#include "ui/Dialog.h"
+#include "text/TextCodec.h"
+#include "window/Dialog.h"
 
 namespace kinpath {
 

@@ -6,8 +6,8 @@
 #include "scoring/RankTables.h"
 #include "script/ScriptDocument.h"
 #include "script/ScriptLines.h"
-#include "ui/ControlIds.h"
-#include "ui/Dialog.h"
+#include "window/ControlIds.h"
+#include "window/Dialog.h"
 
 namespace kinpath {
 

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "script/ScriptDocument.h"
-#include "script/TextCodec.h"
-#include "ui/Dialog.h"
+#include "text/TextCodec.h"
+#include "window/Dialog.h"
 
 namespace kinpath {
 

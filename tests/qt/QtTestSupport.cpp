@@ -11,7 +11,7 @@
 #include <QThread>
 
 #include "script/ScriptLines.h"
-#include "ui/MainDialog.h"
+#include "app/MainDialog.h"
 
 namespace kinpath::testing {
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "ui/qt/MainWindow.h"
+#include "frontends/qt/MainWindow.h"
 
 class QMessageBox;
 

@@ -6,7 +6,7 @@
 #include <QTextCursor>
 
 #include "QtTestSupport.h"
-#include "ui/ControlIds.h"
+#include "window/ControlIds.h"
 
 namespace kinpath::testing {
 namespace {

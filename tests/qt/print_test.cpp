@@ -14,9 +14,9 @@
 #include <cmath>
 
 #include "QtTestSupport.h"
-#include "ui/ControlIds.h"
-#include "ui/PrintTranscript.h"
-#include "ui/qt/QtPrintSurface.h"
+#include "window/ControlIds.h"
+#include "app/PrintTranscript.h"
+#include "frontends/qt/QtPrintSurface.h"
 
 namespace kinpath::testing {
 namespace {

@@ -10,9 +10,9 @@
 #include "flow/BarAnimation.h"
 #include "flow/QuestionFlow.h"
 #include "scoring/RankTables.h"
-#include "ui/ControlIds.h"
-#include "ui/DialogTemplate.h"
-#include "ui/MainDialog.h"
+#include "window/ControlIds.h"
+#include "window/DialogTemplate.h"
+#include "app/MainDialog.h"
 
 namespace kinpath::testing {
 namespace {

@@ -12,8 +12,8 @@
 #include <memory>
 #include <vector>
 
-#include "ui/Dialog.h"
-#include "ui/DialogTemplate.h"
+#include "window/Dialog.h"
+#include "window/DialogTemplate.h"
 
 class QLabel;
 class QMessageBox;

@@ -1,4 +1,4 @@
-#include "ui/PrintTranscript.h"
+#include "app/PrintTranscript.h"
 
 #include <algorithm>
 #include <climits>
@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "flow/Transcript.h"
-#include "script/TextCodec.h"
-#include "ui/Dialog.h"
+#include "text/TextCodec.h"
+#include "window/Dialog.h"
 
 namespace kinpath {
 

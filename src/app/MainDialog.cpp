@@ -1,4 +1,4 @@
-#include "ui/MainDialog.h"
+#include "app/MainDialog.h"
 
 #include "flow/BarAnimation.h"
 #include "flow/QuestionFlow.h"
@@ -7,10 +7,10 @@
 #include "scoring/RankTables.h"
 #include "script/ScriptDocument.h"
 #include "script/ScriptLines.h"
-#include "ui/ControlIds.h"
-#include "ui/Dialog.h"
-#include "ui/HtmlExport.h"
-#include "ui/PrintTranscript.h"
+#include "window/ControlIds.h"
+#include "window/Dialog.h"
+#include "app/HtmlExport.h"
+#include "app/PrintTranscript.h"
 
 namespace kinpath {
 

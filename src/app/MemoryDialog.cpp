@@ -1,8 +1,8 @@
-#include "ui/MemoryDialog.h"
+#include "app/MemoryDialog.h"
 
-#include "script/TextCodec.h"
-#include "ui/ControlIds.h"
-#include "ui/MainDialog.h"
+#include "text/TextCodec.h"
+#include "window/ControlIds.h"
+#include "app/MainDialog.h"
 
 namespace kinpath {
 

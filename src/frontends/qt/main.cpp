@@ -2,8 +2,8 @@
 #include <QApplication>
 
 #include "script/ScriptLines.h"
-#include "ui/MainDialog.h"
-#include "ui/qt/MainWindow.h"
+#include "app/MainDialog.h"
+#include "frontends/qt/MainWindow.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

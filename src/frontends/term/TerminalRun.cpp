@@ -1,13 +1,13 @@
-#include "ui/term/Session.h"
+#include "frontends/term/TerminalRun.h"
 
 #include <cctype>
 #include <string>
 
 #include "flow/BarAnimation.h"
 #include "script/ScriptLines.h"
-#include "ui/ControlIds.h"
-#include "ui/MainDialog.h"
-#include "ui/term/TerminalDialog.h"
+#include "window/ControlIds.h"
+#include "app/MainDialog.h"
+#include "frontends/term/TerminalDialog.h"
 
 namespace kinpath::term {
 

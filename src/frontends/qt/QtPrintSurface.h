@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "ui/Dialog.h"
+#include "window/Dialog.h"
 
 class QPrinter;
 

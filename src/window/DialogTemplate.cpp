@@ -1,4 +1,4 @@
-#include "ui/DialogTemplate.h"
+#include "window/DialogTemplate.h"
 
 namespace kinpath {
 

@@ -1,4 +1,4 @@
-#include "script/TextCodec.h"
+#include "text/TextCodec.h"
 
 #include <cstdint>
 

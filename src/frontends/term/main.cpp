@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "ui/term/AuthorTools.h"
-#include "ui/term/Session.h"
-#include "ui/term/TerminalDialog.h"
+#include "frontends/term/AuthorTools.h"
+#include "frontends/term/TerminalRun.h"
+#include "frontends/term/TerminalDialog.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/Dialog.h"
-#include "ui/DialogTemplate.h"
+#include "window/Dialog.h"
+#include "window/DialogTemplate.h"
 
 namespace kinpath {
 

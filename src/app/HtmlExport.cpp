@@ -1,4 +1,4 @@
-#include "ui/HtmlExport.h"
+#include "app/HtmlExport.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "flow/Transcript.h"
-#include "ui/Dialog.h"
+#include "window/Dialog.h"
 
 namespace kinpath {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "ui/MemoryDialog.h"
+#include "app/MemoryDialog.h"
 
 namespace kinpath::term {
 

@@ -1,9 +1,9 @@
-#include "ui/term/AuthorTools.h"
+#include "frontends/term/AuthorTools.h"
 
 #include <ostream>
 
-#include "scoring/Balance.h"
-#include "script/ScriptCheck.h"
+#include "authoring/Balance.h"
+#include "authoring/ScriptCheck.h"
 #include "script/ScriptLines.h"
 
 namespace kinpath::term {

@@ -14,8 +14,8 @@
 
 #include "QtTestSupport.h"
 #include "script/ScriptLines.h"
-#include "ui/ControlIds.h"
-#include "ui/MainDialog.h"
+#include "window/ControlIds.h"
+#include "app/MainDialog.h"
 
 using kinpath::testing::Pump;
 using kinpath::testing::TestWindow;

@@ -1,9 +1,9 @@
-#include "ui/term/TerminalDialog.h"
+#include "frontends/term/TerminalDialog.h"
 
 #include <cctype>
 #include <vector>
 
-#include "ui/ControlIds.h"
+#include "window/ControlIds.h"
 
 namespace kinpath::term {
 

@@ -1,4 +1,4 @@
-#include "ui/qt/QtPrintSurface.h"
+#include "frontends/qt/QtPrintSurface.h"
 
 #include <QFontMetrics>
 #include <QPrinter>

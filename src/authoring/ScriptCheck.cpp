@@ -1,4 +1,4 @@
-#include "script/ScriptCheck.h"
+#include "authoring/ScriptCheck.h"
 
 #include <sys/stat.h>
 
@@ -15,7 +15,7 @@
 #include "script/PointSlot.h"
 #include "script/ScriptDocument.h"
 #include "script/ScriptLines.h"
-#include "script/TextCodec.h"
+#include "text/TextCodec.h"
 
 namespace kinpath {
 

@@ -1,4 +1,4 @@
-#include "scoring/Balance.h"
+#include "authoring/Balance.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -14,11 +14,11 @@
 #include "flow/QuestionFlow.h"
 #include "scoring/AnswerRecording.h"
 #include "scoring/BestPick.h"
-#include "script/ScriptCheck.h"
+#include "authoring/ScriptCheck.h"
 #include "script/ScriptDocument.h"
 #include "script/ScriptLines.h"
-#include "ui/ControlIds.h"
-#include "ui/MemoryDialog.h"
+#include "window/ControlIds.h"
+#include "app/MemoryDialog.h"
 
 namespace kinpath {
 

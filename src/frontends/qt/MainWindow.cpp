@@ -1,4 +1,4 @@
-#include "ui/qt/MainWindow.h"
+#include "frontends/qt/MainWindow.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -33,9 +33,9 @@
 #include <algorithm>
 
 #include "flow/BarAnimation.h"
-#include "ui/ControlIds.h"
-#include "ui/MainDialog.h"
-#include "ui/qt/QtPrintSurface.h"
+#include "window/ControlIds.h"
+#include "app/MainDialog.h"
+#include "frontends/qt/QtPrintSurface.h"
 
 namespace kinpath::qt {
 
