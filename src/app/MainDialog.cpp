@@ -3,10 +3,9 @@
 #include "flow/BarAnimation.h"
 #include "flow/QuestionFlow.h"
 #include "flow/Transcript.h"
-#include "scoring/AnswerRecording.h"
-#include "scoring/RankTables.h"
+#include "flow/Session.h"
 #include "script/ScriptDocument.h"
-#include "script/ScriptLines.h"
+#include "text/TextCodec.h"
 #include "window/ControlIds.h"
 #include "window/Dialog.h"
 #include "app/HtmlExport.h"
@@ -14,49 +13,41 @@
 
 namespace kinpath {
 
-void ResetCounters() {
-    PointTotals.fill(0);
-    BarShown.fill(0);
-    BarTarget.fill(0);
-}
-
-void ResetProgramState() {
-    ResetCounters();
-    AnsweredList.clear();
-    TheScriptDocument.Clear();
-    ResetRankTables();
-    ResetQuestionFlow();
-}
-
-void DialogInit(Dialog& dialog) {
-    bool loaded = OpenScript(TheScriptDocument) != 0 && TheScriptDocument.Parse(nullptr) != -1;
-    if (loaded) {
+bool DialogInit(Session& session, Dialog& dialog) {
+    const LoadOutcome outcome = LoadScript(session.Document);
+    for (const ScriptError& error : outcome.errors) {
+        // Script errors stand on their own: they have no owner window.
+        dialog.MessageBox(BoxOwner::None, DisplayText(ScriptErrorText(error)), "ScriptError",
+                          BoxButtons::Ok);
+    }
+    if (outcome.loaded) {
         AppendTranscriptLine(dialog, "Answer the questions.");
         AppendTranscriptLine(dialog, "Skip any that you don't want to answer.");
         AppendTranscriptLine(dialog, "At the end you will be given the answer!");
         // Posted, so the first question appears once the window is set up.
         dialog.PostCommand(IdOk);
     } else {
-        dialog.MessageBox(BoxOwner::Dialog, "Could not open script.txt", "Error", BoxButtons::Ok);
+        dialog.MessageBox(BoxOwner::Dialog, NoScriptMessage, "Error", BoxButtons::Ok);
         dialog.PostClose();
     }
     InitBars(dialog);
     dialog.StartTimer(IdBarTimer, BarTimerIntervalMs);
     CentreWindow(dialog);
+    return outcome.loaded;
 }
 
-void DialogCommand(Dialog& dialog, int id) {
+void DialogCommand(Session& session, Dialog& dialog, int id) {
     switch (id) {
         case IdOk:
-            RecordAnswer(dialog);
-            NextQuestion(dialog);
+            RecordAnswer(session, dialog);
+            NextQuestion(session, dialog);
             break;
         case IdExit:
             dialog.PostQuit(0);
             dialog.StopTimer(IdBarTimer);
             break;
         case IdSkip:
-            NextQuestion(dialog);
+            NextQuestion(session, dialog);
             break;
         case IdPrint:
             PrintTranscript(dialog);
@@ -75,8 +66,8 @@ void DialogClose(Dialog& dialog) {
     dialog.PostQuit(0);
 }
 
-void DialogTimer(Dialog& dialog, int timerId) {
-    if (timerId == IdBarTimer) AnimateBars(dialog);
+void DialogTimer(Session& session, Dialog& dialog, int timerId) {
+    if (timerId == IdBarTimer) AnimateBars(session, dialog);
 }
 
 void CentreWindow(Dialog& dialog) {

@@ -1,12 +1,12 @@
 #include "app/MemoryDialog.h"
 
+#include "app/MainDialog.h"
 #include "text/TextCodec.h"
 #include "window/ControlIds.h"
-#include "app/MainDialog.h"
 
 namespace kinpath {
 
-MemoryDialog::MemoryDialog(int baseUnitX, int baseUnitY) {
+MemoryDialog::MemoryDialog(Session& session, int baseUnitX, int baseUnitY) : session_(session) {
     client_ = {0, 0, DialogUnitsToPixelsX(DialogUnitsWidth, baseUnitX),
                DialogUnitsToPixelsY(DialogUnitsHeight, baseUnitY)};
     for (const ControlTemplate& t : DialogControls) {
@@ -202,7 +202,7 @@ bool MemoryDialog::DispatchPosted() {
         posted_.pop_front();
         switch (p.kind) {
             case Posted::Kind::Command:
-                DialogCommand(*this, p.id);
+                DialogCommand(session_, *this, p.id);
                 break;
             case Posted::Kind::Close:
                 DialogClose(*this);
@@ -227,7 +227,7 @@ bool MemoryDialog::DispatchPosted() {
 void MemoryDialog::Tick() {
     // Copy: a tick may stop its own timer.
     std::set<int> running = timers_;
-    for (int id : running) DialogTimer(*this, id);
+    for (int id : running) DialogTimer(session_, *this, id);
     DispatchPosted();
 }
 
@@ -237,7 +237,7 @@ void MemoryDialog::Click(int id) {
     if (c->kind == ControlKind::Choice) {
         for (int k = 0; k < ChoiceCount; ++k) SetChecked(IdChoice1 + k, IdChoice1 + k == id);
     }
-    DialogCommand(*this, id);
+    DialogCommand(session_, *this, id);
 }
 
 }  // namespace kinpath

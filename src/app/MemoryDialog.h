@@ -14,6 +14,8 @@
 
 namespace kinpath {
 
+struct Session;
+
 class MemoryDialog : public Dialog {
 public:
     struct Control {
@@ -27,7 +29,7 @@ public:
     struct Bar {
         std::int32_t position = 0;
         std::int32_t colour = 0;
-        std::int32_t range = 100 << 16;  // the original control's default 0..100
+        std::int32_t range = 100 << 16;  // a bar's default range, 0..100
     };
     struct Posted {
         enum class Kind { Command, Close, Quit, Bar } kind;
@@ -36,8 +38,9 @@ public:
         std::int32_t value = 0;
     };
 
+    // Commands, close requests and ticks go to the session's dialog logic.
     // Base units of the dialog font in pixels (see DialogUnitsToPixels).
-    explicit MemoryDialog(int baseUnitX = 6, int baseUnitY = 13);
+    explicit MemoryDialog(Session& session, int baseUnitX = 6, int baseUnitY = 13);
 
     bool HasControl(int id) const override;
     void SetControlText(int id, std::string_view text) override;
@@ -91,6 +94,7 @@ public:
     const Control* FindControl(int id) const;
     const Bar* FindBar(int id) const;
     bool TimerRunning(int timerId) const { return timers_.count(timerId) != 0; }
+    Session& OwnSession() const { return session_; }
     bool QuitRequested() const { return quit_; }
     int ExitCode() const { return exitCode_; }
     const std::deque<Posted>& PendingPosts() const { return posted_; }
@@ -104,6 +108,7 @@ protected:
 private:
     void IndexLines() const;
 
+    Session& session_;
     std::map<int, Control> controls_;
     std::map<int, Bar> bars_;
     Rect client_;

@@ -20,8 +20,8 @@ constexpr const char* PrintDocumentName = "Kinpath";
 // A pane line as printed: an empty line still occupies its row with a space.
 std::string PrintedText(const TranscriptLine& line) { return line.empty ? " " : line.text; }
 
-// Every displayed line, in order. The running-position test of the original
-// print loop is kept; with the whole text selected it admits every line.
+// Every displayed line, in order. Lines are still tested against the running
+// position so the whole print and a whole-text selection print the same rows.
 std::vector<std::string> AllLines(Dialog& dialog, TranscriptSelection selection) {
     std::vector<std::string> lines;
     int count = TranscriptLineCount(dialog);

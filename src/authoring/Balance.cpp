@@ -11,50 +11,32 @@
 #include <string_view>
 #include <utility>
 
+#include <thread>
+
+#include "authoring/ScriptCheck.h"
 #include "flow/QuestionFlow.h"
+#include "flow/Session.h"
 #include "scoring/AnswerRecording.h"
 #include "scoring/BestPick.h"
-#include "authoring/ScriptCheck.h"
 #include "script/ScriptDocument.h"
-#include "script/ScriptLines.h"
 #include "window/ControlIds.h"
-#include "app/MemoryDialog.h"
 
 namespace kinpath {
 
 namespace {
 
 constexpr const char* UnknownName = "Unknown";
-constexpr std::string_view UnableToFind = "Unable to find the proper answer data for that answer";
-
-// The recording only asks which choice is checked and may show its one box:
-// a plain array and a counter keep a run free of map look-ups and allocation.
-class SimulationDialog final : public MemoryDialog {
-public:
-    bool IsChecked(int id) const override {
-        const auto k = static_cast<unsigned>(id - IdChoice1);
-        return k < checked_.size() && checked_[k];
-    }
-    void SetChecked(int id, bool checked) override {
-        const auto k = static_cast<unsigned>(id - IdChoice1);
-        if (k < checked_.size()) checked_[k] = checked;
-    }
-    BoxResult MessageBox(BoxOwner, std::string_view text, std::string_view, BoxButtons) override {
-        if (text == UnableToFind) ++unmatched;
-        return BoxResult::Ok;
-    }
-
-    std::uint64_t unmatched = 0;
-
-private:
-    std::array<bool, ChoiceCount> checked_{};
-};
-
 // Draws that are the same on every platform for a seed: the engine's output
 // is fixed by the language standard, the mappings to ranges are our own.
 class Draws {
 public:
-    explicit Draws(std::uint64_t seed) : engine_(seed) {}
+    // Each block of runs draws from its own sequence, fixed by the seed and the
+    // block's number, so that the runs come out the same however many threads
+    // share them.
+    Draws(std::uint64_t seed, std::uint64_t block) {
+        std::seed_seq sequence{Low(seed), High(seed), Low(block), High(block)};
+        engine_.seed(sequence);
+    }
 
     // Uniform in 0 .. n-1 (n > 0): draws below 2^64 mod n are rejected, so
     // every remainder is equally likely.
@@ -70,6 +52,9 @@ public:
     double Unit() { return static_cast<double>(engine_() >> 11) * 0x1.0p-53; }
 
 private:
+    static std::uint32_t Low(std::uint64_t x) { return static_cast<std::uint32_t>(x); }
+    static std::uint32_t High(std::uint64_t x) { return static_cast<std::uint32_t>(x >> 32); }
+
     std::mt19937_64 engine_;
 };
 
@@ -84,12 +69,12 @@ std::array<const char*, N> SortedNames(const std::array<RankEntry, N>& table) {
 }
 
 const std::array<const char*, RaceRowCount>& RaceNames() {
-    static const auto names = SortedNames(RaceTable);
+    static const auto names = SortedNames(InitialRaceTable);
     return names;
 }
 
 const std::array<const char*, ClassRowCount>& ClassNames() {
-    static const auto names = SortedNames(ClassTable);
+    static const auto names = SortedNames(InitialClassTable);
     return names;
 }
 
@@ -102,12 +87,6 @@ int NameIndex(const std::array<const char*, N>& names, const char* name) {
         if (name != nullptr && std::strcmp(names[i], name) == 0) return static_cast<int>(i);
     }
     return static_cast<int>(N);  // "Unknown"
-}
-
-void ResetRunState() {
-    PointTotals.fill(0);
-    AnsweredList.clear();
-    ResetRankTables();
 }
 
 struct Count {
@@ -160,53 +139,131 @@ const char* BalanceClassName(int index) {
     return index >= 0 && index < ClassRowCount ? ClassNames()[static_cast<std::size_t>(index)] : UnknownName;
 }
 
-BalanceTally SimulateBalance(const BalanceOptions& options) {
-    BalanceTally tally;
-    tally.preference = ScriptPreference();
-    tally.preferenceFromScript = TheScriptDocument.settings != nullptr;
-    tally.runs = options.runs;
-    std::vector<QuestionBlock*> asked;
-    std::vector<std::uint32_t> shown;
-    for (const auto& question : TheScriptDocument.questions) {
+namespace {
+
+// The questions a simulated player is asked: those with choices, with the
+// number of choices the window shows.
+struct AskedQuestion {
+    QuestionBlock* question;
+    std::uint32_t shown;
+};
+
+// Runs first .. last-1 of the simulation on one session of its own.
+void SimulateRuns(Session& session, const std::vector<AskedQuestion>& asked,
+                  const BalanceOptions& options, Preference preference, std::uint64_t first,
+                  std::uint64_t last, BalanceTally& tally) {
+    const auto& raceNames = RaceNames();
+    const auto& classNames = ClassNames();
+    for (std::uint64_t block = first / RunsPerBlock; block * RunsPerBlock < last; ++block) {
+        Draws draws(options.seed, block);
+        const std::uint64_t end = std::min(last, (block + 1) * RunsPerBlock);
+        for (std::uint64_t run = block * RunsPerBlock; run < end; ++run) {
+            session.PointTotals.fill(0);
+            session.AnsweredList.clear();
+            session.RaceTable = InitialRaceTable;
+            session.ClassTable = InitialClassTable;
+            for (const AskedQuestion& q : asked) {
+                if (options.skipProbability > 0.0 && draws.Unit() < options.skipProbability) {
+                    ++tally.skipped;
+                    continue;
+                }
+                const int choice = 1 + static_cast<int>(draws.Below(q.shown));
+                const AnswerBlock* answer = FindAnswer(*q.question, choice);
+                if (answer == nullptr) {
+                    ++tally.unmatched;
+                    continue;
+                }
+                AddAnswerPoints(session.PointTotals, *answer);
+                session.AnsweredList.push_back(answer);
+            }
+            tally.answered += session.AnsweredList.size();
+            const BestPick pick = PickBestRaceAndClass(session.PointTotals, session.RaceTable,
+                                                       session.ClassTable, preference);
+            const auto race = static_cast<std::size_t>(NameIndex(raceNames, pick.race));
+            const auto cls = static_cast<std::size_t>(NameIndex(classNames, pick.className));
+            ++tally.races[race];
+            ++tally.classes[cls];
+            ++tally.pairs[race][cls];
+        }
+    }
+}
+
+void AddTally(BalanceTally& into, const BalanceTally& from) {
+    into.answered += from.answered;
+    into.skipped += from.skipped;
+    into.unmatched += from.unmatched;
+    for (std::size_t r = 0; r < into.races.size(); ++r) {
+        into.races[r] += from.races[r];
+        for (std::size_t c = 0; c < into.classes.size(); ++c) {
+            into.pairs[r][c] += from.pairs[r][c];
+        }
+    }
+    for (std::size_t c = 0; c < into.classes.size(); ++c) {
+        into.classes[c] += from.classes[c];
+    }
+}
+
+std::vector<AskedQuestion> AskedQuestions(const ScriptDocument& document, BalanceTally& tally) {
+    std::vector<AskedQuestion> asked;
+    for (const auto& question : document.questions) {
         ++tally.questions;
-        const auto count = static_cast<std::uint32_t>(std::min<std::size_t>(question->choices.size(), ChoiceCount));
+        const auto count = static_cast<std::uint32_t>(
+            std::min<std::size_t>(question->choices.size(), ChoiceCount));
         if (count == 0) {
             ++tally.questionsWithoutChoices;
             continue;
         }
-        asked.push_back(question.get());
-        shown.push_back(count);
+        asked.push_back({question.get(), count});
     }
+    return asked;
+}
 
-    const auto& raceNames = RaceNames();
-    const auto& classNames = ClassNames();
-    SimulationDialog dialog;
-    Draws draws(options.seed);
-    const double skip = options.skipProbability;
-    for (std::uint64_t run = 0; run < options.runs; ++run) {
-        ResetRunState();
-        for (std::size_t i = 0; i < asked.size(); ++i) {
-            if (skip > 0.0 && draws.Unit() < skip) {
-                ++tally.skipped;
-                continue;
-            }
-            const int id = IdChoice1 + static_cast<int>(draws.Below(shown[i]));
-            CurrentQuestion = asked[i];
-            dialog.SetChecked(id, true);
-            RecordAnswer(dialog);
-            dialog.SetChecked(id, false);
+}  // namespace
+
+BalanceTally SimulateBalance(const std::string& script, const BalanceOptions& options) {
+    const unsigned jobs = std::max(1u, options.jobs);
+    // Every thread answers on a session of its own: the recording moves the
+    // questions' answer cursors, so documents are never shared.
+    std::vector<std::unique_ptr<Session>> sessions;
+    for (unsigned j = 0; j < jobs; ++j) {
+        auto session = std::make_unique<Session>();
+        if (!LoadScriptText(session->Document, script).loaded) {
+            return {};
         }
-        tally.answered += AnsweredList.size();
-        const BestPick pick = PickBestRaceAndClass(tally.preference);
-        const int race = NameIndex(raceNames, pick.race);
-        const int cls = NameIndex(classNames, pick.className);
-        ++tally.races[static_cast<std::size_t>(race)];
-        ++tally.classes[static_cast<std::size_t>(cls)];
-        ++tally.pairs[static_cast<std::size_t>(race)][static_cast<std::size_t>(cls)];
+        sessions.push_back(std::move(session));
     }
-    tally.unmatched = dialog.unmatched;
-    ResetRunState();
-    ResetQuestionFlow();
+    BalanceTally tally;
+    const SettingsBlock* settings = sessions[0]->Document.settings.get();
+    tally.preference = settings ? settings->preference : Preference::ClassOverRace;
+    tally.preferenceFromScript = settings != nullptr;
+    tally.runs = options.runs;
+
+    // Whole blocks to each thread, so each block's draws stay in one thread.
+    const std::uint64_t blocks = (options.runs + RunsPerBlock - 1) / RunsPerBlock;
+    std::vector<BalanceTally> parts(jobs);
+    std::vector<std::thread> threads;
+    for (unsigned j = 0; j < jobs; ++j) {
+        const std::uint64_t first = std::min(options.runs, blocks * j / jobs * RunsPerBlock);
+        const std::uint64_t last = std::min(options.runs, blocks * (j + 1) / jobs * RunsPerBlock);
+        BalanceTally& part = parts[j];
+        Session& session = *sessions[j];
+        const std::vector<AskedQuestion> asked = AskedQuestions(session.Document, part);
+        auto work = [&session, asked, &options, &part, preference = tally.preference, first,
+                     last] { SimulateRuns(session, asked, options, preference, first, last, part); };
+        if (j + 1 == jobs) {
+            work();
+        } else {
+            threads.emplace_back(work);
+        }
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    tally.questions = parts[0].questions;
+    tally.questionsWithoutChoices = parts[0].questionsWithoutChoices;
+    for (const BalanceTally& part : parts) {
+        AddTally(tally, part);
+    }
     return tally;
 }
 
@@ -217,7 +274,7 @@ void WriteBalanceReport(const std::string& name, const BalanceOptions& options, 
     out << "Balance of " << name << ": " << tally.runs << " random runs, seed " << options.seed
         << ", skip probability " << skip << '\n';
     out << "Preference: "
-        << (tally.preference == ClassOverRace
+        << (tally.preference == Preference::ClassOverRace
                 ? "class over race (the best class first, then the best race that allows it)"
                 : "race over class (the best race first, then the best class open to it)");
     if (!tally.preferenceFromScript) out << "; the script has no SETTINGS block";
@@ -251,7 +308,7 @@ void WriteBalanceReport(const std::string& name, const BalanceOptions& options, 
     out << '\n';
     WriteNever("Races never recommended", tally.races, BalanceRaceName, out);
     WriteNever("Classes never recommended", tally.classes, BalanceClassName, out);
-    out << "Choices without an answer (\"" << UnableToFind << "\"): " << tally.unmatched << " of "
+    out << "Choices without an answer (\"" << NoAnswerMessage << "\"): " << tally.unmatched << " of "
         << tally.answered + tally.unmatched << " choices\n";
 }
 
@@ -268,7 +325,7 @@ bool ParseBalanceArguments(const std::vector<std::string>& args, std::string& fi
             value = arg.substr(eq + 1);
             inlineValue = true;
         }
-        if (option == "--runs" || option == "--seed" || option == "--skip") {
+        if (option == "--runs" || option == "--seed" || option == "--skip" || option == "--jobs") {
             if (!inlineValue) {
                 if (i + 1 >= args.size()) {
                     problem = std::string(option) + " needs a value";
@@ -281,6 +338,8 @@ bool ParseBalanceArguments(const std::vector<std::string>& args, std::string& fi
                 good = ParseNumber(value, options.runs) && options.runs > 0;
             } else if (option == "--seed") {
                 good = ParseNumber(value, options.seed);
+            } else if (option == "--jobs") {
+                good = ParseNumber(value, options.jobs) && options.jobs > 0 && options.jobs <= 1024;
             } else {
                 double p = 0;
                 good = ParseNumber(value, p) && p >= 0.0 && p <= 1.0;
@@ -289,6 +348,7 @@ bool ParseBalanceArguments(const std::vector<std::string>& args, std::string& fi
             if (!good) {
                 problem = std::string(option) + " does not take \"" + std::string(value) + "\"" +
                           (option == "--runs"   ? " (a whole number of at least 1)"
+                           : option == "--jobs" ? " (a whole number from 1 to 1024)"
                            : option == "--seed" ? " (a whole number from 0)"
                                                 : " (a probability from 0 to 1)");
                 return false;
@@ -307,33 +367,14 @@ bool ParseBalanceArguments(const std::vector<std::string>& args, std::string& fi
     return true;
 }
 
-int RunBalance(const std::string& path, const BalanceOptions& options, std::ostream& out, std::ostream& err) {
-    std::FILE* file = OpenScriptFile(path);
-    if (file == nullptr) {
-        err << path << ": error: cannot open (" << std::strerror(errno) << ")\n";
+int RunBalance(const std::string& path, const BalanceOptions& options, std::ostream& out,
+               std::ostream& err) {
+    std::string script;
+    if (!ReadCheckedScript(path, script, err)) {
         return 1;
     }
-    const CheckResult check = CheckScript(file);
-    std::fclose(file);
-    if (check.errors > 0) {
-        PrintCheckResult(path, check, err, true);
-        return 1;
-    }
-
-    TheScriptDocument.Clear();
-    TheScriptDocument.file = OpenScriptFile(path);
-    Dialog* const view = ScriptErrorView;
-    ScriptErrorView = nullptr;  // the check above already said what could go wrong
-    const bool loaded = TheScriptDocument.file != nullptr && TheScriptDocument.Parse(nullptr) != -1;
-    ScriptErrorView = view;
-    if (!loaded) {
-        err << path << ": error: the script does not load\n";
-        TheScriptDocument.Clear();
-        return 1;
-    }
-    const BalanceTally tally = SimulateBalance(options);
+    const BalanceTally tally = SimulateBalance(script, options);
     WriteBalanceReport(path, options, tally, out);
-    TheScriptDocument.Clear();
     return 0;
 }
 

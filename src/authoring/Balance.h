@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "scoring/RankTables.h"
+#include "script/ScriptDocument.h"
 
 namespace kinpath {
 
@@ -17,14 +18,18 @@ struct BalanceOptions {
     std::uint64_t runs = 10000;
     std::uint64_t seed = 1;
     double skipProbability = 0.0;  // chance that a question is skipped instead of answered
+    unsigned jobs = 1;             // threads sharing the runs; the result is the same for any
 };
+
+// Runs are drawn in blocks of this many, each block from its own random sequence.
+inline constexpr std::uint64_t RunsPerBlock = 1024;
 
 // Index of the word "Unknown" in the race and class counts.
 inline constexpr int UnknownRace = RaceRowCount;
 inline constexpr int UnknownClass = ClassRowCount;
 
 struct BalanceTally {
-    std::int32_t preference = 1;  // as the pick used it: 1 class over race
+    Preference preference = Preference::ClassOverRace;  // as the pick used it
     bool preferenceFromScript = false;  // false: no SETTINGS block, class over race
     std::uint64_t runs = 0;
     // Races and classes by their position in the initial (alphabetical) tables,
@@ -41,11 +46,11 @@ struct BalanceTally {
     friend bool operator==(const BalanceTally&, const BalanceTally&) = default;
 };
 
-// Answers TheScriptDocument options.runs times: each question with choices gets
-// a uniformly chosen shown choice (the first eight) or, with the skip
-// probability, no answer. Every run starts as a new run of the program would;
-// afterwards totals, answered list, tables and flow are back at their start.
-BalanceTally SimulateBalance(const BalanceOptions& options);
+// Loads the script's text and answers it options.runs times: each question
+// with choices gets a uniformly chosen shown choice (the first eight) or, with
+// the skip probability, no answer. Every run starts as a new run of the
+// program would. An empty tally when the script does not load.
+BalanceTally SimulateBalance(const std::string& script, const BalanceOptions& options);
 
 // Race names, then class names, in the initial table order ("Unknown" last).
 const char* BalanceRaceName(int index);
@@ -54,14 +59,15 @@ const char* BalanceClassName(int index);
 void WriteBalanceReport(const std::string& name, const BalanceOptions& options, const BalanceTally& tally,
                         std::ostream& out);
 
-// Reads `[FILE] [--runs N] [--seed S] [--skip P]`; false with a reason in
-// problem when the arguments are wrong. file stays as given when absent.
+// Reads `[FILE] [--runs N] [--seed S] [--skip P] [--jobs N]`; false with a
+// reason in problem when the arguments are wrong. file stays as given when
+// absent.
 bool ParseBalanceArguments(const std::vector<std::string>& args, std::string& file,
                            BalanceOptions& options, std::string& problem);
 
-// The whole --balance run: loads the file into TheScriptDocument (printing the
-// check's errors to err and returning 1 when it would not load), simulates,
-// prints the report to out and empties the document again. Returns 0 on success.
+// The whole --balance run: reads and checks the file (printing the check's
+// errors to err and returning 1 when it would not load), simulates and prints
+// the report to out. Returns 0 on success.
 int RunBalance(const std::string& path, const BalanceOptions& options, std::ostream& out,
                std::ostream& err);
 

@@ -1,9 +1,7 @@
 #include "authoring/ScriptCheck.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cstring>
 #include <map>
@@ -12,6 +10,7 @@
 #include <string_view>
 #include <utility>
 
+#include "flow/QuestionFlow.h"
 #include "script/PointSlot.h"
 #include "script/ScriptDocument.h"
 #include "script/ScriptLines.h"
@@ -24,7 +23,6 @@ namespace {
 constexpr int ShownChoices = 8;
 // ReadScriptLine stores at most this many characters of one line.
 constexpr std::size_t PieceLength = LineBufferSize - 1;
-constexpr const char* UnableToFind = "\"Unable to find the proper answer data for that answer\"";
 
 using KeyList = std::vector<std::string_view>;
 
@@ -71,17 +69,6 @@ std::string Str(std::string_view text) {
     return std::string(text);
 }
 
-// Whether an answer of this type is taken for the choice (the recording's rule).
-bool TypeMatchesChoice(const ScriptText& type, int choice) {
-    if (!type) {
-        return false;
-    }
-    const std::string number = std::to_string(choice);
-    const char* alias = choice == 1 ? "yes" : choice == 2 ? "no" : nullptr;
-    return SameText(type->c_str(), number.c_str()) == 1 ||
-           (alias != nullptr && SameText(type->c_str(), alias) == 1);
-}
-
 std::string ChoiceTypes(int choice) {
     std::string text = std::to_string(choice);
     if (choice == 1) text += " or yes";
@@ -97,27 +84,15 @@ std::string ShownTypes(int shown) {
 
 // How a point value is read when it is not a plain number; none when it is.
 std::optional<std::int64_t> OddPointValue(const char* value) {
+    const std::int64_t read = ReadPointValue(value);
     const char* p = value;
     while (*p == ' ' || *p == '\t' || *p == '\v' || *p == '\f') ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-') negative = *p++ == '-';
-    const char* digits = p;
-    std::int64_t magnitude = 0;
-    bool overflow = false;
-    for (; *p >= '0' && *p <= '9'; ++p) {
-        magnitude = magnitude * 10 + (*p - '0');
-        if (magnitude > static_cast<std::int64_t>(INT32_MAX) + 1) {
-            overflow = true;
-            magnitude = static_cast<std::int64_t>(INT32_MAX) + 1;
-        }
-    }
-    std::int64_t read = negative ? -magnitude : magnitude;
-    if (read > INT32_MAX) {
-        read = INT32_MAX;
-        overflow = true;
-    }
-    if (p == digits || *p != '\0' || overflow) return read;
-    return std::nullopt;
+    if (*p == '+') ++p;
+    const char* end = p + std::strlen(p);
+    std::int64_t exact = 0;
+    const auto [stop, ec] = std::from_chars(p, end, exact);
+    if (ec == std::errc() && stop == end && exact == read) return std::nullopt;
+    return read;
 }
 
 bool ValidRecap(const char* value) {
@@ -131,21 +106,21 @@ struct KeyHit {
 
 struct ChoiceInfo {
     std::string text;
-    std::int32_t line = 0;
+    std::int64_t line = 0;
 };
 
 struct AnswerInfo {
-    std::int32_t line = 0;
-    std::int32_t typeLine = 0;
+    std::int64_t line = 0;
+    std::int64_t typeLine = 0;
     ScriptText type;
 };
 
 // Line on which each key was last given in one block.
-using KeyLines = std::map<std::string_view, std::int32_t>;
+using KeyLines = std::map<std::string_view, std::int64_t>;
 
 struct QuestionInfo {
     int number = 0;
-    std::int32_t line = 0;
+    std::int64_t line = 0;
     ScriptText name;
     bool failed = false;  // had an error: its contents are incomplete
     std::vector<ChoiceInfo> choices;
@@ -154,7 +129,7 @@ struct QuestionInfo {
 };
 
 struct Pending {
-    std::int32_t line;
+    std::int64_t line;
     CheckSeverity severity;
     int question;         // index into the questions, -1 for none
     std::string subject;  // used when there is no question
@@ -163,7 +138,7 @@ struct Pending {
 
 class Checker {
 public:
-    explicit Checker(std::FILE* file) : file_(file) {}
+    explicit Checker(std::string bytes) : lines_(std::move(bytes)) {}
     CheckResult Run();
 
 private:
@@ -177,7 +152,7 @@ private:
     void NoteIgnoredLine();
     void FlushIgnoredLines();
     void SettingsOrFinal(const char* tag);
-    void SkipBlock(const char* tag, std::int32_t start);
+    void SkipBlock(const char* tag, std::int64_t start);
     void Question();
     bool QuestionLine(QuestionInfo& question);
     bool Recover(QuestionInfo& question, bool inAnswer);
@@ -192,13 +167,13 @@ private:
     void WarnKeyInValue(const KeyList& known, const char* block, KeyHit winner, const char* value);
     void WarnRepeat(std::string_view key, const char* value, KeyLines& seen, bool isPoint);
 
-    void Error(std::int32_t line, std::string text) { Report(CheckSeverity::Error, line, std::move(text)); }
-    void Warn(std::int32_t line, std::string text) { Report(CheckSeverity::Warning, line, std::move(text)); }
-    void Report(CheckSeverity severity, std::int32_t line, std::string text);
-    void EndOfFileError(const char* tag, std::int32_t start, const char* outcome);
+    void Error(std::int64_t line, std::string text) { Report(CheckSeverity::Error, line, std::move(text)); }
+    void Warn(std::int64_t line, std::string text) { Report(CheckSeverity::Warning, line, std::move(text)); }
+    void Report(CheckSeverity severity, std::int64_t line, std::string text);
+    void EndOfFileError(const char* tag, std::int64_t start, const char* outcome);
     std::string Subject(const Pending& pending) const;
 
-    std::FILE* file_;
+    ScriptLines lines_;
     char line_[LineBufferSize] = {};
     bool held_ = false;
     bool inCutLine_ = false;  // the last piece read filled the buffer
@@ -206,14 +181,14 @@ private:
     int question_ = -1;    // index of the question being read
     std::string subject_;  // the SETTINGS or FINAL block being read
     std::vector<QuestionInfo> questions_;
-    std::int32_t settingsLine_ = 0;
-    std::int32_t finalLine_ = 0;
-    std::int32_t answerLine_ = 0;
+    std::int64_t settingsLine_ = 0;
+    std::int64_t finalLine_ = 0;
+    std::int64_t answerLine_ = 0;
 
     struct {
         int count = 0;
-        std::int32_t first = 0;
-        std::int32_t last = 0;
+        std::int64_t first = 0;
+        std::int64_t last = 0;
         std::string text;
     } ignored_;
 
@@ -227,14 +202,14 @@ bool Checker::Next() {
         held_ = false;
         return true;
     }
-    while (ReadScriptLine(file_, line_, LineBufferSize) == 1) {
+    while (lines_.ReadScriptLine(line_, LineBufferSize)) {
         const bool full = std::strlen(line_) == PieceLength;
         if (full && !inCutLine_) {
-            Warn(CurrentLine, "line of " + std::to_string(PieceLength) +
+            Warn(lines_.CurrentLine, "line of " + std::to_string(PieceLength) +
                                   " or more characters: the window cuts it into pieces of " +
                                   std::to_string(PieceLength) +
                                   " and reads each further piece as a line of its own (from line " +
-                                  std::to_string(CurrentLine + 1) + " on, its line numbers run ahead)");
+                                  std::to_string(lines_.CurrentLine + 1) + " on, its line numbers run ahead)");
         }
         inCutLine_ = full;
         TrimLine(line_);
@@ -272,12 +247,12 @@ std::string Checker::Subject(const Pending& pending) const {
     return subject + (question.name ? " " + Quote(*question.name) : " (no name)");
 }
 
-void Checker::Report(CheckSeverity severity, std::int32_t line, std::string text) {
+void Checker::Report(CheckSeverity severity, std::int64_t line, std::string text) {
     pending_.push_back({line, severity, question_, subject_, std::move(text)});
 }
 
-void Checker::EndOfFileError(const char* tag, std::int32_t start, const char* outcome) {
-    Error(CurrentLine, std::string("end of file inside the ") + tag + " block of line " +
+void Checker::EndOfFileError(const char* tag, std::int64_t start, const char* outcome) {
+    Error(lines_.CurrentLine, std::string("end of file inside the ") + tag + " block of line " +
                            std::to_string(start) + " (no </" + tag + ">): " + outcome);
 }
 
@@ -291,7 +266,7 @@ void Checker::TopLevel() {
             continue;
         }
         FlushIgnoredLines();
-        if (tag->id == 1) {
+        if (tag->id == static_cast<int>(BlockTag::Question)) {
             Question();
         } else {
             SettingsOrFinal(tag->name);
@@ -302,10 +277,10 @@ void Checker::TopLevel() {
 
 void Checker::NoteIgnoredLine() {
     if (ignored_.count++ == 0) {
-        ignored_.first = CurrentLine;
+        ignored_.first = lines_.CurrentLine;
         ignored_.text = line_;
     }
-    ignored_.last = CurrentLine;
+    ignored_.last = lines_.CurrentLine;
 }
 
 // One warning for each run of lines the window passes over between blocks.
@@ -329,9 +304,9 @@ void Checker::FlushIgnoredLines() {
 
 void Checker::SettingsOrFinal(const char* tag) {
     const bool settings = std::strcmp(tag, "SETTINGS") == 0;
-    const std::int32_t start = CurrentLine;
+    const std::int64_t start = lines_.CurrentLine;
     subject_ = std::string(tag) + " block";
-    std::int32_t& previous = settings ? settingsLine_ : finalLine_;
+    std::int64_t& previous = settings ? settingsLine_ : finalLine_;
     if (previous != 0) {
         Warn(start, std::string("a second ") + tag + " block replaces the one of line " +
                         std::to_string(previous) + " and everything it set");
@@ -348,7 +323,7 @@ void Checker::SettingsOrFinal(const char* tag) {
         LowerKey(line_);
         const char* value = FindKey(line_, key);
         if (value == nullptr) {
-            Error(CurrentLine, std::string("Undefined symbol found (no key of a ") + tag +
+            Error(lines_.CurrentLine, std::string("Undefined symbol found (no key of a ") + tag +
                                    " block in this line; its key is " + key + ")");
             failed = true;
             break;
@@ -357,12 +332,12 @@ void Checker::SettingsOrFinal(const char* tag) {
         if (settings) {
             const char* word = value + std::strspn(value, " \t");
             if (word != value && SameText(word, "classoverrace")) {
-                Warn(CurrentLine, "the value " + Quote(value) +
+                Warn(lines_.CurrentLine, "the value " + Quote(value) +
                                       " starts with a blank, so it is not classoverrace: the pick "
                                       "decides the race first");
             }
         } else if (!ValidRecap(value)) {
-            Error(CurrentLine, "Undefined symbol found (recap= must be yes, no or ask, not " +
+            Error(lines_.CurrentLine, "Undefined symbol found (recap= must be yes, no or ask, not " +
                                    Quote(value) + ")");
             failed = true;
         }
@@ -376,7 +351,7 @@ void Checker::SettingsOrFinal(const char* tag) {
 }
 
 // After an error: on to the block's end tag or the next block's start tag.
-void Checker::SkipBlock(const char* tag, std::int32_t start) {
+void Checker::SkipBlock(const char* tag, std::int64_t start) {
     for (;;) {
         if (AtBlockStart()) {
             Hold();
@@ -399,7 +374,7 @@ void Checker::Question() {
     question_ = static_cast<int>(questions_.size()) - 1;
     QuestionInfo& question = questions_.back();
     question.number = question_ + 1;
-    question.line = CurrentLine;
+    question.line = lines_.CurrentLine;
     bool open = true;
     while (open && Next()) {
         if (IsEndTag(line_, "QUESTION")) {
@@ -437,21 +412,21 @@ bool Checker::QuestionLine(QuestionInfo& question) {
         return true;
     }
     if (FindKey(line_, "text") == nullptr) {
-        Error(CurrentLine,
+        Error(lines_.CurrentLine,
               "Undefined symbol found (no key of a QUESTION block in this line: type=, name=, text=)");
         return false;
     }
     const char* value = FindKey(line_, "text=");
     if (value == nullptr) {
-        Error(CurrentLine, "invalid command (the line holds \"text\" but no text=)");
+        Error(lines_.CurrentLine, "invalid command (the line holds \"text\" but no text=)");
         return false;
     }
     CheckKeyLine(known, "QUESTION", "text=", value, question.keys, false);
     if (value[0] != '\0') {
-        question.choices.push_back({value, CurrentLine});
+        question.choices.push_back({value, lines_.CurrentLine});
         const std::size_t number = question.choices.size();
         if (number > ShownChoices) {
-            Warn(CurrentLine, "choice " + std::to_string(number) + " " + Quote(value) +
+            Warn(lines_.CurrentLine, "choice " + std::to_string(number) + " " + Quote(value) +
                                   " is never shown: only the first 8 choices are");
         }
     }
@@ -492,8 +467,8 @@ bool Checker::Recover(QuestionInfo& question, bool inAnswer) {
 
 Checker::AnswerEnd Checker::Answer(QuestionInfo& question) {
     AnswerInfo answer;
-    answer.line = CurrentLine;
-    answerLine_ = CurrentLine;
+    answer.line = lines_.CurrentLine;
+    answerLine_ = lines_.CurrentLine;
     KeyLines seen;
     while (Next()) {
         if (IsEndTag(line_, "ANSWER")) {
@@ -502,7 +477,7 @@ Checker::AnswerEnd Checker::Answer(QuestionInfo& question) {
         }
         LowerKey(line_);
         if (!AnswerLine(answer, seen)) {
-            Error(CurrentLine,
+            Error(lines_.CurrentLine,
                   "Undefined symbol found (no key of an ANSWER block in this line), then End of script "
                   "expected");
             return AnswerEnd::Failed;
@@ -517,7 +492,7 @@ bool Checker::AnswerLine(AnswerInfo& answer, KeyLines& seen) {
     if (const char* value = FindKey(line_, "type=")) {
         CheckKeyLine(known, "ANSWER", "type=", value, seen, false);
         AssignScriptText(answer.type, value);
-        answer.typeLine = CurrentLine;
+        answer.typeLine = lines_.CurrentLine;
         return true;
     }
     if (const char* value = FindKey(line_, "explanationtext=")) {
@@ -529,7 +504,7 @@ bool Checker::AnswerLine(AnswerInfo& answer, KeyLines& seen) {
             CheckKeyLine(known, "ANSWER", key.key, value, seen, true);
             if (value[0] != '\0') {
                 if (const auto read = OddPointValue(value)) {
-                    Warn(CurrentLine, "the value " + Quote(value) + " of " + key.key + " is read as " +
+                    Warn(lines_.CurrentLine, "the value " + Quote(value) + " of " + key.key + " is read as " +
                                           std::to_string(*read));
                 }
             }
@@ -564,17 +539,17 @@ void Checker::CheckChoices(const QuestionInfo& question) {
         if (!answered) {
             const ChoiceInfo& info = question.choices[static_cast<std::size_t>(choice - 1)];
             Warn(info.line, "choice " + std::to_string(choice) + " " + Quote(info.text) +
-                                " has no answer of type " + ChoiceTypes(choice) + ": choosing it shows " +
-                                UnableToFind);
+                                " has no answer of type " + ChoiceTypes(choice) + ": choosing it shows \"" +
+                                NoAnswerMessage + "\"");
         }
     }
 }
 
 void Checker::CheckAnswers(const QuestionInfo& question) {
     const int shown = std::min<int>(ShownChoices, static_cast<int>(question.choices.size()));
-    std::int32_t takenBy[ShownChoices + 1] = {};
+    std::int64_t takenBy[ShownChoices + 1] = {};
     for (const AnswerInfo& answer : question.answers) {
-        const std::int32_t line = answer.typeLine != 0 ? answer.typeLine : answer.line;
+        const std::int64_t line = answer.typeLine != 0 ? answer.typeLine : answer.line;
         std::vector<int> matched;
         for (int choice = 1; choice <= shown; ++choice) {
             if (TypeMatchesChoice(answer.type, choice)) matched.push_back(choice);
@@ -635,14 +610,14 @@ void Checker::WarnKeyInValue(const KeyList& known, const char* block, KeyHit win
     }
     const std::string reading = "the line is read as " + Str(winner.key) + " " + Quote(value);
     if (other->pos <= winner.pos && other->pos + other->key.size() >= winner.pos + winner.key.size()) {
-        Warn(CurrentLine, "key found inside a key: " + Str(other->key) + " is no key of a " + block +
+        Warn(lines_.CurrentLine, "key found inside a key: " + Str(other->key) + " is no key of a " + block +
                               " block, but the " + Str(winner.key) + " inside it is: " + reading);
     } else if (other->pos < winner.pos) {
-        Warn(CurrentLine, "key found inside a value: the line holds " + Str(other->key) + " and then " +
+        Warn(lines_.CurrentLine, "key found inside a value: the line holds " + Str(other->key) + " and then " +
                               Str(winner.key) + ", which is tested first: " + reading + " and sets no " +
                               Str(other->key));
     } else {
-        Warn(CurrentLine, "key found inside a value: the " + Str(other->key) + " in the value of " +
+        Warn(lines_.CurrentLine, "key found inside a value: the " + Str(other->key) + " in the value of " +
                               Str(winner.key) + " is not read as a key: " + reading);
     }
 }
@@ -651,55 +626,26 @@ void Checker::WarnRepeat(std::string_view key, const char* value, KeyLines& seen
     if (isPoint && value[0] == '\0') {
         return;  // an empty point value changes nothing
     }
-    auto [it, first] = seen.try_emplace(key, CurrentLine);
+    auto [it, first] = seen.try_emplace(key, lines_.CurrentLine);
     if (first) {
         return;
     }
     const std::string earlier = std::to_string(it->second);
-    it->second = CurrentLine;
+    it->second = lines_.CurrentLine;
     if (isPoint) {
-        Warn(CurrentLine, Str(key) + " given again: its value replaces the one of line " + earlier +
+        Warn(lines_.CurrentLine, Str(key) + " given again: its value replaces the one of line " + earlier +
                               " (points are set, not added)");
     } else if (value[0] == '\0') {
-        Warn(CurrentLine, Str(key) + " given again with an empty value: it clears the one of line " + earlier);
+        Warn(lines_.CurrentLine, Str(key) + " given again with an empty value: it clears the one of line " + earlier);
     } else {
-        Warn(CurrentLine, Str(key) + " given again: it replaces the one of line " + earlier);
+        Warn(lines_.CurrentLine, Str(key) + " given again: it replaces the one of line " + earlier);
     }
-}
-
-void SkipByteOrderMark(std::FILE* file) {
-    const int first = std::getc(file);
-    if (first == 0xEF && std::getc(file) == 0xBB && std::getc(file) == 0xBF) {
-        return;
-    }
-    std::rewind(file);
 }
 
 }  // namespace
 
-std::FILE* OpenScriptFile(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "r");
-    if (file == nullptr) {
-        return nullptr;
-    }
-    struct stat info {};
-    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
-        const int reason = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-        std::fclose(file);
-        errno = reason;
-        return nullptr;
-    }
-    SkipByteOrderMark(file);
-    return file;
-}
-
-CheckResult CheckScript(std::FILE* file) {
-    const std::int32_t saved = CurrentLine;
-    CurrentLine = 0;
-    Checker checker(file);
-    CheckResult result = checker.Run();
-    CurrentLine = saved;
-    return result;
+CheckResult CheckScript(std::string bytes) {
+    return Checker(std::move(bytes)).Run();
 }
 
 void PrintCheckResult(const std::string& name, const CheckResult& result, std::ostream& out,
@@ -722,14 +668,38 @@ void PrintCheckResult(const std::string& name, const CheckResult& result, std::o
     out << '\n';
 }
 
+namespace {
+
+bool ReadForAuthor(const std::string& path, std::string& bytes, std::ostream& err) {
+    ScriptFileText file = ReadScriptFile(path);
+    if (file.failure != ReadFailure::None) {
+        err << path << ": error: cannot open (" << DescribeReadFailure(file) << ")\n";
+        return false;
+    }
+    bytes = std::move(file.bytes);
+    return true;
+}
+
+}  // namespace
+
+bool ReadCheckedScript(const std::string& path, std::string& bytes, std::ostream& err) {
+    if (!ReadForAuthor(path, bytes, err)) {
+        return false;
+    }
+    const CheckResult check = CheckScript(bytes);
+    if (check.errors > 0) {
+        PrintCheckResult(path, check, err, true);
+        return false;
+    }
+    return true;
+}
+
 int RunScriptCheck(const std::string& path, std::ostream& out, std::ostream& err) {
-    std::FILE* file = OpenScriptFile(path);
-    if (file == nullptr) {
-        err << path << ": error: cannot open (" << std::strerror(errno) << ")\n";
+    std::string bytes;
+    if (!ReadForAuthor(path, bytes, err)) {
         return 1;
     }
-    const CheckResult result = CheckScript(file);
-    std::fclose(file);
+    const CheckResult result = CheckScript(std::move(bytes));
     PrintCheckResult(path, result, out);
     return result.errors == 0 ? 0 : 1;
 }

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -15,7 +14,7 @@ enum class CheckSeverity { Error, Warning };
 
 struct CheckDiagnostic {
     // Counted as the window counts lines: every piece of a cut line counts.
-    std::int32_t line = 0;
+    std::int64_t line = 0;
     CheckSeverity severity = CheckSeverity::Warning;
     std::string text;  // UTF-8, without the "error: " or "warning: " label
 };
@@ -27,14 +26,11 @@ struct CheckResult {
     int questions = 0;
 };
 
-// Opens a script for reading the way the window opens script.txt: a regular
-// file only, positioned after a UTF-8 byte-order mark. Null (errno set) when
-// it cannot be read.
-std::FILE* OpenScriptFile(const std::string& path);
-
-// Checks the script from the file's current position to its end. Leaves
-// CurrentLine as it found it.
-CheckResult CheckScript(std::FILE* file);
+// Checks a script's whole text (as read by ReadScriptFile).
+CheckResult CheckScript(std::string bytes);
+// Reads a script for an author tool and checks it. False, after printing why
+// (or the script's errors) to err, when the window would not load it.
+bool ReadCheckedScript(const std::string& path, std::string& bytes, std::ostream& err);
 
 // One "NAME:LINE: error: ..." line per diagnostic (errors only if asked),
 // then the summary line "NAME: N questions, N errors, N warnings".

@@ -1,13 +1,11 @@
 #include "flow/BarAnimation.h"
 
+#include "flow/Session.h"
 #include "scoring/RankTables.h"
 #include "window/ControlIds.h"
 #include "window/Dialog.h"
 
 namespace kinpath {
-
-PointValues BarShown{};
-PointValues BarTarget{};
 
 namespace {
 
@@ -44,12 +42,12 @@ void SetBarPosition(Dialog& dialog, int barIndex, std::int32_t position) {
     dialog.PostBarMessage(IdFirstBar + barIndex, BarMessage::SetPos, position);
 }
 
-void AnimateBars(Dialog& dialog) {
+void AnimateBars(Session& session, Dialog& dialog) {
     for (int barIndex = 0; barIndex < BarCount; ++barIndex) {
         int slot = SlotForBarIndex(barIndex);
-        std::int32_t& target = BarTarget[slot];
-        std::int32_t& shown = BarShown[slot];
-        const std::int32_t total = PointTotals[slot];
+        std::int32_t& target = session.BarTarget[slot];
+        std::int32_t& shown = session.BarShown[slot];
+        const std::int32_t total = session.PointTotals[slot];
 
         if (target == 0) {
             if (shown < total) {  // so shown + 1 cannot overflow
@@ -77,9 +75,9 @@ void AnimateBars(Dialog& dialog) {
     }
 }
 
-bool BarsAtRest() {
+bool BarsAtRest(const Session& session) {
     for (int slot = 0; slot < BarSlotCount; ++slot) {
-        if (BarTarget[slot] != 0 || BarShown[slot] < PointTotals[slot]) return false;
+        if (session.BarTarget[slot] != 0 || session.BarShown[slot] < session.PointTotals[slot]) return false;
     }
     return true;
 }

@@ -2,7 +2,9 @@
 
 #include <string>
 
+#include "flow/Session.h"
 #include "flow/Transcript.h"
+#include "scoring/AnswerRecording.h"
 #include "scoring/BestPick.h"
 #include "scoring/RankTables.h"
 #include "script/ScriptDocument.h"
@@ -12,10 +14,6 @@
 
 namespace kinpath {
 
-QuestionBlock* CurrentQuestion = nullptr;
-std::size_t QuestionCursor = 0;
-std::int32_t QuestionsFinished = 0;
-
 namespace {
 
 constexpr const char* Rule =
@@ -23,25 +21,24 @@ constexpr const char* Rule =
 constexpr const char* AnalysisBanner = "                            Answer Analysis    ";
 constexpr const char* DistributionBanner = "                            Point Distribution    ";
 
-enum RecapMode : std::int32_t { RecapYes = 0, RecapNo = 1, RecapAsk = 2 };
-
-void FinishQuestions(Dialog& dialog) {
+void FinishQuestions(Session& session, Dialog& dialog) {
     ShowResultsLayout(dialog);
-    WriteResults(dialog);
+    WriteResults(session, dialog);
 }
 
-bool WantFullReport(Dialog& dialog) {
-    const FinalBlock* finalBlock = TheScriptDocument.final.get();
+bool WantFullReport(const Session& session, Dialog& dialog) {
+    const FinalBlock* finalBlock = session.Document.final.get();
     if (finalBlock == nullptr) return true;
-    switch (finalBlock->RecapMode) {
-        case RecapYes:
+    switch (finalBlock->recap) {
+        case RecapMode::Yes:
             return true;
-        case RecapAsk:
+        case RecapMode::Ask:
             return dialog.MessageBox(BoxOwner::Dialog, "Would you like to review the results?",
                                      "Output results?", BoxButtons::YesNo) == BoxResult::Yes;
-        default:
-            return false;
+        case RecapMode::No:
+            break;
     }
+    return false;
 }
 
 template <std::size_t N>
@@ -55,12 +52,6 @@ void AppendScoreRows(Dialog& dialog, const std::array<RankEntry, N>& rows) {
 }
 
 }  // namespace
-
-void ResetQuestionFlow() {
-    CurrentQuestion = nullptr;
-    QuestionCursor = 0;
-    QuestionsFinished = 0;
-}
 
 void ResetChoices(Dialog& dialog) {
     dialog.ShowControl(IdQuestionText, false);
@@ -82,28 +73,53 @@ void ShowControlText(Dialog& dialog, int controlId, const char* text) {
     dialog.Repaint();
 }
 
-void NextQuestion(Dialog& dialog) {
+int SelectedChoice(Dialog& dialog) {
+    for (int k = 0; k < ChoiceCount; ++k) {
+        if (dialog.IsChecked(IdChoice1 + k)) {
+            return k + 1;
+        }
+    }
+    return 0;
+}
+
+RecordOutcome RecordAnswer(Session& session, Dialog& dialog) {
+    const int choice = SelectedChoice(dialog);
+    if (choice == 0 || session.CurrentQuestion == nullptr) {
+        return RecordOutcome::NothingChecked;
+    }
+    const AnswerBlock* answer = FindAnswer(*session.CurrentQuestion, choice);
+    if (answer == nullptr) {
+        dialog.MessageBox(BoxOwner::Dialog, NoAnswerMessage, "Error", BoxButtons::Ok);
+        return RecordOutcome::NoMatchingAnswer;
+    }
+    AddAnswerPoints(session.PointTotals, *answer);
+    session.AnsweredList.push_back(answer);
+    return RecordOutcome::Recorded;
+}
+
+void NextQuestion(Session& session, Dialog& dialog) {
     ResetChoices(dialog);
-    if (QuestionsFinished) {
-        FinishQuestions(dialog);
+    if (session.QuestionsFinished) {
+        FinishQuestions(session, dialog);
         return;
     }
 
-    auto& questions = TheScriptDocument.questions;
-    if (CurrentQuestion == nullptr) {
-        QuestionCursor = 0;
-    } else if (QuestionCursor < questions.size()) {
-        ++QuestionCursor;
+    const auto& questions = session.Document.questions;
+    std::size_t& cursor = session.QuestionCursor;
+    if (session.CurrentQuestion == nullptr) {
+        cursor = 0;
+    } else if (cursor < questions.size()) {
+        ++cursor;
     }
-    if (QuestionCursor >= questions.size() || !questions[QuestionCursor]) {
-        CurrentQuestion = nullptr;
-        QuestionsFinished = 1;
-        FinishQuestions(dialog);
+    if (cursor >= questions.size() || !questions[cursor]) {
+        session.CurrentQuestion = nullptr;
+        session.QuestionsFinished = true;
+        FinishQuestions(session, dialog);
         return;
     }
 
-    QuestionBlock& question = *questions[QuestionCursor];
-    CurrentQuestion = &question;
+    QuestionBlock& question = *questions[cursor];
+    session.CurrentQuestion = &question;
     ShowControlText(dialog, IdQuestionText, question.name ? question.name->c_str() : nullptr);
 
     // The dialog has eight choice buttons; texts past the eighth are not offered.
@@ -142,20 +158,30 @@ void ShowResultsLayout(Dialog& dialog) {
     dialog.Repaint();
 }
 
-void WriteResults(Dialog& dialog) {
-    ClearTranscript(dialog);
-    AnnounceBestPick(dialog);
-    WriteReport(dialog);
+void AnnounceBestPick(Session& session, Dialog& dialog) {
+    const SettingsBlock* settings = session.Document.settings.get();
+    const BestPick pick =
+        PickBestRaceAndClass(session.PointTotals, session.RaceTable, session.ClassTable,
+                             settings ? settings->preference : Preference::ClassOverRace);
+    const std::string sentence = std::string("It appears that the best race for you is ") +
+                                 pick.race + "\r\nand the best class is " + pick.className + "!";
+    AppendTranscriptLine(dialog, sentence.c_str());
 }
 
-void WriteReport(Dialog& dialog) {
-    if (WantFullReport(dialog)) {
+void WriteResults(Session& session, Dialog& dialog) {
+    ClearTranscript(dialog);
+    AnnounceBestPick(session, dialog);
+    WriteReport(session, dialog);
+}
+
+void WriteReport(Session& session, Dialog& dialog) {
+    if (WantFullReport(session, dialog)) {
         AppendTranscriptLine(dialog, " ");
         AppendTranscriptLine(dialog, " ");
         AppendTranscriptLine(dialog, Rule);
         AppendTranscriptLine(dialog, AnalysisBanner);
         AppendTranscriptLine(dialog, Rule);
-        for (const AnswerBlock* answer : AnsweredList) {
+        for (const AnswerBlock* answer : session.AnsweredList) {
             if (answer == nullptr) continue;
             AppendTranscriptLine(dialog,
                                  answer->explanation ? answer->explanation->c_str() : nullptr);
@@ -164,9 +190,9 @@ void WriteReport(Dialog& dialog) {
         AppendTranscriptLine(dialog, Rule);
         AppendTranscriptLine(dialog, DistributionBanner);
         AppendTranscriptLine(dialog, Rule);
-        AppendScoreRows(dialog, RaceTable);
+        AppendScoreRows(dialog, session.RaceTable);
         AppendTranscriptLine(dialog, " ");
-        AppendScoreRows(dialog, ClassTable);
+        AppendScoreRows(dialog, session.ClassTable);
     }
     AppendTranscriptLine(dialog, "  ");
     AppendTranscriptLine(dialog, "Thank you for using Kinpath!");

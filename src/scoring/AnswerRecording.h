@@ -1,15 +1,18 @@
-// Turning the checked choice into points.
+// Turning a chosen answer into points.
 #pragma once
+
+#include "script/PointSlot.h"
 
 namespace kinpath {
 
-class Dialog;
+class AnswerBlock;
+class QuestionBlock;
 
-// Number 1 to 8 of the first checked choice button, 0 if none is checked.
-int SelectedChoice(Dialog& dialog);
+// The first answer of the question, in script order, whose type names choice
+// (1 to 8); null when none does. Leaves the question's answer cursor on it.
+const AnswerBlock* FindAnswer(QuestionBlock& question, int choice);
 
-// Records the checked choice of CurrentQuestion: adds its answer's points into
-// PointTotals and appends it to AnsweredList, or shows the "no answer" box.
-void RecordAnswer(Dialog& dialog);
+// Adds the answer's 31 point values into the totals (wrapping like 32-bit sums).
+void AddAnswerPoints(PointValues& totals, const AnswerBlock& answer);
 
 }  // namespace kinpath

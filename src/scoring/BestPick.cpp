@@ -4,7 +4,6 @@
 #include <string>
 #include <utility>
 
-#include "flow/Transcript.h"
 #include "script/ScriptDocument.h"
 
 namespace kinpath {
@@ -50,11 +49,11 @@ const ScoreRule ScoreRules[] = {
 };
 
 // Rows are scored by name because a previous pick may have reordered them.
-std::int32_t RowScore(const char* name) {
+std::int32_t RowScore(const PointValues& totals, const char* name) {
     for (const ScoreRule& rule : ScoreRules) {
         if (std::strcmp(rule.name, name) != 0) continue;
         std::int32_t sum = 0;
-        for (int i = 0; i < rule.count; ++i) sum = WrappingAdd(sum, PointTotals[rule.slots[i]]);
+        for (int i = 0; i < rule.count; ++i) sum = WrappingAdd(sum, totals[rule.slots[i]]);
         return sum;
     }
     return 0;
@@ -105,9 +104,13 @@ const char* FirstRowListing(const char* name, const RankEntry* rows, int count) 
 
 }  // namespace
 
-void ScoreRows() {
-    for (RankEntry& row : RaceTable) row.score = RowScore(row.name);
-    for (RankEntry& row : ClassTable) row.score = RowScore(row.name);
+void ScoreRows(const PointValues& totals, RaceRows& races, ClassRows& classes) {
+    for (RankEntry& row : races) {
+        row.score = RowScore(totals, row.name);
+    }
+    for (RankEntry& row : classes) {
+        row.score = RowScore(totals, row.name);
+    }
 }
 
 int CompareScores(const RankEntry& a, const RankEntry& b) {
@@ -121,33 +124,26 @@ void SortByScore(RankEntry* rows, int count) {
     SortRun(rows, 0, count - 1);
 }
 
-BestPick PickBestRaceAndClass(std::int32_t preference) {
-    ScoreRows();
-    SortByScore(ClassTable.data(), ClassRowCount);
-    SortByScore(RaceTable.data(), RaceRowCount);
-
+BestPick PickBestRaceAndClass(const PointValues& totals, RaceRows& races, ClassRows& classes,
+                              Preference preference) {
+    ScoreRows(totals, races, classes);
+    SortByScore(classes.data(), ClassRowCount);
+    SortByScore(races.data(), RaceRowCount);
     constexpr const char* Unknown = "Unknown";
-    if (preference == RaceOverClass) {
-        const char* race = RaceTable[0].name;
-        const char* className = FirstRowListing(race, ClassTable.data(), ClassRowCount);
-        if (className == nullptr) return {Unknown, Unknown};
+    if (preference == Preference::RaceOverClass) {
+        const char* race = races[0].name;
+        const char* className = FirstRowListing(race, classes.data(), ClassRowCount);
+        if (className == nullptr) {
+            return {Unknown, Unknown};
+        }
         return {race, className};
     }
-    const char* className = ClassTable[0].name;
-    const char* race = FirstRowListing(className, RaceTable.data(), RaceRowCount);
-    if (race == nullptr) return {Unknown, Unknown};
+    const char* className = classes[0].name;
+    const char* race = FirstRowListing(className, races.data(), RaceRowCount);
+    if (race == nullptr) {
+        return {Unknown, Unknown};
+    }
     return {race, className};
-}
-
-std::int32_t ScriptPreference() {
-    return TheScriptDocument.settings ? TheScriptDocument.settings->Preference : ClassOverRace;
-}
-
-void AnnounceBestPick(Dialog& dialog) {
-    const BestPick pick = PickBestRaceAndClass(ScriptPreference());
-    const std::string sentence = std::string("It appears that the best race for you is ") +
-                                 pick.race + "\r\nand the best class is " + pick.className + "!";
-    AppendTranscriptLine(dialog, sentence.c_str());
 }
 
 }  // namespace kinpath

@@ -9,7 +9,7 @@ namespace {
 // Alphabetical order; partners in the order the game's rules list them. The
 // Iksar entries of the Warrior, Shadow Knight, Shaman, Necromancer and Monk rows
 // mirror the Iksar race row, so that "race over class" can place an Iksar.
-constexpr std::array<RankEntry, ClassRowCount> InitialClassTable{{
+constexpr ClassRows ClassRowsAtStart{{
     {"Bard", {"Human", "Wood Elf", "Half Elf"}, 0},
     {"Cleric", {"Human", "Dark Elf", "Dwarf", "High Elf", "Erudite", "Gnome", "Halfling"}, 0},
     {"Druid", {"Human", "Wood Elf", "Dark Elf", "Halfling", "Half Elf"}, 0},
@@ -31,7 +31,7 @@ constexpr std::array<RankEntry, ClassRowCount> InitialClassTable{{
     {"Wizard", {"Human", "Gnome", "Erudite", "High Elf", "Dark Elf"}, 0},
 }};
 
-constexpr std::array<RankEntry, RaceRowCount> InitialRaceTable{{
+constexpr RaceRows RaceRowsAtStart{{
     {"Barbarian", {"Warrior", "Shaman", "Rogue"}, 0},
     {"Dark Elf",
      {"Warrior", "Cleric", "Enchanter", "Druid", "Necromancer", "Rogue", "Magician",
@@ -58,11 +58,8 @@ constexpr std::array<RankEntry, RaceRowCount> InitialRaceTable{{
 
 }  // namespace
 
-// Constant-initialised copies, so they are ready before any other global runs.
-std::array<RankEntry, RaceRowCount> RaceTable = InitialRaceTable;
-std::array<RankEntry, ClassRowCount> ClassTable = InitialClassTable;
-
-PointValues PointTotals{};
+const RaceRows InitialRaceTable = RaceRowsAtStart;
+const ClassRows InitialClassTable = ClassRowsAtStart;
 
 const char* FindPartner(const char* name, const RankEntry& row) {
     if (name == nullptr) return nullptr;
@@ -71,11 +68,6 @@ const char* FindPartner(const char* name, const RankEntry& row) {
         if (std::strcmp(partner, name) == 0) return row.name;
     }
     return nullptr;
-}
-
-void ResetRankTables() {
-    RaceTable = InitialRaceTable;
-    ClassTable = InitialClassTable;
 }
 
 }  // namespace kinpath

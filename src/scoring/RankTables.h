@@ -18,19 +18,16 @@ struct RankEntry {
     std::int32_t score;
 };
 
-// Reordered in place by the pick; initially in alphabetical order, scores 0.
-extern std::array<RankEntry, RaceRowCount> RaceTable;
-extern std::array<RankEntry, ClassRowCount> ClassTable;
+using RaceRows = std::array<RankEntry, RaceRowCount>;
+using ClassRows = std::array<RankEntry, ClassRowCount>;
+
+// The tables as every run starts them: alphabetical order, scores 0. A session
+// keeps its own copies, which the pick reorders in place.
+extern const RaceRows InitialRaceTable;
+extern const ClassRows InitialClassTable;
 
 // The row's own name if it lists name among its partners (byte-exact), else null.
 const char* FindPartner(const char* name, const RankEntry& row);
-
-// Puts both tables back in their initial order with every score 0, as at
-// program start.
-void ResetRankTables();
-
-// The running sums of the chosen answers' points, by PointSlot.
-extern PointValues PointTotals;
 
 // a + b with 32-bit two's-complement wrap-around, without signed overflow.
 inline std::int32_t WrappingAdd(std::int32_t a, std::int32_t b) {

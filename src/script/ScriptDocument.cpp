@@ -1,7 +1,5 @@
 #include "script/ScriptDocument.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -11,20 +9,11 @@
 #include <new>
 #include <string_view>
 
-#include "script/ScriptLines.h"
+#include "text/Ascii.h"
 
 namespace kinpath {
 
-// Defined together, document first, so that at exit the list of chosen answers
-// goes before the document that owns them.
-ScriptDocument TheScriptDocument;
-std::vector<const AnswerBlock*> AnsweredList;
-
 namespace {
-
-constexpr const char* UndefinedSymbol = "Undefined symbol found, line %d";
-constexpr const char* InvalidCommand = "Error line %d, invalid command";
-constexpr const char* EndOfScriptExpected = "End of script expected, line %d";
 
 // The line protocol shared by every block: reads the next line that is neither
 // empty nor a comment, trimmed, and keeps its length. False at the end of the
@@ -33,10 +22,10 @@ constexpr const char* EndOfScriptExpected = "End of script expected, line %d";
 // the buffer is not cleared first, since every line read is terminated.
 class LineReader {
 public:
-    explicit LineReader(std::FILE* file) : file_(file) { line_[0] = '\0'; }
+    explicit LineReader(ScriptLines& lines) : lines_(lines) { line_[0] = '\0'; }
 
     bool Next() {
-        while (ReadScriptLine(file_, line_, LineBufferSize) == 1) {
+        while (lines_.ReadScriptLine(line_, LineBufferSize)) {
             // The text ends at the first zero byte; blanks and tabs at both
             // ends do not count.
             const char* start = line_;
@@ -64,9 +53,7 @@ public:
     std::size_t Length() const { return length_; }
 
 private:
-    static bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-    std::FILE* file_;
+    ScriptLines& lines_;
     std::size_t length_ = 0;
     char line_[LineBufferSize];
 };
@@ -85,9 +72,9 @@ bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// The number at the start of a point value, read as atoi reads it, but clamped
-// to the 32-bit range instead of overflowing.
-std::int32_t PointNumber(const char* value) {
+}  // namespace
+
+std::int32_t ReadPointValue(const char* value) {
     while (IsSpace(*value)) {
         ++value;
     }
@@ -109,9 +96,7 @@ std::int32_t PointNumber(const char* value) {
     return magnitude > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(magnitude);
 }
 
-char FoldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+namespace {
 
 // LowerKey on a line of known length; the position of its first "=" (or the
 // end of the line).
@@ -221,209 +206,91 @@ void AssignText(ScriptText& text, const char* value, std::size_t length) {
     }
 }
 
-// A pool of equal-sized slots for the blocks of one kind. A large script holds
-// some hundred thousand answers; one heap allocation each costs more than the
-// parsing around it, and touching their memory page by page costs more still.
-// Slots are cut from chunks that double up to 2 MiB; those are aligned and
-// marked for huge pages, so that the system maps them in a few large steps.
-// Freed slots are kept for the next block of the kind. Under the sanitizers
-// every block is an ordinary allocation, so that they still watch each one.
-#if defined(__SANITIZE_ADDRESS__)
-#define KINPATH_PLAIN_BLOCKS 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KINPATH_PLAIN_BLOCKS 1
-#endif
-#endif
-
-class BlockPool {
-public:
-    explicit BlockPool(std::size_t slotSize)
-        : slotSize_((slotSize + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) *
-                    alignof(std::max_align_t)) {}
-    BlockPool(const BlockPool&) = delete;
-    BlockPool& operator=(const BlockPool&) = delete;
-
-    void* Take(std::size_t size) {
-#if defined(KINPATH_PLAIN_BLOCKS)
-        return ::operator new(size);
-#else
-        if (size > slotSize_) {
-            return ::operator new(size);
-        }
-        if (freeSlots_ != nullptr) {
-            FreeSlot* slot = freeSlots_;
-            freeSlots_ = slot->next;
-            return slot;
-        }
-        if (static_cast<std::size_t>(end_ - next_) < slotSize_) {
-            Grow();
-        }
-        void* slot = next_;
-        next_ += slotSize_;
-        return slot;
-#endif
-    }
-
-    void Give(void* block, std::size_t size) noexcept {
-#if defined(KINPATH_PLAIN_BLOCKS)
-        ::operator delete(block, size);
-#else
-        if (block == nullptr) {
-            return;
-        }
-        if (size > slotSize_) {
-            ::operator delete(block, size);
-            return;
-        }
-        freeSlots_ = new (block) FreeSlot{freeSlots_};
-#endif
-    }
-
-private:
-    struct FreeSlot {
-        FreeSlot* next;
-    };
-
-    static constexpr std::size_t FirstChunk = std::size_t{64} << 10;
-    static constexpr std::size_t HugePage = std::size_t{2} << 20;
-
-    void Grow() {
-        const std::size_t size = chunkSize_;
-        char* chunk = nullptr;
-        if (size < HugePage) {
-            chunk = static_cast<char*>(::operator new(size));
-            chunkSize_ = size * 2;
-        } else {
-            chunk = MapHugeChunk(size);
-        }
-        next_ = chunk;
-        end_ = chunk + size;
-    }
-
-    // size bytes aligned to a huge page, marked for huge pages; never unmapped,
-    // since the pool keeps its slots for the life of the process.
-    static char* MapHugeChunk(std::size_t size) {
-        void* mapped = ::mmap(nullptr, size + HugePage, PROT_READ | PROT_WRITE,
-                              MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (mapped == MAP_FAILED) {
-            throw std::bad_alloc();
-        }
-        const auto start = reinterpret_cast<std::uintptr_t>(mapped);
-        const std::uintptr_t aligned = (start + HugePage - 1) & ~(HugePage - 1);
-        if (aligned != start) {
-            ::munmap(mapped, aligned - start);
-        }
-        const std::size_t tail = start + size + HugePage - (aligned + size);
-        if (tail != 0) {
-            ::munmap(reinterpret_cast<void*>(aligned + size), tail);
-        }
-#if defined(MADV_HUGEPAGE)
-        ::madvise(reinterpret_cast<void*>(aligned), size, MADV_HUGEPAGE);
-#endif
-        return reinterpret_cast<char*>(aligned);
-    }
-
-    const std::size_t slotSize_;
-    std::size_t chunkSize_ = FirstChunk;
-    FreeSlot* freeSlots_ = nullptr;
-    char* next_ = nullptr;
-    char* end_ = nullptr;
-};
-
-// Never destroyed: blocks of the global document outlive every static object.
-BlockPool& AnswerPool() {
-    static BlockPool* pool = new BlockPool(sizeof(AnswerBlock));
-    return *pool;
-}
-
-BlockPool& QuestionPool() {
-    static BlockPool* pool = new BlockPool(sizeof(QuestionBlock));
-    return *pool;
-}
-
 }  // namespace
 
 void AssignScriptText(ScriptText& text, const char* value) {
-    if (value != nullptr && value[0] != '\0') {
-        text = std::string(value);
-    } else {
-        text.reset();
-    }
+    AssignText(text, value, value != nullptr ? std::strlen(value) : 0);
 }
 
-ScriptBlock::ScriptBlock(ScriptBlock* parent) : file(parent != nullptr ? parent->file : nullptr) {}
+std::string ScriptErrorText(const ScriptError& error) {
+    const std::string line = std::to_string(error.line);
+    switch (error.message) {
+        case ScriptMessage::UndefinedSymbol:
+            return "Undefined symbol found, line " + line;
+        case ScriptMessage::InvalidCommand:
+            return "Error line " + line + ", invalid command";
+        case ScriptMessage::EndOfScriptExpected:
+            break;
+    }
+    return "End of script expected, line " + line;
+}
 
-ScriptBlock::~ScriptBlock() = default;
+bool TypeMatchesChoice(const ScriptText& type, int choice) {
+    if (!type) {
+        return false;
+    }
+    // The first two choices of a yes/no question may be typed by their words.
+    const char* alias = choice == 1 ? "yes" : choice == 2 ? "no" : nullptr;
+    return SameText(type->c_str(), std::to_string(choice).c_str()) ||
+           (alias != nullptr && SameText(type->c_str(), alias));
+}
 
 // ---------------------------------------------------------------------------
 
-std::int32_t SettingsBlock::Parse(const char* tagName) {
-    if (file == nullptr) {
-        return -1;
-    }
+bool SettingsBlock::Parse(ScriptReader& reader, const char* tagName) {
     const char* name = tagName != nullptr ? tagName : "SETTINGS";
-    LineReader reader(file);
-    while (reader.Next()) {
-        char* line = reader.Line();
+    LineReader lines(reader.lines);
+    while (lines.Next()) {
+        char* line = lines.Line();
         if (IsEndTag(line, name)) {
-            return 1;
+            return true;
         }
         LowerKey(line);
         const char* value = FindKey(line, "preference=");
         if (value == nullptr) {
-            ReportScriptError(UndefinedSymbol, CurrentLine);
-            return -1;
+            reader.Report(ScriptMessage::UndefinedSymbol);
+            return false;
         }
-        Preference = SameText(value, "classoverrace") ? 1 : 0;
+        preference = SameText(value, "classoverrace") ? Preference::ClassOverRace
+                                                      : Preference::RaceOverClass;
     }
-    return -1;
+    return false;
 }
 
-std::int32_t FinalBlock::Parse(const char* tagName) {
-    if (file == nullptr) {
-        return -1;
-    }
+bool FinalBlock::Parse(ScriptReader& reader, const char* tagName) {
     const char* name = tagName != nullptr ? tagName : "FINAL";
-    LineReader reader(file);
-    while (reader.Next()) {
-        char* line = reader.Line();
+    LineReader lines(reader.lines);
+    while (lines.Next()) {
+        char* line = lines.Line();
         if (IsEndTag(line, name)) {
-            return 1;
+            return true;
         }
         LowerKey(line);
         const char* value = FindKey(line, "recap=");
-        if (value == nullptr) {
-            ReportScriptError(UndefinedSymbol, CurrentLine);
-            return -1;
-        }
         if (SameText(value, "yes")) {
-            RecapMode = 0;
+            recap = RecapMode::Yes;
         } else if (SameText(value, "no")) {
-            RecapMode = 1;
+            recap = RecapMode::No;
         } else if (SameText(value, "ask")) {
-            RecapMode = 2;
+            recap = RecapMode::Ask;
         } else {
-            ReportScriptError(UndefinedSymbol, CurrentLine);
-            return -1;
+            reader.Report(ScriptMessage::UndefinedSymbol);
+            return false;
         }
     }
-    return -1;
+    return false;
 }
 
 // ---------------------------------------------------------------------------
 
-std::int32_t AnswerBlock::Parse(const char* tagName) {
-    if (file == nullptr) {
-        return -1;
-    }
+bool AnswerBlock::Parse(ScriptReader& reader, const char* tagName) {
     const char* name = tagName != nullptr ? tagName : "ANSWER";
-    LineReader reader(file);
-    while (reader.Next()) {
-        char* line = reader.Line();
-        const std::size_t length = reader.Length();
+    LineReader lines(reader.lines);
+    while (lines.Next()) {
+        char* line = lines.Line();
+        const std::size_t length = lines.Length();
         if (MayBeEndTag(line, length, name) && IsEndTag(line, name)) {
-            return 1;
+            return true;
         }
         const char* value = nullptr;
         const std::size_t key = FindAnswerKey(line, length, LowerKeyPart(line, length), value);
@@ -432,74 +299,38 @@ std::int32_t AnswerBlock::Parse(const char* tagName) {
         } else if (key == 1) {
             AssignText(explanation, value, static_cast<std::size_t>(line + length - value));
         } else if (key != NoKey) {
-            SetPoint(value, AnswerPointKeys[key - 2].slot);
+            // An empty value leaves the slot as it was.
+            if (value[0] != '\0') {
+                points[static_cast<std::size_t>(AnswerPointKeys[key - 2].slot)] =
+                    ReadPointValue(value);
+            }
         } else {
-            ReportScriptError(UndefinedSymbol, CurrentLine);
-            return -1;
+            reader.Report(ScriptMessage::UndefinedSymbol);
+            return false;
         }
     }
-    return -1;
-}
-
-void* AnswerBlock::operator new(std::size_t size) {
-    return AnswerPool().Take(size);
-}
-
-void AnswerBlock::operator delete(void* block, std::size_t size) noexcept {
-    AnswerPool().Give(block, size);
-}
-
-void AnswerBlock::SetType(const char* value) {
-    AssignScriptText(type, value);
-}
-
-void AnswerBlock::SetExplanation(const char* value) {
-    AssignScriptText(explanation, value);
-}
-
-void AnswerBlock::SetPoint(const char* value, PointSlot slot) {
-    if (value == nullptr || value[0] == '\0' || slot < 0 || slot >= PointSlotCount) {
-        return;
-    }
-    points[static_cast<std::size_t>(slot)] = PointNumber(value);
+    return false;
 }
 
 // ---------------------------------------------------------------------------
 
-QuestionBlock::~QuestionBlock() {
-    for (auto& answer : answers) {
-        answer.reset();
-    }
-    answers.clear();
-    choices.clear();
-    name.reset();
-    type.reset();
-}
-
-std::int32_t QuestionBlock::Parse(const char* tagName) {
-    if (file == nullptr) {
-        return -1;
-    }
+bool QuestionBlock::Parse(ScriptReader& reader, const char* tagName) {
     const char* name = tagName != nullptr ? tagName : "QUESTION";
-    // Most questions have a few choices and an answer for each: room for them
-    // up front saves growing the lists one by one.
-    answers.reserve(4);
-    choices.reserve(4);
-    LineReader reader(file);
-    while (reader.Next()) {
-        char* line = reader.Line();
-        const std::size_t length = reader.Length();
+    LineReader lines(reader.lines);
+    while (lines.Next()) {
+        char* line = lines.Line();
+        const std::size_t length = lines.Length();
         if (MayBeTag(line)) {
             if (MayBeEndTag(line, length, name) && IsEndTag(line, name)) {
-                return 1;
+                return true;
             }
             if (const TagEntry* tag = line[1] != '/' ? FindTag(line, AnswerTags) : nullptr) {
-                auto answer = std::make_unique<AnswerBlock>(this);
-                if (answer->Parse(tag->name) != 1) {
-                    ReportScriptError(EndOfScriptExpected, CurrentLine);
-                    return -1;
+                auto answer = std::make_unique<AnswerBlock>();
+                if (!answer->Parse(reader, tag->name)) {
+                    reader.Report(ScriptMessage::EndOfScriptExpected);
+                    return false;
                 }
-                AddAnswer(std::move(answer));
+                answers.push_back(std::move(answer));
                 continue;
             }
         }
@@ -516,137 +347,97 @@ std::int32_t QuestionBlock::Parse(const char* tagName) {
             if (valueLength() != 0) {
                 choices.emplace_back(value, valueLength());
             }
-        } else if (FindKey(line, "text") != nullptr) {
-            ReportScriptError(InvalidCommand, CurrentLine);
-            return -1;
         } else {
-            ReportScriptError(UndefinedSymbol, CurrentLine);
-            return -1;
+            reader.Report(FindKey(line, "text") != nullptr ? ScriptMessage::InvalidCommand
+                                                           : ScriptMessage::UndefinedSymbol);
+            return false;
         }
     }
-    return -1;
-}
-
-void* QuestionBlock::operator new(std::size_t size) {
-    return QuestionPool().Take(size);
-}
-
-void QuestionBlock::operator delete(void* block, std::size_t size) noexcept {
-    QuestionPool().Give(block, size);
-}
-
-void QuestionBlock::SetType(const char* value) {
-    AssignScriptText(type, value);
-}
-
-void QuestionBlock::SetName(const char* value) {
-    AssignScriptText(name, value);
-}
-
-void QuestionBlock::AddChoiceText(const char* value) {
-    if (value != nullptr && value[0] != '\0') {
-        choices.emplace_back(value);
-    }
-}
-
-void QuestionBlock::AddAnswer(std::unique_ptr<AnswerBlock> answer) {
-    if (answer != nullptr) {
-        answers.push_back(std::move(answer));
-    }
+    return false;
 }
 
 // ---------------------------------------------------------------------------
 
-ScriptDocument::ScriptDocument() : ScriptBlock(nullptr) {}
-
-namespace {
-
-// Questions first to last (each with its answers), then the final and the
-// settings block, then the file.
-void TearDown(ScriptDocument& document) {
-    for (auto& question : document.questions) {
-        question.reset();
-    }
-    document.questions.clear();
-    document.final.reset();
-    document.settings.reset();
-    CloseScript(document);
-}
-
-}  // namespace
-
 ScriptDocument::~ScriptDocument() {
-    // At exit AnsweredList is already gone; it must not be touched here.
-    TearDown(*this);
+    Clear();
 }
 
 void ScriptDocument::Clear() {
-    // Nothing may keep pointing at answers that are about to go.
-    if (this == &TheScriptDocument) {
-        AnsweredList.clear();
+    // Questions first to last (each with its answers), then the final and the
+    // settings block, then the script's text.
+    for (auto& question : questions) {
+        question.reset();
     }
-    TearDown(*this);
+    questions.clear();
+    final.reset();
+    settings.reset();
+    CloseScript(*this);
 }
 
-std::int32_t ScriptDocument::Parse(const char* /*tagName*/) {
-    if (file == nullptr) {
-        return -1;
-    }
-    try {
-        LineReader reader(file);
-        while (reader.Next()) {
-            const TagEntry* tag = MayBeTag(reader.Line()) ? FindTag(reader.Line(), BlockTags) : nullptr;
-            if (tag == nullptr) {
-                continue;
-            }
-            ScriptBlock* block = nullptr;
-            switch (tag->id) {
-            case 0: {
-                auto settingsBlock = std::make_unique<SettingsBlock>(this);
-                block = settingsBlock.get();
-                SetSettings(std::move(settingsBlock));
-                break;
-            }
-            case 1: {
-                auto question = std::make_unique<QuestionBlock>(this);
-                block = question.get();
-                AddQuestion(std::move(question));
-                break;
-            }
-            case 2: {
-                auto finalBlock = std::make_unique<FinalBlock>(this);
-                block = finalBlock.get();
-                SetFinal(std::move(finalBlock));
-                break;
-            }
-            default:
-                continue;
-            }
-            if (block->Parse(tag->name) == -1) {
-                return -1;
-            }
+bool ScriptDocument::Parse(ScriptReader& reader, const char* /*tagName*/) {
+    LineReader lines(reader.lines);
+    while (lines.Next()) {
+        const TagEntry* tag = MayBeTag(lines.Line()) ? FindTag(lines.Line(), BlockTags) : nullptr;
+        if (tag == nullptr) {
+            continue;
         }
+        ScriptBlock* block = nullptr;
+        switch (static_cast<BlockTag>(tag->id)) {
+            case BlockTag::Settings:
+                settings = std::make_unique<SettingsBlock>();
+                block = settings.get();
+                break;
+            case BlockTag::Question:
+                block = questions.emplace_back(std::make_unique<QuestionBlock>()).get();
+                break;
+            case BlockTag::Final:
+                final = std::make_unique<FinalBlock>();
+                block = final.get();
+                break;
+        }
+        if (!block->Parse(reader, tag->name)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool OpenScript(ScriptDocument& document, const std::string& path) {
+    CloseScript(document);
+    ScriptFileText file = ReadScriptFile(path);
+    if (file.failure != ReadFailure::None) {
+        return false;
+    }
+    document.source = ScriptLines(std::move(file.bytes));
+    return true;
+}
+
+void CloseScript(ScriptDocument& document) {
+    document.source = ScriptLines();
+}
+
+LoadOutcome LoadScript(ScriptDocument& document, const std::string& path) {
+    ScriptFileText file = ReadScriptFile(path);
+    if (file.failure != ReadFailure::None) {
+        document.Clear();
+        return {};
+    }
+    return LoadScriptText(document, std::move(file.bytes));
+}
+
+LoadOutcome LoadScriptText(ScriptDocument& document, std::string bytes) {
+    document.Clear();
+    document.source = ScriptLines(std::move(bytes));
+    LoadOutcome outcome;
+    ScriptReader reader{document.source, {}};
+    try {
+        outcome.loaded = document.Parse(reader, nullptr);
     } catch (const std::bad_alloc&) {
         // Out of memory: the load fails like any other broken script.
-        return -1;
+        outcome.loaded = false;
     }
-    return 0;
-}
-
-void ScriptDocument::SetSettings(std::unique_ptr<SettingsBlock> block) {
-    settings.reset();
-    settings = std::move(block);
-}
-
-void ScriptDocument::SetFinal(std::unique_ptr<FinalBlock> block) {
-    final.reset();
-    final = std::move(block);
-}
-
-void ScriptDocument::AddQuestion(std::unique_ptr<QuestionBlock> block) {
-    if (block != nullptr) {
-        questions.push_back(std::move(block));
-    }
+    outcome.errors = std::move(reader.errors);
+    return outcome;
 }
 
 }  // namespace kinpath

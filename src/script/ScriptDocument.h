@@ -2,13 +2,13 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "script/PointSlot.h"
+#include "script/ScriptLines.h"
 
 namespace kinpath {
 
@@ -16,51 +16,59 @@ namespace kinpath {
 // read from the script; never empty when present.
 using ScriptText = std::optional<std::string>;
 
+enum class Preference { RaceOverClass, ClassOverRace };
+enum class RecapMode { Yes, No, Ask };
+
+// The three things that make a script fail to load.
+enum class ScriptMessage { UndefinedSymbol, InvalidCommand, EndOfScriptExpected };
+
+struct ScriptError {
+    ScriptMessage message;
+    std::int64_t line;
+    friend bool operator==(const ScriptError&, const ScriptError&) = default;
+};
+
+// "Undefined symbol found, line 3" and the like: the one place these are worded.
+std::string ScriptErrorText(const ScriptError& error);
+
+// The lines of the script being parsed and the errors found so far, in the
+// order they would be shown.
+struct ScriptReader {
+    ScriptLines& lines;
+    std::vector<ScriptError> errors;
+
+    void Report(ScriptMessage message) { errors.push_back({message, lines.CurrentLine}); }
+};
+
 class ScriptBlock {
 public:
-    // A block made with a parent borrows the parent's file handle.
-    explicit ScriptBlock(ScriptBlock* parent);
-    virtual ~ScriptBlock();
+    ScriptBlock() = default;
+    virtual ~ScriptBlock() = default;
     ScriptBlock(const ScriptBlock&) = delete;
     ScriptBlock& operator=(const ScriptBlock&) = delete;
 
-    // 1 at the block's end tag, -1 on failure (the document: 0 at end of file).
-    virtual std::int32_t Parse(const char* tagName) = 0;
-
-    std::FILE* file = nullptr;  // owned by the document only
+    // Reads the block's lines; true at its end tag "</tagName>", false when it
+    // failed or the text ended first.
+    virtual bool Parse(ScriptReader& reader, const char* tagName) = 0;
 };
 
 class SettingsBlock : public ScriptBlock {
 public:
-    using ScriptBlock::ScriptBlock;
-    std::int32_t Parse(const char* tagName) override;
+    bool Parse(ScriptReader& reader, const char* tagName) override;
 
-    std::int32_t Preference = 1;  // 1 class over race, 0 race over class
+    Preference preference = Preference::ClassOverRace;
 };
 
 class FinalBlock : public ScriptBlock {
 public:
-    using ScriptBlock::ScriptBlock;
-    std::int32_t Parse(const char* tagName) override;
+    bool Parse(ScriptReader& reader, const char* tagName) override;
 
-    std::int32_t RecapMode = 0;  // 0 yes, 1 no, 2 ask
+    RecapMode recap = RecapMode::Yes;
 };
 
 class AnswerBlock : public ScriptBlock {
 public:
-    using ScriptBlock::ScriptBlock;
-    // Scripts may hold many thousands of blocks: they come from a pool of their
-    // own (see ScriptDocument.cpp).
-    static void* operator new(std::size_t size);
-    static void operator delete(void* block, std::size_t size) noexcept;
-
-    std::int32_t Parse(const char* tagName) override;
-
-    void SetType(const char* value);
-    void SetExplanation(const char* value);
-    // A non-empty value sets the slot to its decimal number (atoi rules, clamped
-    // to the 32-bit range); an empty one leaves it.
-    void SetPoint(const char* value, PointSlot slot);
+    bool Parse(ScriptReader& reader, const char* tagName) override;
 
     PointValues points{};
     ScriptText type;
@@ -69,19 +77,7 @@ public:
 
 class QuestionBlock : public ScriptBlock {
 public:
-    using ScriptBlock::ScriptBlock;
-    // Scripts may hold many thousands of blocks: they come from a pool of their
-    // own (see ScriptDocument.cpp).
-    static void* operator new(std::size_t size);
-    static void operator delete(void* block, std::size_t size) noexcept;
-
-    ~QuestionBlock() override;
-    std::int32_t Parse(const char* tagName) override;
-
-    void SetType(const char* value);
-    void SetName(const char* value);
-    void AddChoiceText(const char* value);
-    void AddAnswer(std::unique_ptr<AnswerBlock> answer);
+    bool Parse(ScriptReader& reader, const char* tagName) override;
 
     std::vector<std::unique_ptr<AnswerBlock>> answers;
     std::vector<std::string> choices;  // each non-empty
@@ -91,31 +87,47 @@ public:
     std::size_t choiceCursor = 0;  // used while the choice buttons are filled
 };
 
+// What loading a script came to: the errors are the ScriptError boxes to show,
+// in order, before the load is refused.
+struct LoadOutcome {
+    bool loaded = false;
+    std::vector<ScriptError> errors;
+};
+
 class ScriptDocument : public ScriptBlock {
 public:
-    ScriptDocument();
+    ScriptDocument() = default;
     ~ScriptDocument() override;
-    std::int32_t Parse(const char* tagName) override;
 
-    void SetSettings(std::unique_ptr<SettingsBlock> block);
-    void SetFinal(std::unique_ptr<FinalBlock> block);
-    void AddQuestion(std::unique_ptr<QuestionBlock> block);
-    // Destroys every block and closes the file, as at process exit, leaving an
-    // empty document ready for another OpenScript.
+    // Reads the whole text to its end; false on the first error.
+    bool Parse(ScriptReader& reader, const char* tagName) override;
+
+    // Destroys every block and closes the script, leaving an empty document.
     void Clear();
 
     std::unique_ptr<SettingsBlock> settings;
     std::unique_ptr<FinalBlock> final;
     std::vector<std::unique_ptr<QuestionBlock>> questions;
+    ScriptLines source;  // the script's text, once opened
 };
 
-// Sets the ScriptText rule: a non-empty value is copied, an empty or null one
-// leaves the text absent.
+// Reads the script file into the document (replacing what it held); false
+// when there is no regular file to read.
+bool OpenScript(ScriptDocument& document, const std::string& path = ScriptFileName);
+void CloseScript(ScriptDocument& document);
+// OpenScript, then Parse.
+LoadOutcome LoadScript(ScriptDocument& document, const std::string& path = ScriptFileName);
+// Parse on a script's text already in memory (as ReadScriptFile gives it).
+LoadOutcome LoadScriptText(ScriptDocument& document, std::string bytes);
+
+// A non-empty value is copied, an empty or null one leaves the text absent.
 void AssignScriptText(ScriptText& text, const char* value);
 
-// The program's one document and the answers chosen, in answering order (the
-// blocks stay owned by their questions).
-extern ScriptDocument TheScriptDocument;
-extern std::vector<const AnswerBlock*> AnsweredList;
+// The number at the start of a point value, read as atoi reads it but clamped
+// to the 32-bit range.
+std::int32_t ReadPointValue(const char* value);
+// Whether an answer's type names choice (1-based): its number, or "yes" and
+// "no" for the first two.
+bool TypeMatchesChoice(const ScriptText& type, int choice);
 
 }  // namespace kinpath

@@ -1,25 +1,28 @@
 #include "script/ScriptLines.h"
 
-#include <sys/stat.h>
-
-#include <algorithm>
-#include <cstdarg>
+#include <cerrno>
 #include <cstring>
-#include <string>
+#include <algorithm>
+#include <new>
+#include <stdexcept>
 
-#include "script/ScriptDocument.h"
-#include "text/TextCodec.h"
-#include "window/Dialog.h"
+#include "text/Ascii.h"
+
+#if defined(_WIN32)
+#include <filesystem>
+#include <fstream>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace kinpath {
 
-std::int32_t CurrentLine = 0;
-Dialog* ScriptErrorView = nullptr;
-
 const TagEntry BlockTags[] = {
-    {"SETTINGS", 0},
-    {"QUESTION", 1},
-    {"FINAL", 2},
+    {"SETTINGS", static_cast<int>(BlockTag::Settings)},
+    {"QUESTION", static_cast<int>(BlockTag::Question)},
+    {"FINAL", static_cast<int>(BlockTag::Final)},
     {nullptr, -1},
 };
 
@@ -32,67 +35,104 @@ namespace {
 
 // Editors that write a byte-order mark put it before the first line; it is no
 // part of the script's text and would otherwise spoil the first tag line.
-void SkipByteOrderMark(std::FILE* file) {
-    const int first = std::getc(file);
-    if (first == 0xEF && std::getc(file) == 0xBB && std::getc(file) == 0xBF) {
-        return;
+void DropByteOrderMark(std::string& bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) {
+        bytes.erase(0, 3);
     }
-    std::rewind(file);
 }
 
-// The bytes the stream has read ahead into its buffer and not yet handed out,
-// so that whole runs of a line can be taken at once instead of byte by byte.
-// Only glibc's stream layout is known here (the same fields gnulib's freadptr
-// uses); elsewhere every byte goes through getc.
-const char* BufferedBytes(std::FILE* file, std::size_t& count) {
-#if defined(__GLIBC__)
-    if (file->_IO_read_ptr < file->_IO_read_end) {
-        count = static_cast<std::size_t>(file->_IO_read_end - file->_IO_read_ptr);
-        return file->_IO_read_ptr;
-    }
-#else
-    (void)file;
-#endif
-    count = 0;
-    return nullptr;
+ScriptFileText Failed(ReadFailure failure, int error = 0) {
+    ScriptFileText file;
+    file.failure = failure;
+    file.error = error;
+    return file;
 }
 
-void ConsumeBuffered([[maybe_unused]] std::FILE* file, [[maybe_unused]] std::size_t count) {
-#if defined(__GLIBC__)
-    file->_IO_read_ptr += count;
-#endif
-}
-
-// Copies length bytes, leaving out carriage returns; the number stored.
-std::size_t CopyWithoutReturns(char* to, const char* from, std::size_t length) {
-    const char* end = from + length;
-    const auto* cr = static_cast<const char*>(std::memchr(from, '\r', length));
-    if (cr == nullptr) {
-        std::memcpy(to, from, length);
-        return length;
-    }
-    char* out = to;
-    std::memcpy(out, from, static_cast<std::size_t>(cr - from));
-    out += cr - from;
-    for (const char* p = cr + 1; p < end; ++p) {
-        if (*p != '\r') {
-            *out++ = *p;
+#if !defined(_WIN32)
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
         }
     }
-    return static_cast<std::size_t>(out - to);
-}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
 
-char FoldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+private:
+    int fd_;
+};
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
+ScriptFileText ReadWhole(const std::string& path) {
+    // Non-blocking, so that opening a FIFO returns at once instead of waiting
+    // for a writer; the type check below then refuses it.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) {
+        return Failed(ReadFailure::CannotOpen, errno);
+    }
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) {
+        return Failed(ReadFailure::ReadError, errno);
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return Failed(ReadFailure::NotRegularFile);
+    }
+    const auto size = static_cast<std::uintmax_t>(info.st_size);
+    ScriptFileText file;
+    if (size > file.bytes.max_size()) {
+        return Failed(ReadFailure::TooLarge);
+    }
+    file.bytes.resize(static_cast<std::size_t>(size));
+    std::size_t done = 0;
+    while (done < file.bytes.size()) {
+        const ssize_t got = ::read(fd.get(), file.bytes.data() + done, file.bytes.size() - done);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            return Failed(ReadFailure::ReadError, errno);
+        }
+        if (got == 0) {
+            break;  // the file shrank meanwhile: take what is there
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    file.bytes.resize(done);
+    return file;
 }
+#else
+ScriptFileText ReadWhole(const std::string& path) {
+    const std::filesystem::path name = std::filesystem::u8path(path);
+    std::error_code error;
+    const auto status = std::filesystem::status(name, error);
+    if (error || !std::filesystem::exists(status)) {
+        return Failed(ReadFailure::CannotOpen, ENOENT);
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        return Failed(ReadFailure::NotRegularFile);
+    }
+    std::ifstream in(name, std::ios::binary);
+    if (!in) {
+        return Failed(ReadFailure::CannotOpen, EACCES);
+    }
+    const std::uintmax_t size = std::filesystem::file_size(name, error);
+    ScriptFileText file;
+    if (error || size > file.bytes.max_size()) {
+        return Failed(error ? ReadFailure::ReadError : ReadFailure::TooLarge);
+    }
+    file.bytes.resize(static_cast<std::size_t>(size));
+    in.read(file.bytes.data(), static_cast<std::streamsize>(file.bytes.size()));
+    file.bytes.resize(static_cast<std::size_t>(in.gcount()));
+    if (in.bad()) {
+        return Failed(ReadFailure::ReadError, EIO);
+    }
+    return file;
+}
+#endif
 
-// Whether the whole line equals opener + name + ">" with ASCII case folded: the
-// same as formatting the tag and comparing it with SameText, without formatting
-// it for every line read.
+// Whether the whole line equals opener + name + ">" with ASCII case folded.
 bool IsTagLine(const char* line, const char* opener, const char* name) {
     for (; *opener != '\0'; ++opener, ++line) {
         if (*line != *opener) {
@@ -109,69 +149,70 @@ bool IsTagLine(const char* line, const char* opener, const char* name) {
 
 }  // namespace
 
-int OpenScript(ScriptDocument& document) {
-    CloseScript(document);
-    std::FILE* file = std::fopen(ScriptFileName, "r");
-    if (file == nullptr) {
-        return 0;
-    }
-    // A directory or a device opens on some systems; only a regular file is a script.
-    struct stat info {};
-    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
-        std::fclose(file);
-        return 0;
-    }
-    SkipByteOrderMark(file);
-    document.file = file;
-    return 1;
-}
-
-void CloseScript(ScriptDocument& document) {
-    CurrentLine = 0;
-    if (document.file != nullptr) {
-        std::fclose(document.file);
-        document.file = nullptr;
+ScriptFileText ReadScriptFile(const std::string& path) {
+    try {
+        ScriptFileText file = ReadWhole(path);
+        DropByteOrderMark(file.bytes);
+        return file;
+    } catch (const std::bad_alloc&) {
+        return Failed(ReadFailure::TooLarge);
+    } catch (const std::length_error&) {
+        return Failed(ReadFailure::TooLarge);
     }
 }
 
-int ReadScriptLine(std::FILE* file, char* buffer, int size) {
-    if (file == nullptr || buffer == nullptr || size <= 0) {
-        return 0;
+std::string DescribeReadFailure(const ScriptFileText& file) {
+    switch (file.failure) {
+        case ReadFailure::None:
+            return "read";
+        case ReadFailure::NotRegularFile:
+            return "not a regular file";
+        case ReadFailure::TooLarge:
+            return "too large to hold in memory";
+        case ReadFailure::CannotOpen:
+        case ReadFailure::ReadError:
+            break;
     }
-    // A read error ends the script just as the end of the file does.
-    if (feof_unlocked(file) || ferror_unlocked(file)) {
-        return 0;
+    return file.error != 0 ? std::strerror(file.error) : "cannot be read";
+}
+
+bool ScriptLines::ReadScriptLine(char* buffer, int size) {
+    lastLength_ = 0;
+    if (buffer == nullptr || size <= 0 || ended_) {
+        return false;
     }
     ++CurrentLine;
     const std::size_t room = static_cast<std::size_t>(size) - 1;
+    const std::size_t left = bytes_.size() - position_;
+    const char* from = bytes_.data() + position_;
+    // Only a window that could still be stored is searched, so a cut line
+    // leaves its break for the next piece.
     std::size_t stored = 0;
+    std::size_t taken = 0;
     while (stored < room) {
-        std::size_t available = 0;
-        if (const char* from = BufferedBytes(file, available)) {
-            // Never look at more bytes than could still be stored, so exactly the
-            // bytes the one-at-a-time reading would take are consumed.
-            const std::size_t window = std::min(available, room - stored);
-            const auto* end = static_cast<const char*>(std::memchr(from, '\n', window));
-            const std::size_t length = end != nullptr ? static_cast<std::size_t>(end - from) : window;
-            stored += CopyWithoutReturns(buffer + stored, from, length);
-            ConsumeBuffered(file, length + (end != nullptr ? 1 : 0));
-            if (end != nullptr) {
-                break;
-            }
-            continue;
-        }
-        // The stream's buffer is empty: one byte the ordinary way refills it and
-        // sets the end-of-file state when nothing is left.
-        const int c = getc_unlocked(file);
-        if (c == EOF || c == '\n') {
+        if (taken == left) {
+            ended_ = true;
             break;
         }
-        if (c != '\r') {
-            buffer[stored++] = static_cast<char>(c);
+        const std::size_t window = std::min(left - taken, room - stored);
+        const char* start = from + taken;
+        const auto* end = static_cast<const char*>(std::memchr(start, '\n', window));
+        const std::size_t length = end != nullptr ? static_cast<std::size_t>(end - start) : window;
+        for (std::size_t i = 0; i < length; ++i) {
+            if (start[i] != '\r') {
+                buffer[stored++] = start[i];
+            }
+        }
+        taken += length;
+        if (end != nullptr) {
+            ++taken;
+            break;
         }
     }
+    position_ += taken;
     buffer[stored] = '\0';
-    return 1;
+    lastLength_ = stored;
+    return true;
 }
 
 void TrimLine(char* line) {
@@ -207,34 +248,20 @@ const char* FindKey(const char* line, const char* key) {
     if (line == nullptr || key == nullptr) {
         return nullptr;
     }
-    if (key[0] == '\0') {
-        return line;
-    }
-    // Lines are short: look for the first byte, then compare the rest in place.
-    for (const char* p = std::strchr(line, key[0]); p != nullptr; p = std::strchr(p + 1, key[0])) {
-        const char* a = p + 1;
-        const char* k = key + 1;
-        while (*k != '\0' && *a == *k) {
-            ++a;
-            ++k;
-        }
-        if (*k == '\0') {
-            return a;
-        }
-    }
-    return nullptr;
+    const char* found = std::strstr(line, key);
+    return found != nullptr ? found + std::strlen(key) : nullptr;
 }
 
-int SameText(const char* a, const char* b) {
+bool SameText(const char* a, const char* b) {
     if (a == nullptr || b == nullptr) {
-        return 0;
+        return false;
     }
     for (;; ++a, ++b) {
         if (FoldAscii(*a) != FoldAscii(*b)) {
-            return 0;
+            return false;
         }
         if (*a == '\0') {
-            return 1;
+            return true;
         }
     }
 }
@@ -251,23 +278,8 @@ const TagEntry* FindTag(const char* line, const TagEntry* table) {
     return nullptr;
 }
 
-int IsEndTag(const char* line, const char* name) {
-    if (line == nullptr || name == nullptr) {
-        return 0;
-    }
-    return IsTagLine(line, "</", name) ? 1 : 0;
-}
-
-void ReportScriptError(const char* format, ...) {
-    char text[260] = {};
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    if (ScriptErrorView != nullptr) {
-        ScriptErrorView->MessageBox(BoxOwner::None, DisplayText(text), "ScriptError",
-                                    BoxButtons::Ok);
-    }
+bool IsEndTag(const char* line, const char* name) {
+    return line != nullptr && name != nullptr && IsTagLine(line, "</", name);
 }
 
 }  // namespace kinpath

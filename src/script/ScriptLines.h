@@ -1,57 +1,76 @@
-// Lexical layer of the question script: the line reader, keys, tags and the
-// script error box.
+// Lexical layer of the question script: reading the file, the line reader,
+// keys and tags.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
+#include <string>
+#include <string_view>
 
 namespace kinpath {
-
-class Dialog;
-class ScriptDocument;
 
 inline constexpr int LineBufferSize = 512;
 inline constexpr const char* ScriptFileName = "script.txt";
 
-// Number of the line last delivered by ReadScriptLine, counting from 1.
-extern std::int32_t CurrentLine;
+// Why a script file gave no text.
+enum class ReadFailure { None, CannotOpen, NotRegularFile, TooLarge, ReadError };
 
-// Where ScriptError boxes are shown (with no owner window). Set by whoever loads
-// the script; when null the boxes are dropped.
-extern Dialog* ScriptErrorView;
-
-struct TagEntry {
-    const char* name;  // null ends a table
-    std::int32_t id;
+struct ScriptFileText {
+    std::string bytes;  // the whole file, without a leading UTF-8 byte-order mark
+    ReadFailure failure = ReadFailure::None;
+    int error = 0;  // the system's error number, where there was one
 };
 
-extern const TagEntry BlockTags[];   // SETTINGS 0, QUESTION 1, FINAL 2
-extern const TagEntry AnswerTags[];  // ANSWER 0
+// Reads a script file whole: one open, one size check, one read. Nothing but a
+// regular file is ever read or waited on.
+ScriptFileText ReadScriptFile(const std::string& path);
+// A short reason for a failed read, for authors ("not a regular file").
+std::string DescribeReadFailure(const ScriptFileText& file);
 
-// 1 if script.txt in the working directory was opened, else 0 (shows nothing).
-int OpenScript(ScriptDocument& document);
-void CloseScript(ScriptDocument& document);
+// Hands out the lines of a script held in memory. A line longer than 511
+// characters comes as several lines, carriage returns are dropped anywhere,
+// and a zero byte ends a line's text (the bytes after it are still consumed).
+// Once the text is used up, one more (empty) line follows, unless the last
+// piece ended exactly at the end of the text.
+class ScriptLines {
+public:
+    ScriptLines() = default;
+    explicit ScriptLines(std::string bytes) : bytes_(std::move(bytes)) {}
 
-// 1: a line was delivered into buffer (always zero-terminated); 0: no line.
-int ReadScriptLine(std::FILE* file, char* buffer, int size);
+    // Delivers the next line into buffer (always zero-terminated, at most
+    // size - 1 bytes); false when no line is left.
+    bool ReadScriptLine(char* buffer, int size);
+    // Bytes stored by the last ReadScriptLine, zero bytes included.
+    std::size_t LastLength() const { return lastLength_; }
+
+    // Number of the line last delivered, counting from 1.
+    std::int64_t CurrentLine = 0;
+
+private:
+    std::string bytes_;
+    std::size_t position_ = 0;
+    std::size_t lastLength_ = 0;
+    bool ended_ = false;
+};
+
+struct TagEntry {
+    const char* name;
+    int id;
+};
+
+enum class BlockTag { Settings, Question, Final };
+extern const TagEntry BlockTags[];   // SETTINGS, QUESTION, FINAL (ids as BlockTag); null ends
+extern const TagEntry AnswerTags[];  // ANSWER
 
 void TrimLine(char* line);
 void LowerKey(char* line);
 // Position right after the first exact occurrence of key in line, or null.
 const char* FindKey(const char* line, const char* key);
-// 1 if equal ignoring the case of ASCII letters, else 0; 0 when either is null.
-int SameText(const char* a, const char* b);
+// Equal ignoring the case of ASCII letters; false when either is null.
+bool SameText(const char* a, const char* b);
 // First row whose start tag "<NAME>" equals the whole line, or null.
 const TagEntry* FindTag(const char* line, const TagEntry* table);
-// 1 if the whole line is "</NAME>", else 0; 0 for a null line.
-int IsEndTag(const char* line, const char* name);
-
-// Formats the message (at most 259 characters) and shows it in a modal box with
-// no owner, caption "ScriptError" and an OK button.
-void ReportScriptError(const char* format, ...)
-#if defined(__GNUC__)
-    __attribute__((format(printf, 1, 2)))
-#endif
-    ;
+// Whether the whole line is "</NAME>"; false for a null line.
+bool IsEndTag(const char* line, const char* name);
 
 }  // namespace kinpath

@@ -24,7 +24,8 @@ struct Rect {
 };
 
 enum class BoxButtons { Ok, YesNo };
-// Values of the original platform's button identifiers.
+// Button identifiers as message boxes number them, so results can be logged and
+// compared across front ends.
 enum class BoxResult { Ok = 1, Yes = 6, No = 7 };
 // Script errors are shown with no owner window; everything else is owned by the dialog.
 enum class BoxOwner { None, Dialog };

@@ -23,8 +23,8 @@ inline constexpr int ControlCount = 69;
 extern const std::array<ControlTemplate, ControlCount> DialogControls;
 
 // Dialog units to pixels with the dialog font's base units (average character
-// width and height in pixels), rounded like the original platform: x * bx / 4,
-// y * by / 8.
+// width and height in pixels), rounded to nearest: x * bx / 4, y * by / 8, so
+// that every front end lays the dialog out to the same pixel.
 inline int DialogUnitsToPixelsX(int units, int baseX) { return (units * baseX + 2) / 4; }
 inline int DialogUnitsToPixelsY(int units, int baseY) { return (units * baseY + 4) / 8; }
 

@@ -9,7 +9,6 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPalette>
 #include <QPlainTextDocumentLayout>
@@ -36,19 +35,11 @@
 #include "window/ControlIds.h"
 #include "app/MainDialog.h"
 #include "frontends/qt/QtPrintSurface.h"
+#include "frontends/qt/Utf8.h"
 
 namespace kinpath::qt {
 
 namespace {
-
-QString FromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string ToUtf8(const QString& text) {
-    QByteArray bytes = text.toUtf8();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
 
 // Pane text as the document holds it: one block per line. CR LF is the seam's
 // line break; a lone CR or LF breaks the line as well.
@@ -70,6 +61,9 @@ std::uint32_t CodePoints(const QString& text, qsizetype from = 0, qsizetype leng
     return count;
 }
 
+// Pane positions taken by one line of the document and the CR LF that ends it.
+std::uint32_t PaneLineLength(const QString& line) { return CodePoints(line) + 2; }
+
 // Pane positions of document text: every line break counts two.
 std::size_t PaneCount(const QString& documentText) {
     std::size_t count = 0;
@@ -90,13 +84,29 @@ QString BoxText(std::string_view text) {
     return s;
 }
 
+Rect ToRect(const QRect& r) { return {r.x(), r.y(), r.x() + r.width(), r.y() + r.height()}; }
+
+// Where printing to a file goes unless the user names another file. With no
+// printer that is the only way to print, and the file goes to the working
+// folder. Otherwise it goes to the folder the print dialog itself offers: the
+// working folder when that lies inside the home folder, else home.
+QString PrintFileName(bool printersAvailable) {
+    const QString fileName = QStringLiteral("Kinpath.pdf");
+    if (!printersAvailable) return QDir::current().absoluteFilePath(fileName);
+    QString home = QDir::homePath();
+    if (!home.endsWith(QLatin1Char('/'))) home += QLatin1Char('/');
+    const QString current = QDir::currentPath();
+    return QDir(current.startsWith(home) ? current : home).absoluteFilePath(fileName);
+}
+
 }  // namespace
 
 BaseUnits MeasureBaseUnits(const QFont& font) {
     QFontMetrics metrics(font);
     int width = metrics.horizontalAdvance(
         QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-    // The average of the 52 letters, rounded half up as the original platform does.
+    // The average of the 52 letters, rounded half up: the measure the template's
+    // dialog units count in.
     return {(width / 26 + 1) / 2, metrics.height()};
 }
 
@@ -126,82 +136,105 @@ void MainWindow::BuildControls() {
     for (const ControlTemplate& t : DialogControls) {
         const QString text = QString::fromUtf8(t.text);
         QWidget* widget = nullptr;
-        QString kept;
-        const int id = t.id;
         switch (t.kind) {
             case ControlKind::QuestionText:
-            case ControlKind::Label: {
-                auto* label = new QLabel(text, this);
-                label->setTextFormat(Qt::PlainText);
-                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-                if (t.kind == ControlKind::QuestionText) {
-                    label->setWordWrap(true);
-                    label->setFrameStyle(QFrame::Box | QFrame::Plain);
-                    label->setLineWidth(1);
-                    label->setMargin(2);
-                    label->setIndent(0);
-                }
-                widget = label;
+                widget = MakeQuestionText(text);
                 break;
-            }
-            case ControlKind::Choice: {
-                auto* choice = new QRadioButton(text, this);
-                choice->setAutoExclusive(true);
-                // Reached by a click or the digit keys, never by Tab.
-                choice->setFocusPolicy(Qt::ClickFocus);
-                connect(choice, &QAbstractButton::clicked, this, [this, id] { Dispatch(id); });
-                choices_[static_cast<std::size_t>(id - IdChoice1)] = choice;
-                widget = choice;
+            case ControlKind::Label:
+                widget = MakeLabel(text);
                 break;
-            }
-            case ControlKind::Pane: {
-                pane_ = new QPlainTextEdit(this);
-                pane_->setReadOnly(true);
-                // Selectable with the mouse; the keys scroll. No blinking caret,
-                // so an idle window never wakes up.
-                pane_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-                pane_->setUndoRedoEnabled(false);
-                pane_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-                pane_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-                // Always there, so the wrapping width never depends on the text's length.
-                pane_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-                pane_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-                pane_->setTabChangesFocus(true);
-                pane_->setPlainText(text);
-                widget = pane_;
+            case ControlKind::Choice:
+                widget = MakeChoice(t.id, text);
                 break;
-            }
-            case ControlKind::Bar: {
-                auto* bar = new QProgressBar(this);
-                bar->setRange(0, 100);
-                bar->setValue(0);
-                bar->setTextVisible(false);
-                // The label standing above the bar names it for screen readers.
-                auto label = controls_.find(IdFirstLabel + (id - IdFirstBar));
-                if (label != controls_.end()) bar->setAccessibleName(label->second.text);
-                kept = text;
-                widget = bar;
+            case ControlKind::Pane:
+                widget = MakePane(text);
                 break;
-            }
+            case ControlKind::Bar:
+                widget = MakeBar(t.id);
+                break;
             case ControlKind::DefaultButton:
-            case ControlKind::Button: {
-                auto* button = new QPushButton(text, this);
-                button->setAutoDefault(true);
-                button->setDefault(t.kind == ControlKind::DefaultButton);
-                connect(button, &QAbstractButton::clicked, this, [this, id] { Dispatch(id); });
-                widget = button;
+                widget = MakeButton(t.id, text, true);
                 break;
-            }
+            case ControlKind::Button:
+                widget = MakeButton(t.id, text, false);
+                break;
         }
-        widget->setObjectName(QStringLiteral("control%1").arg(id));
+        widget->setObjectName(QStringLiteral("control%1").arg(t.id));
         widget->setGeometry(DialogUnitsToPixelsX(t.x, units_.x),
                             DialogUnitsToPixelsY(t.y, units_.y),
                             DialogUnitsToPixelsX(t.width, units_.x),
                             DialogUnitsToPixelsY(t.height, units_.y));
         widget->setEnabled(t.enabled);
-        if (t.kind == ControlKind::Label) kept = text;
-        controls_[id] = Control{t.kind, widget, kept};
+        controls_[t.id] = Control{t.kind, widget, t.kind == ControlKind::Bar ? text : QString()};
     }
+}
+
+QLabel* MainWindow::MakeLabel(const QString& text) {
+    auto* label = new QLabel(text, this);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+QLabel* MainWindow::MakeQuestionText(const QString& text) {
+    QLabel* label = MakeLabel(text);
+    label->setWordWrap(true);
+    label->setFrameStyle(QFrame::Box | QFrame::Plain);
+    label->setLineWidth(1);
+    label->setMargin(2);
+    label->setIndent(0);
+    return label;
+}
+
+QRadioButton* MainWindow::MakeChoice(int id, const QString& text) {
+    auto* choice = new QRadioButton(text, this);
+    choice->setAutoExclusive(true);
+    // Reached by a click or the digit keys, never by Tab.
+    choice->setFocusPolicy(Qt::ClickFocus);
+    DispatchOnClick(choice, id);
+    choices_[static_cast<std::size_t>(id - IdChoice1)] = choice;
+    return choice;
+}
+
+QPlainTextEdit* MainWindow::MakePane(const QString& text) {
+    pane_ = new QPlainTextEdit(this);
+    pane_->setReadOnly(true);
+    // Selectable with the mouse; the keys scroll. No blinking caret, so an idle
+    // window never wakes up.
+    pane_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    pane_->setUndoRedoEnabled(false);
+    pane_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    pane_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    // Always there, so the wrapping width never depends on the text's length.
+    pane_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    pane_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    pane_->setTabChangesFocus(true);
+    pane_->setPlainText(text);
+    return pane_;
+}
+
+QProgressBar* MainWindow::MakeBar(int id) {
+    auto* bar = new QProgressBar(this);
+    bar->setRange(0, 100);
+    bar->setValue(0);
+    bar->setTextVisible(false);
+    // The label standing above the bar names it for screen readers.
+    const int labelId = IdFirstLabel + (id - IdFirstBar);
+    if (const auto* label = qobject_cast<const QLabel*>(ControlWidget(labelId)))
+        bar->setAccessibleName(label->text());
+    return bar;
+}
+
+QPushButton* MainWindow::MakeButton(int id, const QString& text, bool isDefault) {
+    auto* button = new QPushButton(text, this);
+    button->setAutoDefault(true);
+    button->setDefault(isDefault);
+    DispatchOnClick(button, id);
+    return button;
+}
+
+void MainWindow::DispatchOnClick(QAbstractButton* button, int id) {
+    connect(button, &QAbstractButton::clicked, this, [this, id] { Dispatch(id); });
 }
 
 const MainWindow::Control* MainWindow::Find(int id) const {
@@ -257,7 +290,6 @@ void MainWindow::SetControlText(int id, std::string_view text) {
         case ControlKind::QuestionText:
         case ControlKind::Label:
             static_cast<QLabel*>(c.widget)->setText(s);
-            c.text = s;
             break;
         case ControlKind::Choice:
         case ControlKind::DefaultButton:
@@ -315,7 +347,8 @@ void MainWindow::SetChecked(int id, bool checked) {
     if (!c || c->kind != ControlKind::Choice) return;
     auto* button = static_cast<QAbstractButton*>(c->widget);
     // An auto-exclusive button refuses to be unchecked, and checking one would
-    // uncheck its siblings: set this one alone, as the original's message does.
+    // uncheck its siblings: set this one alone, as the core checks and clears
+    // each choice by itself.
     button->setAutoExclusive(false);
     button->setChecked(checked);
     button->setAutoExclusive(true);
@@ -331,9 +364,7 @@ Rect MainWindow::ClientRect() const { return {0, 0, width(), height()}; }
 
 Rect MainWindow::ControlRect(int id) const {
     const Control* c = Find(id);
-    if (!c) return {};
-    const QRect g = c->widget->geometry();
-    return {g.x(), g.y(), g.x() + g.width(), g.y() + g.height()};
+    return c ? ToRect(c->widget->geometry()) : Rect{};
 }
 
 void MainWindow::MoveControl(int id, const Rect& rect) {
@@ -344,7 +375,8 @@ void MainWindow::MoveControl(int id, const Rect& rect) {
 }
 
 void MainWindow::Repaint() {
-    // Paint what is waiting to be painted, now, as the original's update does.
+    // The dialog is to be repainted at once: paint what is waiting now, not when
+    // the event loop next gets to it.
     if (isVisible()) QCoreApplication::sendPostedEvents(this, QEvent::UpdateRequest);
 }
 
@@ -425,7 +457,7 @@ void MainWindow::IndexPaneLines() const {
             paneLines_.push_back({b.blockNumber(), line.textStart(), line.textLength(),
                                   position + CodePoints(text, 0, line.textStart())});
         }
-        position += CodePoints(text) + 2;
+        position += PaneLineLength(text);
     }
     paneLinesWidth_ = width;
     paneLinesValid_ = true;
@@ -436,19 +468,22 @@ int MainWindow::PaneLineCount() const {
     return static_cast<int>(paneLines_.size());
 }
 
-std::string MainWindow::PaneLine(int index) const {
+const MainWindow::PaneLineInfo* MainWindow::PaneLineAt(int index) const {
     IndexPaneLines();
-    if (index < 0 || index >= static_cast<int>(paneLines_.size())) return {};
-    const PaneLineInfo& line = paneLines_[static_cast<std::size_t>(index)];
-    const QTextBlock block = pane_->document()->findBlockByNumber(line.block);
-    return ToUtf8(block.text().mid(line.start, line.length));
+    if (index < 0 || index >= static_cast<int>(paneLines_.size())) return nullptr;
+    return &paneLines_[static_cast<std::size_t>(index)];
+}
+
+std::string MainWindow::PaneLine(int index) const {
+    const PaneLineInfo* line = PaneLineAt(index);
+    if (!line) return {};
+    const QTextBlock block = pane_->document()->findBlockByNumber(line->block);
+    return ToUtf8(block.text().mid(line->start, line->length));
 }
 
 std::uint32_t MainWindow::PaneLineStart(int index) const {
-    IndexPaneLines();
-    if (index < 0 || index >= static_cast<int>(paneLines_.size()))
-        return static_cast<std::uint32_t>(paneLength_);
-    return paneLines_[static_cast<std::size_t>(index)].position;
+    const PaneLineInfo* line = PaneLineAt(index);
+    return line ? line->position : static_cast<std::uint32_t>(paneLength_);
 }
 
 void MainWindow::SelectAllPane() { pane_->selectAll(); }
@@ -459,7 +494,7 @@ std::uint32_t MainWindow::PanePosition(int documentPosition) const {
     if (!target.isValid()) return static_cast<std::uint32_t>(paneLength_);
     std::uint32_t position = 0;
     for (QTextBlock b = doc->begin(); b.isValid() && b != target; b = b.next())
-        position += CodePoints(b.text()) + 2;
+        position += PaneLineLength(b.text());
     return position + CodePoints(target.text(), 0, documentPosition - target.position());
 }
 
@@ -482,7 +517,7 @@ void MainWindow::ApplyBarMessage(int barId, BarMessage message, std::int32_t val
     auto* bar = static_cast<QProgressBar*>(c->widget);
     switch (message) {
         case BarMessage::SetBarColor: {
-            // The value is the original's RGB: red in the lowest byte.
+            // The value packs the colour as 0x00BBGGRR: red in the lowest byte.
             const QColor colour(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
             QPalette palette = bar->palette();
             palette.setColor(QPalette::Highlight, colour);
@@ -534,20 +569,18 @@ int MainWindow::RunMessageBox(QMessageBox& box) { return box.exec(); }
 // --- Timers
 
 void MainWindow::StartTimer(int timerId, int intervalMs) {
-    SeamTimer& t = timers_[timerId];
-    if (!t.timer) {
-        t.timer = new QTimer(this);
-        connect(t.timer, &QTimer::timeout, this, [this, timerId] { Tick(timerId); });
-    }
+    auto [it, added] = timers_.try_emplace(timerId);
+    SeamTimer& t = it->second;
+    if (added) connect(&t.timer, &QTimer::timeout, this, [this, timerId] { Tick(timerId); });
     t.running = true;
-    t.timer->start(std::max(intervalMs, MinTimerIntervalMs));
+    t.timer.start(std::max(intervalMs, MinTimerIntervalMs));
 }
 
 void MainWindow::StopTimer(int timerId) {
     auto it = timers_.find(timerId);
     if (it == timers_.end()) return;
     it->second.running = false;
-    it->second.timer->stop();
+    it->second.timer.stop();
 }
 
 void MainWindow::Tick(int timerId) {
@@ -557,20 +590,20 @@ void MainWindow::Tick(int timerId) {
     // Resting bars need no ticks until a total rises, which only a command can
     // do: sleep until the next one (no wakeups while idle).
     if (it != timers_.end() && it->second.running && timerId == IdBarTimer && BarsAtRest())
-        it->second.timer->stop();
+        it->second.timer.stop();
 }
 
 void MainWindow::WakeTimers() {
     for (auto& [id, t] : timers_) {
-        if (!t.running || t.timer->isActive()) continue;
+        if (!t.running || t.timer.isActive()) continue;
         if (id == IdBarTimer && BarsAtRest()) continue;
-        t.timer->start();
+        t.timer.start();
     }
 }
 
 bool MainWindow::TimerTicking(int timerId) const {
     auto it = timers_.find(timerId);
-    return it != timers_.end() && it->second.timer->isActive();
+    return it != timers_.end() && it->second.timer.isActive();
 }
 
 // --- Posted requests
@@ -592,7 +625,7 @@ void MainWindow::PostQuit(int exitCode) {
         this, [this, exitCode] {
             if (ended_) return;
             ended_ = true;
-            for (auto& [id, t] : timers_) t.timer->stop();
+            for (auto& [id, t] : timers_) t.timer.stop();
             EndRun(exitCode);
         },
         Qt::QueuedConnection);
@@ -604,9 +637,7 @@ void MainWindow::EndRun(int exitCode) { QCoreApplication::exit(exitCode); }
 
 Rect MainWindow::DesktopRect() const {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen) return {};
-    const QRect g = screen->geometry();
-    return {g.x(), g.y(), g.x() + g.width(), g.y() + g.height()};
+    return screen ? ToRect(screen->geometry()) : Rect{};
 }
 
 void MainWindow::MoveWindow(int x, int y) { move(x, y); }
@@ -623,21 +654,17 @@ std::unique_ptr<PrintSurface> MainWindow::RunPrintDialog(bool selectionAvailable
     WakeTimers();
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     printer->setDocName(QStringLiteral("Kinpath"));
-    const QString pdfName = QStringLiteral("Kinpath.pdf");
-    // With no printer at all, printing to a file is the only way: name it.
-    if (QPrinterInfo::availablePrinterNames().isEmpty())
-        printer->setOutputFileName(QDir::current().absoluteFilePath(pdfName));
+    // The dialog offers the printer's output file for printing to a file, so
+    // name it before the dialog is made. Naming a PDF file turns the printer to
+    // PDF; with a printer at hand, turn it back so that the printer is chosen.
+    const bool printersAvailable = !QPrinterInfo::availablePrinterNames().isEmpty();
+    printer->setOutputFileName(PrintFileName(printersAvailable));
+    if (printersAvailable) printer->setOutputFormat(QPrinter::NativeFormat);
     QPrintDialog dialog(printer.get(), this);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, selectionAvailable);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-    // Away from X11 the dialog proposes a bare folder as the file to print to,
-    // which cannot be written: propose a file in that folder.
-    if (auto* fileName = dialog.findChild<QLineEdit*>(QStringLiteral("filename"))) {
-        if (QFileInfo(fileName->text()).isDir())
-            fileName->setText(QDir(fileName->text()).absoluteFilePath(pdfName));
-    }
     if (!RunPrintDialogBox(dialog, *printer)) return nullptr;
     return std::make_unique<QtPrintSurface>(std::move(printer));
 }

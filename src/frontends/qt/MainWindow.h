@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QFont>
 #include <QString>
+#include <QTimer>
 
 #include <array>
 #include <map>
@@ -15,6 +16,7 @@
 #include "window/Dialog.h"
 #include "window/DialogTemplate.h"
 
+class QAbstractButton;
 class QLabel;
 class QMessageBox;
 class QPlainTextEdit;
@@ -23,7 +25,6 @@ class QPrinter;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
-class QTimer;
 class QUrl;
 
 namespace kinpath::qt {
@@ -43,8 +44,9 @@ BaseUnits MeasureBaseUnits(const QFont& font);
 // The dialog font: the desktop's sans-serif face at 8 points.
 QFont DialogFont();
 
-// The original asks for a 1 ms timer and gets the platform's minimum; ticks
-// come no faster than this, which keeps the bars at their familiar pace.
+// The core asks for 1 ms bar ticks and a bar moves one step a tick. Ticks come
+// no sooner than this, so a bar climbs at a pace the eye can follow and the
+// window stays light on the processor.
 inline constexpr int MinTimerIntervalMs = 15;
 
 class MainWindow : public QDialog, public Dialog {
@@ -119,17 +121,27 @@ private:
         QString text;  // bars keep their window text here; they never show it
     };
     struct SeamTimer {
-        QTimer* timer = nullptr;  // owned by the window
+        QTimer timer;
         bool running = false;  // started and not stopped through the seam
     };
     struct PaneLineInfo {
-        int block;            // block number in the pane's document
-        int start;            // first UTF-16 unit of the line within its block
-        int length;           // UTF-16 units
+        int block;               // block number in the pane's document
+        int start;               // first UTF-16 unit of the line within its block
+        int length;              // UTF-16 units
         std::uint32_t position;  // pane position of the line's first character
     };
 
     void BuildControls();
+    // One maker per control kind; BuildControls names and places what they make.
+    QLabel* MakeLabel(const QString& text);
+    QLabel* MakeQuestionText(const QString& text);
+    QRadioButton* MakeChoice(int id, const QString& text);
+    QPlainTextEdit* MakePane(const QString& text);
+    QProgressBar* MakeBar(int id);
+    QPushButton* MakeButton(int id, const QString& text, bool isDefault);
+    // A click on the button sends its command.
+    void DispatchOnClick(QAbstractButton* button, int id);
+
     const Control* Find(int id) const;
     // Sends a command to the core, then wakes a sleeping bar timer.
     void Dispatch(int id);
@@ -139,6 +151,8 @@ private:
     // Gives the pane its real width before it was ever shown, so that it wraps.
     void PreparePaneLayout() const;
     void IndexPaneLines() const;
+    // The line of the pane's current layout, or null.
+    const PaneLineInfo* PaneLineAt(int index) const;
     std::uint32_t PanePosition(int documentPosition) const;
     void ShowPaneFromTop();
 

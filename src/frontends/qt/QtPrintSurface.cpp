@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include "frontends/qt/Utf8.h"
+
 namespace kinpath::qt {
 
 namespace {
@@ -24,7 +26,8 @@ QFont FontForCellHeight(const QString& face, int cellHeight, QPaintDevice* devic
     // Pixel sizes give the em; the cell is taller by the face's own ratio.
     font.setPixelSize(cellHeight);
     const int fullCell = std::max(1, CellHeight(font, device));
-    int size = std::max(1, static_cast<int>(static_cast<long long>(cellHeight) * cellHeight / fullCell));
+    int size =
+        std::max(1, static_cast<int>(static_cast<long long>(cellHeight) * cellHeight / fullCell));
     font.setPixelSize(size);
     while (size > 1 && CellHeight(font, device) > cellHeight) font.setPixelSize(--size);
     for (;;) {
@@ -39,33 +42,29 @@ QFont FontForCellHeight(const QString& face, int cellHeight, QPaintDevice* devic
 
 QtPrintSurface::QtPrintSurface(std::unique_ptr<QPrinter> printer) : printer_(std::move(printer)) {}
 
-QtPrintSurface::~QtPrintSurface() {
-    if (painter_.isActive()) painter_.end();
-}
+QtPrintSurface::~QtPrintSurface() = default;
 
 bool QtPrintSurface::SelectionOnly() const { return printer_->printRange() == QPrinter::Selection; }
 
-int QtPrintSurface::FirstPage() const {
-    return printer_->printRange() == QPrinter::PageRange ? printer_->fromPage() : 0;
+bool QtPrintSurface::PageRangeChosen() const {
+    return printer_->printRange() == QPrinter::PageRange;
 }
 
-int QtPrintSurface::LastPage() const {
-    return printer_->printRange() == QPrinter::PageRange ? printer_->toPage() : 0;
-}
+int QtPrintSurface::FirstPage() const { return PageRangeChosen() ? printer_->fromPage() : 0; }
+
+int QtPrintSurface::LastPage() const { return PageRangeChosen() ? printer_->toPage() : 0; }
 
 int QtPrintSurface::DotsPerInchX() const { return printer_->resolution(); }
 
 int QtPrintSurface::DotsPerInchY() const { return printer_->resolution(); }
 
 void QtPrintSurface::SetFont(std::string_view face, int cellHeight) {
-    font_ = FontForCellHeight(
-        QString::fromUtf8(face.data(), static_cast<qsizetype>(face.size())), cellHeight,
-        printer_.get());
+    font_ = FontForCellHeight(FromUtf8(face), cellHeight, printer_.get());
     if (painter_.isActive()) painter_.setFont(font_);
 }
 
 bool QtPrintSurface::StartDocument(std::string_view name) {
-    printer_->setDocName(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+    printer_->setDocName(FromUtf8(name));
     if (!painter_.begin(printer_.get())) return false;
     painter_.setFont(font_);
     pagesStarted_ = 0;
@@ -83,8 +82,7 @@ void QtPrintSurface::DrawText(int x, int y, std::string_view text) {
     if (!painter_.isActive()) return;
     // y is the top of the text cell; the painter wants the baseline.
     const int ascent = painter_.fontMetrics().ascent();
-    painter_.drawText(QPoint(x, y + ascent),
-                      QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    painter_.drawText(QPoint(x, y + ascent), FromUtf8(text));
 }
 
 void QtPrintSurface::EndPage() {}

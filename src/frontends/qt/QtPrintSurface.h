@@ -33,7 +33,11 @@ public:
     const QFont& Font() const { return font_; }
 
 private:
+    bool PageRangeChosen() const;
+
     std::unique_ptr<QPrinter> printer_;
+    // After the printer, so that it goes first: a painter still active ends
+    // the job before its printer is deleted.
     QPainter painter_;
     QFont font_;
     int pagesStarted_ = 0;

@@ -1,6 +1,8 @@
 #include "frontends/term/AuthorTools.h"
 
+#include <algorithm>
 #include <ostream>
+#include <thread>
 
 #include "authoring/Balance.h"
 #include "authoring/ScriptCheck.h"
@@ -12,11 +14,13 @@ namespace {
 
 constexpr const char* CheckUsage = "usage: kinpath-cli --check [FILE]\n";
 constexpr const char* BalanceUsage =
-    "usage: kinpath-cli --balance [FILE] [--runs N] [--seed S] [--skip P]\n"
+    "usage: kinpath-cli --balance [FILE] [--runs N] [--seed S] [--skip P] [--jobs N]\n"
     "  FILE      the script (default script.txt)\n"
     "  --runs N  number of random runs (default 10000)\n"
     "  --seed S  seed of the random choices (default 1)\n"
-    "  --skip P  probability that a question is skipped (default 0)\n";
+    "  --skip P  probability that a question is skipped (default 0)\n"
+    "  --jobs N  threads to share the runs (default: one per core; the report is\n"
+    "            the same for any number)\n";
 
 bool WantsHelp(const std::vector<std::string>& args) {
     for (const std::string& arg : args) {
@@ -48,6 +52,7 @@ int RunBalanceCommand(const std::vector<std::string>& args, std::ostream& out, s
     }
     std::string file = ScriptFileName;
     BalanceOptions options;
+    options.jobs = std::max(1u, std::thread::hardware_concurrency());
     std::string problem;
     if (!ParseBalanceArguments(args, file, options, problem)) {
         err << "kinpath-cli --balance: " << problem << '\n' << BalanceUsage;

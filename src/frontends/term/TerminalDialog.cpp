@@ -38,18 +38,18 @@ std::string Lower(std::string text) {
     return text;
 }
 
-bool Usable(const Dialog& dialog, int id) {
-    return dialog.IsControlEnabled(id) && dialog.IsControlVisible(id);
-}
-
 }  // namespace
 
-TerminalDialog::TerminalDialog(std::FILE* in, std::FILE* out, std::FILE* err, bool interactive)
-    : in_(in), out_(out), err_(err), interactive_(interactive) {}
+TerminalDialog::TerminalDialog(Session& session, std::FILE* in, std::FILE* out, std::FILE* err,
+                               bool interactive)
+    : MemoryDialog(session), in_(in), out_(out), err_(err), interactive_(interactive) {}
+
+bool TerminalDialog::Usable(int id) const {
+    return IsControlEnabled(id) && IsControlVisible(id);
+}
 
 BoxResult TerminalDialog::MessageBox(BoxOwner, std::string_view text, std::string_view caption,
                                      BoxButtons buttons) {
-    if (caption == "Error" && text == "Could not open script.txt") loadFailed_ = true;
     // Whatever went to standard output so far comes first.
     std::fflush(out_);
     std::string line = OneLine(caption) + ": " + OneLine(text);
@@ -112,7 +112,7 @@ void TerminalDialog::PrintPaneIfChanged() {
 std::string TerminalDialog::PromptText() const {
     std::vector<int> choices;
     for (int k = 1; k <= ChoiceCount; ++k) {
-        if (Usable(*this, IdChoice1 + k - 1)) choices.push_back(k);
+        if (Usable(IdChoice1 + k - 1)) choices.push_back(k);
     }
     std::vector<std::string> parts;
     if (choices.size() == 1) {
@@ -121,9 +121,9 @@ std::string TerminalDialog::PromptText() const {
         parts.push_back(std::to_string(choices.front()) + "-" +
                         std::to_string(choices.back()) + " to answer");
     }
-    if (Usable(*this, IdOk)) parts.push_back("ok to confirm");
-    if (Usable(*this, IdSkip)) parts.push_back("s to skip");
-    if (Usable(*this, IdHtml)) parts.push_back("h to save the results as a web page");
+    if (Usable(IdOk)) parts.push_back("ok to confirm");
+    if (Usable(IdSkip)) parts.push_back("s to skip");
+    if (Usable(IdHtml)) parts.push_back("h to save the results as a web page");
     parts.push_back("q to quit");
     std::string prompt = "Type ";
     for (std::size_t i = 0; i < parts.size(); ++i) {
@@ -140,7 +140,7 @@ void TerminalDialog::ShowPrompt() {
         if (!question.empty()) text += question + "\n";
         for (int k = 1; k <= ChoiceCount; ++k) {
             int id = IdChoice1 + k - 1;
-            if (!Usable(*this, id)) continue;
+            if (!Usable(id)) continue;
             text += "  " + std::to_string(k) + ") " + OneLine(ControlText(id)) + "\n";
         }
     }

@@ -17,7 +17,8 @@ class TerminalDialog : public MemoryDialog {
 public:
     // interactive: input comes from a person at a terminal, so prompts stay on
     // the input line.
-    TerminalDialog(std::FILE* in, std::FILE* out, std::FILE* err, bool interactive);
+    TerminalDialog(Session& session, std::FILE* in, std::FILE* out, std::FILE* err,
+                   bool interactive);
 
     BoxResult MessageBox(BoxOwner owner, std::string_view text, std::string_view caption,
                          BoxButtons buttons) override;
@@ -36,7 +37,8 @@ public:
     // One line "kinpath-cli: <message>" on standard error.
     void Complain(const std::string& message);
 
-    bool LoadFailed() const { return loadFailed_; }
+    // Whether a control can be used now: enabled and shown.
+    bool Usable(int id) const;
     // False once a write to standard output failed.
     bool OutputOk();
 
@@ -48,7 +50,6 @@ private:
     std::FILE* out_;
     std::FILE* err_;
     bool interactive_;
-    bool loadFailed_ = false;
     bool wroteOutput_ = false;
     std::string printedPane_;
 };

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "flow/BarAnimation.h"
-#include "script/ScriptLines.h"
+#include "flow/Session.h"
 #include "window/ControlIds.h"
 #include "app/MainDialog.h"
 #include "frontends/term/TerminalDialog.h"
@@ -30,12 +30,8 @@ std::string Command(const std::string& line) {
     return word;
 }
 
-bool Usable(const Dialog& dialog, int id) {
-    return dialog.IsControlEnabled(id) && dialog.IsControlVisible(id);
-}
-
 void SettleBars(TerminalDialog& dialog) {
-    for (int n = 0; n < MaxTicksPerStep && dialog.TimerRunning(IdBarTimer) && !BarsAtRest(); ++n) {
+    for (int n = 0; n < MaxTicksPerStep && dialog.TimerRunning(IdBarTimer) && !BarsAtRest(dialog.OwnSession()); ++n) {
         dialog.Tick();
     }
 }
@@ -48,12 +44,12 @@ Outcome Execute(TerminalDialog& dialog, const std::string& command) {
     }
     if (command.size() == 1 && command[0] >= '1' && command[0] < '1' + ChoiceCount) {
         int id = IdChoice1 + (command[0] - '1');
-        if (!Usable(dialog, id)) {
+        if (!dialog.Usable(id)) {
             dialog.Complain("there is no choice " + command + " now");
             return Outcome::Rejected;
         }
         dialog.Click(id);
-        if (Usable(dialog, IdOk)) dialog.Click(IdOk);
+        if (dialog.Usable(IdOk)) dialog.Click(IdOk);
         return Outcome::Done;
     }
     struct Button {
@@ -69,7 +65,7 @@ Outcome Execute(TerminalDialog& dialog, const std::string& command) {
     };
     for (const Button& button : Buttons) {
         if (command != button.shortName && command != button.longName) continue;
-        if (!Usable(dialog, button.id)) {
+        if (!dialog.Usable(button.id)) {
             dialog.Complain(button.refusal);
             return Outcome::Rejected;
         }
@@ -84,10 +80,9 @@ Outcome Execute(TerminalDialog& dialog, const std::string& command) {
 }  // namespace
 
 int RunSession(std::FILE* in, std::FILE* out, std::FILE* err, bool interactive) {
-    TerminalDialog dialog(in, out, err, interactive);
-    ResetCounters();
-    ScriptErrorView = &dialog;
-    DialogInit(dialog);
+    Session session;
+    TerminalDialog dialog(session, in, out, err, interactive);
+    const bool loaded = DialogInit(session, dialog);
 
     bool prompt = true;
     for (;;) {
@@ -105,20 +100,19 @@ int RunSession(std::FILE* in, std::FILE* out, std::FILE* err, bool interactive) 
         }
         Outcome outcome = Execute(dialog, command);
         if (outcome == Outcome::Exit) {
-            DialogCommand(dialog, IdExit);
+            DialogCommand(session, dialog, IdExit);
             prompt = false;
         } else {
             prompt = outcome == Outcome::Done;
             if (!prompt) dialog.RepeatPrompt();
         }
     }
-    ScriptErrorView = nullptr;
 
     if (!dialog.OutputOk()) {
         std::fprintf(err, "%s: could not write the output\n", ProgramName);
         return 1;
     }
-    return dialog.LoadFailed() ? 1 : 0;
+    return loaded ? 0 : 1;
 }
 
 }  // namespace kinpath::term

@@ -18,7 +18,7 @@ void PrintUsage(std::FILE* to) {
     std::fprintf(to,
                  "Usage: %s [--help]\n"
                  "       %s --check [FILE]\n"
-                 "       %s --balance [FILE] [--runs N] [--seed S] [--skip P]\n"
+                 "       %s --balance [FILE] [--runs N] [--seed S] [--skip P] [--jobs N]\n"
                  "\n"
                  "Asks the questions of script.txt in the current folder and recommends\n"
                  "a race and a class. Commands, one per line on standard input:\n"
