@@ -4,7 +4,6 @@
 #include <random>
 #include <sstream>
 
-#include "script/ScriptLines.h"
 #include "app/MainDialog.h"
 
 namespace kinpath::testing {
@@ -16,13 +15,9 @@ void ProgramTest::SetUp() {
            ("kinpath-test-" + std::to_string(rd()) + "-" + std::to_string(rd()));
     std::filesystem::create_directories(dir_);
     std::filesystem::current_path(dir_);
-    ResetProgramState();
-    ScriptErrorView = nullptr;
 }
 
 void ProgramTest::TearDown() {
-    ResetProgramState();
-    ScriptErrorView = nullptr;
     std::filesystem::current_path(previous_);
     std::error_code ec;
     std::filesystem::permissions(dir_, std::filesystem::perms::owner_all,
@@ -30,8 +25,8 @@ void ProgramTest::TearDown() {
     std::filesystem::remove_all(dir_, ec);
 }
 
-void ProgramTest::WriteScript(const std::string& bytes) {
-    std::ofstream out(dir_ / "script.txt", std::ios::binary | std::ios::trunc);
+void ProgramTest::WriteScript(const std::string& bytes, const std::string& name) {
+    std::ofstream out(dir_ / name, std::ios::binary | std::ios::trunc);
     out << bytes;
 }
 
@@ -40,6 +35,13 @@ std::string ProgramTest::ReadFile(const std::string& name) const {
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+bool ProgramTest::Start(const std::string& script) {
+    WriteScript(script);
+    const bool loaded = DialogInit(session, dialog);
+    dialog.DispatchPosted();
+    return loaded;
 }
 
 }  // namespace kinpath::testing
