@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "flow/Transcript.h"
+#include "text/TextCodec.h"
 #include "window/Dialog.h"
 
 namespace kinpath {
@@ -40,59 +41,10 @@ constexpr std::array<FixedLine, 11> PageHead = {{
     {"</font>", 0},
 }};
 
-// Code points of Windows-1252 bytes 0x80 to 0x9F. Browsers read the page's
-// "iso-8859-1" label as Windows-1252, so these bytes show these characters.
-// Zero marks the five undefined bytes, which browsers map to the C1 control of
-// the same value.
-constexpr std::array<char32_t, 32> Cp1252High = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
-};
-
-// The Windows-1252 byte that shows code point cp, or -1 when there is none.
-int Cp1252Byte(char32_t cp) {
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
-    for (std::size_t i = 0; i < Cp1252High.size(); ++i) {
-        if (Cp1252High[i] == cp) return static_cast<int>(0x80 + i);
-    }
-    if (cp >= 0x80 && cp <= 0x9F && Cp1252High[cp - 0x80] == 0) return static_cast<int>(cp);
-    return -1;
-}
-
-// Decodes one code point of UTF-8 at text[i], advancing i. Malformed input
-// yields U+FFFD for one byte, so nothing is ever read past the end.
-char32_t NextCodePoint(std::string_view text, std::size_t& i) {
-    unsigned char lead = static_cast<unsigned char>(text[i++]);
-    if (lead < 0x80) return lead;
-    int extra = 0;
-    char32_t cp = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        extra = 1;
-        cp = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-        extra = 2;
-        cp = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-        extra = 3;
-        cp = lead & 0x07;
-    } else {
-        return 0xFFFD;
-    }
-    if (i + extra > text.size()) return 0xFFFD;
-    for (int k = 0; k < extra; ++k) {
-        unsigned char next = static_cast<unsigned char>(text[i + k]);
-        if ((next & 0xC0) != 0x80) return 0xFFFD;
-        cp = (cp << 6) | (next & 0x3F);
-    }
-    i += extra;
-    return cp;
-}
-
 // The pane's UTF-8 text as page text: markup characters escaped so the browser
 // shows exactly what the pane shows, Windows-1252 bytes where they exist and
-// numeric references for everything else.
+// numeric references for everything else. Browsers read the page's
+// "iso-8859-1" label as Windows-1252.
 std::string PageText(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size() + 16);

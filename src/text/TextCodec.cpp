@@ -1,6 +1,7 @@
 #include "text/TextCodec.h"
 
 #include <cstdint>
+#include <iterator>
 
 namespace kinpath {
 
@@ -33,6 +34,55 @@ bool IsContinuation(unsigned char b) {
 }
 
 }  // namespace
+
+char32_t Cp1252CodePoint(unsigned char byte) {
+    return byte >= 0x80 && byte < 0xA0 ? Cp1252High[byte - 0x80] : byte;
+}
+
+int Cp1252Byte(char32_t cp) {
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+        return static_cast<int>(cp);
+    }
+    for (std::size_t i = 0; i < std::size(Cp1252High); ++i) {
+        if (Cp1252High[i] == cp) {
+            return static_cast<int>(0x80 + i);
+        }
+    }
+    return -1;
+}
+
+char32_t NextCodePoint(std::string_view text, std::size_t& i) {
+    const auto lead = static_cast<unsigned char>(text[i++]);
+    if (lead < 0x80) {
+        return lead;
+    }
+    std::size_t extra = 0;
+    char32_t cp = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        extra = 1;
+        cp = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        extra = 2;
+        cp = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        extra = 3;
+        cp = lead & 0x07;
+    } else {
+        return 0xFFFD;
+    }
+    if (i + extra > text.size()) {
+        return 0xFFFD;
+    }
+    for (std::size_t k = 0; k < extra; ++k) {
+        const auto next = static_cast<unsigned char>(text[i + k]);
+        if (!IsContinuation(next)) {
+            return 0xFFFD;
+        }
+        cp = (cp << 6) | (next & 0x3F);
+    }
+    i += extra;
+    return cp;
+}
 
 bool IsValidUtf8(std::string_view bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
@@ -88,10 +138,8 @@ std::string DisplayText(std::string_view bytes) {
         const auto b = static_cast<unsigned char>(c);
         if (b < 0x80) {
             out.push_back(c);
-        } else if (b < 0xA0) {
-            AppendUtf8(out, Cp1252High[b - 0x80]);
         } else {
-            AppendUtf8(out, b);  // Latin-1 range: the byte is the code point
+            AppendUtf8(out, Cp1252CodePoint(b));
         }
     }
     return out;

@@ -11,6 +11,15 @@ namespace kinpath {
 bool IsValidUtf8(std::string_view bytes);
 // The text as UTF-8 for display.
 std::string DisplayText(std::string_view bytes);
+// The code point a Windows-1252 byte shows. The five bytes the code page leaves
+// undefined keep their own numbers as C1 control characters.
+char32_t Cp1252CodePoint(unsigned char byte);
+// The Windows-1252 byte that shows code point cp, or -1 when there is none.
+int Cp1252Byte(char32_t cp);
+// Decodes one code point of UTF-8 at text[i], advancing i. A malformed byte
+// yields U+FFFD on its own, so nothing is ever read past the end.
+char32_t NextCodePoint(std::string_view text, std::size_t& i);
+
 // Number of code points in valid UTF-8.
 std::size_t Utf8Length(std::string_view utf8);
 // Byte length of the first `count` code points of valid UTF-8.

@@ -117,7 +117,7 @@ protected:
 private:
     struct Control {
         ControlKind kind;
-        QWidget* widget;
+        QWidget* widget;  // a child of the window, which deletes it
         QString text;  // bars keep their window text here; they never show it
     };
     struct SeamTimer {
