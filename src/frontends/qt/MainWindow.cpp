@@ -32,6 +32,7 @@
 #include <algorithm>
 
 #include "flow/BarAnimation.h"
+#include "flow/Session.h"
 #include "window/ControlIds.h"
 #include "app/MainDialog.h"
 #include "frontends/qt/QtPrintSurface.h"
@@ -117,10 +118,11 @@ QFont DialogFont() {
     return font;
 }
 
-MainWindow::MainWindow(QWidget* parent)
+MainWindow::MainWindow(Session& session, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint) {
+                          Qt::WindowCloseButtonHint),
+      session_(session) {
     setObjectName(QStringLiteral("KinpathWindow"));
     setWindowTitle(QString::fromUtf8(DialogCaption));
     setFont(DialogFont());
@@ -249,7 +251,7 @@ QWidget* MainWindow::ControlWidget(int id) const {
 
 void MainWindow::Dispatch(int id) {
     if (ended_) return;
-    DialogCommand(*this, id);
+    DialogCommand(session_, *this, id);
     WakeTimers();
 }
 
@@ -585,18 +587,18 @@ void MainWindow::StopTimer(int timerId) {
 
 void MainWindow::Tick(int timerId) {
     if (ended_) return;
-    DialogTimer(*this, timerId);
+    DialogTimer(session_, *this, timerId);
     auto it = timers_.find(timerId);
     // Resting bars need no ticks until a total rises, which only a command can
     // do: sleep until the next one (no wakeups while idle).
-    if (it != timers_.end() && it->second.running && timerId == IdBarTimer && BarsAtRest())
+    if (it != timers_.end() && it->second.running && timerId == IdBarTimer && BarsAtRest(session_))
         it->second.timer.stop();
 }
 
 void MainWindow::WakeTimers() {
     for (auto& [id, t] : timers_) {
         if (!t.running || t.timer.isActive()) continue;
-        if (id == IdBarTimer && BarsAtRest()) continue;
+        if (id == IdBarTimer && BarsAtRest(session_)) continue;
         t.timer.start();
     }
 }

@@ -27,6 +27,10 @@ class QPushButton;
 class QRadioButton;
 class QUrl;
 
+namespace kinpath {
+struct Session;
+}
+
 namespace kinpath::qt {
 
 // Names the application so the desktop ties its window to the desktop entry
@@ -51,7 +55,8 @@ inline constexpr int MinTimerIntervalMs = 15;
 
 class MainWindow : public QDialog, public Dialog {
 public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    // The window shows and drives the given session, which must outlive it.
+    explicit MainWindow(Session& session, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     BaseUnits Units() const { return units_; }
@@ -161,6 +166,7 @@ private:
     std::array<QRadioButton*, 8> choices_{};
     QPlainTextEdit* pane_ = nullptr;
     std::map<int, SeamTimer> timers_;
+    Session& session_;
     bool ended_ = false;
 
     std::size_t paneLength_ = 0;
