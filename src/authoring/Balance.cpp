@@ -58,35 +58,18 @@ private:
     std::mt19937_64 engine_;
 };
 
-// Row names in the initial (alphabetical) order, taken from the tables
-// themselves so that the pick's name pointers compare equal to them.
+// A row's position in the initial table, which is in alphabetical order; the
+// row count ("Unknown") when the name is none of them. The pick hands out the
+// tables' own name pointers, so a pointer match is tried first.
 template <std::size_t N>
-std::array<const char*, N> SortedNames(const std::array<RankEntry, N>& table) {
-    std::array<const char*, N> names{};
-    for (std::size_t i = 0; i < N; ++i) names[i] = table[i].name;
-    std::sort(names.begin(), names.end(), [](const char* a, const char* b) { return std::strcmp(a, b) < 0; });
-    return names;
-}
-
-const std::array<const char*, RaceRowCount>& RaceNames() {
-    static const auto names = SortedNames(InitialRaceTable);
-    return names;
-}
-
-const std::array<const char*, ClassRowCount>& ClassNames() {
-    static const auto names = SortedNames(InitialClassTable);
-    return names;
-}
-
-template <std::size_t N>
-int NameIndex(const std::array<const char*, N>& names, const char* name) {
+int NameIndex(const std::array<RankEntry, N>& rows, const char* name) {
     for (std::size_t i = 0; i < N; ++i) {
-        if (names[i] == name) return static_cast<int>(i);
+        if (rows[i].name == name) return static_cast<int>(i);
     }
     for (std::size_t i = 0; i < N; ++i) {
-        if (name != nullptr && std::strcmp(names[i], name) == 0) return static_cast<int>(i);
+        if (name != nullptr && std::strcmp(rows[i].name, name) == 0) return static_cast<int>(i);
     }
-    return static_cast<int>(N);  // "Unknown"
+    return static_cast<int>(N);
 }
 
 struct Count {
@@ -132,11 +115,11 @@ bool ParseNumber(std::string_view text, Number& value) {
 }  // namespace
 
 const char* BalanceRaceName(int index) {
-    return index >= 0 && index < RaceRowCount ? RaceNames()[static_cast<std::size_t>(index)] : UnknownName;
+    return index >= 0 && index < RaceRowCount ? InitialRaceTable[static_cast<std::size_t>(index)].name : UnknownName;
 }
 
 const char* BalanceClassName(int index) {
-    return index >= 0 && index < ClassRowCount ? ClassNames()[static_cast<std::size_t>(index)] : UnknownName;
+    return index >= 0 && index < ClassRowCount ? InitialClassTable[static_cast<std::size_t>(index)].name : UnknownName;
 }
 
 namespace {
@@ -152,8 +135,6 @@ struct AskedQuestion {
 void SimulateRuns(Session& session, const std::vector<AskedQuestion>& asked,
                   const BalanceOptions& options, Preference preference, std::uint64_t first,
                   std::uint64_t last, BalanceTally& tally) {
-    const auto& raceNames = RaceNames();
-    const auto& classNames = ClassNames();
     for (std::uint64_t block = first / RunsPerBlock; block * RunsPerBlock < last; ++block) {
         Draws draws(options.seed, block);
         const std::uint64_t end = std::min(last, (block + 1) * RunsPerBlock);
@@ -179,8 +160,8 @@ void SimulateRuns(Session& session, const std::vector<AskedQuestion>& asked,
             tally.answered += session.AnsweredList.size();
             const BestPick pick = PickBestRaceAndClass(session.PointTotals, session.RaceTable,
                                                        session.ClassTable, preference);
-            const auto race = static_cast<std::size_t>(NameIndex(raceNames, pick.race));
-            const auto cls = static_cast<std::size_t>(NameIndex(classNames, pick.className));
+            const auto race = static_cast<std::size_t>(NameIndex(InitialRaceTable, pick.race));
+            const auto cls = static_cast<std::size_t>(NameIndex(InitialClassTable, pick.className));
             ++tally.races[race];
             ++tally.classes[cls];
             ++tally.pairs[race][cls];

@@ -4,7 +4,9 @@
 #include <charconv>
 #include <climits>
 #include <cstring>
+#include <array>
 #include <map>
+#include <span>
 #include <optional>
 #include <ostream>
 #include <string_view>
@@ -24,35 +26,21 @@ constexpr int ShownChoices = 8;
 // ReadScriptLine stores at most this many characters of one line.
 constexpr std::size_t PieceLength = LineBufferSize - 1;
 
-using KeyList = std::vector<std::string_view>;
+using KeyList = std::span<const std::string_view>;
 
-const KeyList& SettingsKeys() {
-    static const KeyList keys{"preference="};
-    return keys;
-}
-
-const KeyList& FinalKeys() {
-    static const KeyList keys{"recap="};
-    return keys;
-}
-
+constexpr std::array<std::string_view, 1> SettingsKeys{"preference="};
+constexpr std::array<std::string_view, 1> FinalKeys{"recap="};
 // explanationtext= is no QUESTION key, but the text= inside it makes a line a
 // choice, so it counts as a key text there.
-const KeyList& QuestionKeys() {
-    static const KeyList keys{"type=", "name=", "text=", "explanationtext="};
+constexpr std::array<std::string_view, 4> QuestionKeys{"type=", "name=", "text=",
+                                                       "explanationtext="};
+constexpr auto AnswerKeys = [] {
+    std::array<std::string_view, 2 + AnswerPointKeys.size()> keys{"type=", "explanationtext="};
+    for (std::size_t i = 0; i < AnswerPointKeys.size(); ++i) {
+        keys[2 + i] = AnswerPointKeys[i].key;
+    }
     return keys;
-}
-
-const KeyList& AnswerKeys() {
-    static const KeyList keys = [] {
-        KeyList list{"type=", "explanationtext="};
-        for (const PointKey& key : AnswerPointKeys) {
-            list.emplace_back(key.key);
-        }
-        return list;
-    }();
-    return keys;
-}
+}();
 
 // A script text as a message shows it: display text, quoted, long ones cut.
 std::string Quote(std::string_view bytes) {
@@ -162,9 +150,9 @@ private:
     void CheckChoices(const QuestionInfo& question);
     void CheckAnswers(const QuestionInfo& question);
 
-    void CheckKeyLine(const KeyList& known, const char* block, std::string_view key,
+    void CheckKeyLine(KeyList known, const char* block, std::string_view key,
                       const char* value, KeyLines& seen, bool isPoint);
-    void WarnKeyInValue(const KeyList& known, const char* block, KeyHit winner, const char* value);
+    void WarnKeyInValue(KeyList known, const char* block, KeyHit winner, const char* value);
     void WarnRepeat(std::string_view key, const char* value, KeyLines& seen, bool isPoint);
 
     void Error(std::int64_t line, std::string text) { Report(CheckSeverity::Error, line, std::move(text)); }
@@ -328,7 +316,7 @@ void Checker::SettingsOrFinal(const char* tag) {
             failed = true;
             break;
         }
-        CheckKeyLine(settings ? SettingsKeys() : FinalKeys(), tag, key, value, seen, false);
+        CheckKeyLine(settings ? KeyList(SettingsKeys) : KeyList(FinalKeys), tag, key, value, seen, false);
         if (settings) {
             const char* word = value + std::strspn(value, " \t");
             if (word != value && SameText(word, "classoverrace")) {
@@ -401,7 +389,7 @@ void Checker::Question() {
 }
 
 bool Checker::QuestionLine(QuestionInfo& question) {
-    const KeyList& known = QuestionKeys();
+    const KeyList known = QuestionKeys;
     if (const char* value = FindKey(line_, "type=")) {
         CheckKeyLine(known, "QUESTION", "type=", value, question.keys, false);
         return true;
@@ -488,7 +476,7 @@ Checker::AnswerEnd Checker::Answer(QuestionInfo& question) {
 }
 
 bool Checker::AnswerLine(AnswerInfo& answer, KeyLines& seen) {
-    const KeyList& known = AnswerKeys();
+    const KeyList known = AnswerKeys;
     if (const char* value = FindKey(line_, "type=")) {
         CheckKeyLine(known, "ANSWER", "type=", value, seen, false);
         AssignScriptText(answer.type, value);
@@ -583,7 +571,7 @@ void Checker::CheckAnswers(const QuestionInfo& question) {
 
 // --- Line-level warnings -------------------------------------------------------
 
-void Checker::CheckKeyLine(const KeyList& known, const char* block, std::string_view key,
+void Checker::CheckKeyLine(KeyList known, const char* block, std::string_view key,
                            const char* value, KeyLines& seen, bool isPoint) {
     const auto pos = static_cast<std::size_t>(value - line_) - key.size();
     WarnKeyInValue(known, block, {key, pos}, value);
@@ -594,7 +582,7 @@ void Checker::CheckKeyLine(const KeyList& known, const char* block, std::string_
 
 // The first key text of the block in the line that lost to the winning key,
 // other than text inside the winning key itself (text= in explanationtext=).
-void Checker::WarnKeyInValue(const KeyList& known, const char* block, KeyHit winner, const char* value) {
+void Checker::WarnKeyInValue(KeyList known, const char* block, KeyHit winner, const char* value) {
     std::optional<KeyHit> other;
     for (std::string_view key : known) {
         const std::string needle(key);

@@ -129,16 +129,29 @@ bool NameBefore(const char* line, const char* equals, std::string_view name) {
 // trying FindKey with each key in turn, in one pass.
 constexpr std::size_t NoKey = SIZE_MAX;
 
+// The ANSWER reader finds point keys through their common ending, each with a
+// name in front of it.
+constexpr bool AllEndIn(std::string_view ending) {
+    for (const PointKey& entry : AnswerPointKeys) {
+        const std::string_view key(entry.key);
+        if (key.size() <= ending.size() || !key.ends_with(ending)) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(AllEndIn(PointKeyEnding));
+
 // ANSWER keys in test order: type= 0, explanationtext= 1, point key i as 2 + i.
 std::size_t FindAnswerKey(const char* line, std::size_t length, const char* firstEquals,
                           const char*& value) {
-    static const std::size_t endingLength = std::strlen(PointKeyEnding);
-    static const std::string_view ending(PointKeyEnding, endingLength - 1);  // without "="
-    // Length of each key before the shared ending.
-    static const auto stems = [] {
+    // The shared ending without its "=", and each key's length before it.
+    constexpr std::string_view ending = std::string_view(PointKeyEnding).substr(0, 3);
+    constexpr auto stems = [] {
         std::array<std::size_t, AnswerPointKeys.size()> lengths{};
         for (std::size_t i = 0; i < lengths.size(); ++i) {
-            lengths[i] = std::strlen(AnswerPointKeys[i].key) - endingLength;
+            lengths[i] = std::string_view(AnswerPointKeys[i].key).size() -
+                         std::string_view(PointKeyEnding).size();
         }
         return lengths;
     }();
