@@ -5,16 +5,20 @@
 PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
             qt6-base-dev libgl-dev fonts-liberation fonts-dejavu-core \
             desktop-file-utils appstream poppler-utils xvfb xauth hyperfine \
-            clang-14 libclang-rt-14-dev time
+            clang-14 libclang-rt-14-dev time clang-format python3
 
 JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD     := build
 ASAN      := build-asan
 BENCHDIR  := build-bench
+RELEASE   := build-release
+# Warnings stop the build only in `make test` and `make test-asan`, so that a
+# newer compiler's new warning never keeps anyone from `make run`.
+WERROR    ?= OFF
 SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 export XDG_RUNTIME_DIR ?= /tmp/kinpath-runtime-$(shell id -u)
 
-.PHONY: all deps build test test-asan run bench clean fuzz
+.PHONY: all deps build test test-asan format format-check package run bench clean fuzz
 
 all: build
 
@@ -29,13 +33,14 @@ deps:
 	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
 
-$(BUILD)/CMakeCache.txt: | deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-
-build: deps $(BUILD)/CMakeCache.txt
+# Configured every time: WERROR differs between `make run` and `make test`.
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKINPATH_WERROR=$(WERROR)
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: build test-asan
+# The formatting check first: it takes a second, the builds take minutes.
+test test-asan: WERROR = ON
+test: format-check build test-asan
 	@mkdir -p $(XDG_RUNTIME_DIR) && chmod 700 $(XDG_RUNTIME_DIR)
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
@@ -43,10 +48,24 @@ test: build test-asan
 # UndefinedBehaviorSanitizer, the window's tests included.
 test-asan: deps
 	@mkdir -p $(XDG_RUNTIME_DIR) && chmod 700 $(XDG_RUNTIME_DIR)
-	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DKINPATH_SANITIZE=ON
+	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DKINPATH_SANITIZE=ON -DKINPATH_WERROR=$(WERROR)
 	cmake --build $(ASAN) -j $(JOBS)
 	cd $(ASAN) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+# Every C++ source formatted with .clang-format: in place, or only checked.
+format: deps
+	tools/format.sh
+
+format-check: deps
+	tools/format.sh --check
+
+# A .deb of an optimised build with stripped programs, in build-release/.
+package: deps
+	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DKINPATH_BUILD_TESTS=OFF
+	cmake --build $(RELEASE) -j $(JOBS)
+	cd $(RELEASE) && cpack
+	@ls -l $(RELEASE)/*.deb
 
 # The window on the sample questionnaire, in a scratch folder so that the saved
 # page does not land among the sources. Without a display: the terminal version.
@@ -99,4 +118,4 @@ fuzz: deps
 	done
 
 clean:
-	rm -rf $(BUILD) $(ASAN) $(BENCHDIR) $(FUZZDIR) build-fuzz-cov
+	rm -rf $(BUILD) $(ASAN) $(BENCHDIR) $(RELEASE) $(FUZZDIR) build-fuzz-cov
