@@ -11,6 +11,8 @@ constexpr ControlTemplate Bar(int b, int x, int y) {
 }
 }  // namespace
 
+// One row per control in template order; the bars' labels pair with them.
+// clang-format off
 const std::array<ControlTemplate, ControlCount> DialogControls = {{
     {1008, ControlKind::QuestionText, "Static", 6, 7, 206, 59, true},
     {1000, ControlKind::Choice, "Radio1", 6, 72, 206, 10, true},
@@ -55,5 +57,6 @@ const std::array<ControlTemplate, ControlCount> DialogControls = {{
     {2, ControlKind::Button, "Exit", 275, 309, 38, 14, true},
     {1011, ControlKind::Button, "HTML", 208, 309, 38, 14, false},
 }};
+// clang-format on
 
 }  // namespace kinpath
