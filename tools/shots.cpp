@@ -2,24 +2,24 @@
 // with the bars moving, on the results screen, and of every message box.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFontInfo>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QDir>
 #include <QTemporaryDir>
 
 #include <cstdio>
 #include <fstream>
 
 #include "QtTestSupport.h"
-#include "script/ScriptLines.h"
-#include "window/ControlIds.h"
 #include "app/MainDialog.h"
+#include "flow/Session.h"
+#include "window/ControlIds.h"
 
 using kinpath::testing::Pump;
 using kinpath::testing::TestWindow;
-using kinpath::testing::WaitFor;
 
 namespace {
 
@@ -111,6 +111,29 @@ recap=ask
 </FINAL>
 )";
 
+// The test window that also photographs every message box before answering it.
+class ShotWindow : public TestWindow {
+public:
+    using TestWindow::TestWindow;
+    std::vector<QImage> boxShots;
+
+protected:
+    int RunMessageBox(QMessageBox& box) override {
+        box.show();
+        box.adjustSize();
+        boxShots.push_back(box.grab().toImage());
+        box.hide();
+        return TestWindow::RunMessageBox(box);
+    }
+};
+
+// Lets the window run, timers included, for a while.
+void Wait(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
 void Save(const QImage& image, const QString& path) {
     if (image.save(path)) std::printf("%s\n", qPrintable(path));
 }
@@ -126,21 +149,20 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/kinpath-shots");
+    const QString out =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/kinpath-shots");
     QDir().mkpath(out);
     QTemporaryDir work;
     QDir::setCurrent(work.path());
-    std::ofstream(QFile::encodeName(work.filePath(QStringLiteral("script.txt"))).constData()) << Script;
+    std::ofstream(QFile::encodeName(work.filePath(QStringLiteral("script.txt"))).constData())
+        << Script;
 
     std::printf("dialog font %s %gpt\n", qPrintable(QFontInfo(kinpath::qt::DialogFont()).family()),
                 kinpath::qt::DialogFont().pointSizeF());
     {
-        kinpath::ResetCounters();
-        TestWindow w;
-        w.grabBoxes = true;
-        w.answers = {QMessageBox::Yes};
-        kinpath::ScriptErrorView = &w;
-        kinpath::DialogInit(w);
+        kinpath::Session session;
+        ShotWindow w(session);  // the recap question is answered Yes, its default
+        kinpath::DialogInit(session, w);
         w.show();
         std::printf("base units %d x %d, client %d x %d\n", w.Units().x, w.Units().y, w.width(),
                     w.height());
@@ -148,10 +170,10 @@ int main(int argc, char** argv) {
         Grab(w, out + QStringLiteral("/1-start.png"));
         static_cast<QAbstractButton*>(w.ControlWidget(1002))->click();
         static_cast<QAbstractButton*>(w.ControlWidget(kinpath::IdOk))->click();
-        WaitFor([] { return false; }, 120);
+        Wait(120);
         Grab(w, out + QStringLiteral("/2-bars-moving.png"));
         static_cast<QAbstractButton*>(w.ControlWidget(1000))->click();
-        WaitFor([] { return false; }, 600);
+        Wait(600);
         Grab(w, out + QStringLiteral("/3-mid-questions.png"));
         static_cast<QAbstractButton*>(w.ControlWidget(kinpath::IdOk))->click();
         static_cast<QAbstractButton*>(w.ControlWidget(1001))->click();
@@ -165,22 +187,18 @@ int main(int argc, char** argv) {
         }
         w.SelectAllPane();
         Grab(w, out + QStringLiteral("/5-results-selected.png"));
-        for (std::size_t i = 0; i < w.boxes.size(); ++i)
-            Save(w.boxes[i].shot, out + QStringLiteral("/box-recap-%1.png").arg(i));
-        kinpath::ScriptErrorView = nullptr;
+        for (std::size_t i = 0; i < w.boxShots.size(); ++i)
+            Save(w.boxShots[i], out + QStringLiteral("/box-recap-%1.png").arg(i));
     }
     {
         // A broken script: the script error box, then the failure box.
         std::ofstream(QFile::encodeName(work.filePath(QStringLiteral("script.txt"))).constData())
             << "<QUESTION>\nname=Broken\nnonsense\n</QUESTION>\n";
-        kinpath::ResetProgramState();
-        TestWindow w;
-        w.grabBoxes = true;
-        kinpath::ScriptErrorView = &w;
-        kinpath::DialogInit(w);
-        for (std::size_t i = 0; i < w.boxes.size(); ++i)
-            Save(w.boxes[i].shot, out + QStringLiteral("/box-error-%1.png").arg(i));
-        kinpath::ScriptErrorView = nullptr;
+        kinpath::Session session;
+        ShotWindow w(session);
+        kinpath::DialogInit(session, w);
+        for (std::size_t i = 0; i < w.boxShots.size(); ++i)
+            Save(w.boxShots[i], out + QStringLiteral("/box-error-%1.png").arg(i));
     }
     return 0;
 }

@@ -13,11 +13,11 @@
 #include <string>
 
 #include "ProbeSupport.h"
-#include "flow/BarAnimation.h"
-#include "script/ScriptLines.h"
-#include "window/ControlIds.h"
 #include "app/MainDialog.h"
+#include "flow/BarAnimation.h"
+#include "flow/Session.h"
 #include "frontends/qt/MainWindow.h"
+#include "window/ControlIds.h"
 
 namespace {
 
@@ -51,12 +51,21 @@ public:
 
     // The first question is on screen.
     void Begin() {
-        // The bar timer exists once the dialog was set up; a tick of ours runs
-        // after the window's own.
-        for (QTimer* t : window_.findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly))
-            connect(t, &QTimer::timeout, this, [this] { AfterTick(); });
+        // The window's bar timer is a member of the window, not a child it could
+        // be found by: watch every timer event instead.
+        QCoreApplication::instance()->installEventFilter(this);
         phase_ = Phase::Waiting;
         if (!window_.TimerTicking(kinpath::IdBarTimer)) Answer();
+    }
+
+protected:
+    // A tick of the window's timer (the only timer without a parent): our own
+    // step is queued, so it runs after the window's tick in the same wakeup.
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Timer && !watched->parent() && qobject_cast<QTimer*>(watched))
+            QMetaObject::invokeMethod(
+                this, [this] { AfterTick(); }, Qt::QueuedConnection);
+        return false;
     }
 
 private:
@@ -94,14 +103,16 @@ private:
         wakeups_ += end.wakeups - start_.wakeups;
         cpuNs_ += end.cpuNs - start_.cpuNs;
         wallNs_ += end.wallNs - start_.wallNs;
-        QMetaObject::invokeMethod(this, [this] { Answer(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { Answer(); }, Qt::QueuedConnection);
     }
 
     void Report() {
         phase_ = Phase::Idle;
-        std::printf("answers %d\nmotion-ticks %lld\nmotion-wakeups %lld\nmotion-wall-ms %.1f\n"
-                    "motion-cpu-ms %.1f\n",
-                    answered_, ticks_, wakeups_, wallNs_ / 1e6, cpuNs_ / 1e6);
+        std::printf(
+            "answers %d\nmotion-ticks %lld\nmotion-wakeups %lld\nmotion-wall-ms %.1f\n"
+            "motion-cpu-ms %.1f\n",
+            answered_, ticks_, wakeups_, wallNs_ / 1e6, cpuNs_ / 1e6);
         std::fflush(stdout);
         idleStart_ = ReadCounters();
         // This timer's own expiry is the one wakeup the idle span may show.
@@ -147,29 +158,22 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     kinpath::qt::NameApplication();
 
-    kinpath::ResetCounters();
-    int status = 0;
-    {
-        kinpath::qt::MainWindow window;
-        kinpath::ScriptErrorView = &window;
-        kinpath::bench::FirstPaintWatch watch(window.ControlWidget(kinpath::IdQuestionText),
-                                              spawnedAt);
-        MotionRun motion(window, motionAnswers, idleSeconds);
-        kinpath::DialogInit(window);
-        // Queued behind the OK that start-up posted: runs once the first question is set.
-        QMetaObject::invokeMethod(
-            &window,
-            [&] {
-                if (motionAnswers > 0) {
-                    motion.Begin();
-                } else {
-                    watch.Arm();
-                }
-            },
-            Qt::QueuedConnection);
-        window.show();
-        status = QApplication::exec();
-        kinpath::ScriptErrorView = nullptr;
-    }
-    return status;
+    kinpath::Session session;
+    kinpath::qt::MainWindow window(session);
+    kinpath::bench::FirstPaintWatch watch(window.ControlWidget(kinpath::IdQuestionText), spawnedAt);
+    MotionRun motion(window, motionAnswers, idleSeconds);
+    kinpath::DialogInit(session, window);
+    // Queued behind the OK that start-up posted: runs once the first question is set.
+    QMetaObject::invokeMethod(
+        &window,
+        [&] {
+            if (motionAnswers > 0) {
+                motion.Begin();
+            } else {
+                watch.Arm();
+            }
+        },
+        Qt::QueuedConnection);
+    window.show();
+    return QApplication::exec();
 }

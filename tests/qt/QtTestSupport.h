@@ -1,75 +1,65 @@
-// The Qt window under test: every box, print dialog, opened file and quit
-// request is recorded instead of waiting for a user or the desktop.
+// The Qt window under test: boxes, print dialogs, opened files and quit
+// requests are recorded instead of waiting for a user or the desktop.
 #pragma once
 
-#include <QImage>
-#include <QString>
-#include <QStringList>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPrinter>
+#include <QPushButton>
 #include <QUrl>
 
-#include <deque>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "TestSupport.h"
+#include "app/MainDialog.h"
 #include "frontends/qt/MainWindow.h"
-
-class QMessageBox;
 
 namespace kinpath::testing {
 
-struct SeenBox {
-    QString caption;
-    QString text;
-    bool owned = false;  // had the window as its parent
-    bool hasIcon = false;
-    QStringList buttons;
-    QImage shot;
-};
-
-struct SeenPrintDialog {
-    bool selectionOffered = false;
-    bool printToFileOffered = false;
-    QString docName;
-};
-
 class TestWindow : public qt::MainWindow {
 public:
-    std::vector<SeenBox> boxes;
-    std::deque<int> answers;  // QMessageBox::StandardButton; empty: the default button
-    bool grabBoxes = false;
-
-    std::vector<SeenPrintDialog> printDialogs;
+    using qt::MainWindow::MainWindow;
+    // "Caption: text", with " [owned]" when the window is its parent; each box
+    // is answered with its default button.
+    std::vector<std::string> boxes;
+    QString printFile;  // where the print dialog sends the job, as a PDF
     bool printCancel = false;
-    QString printFile;  // where the job goes (as a PDF)
-    bool printSelection = false;
-    int printFrom = 0;
-    int printTo = 0;
-
     std::vector<QUrl> opened;
     std::vector<int> endRuns;
 
-    using qt::MainWindow::keyPressEvent;
-
 protected:
-    int RunMessageBox(QMessageBox& box) override;
-    bool RunPrintDialogBox(QPrintDialog& dialog, QPrinter& printer) override;
+    int RunMessageBox(QMessageBox& box) override {
+        boxes.push_back(box.windowTitle().toStdString() + ": " + box.text().toStdString() +
+                        (box.parentWidget() == this ? " [owned]" : ""));
+        return box.standardButton(box.defaultButton());
+    }
+    bool RunPrintDialogBox(QPrintDialog&, QPrinter& printer) override {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printFile);
+        return !printCancel;
+    }
     void OpenUrl(const QUrl& url) override { opened.push_back(url); }
     void EndRun(int exitCode) override { endRuns.push_back(exitCode); }
 };
 
 // Handles everything posted so far, and what that posts in turn.
-void Pump();
-// Runs the event loop (timers included) until the condition holds or the time is up.
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs = 3000);
+inline void Pump() {
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+}
 
 class QtWindowTest : public ProgramTest {
 protected:
-    void TearDown() override;
-    // Creates the window as the program entry does, runs its start-up and shows it.
-    void Start(bool show = true);
+    // Creates the window on the fixture's session as the program entry does,
+    // runs its start-up and shows it.
+    void Start(bool show = true) {
+        window = std::make_unique<TestWindow>(session);
+        DialogInit(session, *window);
+        if (show) window->show();
+    }
     // Writes the script, starts and runs the posted first OK.
     void StartOn(const std::string& script) {
         WriteScript(script);
@@ -77,14 +67,34 @@ protected:
         Pump();
     }
     // A click on a control, as the user would make it.
-    void Click(int id);
-    void Key(int key);
+    void Click(int id) {
+        qobject_cast<QAbstractButton*>(window->ControlWidget(id))->click();
+        Pump();
+    }
+    // A key goes where the window's focus is, and travels up from there.
+    void Key(int key) {
+        QWidget* target = window->focusWidget() ? window->focusWidget() : window.get();
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &press);
+        Pump();
+    }
 
     std::unique_ptr<TestWindow> window;
 };
 
-// A questionnaire of the given number of questions, each with two answers:
-// "Yes" (points to the key) and "No".
-std::string SmallScript(int questions, const std::string& key = "wizpts", int points = 5);
+// Questions "Question N" of `choices` choices "Answer K"; answer K adds K points
+// to the Wizard and explains "You chose K.".
+inline std::string Questionnaire(int questions, int choices = 2) {
+    std::string body, s;
+    for (int k = 1; k <= choices; ++k) body += "text=Answer " + std::to_string(k) + "\n";
+    for (int k = 1; k <= choices; ++k) {
+        const std::string n = std::to_string(k);
+        body += "<ANSWER>\ntype=" + n + "\nexplanationtext=You chose " + n + ".\nwizpts=" + n +
+                "\n</ANSWER>\n";
+    }
+    for (int q = 1; q <= questions; ++q)
+        s += "<QUESTION>\nname=Question " + std::to_string(q) + "\n" + body + "</QUESTION>\n";
+    return s + "<FINAL>\nrecap=yes\n</FINAL>\n";
+}
 
 }  // namespace kinpath::testing
