@@ -7,8 +7,9 @@
 #include <string>
 
 #include "HeadlessDialog.h"
-#include "flow/Transcript.h"
 #include "app/HtmlExport.h"
+#include "flow/Session.h"
+#include "flow/Transcript.h"
 
 namespace {
 
@@ -28,7 +29,8 @@ void BM_ExportHtmlFullPane(benchmark::State& state) {
     fs::create_directories(dir);
     fs::current_path(dir);
 
-    kinpath::testing::HeadlessDialog dialog;
+    kinpath::Session session;
+    kinpath::testing::HeadlessDialog dialog{session};
     FillPane(dialog);
     for (auto _ : state) {
         bool ok = kinpath::ExportHtml(dialog);
@@ -45,7 +47,8 @@ BENCHMARK(BM_ExportHtmlFullPane)->Unit(benchmark::kMicrosecond);
 
 // The page alone, without the file system.
 void BM_BuildHtmlPageFullPane(benchmark::State& state) {
-    kinpath::testing::HeadlessDialog dialog;
+    kinpath::Session session;
+    kinpath::testing::HeadlessDialog dialog{session};
     FillPane(dialog);
     for (auto _ : state) benchmark::DoNotOptimize(kinpath::BuildHtmlPage(dialog));
 }

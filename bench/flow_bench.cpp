@@ -1,6 +1,5 @@
 // The end sequence with a report that fills the results pane, one answered
 // question (record and step), and one tick of the bar animation.
-#include <memory>
 #include <string>
 
 #include <benchmark/benchmark.h>
@@ -8,12 +7,10 @@
 #include "HeadlessDialog.h"
 #include "flow/BarAnimation.h"
 #include "flow/QuestionFlow.h"
+#include "flow/Session.h"
 #include "flow/Transcript.h"
-#include "scoring/AnswerRecording.h"
-#include "scoring/RankTables.h"
 #include "script/ScriptDocument.h"
 #include "window/ControlIds.h"
-#include "app/MainDialog.h"
 
 namespace {
 
@@ -21,82 +18,70 @@ using namespace kinpath;
 
 // Questions with two choices, answered by "yes" (with an explanation of the
 // given length and a few points) or "no".
-void LoadQuestions(int count, std::size_t explanationLength) {
-    ResetProgramState();
-    const std::string explanation(explanationLength, 'e');
-    for (int i = 0; i < count; ++i) {
-        auto question = std::make_unique<QuestionBlock>(&TheScriptDocument);
-        question->SetName("Do you like to fight up close?");
-        question->AddChoiceText("Yes");
-        question->AddChoiceText("No");
-        auto yes = std::make_unique<AnswerBlock>(question.get());
-        yes->SetType("yes");
-        yes->SetExplanation(explanation.c_str());
-        yes->points[SlotWarrior] = 5;
-        yes->points[SlotOgre] = 2;
-        question->AddAnswer(std::move(yes));
-        auto no = std::make_unique<AnswerBlock>(question.get());
-        no->SetType("no");
-        no->points[SlotWizard] = 5;
-        question->AddAnswer(std::move(no));
-        TheScriptDocument.AddQuestion(std::move(question));
-    }
+bool LoadQuestions(Session& session, int count, std::size_t explanationLength) {
+    const std::string question =
+        "<QUESTION>\nname=Do you like to fight up close?\ntext=Yes\ntext=No\n"
+        "<ANSWER>\ntype=yes\nexplanationtext=" +
+        std::string(explanationLength, 'e') +
+        "\nwarpts=5\nogrepts=2\n</ANSWER>\n<ANSWER>\ntype=no\nwizpts=5\n</ANSWER>\n</QUESTION>\n";
+    std::string script;
+    for (int i = 0; i < count; ++i) script += question;
+    return LoadScriptText(session.Document, std::move(script)).loaded;
 }
 
 void BM_WriteResultsFullPane(benchmark::State& state) {
     // 300 explanations of 200 characters: more than the pane holds.
-    LoadQuestions(300, 200);
-    for (const auto& question : TheScriptDocument.questions) {
-        AnsweredList.push_back(question->answers[0].get());
+    Session session;
+    if (!LoadQuestions(session, 300, 200)) state.SkipWithError("questions did not load");
+    for (const auto& question : session.Document.questions) {
+        session.AnsweredList.push_back(question->answers[0].get());
     }
-    testing::HeadlessDialog dialog;
+    testing::HeadlessDialog dialog{session};
     for (auto _ : state) {
-        WriteResults(dialog);
+        WriteResults(session, dialog);
     }
     state.counters["pane_chars"] = static_cast<double>(dialog.PaneLength());
     if (dialog.PaneLength() != TranscriptCapacity) state.SkipWithError("pane not full");
-    ResetProgramState();
 }
 BENCHMARK(BM_WriteResultsFullPane)->Unit(benchmark::kMicrosecond);
 
 void BM_AnswerOneQuestion(benchmark::State& state) {
     constexpr int Questions = 4096;
-    LoadQuestions(Questions, 60);
-    testing::HeadlessDialog dialog;
-    NextQuestion(dialog);
+    Session session;
+    if (!LoadQuestions(session, Questions, 60)) state.SkipWithError("questions did not load");
+    testing::HeadlessDialog dialog{session};
+    NextQuestion(session, dialog);
     int answered = 0;
     for (auto _ : state) {
         if (answered == Questions - 1) {
             // Stay clear of the end sequence: start the questions over.
             state.PauseTiming();
-            ResetQuestionFlow();
-            AnsweredList.clear();
-            PointTotals.fill(0);
-            NextQuestion(dialog);
+            session.CurrentQuestion = nullptr;
+            session.AnsweredList.clear();
+            session.PointTotals.fill(0);
+            NextQuestion(session, dialog);
             answered = 0;
             state.ResumeTiming();
         }
         dialog.SetChecked(IdChoice1 + (answered & 1), true);
-        RecordAnswer(dialog);
-        NextQuestion(dialog);
+        RecordAnswer(session, dialog);
+        NextQuestion(session, dialog);
         ++answered;
     }
-    ResetProgramState();
 }
 BENCHMARK(BM_AnswerOneQuestion);
 
 void BM_AnimateBarsTick(benchmark::State& state) {
-    ResetProgramState();
-    testing::HeadlessDialog dialog;
+    Session session;
+    testing::HeadlessDialog dialog{session};
     InitBars(dialog);
     dialog.DispatchPosted();
     // Totals far above the bars keep every slot moving for the whole run.
-    for (int slot = 0; slot < BarSlotCount; ++slot) PointTotals[slot] = 1'000'000'000;
+    for (int slot = 0; slot < BarSlotCount; ++slot) session.PointTotals[slot] = 1'000'000'000;
     for (auto _ : state) {
-        AnimateBars(dialog);
+        AnimateBars(session, dialog);
         dialog.DispatchPosted();
     }
-    ResetProgramState();
 }
 BENCHMARK(BM_AnimateBarsTick);
 

@@ -1,5 +1,6 @@
-// Loading generated scripts of 0.1, 1 and 10 MB (1x, 10x, 100x): the
-// reader and the document alone, and the whole start-up of the window on them.
+// Loading generated scripts of 0.1, 1 and 10 MB (1x, 10x, 100x): from the
+// file and from memory, the line reader alone, and the whole start-up of the
+// window on them.
 // The scripts come from bench/scale/gen_script.sh, the same ones the
 // whole-process timing in bench/scale/run_scale.sh uses.
 #include <unistd.h>
@@ -8,14 +9,16 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <string>
 
 #include <benchmark/benchmark.h>
 
 #include "HeadlessDialog.h"
+#include "app/MainDialog.h"
+#include "flow/Session.h"
 #include "script/ScriptDocument.h"
 #include "script/ScriptLines.h"
-#include "app/MainDialog.h"
 
 namespace {
 
@@ -39,9 +42,8 @@ public:
         std::string name = (fs::temp_directory_path() / "kinpath-bench-XXXXXX").string();
         if (::mkdtemp(name.data()) == nullptr) return {};
         fs::path dir(name);
-        std::string command =
-            "sh '" + Generator.string() + "' " + std::to_string(sizeKb) + " > '" +
-            (dir / ScriptFileName).string() + "'";
+        std::string command = "sh '" + Generator.string() + "' " + std::to_string(sizeKb) + " > '" +
+                              (dir / ScriptFileName).string() + "'";
         if (std::system(command.c_str()) != 0) return {};
         return dirs_[sizeKb] = dir;
     }
@@ -64,44 +66,70 @@ void InScriptFolder(benchmark::State& state, Body body) {
     fs::path previous = fs::current_path();
     fs::current_path(dir);
     auto bytes = static_cast<std::int64_t>(fs::file_size(dir / ScriptFileName));
-    body();
+    std::size_t questions = body();
     state.SetBytesProcessed(state.iterations() * bytes);
-    state.counters["questions"] = static_cast<double>(TheScriptDocument.questions.size());
-    ResetProgramState();
+    if (questions > 0) state.counters["questions"] = static_cast<double>(questions);
     fs::current_path(previous);
 }
 
-void BM_ParseScript(benchmark::State& state) {
+// Reading script.txt and parsing it, as the window's start-up does.
+void BM_LoadScript(benchmark::State& state) {
     InScriptFolder(state, [&] {
+        ScriptDocument document;
         for (auto _ : state) {
             state.PauseTiming();
-            ResetProgramState();  // freeing the last document is not part of a load
+            document.Clear();  // freeing the last document is not part of a load
             state.ResumeTiming();
-            if (OpenScript(TheScriptDocument) == 0 || TheScriptDocument.Parse(nullptr) == -1) {
+            if (!LoadScript(document).loaded) {
                 state.SkipWithError("script did not load");
                 break;
             }
         }
+        return document.questions.size();
     });
 }
-BENCHMARK(BM_ParseScript)->Arg(102)->Arg(1024)->Arg(10240)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadScript)->Arg(102)->Arg(1024)->Arg(10240)->Unit(benchmark::kMillisecond);
+
+// The parse alone, on the text already in memory.
+void BM_LoadScriptText(benchmark::State& state) {
+    InScriptFolder(state, [&] {
+        const std::string bytes = ReadScriptFile(ScriptFileName).bytes;
+        ScriptDocument document;
+        for (auto _ : state) {
+            state.PauseTiming();
+            document.Clear();
+            std::string copy = bytes;  // the parse takes the text over
+            state.ResumeTiming();
+            if (!LoadScriptText(document, std::move(copy)).loaded) {
+                state.SkipWithError("script did not load");
+                break;
+            }
+        }
+        return document.questions.size();
+    });
+}
+BENCHMARK(BM_LoadScriptText)->Arg(102)->Arg(1024)->Arg(10240)->Unit(benchmark::kMillisecond);
 
 // The line reader alone (read, trim, lower-case the key part): the floor under
 // any parse with this line protocol.
 void BM_ReadLinesOnly(benchmark::State& state) {
     InScriptFolder(state, [&] {
+        const std::string bytes = ReadScriptFile(ScriptFileName).bytes;
         char line[LineBufferSize];
+        std::size_t lines = 0;
         for (auto _ : state) {
-            std::FILE* file = std::fopen(ScriptFileName, "r");
-            std::size_t lines = 0;
-            while (ReadScriptLine(file, line, LineBufferSize) == 1) {
+            state.PauseTiming();
+            ScriptLines reader(bytes);
+            state.ResumeTiming();
+            lines = 0;
+            while (reader.ReadScriptLine(line, LineBufferSize)) {
                 TrimLine(line);
                 LowerKey(line);
                 ++lines;
             }
-            std::fclose(file);
             benchmark::DoNotOptimize(lines);
         }
+        return std::size_t{0};
     });
 }
 BENCHMARK(BM_ReadLinesOnly)->Arg(10240)->Unit(benchmark::kMillisecond);
@@ -109,18 +137,23 @@ BENCHMARK(BM_ReadLinesOnly)->Arg(10240)->Unit(benchmark::kMillisecond);
 // Loading, greeting and showing the first question, as the window starts.
 void BM_StartUp(benchmark::State& state) {
     InScriptFolder(state, [&] {
+        std::optional<Session> session;
+        std::optional<testing::HeadlessDialog> dialog;
         for (auto _ : state) {
             state.PauseTiming();
-            ResetProgramState();
+            dialog.reset();  // tearing the last run down is not part of the start-up
+            session.reset();
             state.ResumeTiming();
-            testing::HeadlessDialog dialog;
-            DialogInit(dialog);
-            dialog.DispatchPosted();
-            if (!dialog.boxes.empty()) {
+            session.emplace();
+            dialog.emplace(*session);
+            DialogInit(*session, *dialog);
+            dialog->DispatchPosted();
+            if (!dialog->boxes.empty()) {
                 state.SkipWithError("start-up showed a box");
                 break;
             }
         }
+        return session ? session->Document.questions.size() : 0;
     });
 }
 BENCHMARK(BM_StartUp)->Arg(102)->Arg(1024)->Arg(10240)->Unit(benchmark::kMillisecond);

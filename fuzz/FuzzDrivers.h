@@ -21,25 +21,25 @@
 #include <string_view>
 #include <vector>
 
-#include "flow/QuestionFlow.h"
-#include "flow/Transcript.h"
-#include "authoring/ScriptCheck.h"
-#include "script/ScriptDocument.h"
-#include "script/ScriptLines.h"
-#include "text/TextCodec.h"
-#include "window/ControlIds.h"
 #include "app/HtmlExport.h"
 #include "app/MainDialog.h"
 #include "app/MemoryDialog.h"
 #include "app/PrintTranscript.h"
+#include "authoring/ScriptCheck.h"
+#include "flow/QuestionFlow.h"
+#include "flow/Session.h"
+#include "flow/Transcript.h"
+#include "script/ScriptDocument.h"
+#include "script/ScriptLines.h"
+#include "text/TextCodec.h"
+#include "window/ControlIds.h"
 
-#define KINPATH_FUZZ_CHECK(cond)                                                      \
-    do {                                                                              \
-        if (!(cond)) {                                                                \
-            std::fprintf(stderr, "fuzz check failed: %s (%s:%d)\n", #cond, __FILE__, \
-                         __LINE__);                                                   \
-            std::abort();                                                             \
-        }                                                                             \
+#define KINPATH_FUZZ_CHECK(cond)                                                                \
+    do {                                                                                        \
+        if (!(cond)) {                                                                          \
+            std::fprintf(stderr, "fuzz check failed: %s (%s:%d)\n", #cond, __FILE__, __LINE__); \
+            std::abort();                                                                       \
+        }                                                                                       \
     } while (0)
 
 namespace kinpath::fuzz {
@@ -147,14 +147,13 @@ private:
 // recording printer; it never blocks.
 class FuzzDialog : public MemoryDialog {
 public:
-    explicit FuzzDialog(ByteSource& in) : in_(in) {}
+    FuzzDialog(Session& session, ByteSource& in) : MemoryDialog(session), in_(in) {}
 
     BoxResult MessageBox(BoxOwner, std::string_view text, std::string_view caption,
                          BoxButtons buttons) override {
         // Every failure the user hears of names itself.
         KINPATH_FUZZ_CHECK(!text.empty() && !caption.empty());
         ++boxes;
-        if (text == "Could not open script.txt") refused = true;
         if (buttons == BoxButtons::Ok) return BoxResult::Ok;
         return (in_.Next() & 1) ? BoxResult::Yes : BoxResult::No;
     }
@@ -166,7 +165,6 @@ public:
     }
 
     int boxes = 0;
-    bool refused = false;
     std::vector<std::string> opened;
     std::deque<FuzzSurface::Log> logs;  // a deque: logs stay put while it grows
 
@@ -223,36 +221,38 @@ inline void RunScriptInput(const std::uint8_t* data, std::size_t size) {
     }
 
     // What the checker behind `kinpath-cli --check` says of the same bytes.
-    CheckResult check;
-    {
-        std::FILE* f = OpenScriptFile(ScriptFileName);
-        KINPATH_FUZZ_CHECK(f != nullptr);
-        check = CheckScript(f);
-        std::fclose(f);
-    }
+    ScriptFileText file = ReadScriptFile(ScriptFileName);
+    KINPATH_FUZZ_CHECK(file.failure == ReadFailure::None);
+    const CheckResult check = CheckScript(std::move(file.bytes));
 
-    ResetProgramState();
+    Session session;
     ByteSource in(reinterpret_cast<const std::uint8_t*>(commands.data()), commands.size());
-    FuzzDialog dialog(in);
-    ScriptErrorView = &dialog;
-    DialogInit(dialog);
+    FuzzDialog dialog(session, in);
+    const bool loaded = DialogInit(session, dialog);
     // The checker finds an error exactly when the window refuses the script,
     // and counts the questions the window loads.
-    KINPATH_FUZZ_CHECK((check.errors > 0) == dialog.refused);
-    if (!dialog.refused) {
+    KINPATH_FUZZ_CHECK((check.errors > 0) == !loaded);
+    if (loaded) {
         KINPATH_FUZZ_CHECK(static_cast<std::size_t>(check.questions) ==
-                           TheScriptDocument.questions.size());
+                           session.Document.questions.size());
     }
     bool running = dialog.DispatchPosted();
+    KINPATH_FUZZ_CHECK(running == loaded);
 
     // Each command byte: the high three bits pick the action, the rest its argument.
     while (running && !in.Empty()) {
         std::uint8_t b = in.Next();
         int arg = b & 31;
         switch (b >> 5) {
-            case 0: dialog.Click(IdChoice1 + arg % ChoiceCount); break;
-            case 1: dialog.Click(IdOk); break;
-            case 2: dialog.Click(IdSkip); break;
+            case 0:
+                dialog.Click(IdChoice1 + arg % ChoiceCount);
+                break;
+            case 1:
+                dialog.Click(IdOk);
+                break;
+            case 2:
+                dialog.Click(IdSkip);
+                break;
             case 3:
                 for (int t = 0; t <= arg; ++t) dialog.Tick();
                 break;
@@ -260,8 +260,12 @@ inline void RunScriptInput(const std::uint8_t* data, std::size_t size) {
                 dialog.Click(IdChoice1 + arg % ChoiceCount);
                 dialog.Click(IdOk);
                 break;
-            case 5: DialogCommand(dialog, IdHtml); break;
-            case 6: DialogCommand(dialog, IdPrint); break;
+            case 5:
+                DialogCommand(session, dialog, IdHtml);
+                break;
+            case 6:
+                DialogCommand(session, dialog, IdPrint);
+                break;
             default:
                 dialog.SetPaneSelection(in.Next32(), in.Next32());
                 break;
@@ -270,9 +274,9 @@ inline void RunScriptInput(const std::uint8_t* data, std::size_t size) {
     }
 
     // On to the results: answer the first choice (or skip) until the questions end.
-    for (int step = 0; running && !QuestionsFinished && step < 100000; ++step) {
+    for (int step = 0; running && !session.QuestionsFinished && step < 100000; ++step) {
         dialog.Click(IdChoice1);
-        if (dialog.IsControlEnabled(IdOk)) dialog.Click(IdOk); else dialog.Click(IdSkip);
+        dialog.Click(dialog.IsControlEnabled(IdOk) ? IdOk : IdSkip);
         running = dialog.DispatchPosted();
         if (step % 64 == 0) dialog.Tick();
     }
@@ -284,8 +288,6 @@ inline void RunScriptInput(const std::uint8_t* data, std::size_t size) {
     }
     DialogClose(dialog);
     dialog.DispatchPosted();
-    ScriptErrorView = nullptr;
-    ResetProgramState();
 }
 
 // Target (b): pane texts through the HTML export and the print logic. The
@@ -304,7 +306,8 @@ inline void RunPaneInput(const std::uint8_t* data, std::size_t size) {
     std::size_t tail = body.size() < 16 ? body.size() : 16;
     ByteSource settings(reinterpret_cast<const std::uint8_t*>(body.data()) + body.size() - tail,
                         tail);
-    FuzzDialog dialog(settings);
+    Session session;
+    FuzzDialog dialog(session, settings);
 
     int rounds = (flags & 1) ? 1 + repeat * 4 : 1;
     bool full = false;

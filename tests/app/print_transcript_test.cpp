@@ -1,129 +1,124 @@
+// Printing the pane: the page layout, pages of 60 rows, the selection, page
+// ranges and the ways a print ends early.
+#include <climits>
 #include <cmath>
 #include <tuple>
-#include <utility>
 
-#include "HeadlessDialog.h"
 #include "TestSupport.h"
-#include "flow/Transcript.h"
+#include "app/MainDialog.h"
 #include "app/PrintTranscript.h"
+#include "flow/Transcript.h"
+#include "window/ControlIds.h"
 
 namespace kinpath::testing {
 namespace {
 
 using Kind = PrintEvent::Kind;
 
-auto Fields(const PageGeometry& g) { return std::tuple(g.width, g.height, g.top, g.left, g.bottom, g.lineHeight); }
-
-TEST(PageGeometryTest, WorkedValues) {
-    const std::pair<int, PageGeometry> rows[] = {
-        {72, {612, 792, 39, 30, 752, 11}},
-        {96, {816, 1056, 52, 40, 1003, 15}},
-        {300, {2550, 3300, 165, 127, 3134, 49}},
-        {600, {5100, 6600, 330, 255, 6269, 98}},
-        {1200, {10200, 13200, 660, 510, 12539, 197}},
-    };
-    for (const auto& [dpi, expected] : rows) EXPECT_EQ(Fields(ComputePageGeometry(dpi, dpi)), Fields(expected)) << dpi;
-    // Width follows the horizontal resolution alone, height the vertical one.
-    EXPECT_EQ(Fields(ComputePageGeometry(75, 600)), Fields({637, 6600, 330, 31, 6269, 98}));
+auto Fields(const PageGeometry& g) {
+    return std::tuple(g.width, g.height, g.top, g.left, g.bottom, g.lineHeight);
 }
 
-TEST(PageGeometryTest, MatchesTheSinglePrecisionMarginEverywhere) {
+TEST(PageGeometryTest, WorkedValuesAndTheSinglePrecisionMarginAtEveryResolution) {
+    EXPECT_EQ(Fields(ComputePageGeometry(72, 72)), std::tuple(612, 792, 39, 30, 752, 11));
+    EXPECT_EQ(Fields(ComputePageGeometry(96, 96)), std::tuple(816, 1056, 52, 40, 1003, 15));
+    EXPECT_EQ(Fields(ComputePageGeometry(300, 300)), std::tuple(2550, 3300, 165, 127, 3134, 49));
+    EXPECT_EQ(Fields(ComputePageGeometry(600, 600)), std::tuple(5100, 6600, 330, 255, 6269, 98));
+    EXPECT_EQ(Fields(ComputePageGeometry(1200, 1200)),
+              std::tuple(10200, 13200, 660, 510, 12539, 197));
+    // Width follows the horizontal resolution alone, height the vertical one.
+    EXPECT_EQ(Fields(ComputePageGeometry(75, 600)), std::tuple(637, 6600, 330, 31, 6269, 98));
+
     // The margin factor is 0.05 held in single precision, slightly above 0.05.
     const double m = static_cast<double>(0.05f);
     for (int dpi = 1; dpi <= 27000; ++dpi) {
-        PageGeometry g = ComputePageGeometry(dpi, dpi);
-        double width = std::trunc(dpi * 8.5);
-        double height = dpi * 11.0;
-        ASSERT_EQ(g.width, static_cast<int>(width)) << dpi;
-        ASSERT_EQ(g.top, static_cast<int>(std::trunc(height * m))) << dpi;
-        ASSERT_EQ(g.left, static_cast<int>(std::trunc(width * m))) << dpi;
-        ASSERT_EQ(g.bottom, static_cast<int>(std::trunc(height - height * m))) << dpi;
+        const double width = std::trunc(dpi * 8.5), height = dpi * 11.0;
+        const int top = static_cast<int>(std::trunc(height * m));
+        const int bottom = static_cast<int>(std::trunc(height - height * m));
+        ASSERT_EQ(Fields(ComputePageGeometry(dpi, dpi)),
+                  std::tuple(static_cast<int>(width), static_cast<int>(height), top,
+                             static_cast<int>(std::trunc(width * m)), bottom, (bottom - top) / 60))
+            << dpi;
     }
+    // Whatever a driver reports, no row lies left of or above the page, and
+    // the last row's position is representable.
+    for (int dpi : {0, -300, INT_MAX}) {
+        const PageGeometry g = ComputePageGeometry(dpi, dpi);
+        EXPECT_GE(std::min({g.top, g.left, g.lineHeight}), 0) << dpi;
+        EXPECT_LE(g.top + 59LL * g.lineHeight, INT_MAX) << dpi;
+    }
+}
+
+// Where rows go: the left edge, the first row's top and the distance between rows.
+struct Rows {
+    int left, top, step;
+};
+constexpr Rows At300{127, 165, 49}, At600{255, 330, 98};
+
+// The printer calls for these texts, 60 rows to a page.
+std::vector<std::string> Expected(const std::vector<std::string>& texts, Rows at = At300) {
+    std::vector<std::string> log = {"font Arial " + std::to_string(at.step), "document Kinpath"};
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (i > 0 && i % 60 == 0) log.push_back("end page");
+        if (i % 60 == 0) log.push_back("page");
+        const int y = at.top + static_cast<int>(i % 60) * at.step;
+        log.push_back(std::to_string(at.left) + "," + std::to_string(y) + " " + texts[i]);
+    }
+    log.insert(log.end(), {"end page", "end document"});
+    return log;
+}
+
+// "line <from>" to "line <to - 1>", then the blank row of the empty last line if asked.
+std::vector<std::string> Lines(int from, int to, bool blankLast = false) {
+    std::vector<std::string> lines;
+    for (int i = from; i < to; ++i) lines.push_back("line " + std::to_string(i));
+    if (blankLast) lines.push_back(" ");
+    return lines;
 }
 
 class PrintTest : public ProgramTest {
 protected:
-    void Lines(int count) {
-        for (int i = 0; i < count; ++i) AppendTranscriptLine(dialog, ("line " + std::to_string(i)).c_str());
+    void Append(const std::vector<std::string>& lines) {
+        for (const std::string& line : lines) AppendTranscriptLine(dialog, line.c_str());
     }
-    const PrintLog& Job() {
-        EXPECT_EQ(dialog.printJobs.size(), 1u);
-        return dialog.printJobs.back();
+    // Prints pages first to last (0, 0: every page).
+    void Print(int first = 0, int last = 0) {
+        dialog.printFirstPage = first;
+        dialog.printLastPage = last;
+        dialog.printJobs.clear();
+        DialogCommand(session, dialog, IdPrint);
+        ASSERT_EQ(dialog.printJobs.size(), 1u);
+        EXPECT_TRUE(dialog.printJobs[0].released);
     }
-    std::vector<Kind> Kinds() {
-        std::vector<Kind> kinds;
-        for (const PrintEvent& e : Job().events) kinds.push_back(e.kind);
-        return kinds;
-    }
-    // Drawn texts with their (page number from 1, y).
-    struct Drawn {
-        int page;
-        int y;
-        std::string text;
-        friend bool operator==(const Drawn&, const Drawn&) = default;
-    };
-    std::vector<Drawn> DrawnTexts() {
-        std::vector<Drawn> drawn;
-        int page = 0;
-        for (const PrintEvent& e : Job().events) {
-            if (e.kind == Kind::StartPage) ++page;
-            if (e.kind == Kind::DrawText) drawn.push_back({page, e.y, e.text});
+    // The print job's calls, as Expected writes them.
+    std::vector<std::string> Log() const {
+        static const std::string Names[] = {"font ", "document ", "page",
+                                            "",      "end page",  "end document"};
+        std::vector<std::string> log;
+        for (const PrintEvent& e : dialog.printJobs.at(0).events) {
+            log.push_back(Names[static_cast<int>(e.kind)] + e.text);
+            if (e.kind == Kind::SetFont) log.back() += " " + std::to_string(e.x);
+            if (e.kind == Kind::DrawText)
+                log.back().insert(0, std::to_string(e.x) + "," + std::to_string(e.y) + " ");
         }
-        return drawn;
+        return log;
     }
-    int Pages() {
-        int pages = 0;
-        for (const PrintEvent& e : Job().events) pages += e.kind == Kind::StartPage;
-        return pages;
-    }
-
-    HeadlessDialog dialog;
 };
 
-TEST_F(PrintTest, SixtyLinesFillOnePage) {
-    Lines(59);  // plus the empty line behind the last break: 60 displayed lines
-    PrintTranscript(dialog);
-    const PrintLog& job = Job();
-    EXPECT_FALSE(job.selectionOffered);
-    EXPECT_TRUE(job.released);
-    ASSERT_GE(job.events.size(), 2u);
-    EXPECT_EQ(job.events[0].kind, Kind::SetFont);
-    EXPECT_EQ(job.events[0].text, "Arial");
-    EXPECT_EQ(job.events[0].x, 49);
-    EXPECT_EQ(job.events[1].kind, Kind::StartDocument);
-    EXPECT_EQ(job.events[1].text, "Kinpath");
-    EXPECT_EQ(job.events.back().kind, Kind::EndDocument);
-    EXPECT_EQ(Pages(), 1);
-
-    auto drawn = DrawnTexts();
-    ASSERT_EQ(drawn.size(), 60u);
-    for (int i = 0; i < 59; ++i) {
-        EXPECT_EQ(drawn[i], (Drawn{1, 165 + i * 49, "line " + std::to_string(i)}));
-    }
-    EXPECT_EQ(drawn[59], (Drawn{1, 165 + 59 * 49, " "}));
-    for (const PrintEvent& e : job.events) {
-        if (e.kind == Kind::DrawText) {
-            EXPECT_EQ(e.x, 127);
-        }
-    }
+TEST_F(PrintTest, WholePanePrintsSixtyRowsAPage) {
+    // 61 displayed lines: an empty one first, a long one (read as its first 255
+    // characters), "line 2" to "line 59" and the empty one behind the last break.
+    Append({"", std::string(300, 'x')});
+    Append(Lines(2, 60));
+    dialog.printDpiX = dialog.printDpiY = 600;
+    Print();
+    EXPECT_FALSE(dialog.printJobs[0].selectionOffered);
+    std::vector<std::string> rows = Lines(2, 60, true);
+    rows.insert(rows.begin(), {" ", std::string(255, 'x')});
+    EXPECT_EQ(Log(), Expected(rows, At600));
     // Printing everything leaves the whole text selected.
     EXPECT_EQ(dialog.PaneSelectionRange().start, 0u);
     EXPECT_EQ(dialog.PaneSelectionRange().end, dialog.PaneLength());
-}
-
-TEST_F(PrintTest, SixtyFirstLineStartsASecondPage) {
-    Lines(60);
-    dialog.printDpiX = dialog.printDpiY = 600;
-    PrintTranscript(dialog);
-    std::vector<Kind> expected = {Kind::SetFont, Kind::StartDocument, Kind::StartPage};
-    expected.insert(expected.end(), 60, Kind::DrawText);
-    expected.insert(expected.end(), {Kind::EndPage, Kind::StartPage, Kind::DrawText,
-                                     Kind::EndPage, Kind::EndDocument});
-    EXPECT_EQ(Kinds(), expected);
-    auto drawn = DrawnTexts();
-    EXPECT_EQ(drawn[1], (Drawn{1, 330 + 98, "line 1"}));
-    EXPECT_EQ(drawn.back(), (Drawn{2, 330, " "}));
-    EXPECT_EQ(Job().events.back().kind, Kind::EndDocument);
 }
 
 TEST_F(PrintTest, SelectionPrintsTheLinesItTouches) {
@@ -143,93 +138,53 @@ TEST_F(PrintTest, SelectionPrintsTheLinesItTouches) {
     dialog.printSelection = true;
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.first << " " << c.start << "-" << c.end);
-        dialog.printJobs.clear();
         ClearTranscript(dialog);
-        AppendTranscriptLine(dialog, c.first);
-        AppendTranscriptLine(dialog, "CD");
+        Append({c.first, "CD"});
         dialog.SetPaneSelection(c.start, c.end);
-        PrintTranscript(dialog);
-        EXPECT_TRUE(Job().selectionOffered);
-        std::vector<std::string> printed;
-        for (const Drawn& d : DrawnTexts()) printed.push_back(d.text);
-        EXPECT_EQ(printed, c.printed);
-        EXPECT_EQ(DrawnTexts().front().y, 165);
-        EXPECT_EQ(Pages(), 1);
-        // The selection is left as the user made it.
-        EXPECT_EQ(dialog.PaneSelectionRange().start, c.start);
+        Print();
+        EXPECT_TRUE(dialog.printJobs[0].selectionOffered);
+        EXPECT_EQ(Log(), Expected(c.printed));
+        EXPECT_EQ(dialog.PaneSelectionRange().start, c.start);  // left as the user made it
     }
-}
-
-TEST_F(PrintTest, SelectionStartsOnTheFirstRowAndPagesByPrintedLines) {
-    Lines(200);
-    dialog.printSelection = true;
-    // From the middle of line 70 to the start of line 131: 61 lines.
+    // From the middle of line 70 to the start of line 131: 61 rows, paged anew.
+    ClearTranscript(dialog);
+    Append(Lines(0, 200));
     dialog.SetPaneSelection(dialog.PaneLineStart(70) + 2, dialog.PaneLineStart(131));
-    PrintTranscript(dialog);
-    auto drawn = DrawnTexts();
-    ASSERT_EQ(drawn.size(), 61u);
-    EXPECT_EQ(drawn.front(), (Drawn{1, 165, "line 70"}));
-    EXPECT_EQ(drawn[59], (Drawn{1, 165 + 59 * 49, "line 129"}));
-    EXPECT_EQ(drawn.back(), (Drawn{2, 165, "line 130"}));
-    EXPECT_EQ(Pages(), 2);
+    Print();
+    EXPECT_EQ(Log(), Expected(Lines(70, 131)));
 }
 
 TEST_F(PrintTest, PageRangeSendsOnlyItsPages) {
-    Lines(130);  // 131 displayed lines: pages of 60, 60 and 11
-    dialog.printFirstPage = dialog.printLastPage = 2;
-    PrintTranscript(dialog);
-    auto drawn = DrawnTexts();
-    EXPECT_EQ(Pages(), 1);
-    ASSERT_EQ(drawn.size(), 60u);
-    EXPECT_EQ(drawn.front(), (Drawn{1, 165, "line 60"}));
-    EXPECT_EQ(drawn.back().text, "line 119");
-
-    dialog.printJobs.clear();
-    dialog.printFirstPage = 3;
-    dialog.printLastPage = 9;
-    PrintTranscript(dialog);
-    EXPECT_EQ(Pages(), 1);
-    EXPECT_EQ(DrawnTexts().size(), 11u);
-    EXPECT_EQ(DrawnTexts().back().text, " ");
-
-    // A range past the end feeds no page and starts no document.
-    dialog.printJobs.clear();
-    dialog.printFirstPage = 4;
-    dialog.printLastPage = 5;
-    PrintTranscript(dialog);
-    for (const PrintEvent& e : Job().events) EXPECT_EQ(e.kind, Kind::SetFont);
-    EXPECT_TRUE(Job().released);
+    Append(Lines(0, 130));  // 131 displayed lines: pages of 60, 60 and 11
+    Print(2, 2);
+    EXPECT_EQ(Log(), Expected(Lines(60, 120)));
+    Print(3, 9);
+    EXPECT_EQ(Log(), Expected(Lines(120, 130, true)));
+    Print(4, 5);  // a range past the end starts no document
+    EXPECT_EQ(Log(), std::vector<std::string>{"font Arial 49"});
 }
 
-TEST_F(PrintTest, CancelChangesNothing) {
-    Lines(3);
+TEST_F(PrintTest, CancelChangesNothingAndAFailedStartIsReported) {
+    Append(Lines(0, 3));
     dialog.SetPaneSelection(1, 3);
     dialog.printCancel = true;
-    PrintTranscript(dialog);
-    EXPECT_TRUE(Job().selectionOffered);
-    EXPECT_TRUE(Job().events.empty());
-    EXPECT_EQ(dialog.PaneSelectionRange().start, 1u);
-    EXPECT_EQ(dialog.PaneSelectionRange().end, 3u);
+    dialog.printJobs.clear();
+    DialogCommand(session, dialog, IdPrint);
+    ASSERT_EQ(dialog.printJobs.size(), 1u);
+    EXPECT_TRUE(dialog.printJobs[0].selectionOffered);
+    EXPECT_TRUE(dialog.printJobs[0].events.empty());
+    EXPECT_EQ(std::pair(dialog.PaneSelectionRange().start, dialog.PaneSelectionRange().end),
+              std::pair(1u, 3u));
     EXPECT_TRUE(dialog.boxes.empty());
-}
 
-TEST_F(PrintTest, FailedStartIsReported) {
-    Lines(3);
+    dialog.printCancel = false;
     dialog.printStartFails = true;
-    PrintTranscript(dialog);
-    EXPECT_EQ(Kinds(), (std::vector<Kind>{Kind::SetFont, Kind::StartDocument}));
-    EXPECT_TRUE(Job().released);
+    Print();
+    EXPECT_EQ(Log(), (std::vector<std::string>{"font Arial 49", "document Kinpath"}));
     ASSERT_EQ(dialog.boxes.size(), 1u);
     EXPECT_EQ(dialog.boxes[0].owner, BoxOwner::Dialog);
     EXPECT_EQ(dialog.boxes[0].text, "Could not print the results");
     EXPECT_EQ(dialog.boxes[0].caption, "Error");
-}
-
-TEST_F(PrintTest, LongLinePrintsItsFirst255Characters) {
-    AppendTranscriptLine(dialog, std::string(300, 'x').c_str());
-    PrintTranscript(dialog);
-    ASSERT_EQ(DrawnTexts().size(), 2u);
-    EXPECT_EQ(DrawnTexts()[0].text, std::string(255, 'x'));
 }
 
 }  // namespace

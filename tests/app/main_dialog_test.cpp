@@ -1,0 +1,131 @@
+// The dialog's start-up, command dispatch and placement.
+#include <chrono>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "TestSupport.h"
+#include "app/MainDialog.h"
+#include "flow/Transcript.h"
+#include "window/ControlIds.h"
+
+namespace kinpath::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Question(const std::string& name, const std::string& answer) {
+    return "<QUESTION>\nname=" + name + "\ntext=Yes\ntext=No\n<ANSWER>\ntype=1\n" + answer +
+           "</ANSWER>\n</QUESTION>\n";
+}
+
+using MainDialogTest = ProgramTest;
+
+TEST_F(MainDialogTest, LoadedScriptGreetsPostsTheFirstOkAndDispatchesCommands) {
+    WriteScript(Question("First?", "warpts=5\n") + Question("Second?", ""));
+    ASSERT_TRUE(DialogInit(session, dialog));
+    EXPECT_EQ(dialog.PaneText(),
+              "Answer the questions.\r\nSkip any that you don't want to answer.\r\n"
+              "At the end you will be given the answer!\r\n");
+    EXPECT_TRUE(dialog.boxes.empty());
+    EXPECT_TRUE(dialog.TimerRunning(IdBarTimer));
+    // The first question waits for the OK posted ahead of the bars' set-up.
+    EXPECT_EQ(session.CurrentQuestion, nullptr);
+    ASSERT_FALSE(dialog.PendingPosts().empty());
+    EXPECT_EQ(dialog.PendingPosts().front().kind, MemoryDialog::Posted::Kind::Command);
+    EXPECT_EQ(dialog.PendingPosts().front().id, IdOk);
+    EXPECT_TRUE(dialog.DispatchPosted());
+    EXPECT_EQ(dialog.ControlText(IdQuestionText), "First?");
+
+    // Only the eight choices enable OK.
+    DialogCommand(session, dialog, IdChoice1 + ChoiceCount);
+    EXPECT_FALSE(dialog.IsControlEnabled(IdOk));
+    DialogCommand(session, dialog, IdChoice1 + ChoiceCount - 1);
+    EXPECT_TRUE(dialog.IsControlEnabled(IdOk));
+    dialog.Click(IdChoice1);
+    dialog.Click(IdOk);
+    EXPECT_EQ(dialog.ControlText(IdQuestionText), "Second?");
+    // Only the bar timer moves the bars.
+    DialogTimer(session, dialog, IdBarTimer + 1);
+    EXPECT_TRUE(dialog.PendingPosts().empty());
+    DialogTimer(session, dialog, IdBarTimer);
+    EXPECT_FALSE(dialog.PendingPosts().empty());
+    DialogCommand(session, dialog, IdSkip);
+    EXPECT_TRUE(session.QuestionsFinished);
+    DialogCommand(session, dialog, IdPrint);
+    EXPECT_EQ(dialog.printJobs.size(), 1u);
+
+    DialogCommand(session, dialog, IdExit);
+    EXPECT_FALSE(dialog.TimerRunning(IdBarTimer));
+    EXPECT_FALSE(dialog.DispatchPosted());
+    EXPECT_EQ(dialog.ExitCode(), 0);
+}
+
+TEST_F(MainDialogTest, RefusedScriptShowsItsErrorsThenClosesTheWindow) {
+    using Box = std::tuple<BoxOwner, std::string, std::string, BoxButtons>;
+    const Box refusal{BoxOwner::Dialog, NoScriptMessage, "Error", BoxButtons::Ok};
+    // Script errors, in order, have no owner window; the refusal belongs to the dialog.
+    const std::pair<const char*, std::vector<Box>> cases[] = {
+        {"<QUESTION>\n<ANSWER>\n# note\nwrong\n</ANSWER>\n</QUESTION>\n",
+         {{BoxOwner::None, "Undefined symbol found, line 4", "ScriptError", BoxButtons::Ok},
+          {BoxOwner::None, "End of script expected, line 4", "ScriptError", BoxButtons::Ok},
+          refusal}},
+        {nullptr, {refusal}},  // no script
+    };
+    for (const auto& [script, boxes] : cases) {
+        SCOPED_TRACE(script ? script : "no script");
+        fs::remove(Dir() / "script.txt");
+        if (script) WriteScript(script);
+        Session s;
+        HeadlessDialog d{s};
+        EXPECT_FALSE(DialogInit(s, d));
+        std::vector<Box> shown;
+        for (const RecordedBox& b : d.boxes)
+            shown.emplace_back(b.owner, b.text, b.caption, b.buttons);
+        EXPECT_EQ(shown, boxes);
+        EXPECT_EQ(d.PaneText(), "");  // no greeting promises questions that never come
+        EXPECT_FALSE(d.DispatchPosted());
+        EXPECT_EQ(d.ExitCode(), 0);
+        EXPECT_FALSE(d.TimerRunning(IdBarTimer));
+    }
+}
+
+// Each half is truncated on its own: with odd client sizes the window sits a
+// pixel right of and below where the halved difference would put it.
+class OddClientDialog : public HeadlessDialog {
+public:
+    using HeadlessDialog::HeadlessDialog;
+    Rect ClientRect() const override { return {0, 0, 301, 201}; }
+};
+
+TEST_F(MainDialogTest, CentreWindowHalvesDesktopAndClientApart) {
+    OddClientDialog odd{session};
+    CentreWindow(odd);
+    EXPECT_EQ(std::pair(odd.WindowX(), odd.WindowY()), std::pair(512 - 150, 384 - 100));
+}
+
+TEST_F(MainDialogTest, HugeRepetitiveScriptLoadsAndFinishesQuickly) {
+    // 20,000 questions, each followed by SETTINGS and FINAL blocks that replace
+    // the last ones; a quadratic pass would take minutes.
+    std::string script;
+    const std::string answer = "explanationtext=" + std::string(120, 'e') + "\nwarpts=1\n";
+    for (int i = 0; i < 20000; ++i)
+        script +=
+            Question("Q" + std::to_string(i), answer) +
+            "<SETTINGS>\npreference=classoverrace\n</SETTINGS>\n<FINAL>\nrecap=yes\n</FINAL>\n";
+    const auto begin = std::chrono::steady_clock::now();
+    ASSERT_TRUE(Start(script));
+    for (int i = 0; i < 20000; ++i) {
+        dialog.Click(IdChoice1);
+        dialog.Click(IdOk);
+    }
+    ASSERT_TRUE(session.QuestionsFinished);
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count(),
+              60.0);
+    EXPECT_EQ(session.AnsweredList.size(), 20000u);
+    EXPECT_EQ(session.PointTotals[SlotWarrior], 20000);
+    EXPECT_EQ(dialog.PaneLength(), TranscriptCapacity);
+}
+
+}  // namespace
+}  // namespace kinpath::testing
