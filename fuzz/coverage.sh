@@ -18,4 +18,5 @@ for t in script_fuzz pane_fuzz; do
 done
 llvm-profdata-14 merge -sparse "$out"/*.profraw -o "$out/all.profdata"
 llvm-cov-14 report "$out/script_fuzz" -object "$out/pane_fuzz" -instr-profile="$out/all.profdata" \
-    "$root/src/script" "$root/src/scoring" "$root/src/flow" "$root/src/ui"/*.cpp
+    "$root/src/window" "$root/src/text" "$root/src/script" "$root/src/scoring" \
+    "$root/src/flow" "$root/src/app" "$root/src/authoring"
