@@ -1,18 +1,18 @@
-// The reader and the block parsers take lines in bulk and find keys in one pass
-// over a line. These tests hold them to the plain rules on random input: a line
-// read byte by byte, and keys tried one by one with FindKey in test order.
+// The block parsers find keys in one pass over a line. This holds them to the
+// plain rule on random scripts: each line trimmed, its key part lowered, and
+// the keys tried one by one with FindKey in test order, the first found wins.
+// The checker, which reads that plain way, must agree on what loads.
 #include <algorithm>
-#include <cstdio>
-#include <cstring>
-#include <optional>
+#include <cctype>
+#include <memory>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "HeadlessDialog.h"
-#include "TestSupport.h"
+#include "authoring/ScriptCheck.h"
 #include "script/PointSlot.h"
 #include "script/ScriptDocument.h"
 #include "script/ScriptLines.h"
@@ -21,231 +21,163 @@ using namespace kinpath;
 
 namespace {
 
-// One delivered line: every stored byte (zero bytes included) and its number.
-struct Piece {
-    std::string stored;
-    int number;
-    bool operator==(const Piece&) const = default;
-};
+std::vector<std::string> Split(const std::string& list) {
+    std::vector<std::string> items;
+    std::istringstream in(list);
+    for (std::string item; std::getline(in, item, '|');) items.push_back(item);
+    return items;
+}
 
-// The reading rules, one byte at a time.
-std::vector<Piece> ReferenceLines(const std::string& file) {
-    std::size_t at = file.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-    std::vector<Piece> pieces;
-    for (bool atEnd = false; !atEnd;) {
-        std::string stored;
-        while (stored.size() < LineBufferSize - 1 && !(atEnd = at == file.size())) {
-            const char c = file[at++];
-            if (c == '\n') break;
-            if (c != '\r') stored += c;
+// The document's contents as text, for comparing two documents.
+std::string Dump(const ScriptDocument& document) {
+    std::ostringstream out;
+    const auto text = [](const ScriptText& t) { return t ? "[" + *t + "]" : "-"; };
+    if (document.settings) out << "settings " << static_cast<int>(document.settings->preference);
+    if (document.final) out << " final " << static_cast<int>(document.final->recap);
+    for (const auto& question : document.questions) {
+        out << "\nquestion " << text(question->type) << text(question->name);
+        for (const std::string& choice : question->choices) out << " choice" << text(choice);
+        for (const auto& answer : question->answers) {
+            out << "\n  answer " << text(answer->type) << text(answer->explanation);
+            for (int points : answer->points) out << ' ' << points;
         }
-        pieces.push_back({stored, static_cast<int>(pieces.size()) + 1});
     }
-    return pieces;
+    return out.str();
 }
 
-std::string RandomBytes(std::mt19937& random, std::size_t size) {
-    static const char alphabet[] = {'a', 'b', ' ', '\t', '\r', '\n', '\0', '=', '<', '#', '\xEF'};
-    std::string bytes;
-    while (bytes.size() < size) {
-        const char c = alphabet[random() % sizeof alphabet];
-        // Runs make long lines, blank lines and CR-only stretches.
-        const std::size_t run = random() % 8 == 0 ? random() % 1200 : 1;
-        bytes.append(run, c);
-    }
-    if (random() % 4 == 0) bytes.insert(0, "\xEF\xBB\xBF");
-    return bytes;
-}
-
-class ScriptParseEquivalenceTest : public kinpath::testing::ProgramTest {
-protected:
-    std::vector<Piece> ReadAll(const std::string& bytes) {
-        WriteScript(bytes);
-        ScriptDocument document;
-        EXPECT_EQ(OpenScript(document), 1);
-        std::vector<Piece> pieces;
-        char buffer[LineBufferSize];
-        for (;;) {
-            std::memset(buffer, 0x55, sizeof buffer);
-            if (ReadScriptLine(document.file, buffer, LineBufferSize) != 1) break;
-            // The stored bytes end at the terminator, the last byte before the filler.
-            std::size_t stored = LineBufferSize - 1;
-            while (stored > 0 && buffer[stored] == 0x55) --stored;
-            pieces.push_back({std::string(buffer, stored), CurrentLine});
-        }
-        return pieces;
-    }
-};
-
-TEST_F(ScriptParseEquivalenceTest, ReaderMatchesByteByByteReading) {
-    std::mt19937 random(20240611);
-    for (int round = 0; round <= 150; ++round) {
-        // The last round is larger than the stream's buffer: lines straddle its refills.
-        const std::string bytes = RandomBytes(random, round == 150 ? 300000 : random() % 6000);
-        ASSERT_EQ(ReadAll(bytes), ReferenceLines(bytes)) << "round " << round;
-    }
-}
-
-// ---------------------------------------------------------------------------
-// The blocks, parsed the plain way: every key tried with FindKey in order.
-
-struct RefAnswer {
-    ScriptText type, explanation;
-    PointValues points{};
-    bool operator==(const RefAnswer&) const = default;
-};
-struct RefQuestion {
-    ScriptText type, name;
-    std::vector<std::string> choices;
-    std::vector<RefAnswer> answers;
-    bool operator==(const RefQuestion&) const = default;
-};
-struct RefDocument {
-    int result = 0;
-    std::optional<int> preference, recap;
-    std::vector<RefQuestion> questions;
-    std::vector<std::string> messages;
-    bool operator==(const RefDocument&) const = default;
-};
-
+// Parses the plain way into a document of its own.
 class ReferenceParser {
 public:
-    explicit ReferenceParser(std::FILE* file) : file_(file) {}
+    explicit ReferenceParser(std::string bytes) : lines_(std::move(bytes)) {}
 
-    RefDocument Document() {
-        char line[LineBufferSize] = {};
-        while (Next(line)) {
+    LoadOutcome Load(ScriptDocument& doc) {
+        char line[LineBufferSize];
+        bool loaded = true;
+        while (loaded && Next(line)) {
             const TagEntry* tag = FindTag(line, BlockTags);
             if (tag == nullptr) continue;
-            int result = 0;
-            if (tag->id == 1) {
-                doc_.questions.emplace_back();
-                result = Question(tag->name, doc_.questions.back());
-            } else if (tag->id == 0) {  // any value but classoverrace puts race first
-                result = OneKeyBlock(tag->name, "preference=", {"", "classoverrace"}, 0, doc_.preference = 1);
+            if (tag->id == static_cast<int>(BlockTag::Question)) {
+                loaded = Question(tag->name, *doc.questions.emplace_back(new QuestionBlock));
+            } else if (tag->id == static_cast<int>(BlockTag::Settings)) {
+                doc.settings = std::make_unique<SettingsBlock>();
+                loaded = Block(tag->name, [&](const char* line) {
+                    const char* value = FindKey(line, "preference=");
+                    if (value == nullptr) return Error(ScriptMessage::UndefinedSymbol);
+                    // ClassOverRace is 1, RaceOverClass 0.
+                    doc.settings->preference =
+                        static_cast<Preference>(SameText(value, "classoverrace"));
+                    return true;
+                });
             } else {
-                result = OneKeyBlock(tag->name, "recap=", {"yes", "no", "ask"}, -1, doc_.recap = 0);
-            }
-            if (result == -1) {
-                doc_.result = -1;
-                break;
+                doc.final = std::make_unique<FinalBlock>();
+                loaded = Block(tag->name, [&](const char* line) {
+                    const char* value = FindKey(line, "recap=");
+                    int mode = 0;
+                    while (mode < 3 && !SameText(value, Split("yes|no|ask")[mode].c_str())) ++mode;
+                    if (mode == 3) return Error(ScriptMessage::UndefinedSymbol);
+                    doc.final->recap = static_cast<RecapMode>(mode);
+                    return true;
+                });
             }
         }
-        return doc_;
+        return {loaded, errors_};
     }
 
 private:
     bool Next(char* line) {
-        while (ReadScriptLine(file_, line, LineBufferSize) == 1) {
+        while (lines_.ReadScriptLine(line, LineBufferSize)) {
             TrimLine(line);
             if (line[0] != '\0' && line[0] != '#') return true;
         }
         return false;
     }
 
-    int Error(const char* format) {
-        char text[260];
-        std::snprintf(text, sizeof text, format, CurrentLine);
-        doc_.messages.emplace_back(text);
-        return -1;
-    }
-
-    static void Assign(ScriptText& text, const char* value) {
-        if (value[0] != '\0') text = value; else text.reset();
-    }
-
-    // SETTINGS and FINAL: one key whose value is looked up in a list.
-    int OneKeyBlock(const char* name, const char* key, std::vector<std::string> values, int fallback,
-                    std::optional<int>& out) {
-        char line[LineBufferSize] = {};
+    // Lines up to the end tag; the others, key part lowered, to keyLine, which
+    // returns false on an error. False when the text ends first.
+    template <class KeyLine>
+    bool Block(const char* name, KeyLine keyLine) {
+        char line[LineBufferSize];
         while (Next(line)) {
-            if (IsEndTag(line, name)) return 1;
+            if (IsEndTag(line, name)) return true;
             LowerKey(line);
-            const char* value = FindKey(line, key);
-            int mode = fallback;
-            for (std::size_t i = 0; value != nullptr && i < values.size(); ++i) {
-                if (SameText(value, values[i].c_str())) mode = static_cast<int>(i);
-            }
-            if (value == nullptr || mode < 0) return Error("Undefined symbol found, line %d");
-            out = mode;
+            if (!keyLine(line)) return false;
         }
-        return -1;
+        return false;
     }
 
-    int Question(const char* name, RefQuestion& question) {
-        char line[LineBufferSize] = {};
-        while (Next(line)) {
-            if (IsEndTag(line, name)) return 1;
-            if (const TagEntry* tag = FindTag(line, AnswerTags)) {
-                RefAnswer answer;
-                if (Answer(tag->name, answer) != 1) return Error("End of script expected, line %d");
-                question.answers.push_back(answer);
-                continue;
-            }
-            LowerKey(line);
-            if (const char* value = FindKey(line, "type=")) {
-                Assign(question.type, value);
-            } else if (const char* value = FindKey(line, "name=")) {
-                Assign(question.name, value);
-            } else if (FindKey(line, "text") == nullptr) {
-                return Error("Undefined symbol found, line %d");
-            } else if (const char* choice = FindKey(line, "text=")) {
-                if (choice[0] != '\0') question.choices.emplace_back(choice);
-            } else {
-                return Error("Error line %d, invalid command");
-            }
-        }
-        return -1;
+    bool Error(ScriptMessage message) {
+        errors_.push_back({message, lines_.CurrentLine});
+        return false;
     }
 
-    int Answer(const char* name, RefAnswer& answer) {
-        char line[LineBufferSize] = {};
-        while (Next(line)) {
-            if (IsEndTag(line, name)) return 1;
-            LowerKey(line);
-            if (const char* value = FindKey(line, "type=")) {
-                Assign(answer.type, value);
-            } else if (const char* value = FindKey(line, "explanationtext=")) {
-                Assign(answer.explanation, value);
-            } else {
-                const PointKey* key = nullptr;
-                const char* number = nullptr;
-                for (const PointKey& k : AnswerPointKeys) {
-                    if ((number = FindKey(line, k.key)) != nullptr) {
-                        key = &k;
-                        break;
-                    }
-                }
-                if (key == nullptr) return Error("Undefined symbol found, line %d");
-                if (number[0] != '\0') {
-                    AnswerBlock scratch(nullptr);  // the number rule itself is tested elsewhere
-                    scratch.SetPoint(number, key->slot);
-                    answer.points[key->slot] = scratch.points[key->slot];
+    static bool Assign(ScriptText& text, const char* value) {
+        text = value[0] != '\0' ? ScriptText(value) : std::nullopt;
+        return true;
+    }
+
+    bool Question(const char* name, QuestionBlock& question) {
+        return Block(name, [&](const char* line) {
+            if (const TagEntry* tag = FindTag(line, AnswerTags)) {  // lowering keeps a tag
+                auto answer = std::make_unique<AnswerBlock>();
+                if (!Answer(tag->name, *answer)) return Error(ScriptMessage::EndOfScriptExpected);
+                question.answers.push_back(std::move(answer));
+                return true;
+            }
+            if (const char* value = FindKey(line, "type=")) return Assign(question.type, value);
+            if (const char* value = FindKey(line, "name=")) return Assign(question.name, value);
+            if (FindKey(line, "text") == nullptr) return Error(ScriptMessage::UndefinedSymbol);
+            const char* choice = FindKey(line, "text=");
+            if (choice == nullptr) return Error(ScriptMessage::InvalidCommand);
+            if (choice[0] != '\0') question.choices.emplace_back(choice);
+            return true;
+        });
+    }
+
+    bool Answer(const char* name, AnswerBlock& answer) {
+        return Block(name, [&](const char* line) {
+            if (const char* value = FindKey(line, "type=")) return Assign(answer.type, value);
+            if (const char* value = FindKey(line, "explanationtext=")) {
+                return Assign(answer.explanation, value);
+            }
+            for (const PointKey& key : AnswerPointKeys) {
+                if (const char* number = FindKey(line, key.key)) {
+                    if (number[0] != '\0') answer.points[key.slot] = ReadPointValue(number);
+                    return true;
                 }
             }
-        }
-        return -1;
+            return Error(ScriptMessage::UndefinedSymbol);
+        });
     }
 
-    std::FILE* file_;
-    RefDocument doc_;
+    ScriptLines lines_;
+    std::vector<ScriptError> errors_;
 };
 
-// A random script line built from pieces that look like keys and tags; most
-// start with a key, so that blocks go on past them.
-std::string RandomScriptLine(std::mt19937& random) {
-    static const std::vector<std::string> pieces = [] {
-        std::vector<std::string> list{"<QUESTION>", "</QUESTION>", "<answer>", "</ANSWER>", "<SETTINGS>",
-                                      "</FINAL>", "Type=", "TYPE", "name=", "text", "TEXT=",
-                                      "ExplanationText=", "preference=", "classoverrace", "recap=", "ask",
-                                      "pts=", "=", " ", "\t", "#", "x", "-3", "99999999999", "\r", "halfpts"};
-        for (const PointKey& key : AnswerPointKeys) list.emplace_back(key.key);
-        return list;
-    }();
-    static const char* const keys[] = {"type=", "name=", "text=", "explanationtext=", "trollpts="};
-    std::string line = random() % 4 != 0 ? keys[random() % 5] : "";
-    for (int i = 1 + static_cast<int>(random() % 4); i > 0; --i) line += pieces[random() % pieces.size()];
-    if (random() % 40 == 0) line += std::string(400 + random() % 300, 'y');  // split in two
+const std::vector<std::string> AnswerKeys = [] {
+    std::vector<std::string> keys = Split("type=|explanationtext=");
+    for (const PointKey& key : AnswerPointKeys) keys.emplace_back(key.key);
+    return keys;
+}();
+
+// A line that mostly starts with a key of its block (in any case), followed by
+// pieces that look like keys, tags and values: lines hold several keys in
+// every order.
+std::string RandomScriptLine(std::mt19937& random, const std::vector<std::string>& own) {
+    static const std::vector<std::string> pieces = Split(
+        "<QUESTION>|</QUESTION>|<answer>|</ANSWER>|<SETTINGS>|</FINAL>|Type=|TYPE|subtype=|text|TEXT=|"
+        "ExplanationText=|classoverrace|ask|pts=|=| |\t|#|x|1|-3|99999999999|\r|halfpts|preference=|"
+        "recap=|name=");
+    const auto piece = [&] {
+        const auto& from = random() % 2 == 0 ? pieces : AnswerKeys;
+        return from[random() % from.size()];
+    };
+    std::string line = random() % 4 == 0 ? "\t " : "";  // indented
+    if (const int pick = static_cast<int>(random() % 32); pick > 0) {
+        line += pick > 1 ? own[random() % own.size()] : piece();
+        if (random() % 5 == 0) std::transform(line.begin(), line.end(), line.begin(), ::toupper);
+    }
+    for (int i = static_cast<int>(random() % 5) - 1; i > 0; --i) line += piece();
+    if (random() % 60 == 0) line += std::string(400 + random() % 300, 'y');  // cut in two
     if (random() % 60 == 0) line.insert(random() % (line.size() + 1), 1, '\0');
     return line;
 }
@@ -254,64 +186,48 @@ std::string RandomScriptLine(std::mt19937& random) {
 std::string RandomScript(std::mt19937& random) {
     static const char* const open[] = {"<SETTINGS>\n", "<FINAL>\n", "  <QUESTION>\t\n"};
     static const char* const close[] = {"</SETTINGS>\n", "</FINAL>\n", "</ANSWER>\n</QUESTION>\n"};
+    static const std::vector<std::string> own[] = {
+        {"preference="}, Split("recap=yes|recap=no|recap=ask"), AnswerKeys};
     std::string script;
     for (int b = 1 + static_cast<int>(random() % 6); b > 0; --b) {
         const int kind = std::min(2, static_cast<int>(random() % 5));
         script += open[kind];
-        if (kind == 2) {
-            for (int n = static_cast<int>(random() % 4); n > 0; --n) script += RandomScriptLine(random) + "\n";
-            script += "<ANSWER>\n";
+        for (int n = kind == 2 ? static_cast<int>(random() % 4) : 0; n > 0; --n) {
+            script += RandomScriptLine(random, Split("type=|name=|text=")) + "\n";
         }
+        script += kind == 2 ? "<ANSWER>\n" : "";
         for (int n = static_cast<int>(random() % 5); n > 0; --n) {
-            const std::string plain = kind == 0   ? "preference=classoverrace"
-                                      : kind == 1 ? "recap=ask"
-                                                  : "warpts=" + std::to_string(random() % 9);
-            script += (random() % 3 == 0 ? RandomScriptLine(random) : plain) + (random() % 2 ? "\n" : "\r\n");
+            script += RandomScriptLine(random, own[kind]) + (random() % 2 ? "\n" : "\r\n");
         }
-        if (random() % 8 != 0) script += close[kind];
+        if (random() % 16 != 0) script += close[kind];
     }
     return script;
 }
 
-RefDocument Seen(const ScriptDocument& document, int result, const kinpath::testing::HeadlessDialog& dialog) {
-    RefDocument seen;
-    seen.result = result;
-    if (document.settings) seen.preference = document.settings->Preference;
-    if (document.final) seen.recap = document.final->RecapMode;
-    for (const auto& q : document.questions) {
-        RefQuestion& question = seen.questions.emplace_back();
-        question.type = q->type;
-        question.name = q->name;
-        question.choices = q->choices;
-        for (const auto& a : q->answers) question.answers.push_back({a->type, a->explanation, a->points});
-    }
-    for (const auto& box : dialog.boxes) seen.messages.push_back(box.text);
-    return seen;
-}
+}  // namespace
 
-TEST_F(ScriptParseEquivalenceTest, BlocksMatchKeysTriedOneByOne) {
+TEST(ScriptParseEquivalence, BlocksMatchKeysTriedOneByOne) {
     std::mt19937 random(77031);
     int failedLoads = 0;
-    for (int round = 0; round < 400; ++round) {
-        WriteScript(RandomScript(random));
-        RefDocument expected;
-        {
-            ScriptDocument holder;
-            ASSERT_EQ(OpenScript(holder), 1);
-            expected = ReferenceParser(holder.file).Document();
-        }
-        kinpath::testing::HeadlessDialog dialog;
-        ScriptErrorView = &dialog;
-        ScriptDocument document;
-        ASSERT_EQ(OpenScript(document), 1);
-        const int result = document.Parse(nullptr);
-        ScriptErrorView = nullptr;
-        ASSERT_EQ(Seen(document, result, dialog), expected) << "round " << round;
-        failedLoads += result == -1;
-    }
-    // Both outcomes were exercised.
-    EXPECT_GT(failedLoads, 40);
-    EXPECT_LT(failedLoads, 360);
-}
+    ScriptDocument document;  // reused: every load starts from an empty document
+    for (int round = 0; round < 600; ++round) {
+        const std::string script = RandomScript(random);
+        const LoadOutcome outcome = LoadScriptText(document, script);
+        ScriptDocument plain;
+        const LoadOutcome expected = ReferenceParser(script).Load(plain);
+        ASSERT_EQ(Dump(document), Dump(plain)) << script;
+        ASSERT_EQ(outcome.loaded, expected.loaded) << script;
+        ASSERT_EQ(outcome.errors, expected.errors) << script;
+        failedLoads += !outcome.loaded;
 
-}  // namespace
+        const CheckResult check = CheckScript(script);
+        ASSERT_EQ(check.errors == 0, outcome.loaded) << script;
+        if (!outcome.errors.empty()) {
+            auto error = check.diagnostics.begin();
+            while (error->severity != CheckSeverity::Error) ++error;
+            EXPECT_EQ(error->line, outcome.errors[0].line) << script;
+        }
+    }
+    EXPECT_GT(failedLoads, 90);  // both outcomes were exercised
+    EXPECT_LT(failedLoads, 510);
+}

@@ -1,6 +1,8 @@
+// UTF-8 and Windows-1252 against a plain encoder: every shortest-form scalar
+// value is valid and decodes back; every other sequence is not UTF-8.
+#include <random>
 #include <string>
-#include <string_view>
-#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -8,41 +10,100 @@
 
 using namespace kinpath;
 
-TEST(TextCodec, Utf8Validity) {
-    const std::string_view valid[] = {
-        "", "plain ascii\r\n", "caf\xC3\xA9", "\xE2\x82\xAC",
-        "\xED\x9F\xBF",      // U+D7FF, just below the surrogates
-        "\xF0\x9F\x90\x89", "\xF4\x8F\xBF\xBF",  // U+1F409, U+10FFFF
-        std::string_view("a\0b", 3),
-    };
-    const std::string_view invalid[] = {
-        "\xC0\x80", "\xC1\xBF", "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF",  // overlong
-        "\xED\xA0\x80",                                       // U+D800
-        "\xF4\x90\x80\x80", "\xF5\x80\x80\x80",              // beyond U+10FFFF
-        "\x80", "\xE2\x82", "\xE2\x82x",                       // lone continuation, cut short
-        "caf\xE9",                                              // Windows-1252 é
-    };
-    for (std::string_view s : valid) EXPECT_TRUE(IsValidUtf8(s)) << ::testing::PrintToString(std::string(s));
-    for (std::string_view s : invalid) EXPECT_FALSE(IsValidUtf8(s)) << ::testing::PrintToString(std::string(s));
+namespace {
+
+std::string Encode(char32_t cp) {
+    if (cp < 0x80) return std::string(1, static_cast<char>(cp));
+    const int extra = cp < 0x800 ? 1 : cp < 0x10000 ? 2 : 3;
+    std::string out(1, static_cast<char>((0xFF << (7 - extra)) | (cp >> (6 * extra))));
+    for (int k = extra - 1; k >= 0; --k) out += static_cast<char>(0x80 | ((cp >> (6 * k)) & 0x3F));
+    return out;
 }
 
-TEST(TextCodec, DisplayTextKeepsUtf8AndDecodesWindows1252) {
-    EXPECT_EQ(DisplayText("caf\xC3\xA9"), "caf\xC3\xA9");
-    EXPECT_EQ(DisplayText("caf\xE9"), "caf\xC3\xA9");
-    EXPECT_EQ(DisplayText("\x80 \x93q\x94 \x9F \xA0\xFF"),
-              "\xE2\x82\xAC \xE2\x80\x9Cq\xE2\x80\x9D \xC5\xB8 \xC2\xA0\xC3\xBF");
-    // The undefined bytes become the C1 control characters of the same number.
-    EXPECT_EQ(DisplayText("\x81\x8D\x8F\x90\x9D"),
-              "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D");
+// Whether the bytes are ASCII and shortest-form characters no higher than
+// U+10FFFF and outside the surrogates.
+bool WellFormed(const std::string& bytes) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        const std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        if ((lead >= 0x80 && lead < 0xC0) || lead >= 0xF8 || bytes.size() - i < length)
+            return false;
+        char32_t cp = length == 1 ? lead : lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto b = static_cast<unsigned char>(bytes[i + k]);
+            if ((b & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (b & 0x3F);
+        }
+        if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF ||
+            Encode(cp) != bytes.substr(i, length))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+}  // namespace
+
+TEST(TextCodec, Utf8ValidityMatchesTheShortestFormRule) {
+    for (unsigned lead = 0x80; lead <= 0xFF; ++lead) {
+        for (unsigned second = 0; second <= 0xFF; ++second) {
+            for (const char* tail : {"", "\x80", "\xBF\xBF", "\x80\x80\x80", "A"}) {
+                const std::string bytes = std::string{char(lead), char(second)} + tail;
+                EXPECT_EQ(IsValidUtf8(bytes), WellFormed(bytes)) << ::testing::PrintToString(bytes);
+            }
+        }
+        EXPECT_FALSE(IsValidUtf8(std::string(1, char(lead))));  // cut short
+    }
+    EXPECT_TRUE(IsValidUtf8(std::string("a\0b\x7F", 4)));
+}
+
+TEST(TextCodec, DecodesBackAndCountsCodePoints) {
+    std::mt19937 random(99);
+    const std::vector<char32_t> edges{0,      0x7F,   0x80,   0x7FF,   0x800,
+                                      0xD7FF, 0xE000, 0xFFFF, 0x10000, 0x10FFFF};
+    for (int round = 0; round < 300; ++round) {
+        std::vector<char32_t> cps;
+        std::string text;
+        for (int n = static_cast<int>(random() % 12); n > 0; --n) {
+            char32_t cp = random() % 3 == 0 ? edges[random() % edges.size()]
+                                            : random() % (0x110000 >> (random() % 12));
+            if (cp >= 0xD800 && cp <= 0xDFFF) cp = 'z';
+            cps.push_back(cp);
+            text += Encode(cp);
+        }
+        ASSERT_TRUE(IsValidUtf8(text));
+        EXPECT_EQ(DisplayText(text), text);
+        EXPECT_EQ(Utf8Length(text), cps.size());
+        std::size_t at = 0;
+        for (std::size_t k = 0; k < cps.size(); ++k) {
+            EXPECT_EQ(Utf8PrefixBytes(text, k), at);
+            EXPECT_EQ(NextCodePoint(text, at), cps[k]);
+        }
+        EXPECT_EQ(at, text.size());
+        EXPECT_EQ(Utf8PrefixBytes(text, cps.size() + 3), text.size());
+    }
+    // A malformed byte decodes as U+FFFD on its own.
+    for (const std::string bad : {"\x80", "\xFF", "\xE2\x82", "\xE2\x82x", "\xF0\x9F\x90"}) {
+        std::size_t at = 0;
+        EXPECT_EQ(NextCodePoint(bad, at), 0xFFFDu) << ::testing::PrintToString(bad);
+        EXPECT_EQ(at, 1u);
+    }
+}
+
+TEST(TextCodec, Windows1252) {
+    for (unsigned b = 0; b <= 0xFF; ++b) {
+        const char32_t cp = Cp1252CodePoint(static_cast<unsigned char>(b));
+        EXPECT_EQ(Cp1252Byte(cp), static_cast<int>(b));
+        EXPECT_EQ(cp == b, b < 0x80 || b >= 0xA0 || b == 0x81 || b == 0x8D || b == 0x8F ||
+                               b == 0x90 || b == 0x9D);
+        if (b >= 0x80) {
+            EXPECT_EQ(DisplayText(std::string(1, char(b))), Encode(cp));
+        }
+    }
+    for (char32_t none : {0x80u, 0x9Fu, 0x100u, 0x2000u, 0xFFFDu, 0x1F409u})
+        EXPECT_EQ(Cp1252Byte(none), -1);
+    EXPECT_EQ(DisplayText("caf\xE9 \x80 \x93q\x94 \x9F \x8A\x9A"),
+              "caf\xC3\xA9 \xE2\x82\xAC \xE2\x80\x9Cq\xE2\x80\x9D \xC5\xB8 \xC5\xA0\xC5\xA1");
     // One bad byte makes the whole text Windows-1252, valid sequences included.
     EXPECT_EQ(DisplayText("\xC3\xA9\xE9"), "\xC3\x83\xC2\xA9\xC3\xA9");
-    EXPECT_TRUE(IsValidUtf8(DisplayText("\xC0\x80\xFE\xFF\x81")));
-}
-
-TEST(TextCodec, LengthsCountCodePoints) {
-    const std::string text = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x90\x89z";  // a é € 🐉 z
-    EXPECT_EQ(Utf8Length(""), 0u);
-    EXPECT_EQ(Utf8Length(text), 5u);
-    const std::pair<std::size_t, std::size_t> prefixes[] = {{0, 0}, {1, 1}, {2, 3}, {3, 6}, {4, 10}, {5, 11}, {99, 11}};
-    for (const auto& [characters, bytes] : prefixes) EXPECT_EQ(Utf8PrefixBytes(text, characters), bytes) << characters;
 }
