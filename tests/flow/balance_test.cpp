@@ -1,4 +1,6 @@
-#include <numeric>
+// The --balance report: the same result for a seed however many threads share
+// the runs, tallies that follow the script, its arguments and its text.
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -6,11 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "flow/QuestionFlow.h"
 #include "authoring/Balance.h"
-#include "scoring/BestPick.h"
-#include "script/ScriptDocument.h"
-#include "script/ScriptLines.h"
 
 using namespace kinpath;
 
@@ -23,184 +21,132 @@ const std::string TwoOutcomes =
     "<ANSWER>\ntype=2\nwizpts=100\ngnomepts=100\n</ANSWER>\n"
     "</QUESTION>\n";
 
-// The tally index of a race or class name (-1: none).
-int IndexOf(const char* (*nameOf)(int), int last, const std::string& name) {
-    for (int i = 0; i <= last; ++i) {
-        if (name == nameOf(i)) return i;
-    }
-    return -1;
+std::uint64_t Pair(const BalanceTally& t, const std::string& race, const std::string& cls) {
+    int r = 0, c = 0;
+    while (r < UnknownRace && race != BalanceRaceName(r)) ++r;
+    while (c < UnknownClass && cls != BalanceClassName(c)) ++c;
+    return t.pairs[r][c];
 }
-std::size_t RaceIndex(const std::string& name) { return static_cast<std::size_t>(IndexOf(BalanceRaceName, UnknownRace, name)); }
-std::size_t ClassIndex(const std::string& name) { return static_cast<std::size_t>(IndexOf(BalanceClassName, UnknownClass, name)); }
 
-class BalanceTest : public kinpath::testing::ProgramTest {
-protected:
-    void Load(const std::string& script) {
-        WriteScript(script);
-        TheScriptDocument.Clear();
-        ASSERT_EQ(OpenScript(TheScriptDocument), 1);
-        ASSERT_NE(TheScriptDocument.Parse(nullptr), -1);
+BalanceTally Simulate(const std::string& script, std::uint64_t runs, std::uint64_t seed,
+                      double skip = 0.0, unsigned jobs = 1) {
+    return SimulateBalance(script, BalanceOptions{runs, seed, skip, jobs});
+}
+
+std::string Report(const BalanceTally& tally, const BalanceOptions& options) {
+    std::ostringstream out;
+    WriteBalanceReport("script.txt", options, tally, out);
+    return out.str();
+}
+
+// Blocks of runs draw from sequences of their own, so however the runs are
+// shared among threads a seed gives one result.
+TEST(BalanceTest, ASeedGivesOneResultForAnyNumberOfThreads) {
+    std::ifstream in(KINPATH_EXAMPLES_DIR "/script.txt", std::ios::binary);
+    const std::string sample((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
+    BalanceOptions options{3 * RunsPerBlock + 77, 42, 0.3, 1};
+    const BalanceTally one = SimulateBalance(sample, options);
+    const std::string report = Report(one, options);
+    for (unsigned jobs : {2u, 3u, 7u}) {
+        options.jobs = jobs;
+        const BalanceTally shared = SimulateBalance(sample, options);
+        EXPECT_EQ(shared, one) << jobs << " threads";
+        EXPECT_EQ(Report(shared, options), report) << jobs << " threads";
     }
+    options.seed = 43;
+    EXPECT_NE(SimulateBalance(sample, options).pairs, one.pairs);
+    // The second block does not repeat the first.
+    BalanceTally first = Simulate(sample, RunsPerBlock, 42, 0.3);
+    for (std::uint64_t& count : first.races) count *= 2;
+    EXPECT_NE(Simulate(sample, 2 * RunsPerBlock, 42, 0.3, 2).races, first.races);
+}
 
-    static BalanceTally Simulate(std::uint64_t runs, std::uint64_t seed, double skip = 0.0) {
-        BalanceOptions options;
-        options.runs = runs;
-        options.seed = seed;
-        options.skipProbability = skip;
-        return SimulateBalance(options);
-    }
-
-    static std::uint64_t Pair(const BalanceTally& t, const char* race, const char* cls) {
-        return t.pairs[RaceIndex(race)][ClassIndex(cls)];
-    }
-};
-
-TEST_F(BalanceTest, EachChoiceForcesItsPairAboutHalfTheTime) {
-    Load(TwoOutcomes);
-    const BalanceTally tally = Simulate(10000, 1);
-    EXPECT_EQ(tally.runs, 10000u);
-    EXPECT_EQ(tally.preference, ClassOverRace);
-    EXPECT_FALSE(tally.preferenceFromScript);
-    EXPECT_EQ(tally.questions, 1);
-    EXPECT_EQ(tally.answered, 10000u);
-    EXPECT_EQ(tally.unmatched, 0u);
-
+TEST(BalanceTest, TalliesFollowTheChoicesSkipsAndPreference) {
+    BalanceTally tally = Simulate(TwoOutcomes, 10000, 1, 0.0, 3);
     const std::uint64_t human = Pair(tally, "Human", "Warrior");
-    const std::uint64_t gnome = Pair(tally, "Gnome", "Wizard");
-    EXPECT_EQ(human + gnome, 10000u);
-    EXPECT_GT(human, 4700u);  // 6 standard deviations around 5000
-    EXPECT_LT(human, 5300u);
-    EXPECT_EQ(tally.races[RaceIndex("Human")], human);
-    EXPECT_EQ(tally.classes[ClassIndex("Wizard")], gnome);
-    EXPECT_EQ(std::accumulate(tally.races.begin(), tally.races.end(), std::uint64_t{0}), 10000u);
-    EXPECT_EQ(std::accumulate(tally.classes.begin(), tally.classes.end(), std::uint64_t{0}), 10000u);
-}
+    EXPECT_EQ(human + Pair(tally, "Gnome", "Wizard"), 10000u);
+    EXPECT_TRUE(human > 4700 && human < 5300) << human;  // 6 standard deviations around 5000
 
-TEST_F(BalanceTest, ASeedGivesTheSameTallyEverywhere) {
-    Load(TwoOutcomes);
-    const BalanceTally first = Simulate(1000, 42);
-    EXPECT_EQ(Simulate(1000, 42), first);
-    EXPECT_NE(Simulate(1000, 43), first);
-    // The engine's sequence and our mappings are fixed: this count holds on
-    // every platform and library.
-    EXPECT_EQ(Pair(Simulate(1000, 1), "Human", "Warrior"), 500u);
-}
-
-TEST_F(BalanceTest, SkippingEveryQuestionGivesTheAllZeroPickInEveryRun) {
-    Load(TwoOutcomes + TwoOutcomes);
-    const BalanceTally tally = Simulate(500, 7, 1.0);
-    // Each run starts from the initial table order: a second sort of the
-    // already sorted tables would give another pick.
+    // Every run starts from the initial table order: sorting the tables of a
+    // previous run again would give another pick than Dwarf / Paladin.
+    tally = Simulate(TwoOutcomes + TwoOutcomes, 500, 7, 1.0, 2);
     EXPECT_EQ(Pair(tally, "Dwarf", "Paladin"), 500u);
-    EXPECT_EQ(tally.answered, 0u);
-    EXPECT_EQ(tally.skipped, 1000u);
+    EXPECT_TRUE(tally.skipped == 1000 && tally.answered == 0);
 
-    const BalanceTally some = Simulate(2000, 7, 0.5);
-    EXPECT_GT(some.skipped, 1800u);
-    EXPECT_LT(some.skipped, 2200u);
-    EXPECT_EQ(some.skipped + some.answered, 4000u);
-}
-
-TEST_F(BalanceTest, RaceOverClassAndTheUnknownPick) {
-    Load("<SETTINGS>\npreference=raceoverclass\n</SETTINGS>\n"
-         "<QUESTION>\nname=Scales?\ntext=Yes\ntext=No\n"
-         "<ANSWER>\ntype=yes\nikspts=5\n</ANSWER>\n"
-         "<ANSWER>\ntype=no\n</ANSWER>\n</QUESTION>\n");
-    const BalanceTally tally = Simulate(1000, 3);
-    EXPECT_EQ(tally.preference, RaceOverClass);
-    EXPECT_TRUE(tally.preferenceFromScript);
-    // An Iksar first is counted as Iksar or, where no class takes an Iksar, as "Unknown".
-    const std::uint64_t halfling = Pair(tally, "Halfling", "Cleric");
-    const std::uint64_t unknown = tally.pairs[UnknownRace][UnknownClass];
-    EXPECT_GT(halfling, 400u);
-    EXPECT_LT(halfling, 600u);
-    EXPECT_EQ(tally.races[RaceIndex("Iksar")] + unknown, 1000u - halfling);
-    EXPECT_EQ(tally.races[UnknownRace], unknown);
-    EXPECT_EQ(tally.classes[UnknownClass], unknown);
-}
-
-TEST_F(BalanceTest, CountsChoicesThatFindNoAnswerAndLeavesTheProgramAtItsStart) {
-    Load("<QUESTION>\nname=Q\ntext=A\ntext=B\ntext=C\n<ANSWER>\ntype=1\nclrpts=1\n</ANSWER>\n</QUESTION>\n"
-         "<QUESTION>\nname=Silent\n</QUESTION>\n");
-    const BalanceTally tally = Simulate(3000, 5);
+    tally = Simulate(
+        "<QUESTION>\nname=Q\ntext=A\ntext=B\ntext=C\n<ANSWER>\ntype=1\nclrpts=1\n</ANSWER>\n</QUESTION>\n"
+        "<QUESTION>\nname=Silent\n</QUESTION>\n",
+        3000, 5);
     EXPECT_EQ(tally.questions, 2);
     EXPECT_EQ(tally.questionsWithoutChoices, 1);
     EXPECT_EQ(tally.answered + tally.unmatched, 3000u);
-    EXPECT_GT(tally.unmatched, 1800u);  // two choices in three
-    EXPECT_LT(tally.unmatched, 2200u);
+    EXPECT_TRUE(tally.unmatched > 1800 && tally.unmatched < 2200);  // two choices in three
     EXPECT_EQ(Pair(tally, "Halfling", "Cleric"), tally.answered);
 
-    EXPECT_TRUE(AnsweredList.empty());
-    EXPECT_EQ(CurrentQuestion, nullptr);
-    for (std::int32_t total : PointTotals) EXPECT_EQ(total, 0);
-    EXPECT_STREQ(RaceTable[0].name, "Barbarian");
-    EXPECT_STREQ(ClassTable[0].name, "Bard");
+    tally = Simulate(
+        "<SETTINGS>\npreference=raceoverclass\n</SETTINGS>\n<QUESTION>\nname=Scales?\ntext=Yes\n"
+        "text=No\n<ANSWER>\ntype=yes\nikspts=5\n</ANSWER>\n<ANSWER>\ntype=no\n</ANSWER>\n</QUESTION>\n",
+        1000, 3);
+    EXPECT_EQ(tally.preference, Preference::RaceOverClass);
+    EXPECT_TRUE(tally.preferenceFromScript);
+    EXPECT_GT(Pair(tally, "Iksar", "Monk"), 400u);
+    EXPECT_EQ(Pair(tally, "Iksar", "Monk") + Pair(tally, "Halfling", "Cleric"), 1000u);
+
+    EXPECT_EQ(Simulate("<QUESTION>\nnonsense\n</QUESTION>\n", 10, 1), BalanceTally{});
 }
 
-TEST_F(BalanceTest, ReadsItsArguments) {
-    std::string file = "script.txt";
+TEST(BalanceTest, ReadsItsArguments) {
+    std::string file = "script.txt", problem;
     BalanceOptions options;
-    std::string problem;
-    ASSERT_TRUE(ParseBalanceArguments({}, file, options, problem));
-    EXPECT_EQ(file, "script.txt");
-    EXPECT_EQ(options.runs, 10000u);
-    EXPECT_EQ(options.seed, 1u);
-    EXPECT_EQ(options.skipProbability, 0.0);
-
-    ASSERT_TRUE(ParseBalanceArguments({"--runs", "50", "q.txt", "--seed=9", "--skip", "0.25"}, file, options,
-                                      problem));
+    ASSERT_TRUE(ParseBalanceArguments({"--jobs=1024"}, file, options, problem));
+    EXPECT_EQ(file, "script.txt");  // kept when none is given
+    EXPECT_EQ(options.jobs, 1024u);
+    ASSERT_TRUE(ParseBalanceArguments(
+        {"--runs", "50", "q.txt", "--seed=9", "--skip", "0.25", "--jobs", "4"}, file, options,
+        problem));
     EXPECT_EQ(file, "q.txt");
-    EXPECT_EQ(options.runs, 50u);
-    EXPECT_EQ(options.seed, 9u);
-    EXPECT_EQ(options.skipProbability, 0.25);
-
+    EXPECT_TRUE(options.runs == 50 && options.seed == 9 && options.skipProbability == 0.25 &&
+                options.jobs == 4);
     const std::vector<std::vector<std::string>> wrong = {
-        {"--runs", "0"}, {"--runs", "-5"}, {"--runs", "12x"}, {"--runs"},      {"--skip", "1.5"},
-        {"--skip", "x"}, {"--seed", "-1"}, {"--fast"},        {"a.txt", "b.txt"},
-    };
+        {"--runs", "0"},   {"--runs", "-5"}, {"--runs", "12x"},  {"--runs"},
+        {"--skip", "1.5"}, {"--skip", "x"},  {"--seed", "-1"},   {"--jobs", "x"},
+        {"--jobs=1025"},   {"--fast"},       {"a.txt", "b.txt"}, {"--jobs", "0"}};
     for (const auto& args : wrong) {
         problem.clear();
-        EXPECT_FALSE(ParseBalanceArguments(args, file, options, problem)) << args[0];
-        EXPECT_FALSE(problem.empty());
+        EXPECT_TRUE(!ParseBalanceArguments(args, file, options, problem) && !problem.empty());
     }
+    EXPECT_EQ(problem, "--jobs does not take \"0\" (a whole number from 1 to 1024)");
 }
 
-TEST_F(BalanceTest, ReportListsCountsAndWhatIsNeverRecommended) {
+class BalanceRunTest : public kinpath::testing::ProgramTest {};
+
+TEST_F(BalanceRunTest, ReportListsCountsAndWhatIsNeverRecommended) {
     WriteScript(TwoOutcomes);
     std::ostringstream out, err;
-    BalanceOptions options;
-    options.runs = 1000;
+    const BalanceOptions options{1000, 1, 0.0, 2};
     EXPECT_EQ(RunBalance("script.txt", options, out, err), 0);
     EXPECT_EQ(err.str(), "");
     const std::string report = out.str();
-    EXPECT_NE(report.find("Balance of script.txt: 1000 random runs, seed 1, skip probability 0\n"),
-              std::string::npos);
-    EXPECT_NE(report.find("Preference: class over race"), std::string::npos);
-    EXPECT_NE(report.find("Pairs recommended:\n  Gnome / Wizard   "), std::string::npos) << report;
-    EXPECT_NE(report.find("  Human / Warrior  "), std::string::npos);
-    EXPECT_NE(report.find("Races never recommended: Barbarian, Dark Elf, Dwarf, Erudite, Half Elf, Halfling, "
-                          "High Elf, Iksar, Ogre, Troll, Wood Elf\n"),
-              std::string::npos);
-    EXPECT_NE(report.find("Choices without an answer (\"Unable to find the proper answer data for that "
-                          "answer\"): 0 of 1000 choices\n"),
-              std::string::npos);
-    EXPECT_TRUE(TheScriptDocument.questions.empty());
+    for (
+        const char* part :
+        {"Balance of script.txt: 1000 random runs, seed 1, skip probability 0\n"
+         "Preference: class over race (the best class first, then the best race that allows it); "
+         "the script has no SETTINGS block\nQuestions: 1\n",
+         "Pairs recommended:\n  Gnome / Wizard   ", "  Human / Warrior  ",
+         "Races never recommended: Barbarian, Dark Elf, Dwarf, Erudite, Half Elf, Halfling, High Elf, Iksar, Ogre, "
+         "Troll, Wood Elf\n",
+         "Choices without an answer (\"Unable to find the proper answer data for that answer\"): 0 of 1000 choices\n"}) {
+        EXPECT_NE(report.find(part), std::string::npos) << part << "\n" << report;
+    }
 
-    std::ostringstream again;
-    EXPECT_EQ(RunBalance("script.txt", options, again, err), 0);
-    EXPECT_EQ(again.str(), report);
-}
-
-TEST_F(BalanceTest, AScriptThatDoesNotLoadGivesTheChecksErrors) {
     WriteScript("<QUESTION>\nname=Q\ntext=A\nnonsense\n</QUESTION>\n");
-    std::ostringstream out, err;
-    EXPECT_EQ(RunBalance("script.txt", BalanceOptions{}, out, err), 1);
-    EXPECT_EQ(out.str(), "");
-    EXPECT_EQ(err.str().rfind("script.txt:4: error: ", 0), 0u) << err.str();
-
     std::ostringstream out2, err2;
-    EXPECT_EQ(RunBalance("none.txt", BalanceOptions{}, out2, err2), 1);
-    EXPECT_EQ(err2.str().rfind("none.txt: error: cannot open", 0), 0u);
+    EXPECT_EQ(RunBalance("script.txt", options, out2, err2), 1);
+    EXPECT_EQ(out2.str(), "");
+    EXPECT_EQ(err2.str().rfind("script.txt:4: error: ", 0), 0u) << err2.str();
+    EXPECT_EQ(RunBalance("none.txt", options, out2, err2), 1);
+    EXPECT_NE(err2.str().find("none.txt: error: cannot open"), std::string::npos);
 }
 
 }  // namespace

@@ -1,303 +1,276 @@
+// Stepping through the questions in the real window, recording choices, the
+// results layout, the closing report in every recap mode, and sessions that
+// never meet.
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "HeadlessDialog.h"
 #include "TestSupport.h"
+#include "app/MainDialog.h"
 #include "flow/QuestionFlow.h"
 #include "flow/Transcript.h"
-#include "script/ScriptDocument.h"
 #include "window/ControlIds.h"
-#include "app/MainDialog.h"
 
-namespace kinpath {
+using namespace kinpath;
+using kinpath::testing::HeadlessDialog;
+
 namespace {
 
-using testing::HeadlessDialog;
+// Pane texts are written with '|' for each line break.
+std::string Pane(const std::string& lines) {
+    return std::regex_replace(lines, std::regex("\\|"), "\r\n");
+}
 
 const std::string Rule(77, '-');
-const std::vector<std::string> ZeroRaceRows = {
-    "Halfling: 0", "Dark Elf: 0", "Dwarf: 0", "Erudite: 0", "Gnome: 0",
-    "Half Elf: 0", "Barbarian: 0", "High Elf: 0", "Human: 0", "Iksar: 0",
-    "Ogre: 0",     "Troll: 0",    "Wood Elf: 0"};
-const std::vector<std::string> ZeroClassRows = {
-    "Paladin: 0", "Cleric: 0",        "Druid: 0",  "Enchanter: 0", "Magician: 0",
-    "Monk: 0",    "Necromancer: 0",   "Bard: 0",   "Ranger: 0",    "Rogue: 0",
-    "Shadow Knight: 0", "Shaman: 0", "Warrior: 0", "Wizard: 0"};
+const std::string Pick =
+    "It appears that the best race for you is Dwarf|and the best class is Paladin!|";
+const std::string Thanks = "  |Thank you for using Kinpath!|";
+const std::string ZeroClasses =
+    "Paladin: 0|Cleric: 0|Druid: 0|Enchanter: 0|Magician: 0|Monk: 0|Necromancer: 0|Bard: 0|"
+    "Ranger: 0|Rogue: 0|Shadow Knight: 0|Shaman: 0|Warrior: 0|Wizard: 0|";
 
-std::string Lines(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) text += line + "\r\n";
-    return text;
+std::string FullReport(const std::string& analysis, const std::string& classes) {
+    return Pane(Pick + " | |" + Rule + "|                            Answer Analysis    |" + Rule +
+                "|" + analysis + Rule + "|                            Point Distribution    |" +
+                Rule +
+                "|Halfling: 0|Dark Elf: 0|Dwarf: 0|Erudite: 0|Gnome: 0|Half Elf: 0|Barbarian: 0|"
+                "High Elf: 0|Human: 0|Iksar: 0|Ogre: 0|Troll: 0|Wood Elf: 0| |" +
+                classes + Thanks);
 }
-
-// The pane's text with the full report around the given analysis lines.
-std::string FullReport(const std::string& pick, const std::vector<std::string>& analysis,
-                       const std::vector<std::string>& races,
-                       const std::vector<std::string>& classes) {
-    std::vector<std::string> lines = {pick, " ", " ", Rule, "                            Answer Analysis    ", Rule};
-    lines.insert(lines.end(), analysis.begin(), analysis.end());
-    lines.insert(lines.end(), {Rule, "                            Point Distribution    ", Rule});
-    lines.insert(lines.end(), races.begin(), races.end());
-    lines.push_back(" ");
-    lines.insert(lines.end(), classes.begin(), classes.end());
-    lines.insert(lines.end(), {"  ", "Thank you for using Kinpath!"});
-    return Lines(lines);
-}
-
-// The class rows after ThreeQuestions' first answer.
-std::vector<std::string> BardLast() {
-    std::vector<std::string> classes = ZeroClassRows;
-    classes.erase(classes.begin() + 7);
-    classes.push_back("Bard: -1");
-    return classes;
-}
-
-const std::string DwarfPaladin =
-    "It appears that the best race for you is Dwarf\r\nand the best class is Paladin!";
 
 std::string Question(const std::string& name, const std::vector<std::string>& choices,
                      const std::string& answers = "") {
-    std::string text = "<QUESTION>\n";
-    if (!name.empty()) text += "name=" + name + "\n";
+    std::string text = "<QUESTION>\n" + (name.empty() ? "" : "name=" + name + "\n");
     for (const std::string& c : choices) text += "text=" + c + "\n";
     return text + answers + "</QUESTION>\n";
 }
 
-std::string Final(const std::string& recap) { return "<FINAL>\nrecap=" + recap + "\n</FINAL>\n"; }
+std::string Answer(const std::string& type, const std::string& keys) {
+    return "<ANSWER>\ntype=" + type + "\n" + keys + "</ANSWER>\n";
+}
 
-// Three questions: the first answer carries an explanation and Bard -1, the
-// second answer has no explanation, the third question is skipped.
+// The first answer explains itself and takes a point from Bard; the second
+// has no explanation; the third question is skipped.
 const std::string ThreeQuestions =
     Question("First?", {"Yes", "No"},
-             "<ANSWER>\ntype=yes\nexplanationtext=You said yes.\nbardpts=-1\n</ANSWER>\n"
-             "<ANSWER>\ntype=no\n</ANSWER>\n") +
-    Question("Second?", {"A", "B"}, "<ANSWER>\ntype=1\n</ANSWER>\n") +
-    Question("Third?", {"C"}, "<ANSWER>\ntype=1\nexplanationtext=Never shown.\n</ANSWER>\n");
+             Answer("yes", "explanationtext=You said yes.\nbardpts=-1\n") + Answer("no", "")) +
+    Question("Second?", {"A", "B"}, Answer("1", "")) +
+    Question("Third?", {"C"}, Answer("1", "explanationtext=Never shown.\n"));
 
-class QuestionFlowTest : public testing::ProgramTest {
-protected:
-    // Loads the script and runs the start-up with its posted first OK.
-    void Start(const std::string& script) {
-        WriteScript(script);
-        DialogInit(d);
-        d.DispatchPosted();
-    }
-    void Answer(int choice) {
-        d.Click(IdChoice1 + choice - 1);
-        d.Click(IdOk);
-    }
-    void AnswerThreeQuestions() {
-        Answer(1);
-        Answer(1);
-        d.Click(IdSkip);
-    }
-    HeadlessDialog d;
-};
-
-TEST_F(QuestionFlowTest, FirstStepShowsTheFirstQuestionUnderTheGreeting) {
-    Start(ThreeQuestions);
-    EXPECT_EQ(CurrentQuestion, TheScriptDocument.questions[0].get());
-    EXPECT_EQ(QuestionCursor, 0u);
-    EXPECT_EQ(QuestionsFinished, 0);
-    EXPECT_TRUE(d.IsControlVisible(IdQuestionText));
-    EXPECT_EQ(d.ControlText(IdQuestionText), "First?");
-    EXPECT_EQ(TranscriptLineCount(d), 4);
-    EXPECT_EQ(ReadTranscriptLine(d, 0).text, "Answer the questions.");
+// A box as one line: text, caption, buttons and owner.
+std::string Box(const kinpath::testing::RecordedBox& b) {
+    return b.text + " / " + b.caption + (b.buttons == BoxButtons::Ok ? " [OK]" : " [Yes/No]") +
+           (b.owner == BoxOwner::Dialog ? " owned" : "");
 }
 
-TEST_F(QuestionFlowTest, TwoChoicesLeaveTheOtherSixEmptyAndDisabled) {
-    Start(Question("Pick one", {"One", "Two", "Three"}) + Question("Next", {"Yes", "No"}));
-    d.Click(IdChoice1 + 2);
-    ASSERT_TRUE(d.IsChecked(IdChoice1 + 2));
-    d.Click(IdSkip);
-
-    EXPECT_EQ(d.ControlText(IdQuestionText), "Next");
-    EXPECT_EQ(d.ControlText(IdChoice1), "Yes");
-    EXPECT_EQ(d.ControlText(IdChoice1 + 1), "No");
-    for (int k = 0; k < 2; ++k) {
-        EXPECT_TRUE(d.IsControlEnabled(IdChoice1 + k));
-        EXPECT_TRUE(d.IsControlVisible(IdChoice1 + k));
-        EXPECT_FALSE(d.IsChecked(IdChoice1 + k));
-    }
-    for (int k = 2; k < ChoiceCount; ++k) {
-        int id = IdChoice1 + k;
-        EXPECT_TRUE(d.IsControlVisible(id)) << id;
-        EXPECT_FALSE(d.IsControlEnabled(id)) << id;
-        EXPECT_EQ(d.ControlText(id), "") << id;
-        EXPECT_FALSE(d.IsChecked(id)) << id;
-    }
-    EXPECT_FALSE(d.IsControlEnabled(IdOk));
-    d.Click(IdChoice1 + 1);
-    EXPECT_TRUE(d.IsControlEnabled(IdOk));
+void Choose(HeadlessDialog& d, int choice) {
+    d.Click(IdChoice1 + choice - 1);
+    d.Click(IdOk);
 }
 
-TEST_F(QuestionFlowTest, QuestionWithoutNameOrChoicesShowsAnEmptyUsableText) {
-    Start(Question("", {}) + Question("Caf\xE9?", {"Oui"}));
-    EXPECT_TRUE(d.IsControlVisible(IdQuestionText));
-    EXPECT_EQ(d.ControlText(IdQuestionText), "");
-    EXPECT_FALSE(d.IsControlEnabled(IdChoice1));
-    d.Click(IdSkip);
-    // Windows-1252 script text reaches the control as UTF-8.
-    EXPECT_EQ(d.ControlText(IdQuestionText), "Caf\xC3\xA9?");
-}
-
-TEST_F(QuestionFlowTest, ShowControlTextIgnoresMissingControls) {
-    Start(Question("Q", {"A"}));
-    int repaints = d.RepaintCount();
-    ShowControlText(d, 4242, "nowhere");
-    EXPECT_EQ(d.RepaintCount(), repaints);
-    ShowControlText(d, IdChoice1 + 5, nullptr);
-    EXPECT_TRUE(d.IsControlEnabled(IdChoice1 + 5));
-    EXPECT_EQ(d.ControlText(IdChoice1 + 5), "");
-}
-
-TEST_F(QuestionFlowTest, ResultsLayoutHidesTheQuestionScreenAndGrowsThePane) {
-    Start(Question("Q", {"A", "B"}));
-    d.Click(IdChoice1 + 1);
-    d.Click(IdSkip);
-
-    EXPECT_EQ(CurrentQuestion, nullptr);
-    EXPECT_EQ(QuestionsFinished, 1);
-    EXPECT_FALSE(d.IsControlVisible(IdQuestionText));
-    for (int k = 0; k < ChoiceCount; ++k) {
-        EXPECT_FALSE(d.IsControlVisible(IdChoice1 + k));
-        EXPECT_FALSE(d.IsChecked(IdChoice1 + k));
-    }
-    for (int k = 0; k < BarCount; ++k) {
-        EXPECT_FALSE(d.IsControlVisible(IdFirstBar + k));
-        EXPECT_FALSE(d.IsControlVisible(IdFirstLabel + k));
-    }
-    for (int id : {IdOk, IdSkip}) {
-        EXPECT_TRUE(d.IsControlVisible(id));
-        EXPECT_FALSE(d.IsControlEnabled(id));
-    }
-    for (int id : {IdExit, IdPrint, IdHtml}) {
-        EXPECT_TRUE(d.IsControlVisible(id));
-        EXPECT_TRUE(d.IsControlEnabled(id));
-    }
-    Rect client = d.ClientRect();
-    EXPECT_EQ(d.ControlRect(IdTranscript), (Rect{10, 10, client.right - 10, client.bottom - 45}));
-}
-
-// The report layouts. ThreeQuestions answered: the answer without explanation
-// gives only its empty line, the skipped question nothing; Bard sorts last.
-TEST_F(QuestionFlowTest, ReportLayouts) {
-    const std::string recapNo = Lines({DwarfPaladin, "  ", "Thank you for using Kinpath!"});
-    const std::string allZero = FullReport(DwarfPaladin, {}, ZeroRaceRows, ZeroClassRows);
-    struct Case {
-        const char* what;
-        std::string script;
-        bool answer;  // answer 1, 1 and skip; else skip everything
-        std::string pane;
-    };
-    const Case cases[] = {
-        {"no questions", "", false, allZero},
-        {"recap yes", ThreeQuestions + Final("yes"), true,
-         FullReport(DwarfPaladin, {"You said yes.", "", ""}, ZeroRaceRows, BardLast())},
-        {"no FINAL block, all skipped", ThreeQuestions, false, allZero},
-        {"recap no", ThreeQuestions + Final("no"), true, recapNo},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        ResetProgramState();
-        d = HeadlessDialog();
-        Start(c.script);
-        while (!QuestionsFinished) {
-            if (c.answer && CurrentQuestion != TheScriptDocument.questions.back().get()) Answer(1);
-            else d.Click(IdSkip);
-        }
-        EXPECT_FALSE(d.IsControlVisible(IdQuestionText));
-        EXPECT_EQ(d.PaneText(), c.pane);
-        EXPECT_TRUE(d.boxes.empty());
-    }
-}
-
-// Records what the window showed while the recap question was open.
+// Notes what the window showed when a box came up.
 class AskingDialog : public HeadlessDialog {
 public:
+    using HeadlessDialog::HeadlessDialog;
     BoxResult MessageBox(BoxOwner owner, std::string_view text, std::string_view caption,
                          BoxButtons buttons) override {
         paneAtBox = PaneText();
-        resultsLayoutAtBox = !IsControlVisible(IdQuestionText) && IsControlEnabled(IdPrint) &&
-                             !IsControlEnabled(IdOk);
+        resultsLayoutAtBox = !IsControlVisible(IdQuestionText) && IsControlEnabled(IdPrint);
         return HeadlessDialog::MessageBox(owner, text, caption, buttons);
     }
     std::string paneAtBox;
     bool resultsLayoutAtBox = false;
 };
 
-class RecapAskTest : public QuestionFlowTest, public ::testing::WithParamInterface<BoxResult> {
-protected:
-    AskingDialog d;
-};
+class QuestionFlowTest : public kinpath::testing::ProgramTest {};
 
-TEST_P(RecapAskTest, AsksOnceThePickIsShownAndFollowsTheAnswer) {
-    d.yesNoAnswers.push_back(GetParam());
-    WriteScript(ThreeQuestions + Final("ask"));
-    DialogInit(d);
-    d.DispatchPosted();
-    d.Click(IdChoice1);
-    d.Click(IdOk);
-    d.Click(IdSkip);
-    d.Click(IdSkip);
+TEST_F(QuestionFlowTest, QuestionsAreShownInTurnWithAtMostEightChoices) {
+    std::vector<std::string> ten;
+    for (int i = 1; i <= 10; ++i) ten.push_back("c" + std::to_string(i));
+    ASSERT_TRUE(Start(Question("Pick one", ten) + Question("Next", {"Yes", "No"}) +
+                      Question("", {}) + Question("Caf\xE9?", {"Oui"})));
+    EXPECT_EQ(session.CurrentQuestion, session.Document.questions[0].get());
+    EXPECT_EQ(dialog.ControlText(IdQuestionText), "Pick one");  // not taken by a ninth choice
+    for (int k = 0; k < ChoiceCount; ++k) EXPECT_EQ(dialog.ControlText(IdChoice1 + k), ten[k]);
+    EXPECT_FALSE(dialog.IsControlEnabled(IdOk));
+    dialog.Click(IdChoice1 + 7);
+    EXPECT_TRUE(dialog.IsControlEnabled(IdOk));
 
-    ASSERT_EQ(d.boxes.size(), 1u);
-    EXPECT_EQ(d.boxes[0].owner, BoxOwner::Dialog);
-    EXPECT_EQ(d.boxes[0].text, "Would you like to review the results?");
-    EXPECT_EQ(d.boxes[0].caption, "Output results?");
-    EXPECT_EQ(d.boxes[0].buttons, BoxButtons::YesNo);
-    EXPECT_EQ(d.paneAtBox, Lines({DwarfPaladin}));
-    EXPECT_TRUE(d.resultsLayoutAtBox);
+    dialog.Click(IdSkip);
+    EXPECT_EQ(dialog.ControlText(IdQuestionText), "Next");
+    EXPECT_EQ(dialog.ControlText(IdChoice1 + 1) + dialog.ControlText(IdChoice1 + 2), "No");
+    EXPECT_TRUE(dialog.IsControlEnabled(IdChoice1 + 1) && !dialog.IsControlEnabled(IdChoice1 + 2));
+    EXPECT_FALSE(dialog.IsChecked(IdChoice1 + 7));
+    EXPECT_FALSE(dialog.IsControlEnabled(IdOk));
+    dialog.Click(IdSkip);  // no name, no choices: an empty question
+    EXPECT_TRUE(dialog.IsControlVisible(IdQuestionText) && !dialog.IsControlEnabled(IdChoice1));
+    EXPECT_EQ(dialog.ControlText(IdQuestionText), "");
+    dialog.Click(IdSkip);
+    EXPECT_EQ(dialog.ControlText(IdQuestionText), "Caf\xC3\xA9?");  // Windows-1252 shown as UTF-8
+}
 
-    if (GetParam() == BoxResult::Yes) {
-        EXPECT_EQ(d.PaneText(), FullReport(DwarfPaladin, {"You said yes.", ""}, ZeroRaceRows, BardLast()));
-    } else {
-        EXPECT_EQ(d.PaneText(), Lines({DwarfPaladin, "  ", "Thank you for using Kinpath!"}));
+TEST_F(QuestionFlowTest, RecordingTheCheckedChoice) {
+    ASSERT_TRUE(Start(Question("Q", {"A", "B", "C", "D"},
+                               Answer("1", "wizpts=1\n") + Answer("2", "wizpts=2\n") +
+                                   Answer("3", "wizpts=3\n")) +
+                      Question("Next", {"x"})));
+    auto check = [&](int choice) {
+        for (int k = 0; k < ChoiceCount; ++k) dialog.SetChecked(IdChoice1 + k, k + 1 == choice);
+    };
+    EXPECT_EQ(RecordAnswer(session, dialog), RecordOutcome::NothingChecked);
+    check(2);
+    dialog.SetChecked(IdChoice1 + 7, true);
+    EXPECT_EQ(SelectedChoice(dialog), 2);  // the first checked button counts
+    EXPECT_EQ(RecordAnswer(session, dialog), RecordOutcome::Recorded);
+    check(3);
+    EXPECT_EQ(RecordAnswer(session, dialog), RecordOutcome::Recorded);
+    const auto& answers = session.Document.questions[0]->answers;
+    const std::vector<const AnswerBlock*> answered{answers[1].get(), answers[2].get()};
+    EXPECT_EQ(session.AnsweredList, answered);
+    EXPECT_EQ(session.PointTotals[SlotWizard], 5);
+    EXPECT_TRUE(dialog.boxes.empty());
+
+    // No answer of type 4: one box, nothing recorded, and on to the next question.
+    check(4);
+    EXPECT_EQ(RecordAnswer(session, dialog), RecordOutcome::NoMatchingAnswer);
+    Choose(dialog, 4);
+    ASSERT_EQ(dialog.boxes.size(), 2u);
+    EXPECT_EQ(Box(dialog.boxes[1]),
+              "Unable to find the proper answer data for that answer / Error [OK] owned");
+    EXPECT_EQ(dialog.ControlText(IdQuestionText), "Next");
+    EXPECT_EQ(session.AnsweredList, answered);
+    EXPECT_EQ(session.PointTotals[SlotWizard], 5);
+}
+
+// Each case answers 1, 1 and skips (or skips everything) and reads the pane.
+TEST_F(QuestionFlowTest, ReportInEveryRecapMode) {
+    auto final = [](const char* recap) {
+        return ThreeQuestions + "<FINAL>\nrecap=" + recap + "\n</FINAL>\n";
+    };
+    const std::string brief = Pane(Pick + Thanks);
+    const std::string answered =
+        FullReport("You said yes.|||",
+                   std::regex_replace(ZeroClasses, std::regex("Bard: 0\\|"), "") + "Bard: -1|");
+    struct Case {
+        std::string script;
+        bool answer;
+        std::vector<BoxResult> replies;  // a recap question is asked when given
+        std::string pane;
+    } const cases[] = {
+        {"", false, {}, FullReport("", ZeroClasses)},
+        {ThreeQuestions, false, {}, FullReport("", ZeroClasses)},  // no FINAL block: recap
+        {final("yes"), true, {}, answered},
+        {final("no"), true, {}, brief},
+        {"<SETTINGS>\npreference=raceoverclass\n</SETTINGS>\n" + final("no"),
+         false,
+         {},
+         Pane("It appears that the best race for you is Halfling|and the best class is Cleric!|" +
+              Thanks)},
+        {final("ask"), true, {BoxResult::Yes}, answered},
+        {final("ask"), true, {BoxResult::No}, brief},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script.substr(c.script.size() > 20 ? c.script.size() - 20 : 0));
+        Session s;
+        AskingDialog d{s};
+        d.yesNoAnswers.assign(c.replies.begin(), c.replies.end());
+        WriteScript(c.script);
+        ASSERT_TRUE(DialogInit(s, d));
+        d.DispatchPosted();
+        for (int step = 0; !s.QuestionsFinished; ++step) {
+            (c.answer && step < 2) ? Choose(d, 1) : d.Click(IdSkip);
+        }
+        EXPECT_EQ(d.PaneText(), c.pane);
+        ASSERT_EQ(d.boxes.size(), c.replies.size());
+        if (c.replies.empty()) continue;
+        EXPECT_EQ(Box(d.boxes[0]),
+                  "Would you like to review the results? / Output results? [Yes/No] owned");
+        EXPECT_EQ(d.paneAtBox, Pane(Pick));  // asked once the pick is shown
+        EXPECT_TRUE(d.resultsLayoutAtBox);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Answers, RecapAskTest, ::testing::Values(BoxResult::Yes, BoxResult::No),
-                         [](const auto& info) {
-                             return info.param == BoxResult::Yes ? "Yes" : "No";
-                         });
-
-TEST_F(QuestionFlowTest, StepAfterTheEndWritesTheResultsAgain) {
-    Start(Final("no"));
-    NextQuestion(d);
-    // Cleared first: one pick sentence and one closing, not two.
-    EXPECT_EQ(TranscriptLineCount(d), 5);
-    EXPECT_EQ(ReadTranscriptLine(d, 3).text, "Thank you for using Kinpath!");
-    EXPECT_EQ(QuestionsFinished, 1);
-}
-
-TEST_F(QuestionFlowTest, NullEntriesInTheAnsweredListArePassedOver) {
-    Start(ThreeQuestions + Final("no"));
-    AnswerThreeQuestions();
-    const AnswerBlock* first = TheScriptDocument.questions[0]->answers[0].get();
-    AnsweredList = {nullptr, first, nullptr};
-    TheScriptDocument.final->RecapMode = 0;
-    ClearTranscript(d);
-    WriteReport(d);
-    EXPECT_EQ(ReadTranscriptLine(d, 5).text, "You said yes.");
-    EXPECT_EQ(ReadTranscriptLine(d, 6).text, "");
-    EXPECT_EQ(ReadTranscriptLine(d, 7).text, Rule);
-}
-
-TEST_F(QuestionFlowTest, OversizedReportStopsExactlyAtThePaneCapacity) {
-    std::string script;
-    std::string explanation(200, 'e');
-    for (int i = 0; i < 300; ++i) {
-        script += Question("Q", {"A"},
-                           "<ANSWER>\ntype=1\nexplanationtext=" + explanation + "\n</ANSWER>\n");
+TEST_F(QuestionFlowTest, TheEndShowsTheResultsLayoutAndAStepAfterItWritesThemAgain) {
+    ASSERT_TRUE(Start(ThreeQuestions + "<FINAL>\nrecap=no\n</FINAL>\n"));
+    Choose(dialog, 1);
+    dialog.Click(IdChoice1);
+    dialog.Click(IdSkip);
+    dialog.Click(IdSkip);
+    ASSERT_TRUE(session.QuestionsFinished && session.CurrentQuestion == nullptr);
+    for (int id = IdOk; id < IdFirstLabel + BarCount; ++id) {
+        const bool shown = id <= IdSkip || id == IdTranscript || id == IdPrint || id == IdHtml;
+        EXPECT_EQ(dialog.IsControlVisible(id), shown) << id;
+        EXPECT_FALSE(dialog.IsChecked(id));
     }
-    Start(script);
-    for (int i = 0; i < 300; ++i) Answer(1);
-    ASSERT_EQ(QuestionsFinished, 1);
-    EXPECT_EQ(d.PaneLength(), TranscriptCapacity);
-    EXPECT_EQ(ReadTranscriptLine(d, 0).text, "It appears that the best race for you is Dwarf");
+    EXPECT_FALSE(dialog.IsControlEnabled(IdOk) || dialog.IsControlEnabled(IdSkip));
+    EXPECT_TRUE(dialog.IsControlEnabled(IdPrint) && dialog.IsControlEnabled(IdHtml));
+    const Rect client = dialog.ClientRect();
+    EXPECT_EQ(dialog.ControlRect(IdTranscript),
+              (Rect{10, 10, 10 + client.Width() - 20, 10 + client.Height() - 55}));
+
+    NextQuestion(session, dialog);
+    EXPECT_EQ(TranscriptLineCount(dialog), 5);  // cleared first: one pick, one closing
+    session.Document.final->recap = RecapMode::Yes;
+    session.AnsweredList.insert(session.AnsweredList.begin(), nullptr);  // passed over
+    NextQuestion(session, dialog);
+    EXPECT_EQ(ReadTranscriptLine(dialog, 7).text, "You said yes.");
+    EXPECT_EQ(ReadTranscriptLine(dialog, 9).text, Rule);
+}
+
+// Everything a session and its window hold, as text.
+std::string Snapshot(const Session& s, const HeadlessDialog& d) {
+    std::ostringstream out;
+    for (int slot = 0; slot < PointSlotCount; ++slot) {
+        out << s.PointTotals[slot] << '/' << s.BarShown[slot] << '/' << s.BarTarget[slot] << ',';
+    }
+    for (const AnswerBlock* answer : s.AnsweredList) out << answer << ',';
+    for (const RankEntry& row : s.RaceTable) out << row.name << row.score << ',';
+    for (const RankEntry& row : s.ClassTable) out << row.name << row.score << ',';
+    out << s.CurrentQuestion << ' ' << s.QuestionCursor << ' ' << s.QuestionsFinished << '\n';
+    for (int id = IdOk; id < IdFirstLabel + BarCount; ++id) {
+        const Rect r = d.ControlRect(id);
+        out << id << d.ControlText(id) << d.IsControlVisible(id) << d.IsControlEnabled(id)
+            << d.IsChecked(id) << r.left << r.top << r.right << r.bottom
+            << (d.FindBar(id) ? d.FindBar(id)->position : 0) << '\n';
+    }
+    return out.str();
+}
+
+TEST_F(QuestionFlowTest, TwoSessionsSideBySideNeverMeet) {
+    ASSERT_TRUE(Start(Question("Sword?", {"Yes", "No"},
+                               Answer("yes", "warpts=3\nhumanpts=2\nexplanationtext=A\n")) +
+                      Question("More?", {"x"}, Answer("1", "trollpts=1\n"))));
+    Session other;
+    HeadlessDialog otherDialog{other};
+    WriteScript(Question("Spell?", {"One", "Two", "Three"}, Answer("2", "gnomepts=1\n")) +
+                Question("Again?", {"y", "n"}, Answer("yes", "clrpts=2\nexplanationtext=B\n")) +
+                "<FINAL>\nrecap=no\n</FINAL>\n");
+    ASSERT_TRUE(DialogInit(other, otherDialog));
+    otherDialog.DispatchPosted();
+    auto play = [](HeadlessDialog& d, int choice) {
+        Choose(d, choice);
+        for (int tick = 0; tick < 30; ++tick) d.Tick();
+    };
+
+    // Answers, bar ticks and the end with its pick in one leave the other as it was.
+    const std::string otherBefore = Snapshot(other, otherDialog);
+    play(dialog, 1);
+    play(dialog, 1);
+    EXPECT_EQ(Snapshot(other, otherDialog), otherBefore);
+    ASSERT_TRUE(session.QuestionsFinished);
+    EXPECT_STREQ(session.ClassTable[0].name, "Warrior");
+
+    const std::string mine = Snapshot(session, dialog);
+    play(otherDialog, 2);
+    EXPECT_EQ(otherDialog.ControlText(IdQuestionText), "Again?");
+    play(otherDialog, 1);
+    EXPECT_EQ(Snapshot(session, dialog), mine);
+    ASSERT_TRUE(other.QuestionsFinished);
+    EXPECT_EQ(other.PointTotals[SlotGnome] + other.PointTotals[SlotCleric], 3);
+    EXPECT_EQ(other.PointTotals[SlotWarrior], 0);
 }
 
 }  // namespace
-}  // namespace kinpath

@@ -1,0 +1,254 @@
+// Scoring held to small reference models on random input: which answer a
+// choice finds, the points it adds, the scores with their leanings, the
+// partition-exchange sort with its tie order, and the pick by preference with
+// its "Unknown" fallback.
+#include <algorithm>
+#include <climits>
+#include <map>
+#include <memory>
+#include <optional>
+#include <random>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "scoring/AnswerRecording.h"
+#include "scoring/BestPick.h"
+#include "script/ScriptDocument.h"
+
+using namespace kinpath;
+
+namespace {
+
+// Each row's name and score, in table order.
+template <typename Rows>
+std::vector<std::pair<std::string, std::int32_t>> Ranked(const Rows& rows) {
+    std::vector<std::pair<std::string, std::int32_t>> ranked;
+    for (const RankEntry& row : rows) ranked.emplace_back(row.name, row.score);
+    return ranked;
+}
+
+// The procedure on plain items. Runs of up to 8 move their lowest item (the
+// earliest of equals) to the end, again and again; longer runs are split
+// around their middle item, scanning in from both ends.
+void ReferenceSort(std::vector<RankEntry>& v, int lo, int hi) {
+    if (hi - lo + 1 <= 8) {
+        for (int last = hi; last > lo; --last) {
+            int lowest = lo;
+            for (int p = lo + 1; p <= last; ++p) lowest = v[p].score < v[lowest].score ? p : lowest;
+            std::swap(v[lowest], v[last]);
+        }
+        return;
+    }
+    std::swap(v[lo], v[lo + (hi - lo + 1) / 2]);
+    const std::int32_t pivot = v[lo].score;
+    int i = lo, j = hi + 1;
+    for (;;) {
+        while (++i <= hi && v[i].score >= pivot) continue;
+        while (--j > lo && v[j].score <= pivot) continue;
+        if (j < i) break;
+        std::swap(v[i], v[j]);
+    }
+    std::swap(v[lo], v[j]);
+    if (j - 1 > lo) ReferenceSort(v, lo, j - 1);
+    if (hi > i) ReferenceSort(v, i, hi);
+}
+
+// A row's own slot (races, then classes, Necromancer before Monk) plus the
+// leanings that describe it (evil, good, big, small), summed modulo 2^32.
+std::int32_t ReferenceScore(const PointValues& totals, const std::string& name) {
+    static std::map<std::string, std::string> leanings{
+        {"Barbarian", "gb"},  {"Dark Elf", "e"},     {"Dwarf", "gs"},   {"Erudite", "g"},
+        {"Gnome", "gs"},      {"Half Elf", "gs"},    {"Halfling", "g"}, {"High Elf", "g"},
+        {"Human", "g"},       {"Ogre", "eb"},        {"Troll", "eb"},   {"Wood Elf", "g"},
+        {"Necromancer", "e"}, {"Shadow Knight", "e"}};
+    int slot = 0;
+    while (slot < RaceRowCount && name != InitialRaceTable[slot].name) ++slot;
+    for (int c = 0; slot == RaceRowCount && c < ClassRowCount; ++c) {
+        if (name == InitialClassTable[c].name) slot = RaceRowCount + (c == 5 ? 6 : c == 6 ? 5 : c);
+    }
+    std::int64_t sum = totals[slot];
+    for (char c : leanings[name]) sum += totals[SlotEvil + std::string("egbs").find(c)];
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(sum));
+}
+
+bool Lists(const RankEntry& row, const std::string& name) {
+    const auto end = std::find(row.partners.begin(), row.partners.end(), nullptr);
+    return std::find(row.partners.begin(), end, name) != end;
+}
+
+// The best row of `first`, then the first row of `second` that lists it, as
+// "race/class".
+template <typename A, typename B>
+std::string ReferencePick(const A& first, const B& second) {
+    const bool raceFirst = std::is_same_v<A, RaceRows>;
+    for (const RankEntry& row : second) {
+        if (!Lists(row, first[0].name)) continue;
+        return std::string(raceFirst ? first[0].name : row.name) + "/" +
+               (raceFirst ? row.name : first[0].name);
+    }
+    return "Unknown/Unknown";
+}
+
+template <typename Rows>
+Rows ReferenceRanking(const PointValues& totals, Rows rows) {
+    std::vector<RankEntry> v(rows.begin(), rows.end());
+    for (RankEntry& row : v) row.score = ReferenceScore(totals, row.name);
+    ReferenceSort(v, 0, static_cast<int>(v.size()) - 1);
+    std::copy(v.begin(), v.end(), rows.begin());
+    return rows;
+}
+
+TEST(BestPickTest, SortMatchesTheReferenceProcedureTiesIncluded) {
+    const char* const names[] = {"a", "b", "c", "d", "e", "f", "g",
+                                 "h", "i", "j", "k", "l", "m", "n"};
+    std::mt19937 random(11);
+    for (int round = 0; round < 3000; ++round) {
+        const int size = static_cast<int>(random() % 15);
+        const std::int32_t spread = round % 3 == 0 ? 1 : 3;
+        std::vector<RankEntry> rows;
+        for (int i = 0; i < size; ++i) {
+            std::int32_t score = static_cast<std::int32_t>(random() % (2 * spread + 1)) - spread;
+            if (random() % 16 == 0) score = random() % 2 ? INT32_MAX : INT32_MIN;
+            rows.push_back({names[i], {}, score});
+        }
+        std::vector<RankEntry> expected = rows;
+        if (size > 0) ReferenceSort(expected, 0, size - 1);
+        SortByScore(rows.data(), size);
+        ASSERT_EQ(Ranked(rows), Ranked(expected)) << "round " << round;
+        for (int i = 1; i < size; ++i) ASSERT_GE(rows[i - 1].score, rows[i].score);
+    }
+    SortByScore(nullptr, 5);  // nothing to sort
+}
+
+// Random totals (small ones for ties, huge ones for wrap-around), rows in any
+// order and with stale scores, as an earlier pick leaves them, and partner
+// lists cut short so that some picks find no partner at all.
+TEST(BestPickTest, PickMatchesTheReferenceOnRandomTotalsAndTables) {
+    std::mt19937 random(5);
+    int unknown = 0;
+    for (int round = 0; round < 3000; ++round) {
+        PointValues totals{};
+        for (std::int32_t& total : totals) {
+            total = random() % 20 ? static_cast<std::int32_t>(random() % 5) - 2 : random();
+        }
+        RaceRows races = InitialRaceTable;
+        ClassRows classes = InitialClassTable;
+        std::shuffle(races.begin(), races.end(), random);
+        std::shuffle(classes.begin(), classes.end(), random);
+        for (RankEntry& row : races) row.partners[random() % 40 % PartnerSlots] = nullptr;
+        for (RankEntry& row : classes) row.partners[random() % 40 % PartnerSlots] = nullptr;
+        for (RankEntry& row : races) row.score = random();
+        for (RankEntry& row : classes) row.score = random();
+        const bool raceFirst = random() % 2;
+
+        const RaceRows sortedRaces = ReferenceRanking(totals, races);
+        const ClassRows sortedClasses = ReferenceRanking(totals, classes);
+        const std::string expected = raceFirst ? ReferencePick(sortedRaces, sortedClasses)
+                                               : ReferencePick(sortedClasses, sortedRaces);
+        const BestPick pick =
+            PickBestRaceAndClass(totals, races, classes,
+                                 raceFirst ? Preference::RaceOverClass : Preference::ClassOverRace);
+        ASSERT_EQ(Ranked(races), Ranked(sortedRaces)) << "round " << round;
+        ASSERT_EQ(Ranked(classes), Ranked(sortedClasses)) << "round " << round;
+        ASSERT_EQ(std::string(pick.race) + "/" + pick.className, expected);
+        unknown += expected == "Unknown/Unknown";
+    }
+    EXPECT_GT(unknown, 20);
+}
+
+// The reference models above pinned to picks known from use, and the cases
+// random totals rarely reach.
+TEST(BestPickTest, KnownPicks) {
+    struct Case {
+        std::vector<std::pair<int, std::int32_t>> totals;
+        bool raceFirst;
+        std::string pick;
+    } const cases[] = {
+        {{}, false, "Dwarf/Paladin"},
+        {{}, true, "Halfling/Cleric"},
+        // Wood Elf first although a stable sort would put Human first.
+        {{{SlotHuman, 1}, {SlotWoodElf, 1}}, true, "Wood Elf/Druid"},
+        // The class rows list Iksar, so race over class can place one.
+        {{{SlotIksar, 4}}, true, "Iksar/Monk"},
+        // The full Human row is searched without a Shaman; Barbarian is next.
+        {{{SlotShaman, 5}, {SlotHuman, 5}}, false, "Barbarian/Shaman"},
+        // Slots 18 and 19 are Necromancer and Monk, in that order.
+        {{{18, 3}}, false, "Dark Elf/Necromancer"},
+        // INT32_MAX + 1 wraps to the lowest score, INT32_MIN - 1 to the highest.
+        {{{SlotBarbarian, INT32_MAX}, {SlotDarkElf, INT32_MIN}, {SlotGood, 1}, {SlotEvil, -1}},
+         true,
+         "Dark Elf/Cleric"},
+    };
+    for (const Case& c : cases) {
+        PointValues totals{};
+        for (const auto& [slot, value] : c.totals) totals[slot] = value;
+        RaceRows races = InitialRaceTable;
+        ClassRows classes = InitialClassTable;
+        const BestPick pick = PickBestRaceAndClass(
+            totals, races, classes,
+            c.raceFirst ? Preference::RaceOverClass : Preference::ClassOverRace);
+        EXPECT_EQ(std::string(pick.race) + "/" + pick.className, c.pick);
+    }
+}
+
+// Alphabetical, scores 0, and the tables agree on every pair (the Iksar
+// entries of the class rows included), so a pick from either side is allowed.
+TEST(RankTablesTest, TablesStartAlphabeticalAndAgreeOnEveryPair) {
+    auto races = Ranked(InitialRaceTable), classes = Ranked(InitialClassTable);
+    EXPECT_TRUE(std::is_sorted(races.begin(), races.end()) && races[0].second == 0);
+    EXPECT_TRUE(std::is_sorted(classes.begin(), classes.end()) && classes[0].second == 0);
+    for (const RankEntry& race : InitialRaceTable) {
+        for (const RankEntry& cls : InitialClassTable) {
+            EXPECT_EQ(Lists(race, cls.name), Lists(cls, race.name)) << race.name << "/" << cls.name;
+        }
+    }
+}
+
+// A type names a choice by its number or, for the first two, by "yes" and
+// "no", compared whole and blind to ASCII case.
+bool ReferenceMatch(const std::optional<std::string>& type, int choice) {
+    if (!type) return false;
+    std::string lower;
+    for (char c : *type) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    return lower == std::to_string(choice) || (choice == 1 && lower == "yes") ||
+           (choice == 2 && lower == "no");
+}
+
+TEST(AnswerRecordingTest, FindAnswerTakesTheFirstMatchInScriptOrder) {
+    const std::optional<std::string> pool[] = {"1",  "2",    "3",  "8",   "9",         "yes",
+                                               "no", "YES",  "No", "nO",  "01",        " 1",
+                                               "1 ", "yess", "y",  "2no", std::nullopt};
+    std::mt19937 random(3);
+    for (int round = 0; round < 2000; ++round) {
+        QuestionBlock question;
+        const std::size_t count = random() % 7;
+        for (std::size_t i = 0; i < count; ++i) {
+            question.answers.push_back(random() % 12 ? std::make_unique<AnswerBlock>() : nullptr);
+            if (question.answers.back())
+                question.answers.back()->type = pool[random() % std::size(pool)];
+        }
+        for (int choice = 1; choice <= 9; ++choice) {
+            std::size_t first = 0;
+            while (first < count && !(question.answers[first] &&
+                                      ReferenceMatch(question.answers[first]->type, choice))) {
+                ++first;
+            }
+            const AnswerBlock* found = FindAnswer(question, choice);
+            ASSERT_EQ(found, first < count ? question.answers[first].get() : nullptr) << round;
+            ASSERT_EQ(question.answerCursor, first);
+        }
+    }
+}
+
+TEST(AnswerRecordingTest, AddsAll31ValuesWrappingLike32BitSums) {
+    PointValues totals{};
+    AnswerBlock answer;
+    for (int k = 0; k < PointSlotCount; ++k) totals[k] = INT32_MAX - k, answer.points[k] = k + 1;
+    AddAnswerPoints(totals, answer);
+    for (int k = 0; k < PointSlotCount; ++k) EXPECT_EQ(totals[k], INT32_MIN) << k;
+}
+
+}  // namespace
