@@ -51,21 +51,12 @@ public:
 
     // The first question is on screen.
     void Begin() {
-        // The window's bar timer is a member of the window, not a child it could
-        // be found by: watch every timer event instead.
-        QCoreApplication::instance()->installEventFilter(this);
+        // The bar timer exists once the dialog was set up; a tick of ours runs
+        // after the window's own.
+        for (QTimer* t : window_.findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly))
+            connect(t, &QTimer::timeout, this, [this] { AfterTick(); });
         phase_ = Phase::Waiting;
         if (!window_.TimerTicking(kinpath::IdBarTimer)) Answer();
-    }
-
-protected:
-    // A tick of the window's timer (the only timer without a parent): our own
-    // step is queued, so it runs after the window's tick in the same wakeup.
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Timer && !watched->parent() && qobject_cast<QTimer*>(watched))
-            QMetaObject::invokeMethod(
-                this, [this] { AfterTick(); }, Qt::QueuedConnection);
-        return false;
     }
 
 private:

@@ -573,7 +573,12 @@ int MainWindow::RunMessageBox(QMessageBox& box) { return box.exec(); }
 void MainWindow::StartTimer(int timerId, int intervalMs) {
     auto [it, added] = timers_.try_emplace(timerId);
     SeamTimer& t = it->second;
-    if (added) connect(&t.timer, &QTimer::timeout, this, [this, timerId] { Tick(timerId); });
+    if (added) {
+        // A child like every other part of the window, so tools can find it;
+        // the member is destroyed first, which also takes it off the list.
+        t.timer.setParent(this);
+        connect(&t.timer, &QTimer::timeout, this, [this, timerId] { Tick(timerId); });
+    }
     t.running = true;
     t.timer.start(std::max(intervalMs, MinTimerIntervalMs));
 }
