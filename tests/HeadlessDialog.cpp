@@ -24,7 +24,9 @@ public:
         log_.events.push_back({PrintEvent::Kind::DrawText, std::string(text), x, y});
     }
     void EndPage() override { log_.events.push_back({PrintEvent::Kind::EndPage, {}, 0, 0}); }
-    void EndDocument() override { log_.events.push_back({PrintEvent::Kind::EndDocument, {}, 0, 0}); }
+    void EndDocument() override {
+        log_.events.push_back({PrintEvent::Kind::EndDocument, {}, 0, 0});
+    }
 
 private:
     const HeadlessDialog& d_;

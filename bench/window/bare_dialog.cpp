@@ -93,7 +93,8 @@ int main(int argc, char* argv[]) {
                 break;
             }
         }
-        w->setGeometry(kinpath::DialogUnitsToPixelsX(t.x, u.x), kinpath::DialogUnitsToPixelsY(t.y, u.y),
+        w->setGeometry(kinpath::DialogUnitsToPixelsX(t.x, u.x),
+                       kinpath::DialogUnitsToPixelsY(t.y, u.y),
                        kinpath::DialogUnitsToPixelsX(t.width, u.x),
                        kinpath::DialogUnitsToPixelsY(t.height, u.y));
         w->setEnabled(t.enabled);
@@ -104,10 +105,12 @@ int main(int argc, char* argv[]) {
     QMetaObject::invokeMethod(
         &dialog,
         [&] {
-            pane->setPlainText(QStringLiteral("Answer the questions.\n"
-                                              "Skip any that you don't want to answer.\n"
-                                              "At the end you will be given the answer!"));
-            question->setText(QStringLiteral("When a fight breaks out, where do you want to be standing?"));
+            pane->setPlainText(
+                QStringLiteral("Answer the questions.\n"
+                               "Skip any that you don't want to answer.\n"
+                               "At the end you will be given the answer!"));
+            question->setText(
+                QStringLiteral("When a fight breaks out, where do you want to be standing?"));
             choices[0]->setText(QStringLiteral("Right in front, taking the blows"));
             choices[1]->setText(QStringLiteral("Far back, casting spells"));
             if (!stay) watch.Arm();

@@ -104,7 +104,8 @@ int main(int argc, char** argv) {
     for (int i = 2; i < argc; ++i) {
         const char* eq = std::strchr(argv[i], '=');
         if (!eq) return 2;
-        programs.push_back({std::string(argv[i], static_cast<std::size_t>(eq - argv[i])), eq + 1, {}, {}, {}});
+        programs.push_back(
+            {std::string(argv[i], static_cast<std::size_t>(eq - argv[i])), eq + 1, {}, {}, {}});
     }
     // One round to warm the caches, not counted.
     for (int round = -1; round < runs; ++round) {
@@ -119,11 +120,11 @@ int main(int argc, char** argv) {
         }
     }
     for (const Program& p : programs) {
-        std::printf("%s runs %d paint-median-ms %.2f paint-min-ms %.2f paint-p90-ms %.2f "
-                    "exit-median-ms %.2f exit-min-ms %.2f maxrss-median-kib %.0f\n",
-                    p.name.c_str(), runs, Median(p.paintMs), Quantile(p.paintMs, 0),
-                    Quantile(p.paintMs, 0.9), Median(p.exitMs), Quantile(p.exitMs, 0),
-                    Median(p.rssKiB));
+        std::printf(
+            "%s runs %d paint-median-ms %.2f paint-min-ms %.2f paint-p90-ms %.2f "
+            "exit-median-ms %.2f exit-min-ms %.2f maxrss-median-kib %.0f\n",
+            p.name.c_str(), runs, Median(p.paintMs), Quantile(p.paintMs, 0),
+            Quantile(p.paintMs, 0.9), Median(p.exitMs), Quantile(p.exitMs, 0), Median(p.rssKiB));
     }
     return 0;
 }

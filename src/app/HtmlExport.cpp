@@ -52,11 +52,20 @@ std::string PageText(std::string_view utf8) {
     while (i < utf8.size()) {
         char32_t cp = NextCodePoint(utf8, i);
         switch (cp) {
-            case '&': out += "&amp;"; continue;
-            case '<': out += "&lt;"; continue;
-            case '>': out += "&gt;"; continue;
-            case '"': out += "&quot;"; continue;
-            default: break;
+            case '&':
+                out += "&amp;";
+                continue;
+            case '<':
+                out += "&lt;";
+                continue;
+            case '>':
+                out += "&gt;";
+                continue;
+            case '"':
+                out += "&quot;";
+                continue;
+            default:
+                break;
         }
         int byte = Cp1252Byte(cp);
         if (byte >= 0) {

@@ -1,15 +1,15 @@
 #include "app/MainDialog.h"
 
+#include "app/HtmlExport.h"
+#include "app/PrintTranscript.h"
 #include "flow/BarAnimation.h"
 #include "flow/QuestionFlow.h"
-#include "flow/Transcript.h"
 #include "flow/Session.h"
+#include "flow/Transcript.h"
 #include "script/ScriptDocument.h"
 #include "text/TextCodec.h"
 #include "window/ControlIds.h"
 #include "window/Dialog.h"
-#include "app/HtmlExport.h"
-#include "app/PrintTranscript.h"
 
 namespace kinpath {
 

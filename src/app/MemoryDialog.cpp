@@ -142,8 +142,8 @@ std::string MemoryDialog::PaneLine(int index) const {
     IndexLines();
     if (index < 0 || index >= static_cast<int>(lineBytes_.size())) return {};
     std::size_t begin = lineBytes_[index];
-    std::size_t end = index + 1 < static_cast<int>(lineBytes_.size()) ? lineBytes_[index + 1] - 2
-                                                                      : pane_.size();
+    std::size_t end =
+        index + 1 < static_cast<int>(lineBytes_.size()) ? lineBytes_[index + 1] - 2 : pane_.size();
     return pane_.substr(begin, end - begin);
 }
 
@@ -154,9 +154,7 @@ std::uint32_t MemoryDialog::PaneLineStart(int index) const {
     return lineStarts_[index];
 }
 
-void MemoryDialog::SelectAllPane() {
-    selection_ = {0, static_cast<std::uint32_t>(paneLength_)};
-}
+void MemoryDialog::SelectAllPane() { selection_ = {0, static_cast<std::uint32_t>(paneLength_)}; }
 
 PaneSelection MemoryDialog::PaneSelectionRange() const { return selection_; }
 
@@ -177,9 +175,13 @@ void MemoryDialog::StartTimer(int timerId, int) { timers_.insert(timerId); }
 
 void MemoryDialog::StopTimer(int timerId) { timers_.erase(timerId); }
 
-void MemoryDialog::PostCommand(int id) { posted_.push_back({Posted::Kind::Command, id, BarMessage::SetPos, 0}); }
+void MemoryDialog::PostCommand(int id) {
+    posted_.push_back({Posted::Kind::Command, id, BarMessage::SetPos, 0});
+}
 
-void MemoryDialog::PostClose() { posted_.push_back({Posted::Kind::Close, 0, BarMessage::SetPos, 0}); }
+void MemoryDialog::PostClose() {
+    posted_.push_back({Posted::Kind::Close, 0, BarMessage::SetPos, 0});
+}
 
 void MemoryDialog::PostQuit(int exitCode) {
     posted_.push_back({Posted::Kind::Quit, exitCode, BarMessage::SetPos, 0});

@@ -116,8 +116,8 @@ private:
     std::size_t paneLength_ = 0;  // in code points
     PaneSelection selection_;
     mutable bool linesValid_ = false;
-    mutable std::vector<std::size_t> lineBytes_;       // byte offset of each line
-    mutable std::vector<std::uint32_t> lineStarts_;    // position of each line
+    mutable std::vector<std::size_t> lineBytes_;     // byte offset of each line
+    mutable std::vector<std::uint32_t> lineStarts_;  // position of each line
     std::deque<Posted> posted_;
     std::set<int> timers_;
     bool quit_ = false;

@@ -77,8 +77,8 @@ PageGeometry ComputePageGeometry(int dotsPerInchX, int dotsPerInchY) {
     g.bottom = static_cast<int>(std::min<long long>(bottom, INT_MAX));
     // Absurd resolutions are held to a line height whose last row still has a
     // representable position.
-    g.lineHeight = static_cast<int>(std::min<long long>(
-        (bottom - top) / PrintRowsPerPage, (INT_MAX - g.top) / PrintRowsPerPage));
+    g.lineHeight = static_cast<int>(std::min<long long>((bottom - top) / PrintRowsPerPage,
+                                                        (INT_MAX - g.top) / PrintRowsPerPage));
     return g;
 }
 
@@ -92,8 +92,7 @@ void PrintTranscript(Dialog& dialog) {
     if (!selectionOnly) SelectAllTranscript(dialog);
     TranscriptSelection selection = ReadTranscriptSelection(dialog);
 
-    PageGeometry page =
-        ComputePageGeometry(surface->DotsPerInchX(), surface->DotsPerInchY());
+    PageGeometry page = ComputePageGeometry(surface->DotsPerInchX(), surface->DotsPerInchY());
     surface->SetFont(PrintFontFace, std::max(page.lineHeight, 1));
 
     std::vector<std::string> lines =
@@ -104,13 +103,12 @@ void PrintTranscript(Dialog& dialog) {
     const int pageCount =
         static_cast<int>((lines.size() + PrintRowsPerPage - 1) / PrintRowsPerPage);
     const int firstPage = surface->FirstPage() > 0 ? surface->FirstPage() : 1;
-    const int lastPage = surface->LastPage() > 0 ? std::min(surface->LastPage(), pageCount)
-                                                 : pageCount;
+    const int lastPage =
+        surface->LastPage() > 0 ? std::min(surface->LastPage(), pageCount) : pageCount;
     if (firstPage > lastPage) return;  // nothing to print: no empty job either
 
     if (!surface->StartDocument(PrintDocumentName)) {
-        dialog.MessageBox(BoxOwner::Dialog, "Could not print the results", "Error",
-                          BoxButtons::Ok);
+        dialog.MessageBox(BoxOwner::Dialog, "Could not print the results", "Error", BoxButtons::Ok);
         return;
     }
     for (int pageNumber = firstPage; pageNumber <= lastPage; ++pageNumber) {

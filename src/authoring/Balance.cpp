@@ -78,7 +78,8 @@ struct Count {
 };
 
 // Counts above zero, most frequent first, then by name.
-void WriteCounts(const char* title, std::vector<Count> counts, std::uint64_t runs, std::ostream& out) {
+void WriteCounts(const char* title, std::vector<Count> counts, std::uint64_t runs,
+                 std::ostream& out) {
     std::erase_if(counts, [](const Count& c) { return c.count == 0; });
     std::sort(counts.begin(), counts.end(), [](const Count& a, const Count& b) {
         return a.count != b.count ? a.count > b.count : a.name < b.name;
@@ -89,18 +90,20 @@ void WriteCounts(const char* title, std::vector<Count> counts, std::uint64_t run
     out << title << ":\n";
     for (const Count& c : counts) {
         char figures[64];
-        std::snprintf(figures, sizeof figures, "%*llu  %6.2f%%", digits, static_cast<unsigned long long>(c.count),
+        std::snprintf(figures, sizeof figures, "%*llu  %6.2f%%", digits,
+                      static_cast<unsigned long long>(c.count),
                       100.0 * static_cast<double>(c.count) / static_cast<double>(runs));
         out << "  " << c.name << std::string(width - c.name.size(), ' ') << "  " << figures << '\n';
     }
 }
 
 template <std::size_t N>
-void WriteNever(const char* title, const std::array<std::uint64_t, N>& counts, const char* (*name)(int),
-                std::ostream& out) {
+void WriteNever(const char* title, const std::array<std::uint64_t, N>& counts,
+                const char* (*name)(int), std::ostream& out) {
     std::string list;
     for (std::size_t i = 0; i + 1 < N; ++i) {  // "Unknown" is no race or class to miss
-        if (counts[i] == 0) list += (list.empty() ? "" : ", ") + std::string(name(static_cast<int>(i)));
+        if (counts[i] == 0)
+            list += (list.empty() ? "" : ", ") + std::string(name(static_cast<int>(i)));
     }
     out << title << ": " << (list.empty() ? "none" : list) << '\n';
 }
@@ -115,11 +118,15 @@ bool ParseNumber(std::string_view text, Number& value) {
 }  // namespace
 
 const char* BalanceRaceName(int index) {
-    return index >= 0 && index < RaceRowCount ? InitialRaceTable[static_cast<std::size_t>(index)].name : UnknownName;
+    return index >= 0 && index < RaceRowCount
+               ? InitialRaceTable[static_cast<std::size_t>(index)].name
+               : UnknownName;
 }
 
 const char* BalanceClassName(int index) {
-    return index >= 0 && index < ClassRowCount ? InitialClassTable[static_cast<std::size_t>(index)].name : UnknownName;
+    return index >= 0 && index < ClassRowCount
+               ? InitialClassTable[static_cast<std::size_t>(index)].name
+               : UnknownName;
 }
 
 namespace {
@@ -229,8 +236,9 @@ BalanceTally SimulateBalance(const std::string& script, const BalanceOptions& op
         BalanceTally& part = parts[j];
         Session& session = *sessions[j];
         const std::vector<AskedQuestion> asked = AskedQuestions(session.Document, part);
-        auto work = [&session, asked, &options, &part, preference = tally.preference, first,
-                     last] { SimulateRuns(session, asked, options, preference, first, last, part); };
+        auto work = [&session, asked, &options, &part, preference = tally.preference, first, last] {
+            SimulateRuns(session, asked, options, preference, first, last, part);
+        };
         if (j + 1 == jobs) {
             work();
         } else {
@@ -248,8 +256,8 @@ BalanceTally SimulateBalance(const std::string& script, const BalanceOptions& op
     return tally;
 }
 
-void WriteBalanceReport(const std::string& name, const BalanceOptions& options, const BalanceTally& tally,
-                        std::ostream& out) {
+void WriteBalanceReport(const std::string& name, const BalanceOptions& options,
+                        const BalanceTally& tally, std::ostream& out) {
     char skip[32];
     std::snprintf(skip, sizeof skip, "%g", options.skipProbability);
     out << "Balance of " << name << ": " << tally.runs << " random runs, seed " << options.seed
@@ -273,8 +281,9 @@ void WriteBalanceReport(const std::string& name, const BalanceOptions& options, 
     for (int r = 0; r <= RaceRowCount; ++r) {
         races.push_back({BalanceRaceName(r), tally.races[static_cast<std::size_t>(r)]});
         for (int c = 0; c <= ClassRowCount; ++c) {
-            pairs.push_back({std::string(BalanceRaceName(r)) + " / " + BalanceClassName(c),
-                             tally.pairs[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]});
+            pairs.push_back(
+                {std::string(BalanceRaceName(r)) + " / " + BalanceClassName(c),
+                 tally.pairs[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]});
         }
     }
     for (int c = 0; c <= ClassRowCount; ++c) {
@@ -289,12 +298,12 @@ void WriteBalanceReport(const std::string& name, const BalanceOptions& options, 
     out << '\n';
     WriteNever("Races never recommended", tally.races, BalanceRaceName, out);
     WriteNever("Classes never recommended", tally.classes, BalanceClassName, out);
-    out << "Choices without an answer (\"" << NoAnswerMessage << "\"): " << tally.unmatched << " of "
-        << tally.answered + tally.unmatched << " choices\n";
+    out << "Choices without an answer (\"" << NoAnswerMessage << "\"): " << tally.unmatched
+        << " of " << tally.answered + tally.unmatched << " choices\n";
 }
 
-bool ParseBalanceArguments(const std::vector<std::string>& args, std::string& file, BalanceOptions& options,
-                           std::string& problem) {
+bool ParseBalanceArguments(const std::vector<std::string>& args, std::string& file,
+                           BalanceOptions& options, std::string& problem) {
     bool haveFile = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string_view arg = args[i];

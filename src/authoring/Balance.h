@@ -30,7 +30,7 @@ inline constexpr int UnknownClass = ClassRowCount;
 
 struct BalanceTally {
     Preference preference = Preference::ClassOverRace;  // as the pick used it
-    bool preferenceFromScript = false;  // false: no SETTINGS block, class over race
+    bool preferenceFromScript = false;                  // false: no SETTINGS block, class over race
     std::uint64_t runs = 0;
     // Races and classes by their position in the initial (alphabetical) tables,
     // the last element counting "Unknown".
@@ -56,8 +56,8 @@ BalanceTally SimulateBalance(const std::string& script, const BalanceOptions& op
 const char* BalanceRaceName(int index);
 const char* BalanceClassName(int index);
 
-void WriteBalanceReport(const std::string& name, const BalanceOptions& options, const BalanceTally& tally,
-                        std::ostream& out);
+void WriteBalanceReport(const std::string& name, const BalanceOptions& options,
+                        const BalanceTally& tally, std::ostream& out);
 
 // Reads `[FILE] [--runs N] [--seed S] [--skip P] [--jobs N]`; false with a
 // reason in problem when the arguments are wrong. file stays as given when

@@ -1,14 +1,14 @@
 #include "authoring/ScriptCheck.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <climits>
 #include <cstring>
-#include <array>
 #include <map>
-#include <span>
 #include <optional>
 #include <ostream>
+#include <span>
 #include <string_view>
 #include <utility>
 
@@ -32,8 +32,8 @@ constexpr std::array<std::string_view, 1> SettingsKeys{"preference="};
 constexpr std::array<std::string_view, 1> FinalKeys{"recap="};
 // explanationtext= is no QUESTION key, but the text= inside it makes a line a
 // choice, so it counts as a key text there.
-constexpr std::array<std::string_view, 4> QuestionKeys{"type=", "name=", "text=",
-                                                       "explanationtext="};
+constexpr std::array<std::string_view, 4> QuestionKeys{
+    "type=", "name=", "text=", "explanationtext="};
 constexpr auto AnswerKeys = [] {
     std::array<std::string_view, 2 + AnswerPointKeys.size()> keys{"type=", "explanationtext="};
     for (std::size_t i = 0; i < AnswerPointKeys.size(); ++i) {
@@ -53,9 +53,7 @@ std::string Quote(std::string_view bytes) {
     return "\"" + text + "\"";
 }
 
-std::string Str(std::string_view text) {
-    return std::string(text);
-}
+std::string Str(std::string_view text) { return std::string(text); }
 
 std::string ChoiceTypes(int choice) {
     std::string text = std::to_string(choice);
@@ -150,13 +148,17 @@ private:
     void CheckChoices(const QuestionInfo& question);
     void CheckAnswers(const QuestionInfo& question);
 
-    void CheckKeyLine(KeyList known, const char* block, std::string_view key,
-                      const char* value, KeyLines& seen, bool isPoint);
+    void CheckKeyLine(KeyList known, const char* block, std::string_view key, const char* value,
+                      KeyLines& seen, bool isPoint);
     void WarnKeyInValue(KeyList known, const char* block, KeyHit winner, const char* value);
     void WarnRepeat(std::string_view key, const char* value, KeyLines& seen, bool isPoint);
 
-    void Error(std::int64_t line, std::string text) { Report(CheckSeverity::Error, line, std::move(text)); }
-    void Warn(std::int64_t line, std::string text) { Report(CheckSeverity::Warning, line, std::move(text)); }
+    void Error(std::int64_t line, std::string text) {
+        Report(CheckSeverity::Error, line, std::move(text));
+    }
+    void Warn(std::int64_t line, std::string text) {
+        Report(CheckSeverity::Warning, line, std::move(text));
+    }
     void Report(CheckSeverity severity, std::int64_t line, std::string text);
     void EndOfFileError(const char* tag, std::int64_t start, const char* outcome);
     std::string Subject(const Pending& pending) const;
@@ -193,11 +195,12 @@ bool Checker::Next() {
     while (lines_.ReadScriptLine(line_, LineBufferSize)) {
         const bool full = std::strlen(line_) == PieceLength;
         if (full && !inCutLine_) {
-            Warn(lines_.CurrentLine, "line of " + std::to_string(PieceLength) +
-                                  " or more characters: the window cuts it into pieces of " +
-                                  std::to_string(PieceLength) +
-                                  " and reads each further piece as a line of its own (from line " +
-                                  std::to_string(lines_.CurrentLine + 1) + " on, its line numbers run ahead)");
+            Warn(lines_.CurrentLine,
+                 "line of " + std::to_string(PieceLength) +
+                     " or more characters: the window cuts it into pieces of " +
+                     std::to_string(PieceLength) +
+                     " and reads each further piece as a line of its own (from line " +
+                     std::to_string(lines_.CurrentLine + 1) + " on, its line numbers run ahead)");
         }
         inCutLine_ = full;
         TrimLine(line_);
@@ -221,8 +224,9 @@ CheckResult Checker::Run() {
         result.diagnostics.push_back({pending.line, pending.severity, std::move(text)});
         (pending.severity == CheckSeverity::Error ? result.errors : result.warnings) += 1;
     }
-    std::stable_sort(result.diagnostics.begin(), result.diagnostics.end(),
-                     [](const CheckDiagnostic& a, const CheckDiagnostic& b) { return a.line < b.line; });
+    std::stable_sort(
+        result.diagnostics.begin(), result.diagnostics.end(),
+        [](const CheckDiagnostic& a, const CheckDiagnostic& b) { return a.line < b.line; });
     return result;
 }
 
@@ -241,7 +245,7 @@ void Checker::Report(CheckSeverity severity, std::int64_t line, std::string text
 
 void Checker::EndOfFileError(const char* tag, std::int64_t start, const char* outcome) {
     Error(lines_.CurrentLine, std::string("end of file inside the ") + tag + " block of line " +
-                           std::to_string(start) + " (no </" + tag + ">): " + outcome);
+                                  std::to_string(start) + " (no </" + tag + ">): " + outcome);
 }
 
 // --- Top level -------------------------------------------------------------
@@ -278,9 +282,10 @@ void Checker::FlushIgnoredLines() {
     }
     std::string text = ignored_.count == 1
                            ? "line outside any block is ignored: " + Quote(ignored_.text)
-                           : std::to_string(ignored_.count) + " lines outside any block (up to line " +
-                                 std::to_string(ignored_.last) + ") are ignored, the first: " +
-                                 Quote(ignored_.text);
+                           : std::to_string(ignored_.count) +
+                                 " lines outside any block (up to line " +
+                                 std::to_string(ignored_.last) +
+                                 ") are ignored, the first: " + Quote(ignored_.text);
     if (FindTag(ignored_.text.c_str(), AnswerTags) != nullptr) {
         text += " (an ANSWER block counts only inside a QUESTION block)";
     }
@@ -312,21 +317,24 @@ void Checker::SettingsOrFinal(const char* tag) {
         const char* value = FindKey(line_, key);
         if (value == nullptr) {
             Error(lines_.CurrentLine, std::string("Undefined symbol found (no key of a ") + tag +
-                                   " block in this line; its key is " + key + ")");
+                                          " block in this line; its key is " + key + ")");
             failed = true;
             break;
         }
-        CheckKeyLine(settings ? KeyList(SettingsKeys) : KeyList(FinalKeys), tag, key, value, seen, false);
+        CheckKeyLine(settings ? KeyList(SettingsKeys) : KeyList(FinalKeys), tag, key, value, seen,
+                     false);
         if (settings) {
             const char* word = value + std::strspn(value, " \t");
             if (word != value && SameText(word, "classoverrace")) {
-                Warn(lines_.CurrentLine, "the value " + Quote(value) +
-                                      " starts with a blank, so it is not classoverrace: the pick "
-                                      "decides the race first");
+                Warn(lines_.CurrentLine,
+                     "the value " + Quote(value) +
+                         " starts with a blank, so it is not classoverrace: the pick "
+                         "decides the race first");
             }
         } else if (!ValidRecap(value)) {
-            Error(lines_.CurrentLine, "Undefined symbol found (recap= must be yes, no or ask, not " +
-                                   Quote(value) + ")");
+            Error(
+                lines_.CurrentLine,
+                "Undefined symbol found (recap= must be yes, no or ask, not " + Quote(value) + ")");
             failed = true;
         }
     }
@@ -400,8 +408,9 @@ bool Checker::QuestionLine(QuestionInfo& question) {
         return true;
     }
     if (FindKey(line_, "text") == nullptr) {
-        Error(lines_.CurrentLine,
-              "Undefined symbol found (no key of a QUESTION block in this line: type=, name=, text=)");
+        Error(
+            lines_.CurrentLine,
+            "Undefined symbol found (no key of a QUESTION block in this line: type=, name=, text=)");
         return false;
     }
     const char* value = FindKey(line_, "text=");
@@ -415,7 +424,7 @@ bool Checker::QuestionLine(QuestionInfo& question) {
         const std::size_t number = question.choices.size();
         if (number > ShownChoices) {
             Warn(lines_.CurrentLine, "choice " + std::to_string(number) + " " + Quote(value) +
-                                  " is never shown: only the first 8 choices are");
+                                         " is never shown: only the first 8 choices are");
         }
     }
     return true;
@@ -465,9 +474,10 @@ Checker::AnswerEnd Checker::Answer(QuestionInfo& question) {
         }
         LowerKey(line_);
         if (!AnswerLine(answer, seen)) {
-            Error(lines_.CurrentLine,
-                  "Undefined symbol found (no key of an ANSWER block in this line), then End of script "
-                  "expected");
+            Error(
+                lines_.CurrentLine,
+                "Undefined symbol found (no key of an ANSWER block in this line), then End of script "
+                "expected");
             return AnswerEnd::Failed;
         }
     }
@@ -492,8 +502,8 @@ bool Checker::AnswerLine(AnswerInfo& answer, KeyLines& seen) {
             CheckKeyLine(known, "ANSWER", key.key, value, seen, true);
             if (value[0] != '\0') {
                 if (const auto read = OddPointValue(value)) {
-                    Warn(lines_.CurrentLine, "the value " + Quote(value) + " of " + key.key + " is read as " +
-                                          std::to_string(*read));
+                    Warn(lines_.CurrentLine, "the value " + Quote(value) + " of " + key.key +
+                                                 " is read as " + std::to_string(*read));
                 }
             }
             return true;
@@ -522,13 +532,14 @@ void Checker::FinishQuestion(const QuestionInfo& question) {
 void Checker::CheckChoices(const QuestionInfo& question) {
     const int shown = std::min<int>(ShownChoices, static_cast<int>(question.choices.size()));
     for (int choice = 1; choice <= shown; ++choice) {
-        const bool answered = std::any_of(question.answers.begin(), question.answers.end(),
-                                          [&](const AnswerInfo& a) { return TypeMatchesChoice(a.type, choice); });
+        const bool answered =
+            std::any_of(question.answers.begin(), question.answers.end(),
+                        [&](const AnswerInfo& a) { return TypeMatchesChoice(a.type, choice); });
         if (!answered) {
             const ChoiceInfo& info = question.choices[static_cast<std::size_t>(choice - 1)];
             Warn(info.line, "choice " + std::to_string(choice) + " " + Quote(info.text) +
-                                " has no answer of type " + ChoiceTypes(choice) + ": choosing it shows \"" +
-                                NoAnswerMessage + "\"");
+                                " has no answer of type " + ChoiceTypes(choice) +
+                                ": choosing it shows \"" + NoAnswerMessage + "\"");
         }
     }
 }
@@ -548,9 +559,9 @@ void Checker::CheckAnswers(const QuestionInfo& question) {
             continue;
         }
         if (matched.empty()) {
-            Warn(line, "the answer of line " + std::to_string(answer.line) + " is never reached: its type " +
-                           Quote(*answer.type) + " matches none of the shown choices (" + ShownTypes(shown) +
-                           ")");
+            Warn(line, "the answer of line " + std::to_string(answer.line) +
+                           " is never reached: its type " + Quote(*answer.type) +
+                           " matches none of the shown choices (" + ShownTypes(shown) + ")");
             continue;
         }
         bool reached = false;
@@ -562,9 +573,9 @@ void Checker::CheckAnswers(const QuestionInfo& question) {
         }
         if (!reached) {
             Warn(line, "the answer of line " + std::to_string(answer.line) +
-                           " is never reached: the answer of line " + std::to_string(takenBy[matched[0]]) +
-                           " comes first for choice " + std::to_string(matched[0]) + " (type " +
-                           Quote(*answer.type) + ")");
+                           " is never reached: the answer of line " +
+                           std::to_string(takenBy[matched[0]]) + " comes first for choice " +
+                           std::to_string(matched[0]) + " (type " + Quote(*answer.type) + ")");
         }
     }
 }
@@ -589,7 +600,8 @@ void Checker::WarnKeyInValue(KeyList known, const char* block, KeyHit winner, co
         for (const char* p = std::strstr(line_, needle.c_str()); p != nullptr;
              p = std::strstr(p + 1, needle.c_str())) {
             const auto pos = static_cast<std::size_t>(p - line_);
-            const bool insideWinner = pos >= winner.pos && pos + key.size() <= winner.pos + winner.key.size();
+            const bool insideWinner =
+                pos >= winner.pos && pos + key.size() <= winner.pos + winner.key.size();
             if (!insideWinner && (!other || pos < other->pos)) other = KeyHit{key, pos};
         }
     }
@@ -597,16 +609,19 @@ void Checker::WarnKeyInValue(KeyList known, const char* block, KeyHit winner, co
         return;
     }
     const std::string reading = "the line is read as " + Str(winner.key) + " " + Quote(value);
-    if (other->pos <= winner.pos && other->pos + other->key.size() >= winner.pos + winner.key.size()) {
-        Warn(lines_.CurrentLine, "key found inside a key: " + Str(other->key) + " is no key of a " + block +
-                              " block, but the " + Str(winner.key) + " inside it is: " + reading);
+    if (other->pos <= winner.pos &&
+        other->pos + other->key.size() >= winner.pos + winner.key.size()) {
+        Warn(lines_.CurrentLine, "key found inside a key: " + Str(other->key) + " is no key of a " +
+                                     block + " block, but the " + Str(winner.key) +
+                                     " inside it is: " + reading);
     } else if (other->pos < winner.pos) {
-        Warn(lines_.CurrentLine, "key found inside a value: the line holds " + Str(other->key) + " and then " +
-                              Str(winner.key) + ", which is tested first: " + reading + " and sets no " +
-                              Str(other->key));
+        Warn(lines_.CurrentLine, "key found inside a value: the line holds " + Str(other->key) +
+                                     " and then " + Str(winner.key) + ", which is tested first: " +
+                                     reading + " and sets no " + Str(other->key));
     } else {
-        Warn(lines_.CurrentLine, "key found inside a value: the " + Str(other->key) + " in the value of " +
-                              Str(winner.key) + " is not read as a key: " + reading);
+        Warn(lines_.CurrentLine, "key found inside a value: the " + Str(other->key) +
+                                     " in the value of " + Str(winner.key) +
+                                     " is not read as a key: " + reading);
     }
 }
 
@@ -621,10 +636,11 @@ void Checker::WarnRepeat(std::string_view key, const char* value, KeyLines& seen
     const std::string earlier = std::to_string(it->second);
     it->second = lines_.CurrentLine;
     if (isPoint) {
-        Warn(lines_.CurrentLine, Str(key) + " given again: its value replaces the one of line " + earlier +
-                              " (points are set, not added)");
+        Warn(lines_.CurrentLine, Str(key) + " given again: its value replaces the one of line " +
+                                     earlier + " (points are set, not added)");
     } else if (value[0] == '\0') {
-        Warn(lines_.CurrentLine, Str(key) + " given again with an empty value: it clears the one of line " + earlier);
+        Warn(lines_.CurrentLine,
+             Str(key) + " given again with an empty value: it clears the one of line " + earlier);
     } else {
         Warn(lines_.CurrentLine, Str(key) + " given again: it replaces the one of line " + earlier);
     }
@@ -632,9 +648,7 @@ void Checker::WarnRepeat(std::string_view key, const char* value, KeyLines& seen
 
 }  // namespace
 
-CheckResult CheckScript(std::string bytes) {
-    return Checker(std::move(bytes)).Run();
-}
+CheckResult CheckScript(std::string bytes) { return Checker(std::move(bytes)).Run(); }
 
 void PrintCheckResult(const std::string& name, const CheckResult& result, std::ostream& out,
                       bool errorsOnly) {
@@ -643,13 +657,14 @@ void PrintCheckResult(const std::string& name, const CheckResult& result, std::o
         if (errorsOnly && !error) {
             continue;
         }
-        out << name << ':' << diagnostic.line << (error ? ": error: " : ": warning: ") << diagnostic.text
-            << '\n';
+        out << name << ':' << diagnostic.line << (error ? ": error: " : ": warning: ")
+            << diagnostic.text << '\n';
     }
     const auto count = [](int n, const char* word) {
         return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
     };
-    out << name << ": " << count(result.questions, "question") << ", " << count(result.errors, "error");
+    out << name << ": " << count(result.questions, "question") << ", "
+        << count(result.errors, "error");
     if (!errorsOnly) {
         out << ", " << count(result.warnings, "warning");
     }

@@ -77,7 +77,8 @@ void AnimateBars(Session& session, Dialog& dialog) {
 
 bool BarsAtRest(const Session& session) {
     for (int slot = 0; slot < BarSlotCount; ++slot) {
-        if (session.BarTarget[slot] != 0 || session.BarShown[slot] < session.PointTotals[slot]) return false;
+        if (session.BarTarget[slot] != 0 || session.BarShown[slot] < session.PointTotals[slot])
+            return false;
     }
     return true;
 }

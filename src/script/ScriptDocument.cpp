@@ -60,9 +60,7 @@ private:
 
 // Tags all start with "<" and an end tag "</NAME>" is three longer than its
 // name: other lines need no tag test at all.
-bool MayBeTag(const char* line) {
-    return line[0] == '<';
-}
+bool MayBeTag(const char* line) { return line[0] == '<'; }
 
 bool MayBeEndTag(const char* line, std::size_t length, const char* name) {
     return line[0] == '<' && line[1] == '/' && length == std::strlen(name) + 3;
@@ -112,8 +110,9 @@ char* LowerKeyPart(char* line, std::size_t length) {
 // The next "=" after at, or null.
 const char* NextEquals(const char* at, const char* end) {
     ++at;
-    return at < end ? static_cast<const char*>(std::memchr(at, '=', static_cast<std::size_t>(end - at)))
-                    : nullptr;
+    return at < end
+               ? static_cast<const char*>(std::memchr(at, '=', static_cast<std::size_t>(end - at)))
+               : nullptr;
 }
 
 // Whether name stands right before the "=" at equals, inside the line.
@@ -157,8 +156,8 @@ std::size_t FindAnswerKey(const char* line, std::size_t length, const char* firs
     }();
     const char* end = line + length;
     std::size_t best = NoKey;
-    for (const char* equals = firstEquals != end ? firstEquals : nullptr; equals != nullptr && best > 0;
-         equals = NextEquals(equals, end)) {
+    for (const char* equals = firstEquals != end ? firstEquals : nullptr;
+         equals != nullptr && best > 0; equals = NextEquals(equals, end)) {
         if (NameBefore(line, equals, "type")) {
             best = 0;
             value = equals + 1;
@@ -194,8 +193,8 @@ std::size_t FindQuestionKey(const char* line, std::size_t length, const char* fi
                             const char*& value) {
     const char* end = line + length;
     std::size_t best = NoKey;
-    for (const char* equals = firstEquals != end ? firstEquals : nullptr; equals != nullptr && best > 0;
-         equals = NextEquals(equals, end)) {
+    for (const char* equals = firstEquals != end ? firstEquals : nullptr;
+         equals != nullptr && best > 0; equals = NextEquals(equals, end)) {
         if (NameBefore(line, equals, "type")) {
             best = 0;
             value = equals + 1;
@@ -371,9 +370,7 @@ bool QuestionBlock::Parse(ScriptReader& reader, const char* tagName) {
 
 // ---------------------------------------------------------------------------
 
-ScriptDocument::~ScriptDocument() {
-    Clear();
-}
+ScriptDocument::~ScriptDocument() { Clear(); }
 
 void ScriptDocument::Clear() {
     // Questions first to last (each with its answers), then the final and the
@@ -425,9 +422,7 @@ bool OpenScript(ScriptDocument& document, const std::string& path) {
     return true;
 }
 
-void CloseScript(ScriptDocument& document) {
-    document.source = ScriptLines();
-}
+void CloseScript(ScriptDocument& document) { document.source = ScriptLines(); }
 
 LoadOutcome LoadScript(ScriptDocument& document, const std::string& path) {
     ScriptFileText file = ReadScriptFile(path);

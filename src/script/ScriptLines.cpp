@@ -1,8 +1,8 @@
 #include "script/ScriptLines.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <algorithm>
 #include <new>
 #include <stdexcept>
 

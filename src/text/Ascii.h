@@ -8,8 +8,6 @@ constexpr char FoldAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-constexpr bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
+constexpr bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace kinpath

@@ -31,9 +31,7 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-bool IsContinuation(unsigned char b) {
-    return (b & 0xC0) == 0x80;
-}
+bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 
 }  // namespace
 

@@ -31,12 +31,12 @@
 
 #include <algorithm>
 
+#include "app/MainDialog.h"
 #include "flow/BarAnimation.h"
 #include "flow/Session.h"
-#include "window/ControlIds.h"
-#include "app/MainDialog.h"
 #include "frontends/qt/QtPrintSurface.h"
 #include "frontends/qt/Utf8.h"
+#include "window/ControlIds.h"
 
 namespace kinpath::qt {
 
@@ -162,10 +162,9 @@ void MainWindow::BuildControls() {
                 break;
         }
         widget->setObjectName(QStringLiteral("control%1").arg(t.id));
-        widget->setGeometry(DialogUnitsToPixelsX(t.x, units_.x),
-                            DialogUnitsToPixelsY(t.y, units_.y),
-                            DialogUnitsToPixelsX(t.width, units_.x),
-                            DialogUnitsToPixelsY(t.height, units_.y));
+        widget->setGeometry(
+            DialogUnitsToPixelsX(t.x, units_.x), DialogUnitsToPixelsY(t.y, units_.y),
+            DialogUnitsToPixelsX(t.width, units_.x), DialogUnitsToPixelsY(t.height, units_.y));
         widget->setEnabled(t.enabled);
         controls_[t.id] = Control{t.kind, widget, t.kind == ControlKind::Bar ? text : QString()};
     }
@@ -616,12 +615,14 @@ bool MainWindow::TimerTicking(int timerId) const {
 // --- Posted requests
 
 void MainWindow::PostCommand(int id) {
-    QMetaObject::invokeMethod(this, [this, id] { Dispatch(id); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, id] { Dispatch(id); }, Qt::QueuedConnection);
 }
 
 void MainWindow::PostClose() {
     QMetaObject::invokeMethod(
-        this, [this] {
+        this,
+        [this] {
             if (!ended_) DialogClose(*this);
         },
         Qt::QueuedConnection);
@@ -629,7 +630,8 @@ void MainWindow::PostClose() {
 
 void MainWindow::PostQuit(int exitCode) {
     QMetaObject::invokeMethod(
-        this, [this, exitCode] {
+        this,
+        [this, exitCode] {
             if (ended_) return;
             ended_ = true;
             for (auto& [id, t] : timers_) t.timer.stop();

@@ -123,7 +123,7 @@ private:
     struct Control {
         ControlKind kind;
         QWidget* widget;  // a child of the window, which deletes it
-        QString text;  // bars keep their window text here; they never show it
+        QString text;     // bars keep their window text here; they never show it
     };
     struct SeamTimer {
         QTimer timer;

@@ -38,7 +38,8 @@ int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std
     }
     if (args.size() > 1 || (args.size() == 1 && args[0].size() > 1 && args[0][0] == '-')) {
         err << "kinpath-cli --check: "
-            << (args.size() > 1 ? "more than one script file given" : "unknown option " + args[0]) << '\n'
+            << (args.size() > 1 ? "more than one script file given" : "unknown option " + args[0])
+            << '\n'
             << CheckUsage;
         return 2;
     }

@@ -44,9 +44,7 @@ TerminalDialog::TerminalDialog(Session& session, std::FILE* in, std::FILE* out, 
                                bool interactive)
     : MemoryDialog(session), in_(in), out_(out), err_(err), interactive_(interactive) {}
 
-bool TerminalDialog::Usable(int id) const {
-    return IsControlEnabled(id) && IsControlVisible(id);
-}
+bool TerminalDialog::Usable(int id) const { return IsControlEnabled(id) && IsControlVisible(id); }
 
 BoxResult TerminalDialog::MessageBox(BoxOwner, std::string_view text, std::string_view caption,
                                      BoxButtons buttons) {
@@ -118,8 +116,8 @@ std::string TerminalDialog::PromptText() const {
     if (choices.size() == 1) {
         parts.push_back("1 to answer");
     } else if (!choices.empty()) {
-        parts.push_back(std::to_string(choices.front()) + "-" +
-                        std::to_string(choices.back()) + " to answer");
+        parts.push_back(std::to_string(choices.front()) + "-" + std::to_string(choices.back()) +
+                        " to answer");
     }
     if (Usable(IdOk)) parts.push_back("ok to confirm");
     if (Usable(IdSkip)) parts.push_back("s to skip");

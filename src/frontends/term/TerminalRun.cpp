@@ -3,11 +3,11 @@
 #include <cctype>
 #include <string>
 
+#include "app/MainDialog.h"
 #include "flow/BarAnimation.h"
 #include "flow/Session.h"
-#include "window/ControlIds.h"
-#include "app/MainDialog.h"
 #include "frontends/term/TerminalDialog.h"
+#include "window/ControlIds.h"
 
 namespace kinpath::term {
 
@@ -31,7 +31,9 @@ std::string Command(const std::string& line) {
 }
 
 void SettleBars(TerminalDialog& dialog) {
-    for (int n = 0; n < MaxTicksPerStep && dialog.TimerRunning(IdBarTimer) && !BarsAtRest(dialog.OwnSession()); ++n) {
+    for (int n = 0;
+         n < MaxTicksPerStep && dialog.TimerRunning(IdBarTimer) && !BarsAtRest(dialog.OwnSession());
+         ++n) {
         dialog.Tick();
     }
 }
@@ -72,8 +74,7 @@ Outcome Execute(TerminalDialog& dialog, const std::string& command) {
         dialog.Click(button.id);
         return Outcome::Done;
     }
-    dialog.Complain("unknown command '" + command +
-                    "' (use a choice number, ok, s, h or q)");
+    dialog.Complain("unknown command '" + command + "' (use a choice number, ok, s, h or q)");
     return Outcome::Rejected;
 }
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "frontends/term/AuthorTools.h"
-#include "frontends/term/TerminalRun.h"
 #include "frontends/term/TerminalDialog.h"
+#include "frontends/term/TerminalRun.h"
 
 namespace {
 
@@ -35,7 +35,8 @@ void PrintUsage(std::FILE* to) {
                  "  --balance  answer a script at random many times and show how often\n"
                  "             each race, class and pair is recommended\n"
                  "  --help     show this help\n",
-                 kinpath::term::ProgramName, kinpath::term::ProgramName, kinpath::term::ProgramName);
+                 kinpath::term::ProgramName, kinpath::term::ProgramName,
+                 kinpath::term::ProgramName);
 }
 
 int RunQuestionnaire(const Arguments&) {
