@@ -30,7 +30,7 @@ struct CliRun {
     std::string out, err;
 };
 
-bool Has(std::string_view text, std::string_view part) { return text.find(part) != text.npos; }
+bool Has(std::string_view text, std::string_view piece) { return text.find(piece) != text.npos; }
 
 class CliTest : public ProgramTest {
 protected:
