@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -15,23 +14,16 @@ namespace {
 
 class ScriptCheckTest : public kinpath::testing::ProgramTest {};
 
-// A question whose two choices both have answers.
-const std::string GoodQuestion =
-    "<QUESTION>\nname=Fight?\ntext=Yes\ntext=No\n<ANSWER>\ntype=1\nwarpts=5\n</ANSWER>\n"
-    "<ANSWER>\ntype=no\nwizpts=5\n</ANSWER>\n</QUESTION>\n";
-
 // Each script with every diagnostic it gets, in order: "line:kind:" and a part
 // of the text. Whether a script loads, and the line of its first error, are
-// held to the window on random scripts in script_parse_equivalence_test.cpp.
-using CheckCase = std::pair<std::string, std::vector<std::string>>;
-
+// held to the window on random scripts in script_document_test.cpp.
 TEST(ScriptCheck, EachErrorAndWarningAtItsLine) {
     std::string many = "<QUESTION>\nname=Many\n";                               // lines 1, 2
     for (int k = 1; k <= 10; ++k) many += "text=C" + std::to_string(k) + "\n";  // lines 3..12
     for (int k = 1; k <= 9; ++k)
         many += "<ANSWER>\ntype=" + std::to_string(k) + "\n</ANSWER>\n";  // 9: line 38
     many += "</QUESTION>\n<QUESTION>\n</QUESTION>\n";  // the second question starts at line 41
-    const CheckCase cases[] = {
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
         // error texts quote the window's messages
         {"<QUESTION>\ntext=A\n<ANSWER>\ntype=1\noops\n</ANSWER>\n</QUESTION>\n",
          {"5:error:question 1 (no name): Undefined symbol found (no key of an ANSWER block in this line), "
@@ -127,52 +119,43 @@ TEST(ScriptCheck, EachErrorAndWarningAtItsLine) {
 }
 
 TEST_F(ScriptCheckTest, PrintsOneLinePerProblemAndRefusesOnErrorsOnly) {
-    std::ostringstream out, err;
-    std::string bytes;
-    WriteScript("\xEF\xBB\xBF" + GoodQuestion);
-    EXPECT_EQ(RunScriptCheck("script.txt", out, err), 0);
-    EXPECT_EQ(out.str(), "script.txt: 1 question, 0 errors, 0 warnings\n");
-    EXPECT_TRUE(ReadCheckedScript("script.txt", bytes, err));
-    EXPECT_EQ(bytes, GoodQuestion);
-    WriteScript("<QUESTION>\ntext=A\n</QUESTION>\n");  // warnings only
-    EXPECT_EQ(RunScriptCheck("script.txt", out, err), 0);
-    EXPECT_TRUE(ReadCheckedScript("script.txt", bytes, err));
-    EXPECT_EQ(err.str(), "");
-
-    out.str("");
-    WriteScript("<QUESTION>\nname=Q\ntext=A\nwhat\n</QUESTION>\n<QUESTION>\n</QUESTION>\n");
-    EXPECT_EQ(RunScriptCheck("script.txt", out, err), 1);
+    // --check's exit status, output and errors, then what an author tool reads.
+    const auto run = [](const std::string& path) {
+        std::ostringstream out, err;
+        std::string bytes;
+        const int status = RunScriptCheck(path, out, err);
+        const bool read = ReadCheckedScript(path, bytes, err);
+        return std::to_string(status) + "|" + out.str() + "|" + err.str() +
+               (read ? "|read " + bytes : "");
+    };
+    const std::string warnings =
+        "script.txt:1: warning: question 1 (no name): the question has no name= "
+        "(no question text is shown)\n"
+        "script.txt:1: warning: question 1 (no name): the question has no choices "
+        "(text=): it can only be skipped\n";
+    WriteScript("\xEF\xBB\xBF<QUESTION>\n</QUESTION>\n");  // the byte-order mark is not read
+    EXPECT_EQ(run("script.txt"), "0|" + warnings +
+                                     "script.txt: 1 question, 0 errors, 2 warnings\n||read "
+                                     "<QUESTION>\n</QUESTION>\n");
     const std::string error =
-        "script.txt:4: error: question 1 \"Q\": Undefined symbol found (no key of a QUESTION block in "
+        "script.txt:6: error: question 2 \"Q\": Undefined symbol found (no key of a QUESTION block in "
         "this line: type=, name=, text=)\n";
-    EXPECT_EQ(out.str(),
-              error +
-                  "script.txt:6: warning: question 2 (no name): the question has no name= "
-                  "(no question text is shown)\n"
-                  "script.txt:6: warning: question 2 (no name): the question has no choices "
-                  "(text=): it can only be skipped\n"
-                  "script.txt: 2 questions, 1 error, 2 warnings\n");
-    EXPECT_FALSE(ReadCheckedScript("script.txt", bytes, err));
-    EXPECT_EQ(err.str(), error + "script.txt: 2 questions, 1 error\n");
-
-    out.str("");
-    err.str("");
+    WriteScript("<QUESTION>\n</QUESTION>\n<QUESTION>\nname=Q\ntext=A\nwhat\n</QUESTION>\n");
+    EXPECT_EQ(run("script.txt"), "1|" + warnings + error +
+                                     "script.txt: 2 questions, 1 error, 2 warnings\n|" + error +
+                                     "script.txt: 2 questions, 1 error\n");
+    const std::string missing = "missing.txt: error: cannot open (No such file or directory)\n";
+    EXPECT_EQ(run("missing.txt"), "1||" + missing + missing);
     std::filesystem::create_directory(Dir() / "folder");
-    EXPECT_EQ(RunScriptCheck("missing.txt", out, err), 1);
-    EXPECT_EQ(RunScriptCheck("folder", out, err), 1);
-    EXPECT_FALSE(ReadCheckedScript("folder", bytes, err));
-    EXPECT_EQ(out.str(), "");
-    EXPECT_EQ(err.str(),
-              "missing.txt: error: cannot open (No such file or directory)\n"
-              "folder: error: cannot open (not a regular file)\n"
-              "folder: error: cannot open (not a regular file)\n");
+    const std::string folder = "folder: error: cannot open (not a regular file)\n";
+    EXPECT_EQ(run("folder"), "1||" + folder + folder);
 
-    // The sample questionnaire is clean.
-    out.str("");
-    EXPECT_EQ(RunScriptCheck(KINPATH_EXAMPLES_DIR "/script.txt", out, err), 0);
-    const std::string sample = out.str();
-    EXPECT_TRUE(sample.ends_with(" 0 errors, 0 warnings\n")) << sample;
-    EXPECT_EQ(std::count(sample.begin(), sample.end(), '\n'), 1) << sample;
+    // The sample questionnaire is clean: the summary is all --check prints.
+    const std::string sample = run(KINPATH_EXAMPLES_DIR "/script.txt");
+    const std::string summary = sample.substr(0, sample.find('\n') + 1);
+    EXPECT_TRUE(summary.starts_with("0|") && summary.ends_with(" 0 errors, 0 warnings\n") &&
+                sample.starts_with(summary + "||read "))
+        << sample.substr(0, 300);
 }
 
 }  // namespace

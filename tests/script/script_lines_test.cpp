@@ -1,6 +1,6 @@
 // The line reader against a byte-at-a-time model of its rules, the file
 // reading around it, and the text helpers both block readers share. TrimLine
-// is held to the parsers' own trimming in script_parse_equivalence_test.cpp.
+// is held to the parsers' own trimming in script_document_test.cpp.
 #include <sys/stat.h>
 
 #include <cstring>
@@ -98,14 +98,12 @@ TEST_F(ScriptFileTest, ReadsARegularFileWholeWithoutTheByteOrderMark) {
         EXPECT_EQ(ReadScriptFile("script.txt").bytes,
                   file.substr(file.starts_with("\xEF\xBB\xBF") ? 3 : 0));
     }
-    std::filesystem::remove(Dir() / "script.txt");
-    EXPECT_EQ(ReadScriptFile("script.txt").failure, ReadFailure::CannotOpen);
-    std::filesystem::create_directory(Dir() / "script.txt");
-    EXPECT_EQ(ReadScriptFile("script.txt").failure, ReadFailure::NotRegularFile);
-    std::filesystem::remove(Dir() / "script.txt");
+    EXPECT_EQ(ReadScriptFile("missing.txt").failure, ReadFailure::CannotOpen);
+    std::filesystem::create_directory(Dir() / "folder");
+    EXPECT_EQ(ReadScriptFile("folder").failure, ReadFailure::NotRegularFile);
     // A FIFO without a writer would block an ordinary open or read.
-    ASSERT_EQ(::mkfifo((Dir() / "script.txt").c_str(), 0600), 0);
-    EXPECT_EQ(ReadScriptFile("script.txt").failure, ReadFailure::NotRegularFile);
+    ASSERT_EQ(::mkfifo((Dir() / "fifo").c_str(), 0600), 0);
+    EXPECT_EQ(ReadScriptFile("fifo").failure, ReadFailure::NotRegularFile);
 }
 
 TEST(ScriptLines, KeysTextsAndTags) {
@@ -113,26 +111,22 @@ TEST(ScriptLines, KeysTextsAndTags) {
     char line[LineBufferSize] = "NAME=What Type=?";
     LowerKey(line);
     EXPECT_STREQ(line, "name=What Type=?");
-    EXPECT_EQ(FindKey(line, "type="), nullptr);
-    EXPECT_STREQ(FindKey(line, "name="), "What Type=?");
     char bare[LineBufferSize] = "TEXT \xC4Z";
     LowerKey(bare);
     EXPECT_STREQ(bare, "text \xC4z");  // non-ASCII bytes stay as they are
-
+    EXPECT_EQ(FindKey(line, "type="), nullptr);
+    EXPECT_STREQ(FindKey(line, "name="), "What Type=?");
     EXPECT_STREQ(FindKey("subtype=3", "type="), "3");
     EXPECT_STREQ(FindKey("type=", "type="), "");
     EXPECT_STREQ(FindKey("name= a type=c", "name="), " a type=c");
     EXPECT_EQ(FindKey("name =x", "name="), nullptr);
     EXPECT_EQ(FindKey(nullptr, "type="), nullptr);
 
-    EXPECT_TRUE(SameText("ClassOverRace", "classoverrace"));
-    EXPECT_TRUE(SameText("", ""));
-    EXPECT_FALSE(SameText("\xC4", "\xE4"));  // Windows-1252 letters do not fold
-    EXPECT_FALSE(SameText("[", "{"));
-    for (const char* other : {"yes ", "ye", static_cast<const char*>(nullptr)}) {
-        EXPECT_FALSE(SameText(other, "yes"));
-        EXPECT_FALSE(SameText("yes", other));
-    }
+    EXPECT_TRUE(SameText("ClassOverRace", "classoverrace") && SameText("", ""));
+    // Windows-1252 letters do not fold; a prefix, a blank or no text differs.
+    const char* const differ[][2] = {
+        {"\xC4", "\xE4"}, {"[", "{"}, {"yes ", "yes"}, {"ye", "yes"}, {nullptr, "yes"}};
+    for (const auto& [a, b] : differ) EXPECT_FALSE(SameText(a, b) || SameText(b, a)) << a;
 
     // Tags match the whole line in any case.
     EXPECT_EQ(FindTag("<SETTINGS>", BlockTags)->id, static_cast<int>(BlockTag::Settings));
@@ -142,11 +136,9 @@ TEST(ScriptLines, KeysTextsAndTags) {
     EXPECT_TRUE(IsEndTag("</Answer>", "ANSWER"));
     for (const char* line :
          {"< QUESTION >", "<QUESTION> x", "<QUESTIO>", "<QUESTIONS>", "QUESTION>", "<ANSWER>",
-          "</QUESTION>", "", static_cast<const char*>(nullptr)}) {
+          "</QUESTION>", "", static_cast<const char*>(nullptr)})
         EXPECT_EQ(FindTag(line, BlockTags), nullptr) << line;
-    }
     for (const char* line : {"</ANSWER >", "</ANSWE>", "</ANSWERS>", "<ANSWER>", "<\\ANSWER>",
-                             static_cast<const char*>(nullptr)}) {
+                             static_cast<const char*>(nullptr)})
         EXPECT_FALSE(IsEndTag(line, "ANSWER")) << line;
-    }
 }
