@@ -1,6 +1,5 @@
 // The --balance report: the same result for a seed however many threads share
 // the runs, tallies that follow the script, its arguments and its text.
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -33,6 +32,8 @@ BalanceTally Simulate(const std::string& script, std::uint64_t runs, std::uint64
     return SimulateBalance(script, BalanceOptions{runs, seed, skip, jobs});
 }
 
+class BalanceRunTest : public kinpath::testing::ProgramTest {};
+
 std::string Report(const BalanceTally& tally, const BalanceOptions& options) {
     std::ostringstream out;
     WriteBalanceReport("script.txt", options, tally, out);
@@ -41,10 +42,8 @@ std::string Report(const BalanceTally& tally, const BalanceOptions& options) {
 
 // Blocks of runs draw from sequences of their own, so however the runs are
 // shared among threads a seed gives one result.
-TEST(BalanceTest, ASeedGivesOneResultForAnyNumberOfThreads) {
-    std::ifstream in(KINPATH_EXAMPLES_DIR "/script.txt", std::ios::binary);
-    const std::string sample((std::istreambuf_iterator<char>(in)),
-                             std::istreambuf_iterator<char>());
+TEST_F(BalanceRunTest, ASeedGivesOneResultForAnyNumberOfThreads) {
+    const std::string sample = ReadFile(KINPATH_EXAMPLES_DIR "/script.txt");
     BalanceOptions options{3 * RunsPerBlock + 77, 42, 0.3, 1};
     const BalanceTally one = SimulateBalance(sample, options);
     const std::string report = Report(one, options);
@@ -118,8 +117,6 @@ TEST(BalanceTest, ReadsItsArguments) {
     }
     EXPECT_EQ(problem, "--jobs does not take \"0\" (a whole number from 1 to 1024)");
 }
-
-class BalanceRunTest : public kinpath::testing::ProgramTest {};
 
 TEST_F(BalanceRunTest, ReportListsCountsAndWhatIsNeverRecommended) {
     WriteScript(TwoOutcomes);
