@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -42,9 +44,10 @@ constexpr std::array<FixedLine, 11> PageHead = {{
 }};
 
 // The pane's UTF-8 text as page text: markup characters escaped so the browser
-// shows exactly what the pane shows, Windows-1252 bytes where they exist and
-// numeric references for everything else. Browsers read the page's
-// "iso-8859-1" label as Windows-1252.
+// shows exactly what the pane shows, hidden controls as U+FFFD, Windows-1252
+// bytes where they exist and numeric references for everything else. Browsers
+// read the page's "iso-8859-1" label as Windows-1252, so a C1 control written
+// as a reference would show as the code page's letter.
 std::string PageText(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size() + 16);
@@ -67,6 +70,7 @@ std::string PageText(std::string_view utf8) {
             default:
                 break;
         }
+        if (IsHiddenControl(cp)) cp = ReplacementCharacter;
         int byte = Cp1252Byte(cp);
         if (byte >= 0) {
             out += static_cast<char>(byte);
@@ -91,6 +95,21 @@ mode_t NewFileMode() {
     mode_t mask = ::umask(022);
     ::umask(mask);
     return 0666 & ~mask;
+}
+
+// Whether this user may write over the file. Root passes access() for every
+// file, yet a page its owner made read-only should stay so for root too: root
+// is held to the permission bits of its class.
+bool MayWrite(const char* path, const struct stat& file) {
+    if (::access(path, W_OK) != 0) return false;
+    if (::geteuid() != 0) return true;
+    if (file.st_uid == 0) return (file.st_mode & S_IWUSR) != 0;
+    std::vector<gid_t> groups(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
+    groups.resize(static_cast<std::size_t>(
+        std::max(::getgroups(static_cast<int>(groups.size()), groups.data()), 0)));
+    groups.push_back(::getegid());
+    bool member = std::find(groups.begin(), groups.end(), file.st_gid) != groups.end();
+    return (file.st_mode & (member ? S_IWGRP : S_IWOTH)) != 0;
 }
 
 }  // namespace
@@ -132,15 +151,20 @@ bool WriteHtmlBytes(int fd, std::string_view bytes) {
 bool WriteHtmlFile(const std::string& path, const std::string& page) {
     namespace fs = std::filesystem;
     fs::path target(path);
-    std::error_code ec;
-    // A link to the page is kept: the page it points at is replaced instead.
-    if (fs::is_symlink(target, ec)) {
-        fs::path resolved = fs::canonical(target, ec);
-        if (!ec) target = resolved;
+    struct stat existing {};
+    const bool exists = ::lstat(target.c_str(), &existing) == 0;
+    // A link to the page is kept: the page it points at is replaced instead. A
+    // link to nothing is refused rather than followed to wherever it leads.
+    if (exists && S_ISLNK(existing.st_mode)) {
+        std::error_code ec;
+        target = fs::canonical(target, ec);
+        if (ec || ::lstat(target.c_str(), &existing) != 0) return false;
     }
-    // A page the user made read-only stays as it is, as it would for a plain
-    // overwrite.
-    if (fs::exists(target, ec) && ::access(target.c_str(), W_OK) != 0) return false;
+    // Only a regular file the user may write is ever replaced: never a device,
+    // FIFO, socket or folder, nor a page made read-only.
+    if (exists && (!S_ISREG(existing.st_mode) || !MayWrite(target.c_str(), existing))) {
+        return false;
+    }
     fs::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
 
@@ -156,12 +180,16 @@ bool WriteHtmlFile(const std::string& path, const std::string& page) {
     if (fd < 0) return false;
     temp.assign(name.data());
 
-    struct stat existing {};
-    mode_t mode = ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)
-                      ? (existing.st_mode & 07777)
-                      : NewFileMode();
+    const mode_t mode = exists ? (existing.st_mode & 07777) : NewFileMode();
 
+    // A file size limit must fail the write, as a full disk would, instead of
+    // ending the program with SIGXFSZ and the results with it.
+    struct sigaction ignore {};
+    struct sigaction previous {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, &ignore, &previous);
     bool ok = WriteHtmlBytes(fd, page) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    ::sigaction(SIGXFSZ, &previous, nullptr);
     ok = (::close(fd) == 0) && ok;
     if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) {

@@ -17,8 +17,11 @@ namespace {
 constexpr const char* PrintFontFace = "Arial";
 constexpr const char* PrintDocumentName = "Kinpath";
 
-// A pane line as printed: an empty line still occupies its row with a space.
-std::string PrintedText(const TranscriptLine& line) { return line.empty ? " " : line.text; }
+// A pane line as printed: an empty line still occupies its row with a space, and
+// a control character is drawn as U+FFFD, never sent raw to the printer.
+std::string PrintedText(const TranscriptLine& line) {
+    return line.empty ? " " : ReplaceHiddenControls(line.text);
+}
 
 // Every displayed line, in order. Lines are still tested against the running
 // position so the whole print and a whole-text selection print the same rows.

@@ -39,11 +39,9 @@ int TranscriptLineCount(Dialog& dialog) { return dialog.PaneLineCount(); }
 TranscriptLine ReadTranscriptLine(Dialog& dialog, int index) {
     TranscriptLine result;
     if (index < 0 || index >= dialog.PaneLineCount()) return result;
-    std::string text = dialog.PaneLine(index);
-    text.resize(Utf8PrefixBytes(text, TranscriptLineLimit));
+    result.text = dialog.PaneLine(index);
     // Only a line without text is empty: a line's first character decides nothing.
-    result.empty = text.empty();
-    result.text = std::move(text);
+    result.empty = result.text.empty();
     return result;
 }
 

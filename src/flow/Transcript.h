@@ -11,11 +11,9 @@ class Dialog;
 
 // Characters the pane holds at most.
 inline constexpr std::size_t TranscriptCapacity = 51199;
-// Characters a read-back line holds at most.
-inline constexpr std::size_t TranscriptLineLimit = 255;
 
 struct TranscriptLine {
-    std::string text;  // UTF-8, at most 255 characters
+    std::string text;  // UTF-8, the whole displayed line
     bool empty = true;
 };
 

@@ -168,4 +168,19 @@ std::size_t Utf8PrefixBytes(std::string_view utf8, std::size_t count) {
     return utf8.size();
 }
 
+std::string ReplaceHiddenControls(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::size_t start = i;
+        const char32_t cp = NextCodePoint(utf8, i);
+        if (IsHiddenControl(cp)) {
+            AppendUtf8(out, ReplacementCharacter);
+        } else {
+            out.append(utf8.substr(start, i - start));
+        }
+    }
+    return out;
+}
+
 }  // namespace kinpath

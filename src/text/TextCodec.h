@@ -25,4 +25,14 @@ std::size_t Utf8Length(std::string_view utf8);
 // Byte length of the first `count` code points of valid UTF-8.
 std::size_t Utf8PrefixBytes(std::string_view utf8, std::size_t count);
 
+inline constexpr char32_t ReplacementCharacter = 0xFFFD;
+// A control character that script text is never shown with: it would garble the
+// page, the print or the terminal. Every C0 and C1 control and DELETE, except the
+// tab, which shows as a blank.
+constexpr bool IsHiddenControl(char32_t cp) {
+    return (cp < 0x20 && cp != '\t') || (cp >= 0x7F && cp <= 0x9F);
+}
+// The UTF-8 text with each hidden control replaced by U+FFFD.
+std::string ReplaceHiddenControls(std::string_view utf8);
+
 }  // namespace kinpath

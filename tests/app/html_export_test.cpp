@@ -2,11 +2,13 @@
 // survives every failed save.
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 
 #include "TestSupport.h"
 #include "app/HtmlExport.h"
@@ -43,12 +45,13 @@ TEST_F(HtmlExportTest, TextIsEscapedAndWrittenInWindows1252) {
         "a & b <i>\"x\"</i> it's\r\n\r\n"
         "caf\xC3\xA9 \xE2\x82\xAC \xC5\xB8 \xC2\xA0 \xC2\xBF\r\n"  // café € Ÿ nbsp ¿
         "\xE6\x97\xA5 \xF0\x9F\x98\x80 \xC4\x80\r\n"               // 日 😀 Ā
-        "\xC2\x80 \xC2\x81 \xC2\x9F\r\n" +  // C1 controls: only the code page's gaps are bytes
+        "\xC2\x80 \xC2\x81 \xC2\x9F \x01\x1F~\x7F\r\x1B\t.\r\n" +  // controls but tab: U+FFFD
         longLine);
-    EXPECT_EQ(
-        BuildHtmlPage(dialog),
-        Page({"a &amp; b &lt;i&gt;&quot;x&quot;&lt;/i&gt; it's", " ", "caf\xE9 \x80 \x9F \xA0 \xBF",
-              "&#26085; &#128512; &#256;", "&#128; \x81 &#159;", std::string(255, '\xE9')}));
+    EXPECT_EQ(BuildHtmlPage(dialog),
+              Page({"a &amp; b &lt;i&gt;&quot;x&quot;&lt;/i&gt; it's", " ",
+                    "caf\xE9 \x80 \x9F \xA0 \xBF", "&#26085; &#128512; &#256;",
+                    "&#65533; &#65533; &#65533; &#65533;&#65533;~&#65533;&#65533;&#65533;\t.",
+                    std::string(300, '\xE9')}));  // a long line is carried whole
 }
 
 TEST_F(HtmlExportTest, PageIsExactAndSavingAgainKeepsPermissionsAndLinks) {
@@ -81,6 +84,42 @@ TEST_F(HtmlExportTest, PageIsExactAndSavingAgainKeepsPermissionsAndLinks) {
     EXPECT_EQ(dialog.openedFiles.size(), 3u);
 }
 
+// Every entry of the folder with its type, permissions and a regular file's bytes.
+std::set<std::string> State(const fs::path& dir) {
+    std::set<std::string> state;
+    for (const fs::path& path : fs::directory_iterator(dir)) {
+        const fs::file_status s = fs::symlink_status(path);
+        std::ifstream in(s.type() == fs::file_type::regular ? path : fs::path());
+        state.insert(path.filename().string() + std::to_string(int(s.type())) + " " +
+                     std::to_string(int(s.permissions())) +
+                     std::string(std::istreambuf_iterator(in), {}));
+    }
+    return state;
+}
+
+TEST_F(HtmlExportTest, OnlyARegularFileTheUserMayWriteIsWrittenOver) {
+    // Kinpath.html as each of these, and as a link to it, is refused and left as
+    // it is: a device (where mknod is allowed), a FIFO, a folder, a read-only
+    // page, another user's private file (where chown is allowed) and nothing.
+    ::mknod("device", S_IFCHR | 0666, ::makedev(1, 3));
+    ::mkfifo("fifo", 0666);
+    fs::create_directory("folder");
+    for (const char* name : {"read-only", "private"}) std::ofstream(name) << "keep";
+    fs::permissions("read-only", static_cast<fs::perms>(0444));
+    fs::permissions("private", static_cast<fs::perms>(0600));
+    if (::chown("private", ::geteuid() + 1, 65534) != 0) fs::remove("private");
+    const std::set<std::string> before = State(Dir());
+    for (const char* name : {"device", "fifo", "folder", "read-only", "private", "missing"}) {
+        fs::create_symlink(name, HtmlFileName);
+        EXPECT_FALSE(ExportHtml(dialog)) << "link to " << name;
+        fs::remove(HtmlFileName);
+        if (::rename(name, HtmlFileName) != 0) continue;  // none made here
+        EXPECT_FALSE(ExportHtml(dialog)) << name;
+        fs::rename(HtmlFileName, name);
+    }
+    EXPECT_EQ(State(Dir()), before);  // no temporary left either
+}
+
 TEST_F(HtmlExportTest, FailedSavesKeepWhatWasThereAndCanBeRetried) {
     // A pane at capacity.
     for (int i = 0; dialog.PaneLength() < TranscriptCapacity; ++i)
@@ -99,11 +138,11 @@ TEST_F(HtmlExportTest, FailedSavesKeepWhatWasThereAndCanBeRetried) {
     rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
     const rlimit small{4096, old.rlim_max};
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_DFL);  // the program itself must keep SIGXFSZ from ending it
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     DialogCommand(session, dialog, IdHtml);
     ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(std::signal(SIGXFSZ, SIG_DFL), SIG_DFL);  // and leaves it as it was
     EXPECT_EQ(ReadFile(HtmlFileName), "old page\r\n");
     EXPECT_EQ(Entries(Dir()), 1);
 

@@ -92,15 +92,16 @@ protected:
 };
 
 TEST_F(PrintTest, WholePanePrintsSixtyRowsAPage) {
-    // 61 displayed lines: an empty one first, a long one (read as its first 255
-    // characters), "line 2" to "line 59" and the empty one behind the last break.
-    Append({"", std::string(300, 'x')});
+    // 61 displayed lines: an empty one first, a long one (printed whole, its
+    // control characters as U+FFFD), "line 2" to "line 59" and the empty one
+    // behind the last break.
+    Append({"", std::string(300, 'x') + "\x01\t\x7F"});
     Append(Lines(2, 60));
     dialog.printDpiX = dialog.printDpiY = 600;
     Print();
     EXPECT_FALSE(dialog.printJobs[0].selectionOffered);
     std::vector<std::string> rows = Lines(2, 60, true);
-    rows.insert(rows.begin(), {" ", std::string(255, 'x')});
+    rows.insert(rows.begin(), {" ", std::string(300, 'x') + "\xEF\xBF\xBD\t\xEF\xBF\xBD"});
     EXPECT_EQ(Log(), Expected(rows, 600));
     // Printing everything leaves the whole text selected.
     EXPECT_EQ(dialog.PaneSelectionRange().start, 0u);
