@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 #include <vector>
 
 #include "flow/Transcript.h"
@@ -135,6 +136,70 @@ std::string BuildHtmlPage(Dialog& dialog) {
     return page;
 }
 
+namespace {
+
+// A file descriptor, closed when its owner goes unless Close() took it.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+    // The close's own result: a write the system deferred can fail only here.
+    bool Close() { return ::close(std::exchange(fd_, -1)) == 0; }
+
+private:
+    int fd_;
+};
+
+// The hidden file a page is written to before it replaces Kinpath.html; it is
+// removed again unless it became the page.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(std::string pattern)
+        : name_(std::move(pattern)), file_(::mkostemp(name_.data(), O_CLOEXEC)) {}
+    ~TemporaryFile() {
+        if (!renamed_ && file_.get() >= 0) {
+            file_.Close();
+            ::unlink(name_.c_str());
+        }
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    FileDescriptor& File() { return file_; }
+    bool RenameTo(const std::string& target) {
+        renamed_ = ::rename(name_.c_str(), target.c_str()) == 0;
+        return renamed_;
+    }
+
+private:
+    std::string name_;
+    FileDescriptor file_;
+    bool renamed_ = false;
+};
+
+// A file size limit must fail the write, as a full disk would, instead of
+// ending the program with SIGXFSZ and the results with it.
+class FileSizeSignalIgnored {
+public:
+    FileSizeSignalIgnored() {
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        ::sigaction(SIGXFSZ, &ignore, &previous_);
+    }
+    ~FileSizeSignalIgnored() { ::sigaction(SIGXFSZ, &previous_, nullptr); }
+    FileSizeSignalIgnored(const FileSizeSignalIgnored&) = delete;
+    FileSizeSignalIgnored& operator=(const FileSizeSignalIgnored&) = delete;
+
+private:
+    struct sigaction previous_ {};
+};
+
+}  // namespace
+
 bool WriteHtmlBytes(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         ssize_t written = ::write(fd, bytes.data(), bytes.size());
@@ -170,38 +235,22 @@ bool WriteHtmlFile(const std::string& path, const std::string& page) {
 
     // A hidden temporary beside the target: the rename below is then atomic and
     // the old page survives every failure before it.
-    std::string hidden = ".";
-    hidden += target.filename().string();
-    hidden += ".XXXXXX";
-    std::string temp = (folder / hidden).string();
-    std::vector<char> name(temp.begin(), temp.end());
-    name.push_back('\0');
-    int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0) return false;
-    temp.assign(name.data());
+    TemporaryFile temp((folder / ("." + target.filename().string() + ".XXXXXX")).string());
+    FileDescriptor& file = temp.File();
+    if (file.get() < 0) return false;
 
     const mode_t mode = exists ? (existing.st_mode & 07777) : NewFileMode();
-
-    // A file size limit must fail the write, as a full disk would, instead of
-    // ending the program with SIGXFSZ and the results with it.
-    struct sigaction ignore {};
-    struct sigaction previous {};
-    ignore.sa_handler = SIG_IGN;
-    ::sigaction(SIGXFSZ, &ignore, &previous);
-    bool ok = WriteHtmlBytes(fd, page) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    ::sigaction(SIGXFSZ, &previous, nullptr);
-    ok = (::close(fd) == 0) && ok;
-    if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return false;
+    {
+        FileSizeSignalIgnored sizeLimitFailsTheWrite;
+        if (!WriteHtmlBytes(file.get(), page) || ::fchmod(file.get(), mode) != 0 ||
+            ::fsync(file.get()) != 0) {
+            return false;
+        }
     }
+    if (!file.Close() || !temp.RenameTo(target.string())) return false;
     // Make the rename itself durable; the page is written either way.
-    int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
+    FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0) ::fsync(dir.get());
     return true;
 }
 
