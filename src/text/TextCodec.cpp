@@ -1,6 +1,7 @@
 #include "text/TextCodec.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <iterator>
 
 namespace kinpath {
@@ -166,6 +167,28 @@ std::size_t Utf8PrefixBytes(std::string_view utf8, std::size_t count) {
         }
     }
     return utf8.size();
+}
+
+std::string VisibleControls(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::size_t start = i;
+        char32_t cp = NextCodePoint(utf8, i);
+        // A terminal reading bytes takes a stray 0x80 to 0x9F as a C1 control.
+        if (i - start == 1) cp = static_cast<unsigned char>(utf8[start]);
+        if (cp == U'\t' || (cp >= 0x20 && cp < 0x7F) || cp > 0x9F) {
+            out.append(utf8.substr(start, i - start));
+        } else if (cp < 0x80) {
+            out += '^';
+            out += static_cast<char>(cp ^ 0x40);
+        } else {
+            char name[16];
+            std::snprintf(name, sizeof name, "<U+%04X>", static_cast<unsigned>(cp));
+            out += name;
+        }
+    }
+    return out;
 }
 
 }  // namespace kinpath

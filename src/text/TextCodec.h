@@ -25,4 +25,10 @@ std::size_t Utf8Length(std::string_view utf8);
 // Byte length of the first `count` code points of valid UTF-8.
 std::size_t Utf8PrefixBytes(std::string_view utf8, std::size_t count);
 
+// The text with every control character but tab made visible, so that none
+// reaches a terminal: C0 controls and DEL in caret notation (ESC as ^[, DEL as
+// ^?), C1 controls as <U+0080> to <U+009F>. A byte that is not UTF-8 counts as
+// the Latin-1 character of its value.
+std::string VisibleControls(std::string_view utf8);
+
 }  // namespace kinpath
