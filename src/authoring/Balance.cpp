@@ -1,17 +1,20 @@
 #include "authoring/Balance.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <ostream>
 #include <random>
 #include <string_view>
-#include <utility>
-
 #include <thread>
+#include <utility>
 
 #include "authoring/ScriptCheck.h"
 #include "flow/QuestionFlow.h"
@@ -26,6 +29,7 @@ namespace kinpath {
 namespace {
 
 constexpr const char* UnknownName = "Unknown";
+constexpr std::chrono::milliseconds ProgressInterval{250};
 // Draws that are the same on every platform for a seed: the engine's output
 // is fixed by the language standard, the mappings to ranges are our own.
 class Draws {
@@ -138,10 +142,11 @@ struct AskedQuestion {
     std::uint32_t shown;
 };
 
-// Runs first .. last-1 of the simulation on one session of its own.
+// Runs first .. last-1 of the simulation on one session of its own, adding
+// each finished block to done.
 void SimulateRuns(Session& session, const std::vector<AskedQuestion>& asked,
                   const BalanceOptions& options, Preference preference, std::uint64_t first,
-                  std::uint64_t last, BalanceTally& tally) {
+                  std::uint64_t last, BalanceTally& tally, std::atomic<std::uint64_t>& done) {
     for (std::uint64_t block = first / RunsPerBlock; block * RunsPerBlock < last; ++block) {
         Draws draws(options.seed, block);
         const std::uint64_t end = std::min(last, (block + 1) * RunsPerBlock);
@@ -173,6 +178,7 @@ void SimulateRuns(Session& session, const std::vector<AskedQuestion>& asked,
             ++tally.classes[cls];
             ++tally.pairs[race][cls];
         }
+        done.fetch_add(end - block * RunsPerBlock, std::memory_order_relaxed);
     }
 }
 
@@ -208,7 +214,8 @@ std::vector<AskedQuestion> AskedQuestions(const ScriptDocument& document, Balanc
 
 }  // namespace
 
-BalanceTally SimulateBalance(const std::string& script, const BalanceOptions& options) {
+BalanceTally SimulateBalance(const std::string& script, const BalanceOptions& options,
+                             const BalanceProgress& progress) {
     const unsigned jobs = std::max(1u, options.jobs);
     // Every thread answers on a session of its own: the recording moves the
     // questions' answer cursors, so documents are never shared.
@@ -230,24 +237,35 @@ BalanceTally SimulateBalance(const std::string& script, const BalanceOptions& op
     const std::uint64_t blocks = (options.runs + RunsPerBlock - 1) / RunsPerBlock;
     std::vector<BalanceTally> parts(jobs);
     std::vector<std::thread> threads;
+    std::atomic<std::uint64_t> done{0};
+    std::mutex mutex;
+    std::condition_variable finished;
+    unsigned running = jobs;
     for (unsigned j = 0; j < jobs; ++j) {
         const std::uint64_t first = std::min(options.runs, blocks * j / jobs * RunsPerBlock);
         const std::uint64_t last = std::min(options.runs, blocks * (j + 1) / jobs * RunsPerBlock);
         BalanceTally& part = parts[j];
         Session& session = *sessions[j];
         const std::vector<AskedQuestion> asked = AskedQuestions(session.Document, part);
-        auto work = [&session, asked, &options, &part, preference = tally.preference, first, last] {
-            SimulateRuns(session, asked, options, preference, first, last, part);
-        };
-        if (j + 1 == jobs) {
-            work();
-        } else {
-            threads.emplace_back(work);
-        }
+        threads.emplace_back([&session, &part, &options, &done, &mutex, &running, &finished, asked,
+                              preference = tally.preference, first, last] {
+            SimulateRuns(session, asked, options, preference, first, last, part, done);
+            const std::lock_guard lock(mutex);
+            --running;
+            finished.notify_one();
+        });
+    }
+    // This thread only watches, so progress comes however the runs are shared.
+    for (;;) {
+        std::unique_lock lock(mutex);
+        if (finished.wait_for(lock, ProgressInterval, [&] { return running == 0; })) break;
+        lock.unlock();
+        if (progress) progress(done.load(std::memory_order_relaxed));
     }
     for (std::thread& thread : threads) {
         thread.join();
     }
+    if (progress) progress(options.runs);
     tally.questions = parts[0].questions;
     tally.questionsWithoutChoices = parts[0].questionsWithoutChoices;
     for (const BalanceTally& part : parts) {
@@ -333,7 +351,7 @@ bool ParseBalanceArguments(const std::vector<std::string>& args, std::string& fi
             } else {
                 double p = 0;
                 good = ParseNumber(value, p) && p >= 0.0 && p <= 1.0;
-                if (good) options.skipProbability = p;
+                if (good) options.skipProbability = p == 0.0 ? 0.0 : p;  // -0 is 0
             }
             if (!good) {
                 problem = std::string(option) + " does not take \"" + std::string(value) + "\"" +
@@ -358,12 +376,12 @@ bool ParseBalanceArguments(const std::vector<std::string>& args, std::string& fi
 }
 
 int RunBalance(const std::string& path, const BalanceOptions& options, std::ostream& out,
-               std::ostream& err) {
+               std::ostream& err, const BalanceProgress& progress) {
     std::string script;
     if (!ReadCheckedScript(path, script, err)) {
         return 1;
     }
-    const BalanceTally tally = SimulateBalance(script, options);
+    const BalanceTally tally = SimulateBalance(script, options, progress);
     WriteBalanceReport(path, options, tally, out);
     return 0;
 }

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -46,11 +47,16 @@ struct BalanceTally {
     friend bool operator==(const BalanceTally&, const BalanceTally&) = default;
 };
 
+// Told how many runs are done: from the simulating call's own thread about
+// four times a second while the runs go, and once when all are done.
+using BalanceProgress = std::function<void(std::uint64_t runsDone)>;
+
 // Loads the script's text and answers it options.runs times: each question
 // with choices gets a uniformly chosen shown choice (the first eight) or, with
 // the skip probability, no answer. Every run starts as a new run of the
 // program would. An empty tally when the script does not load.
-BalanceTally SimulateBalance(const std::string& script, const BalanceOptions& options);
+BalanceTally SimulateBalance(const std::string& script, const BalanceOptions& options,
+                             const BalanceProgress& progress = {});
 
 // Race names, then class names, in the initial table order ("Unknown" last).
 const char* BalanceRaceName(int index);
@@ -69,6 +75,6 @@ bool ParseBalanceArguments(const std::vector<std::string>& args, std::string& fi
 // errors to err and returning 1 when it would not load), simulates and prints
 // the report to out. Returns 0 on success.
 int RunBalance(const std::string& path, const BalanceOptions& options, std::ostream& out,
-               std::ostream& err);
+               std::ostream& err, const BalanceProgress& progress = {});
 
 }  // namespace kinpath

@@ -42,10 +42,11 @@ constexpr auto AnswerKeys = [] {
     return keys;
 }();
 
-// A script text as a message shows it: display text, quoted, long ones cut.
+// A script text as a message shows it: display text with its control
+// characters made visible, quoted, long ones cut.
 std::string Quote(std::string_view bytes) {
     constexpr std::size_t limit = 48;
-    std::string text = DisplayText(bytes);
+    std::string text = VisibleControls(DisplayText(bytes));
     if (Utf8Length(text) > limit) {
         text.resize(Utf8PrefixBytes(text, limit));
         text += "...";

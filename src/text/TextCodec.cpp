@@ -1,6 +1,7 @@
 #include "text/TextCodec.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <iterator>
 
 namespace kinpath {
@@ -178,6 +179,28 @@ std::string ReplaceHiddenControls(std::string_view utf8) {
             AppendUtf8(out, ReplacementCharacter);
         } else {
             out.append(utf8.substr(start, i - start));
+        }
+    }
+    return out;
+}
+
+std::string VisibleControls(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::size_t start = i;
+        char32_t cp = NextCodePoint(utf8, i);
+        // A terminal reading bytes takes a stray 0x80 to 0x9F as a C1 control.
+        if (i - start == 1) cp = static_cast<unsigned char>(utf8[start]);
+        if (!IsHiddenControl(cp)) {
+            out.append(utf8.substr(start, i - start));
+        } else if (cp < 0x80) {
+            out += '^';
+            out += static_cast<char>(cp ^ 0x40);
+        } else {
+            char name[16];
+            std::snprintf(name, sizeof name, "<U+%04X>", static_cast<unsigned>(cp));
+            out += name;
         }
     }
     return out;

@@ -34,5 +34,10 @@ constexpr bool IsHiddenControl(char32_t cp) {
 }
 // The UTF-8 text with each hidden control replaced by U+FFFD.
 std::string ReplaceHiddenControls(std::string_view utf8);
+// The text with every hidden control made visible, so that none reaches a
+// terminal: C0 controls and DEL in caret notation (ESC as ^[, DEL as ^?), C1
+// controls as <U+0080> to <U+009F>. A byte that is not UTF-8 counts as the
+// Latin-1 character of its value.
+std::string VisibleControls(std::string_view utf8);
 
 }  // namespace kinpath

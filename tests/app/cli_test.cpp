@@ -34,10 +34,12 @@ bool Has(std::string_view text, std::string_view piece) { return text.find(piece
 
 class CliTest : public ProgramTest {
 protected:
-    CliRun Cli(const std::string& input, const std::string& args = "") {
+    // The arguments come after the redirections, so they can replace them.
+    CliRun Cli(const std::string& input, const std::string& args = "",
+               const std::string& before = "") {
         std::ofstream(Dir() / "input.txt", std::ios::binary) << input;
-        const std::string command = std::string("'") + KINPATH_CLI_PATH + "' " + args +
-                                    " < input.txt > output.txt 2> errors.txt";
+        const std::string command =
+            before + " '" + KINPATH_CLI_PATH + "' < input.txt > output.txt 2> errors.txt " + args;
         const int raw = std::system(command.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile("output.txt"),
                 ReadFile("errors.txt")};
@@ -122,6 +124,49 @@ TEST_F(CliTest, OptionsCheckAndBalance) {
     EXPECT_TRUE(Has(one.out, "Balance of script.txt: 5000 random runs, seed 1"));
     EXPECT_TRUE(Has(one.out, "  Ogre / Warrior "));
     EXPECT_EQ(one.out, three.out);
+    EXPECT_EQ(one.err, "");  // no progress shown where standard error is no terminal
+    EXPECT_TRUE(Has(Cli("", "--balance --runs 1 --skip -0").out, ", skip probability 0\n"));
+
+    // A long run tells how long it takes; only a terminal gets the bar.
+    const CliRun forever = Cli("", "--balance --runs 1000000000000", "timeout 3");
+    EXPECT_EQ(forever.status, 124);
+    EXPECT_EQ(forever.err.rfind("kinpath-cli --balance: 1000000000000 runs will take about ", 0),
+              0u);
+    EXPECT_FALSE(Has(forever.err, "\r"));
+    const std::string tty = std::string("script -qec \"timeout 2 '") + KINPATH_CLI_PATH +
+                            "' --balance --runs 1000000000000\" /dev/null > tty.txt 2>&1";
+    if (std::system("command -v script > /dev/null") != 0) GTEST_SKIP() << "no script(1)";
+    EXPECT_NE(std::system(tty.c_str()), -1);
+    EXPECT_TRUE(Has(ReadFile("tty.txt"), "]   0.0%\r\x1b[K[---")) << ReadFile("tty.txt");
+}
+
+TEST_F(CliTest, ControlCharactersOfScriptAndInputAreShownVisibly) {
+    WriteScript(
+        "<QUESTION>\nname=Q\x1b[2J\tok\ntext=A\x07\xc2\x9b\x7f"
+        "B\ntext=\x81\n<ANSWER>\ntype=1\nexplanationtext=E\x1b]0;t\x07\n</ANSWER>\n</QUESTION>\n");
+    const CliRun run = Cli("\x1b[A\x9b\n1\n");
+    const CliRun check = Cli("", "--check");
+    EXPECT_TRUE(Has(run.out, "\nQ^[[2J\tok\n  1) A^G<U+009B>^?B\n  2) <U+0081>\n"));
+    EXPECT_TRUE(Has(run.out, "\nE^[]0;t^G\n"));
+    EXPECT_EQ(run.err,
+              "kinpath-cli: unknown command '^[[a<U+009B>' (use a choice number, ok, s, h or q)\n");
+    EXPECT_TRUE(Has(check.out, "question 1 \"Q^[[2J\tok\": choice 2 \"<U+0081>\""));
+    EXPECT_FALSE(Has(run.out + run.err + check.out, "\x1b"));
+}
+
+TEST_F(CliTest, LinesPastTheLimitAreDroppedAndFailedOutputFailsEveryMode) {
+    WriteScript(SampleScript);
+    const CliRun run = Cli(std::string(4095, ' ') + "1\n" + std::string(4097, '2') + "\nq\n");
+    EXPECT_EQ(run.out, Cli("1\n\nq\n").out);
+    EXPECT_EQ(run.err, "kinpath-cli: ignored a line longer than 4096 bytes: '" +
+                           std::string(40, '2') + "...'\n");
+
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    for (const char* args : {"", "--check", "--balance --runs 10", "--help"}) {
+        const CliRun full = Cli("q\n", std::string(args) + " > /dev/full");
+        EXPECT_EQ(full.status, 1) << args;
+        EXPECT_EQ(full.err, "kinpath-cli: could not write the output\n") << args;
+    }
 }
 
 }  // namespace

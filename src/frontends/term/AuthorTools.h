@@ -13,7 +13,9 @@ int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std
 
 // `--balance [FILE] [--runs N] [--seed S] [--skip P]`: args are what follows
 // --balance. Exit status 0 with the report, 1 when the script does not load,
-// 2 for wrong arguments.
-int RunBalanceCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// 2 for wrong arguments. A long run says on err how long it takes; when err is
+// a terminal a progress bar shows there while the runs go.
+int RunBalanceCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                      bool errIsTerminal);
 
 }  // namespace kinpath::term

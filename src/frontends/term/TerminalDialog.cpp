@@ -1,15 +1,23 @@
 #include "frontends/term/TerminalDialog.h"
 
+#include <algorithm>
 #include <cctype>
 #include <vector>
 
+#include "text/TextCodec.h"
 #include "window/ControlIds.h"
 
 namespace kinpath::term {
 
 namespace {
 
-// Message box texts become one line: their line breaks turn into blanks.
+// Longest command line read; a longer one is dropped unread.
+constexpr std::size_t MaxLineBytes = 4096;
+// How much of a dropped line the notice quotes.
+constexpr std::size_t QuotedCodePoints = 40;
+
+// Script texts become one line: their line breaks turn into blanks, and no
+// other control character may drive the terminal.
 std::string OneLine(std::string_view text) {
     std::string out;
     out.reserve(text.size());
@@ -22,7 +30,7 @@ std::string OneLine(std::string_view text) {
             out += c;
         }
     }
-    return out;
+    return VisibleControls(out);
 }
 
 std::string Trimmed(const std::string& text) {
@@ -73,12 +81,24 @@ std::optional<std::string> TerminalDialog::ReadLine() {
     std::string line;
     int c;
     bool any = false;
+    bool tooLong = false;
     while ((c = std::fgetc(in_)) != EOF) {
         any = true;
         if (c == '\n') break;
-        line += static_cast<char>(c);
+        if (line.size() == MaxLineBytes) {
+            tooLong = true;
+        } else {
+            line += static_cast<char>(c);
+        }
     }
     if (!any) return std::nullopt;
+    if (tooLong) {
+        std::size_t quoted = 0;
+        for (std::size_t n = 0; n < QuotedCodePoints; ++n) NextCodePoint(line, quoted);
+        Complain("ignored a line longer than " + std::to_string(MaxLineBytes) + " bytes: '" +
+                 line.substr(0, quoted) + "...'");
+        return std::string();
+    }
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return line;
 }
@@ -93,16 +113,15 @@ void TerminalDialog::PrintPaneIfChanged() {
     if (pane == printedPane_) return;
     printedPane_ = pane;
     if (pane.empty()) return;
-    // The pane's CR LF line breaks become the terminal's LF; the text goes out
-    // in one piece so nothing can come between its lines.
-    std::string text;
-    text.reserve(pane.size() + 2);
-    if (wroteOutput_) text += '\n';
-    for (std::size_t i = 0; i < pane.size(); ++i) {
-        if (pane[i] == '\r' && i + 1 < pane.size() && pane[i + 1] == '\n') continue;
-        text += pane[i];
+    // The pane's CR LF line breaks become the terminal's LF, no other control
+    // character may drive the terminal; the text goes out in one piece so
+    // nothing can come between its lines.
+    std::string text = wroteOutput_ ? "\n" : "";
+    for (std::size_t begin = 0; begin < pane.size();) {
+        const std::size_t end = std::min(pane.find("\r\n", begin), pane.size());
+        text += VisibleControls(std::string_view(pane).substr(begin, end - begin)) + '\n';
+        begin = end + 2;
     }
-    if (text.back() != '\n') text += '\n';
     WriteOut(text);
     std::fflush(out_);
 }
@@ -156,10 +175,8 @@ void TerminalDialog::RepeatPrompt() {
 
 void TerminalDialog::Complain(const std::string& message) {
     std::fflush(out_);
-    std::fprintf(err_, "%s: %s\n", ProgramName, message.c_str());
+    std::fprintf(err_, "%s: %s\n", ProgramName, VisibleControls(message).c_str());
     std::fflush(err_);
 }
-
-bool TerminalDialog::OutputOk() { return std::fflush(out_) == 0 && !std::ferror(out_); }
 
 }  // namespace kinpath::term

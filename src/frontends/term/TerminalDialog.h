@@ -25,7 +25,8 @@ public:
     // No viewer in a terminal: the saved file's path is printed instead.
     void OpenFile(const std::string& path) override;
 
-    // The next input line without its line end; none at the end of input.
+    // The next input line without its line end; none at the end of input. A
+    // line longer than 4096 bytes is dropped with a notice and reads as empty.
     std::optional<std::string> ReadLine();
     // Prints the pane's whole text when it differs from what was printed last.
     void PrintPaneIfChanged();
@@ -34,13 +35,12 @@ public:
     void ShowPrompt();
     // The prompt alone, after a command that could not be carried out.
     void RepeatPrompt();
-    // One line "kinpath-cli: <message>" on standard error.
+    // One line "kinpath-cli: <message>" on standard error, control characters
+    // made visible.
     void Complain(const std::string& message);
 
     // Whether a control can be used now: enabled and shown.
     bool Usable(int id) const;
-    // False once a write to standard output failed.
-    bool OutputOk();
 
 private:
     void WriteOut(const std::string& text);

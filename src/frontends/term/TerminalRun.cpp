@@ -108,11 +108,6 @@ int RunSession(std::FILE* in, std::FILE* out, std::FILE* err, bool interactive) 
             if (!prompt) dialog.RepeatPrompt();
         }
     }
-
-    if (!dialog.OutputOk()) {
-        std::fprintf(err, "%s: could not write the output\n", ProgramName);
-        return 1;
-    }
     return loaded ? 0 : 1;
 }
 

@@ -48,12 +48,13 @@ int Check(const Arguments& args) {
 }
 
 int Balance(const Arguments& args) {
-    return kinpath::term::RunBalanceCommand(args, std::cout, std::cerr);
+    return kinpath::term::RunBalanceCommand(args, std::cout, std::cerr,
+                                            ::isatty(STDERR_FILENO) != 0);
 }
 
 int ShowHelp(const Arguments&) {
     PrintUsage(stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return 0;
 }
 
 // The program's modes by option; each takes the arguments after its option.
@@ -76,10 +77,16 @@ int UsageError(const std::string& problem) {
     return 2;
 }
 
-}  // namespace
+// Every mode ends here: output that did not arrive (a full disk, a closed
+// standard output) makes the run fail, whatever the mode found.
+int Finish(int status) {
+    std::cout.flush();
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout) && std::cout) return status;
+    std::fprintf(stderr, "%s: could not write the output\n", kinpath::term::ProgramName);
+    return status == 0 ? 1 : status;
+}
 
-int main(int argc, char** argv) {
-    Arguments args(argv + (argc > 0 ? 1 : 0), argv + argc);
+int Run(const Arguments& args) {
     if (args.empty()) return RunQuestionnaire(args);
 
     for (const Mode& mode : Modes) {
@@ -94,4 +101,10 @@ int main(int argc, char** argv) {
         return UsageError("unknown option '" + args[0] + "'");
     }
     return UsageError("unexpected argument '" + args[0] + "'");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return Finish(Run(Arguments(argv + (argc > 0 ? 1 : 0), argv + argc)));
 }
