@@ -1,5 +1,7 @@
 #include "flow/BarAnimation.h"
 
+#include <algorithm>
+
 #include "flow/Session.h"
 #include "scoring/RankTables.h"
 #include "window/ControlIds.h"
@@ -20,6 +22,44 @@ int SlotForBarIndex(int barIndex) {
     if (barIndex == SlotNecromancer) return SlotMonk;
     if (barIndex == SlotMonk) return SlotNecromancer;
     return barIndex;
+}
+
+// The lowest position a bar sinks to: it shows no less than empty.
+std::int32_t Floor(std::int32_t total) { return std::max(total, 0); }
+
+bool BarAtRest(std::int32_t shown, std::int32_t target, std::int32_t total) {
+    return target == 0 && shown >= total && shown <= Floor(total);
+}
+
+// One tick of one bar; whether it moved.
+bool StepBar(std::int32_t& shown, std::int32_t& target, std::int32_t total) {
+    if (target == 0) {
+        if (shown < total) {  // so shown + 1 cannot overflow
+            ++shown;
+            // Wraps like the totals themselves: a huge total gives a
+            // negative target, which the fall branch ends at once.
+            target = WrappingAdd(total, Overshoot);
+            return true;
+        }
+        if (shown > Floor(total)) {  // points taken away: sink as after an overshoot
+            --shown;
+            target = -1;
+            return true;
+        }
+    } else if (target > 0) {
+        if (shown < BarTop && shown != target) {
+            ++shown;
+            return true;
+        }
+        target = total > shown ? 0 : -1;
+    } else {
+        if (shown > Floor(total)) {  // down to the total, or to empty
+            --shown;
+            return true;
+        }
+        target = 0;
+    }
+    return false;
 }
 
 }  // namespace
@@ -44,40 +84,52 @@ void SetBarPosition(Dialog& dialog, int barIndex, std::int32_t position) {
 
 void AnimateBars(Session& session, Dialog& dialog) {
     for (int barIndex = 0; barIndex < BarCount; ++barIndex) {
-        int slot = SlotForBarIndex(barIndex);
+        const int slot = SlotForBarIndex(barIndex);
+        if (StepBar(session.BarShown[slot], session.BarTarget[slot], session.PointTotals[slot]))
+            SetBarPosition(dialog, barIndex, session.BarShown[slot]);
+    }
+}
+
+void SkipBarTicks(Session& session, std::int64_t ticks) {
+    for (int slot = 0; slot < BarSlotCount; ++slot) {
         std::int32_t& target = session.BarTarget[slot];
         std::int32_t& shown = session.BarShown[slot];
         const std::int32_t total = session.PointTotals[slot];
-
-        if (target == 0) {
-            if (shown < total) {  // so shown + 1 cannot overflow
-                ++shown;
-                // Wraps like the totals themselves: a huge total gives a
-                // negative target, which the fall branch ends at once.
-                target = WrappingAdd(total, Overshoot);
-                SetBarPosition(dialog, barIndex, shown);
-            }
-        } else if (target > 0) {
-            if (shown < BarTop && shown != target) {
-                ++shown;
-                SetBarPosition(dialog, barIndex, shown);
+        for (std::int64_t left = ticks; left > 0 && !BarAtRest(shown, target, total);) {
+            // Long runs in one go: a sinking bar loses one a tick, a bar past the
+            // top (where it has no room to overshoot) gains one every second tick.
+            std::int64_t run = 1;
+            if (target < 0 && shown > Floor(total)) {
+                run = std::min<std::int64_t>(left, shown - Floor(total));
+                shown = static_cast<std::int32_t>(shown - run);
+            } else if (target == 0 && shown >= BarTop && std::int64_t{total} - shown > 1 &&
+                       left > 1) {
+                const std::int64_t units = std::min<std::int64_t>(left / 2, total - shown - 1);
+                shown = static_cast<std::int32_t>(shown + units);
+                run = 2 * units;
             } else {
-                target = total > shown ? 0 : -1;
+                StepBar(shown, target, total);
             }
-        } else {
-            if (shown > total) {  // so shown - 1 cannot overflow
-                --shown;
-                SetBarPosition(dialog, barIndex, shown);
-            } else {
-                target = 0;
-            }
+            left -= run;
         }
     }
 }
 
 bool BarsAtRest(const Session& session) {
     for (int slot = 0; slot < BarSlotCount; ++slot) {
-        if (session.BarTarget[slot] != 0 || session.BarShown[slot] < session.PointTotals[slot])
+        if (!BarAtRest(session.BarShown[slot], session.BarTarget[slot], session.PointTotals[slot]))
+            return false;
+    }
+    return true;
+}
+
+bool BarsOutOfSight(const Session& session) {
+    for (int slot = 0; slot < BarSlotCount; ++slot) {
+        const std::int32_t shown = session.BarShown[slot];
+        const std::int32_t total = session.PointTotals[slot];
+        // Full and heading for a total past the top: every position it passes shows full.
+        if (!(shown >= BarTop && total >= BarTop) &&
+            !BarAtRest(shown, session.BarTarget[slot], total))
             return false;
     }
     return true;

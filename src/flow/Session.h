@@ -32,7 +32,7 @@ struct Session {
     bool QuestionsFinished = false;
 
     // Position last given to each slot's bar, and each slot's animation state
-    // (0 idle, above 0 rising to that value, below 0 falling back to the total).
+    // (0 idle, above 0 rising to that value, below 0 falling to the total or to 0).
     PointValues BarShown{};
     PointValues BarTarget{};
 };

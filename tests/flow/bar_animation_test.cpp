@@ -1,7 +1,7 @@
 // The bars held to a model of the animation: a bar below its total rises one
 // unit a tick to ten past the total (stopping at 100), then sinks back to the
-// total. Monk's bar stands above Necromancer's while the slots count
-// Necromancer first.
+// total; a bar above its total sinks to it, or to empty. Monk's bar stands
+// above Necromancer's while the slots count Necromancer first.
 #include <climits>
 #include <random>
 #include <string>
@@ -33,8 +33,9 @@ struct BarModel {
             phase = peak > 0 ? Rising : peak < 0 ? Falling : Idle;
             return ++shown, true;
         }
+        if (phase == Idle && shown > std::max(total, 0)) phase = Falling;
         if (phase == Rising && shown < 100 && shown != peak) return ++shown, true;
-        if (phase == Falling && shown > total) return --shown, true;
+        if (phase == Falling && shown > std::max(total, 0)) return --shown, true;
         phase = phase == Rising && total <= shown ? Falling : Idle;
         return false;
     }
@@ -50,18 +51,22 @@ TEST_F(BarAnimationTest, TicksFollowTheModelOverRandomTotals) {
         Session s;
         kinpath::testing::HeadlessDialog d{s};
         std::vector<BarModel> model(BarSlotCount);
-        // One bar starts at an end of the range, to catch overflow.
+        // One bar has a total at an end of the range, to catch overflow.
         const int edge = run % BarSlotCount;
         const bool top = run % 2;
-        model[edge] = {top ? BarModel::Idle : BarModel::Falling,
-                       top ? INT32_MAX - 3 : INT32_MIN + 3};
-        s.BarShown[edge] = static_cast<std::int32_t>(model[edge].shown);
+        model[edge].shown = s.BarShown[edge] = top ? INT32_MAX - 3 : 3;
         s.PointTotals[edge] = top ? INT32_MAX : INT32_MIN;
-        s.BarTarget[edge] = top ? 0 : -1;
         for (int tick = 0; tick < 400; ++tick) {
             const int changed = static_cast<int>(random() % BarSlotCount);
             if (random() % 4 == 0 && changed != edge)
-                s.PointTotals[changed] = static_cast<std::int32_t>(random() % 150) - 30;
+                s.PointTotals[changed] = static_cast<std::int32_t>(random() % 400) - 150;
+            if (random() % 8 == 0) {  // skipped ticks end where as many ticks would
+                const int skip = static_cast<int>(random() % 300);
+                SkipBarTicks(s, skip);
+                for (int k = 0; k < skip * BarSlotCount; ++k)
+                    model[k % BarSlotCount].Step(s.PointTotals[k % BarSlotCount]);
+            }
+            const bool outOfSight = BarsOutOfSight(s);
             std::vector<BarModel> after = model;
             std::vector<bool> moved(BarSlotCount);
             for (int slot = 0; slot < BarSlotCount; ++slot)
@@ -76,6 +81,7 @@ TEST_F(BarAnimationTest, TicksFollowTheModelOverRandomTotals) {
                 const int slot = SlotOfBar(p.id - IdFirstBar);
                 ASSERT_TRUE(p.message == BarMessage::SetPos && slot >= 0 && slot < BarSlotCount);
                 ASSERT_FALSE(posted[slot]);
+                ASSERT_TRUE(!outOfSight || p.value >= 100);  // out of sight: the bar shows full
                 posted[slot] = true;
                 ASSERT_EQ(p.value, model[slot].shown) << "slot " << slot;
             }
@@ -111,6 +117,20 @@ TEST_F(BarAnimationTest, EveryKeyMovesItsBarButHighElfHasNoKey) {
     for (int slot = 0; slot < BarSlotCount; ++slot) {
         EXPECT_EQ(dialog.FindBar(BarIdForSlot(slot))->position, slot == SlotHighElf ? 0 : 5)
             << slot;
+    }
+}
+
+// Points taken away: a bar sinks one a tick to its new total, but not below empty.
+TEST_F(BarAnimationTest, BarsSinkToALowerTotalButNotBelowEmpty) {
+    session.BarShown[SlotWarrior] = 60, session.PointTotals[SlotWarrior] = 20;
+    session.BarShown[SlotWizard] = 100, session.PointTotals[SlotWizard] = -2000;
+    for (int tick = 1; tick <= 110; ++tick) {  // and then stays
+        AnimateBars(session, dialog);
+        dialog.DispatchPosted();
+        ASSERT_TRUE(dialog.FindBar(BarIdForSlot(SlotWarrior))->position ==
+                        std::max(60 - tick, 20) &&
+                    dialog.FindBar(BarIdForSlot(SlotWizard))->position == std::max(100 - tick, 0))
+            << tick;
     }
 }
 

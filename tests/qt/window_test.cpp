@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <QThread>
 
 #include "QtTestSupport.h"
 #include "flow/BarAnimation.h"
@@ -130,6 +131,24 @@ TEST_F(QtWindowTest, BarsRiseOnTimerTicksSettleAndLetTheTimerSleep) {
     ASSERT_TRUE(BarTimerSleeps(*window));
     EXPECT_EQ(peak, 12);  // the overshoot
     EXPECT_EQ(wizard->value(), 2);
+}
+
+// Full on its way to 650, the bar lets the timer sleep; the next command moves
+// it on by the ticks slept through.
+TEST_F(QtWindowTest, AFullBarLetsTheTimerSleepAndCatchesUpOnTheNextCommand) {
+    const std::string q =
+        "<QUESTION>\nname=Q\ntext=a\ntext=b\n<ANSWER>\ntype=1\nwizpts=640\n"
+        "</ANSWER>\n<ANSWER>\ntype=2\nwizpts=-545\n</ANSWER>\n</QUESTION>\n";
+    StartOn(q + q);
+    Click(IdChoice1);
+    Click(IdOk);
+    ASSERT_TRUE(BarTimerSleeps(*window));  // full after 100 ticks, not 1182 later
+    QThread::msleep(300);                  // 20 ticks, 10 units
+    Click(IdChoice1 + 1);
+    EXPECT_GE(session.BarShown[SlotWizard], 110);
+    Click(IdOk);
+    ASSERT_TRUE(BarTimerSleeps(*window));
+    EXPECT_EQ(session.BarShown[SlotWizard], 95);
 }
 
 // The displayed lines put back together: a line starting two positions past

@@ -250,6 +250,7 @@ QWidget* MainWindow::ControlWidget(int id) const {
 
 void MainWindow::Dispatch(int id) {
     if (ended_) return;
+    CatchUpBars();
     DialogCommand(session_, *this, id);
     WakeTimers();
 }
@@ -593,16 +594,31 @@ void MainWindow::Tick(int timerId) {
     if (ended_) return;
     DialogTimer(session_, *this, timerId);
     auto it = timers_.find(timerId);
-    // Resting bars need no ticks until a total rises, which only a command can
-    // do: sleep until the next one (no wakeups while idle).
-    if (it != timers_.end() && it->second.running && timerId == IdBarTimer && BarsAtRest(session_))
+    // Ticks that change nothing on screen need no wakeups until a total
+    // changes, which only a command can do: sleep until the next one, which
+    // first catches up on the ticks slept through.
+    if (it != timers_.end() && it->second.running && timerId == IdBarTimer &&
+        BarsOutOfSight(session_)) {
         it->second.timer.stop();
+        barsAsleep_.start();
+        ticksSkipped_ = 0;
+    }
+}
+
+void MainWindow::CatchUpBars() {
+    auto it = timers_.find(IdBarTimer);
+    if (it == timers_.end() || !it->second.running || it->second.timer.isActive() ||
+        !barsAsleep_.isValid())
+        return;
+    const std::int64_t ticks = barsAsleep_.elapsed() / it->second.timer.interval();
+    SkipBarTicks(session_, ticks - ticksSkipped_);
+    ticksSkipped_ = ticks;
 }
 
 void MainWindow::WakeTimers() {
     for (auto& [id, t] : timers_) {
         if (!t.running || t.timer.isActive()) continue;
-        if (id == IdBarTimer && BarsAtRest(session_)) continue;
+        if (id == IdBarTimer && BarsOutOfSight(session_)) continue;
         t.timer.start();
     }
 }

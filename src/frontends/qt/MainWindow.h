@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QFont>
 #include <QString>
 #include <QTimer>
@@ -62,7 +63,8 @@ public:
     BaseUnits Units() const { return units_; }
     // The widget of a control, or null.
     QWidget* ControlWidget(int id) const;
-    // Whether a seam timer is actually ticking (it sleeps while the bars rest).
+    // Whether a seam timer is actually ticking (it sleeps while no tick of the
+    // bars would show).
     bool TimerTicking(int timerId) const;
     bool RunEnded() const { return ended_; }
     // Escape: the cancel command, which is Exit's.
@@ -148,9 +150,12 @@ private:
     void DispatchOnClick(QAbstractButton* button, int id);
 
     const Control* Find(int id) const;
-    // Sends a command to the core, then wakes a sleeping bar timer.
+    // Sends a command to the core, then wakes a sleeping bar timer if the bars
+    // have something to show.
     void Dispatch(int id);
     void Tick(int timerId);
+    // Moves the sleeping bars on by the ticks they slept through.
+    void CatchUpBars();
     void WakeTimers();
     void ApplyBarMessage(int barId, BarMessage message, std::int32_t value);
     // Gives the pane its real width before it was ever shown, so that it wraps.
@@ -166,6 +171,8 @@ private:
     std::array<QRadioButton*, 8> choices_{};
     QPlainTextEdit* pane_ = nullptr;
     std::map<int, SeamTimer> timers_;
+    QElapsedTimer barsAsleep_;  // since the bar timer last went to sleep
+    std::int64_t ticksSkipped_ = 0;
     Session& session_;
     bool ended_ = false;
 
