@@ -26,7 +26,8 @@ public:
     // "Caption: text", with " [owned]" when the window is its parent; each box
     // is answered with its default button.
     std::vector<std::string> boxes;
-    QString printFile;  // where the print dialog sends the job, as a PDF
+    std::vector<QRect> boxPlaces;  // where each box stood once shown
+    QString printFile;             // where the print dialog sends the job, as a PDF
     bool printCancel = false;
     std::vector<QUrl> opened;
     std::vector<int> endRuns;
@@ -35,6 +36,9 @@ protected:
     int RunMessageBox(QMessageBox& box) override {
         boxes.push_back(box.windowTitle().toStdString() + ": " + box.text().toStdString() +
                         (box.parentWidget() == this ? " [owned]" : ""));
+        box.show();
+        boxPlaces.push_back(box.geometry());
+        box.hide();
         return box.standardButton(box.defaultButton());
     }
     bool RunPrintDialogBox(QPrintDialog&, QPrinter& printer) override {
@@ -72,9 +76,9 @@ protected:
         Pump();
     }
     // A key goes where the window's focus is, and travels up from there.
-    void Key(int key) {
+    void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QWidget* target = window->focusWidget() ? window->focusWidget() : window.get();
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QKeyEvent press(QEvent::KeyPress, key, modifiers);
         QCoreApplication::sendEvent(target, &press);
         Pump();
     }

@@ -1,8 +1,10 @@
 // The window itself: its controls, the start-up, the buttons, the keys and the
 // transcript pane.
+#include <QAbstractEventDispatcher>
 #include <QDeadlineTimer>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTextCursor>
@@ -31,6 +33,9 @@ TEST_F(QtWindowTest, BuildsTheTemplatesControlsInOrder) {
     };
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Kinpath Race and Class chooser"));
     EXPECT_EQ(window->size(), px(0, 0, DialogUnitsWidth, DialogUnitsHeight).size());
+    // Of a fixed size, and offering no maximise button.
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());
+    EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
     // Created in template order, which is also the tab and stacking order.
     const auto children = window->findChildren<QWidget*>(
         QRegularExpression(QStringLiteral("^control")), Qt::FindDirectChildrenOnly);
@@ -68,6 +73,10 @@ TEST_F(QtWindowTest, RefusedScriptShowsItsBoxesThenEnds) {
     EXPECT_EQ(window->boxes, (std::vector<std::string>{
                                  "ScriptError: Undefined symbol found, line 3",  // stands alone
                                  "Error: Could not open script.txt [owned]"}));
+    // No shown window stands behind them: both stand in the middle of the screen.
+    const QPoint middle = window->screen()->availableGeometry().center();
+    for (const QRect& place : window->boxPlaces)
+        EXPECT_LE((place.center() - middle).manhattanLength(), 1) << place.x() << "," << place.y();
     EXPECT_TRUE(window->endRuns.empty());  // the close request is posted
     Pump();
     EXPECT_EQ(window->endRuns, std::vector<int>{0});
@@ -99,6 +108,59 @@ TEST_F(QtWindowTest, ClicksAndDigitKeysAnswerSkipPassesAndEscapeEnds) {
     Key(Qt::Key_Escape);
     EXPECT_FALSE(window->TimerTicking(IdBarTimer));
     EXPECT_EQ(window->endRuns, std::vector<int>{0});
+}
+
+TEST_F(QtWindowTest, CutTextsEndInAnEllipsisWithTheWholeTextAndDigitKeyInTheirTooltip) {
+    std::string text = "Start";
+    for (int i = 0; i < 40; ++i) text += " keeps going";  // 485 characters
+    StartOn("<QUESTION>\nname=" + text + "\ntext=" + text + "\ntext=Rock & roll\n</QUESTION>\n" +
+            Questionnaire(1));
+    auto* cut = qobject_cast<QRadioButton*>(window->ControlWidget(IdChoice1));
+    auto* rock = qobject_cast<QRadioButton*>(window->ControlWidget(IdChoice1 + 1));
+    EXPECT_EQ(window->ControlText(IdChoice1), text);  // the seam still sees the whole text
+    EXPECT_TRUE(cut->text().endsWith(QChar(0x2026)));
+    EXPECT_LE(cut->sizeHint().width(), cut->width());
+    EXPECT_EQ(cut->toolTip().toStdString(), text + "\nPress 1");
+    EXPECT_EQ(window->ControlWidget(IdQuestionText)->toolTip().toStdString(), text);
+    // Whole texts: the digit key alone; an ampersand is no shortcut mark.
+    EXPECT_EQ(rock->text().toStdString(), "Rock && roll");
+    EXPECT_EQ(rock->toolTip().toStdString(), "Press 2");
+    Click(IdSkip);
+    EXPECT_EQ(window->ControlText(IdQuestionText), "Question 1");
+    EXPECT_EQ(window->ControlWidget(IdQuestionText)->toolTip(), QString());
+}
+
+TEST_F(QtWindowTest, AltKeysPressButtonsAndAfterTheLastSkipThePaneKeepsTheFocus) {
+    StartOn(Questionnaire(2));
+    const int buttons[] = {IdOk, IdSkip, IdPrint, IdHtml, IdExit};
+    for (int i = 0; i < 5; ++i) {
+        const auto* button = qobject_cast<QAbstractButton*>(window->ControlWidget(buttons[i]));
+        EXPECT_EQ(button->shortcut(), QKeySequence(Qt::ALT | Qt::Key("OSPHX"[i])));
+    }
+    Key(Qt::Key_S, Qt::AltModifier);
+    for (QDeadlineTimer limit(2000); session.QuestionCursor == 0 && !limit.hasExpired();)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(window->ControlText(IdQuestionText), "Question 2");
+    // Skip pressed with the focus on it ends the questions; Enter and Space then
+    // reach the pane, never Exit.
+    window->ControlWidget(IdSkip)->setFocus();
+    Click(IdSkip);
+    auto* pane = qobject_cast<QPlainTextEdit*>(window->ControlWidget(IdTranscript));
+    EXPECT_EQ(window->focusWidget(), pane);
+    EXPECT_FALSE(qobject_cast<QPushButton*>(window->ControlWidget(IdExit))->isDefault());
+    Key(Qt::Key_Return);
+    Key(Qt::Key_Space);
+    EXPECT_TRUE(window->endRuns.empty());
+    // The pane scrolls to either end; idle, nothing in the window ticks.
+    window->AppendPaneText(std::string(200, '\n'));
+    QScrollBar* bar = pane->verticalScrollBar();
+    Key(Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(bar->value(), bar->maximum());
+    Key(Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(bar->value(), 0);
+    ASSERT_TRUE(BarTimerSleeps(*window));
+    for (QObject* o : window->findChildren<QObject*>())
+        EXPECT_TRUE(QAbstractEventDispatcher::instance()->registeredTimers(o).isEmpty()) << o;
 }
 
 TEST_F(QtWindowTest, ResultsFillTheWindowWithThePaneAndTheSavedPageOpens) {

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPalette>
 #include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
@@ -22,6 +23,9 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShowEvent>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -100,6 +104,73 @@ QString PrintFileName(bool printersAvailable) {
     return QDir(current.startsWith(home) ? current : home).absoluteFilePath(fileName);
 }
 
+// The transcript pane. It has no caret, so that an idle window never wakes up
+// to blink one: a frame shows that it has the focus, and the keys that would
+// take a caret to either end of the text scroll there instead.
+class Pane : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        const bool toStart = event->matches(QKeySequence::MoveToStartOfDocument);
+        if (toStart || event->matches(QKeySequence::MoveToEndOfDocument)) {
+            verticalScrollBar()->triggerAction(toStart ? QAbstractSlider::SliderToMinimum
+                                                       : QAbstractSlider::SliderToMaximum);
+            return;
+        }
+        QPlainTextEdit::keyPressEvent(event);
+    }
+    bool event(QEvent* event) override {
+        const bool handled = QPlainTextEdit::event(event);
+        // The pane's own paint is its frame, around the text and the scroll bar.
+        if (event->type() == QEvent::Paint && hasFocus()) {
+            QPainter painter(this);
+            painter.setPen(palette().color(QPalette::Highlight));
+            for (int i = 0; i < std::max(frameWidth(), 1); ++i)
+                painter.drawRect(rect().adjusted(i, i, -1 - i, -1 - i));
+        }
+        return handled;
+    }
+};
+
+// A message box with no shown window of the program behind it stands in the
+// middle of the given screen, not wherever the desktop would put it.
+class PlacedBox : public QMessageBox {
+public:
+    PlacedBox(QWidget* owner, const QScreen* centreOn) : QMessageBox(owner), centreOn_(centreOn) {}
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);  // gives the box its size
+        if (centreOn_ && !event->spontaneous()) {
+            setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
+                                            centreOn_->availableGeometry()));
+        }
+    }
+
+private:
+    const QScreen* centreOn_;
+};
+
+// Alt and a letter of its caption press a button; the captions stay unmarked.
+Qt::Key ButtonKey(int id) {
+    switch (id) {
+        case IdOk:
+            return Qt::Key_O;
+        case IdSkip:
+            return Qt::Key_S;
+        case IdPrint:
+            return Qt::Key_P;
+        case IdHtml:
+            return Qt::Key_H;
+        case IdExit:
+            return Qt::Key_X;
+        default:
+            return Qt::Key_unknown;
+    }
+}
+
 }  // namespace
 
 BaseUnits MeasureBaseUnits(const QFont& font) {
@@ -166,7 +237,9 @@ void MainWindow::BuildControls() {
             DialogUnitsToPixelsX(t.x, units_.x), DialogUnitsToPixelsY(t.y, units_.y),
             DialogUnitsToPixelsX(t.width, units_.x), DialogUnitsToPixelsY(t.height, units_.y));
         widget->setEnabled(t.enabled);
-        controls_[t.id] = Control{t.kind, widget, t.kind == ControlKind::Bar ? text : QString()};
+        const bool whole = t.kind == ControlKind::Bar || t.kind == ControlKind::Choice;
+        controls_[t.id] = Control{t.kind, widget, whole ? text : QString()};
+        FitText(t.id, controls_[t.id]);
     }
 }
 
@@ -198,10 +271,9 @@ QRadioButton* MainWindow::MakeChoice(int id, const QString& text) {
 }
 
 QPlainTextEdit* MainWindow::MakePane(const QString& text) {
-    pane_ = new QPlainTextEdit(this);
+    pane_ = new Pane(this);
     pane_->setReadOnly(true);
-    // Selectable with the mouse; the keys scroll. No blinking caret, so an idle
-    // window never wakes up.
+    // Selectable with the mouse; the keys scroll.
     pane_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     pane_->setUndoRedoEnabled(false);
     pane_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -230,12 +302,42 @@ QPushButton* MainWindow::MakeButton(int id, const QString& text, bool isDefault)
     auto* button = new QPushButton(text, this);
     button->setAutoDefault(true);
     button->setDefault(isDefault);
+    if (const Qt::Key key = ButtonKey(id); key != Qt::Key_unknown) {
+        button->setShortcut(QKeyCombination(Qt::AltModifier, key));
+        button->setToolTip(button->shortcut().toString(QKeySequence::NativeText));
+    }
     DispatchOnClick(button, id);
     return button;
 }
 
 void MainWindow::DispatchOnClick(QAbstractButton* button, int id) {
     connect(button, &QAbstractButton::clicked, this, [this, id] { Dispatch(id); });
+}
+
+void MainWindow::FitText(int id, const Control& c) {
+    if (c.kind == ControlKind::QuestionText) {
+        auto* label = static_cast<QLabel*>(c.widget);
+        const int m = label->margin();
+        const QRect room = label->contentsRect().adjusted(m, m, -m, -m);
+        const QRect need = label->fontMetrics().boundingRect(
+            room, label->alignment().toInt() | Qt::TextWordWrap, label->text());
+        label->setToolTip(room.contains(need) ? QString() : label->text());
+    } else if (c.kind == ControlKind::Choice) {
+        auto* choice = static_cast<QRadioButton*>(c.widget);
+        QStyleOptionButton option;
+        option.initFrom(choice);
+        option.text = c.text;
+        // The button's width less what the style adds around a text: room for
+        // the text and its focus frame.
+        const QSize around =
+            choice->style()->sizeFromContents(QStyle::CT_RadioButton, &option, QSize(0, 0), choice);
+        const int room = choice->width() - around.width();
+        const QString shown = choice->fontMetrics().elidedText(c.text, Qt::ElideRight, room);
+        // An ampersand shows as itself instead of marking a shortcut letter.
+        choice->setText(QString(shown).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        const QString key = QStringLiteral("Press %1").arg(id - IdChoice1 + 1);
+        choice->setToolTip(shown == c.text ? key : c.text + QLatin1Char('\n') + key);
+    }
 }
 
 const MainWindow::Control* MainWindow::Find(int id) const {
@@ -292,8 +394,12 @@ void MainWindow::SetControlText(int id, std::string_view text) {
         case ControlKind::QuestionText:
         case ControlKind::Label:
             static_cast<QLabel*>(c.widget)->setText(s);
+            FitText(id, c);
             break;
         case ControlKind::Choice:
+            c.text = s;
+            FitText(id, c);
+            break;
         case ControlKind::DefaultButton:
         case ControlKind::Button:
             static_cast<QAbstractButton*>(c.widget)->setText(s);
@@ -314,12 +420,12 @@ std::string MainWindow::ControlText(int id) const {
         case ControlKind::QuestionText:
         case ControlKind::Label:
             return ToUtf8(static_cast<QLabel*>(c->widget)->text());
-        case ControlKind::Choice:
         case ControlKind::DefaultButton:
         case ControlKind::Button:
             return ToUtf8(static_cast<QAbstractButton*>(c->widget)->text());
         case ControlKind::Pane:
             return PaneText();
+        case ControlKind::Choice:
         case ControlKind::Bar:
             return ToUtf8(c->text);
     }
@@ -327,7 +433,14 @@ std::string MainWindow::ControlText(int id) const {
 }
 
 void MainWindow::EnableControl(int id, bool enabled) {
-    if (const Control* c = Find(id)) c->widget->setEnabled(enabled);
+    const Control* c = Find(id);
+    if (!c) return;
+    // Disabled, the control holding the focus would pass it on in the tab order:
+    // after the last question to Exit, which the next Enter or Space would press.
+    // The pane takes it instead.
+    if (!enabled && focusWidget() == c->widget && pane_->isVisibleTo(this))
+        pane_->setFocus(Qt::OtherFocusReason);
+    c->widget->setEnabled(enabled);
 }
 
 bool MainWindow::IsControlEnabled(int id) const {
@@ -373,6 +486,7 @@ void MainWindow::MoveControl(int id, const Rect& rect) {
     if (const Control* c = Find(id)) {
         c->widget->setGeometry(rect.left, rect.top, std::max(0, rect.Width()),
                                std::max(0, rect.Height()));
+        FitText(id, *c);
     }
 }
 
@@ -547,7 +661,8 @@ BoxResult MainWindow::MessageBox(BoxOwner owner, std::string_view text, std::str
                                  BoxButtons buttons) {
     // The bars keep moving while a box is open.
     WakeTimers();
-    QMessageBox box(owner == BoxOwner::Dialog ? this : nullptr);
+    const bool owned = owner == BoxOwner::Dialog;
+    PlacedBox box(owned ? this : nullptr, owned && isVisible() ? nullptr : screen());
     box.setObjectName(QStringLiteral("KinpathMessageBox"));
     box.setIcon(QMessageBox::NoIcon);
     box.setWindowTitle(FromUtf8(caption));

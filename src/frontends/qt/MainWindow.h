@@ -125,7 +125,9 @@ private:
     struct Control {
         ControlKind kind;
         QWidget* widget;  // a child of the window, which deletes it
-        QString text;     // bars keep their window text here; they never show it
+        // The whole text of a bar or a choice: bars never show theirs, a choice
+        // shows as much as its row holds.
+        QString text;
     };
     struct SeamTimer {
         QTimer timer;
@@ -148,6 +150,9 @@ private:
     QPushButton* MakeButton(int id, const QString& text, bool isDefault);
     // A click on the button sends its command.
     void DispatchOnClick(QAbstractButton* button, int id);
+    // Shows the text of a choice or of the question as far as its control holds
+    // it, and the whole text as its tooltip when it is cut.
+    void FitText(int id, const Control& c);
 
     const Control* Find(int id) const;
     // Sends a command to the core, then wakes a sleeping bar timer if the bars
