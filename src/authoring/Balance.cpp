@@ -119,7 +119,92 @@ bool ParseNumber(std::string_view text, Number& value) {
     return ec == std::errc() && ptr == end;
 }
 
+// A total as the report prints it; the ends of the counted range stand for
+// everything beyond.
+std::string TotalText(std::int32_t total) {
+    if (total < TotalCounts::Lowest) return "below " + std::to_string(TotalCounts::Lowest);
+    if (total > TotalCounts::Highest) return "above " + std::to_string(TotalCounts::Highest);
+    return std::to_string(total);
+}
+
+// A bar shows 0 to BarTop points. Leaders that end below EmptyLeader leave the
+// bars looking empty; the suggested scale aims at AimedLeader, which fills most
+// of a bar and leaves room to tell the leaders apart.
+constexpr std::int32_t BarTop = 100;
+constexpr std::int32_t EmptyLeader = 30;
+constexpr double AimedLeader = 80;
+
+// ", about 6.7 times": what brings the leaders' median to AimedLeader.
+std::string ScaleText(double factor, const char* about = "about") {
+    char text[48];
+    std::snprintf(text, sizeof text, factor < 10 ? ", %s %.1f times" : ", %s %.0f times", about,
+                  factor);
+    return text;
+}
+
+void WriteBarTotals(const BalanceTally& tally, std::ostream& out) {
+    out << "Bar totals at the end of a run (a bar shows 0 to " << BarTop << " points):\n"
+        << "                     median  90th percentile\n";
+    const std::pair<const char*, const TotalCounts*> rows[] = {
+        {"Leading race", &tally.leadingRace},
+        {"Leading class", &tally.leadingClass},
+        {"All 27 bars", &tally.allBars}};
+    for (const auto& [title, counts] : rows) {
+        char line[96];
+        std::snprintf(line, sizeof line, "  %-13s %11s  %15s\n", title,
+                      TotalText(counts->Percentile(50)).c_str(),
+                      TotalText(counts->Percentile(90)).c_str());
+        out << line;
+    }
+    const std::int32_t race = tally.leadingRace.Percentile(50);
+    const std::int32_t cls = tally.leadingClass.Percentile(50);
+    const bool raceEmpty = race < EmptyLeader;
+    const bool classEmpty = cls < EmptyLeader;
+    if (raceEmpty || classEmpty) {
+        const bool both = raceEmpty && classEmpty;
+        const std::int32_t low = both ? std::max(race, cls) : std::min(race, cls);
+        const std::string kind = both ? "race and class" : raceEmpty ? "race" : "class";
+        out << "Warning: the " << kind << " bars will look nearly empty: the leading "
+            << (raceEmpty ? "race" : "class") << " ends at a median of "
+            << TotalText(raceEmpty ? race : cls) << " points"
+            << (both ? " and the leading class at " + TotalText(cls) : "") << ", of the " << BarTop
+            << " a bar shows. Scale the " << (both ? "" : kind + " ") << "point values up"
+            << (low > 0 ? ScaleText(AimedLeader / low) : "")
+            << ", so that the leaders end between 60 and " << BarTop << ".\n";
+    }
+    if (tally.allBars.Percentile(50) > BarTop) {
+        const std::int32_t high = std::max(race, cls);
+        out << "Warning: most bars will stand pinned at full: more than half of the bar totals end "
+            << "above " << BarTop << ", the most a bar shows. Scale the point values down"
+            << (high > TotalCounts::Highest
+                    ? ScaleText(TotalCounts::Highest / AimedLeader, "more than")
+                : high > AimedLeader ? ScaleText(high / AimedLeader)
+                                     : "")
+            << ", so that the leaders end between 60 and " << BarTop << ".\n";
+    }
+}
+
 }  // namespace
+
+void TotalCounts::Add(std::int32_t total) {
+    const std::int32_t clamped = std::clamp(total, Lowest - 1, Highest + 1);
+    ++counts[static_cast<std::size_t>(clamped - (Lowest - 1))];
+}
+
+std::int32_t TotalCounts::Percentile(int percent) const {
+    std::uint64_t all = 0;
+    for (const std::uint64_t count : counts) all += count;
+    // The nearest rank, all * percent / 100 rounded up, without overflowing.
+    const auto share = static_cast<std::uint64_t>(percent);
+    const std::uint64_t rank =
+        std::max<std::uint64_t>(1, all / 100 * share + (all % 100 * share + 99) / 100);
+    std::uint64_t seen = 0;
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        seen += counts[i];
+        if (seen >= rank) return Lowest - 1 + static_cast<std::int32_t>(i);
+    }
+    return Lowest - 1;  // nothing counted
+}
 
 const char* BalanceRaceName(int index) {
     return index >= 0 && index < RaceRowCount
@@ -141,6 +226,14 @@ struct AskedQuestion {
     QuestionBlock* question;
     std::uint32_t shown;
 };
+
+// The bars a player would see at the end of the run.
+void CountBars(const PointValues& totals, BalanceTally& tally) {
+    tally.leadingRace.Add(*std::max_element(totals.begin(), totals.begin() + RaceSlotCount));
+    tally.leadingClass.Add(
+        *std::max_element(totals.begin() + RaceSlotCount, totals.begin() + BarSlotCount));
+    for (int slot = 0; slot < BarSlotCount; ++slot) tally.allBars.Add(totals[slot]);
+}
 
 // Runs first .. last-1 of the simulation on one session of its own, adding
 // each finished block to done.
@@ -177,12 +270,20 @@ void SimulateRuns(Session& session, const std::vector<AskedQuestion>& asked,
             ++tally.races[race];
             ++tally.classes[cls];
             ++tally.pairs[race][cls];
+            CountBars(session.PointTotals, tally);
         }
         done.fetch_add(end - block * RunsPerBlock, std::memory_order_relaxed);
     }
 }
 
+void AddCounts(TotalCounts& into, const TotalCounts& from) {
+    for (std::size_t i = 0; i < into.counts.size(); ++i) into.counts[i] += from.counts[i];
+}
+
 void AddTally(BalanceTally& into, const BalanceTally& from) {
+    AddCounts(into.leadingRace, from.leadingRace);
+    AddCounts(into.leadingClass, from.leadingClass);
+    AddCounts(into.allBars, from.allBars);
     into.answered += from.answered;
     into.skipped += from.skipped;
     into.unmatched += from.unmatched;
@@ -318,6 +419,8 @@ void WriteBalanceReport(const std::string& name, const BalanceOptions& options,
     WriteNever("Classes never recommended", tally.classes, BalanceClassName, out);
     out << "Choices without an answer (\"" << NoAnswerMessage << "\"): " << tally.unmatched
         << " of " << tally.answered + tally.unmatched << " choices\n";
+    out << '\n';
+    WriteBarTotals(tally, out);
 }
 
 bool ParseBalanceArguments(const std::vector<std::string>& args, std::string& file,

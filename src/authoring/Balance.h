@@ -29,6 +29,23 @@ inline constexpr std::uint64_t RunsPerBlock = 1024;
 inline constexpr int UnknownRace = RaceRowCount;
 inline constexpr int UnknownClass = ClassRowCount;
 
+// Final point totals counted by value, exactly over the range a bar can show
+// and well beyond, with one count for everything below and one for everything
+// above, so that the memory does not grow with the runs.
+struct TotalCounts {
+    static constexpr std::int32_t Lowest = -1000;
+    static constexpr std::int32_t Highest = 1000;
+    // [0] counts the totals below Lowest, the last element those above Highest.
+    std::array<std::uint64_t, Highest - Lowest + 3> counts{};
+
+    void Add(std::int32_t total);
+    // The smallest total that at least percent % of the counted totals do not
+    // exceed; Lowest - 1 or Highest + 1 when it lies below or above the range.
+    std::int32_t Percentile(int percent) const;
+
+    friend bool operator==(const TotalCounts&, const TotalCounts&) = default;
+};
+
 struct BalanceTally {
     Preference preference = Preference::ClassOverRace;  // as the pick used it
     bool preferenceFromScript = false;                  // false: no SETTINGS block, class over race
@@ -43,6 +60,9 @@ struct BalanceTally {
     std::uint64_t unmatched = 0;  // choices that found no answer ("Unable to find ...")
     int questions = 0;
     int questionsWithoutChoices = 0;  // always skipped
+    // What the bars show at the end of each run: the highest race bar, the
+    // highest class bar, and every one of the 27 bars.
+    TotalCounts leadingRace, leadingClass, allBars;
 
     friend bool operator==(const BalanceTally&, const BalanceTally&) = default;
 };

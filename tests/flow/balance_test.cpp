@@ -95,6 +95,39 @@ TEST(BalanceTest, TalliesFollowTheChoicesSkipsAndPreference) {
     EXPECT_EQ(Simulate("<QUESTION>\nnonsense\n</QUESTION>\n", 10, 1), BalanceTally{});
 }
 
+// Where the bars end: exact percentiles, no leanings (they have no bar), and a warning naming
+// the fix when the bars would look empty or stand full.
+TEST(BalanceTest, ReportsWhereTheBarsEndAndWarnsWhenTheyShowLittle) {
+    const auto bars = [](const BalanceTally& tally) {
+        const std::string report = Report(tally, BalanceOptions{});
+        return report.substr(report.find("\n  Leading race"));
+    };
+    EXPECT_EQ(bars(Simulate(TwoOutcomes, 500, 1)),
+              "\n  Leading race          100              100\n  Leading class         100"
+              "              100\n  All 27 bars             0                0\n");
+    EXPECT_TRUE(bars(Simulate("<QUESTION>\nname=Q\ntext=A\n<ANSWER>\ntype=1\ngoodpts=500\n"
+                              "warpts=10\n</ANSWER>\n</QUESTION>\n",
+                              500, 1))
+                    .ends_with("leading race ends at a median of 0 points and the leading class "
+                               "at 10, of the 100 a bar shows. Scale the point values up, about "
+                               "8.0 times, so that the leaders end between 60 and 100.\n"));
+    BalanceTally tally;
+    tally.runs = 1;
+    for (int total : {-5000, 9, 8, 7, 6, 5, 4, 3, 2, 1, 5000}) tally.leadingClass.Add(total);
+    for (int slot = 0; slot < 27; ++slot) tally.allBars.Add(slot < 13 ? 101 : 100);
+    tally.leadingRace.Add(30);
+    EXPECT_TRUE(
+        bars(tally).ends_with("class           5                9\n  All 27 bars           100   "
+                              "           101\nWarning: the class bars will look nearly empty: "
+                              "the leading class ends at a median of 5 points, of the 100 a "
+                              "bar shows. Scale the class point values up, about 16 times, so "
+                              "that the leaders end between 60 and 100.\n"));
+    for (int i = 0; i < 2; ++i) tally.allBars.Add(5000), tally.leadingRace.Add(5000);
+    EXPECT_NE(bars(tally).find("race   above 1000       above 1000\n"), std::string::npos);
+    EXPECT_NE(bars(tally).find("the most a bar shows. Scale the point values down, more than 12"),
+              std::string::npos);
+}
+
 TEST(BalanceTest, ReadsItsArguments) {
     std::string file = "script.txt", problem;
     BalanceOptions options;
