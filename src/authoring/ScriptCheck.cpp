@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <climits>
+#include <cstdint>
 #include <cstring>
-#include <map>
+#include <deque>
 #include <optional>
 #include <ostream>
 #include <span>
@@ -86,9 +86,16 @@ bool ValidRecap(const char* value) {
     return SameText(value, "yes") || SameText(value, "no") || SameText(value, "ask");
 }
 
+constexpr std::size_t NoKey = SIZE_MAX;
+constexpr const char* NoQuestionWarning =
+    "the script has no QUESTION block: the window goes straight to the results";
+// A question's diagnostics wait for its end, where its name is known; past
+// this many the question is read a second time instead.
+constexpr std::size_t WaitingLimit = 1024;
+
 struct KeyHit {
-    std::string_view key;
-    std::size_t pos = 0;
+    std::size_t key;  // index into the block's keys
+    std::size_t pos;
 };
 
 struct ChoiceInfo {
@@ -96,63 +103,74 @@ struct ChoiceInfo {
     std::int64_t line = 0;
 };
 
+// An answer as its verdict needs it. The type's text is kept in the
+// question's typeTexts: a question may hold a great many answers.
 struct AnswerInfo {
     std::int64_t line = 0;
     std::int64_t typeLine = 0;
-    ScriptText type;
+    std::size_t typeAt = 0;
+    std::uint16_t typeLength = 0;  // 0: no type (a type is never empty)
+    std::uint8_t choice = 0;       // the one of choices 1 to 8 its type names, or 0
 };
 
-// Line on which each key was last given in one block.
-using KeyLines = std::map<std::string_view, std::int64_t>;
+// Line on which each key of a block was last given (0: not yet).
+using KeyLines = std::array<std::int64_t, AnswerKeys.size()>;
 
 struct QuestionInfo {
-    int number = 0;
     std::int64_t line = 0;
     ScriptText name;
     bool failed = false;  // had an error: its contents are incomplete
-    std::vector<ChoiceInfo> choices;
-    std::vector<AnswerInfo> answers;
-    KeyLines keys;
+    std::size_t choiceCount = 0;
+    std::vector<ChoiceInfo> choices;  // the shown ones
+    std::deque<AnswerInfo> answers;   // no copying as it grows
+    std::string typeTexts;
+    KeyLines keys{};
 };
 
 struct Pending {
     std::int64_t line;
     CheckSeverity severity;
-    int question;         // index into the questions, -1 for none
-    std::string subject;  // used when there is no question
     std::string text;
 };
 
 class Checker {
 public:
-    explicit Checker(std::string bytes) : lines_(std::move(bytes)) {}
+    Checker(std::string bytes, const CheckSink& sink) : lines_(std::move(bytes)), sink_(sink) {}
     CheckResult Run();
 
 private:
     enum class AnswerEnd { Done, Failed, Eof };
+    // Where a diagnostic goes: out at once (outside questions, or once the
+    // question's name is known), waiting for the question's end, or nowhere (a
+    // question's first reading, when too many would wait).
+    enum class Mode { Out, Wait, Silent };
 
+    template <typename Take>
+    void LookAhead(Take take);
+    bool HasQuestion();
     bool Next();
     void Hold() { held_ = true; }
     bool AtBlockStart() const { return FindTag(line_, BlockTags) != nullptr; }
 
     void TopLevel();
-    void NoteIgnoredLine();
-    void FlushIgnoredLines();
+    void WarnIgnoredLines();
     void SettingsOrFinal(const char* tag);
     void SkipBlock(const char* tag, std::int64_t start);
     void Question();
+    void ReadQuestion();
     bool QuestionLine(QuestionInfo& question);
     bool Recover(QuestionInfo& question, bool inAnswer);
     AnswerEnd Answer(QuestionInfo& question);
-    bool AnswerLine(AnswerInfo& answer, KeyLines& seen);
-    void FinishQuestion(const QuestionInfo& question);
-    void CheckChoices(const QuestionInfo& question);
-    void CheckAnswers(const QuestionInfo& question);
+    bool AnswerLine(ScriptText& type, std::int64_t& typeLine, KeyLines& seen);
+    void StartVerdict();
+    std::optional<Pending> AnswerVerdict(const AnswerInfo& answer);
+    void VerdictBefore(std::int64_t line);
 
-    void CheckKeyLine(KeyList known, const char* block, std::string_view key, const char* value,
+    std::size_t FindKeys(KeyList known, const char*& value);
+    void CheckKeyLine(KeyList known, const char* block, std::size_t key, const char* value,
                       KeyLines& seen, bool isPoint);
-    void WarnKeyInValue(KeyList known, const char* block, KeyHit winner, const char* value);
-    void WarnRepeat(std::string_view key, const char* value, KeyLines& seen, bool isPoint);
+    void WarnKeyInValue(KeyList known, const char* block, std::size_t winner, const char* value);
+    void WarnRepeat(std::string_view key, std::int64_t& last, const char* value, bool isPoint);
 
     void Error(std::int64_t line, std::string text) {
         Report(CheckSeverity::Error, line, std::move(text));
@@ -161,40 +179,77 @@ private:
         Report(CheckSeverity::Warning, line, std::move(text));
     }
     void Report(CheckSeverity severity, std::int64_t line, std::string text);
+    void Emit(CheckSeverity severity, std::int64_t line, std::string text);
     void EndOfFileError(const char* tag, std::int64_t start, const char* outcome);
-    std::string Subject(const Pending& pending) const;
 
     ScriptLines lines_;
+    const CheckSink& sink_;
     char line_[LineBufferSize] = {};
     bool held_ = false;
     bool inCutLine_ = false;  // the last piece read filled the buffer
+    std::vector<KeyHit> hits_;
 
-    int question_ = -1;    // index of the question being read
-    std::string subject_;  // the SETTINGS or FINAL block being read
-    std::vector<QuestionInfo> questions_;
+    Mode mode_ = Mode::Out;
+    std::string subject_;           // the block being read, for the diagnostics' text
+    std::vector<Pending> waiting_;  // a question's, until its name is known
+    bool rereading_ = false;        // the first reading has the question's answers
+    bool noQuestionDue_ = false;
+    CheckResult result_;
+    int questions_ = 0;
+
+    QuestionInfo question_;  // the question being read
+    QuestionInfo judged_;    // the question read whole, whose verdict is given
+    struct {
+        std::vector<Pending> front;  // name, choices: at most 10, in line order
+        std::size_t nextFront = 0;
+        std::size_t nextAnswer = 0;
+        std::array<std::int64_t, ShownChoices + 1> takenBy{};
+        std::optional<Pending> answer;  // the next answer's warning, not yet given
+    } verdict_;
+
     std::int64_t settingsLine_ = 0;
     std::int64_t finalLine_ = 0;
     std::int64_t answerLine_ = 0;
-
-    struct {
-        int count = 0;
-        std::int64_t first = 0;
-        std::int64_t last = 0;
-        std::string text;
-    } ignored_;
-
-    std::vector<Pending> pending_;
 };
 
+// Reads on without a word, handing each line the window would read (trimmed)
+// to take until it returns false, then goes back to where it was.
+template <typename Take>
+void Checker::LookAhead(Take take) {
+    const ScriptLines::Position start = lines_.Tell();
+    char line[LineBufferSize];
+    while (lines_.ReadScriptLine(line, LineBufferSize)) {
+        TrimLine(line);
+        if (line[0] != '\0' && line[0] != '#' && !take(line)) {
+            break;
+        }
+    }
+    lines_.Seek(start);
+}
+
+// Whether a QUESTION start tag stands on any line: every one of them starts a
+// question, whatever comes before it. Without one, the warning that there is
+// none belongs on line 1, before everything after it.
+bool Checker::HasQuestion() {
+    bool found = false;
+    LookAhead([&](const char* line) {
+        const TagEntry* tag = FindTag(line, BlockTags);
+        found = tag != nullptr && tag->id == static_cast<int>(BlockTag::Question);
+        return !found;
+    });
+    return found;
+}
+
 // The window's line protocol (trimmed, empty and comment lines skipped), plus
-// a note of every line cut at the buffer's size.
+// a note of every line cut at the buffer's size or by a zero byte.
 bool Checker::Next() {
     if (held_) {
         held_ = false;
         return true;
     }
     while (lines_.ReadScriptLine(line_, LineBufferSize)) {
-        const bool full = std::strlen(line_) == PieceLength;
+        const std::size_t stored = lines_.LastLength();
+        const bool full = stored == PieceLength;
         if (full && !inCutLine_) {
             Warn(lines_.CurrentLine,
                  "line of " + std::to_string(PieceLength) +
@@ -204,7 +259,12 @@ bool Checker::Next() {
                      std::to_string(lines_.CurrentLine + 1) + " on, its line numbers run ahead)");
         }
         inCutLine_ = full;
+        const bool zeroByte = std::strlen(line_) < stored;
         TrimLine(line_);
+        if (zeroByte && line_[0] != '#') {
+            Warn(lines_.CurrentLine, "zero byte in the line: the window reads only " +
+                                         Quote(line_) + " and drops the rest");
+        }
         if (line_[0] != '\0' && line_[0] != '#') {
             return true;
         }
@@ -213,85 +273,92 @@ bool Checker::Next() {
 }
 
 CheckResult Checker::Run() {
+    noQuestionDue_ = !HasQuestion();
     TopLevel();
-    if (questions_.empty()) {
-        Warn(1, "the script has no QUESTION block: the window goes straight to the results");
+    if (noQuestionDue_) {
+        noQuestionDue_ = false;
+        Emit(CheckSeverity::Warning, 1, NoQuestionWarning);
     }
-    CheckResult result;
-    result.questions = static_cast<int>(questions_.size());
-    for (const Pending& pending : pending_) {
-        std::string subject = Subject(pending);
-        std::string text = subject.empty() ? pending.text : subject + ": " + pending.text;
-        result.diagnostics.push_back({pending.line, pending.severity, std::move(text)});
-        (pending.severity == CheckSeverity::Error ? result.errors : result.warnings) += 1;
-    }
-    std::stable_sort(
-        result.diagnostics.begin(), result.diagnostics.end(),
-        [](const CheckDiagnostic& a, const CheckDiagnostic& b) { return a.line < b.line; });
-    return result;
-}
-
-std::string Checker::Subject(const Pending& pending) const {
-    if (pending.question < 0) {
-        return pending.subject;
-    }
-    const QuestionInfo& question = questions_[static_cast<std::size_t>(pending.question)];
-    std::string subject = "question " + std::to_string(question.number);
-    return subject + (question.name ? " " + Quote(*question.name) : " (no name)");
+    result_.questions = questions_;
+    return std::move(result_);
 }
 
 void Checker::Report(CheckSeverity severity, std::int64_t line, std::string text) {
-    pending_.push_back({line, severity, question_, subject_, std::move(text)});
+    if (mode_ == Mode::Silent) {
+        return;
+    }
+    if (mode_ == Mode::Wait) {
+        if (waiting_.size() == WaitingLimit) {
+            mode_ = Mode::Silent;
+            waiting_.clear();
+        } else {
+            waiting_.push_back({line, severity, std::move(text)});
+        }
+        return;
+    }
+    if (!subject_.empty()) {
+        text = subject_ + ": " + text;
+    }
+    VerdictBefore(line);
+    Emit(severity, line, std::move(text));
 }
 
+void Checker::Emit(CheckSeverity severity, std::int64_t line, std::string text) {
+    if (noQuestionDue_ && line > 1) {
+        noQuestionDue_ = false;
+        Emit(CheckSeverity::Warning, 1, NoQuestionWarning);
+    }
+    (severity == CheckSeverity::Error ? result_.errors : result_.warnings) += 1;
+    sink_({line, severity, std::move(text)});
+}
+
+// The window reports it on the line after the last, when the file ends with a
+// line feed: the text says where it really is.
 void Checker::EndOfFileError(const char* tag, std::int64_t start, const char* outcome) {
-    Error(lines_.CurrentLine, std::string("end of file inside the ") + tag + " block of line " +
-                                  std::to_string(start) + " (no </" + tag + ">): " + outcome);
+    Error(lines_.CurrentLine, std::string("at end of file, still inside the ") + tag +
+                                  " block of line " + std::to_string(start) + " (no </" + tag +
+                                  ">): " + outcome);
 }
 
 // --- Top level -------------------------------------------------------------
 
 void Checker::TopLevel() {
+    bool ignoring = false;
     while (Next()) {
         const TagEntry* tag = FindTag(line_, BlockTags);
         if (tag == nullptr) {
-            NoteIgnoredLine();
+            if (!ignoring) WarnIgnoredLines();
+            ignoring = true;
             continue;
         }
-        FlushIgnoredLines();
+        ignoring = false;
         if (tag->id == static_cast<int>(BlockTag::Question)) {
             Question();
         } else {
             SettingsOrFinal(tag->name);
         }
     }
-    FlushIgnoredLines();
 }
 
-void Checker::NoteIgnoredLine() {
-    if (ignored_.count++ == 0) {
-        ignored_.first = lines_.CurrentLine;
-        ignored_.text = line_;
-    }
-    ignored_.last = lines_.CurrentLine;
-}
-
-// One warning for each run of lines the window passes over between blocks.
-void Checker::FlushIgnoredLines() {
-    if (ignored_.count == 0) {
-        return;
-    }
-    std::string text = ignored_.count == 1
-                           ? "line outside any block is ignored: " + Quote(ignored_.text)
-                           : std::to_string(ignored_.count) +
-                                 " lines outside any block (up to line " +
-                                 std::to_string(ignored_.last) +
-                                 ") are ignored, the first: " + Quote(ignored_.text);
-    if (FindTag(ignored_.text.c_str(), AnswerTags) != nullptr) {
+// One warning for each run of lines the window passes over between blocks, on
+// its first line: how far the run goes is looked up first.
+void Checker::WarnIgnoredLines() {
+    std::int64_t count = 1;
+    std::int64_t last = lines_.CurrentLine;
+    LookAhead([&](const char* line) {
+        if (FindTag(line, BlockTags) != nullptr) return false;
+        ++count;
+        last = lines_.CurrentLine;
+        return true;
+    });
+    std::string text = count == 1
+                           ? "line outside any block is ignored: " + Quote(line_)
+                           : std::to_string(count) + " lines outside any block (up to line " +
+                                 std::to_string(last) + ") are ignored, the first: " + Quote(line_);
+    if (FindTag(line_, AnswerTags) != nullptr) {
         text += " (an ANSWER block counts only inside a QUESTION block)";
     }
-    Warn(ignored_.first, std::move(text));
-    ignored_ = {};
+    Warn(lines_.CurrentLine, std::move(text));
 }
 
 // --- SETTINGS and FINAL ----------------------------------------------------
@@ -306,8 +373,8 @@ void Checker::SettingsOrFinal(const char* tag) {
                         std::to_string(previous) + " and everything it set");
     }
     previous = start;
-    const char* key = settings ? "preference=" : "recap=";
-    KeyLines seen;
+    const KeyList known = settings ? KeyList(SettingsKeys) : KeyList(FinalKeys);
+    KeyLines seen{};
     bool failed = false;
     while (!failed && Next()) {
         if (IsEndTag(line_, tag)) {
@@ -315,15 +382,14 @@ void Checker::SettingsOrFinal(const char* tag) {
             return;
         }
         LowerKey(line_);
-        const char* value = FindKey(line_, key);
-        if (value == nullptr) {
+        const char* value = nullptr;
+        if (FindKeys(known, value) == NoKey) {
             Error(lines_.CurrentLine, std::string("Undefined symbol found (no key of a ") + tag +
-                                          " block in this line; its key is " + key + ")");
+                                          " block in this line; its key is " + Str(known[0]) + ")");
             failed = true;
             break;
         }
-        CheckKeyLine(settings ? KeyList(SettingsKeys) : KeyList(FinalKeys), tag, key, value, seen,
-                     false);
+        CheckKeyLine(known, tag, 0, value, seen, false);
         if (settings) {
             const char* word = value + std::strspn(value, " \t");
             if (word != value && SameText(word, "classoverrace")) {
@@ -366,23 +432,57 @@ void Checker::SkipBlock(const char* tag, std::int64_t start) {
 
 // --- QUESTION ----------------------------------------------------------------
 
+// A question's diagnostics name it, and its name= may come last; its verdict
+// (choices without answer, answers never reached) goes between them by line.
 void Checker::Question() {
-    questions_.push_back({});
-    question_ = static_cast<int>(questions_.size()) - 1;
-    QuestionInfo& question = questions_.back();
-    question.number = question_ + 1;
+    ++questions_;
+    const ScriptLines::Position start = lines_.Tell();
+    const bool cut = inCutLine_;
+    mode_ = Mode::Wait;
+    ReadQuestion();
+    std::swap(question_, judged_);
+    subject_ = "question " + std::to_string(questions_) +
+               (judged_.name ? " " + Quote(*judged_.name) : " (no name)");
+    StartVerdict();
+    if (mode_ == Mode::Silent) {
+        // Too many to wait: read it again, now that its name is known.
+        lines_.Seek(start);
+        inCutLine_ = cut;
+        held_ = false;
+        mode_ = Mode::Out;
+        rereading_ = true;
+        ReadQuestion();
+        rereading_ = false;
+    } else {
+        mode_ = Mode::Out;
+        for (Pending& pending : waiting_) {
+            Report(pending.severity, pending.line, std::move(pending.text));
+        }
+        waiting_.clear();
+    }
+    VerdictBefore(INT64_MAX);
+    subject_.clear();
+}
+
+void Checker::ReadQuestion() {
+    QuestionInfo& question = question_;
     question.line = lines_.CurrentLine;
+    question.name.reset();
+    question.failed = false;
+    question.choiceCount = 0;
+    question.choices.clear();
+    question.answers.clear();
+    question.typeTexts.clear();
+    question.keys.fill(0);
     bool open = true;
     while (open && Next()) {
         if (IsEndTag(line_, "QUESTION")) {
-            FinishQuestion(question);
-            question_ = -1;
             return;
         }
         if (FindTag(line_, AnswerTags) != nullptr) {
             const AnswerEnd end = Answer(question);
             if (end == AnswerEnd::Eof) {
-                question_ = -1;
+                question.failed = true;
                 return;
             }
             if (end == AnswerEnd::Failed) open = Recover(question, true);
@@ -392,40 +492,34 @@ void Checker::Question() {
         if (!QuestionLine(question)) open = Recover(question, false);
     }
     if (open) {
+        question.failed = true;
         EndOfFileError("QUESTION", question.line, "the window refuses the script");
     }
-    question_ = -1;
 }
 
 bool Checker::QuestionLine(QuestionInfo& question) {
-    const KeyList known = QuestionKeys;
-    if (const char* value = FindKey(line_, "type=")) {
-        CheckKeyLine(known, "QUESTION", "type=", value, question.keys, false);
-        return true;
+    const char* value = nullptr;
+    const std::size_t key = FindKeys(QuestionKeys, value);
+    if (key == NoKey) {
+        if (FindKey(line_, "text") == nullptr) {
+            Error(lines_.CurrentLine,
+                  "Undefined symbol found (no key of a QUESTION block in this line: type=, "
+                  "name=, text=)");
+        } else {
+            Error(lines_.CurrentLine, "invalid command (the line holds \"text\" but no text=)");
+        }
+        return false;
     }
-    if (const char* value = FindKey(line_, "name=")) {
-        CheckKeyLine(known, "QUESTION", "name=", value, question.keys, false);
+    CheckKeyLine(QuestionKeys, "QUESTION", key, value, question.keys, false);
+    if (key == 1) {
         AssignScriptText(question.name, value);
-        return true;
-    }
-    if (FindKey(line_, "text") == nullptr) {
-        Error(
-            lines_.CurrentLine,
-            "Undefined symbol found (no key of a QUESTION block in this line: type=, name=, text=)");
-        return false;
-    }
-    const char* value = FindKey(line_, "text=");
-    if (value == nullptr) {
-        Error(lines_.CurrentLine, "invalid command (the line holds \"text\" but no text=)");
-        return false;
-    }
-    CheckKeyLine(known, "QUESTION", "text=", value, question.keys, false);
-    if (value[0] != '\0') {
-        question.choices.push_back({value, lines_.CurrentLine});
-        const std::size_t number = question.choices.size();
+    } else if (key == 2 && value[0] != '\0') {
+        const std::size_t number = ++question.choiceCount;
         if (number > ShownChoices) {
             Warn(lines_.CurrentLine, "choice " + std::to_string(number) + " " + Quote(value) +
                                          " is never shown: only the first 8 choices are");
+        } else {
+            question.choices.push_back({value, lines_.CurrentLine});
         }
     }
     return true;
@@ -464,17 +558,30 @@ bool Checker::Recover(QuestionInfo& question, bool inAnswer) {
 // --- ANSWER ------------------------------------------------------------------
 
 Checker::AnswerEnd Checker::Answer(QuestionInfo& question) {
-    AnswerInfo answer;
-    answer.line = lines_.CurrentLine;
-    answerLine_ = lines_.CurrentLine;
-    KeyLines seen;
+    const std::int64_t start = lines_.CurrentLine;
+    answerLine_ = start;
+    ScriptText type;
+    std::int64_t typeLine = 0;
+    KeyLines seen{};
     while (Next()) {
         if (IsEndTag(line_, "ANSWER")) {
-            question.answers.push_back(std::move(answer));
+            if (rereading_) {
+                return AnswerEnd::Done;  // the first reading has it
+            }
+            AnswerInfo answer{start, typeLine, question.typeTexts.size()};
+            if (type) {
+                answer.typeLength = static_cast<std::uint16_t>(type->size());
+                question.typeTexts += *type;
+            }
+            for (int choice = 1; choice <= ShownChoices; ++choice) {
+                if (TypeMatchesChoice(type, choice))
+                    answer.choice = static_cast<std::uint8_t>(choice);
+            }
+            question.answers.push_back(answer);
             return AnswerEnd::Done;
         }
         LowerKey(line_);
-        if (!AnswerLine(answer, seen)) {
+        if (!AnswerLine(type, typeLine, seen)) {
             Error(
                 lines_.CurrentLine,
                 "Undefined symbol found (no key of an ANSWER block in this line), then End of script "
@@ -482,160 +589,200 @@ Checker::AnswerEnd Checker::Answer(QuestionInfo& question) {
             return AnswerEnd::Failed;
         }
     }
-    EndOfFileError("ANSWER", answer.line, "End of script expected");
+    EndOfFileError("ANSWER", start, "End of script expected");
     return AnswerEnd::Eof;
 }
 
-bool Checker::AnswerLine(AnswerInfo& answer, KeyLines& seen) {
-    const KeyList known = AnswerKeys;
-    if (const char* value = FindKey(line_, "type=")) {
-        CheckKeyLine(known, "ANSWER", "type=", value, seen, false);
-        AssignScriptText(answer.type, value);
-        answer.typeLine = lines_.CurrentLine;
-        return true;
+bool Checker::AnswerLine(ScriptText& type, std::int64_t& typeLine, KeyLines& seen) {
+    const char* value = nullptr;
+    const std::size_t key = FindKeys(AnswerKeys, value);
+    if (key == NoKey) {
+        return false;
     }
-    if (const char* value = FindKey(line_, "explanationtext=")) {
-        CheckKeyLine(known, "ANSWER", "explanationtext=", value, seen, false);
-        return true;
-    }
-    for (const PointKey& key : AnswerPointKeys) {
-        if (const char* value = FindKey(line_, key.key)) {
-            CheckKeyLine(known, "ANSWER", key.key, value, seen, true);
-            if (value[0] != '\0') {
-                if (const auto read = OddPointValue(value)) {
-                    Warn(lines_.CurrentLine, "the value " + Quote(value) + " of " + key.key +
-                                                 " is read as " + std::to_string(*read));
-                }
-            }
-            return true;
+    const bool isPoint = key >= 2;
+    CheckKeyLine(AnswerKeys, "ANSWER", key, value, seen, isPoint);
+    if (key == 0) {
+        AssignScriptText(type, value);
+        typeLine = lines_.CurrentLine;
+    } else if (isPoint && value[0] != '\0') {
+        if (const auto read = OddPointValue(value)) {
+            Warn(lines_.CurrentLine, "the value " + Quote(value) + " of " + Str(AnswerKeys[key]) +
+                                         " is read as " + std::to_string(*read));
         }
     }
-    return false;
+    return true;
 }
 
 // --- What a question does when it is answered ---------------------------------
 
-void Checker::FinishQuestion(const QuestionInfo& question) {
+// The verdict on the question read whole: its own warnings and those of its
+// choices now, those of its answers one by one as VerdictBefore needs them.
+void Checker::StartVerdict() {
+    const QuestionInfo& question = judged_;
+    verdict_.front.clear();
+    verdict_.nextFront = 0;
+    verdict_.nextAnswer = question.answers.size();
+    verdict_.takenBy.fill(0);
+    verdict_.answer.reset();
     if (question.failed) {
         return;  // its lines were not all read: the rest would guess
     }
+    auto& front = verdict_.front;
     if (!question.name) {
-        Warn(question.line, "the question has no name= (no question text is shown)");
+        front.push_back({question.line, CheckSeverity::Warning,
+                         "the question has no name= (no question text is shown)"});
     }
     if (question.choices.empty()) {
-        Warn(question.line, "the question has no choices (text=): it can only be skipped");
+        front.push_back({question.line, CheckSeverity::Warning,
+                         "the question has no choices (text=): it can only be skipped"});
         return;
     }
-    CheckChoices(question);
-    CheckAnswers(question);
-}
-
-void Checker::CheckChoices(const QuestionInfo& question) {
-    const int shown = std::min<int>(ShownChoices, static_cast<int>(question.choices.size()));
+    verdict_.nextAnswer = 0;
+    const int shown = static_cast<int>(question.choices.size());
     for (int choice = 1; choice <= shown; ++choice) {
-        const bool answered =
-            std::any_of(question.answers.begin(), question.answers.end(),
-                        [&](const AnswerInfo& a) { return TypeMatchesChoice(a.type, choice); });
+        const bool answered = std::any_of(question.answers.begin(), question.answers.end(),
+                                          [&](const AnswerInfo& a) { return a.choice == choice; });
         if (!answered) {
             const ChoiceInfo& info = question.choices[static_cast<std::size_t>(choice - 1)];
-            Warn(info.line, "choice " + std::to_string(choice) + " " + Quote(info.text) +
-                                " has no answer of type " + ChoiceTypes(choice) +
-                                ": choosing it shows \"" + NoAnswerMessage + "\"");
+            front.push_back({info.line, CheckSeverity::Warning,
+                             "choice " + std::to_string(choice) + " " + Quote(info.text) +
+                                 " has no answer of type " + ChoiceTypes(choice) +
+                                 ": choosing it shows \"" + NoAnswerMessage + "\""});
         }
     }
 }
 
-void Checker::CheckAnswers(const QuestionInfo& question) {
-    const int shown = std::min<int>(ShownChoices, static_cast<int>(question.choices.size()));
-    std::int64_t takenBy[ShownChoices + 1] = {};
-    for (const AnswerInfo& answer : question.answers) {
-        const std::int64_t line = answer.typeLine != 0 ? answer.typeLine : answer.line;
-        std::vector<int> matched;
-        for (int choice = 1; choice <= shown; ++choice) {
-            if (TypeMatchesChoice(answer.type, choice)) matched.push_back(choice);
+// Answers are tried in order, and the first that matches a choice takes it.
+std::optional<Pending> Checker::AnswerVerdict(const AnswerInfo& answer) {
+    const int shown = static_cast<int>(judged_.choices.size());
+    auto& takenBy = verdict_.takenBy;
+    const std::int64_t line = answer.typeLine != 0 ? answer.typeLine : answer.line;
+    const auto which = [&] { return "the answer of line " + std::to_string(answer.line); };
+    const auto type = [&] {
+        return Quote(std::string_view(judged_.typeTexts).substr(answer.typeAt, answer.typeLength));
+    };
+    const int choice = answer.choice;
+    if (answer.typeLength == 0) {
+        return Pending{line, CheckSeverity::Warning,
+                       which() + " has no type=, so no choice reaches it"};
+    }
+    if (choice == 0 || choice > shown) {
+        return Pending{line, CheckSeverity::Warning,
+                       which() + " is never reached: its type " + type() +
+                           " matches none of the shown choices (" + ShownTypes(shown) + ")"};
+    }
+    if (takenBy[choice] == 0) {
+        takenBy[choice] = answer.line;
+        return std::nullopt;
+    }
+    return Pending{line, CheckSeverity::Warning,
+                   which() + " is never reached: the answer of line " +
+                       std::to_string(takenBy[choice]) + " comes first for choice " +
+                       std::to_string(choice) + " (type " + type() + ")"};
+}
+
+// Gives the verdict's warnings on lines before `line`, in line order.
+void Checker::VerdictBefore(std::int64_t line) {
+    const auto& answers = judged_.answers;
+    for (;;) {
+        while (!verdict_.answer && verdict_.nextAnswer < answers.size()) {
+            verdict_.answer = AnswerVerdict(answers[verdict_.nextAnswer++]);
         }
-        if (!answer.type) {
-            Warn(line, "the answer of line " + std::to_string(answer.line) +
-                           " has no type=, so no choice reaches it");
-            continue;
+        Pending* next = verdict_.nextFront < verdict_.front.size()
+                            ? &verdict_.front[verdict_.nextFront]
+                            : nullptr;
+        const bool answerFirst = verdict_.answer && (!next || verdict_.answer->line < next->line);
+        if (answerFirst) next = &*verdict_.answer;
+        if (next == nullptr || next->line >= line) {
+            return;
         }
-        if (matched.empty()) {
-            Warn(line, "the answer of line " + std::to_string(answer.line) +
-                           " is never reached: its type " + Quote(*answer.type) +
-                           " matches none of the shown choices (" + ShownTypes(shown) + ")");
-            continue;
-        }
-        bool reached = false;
-        for (int choice : matched) {
-            if (takenBy[choice] == 0) {
-                takenBy[choice] = answer.line;
-                reached = true;
-            }
-        }
-        if (!reached) {
-            Warn(line, "the answer of line " + std::to_string(answer.line) +
-                           " is never reached: the answer of line " +
-                           std::to_string(takenBy[matched[0]]) + " comes first for choice " +
-                           std::to_string(matched[0]) + " (type " + Quote(*answer.type) + ")");
+        Emit(next->severity, next->line, subject_ + ": " + next->text);
+        if (answerFirst) {
+            verdict_.answer.reset();
+        } else {
+            ++verdict_.nextFront;
         }
     }
 }
 
 // --- Line-level warnings -------------------------------------------------------
 
-void Checker::CheckKeyLine(KeyList known, const char* block, std::string_view key,
-                           const char* value, KeyLines& seen, bool isPoint) {
-    const auto pos = static_cast<std::size_t>(value - line_) - key.size();
-    WarnKeyInValue(known, block, {key, pos}, value);
-    if (key != "text=") {
-        WarnRepeat(key, value, seen, isPoint);
+// FindKey with each of the block's keys in turn, in one pass over the line:
+// every key ends in "=", so keys stand only before an "=". Notes every key
+// text in hits_, left to right; returns the first of known that the line holds
+// and the value after its first occurrence, or NoKey.
+std::size_t Checker::FindKeys(KeyList known, const char*& value) {
+    hits_.clear();
+    std::size_t best = NoKey;
+    for (const char* equals = std::strchr(line_, '='); equals != nullptr;
+         equals = std::strchr(equals + 1, '=')) {
+        const auto end = static_cast<std::size_t>(equals - line_) + 1;
+        for (std::size_t key = 0; key < known.size(); ++key) {
+            const std::string_view text = known[key];
+            if (text.size() <= end && line_[end - text.size()] == text[0] &&
+                std::memcmp(line_ + end - text.size(), text.data(), text.size()) == 0) {
+                hits_.push_back({key, end - text.size()});
+                if (key < best) {
+                    best = key;
+                    value = line_ + end;
+                }
+            }
+        }
+    }
+    return best;
+}
+
+void Checker::CheckKeyLine(KeyList known, const char* block, std::size_t key, const char* value,
+                           KeyLines& seen, bool isPoint) {
+    WarnKeyInValue(known, block, key, value);
+    if (known[key] != "text=") {
+        WarnRepeat(known[key], seen[key], value, isPoint);
     }
 }
 
 // The first key text of the block in the line that lost to the winning key,
 // other than text inside the winning key itself (text= in explanationtext=).
-void Checker::WarnKeyInValue(KeyList known, const char* block, KeyHit winner, const char* value) {
-    std::optional<KeyHit> other;
-    for (std::string_view key : known) {
-        const std::string needle(key);
-        for (const char* p = std::strstr(line_, needle.c_str()); p != nullptr;
-             p = std::strstr(p + 1, needle.c_str())) {
-            const auto pos = static_cast<std::size_t>(p - line_);
-            const bool insideWinner =
-                pos >= winner.pos && pos + key.size() <= winner.pos + winner.key.size();
-            if (!insideWinner && (!other || pos < other->pos)) other = KeyHit{key, pos};
-        }
+void Checker::WarnKeyInValue(KeyList known, const char* block, std::size_t winner,
+                             const char* value) {
+    const std::string_view key = known[winner];
+    const auto pos = static_cast<std::size_t>(value - line_) - key.size();
+    const KeyHit* other = nullptr;
+    for (const KeyHit& hit : hits_) {
+        const bool insideWinner =
+            hit.pos >= pos && hit.pos + known[hit.key].size() <= pos + key.size();
+        if (!insideWinner && (other == nullptr || hit.pos < other->pos)) other = &hit;
     }
-    if (!other) {
+    if (other == nullptr) {
         return;
     }
-    const std::string reading = "the line is read as " + Str(winner.key) + " " + Quote(value);
-    if (other->pos <= winner.pos &&
-        other->pos + other->key.size() >= winner.pos + winner.key.size()) {
-        Warn(lines_.CurrentLine, "key found inside a key: " + Str(other->key) + " is no key of a " +
-                                     block + " block, but the " + Str(winner.key) +
+    const std::string_view otherKey = known[other->key];
+    const std::string reading = "the line is read as " + Str(key) + " " + Quote(value);
+    if (other->pos <= pos && other->pos + otherKey.size() >= pos + key.size()) {
+        Warn(lines_.CurrentLine, "key found inside a key: " + Str(otherKey) + " is no key of a " +
+                                     block + " block, but the " + Str(key) +
                                      " inside it is: " + reading);
-    } else if (other->pos < winner.pos) {
-        Warn(lines_.CurrentLine, "key found inside a value: the line holds " + Str(other->key) +
-                                     " and then " + Str(winner.key) + ", which is tested first: " +
-                                     reading + " and sets no " + Str(other->key));
+    } else if (other->pos < pos) {
+        Warn(lines_.CurrentLine,
+             "key found inside a value: the line holds " + Str(otherKey) + " and then " + Str(key) +
+                 ", which is tested first: " + reading + " and sets no " + Str(otherKey));
     } else {
-        Warn(lines_.CurrentLine, "key found inside a value: the " + Str(other->key) +
-                                     " in the value of " + Str(winner.key) +
+        Warn(lines_.CurrentLine, "key found inside a value: the " + Str(otherKey) +
+                                     " in the value of " + Str(key) +
                                      " is not read as a key: " + reading);
     }
 }
 
-void Checker::WarnRepeat(std::string_view key, const char* value, KeyLines& seen, bool isPoint) {
+void Checker::WarnRepeat(std::string_view key, std::int64_t& last, const char* value,
+                         bool isPoint) {
     if (isPoint && value[0] == '\0') {
         return;  // an empty point value changes nothing
     }
-    auto [it, first] = seen.try_emplace(key, lines_.CurrentLine);
-    if (first) {
+    if (last == 0) {
+        last = lines_.CurrentLine;
         return;
     }
-    const std::string earlier = std::to_string(it->second);
-    it->second = lines_.CurrentLine;
+    const std::string earlier = std::to_string(last);
+    last = lines_.CurrentLine;
     if (isPoint) {
         Warn(lines_.CurrentLine, Str(key) + " given again: its value replaces the one of line " +
                                      earlier + " (points are set, not added)");
@@ -647,20 +794,16 @@ void Checker::WarnRepeat(std::string_view key, const char* value, KeyLines& seen
     }
 }
 
-}  // namespace
+void PrintDiagnostic(const std::string& name, const CheckDiagnostic& diagnostic,
+                     std::ostream& out) {
+    out << name << ':' << diagnostic.line
+        << (diagnostic.severity == CheckSeverity::Error ? ": error: " : ": warning: ")
+        << diagnostic.text << '\n';
+}
 
-CheckResult CheckScript(std::string bytes) { return Checker(std::move(bytes)).Run(); }
-
-void PrintCheckResult(const std::string& name, const CheckResult& result, std::ostream& out,
-                      bool errorsOnly) {
-    for (const CheckDiagnostic& diagnostic : result.diagnostics) {
-        const bool error = diagnostic.severity == CheckSeverity::Error;
-        if (errorsOnly && !error) {
-            continue;
-        }
-        out << name << ':' << diagnostic.line << (error ? ": error: " : ": warning: ")
-            << diagnostic.text << '\n';
-    }
+// "NAME: N questions, N errors, N warnings" (without the warnings if asked).
+void PrintSummary(const std::string& name, const CheckResult& result, std::ostream& out,
+                  bool errorsOnly) {
     const auto count = [](int n, const char* word) {
         return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
     };
@@ -671,8 +814,6 @@ void PrintCheckResult(const std::string& name, const CheckResult& result, std::o
     }
     out << '\n';
 }
-
-namespace {
 
 bool ReadForAuthor(const std::string& path, std::string& bytes, std::ostream& err) {
     ScriptFileText file = ReadScriptFile(path);
@@ -686,13 +827,30 @@ bool ReadForAuthor(const std::string& path, std::string& bytes, std::ostream& er
 
 }  // namespace
 
+CheckResult CheckScript(std::string bytes, const CheckSink& sink) {
+    return Checker(std::move(bytes), sink).Run();
+}
+
+CheckResult CheckScript(std::string bytes) {
+    std::vector<CheckDiagnostic> diagnostics;
+    CheckResult result = CheckScript(std::move(bytes), [&](const CheckDiagnostic& diagnostic) {
+        diagnostics.push_back(diagnostic);
+    });
+    result.diagnostics = std::move(diagnostics);
+    return result;
+}
+
 bool ReadCheckedScript(const std::string& path, std::string& bytes, std::ostream& err) {
     if (!ReadForAuthor(path, bytes, err)) {
         return false;
     }
-    const CheckResult check = CheckScript(bytes);
+    const CheckResult check = CheckScript(bytes, [&](const CheckDiagnostic& diagnostic) {
+        if (diagnostic.severity == CheckSeverity::Error) {
+            PrintDiagnostic(path, diagnostic, err);
+        }
+    });
     if (check.errors > 0) {
-        PrintCheckResult(path, check, err, true);
+        PrintSummary(path, check, err, true);
         return false;
     }
     return true;
@@ -703,8 +861,10 @@ int RunScriptCheck(const std::string& path, std::ostream& out, std::ostream& err
     if (!ReadForAuthor(path, bytes, err)) {
         return 1;
     }
-    const CheckResult result = CheckScript(std::move(bytes));
-    PrintCheckResult(path, result, out);
+    const CheckResult result = CheckScript(
+        std::move(bytes),
+        [&](const CheckDiagnostic& diagnostic) { PrintDiagnostic(path, diagnostic, out); });
+    PrintSummary(path, result, out, false);
     return result.errors == 0 ? 0 : 1;
 }
 

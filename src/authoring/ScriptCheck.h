@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -20,25 +21,29 @@ struct CheckDiagnostic {
 };
 
 struct CheckResult {
-    std::vector<CheckDiagnostic> diagnostics;  // in line order
+    std::vector<CheckDiagnostic> diagnostics;  // in line order (empty when given to a sink)
     int errors = 0;
     int warnings = 0;
     int questions = 0;
 };
 
-// Checks a script's whole text (as read by ReadScriptFile).
+// Takes each diagnostic as soon as its place in line order is certain.
+using CheckSink = std::function<void(const CheckDiagnostic&)>;
+
+// Checks a script's whole text (as read by ReadScriptFile), handing the
+// diagnostics to sink in line order while it reads: the memory it takes does
+// not grow with their number.
+CheckResult CheckScript(std::string bytes, const CheckSink& sink);
+// The same, with the diagnostics collected in the result.
 CheckResult CheckScript(std::string bytes);
 // Reads a script for an author tool and checks it. False, after printing why
-// (or the script's errors) to err, when the window would not load it.
+// (or the script's errors and the summary line) to err, when the window would
+// not load it.
 bool ReadCheckedScript(const std::string& path, std::string& bytes, std::ostream& err);
 
-// One "NAME:LINE: error: ..." line per diagnostic (errors only if asked),
-// then the summary line "NAME: N questions, N errors, N warnings".
-void PrintCheckResult(const std::string& name, const CheckResult& result, std::ostream& out,
-                      bool errorsOnly = false);
-
-// The whole --check run on one file. Exit status: 0 without errors, 1 with
-// errors or when the file cannot be read.
+// The whole --check run on one file: one "NAME:LINE: error: ..." line per
+// diagnostic as it is found, then "NAME: N questions, N errors, N warnings".
+// Exit status: 0 without errors, 1 with errors or when the file cannot be read.
 int RunScriptCheck(const std::string& path, std::ostream& out, std::ostream& err);
 
 }  // namespace kinpath

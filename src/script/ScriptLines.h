@@ -43,6 +43,20 @@ public:
     // Bytes stored by the last ReadScriptLine, zero bytes included.
     std::size_t LastLength() const { return lastLength_; }
 
+    // Where the reader stands: after Seek(Tell()), the same lines come again.
+    struct Position {
+        std::size_t offset = 0;
+        std::int64_t line = 0;
+        bool ended = false;
+    };
+    Position Tell() const { return {position_, CurrentLine, ended_}; }
+    void Seek(const Position& at) {
+        position_ = at.offset;
+        CurrentLine = at.line;
+        ended_ = at.ended;
+        lastLength_ = 0;
+    }
+
     // Number of the line last delivered, counting from 1.
     std::int64_t CurrentLine = 0;
 

@@ -1,4 +1,9 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <future>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -9,6 +14,7 @@
 #include "authoring/ScriptCheck.h"
 
 using namespace kinpath;
+using namespace std::string_literals;
 
 namespace {
 
@@ -33,7 +39,8 @@ TEST(ScriptCheck, EachErrorAndWarningAtItsLine) {
          {"3:error:invalid command", "6:error:not \"maybe\""}},
         // End of file in a block: the window counts the empty line after the final
         // line feed, and so does the check.
-        {"<QUESTION>\nname=x\n", {"3:error:QUESTION block of line 1 (no </QUESTION>)"}},
+        {"<QUESTION>\nname=x\n",
+         {"3:error:at end of file, still inside the QUESTION block of line 1 (no </QUESTION>)"}},
         // a start tag that causes the error starts the next block
         {"<QUESTION>\nname=One\ntext=A\n<QUESTION>\nname=Two\ntext=B\n</QUESTION>\n",
          {"4:error:question 1 \"One\": Undefined symbol found",
@@ -46,7 +53,7 @@ TEST(ScriptCheck, EachErrorAndWarningAtItsLine) {
         // an error and then the end of the file
         {"<SETTINGS>\nfoo\n",
          {"1:warning:no QUESTION block", "2:error:Undefined symbol",
-          "3:error:end of file inside the SETTINGS block"}},
+          "3:error:at end of file, still inside the SETTINGS block"}},
         // choices without answer, answers no choice reaches
         {"<QUESTION>\nname=Pick one\ntext=Red\ntext=Green\ntext=Blue\n<ANSWER>\ntype=Yes\n</ANSWER>\n"
          "<ANSWER>\ntype=1\n</ANSWER>\n<ANSWER>\nwarpts=1\n</ANSWER>\n<ANSWER>\ntype=4\n</ANSWER>\n"
@@ -82,6 +89,15 @@ TEST(ScriptCheck, EachErrorAndWarningAtItsLine) {
         {"# " + std::string(1500, 'y') + "\n",
          {"1:warning:511 or more", "1:warning:no QUESTION block",
           "2:warning:2 lines outside any block"}},
+        // a zero byte ends a line's text (no matter in a comment); the window still
+        // cuts the line at 511 bytes, so the "#" after them is a comment of its own
+        {"#" + std::string(300, 'x') + '\0' + std::string(209, 'x') +
+             "#\n<QUESTION>\nname=Vis\0ible\ntext=A\n<ANSWER>\ntype=1\nwarpts=5\0"
+             "00\n</ANSWER>\n</QUESTION>\n"s,
+         {"1:warning:511 or more",
+          "4:warning:question 1 \"Vis\": zero byte in the line: the window "
+          "reads only \"name=Vis\" and drops the rest",
+          "8:warning:reads only \"warpts=5\""}},
         // keys given twice, replaced blocks
         {"<SETTINGS>\npreference=classoverrace\npreference=other\n</SETTINGS>\n<SETTINGS>\n</SETTINGS>\n"
          "<QUESTION>\nname=A\nname=\ntext=X\ntext=X\n<ANSWER>\ntype=1\nwarpts=2\ntrollpts=\nwarpts=3\n</ANSWER>\n"
@@ -118,6 +134,23 @@ TEST(ScriptCheck, EachErrorAndWarningAtItsLine) {
     }
 }
 
+// Diagnostics go out as they are found, yet name the question by its last
+// name=, also past what can be held for that; its verdict stays in line order.
+TEST(ScriptCheck, QuestionWithManyProblemsIsNamedByItsLastName) {
+    std::string script = "<QUESTION>\ntext=A\n";  // lines 1, 2
+    for (int k = 0; k < 2000; ++k)
+        script += k == 1000 ? "<ANSWER>\ntype=9\n</ANSWER>\n" : "name=n\n";
+    const auto diagnostics = CheckScript(script + "name=Last\n</QUESTION>\n").diagnostics;
+    ASSERT_EQ(diagnostics.size(), 2001u);  // choice 1 unanswered, 1999 names given again
+    EXPECT_EQ(diagnostics[0].line, 2);
+    EXPECT_TRUE(diagnostics[1000].line == 1004 &&
+                diagnostics[1000].text.ends_with("(type 1 or yes)"));
+    for (std::size_t i = 0; i < diagnostics.size(); ++i) {
+        EXPECT_TRUE(diagnostics[i].text.starts_with("question 1 \"Last\": ")) << i;
+        EXPECT_LT(i > 0 ? diagnostics[i - 1].line : 0, diagnostics[i].line) << i;
+    }
+}
+
 TEST_F(ScriptCheckTest, PrintsOneLinePerProblemAndRefusesOnErrorsOnly) {
     // --check's exit status, output and errors, then what an author tool reads.
     const auto run = [](const std::string& path) {
@@ -149,6 +182,19 @@ TEST_F(ScriptCheckTest, PrintsOneLinePerProblemAndRefusesOnErrorsOnly) {
     std::filesystem::create_directory(Dir() / "folder");
     const std::string folder = "folder: error: cannot open (not a regular file)\n";
     EXPECT_EQ(run("folder"), "1||" + folder + folder);
+
+    // A FIFO is refused at once, not waited on for a writer.
+    ASSERT_EQ(::mkfifo("fifo", 0600), 0);
+    auto fifo = std::async(std::launch::async, [] {
+        std::ostringstream none, why;
+        const int status = RunScriptCheck("fifo", none, why);
+        return std::to_string(status) + " " + why.str();
+    });
+    if (fifo.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        ADD_FAILURE() << "--check waits on a FIFO";
+        ::close(::open("fifo", O_WRONLY | O_NONBLOCK));  // lets the reader go
+    }
+    EXPECT_EQ(fifo.get(), "1 fifo: error: cannot open (not a regular file)\n");
 
     // The sample questionnaire is clean: the summary is all --check prints.
     const std::string sample = run(KINPATH_EXAMPLES_DIR "/script.txt");
