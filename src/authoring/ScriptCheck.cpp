@@ -23,6 +23,11 @@ namespace kinpath {
 namespace {
 
 constexpr int ShownChoices = 8;
+// Characters the window's default font (8-point sans-serif) shows whole in a
+// choice row and in the question box for text in capitals; ordinary text fits
+// a little more, text of wide letters only 30 and 216.
+constexpr std::size_t ChoiceTextBudget = 50;
+constexpr std::size_t QuestionTextBudget = 310;
 // ReadScriptLine stores at most this many characters of one line.
 constexpr std::size_t PieceLength = LineBufferSize - 1;
 
@@ -175,6 +180,7 @@ private:
     void Error(std::int64_t line, std::string text) {
         Report(CheckSeverity::Error, line, std::move(text));
     }
+    void WarnIfCut(const char* value, std::size_t budget, const std::string& what);
     void Warn(std::int64_t line, std::string text) {
         Report(CheckSeverity::Warning, line, std::move(text));
     }
@@ -513,6 +519,7 @@ bool Checker::QuestionLine(QuestionInfo& question) {
     CheckKeyLine(QuestionKeys, "QUESTION", key, value, question.keys, false);
     if (key == 1) {
         AssignScriptText(question.name, value);
+        WarnIfCut(value, QuestionTextBudget, "the question text");
     } else if (key == 2 && value[0] != '\0') {
         const std::size_t number = ++question.choiceCount;
         if (number > ShownChoices) {
@@ -520,9 +527,21 @@ bool Checker::QuestionLine(QuestionInfo& question) {
                                          " is never shown: only the first 8 choices are");
         } else {
             question.choices.push_back({value, lines_.CurrentLine});
+            WarnIfCut(value, ChoiceTextBudget, "choice " + std::to_string(number));
         }
     }
     return true;
+}
+
+void Checker::WarnIfCut(const char* value, std::size_t budget, const std::string& what) {
+    const std::size_t length = Utf8Length(DisplayText(value));
+    if (length > budget) {
+        Warn(lines_.CurrentLine,
+             what + " has " + std::to_string(length) + " characters: the window may cut it (" +
+                 std::to_string(budget) +
+                 " fit in its default font; a cut text ends in \"\u2026\" and shows whole in its "
+                 "tooltip)");
+    }
 }
 
 // After an error inside a question: on to the next start tag (an ANSWER block

@@ -62,6 +62,12 @@ TEST(ScriptCheck, EachErrorAndWarningAtItsLine) {
           "\"Unable to find the proper answer data for that answer\"",
           "10:warning:the answer of line 6 comes first for choice 1", "12:warning:has no type=",
           "16:warning:\"4\" matches none of the shown choices", "19:warning:\" 2\""}},
+        // texts the window may cut
+        {"<QUESTION>\nname=" + std::string(311, 'q') + "\ntext=" + std::string(50, 'c') +
+             "\ntext=" + std::string(51, 'c') + "\n</QUESTION>\n",
+         {"2:warning:the question text has 311 characters: the window may cut it (310 fit",
+          "3:warning:choice 1 \"c", "4:warning:choice 2 has 51 characters",
+          "4:warning:choice 2 \"c"}},
         // choices never shown, question without name or choices
         {many,
          {"11:warning:choice 9 \"C9\" is never shown", "12:warning:choice 10",
