@@ -317,7 +317,11 @@ std::vector<AskedQuestion> AskedQuestions(const ScriptDocument& document, Balanc
 
 BalanceTally SimulateBalance(const std::string& script, const BalanceOptions& options,
                              const BalanceProgress& progress) {
-    const unsigned jobs = std::max(1u, options.jobs);
+    // Whole blocks go to each thread, so each block's draws stay in one thread;
+    // a thread without a block would only load the script for nothing.
+    const std::uint64_t blocks = (options.runs + RunsPerBlock - 1) / RunsPerBlock;
+    const auto jobs =
+        static_cast<unsigned>(std::clamp<std::uint64_t>(blocks, 1, std::max(1u, options.jobs)));
     // Every thread answers on a session of its own: the recording moves the
     // questions' answer cursors, so documents are never shared.
     std::vector<std::unique_ptr<Session>> sessions;
@@ -334,8 +338,6 @@ BalanceTally SimulateBalance(const std::string& script, const BalanceOptions& op
     tally.preferenceFromScript = settings != nullptr;
     tally.runs = options.runs;
 
-    // Whole blocks to each thread, so each block's draws stay in one thread.
-    const std::uint64_t blocks = (options.runs + RunsPerBlock - 1) / RunsPerBlock;
     std::vector<BalanceTally> parts(jobs);
     std::vector<std::thread> threads;
     std::atomic<std::uint64_t> done{0};
