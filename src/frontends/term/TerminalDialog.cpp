@@ -93,10 +93,8 @@ std::optional<std::string> TerminalDialog::ReadLine() {
     }
     if (!any) return std::nullopt;
     if (tooLong) {
-        std::size_t quoted = 0;
-        for (std::size_t n = 0; n < QuotedCodePoints; ++n) NextCodePoint(line, quoted);
         Complain("ignored a line longer than " + std::to_string(MaxLineBytes) + " bytes: '" +
-                 line.substr(0, quoted) + "...'");
+                 line.substr(0, Utf8PrefixBytes(line, QuotedCodePoints)) + "...'");
         return std::string();
     }
     if (!line.empty() && line.back() == '\r') line.pop_back();
