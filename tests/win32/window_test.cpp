@@ -1,0 +1,313 @@
+// The native window, driven through its own messages: clicks, keys, the bars,
+// the pane, the results layout and real message boxes.
+#include <algorithm>
+#include <cwchar>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "TestSupport.h"
+#include "app/MainDialog.h"
+#include "flow/BarAnimation.h"
+#include "frontends/win32/MainWindow.h"
+#include "frontends/win32/Utf16.h"
+#include "text/TextCodec.h"
+#include "window/ControlIds.h"
+#include "window/DialogTemplate.h"
+
+#include <uxtheme.h>  // after the Windows headers it builds on
+
+namespace kinpath::testing {
+namespace {
+
+// Questions "Question N" of `choices` choices; choice K adds K Wizard points.
+std::string Questionnaire(int questions, int choices = 2) {
+    std::string body, s;
+    for (int k = 1; k <= choices; ++k) body += "text=Answer " + std::to_string(k) + "\n";
+    for (int k = 1; k <= choices; ++k)
+        body += "<ANSWER>\ntype=" + std::to_string(k) + "\nwizpts=" + std::to_string(k) +
+                "\nexplanationtext=You chose it.\n</ANSWER>\n";
+    for (int q = 1; q <= questions; ++q)
+        s += "<QUESTION>\nname=Question " + std::to_string(q) + "\n" + body + "</QUESTION>\n";
+    return s + "<FINAL>\nrecap=yes\n</FINAL>\n";
+}
+
+class TestWindow : public win32::MainWindow {
+public:
+    using MainWindow::MainWindow;
+    std::vector<std::wstring> opened;
+
+protected:
+    void ShellOpen(const std::wstring& path) override { opened.push_back(path); }
+};
+
+// Every message box this thread shows, as "caption|text", with "|owned" when the
+// window owns it. A thread timer, which also ticks inside the box's own loop,
+// reads each box and presses Yes, or else OK.
+std::vector<std::string> boxes;
+HWND mainWindow = nullptr;
+
+BOOL CALLBACK AnswerBox(HWND box, LPARAM) {
+    wchar_t name[16] = L"", caption[256] = L"", text[256] = L"";
+    GetClassNameW(box, name, 16);
+    if (box == mainWindow || std::wcscmp(name, L"#32770") != 0 || !IsWindowVisible(box))
+        return TRUE;
+    GetWindowTextW(box, caption, 256);
+    GetDlgItemTextW(box, 0xFFFF, text, 256);  // the box's text
+    const bool owned = mainWindow && GetWindow(box, GW_OWNER) == mainWindow;
+    boxes.push_back(win32::Narrow(std::wstring(caption) + L"|" + text + (owned ? L"|owned" : L"")));
+    const int button = GetDlgItem(box, IDYES) ? IDYES : IDOK;
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+    return FALSE;
+}
+
+void CALLBACK LookForBoxes(HWND, UINT, UINT_PTR, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), AnswerBox, 0);
+}
+
+class Win32WindowTest : public ProgramTest {
+protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        boxes.clear();
+        boxTimer = SetTimer(nullptr, 0, 50, LookForBoxes);
+    }
+    void TearDown() override {
+        KillTimer(nullptr, boxTimer);
+        window.reset();
+        ProgramTest::TearDown();
+    }
+    // Creates and starts the window as the program does, then runs the posted first OK.
+    bool StartOn(const std::string& script) {
+        if (!script.empty()) WriteScript(script);
+        window = std::make_unique<TestWindow>(session);
+        mainWindow = window->Handle();
+        const bool loaded = window->Start();
+        Pump();
+        return loaded;
+    }
+    // Handles what is queued, then waits for more until the condition holds or
+    // the time is up; whether it holds.
+    bool Pump(int ms = 0, const std::function<bool()>& done = nullptr) {
+        const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(ms);
+        for (MSG msg;;) {
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) window->HandleMessage(msg);
+            if ((done && done()) || GetTickCount64() >= end) return done && done();
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        }
+    }
+    HWND Item(int id) const { return GetDlgItem(window->Handle(), id); }
+    void Click(int id) {
+        SendMessageW(Item(id), BM_CLICK, 0, 0);
+        Pump();
+    }
+    // A key pressed where the keyboard focus is.
+    void Key(WPARAM key) {
+        PostMessageW(GetFocus(), WM_KEYDOWN, key, 0);
+        Pump();
+    }
+    // Dialog units to pixels as the dialog manager places a control: position
+    // and size each rounded on their own.
+    Rect DialogRect(int x, int y, int width, int height) const {
+        RECT r{x, y, width, height};
+        MapDialogRect(window->Handle(), &r);
+        return {r.left, r.top, r.left + r.right, r.top + r.bottom};
+    }
+    bool BarTimerSleeps() {
+        return Pump(3000, [this] { return !window->TimerTicking(IdBarTimer); });
+    }
+
+    UINT_PTR boxTimer = 0;
+    std::unique_ptr<TestWindow> window;
+};
+
+TEST_F(Win32WindowTest, BuildsTheTemplateInOrderCentredWithRedBars) {
+    ASSERT_TRUE(StartOn(Questionnaire(2)));
+    HWND dialog = window->Handle();
+    EXPECT_EQ(window->ControlText(IdQuestionText), "Question 1");
+    EXPECT_EQ(window->PaneLine(0), "Answer the questions.");
+    EXPECT_TRUE(boxes.empty());
+    // The pane has the focus, without a caret to blink or its text selected.
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof(gui);
+    GetGUIThreadInfo(0, &gui);
+    EXPECT_EQ(gui.hwndFocus, Item(IdTranscript));
+    EXPECT_EQ(gui.hwndCaret, nullptr);
+    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IdTranscript)), TRUE);
+    EXPECT_EQ(window->PaneSelectionRange().end, 0u);
+    wchar_t caption[64] = L"";
+    GetWindowTextW(dialog, caption, 64);
+    EXPECT_EQ(win32::Narrow(caption), DialogCaption);
+    EXPECT_EQ(GetWindowLongW(dialog, GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX),
+              WS_MINIMIZEBOX);
+    const Rect client = window->ClientRect();
+    EXPECT_EQ(client, DialogRect(0, 0, DialogUnitsWidth, DialogUnitsHeight));
+    // A client-sized box centred on the desktop, halves truncated.
+    RECT frame{};
+    GetWindowRect(dialog, &frame);
+    const Rect desk = window->DesktopRect();
+    EXPECT_EQ(frame.left, desk.Width() / 2 - client.right / 2);
+    EXPECT_EQ(frame.top, desk.Height() / 2 - client.bottom / 2);
+    // The controls in template order, which is the stacking and tab order.
+    HWND child = GetWindow(dialog, GW_CHILD);
+    const wchar_t* const classes[] = {
+        L"Static", L"Button", L"Edit", L"Static", L"msctls_progress32", L"Button", L"Button"};
+    for (const ControlTemplate& t : DialogControls) {
+        SCOPED_TRACE(t.id);
+        ASSERT_EQ(child, Item(t.id));
+        wchar_t name[32] = L"";
+        GetClassNameW(child, name, 32);
+        EXPECT_EQ(_wcsicmp(name, classes[static_cast<int>(t.kind)]), 0);
+        EXPECT_EQ(DialogRect(t.x, t.y, t.width, t.height), window->ControlRect(t.id));
+        const LONG s = GetWindowLongW(child, GWL_STYLE);
+        EXPECT_EQ((s & WS_TABSTOP) != 0,
+                  t.kind >= ControlKind::DefaultButton || t.kind == ControlKind::Pane);
+        EXPECT_EQ((s & WS_GROUP) != 0, t.kind == ControlKind::QuestionText ||
+                                           t.kind == ControlKind::Label || t.id == IdChoice1);
+        if (t.kind == ControlKind::Bar) {
+            EXPECT_EQ(SendMessageW(child, PBM_GETBARCOLOR, 0, 0), RGB(255, 0, 0));
+            EXPECT_EQ(GetWindowTheme(child), nullptr);  // which would ignore the colour
+            EXPECT_EQ(SendMessageW(child, PBM_GETRANGE, FALSE, 0), 100);
+        }
+        if (t.kind == ControlKind::Pane) {  // wraps at its width
+            EXPECT_EQ(s & (ES_MULTILINE | ES_READONLY | ES_AUTOHSCROLL | WS_VSCROLL),
+                      ES_MULTILINE | ES_READONLY | WS_VSCROLL);
+        }
+        child = GetWindow(child, GW_HWNDNEXT);
+    }
+    EXPECT_EQ(child, nullptr);
+}
+
+TEST_F(Win32WindowTest, NoScriptShowsItsBoxThenEnds) {
+    EXPECT_FALSE(StartOn(""));
+    EXPECT_EQ(boxes, std::vector<std::string>{"Error|Could not open script.txt|owned"});
+    EXPECT_TRUE(Pump(1000, [this] { return window->RunEnded(); }));
+    EXPECT_EQ(window->ExitCode(), 0);
+    EXPECT_FALSE(window->TimerTicking(IdBarTimer));
+}
+
+TEST_F(Win32WindowTest, ClicksDigitKeysEnterAndEscape) {
+    StartOn(Questionnaire(4, 8));
+    Click(IdChoice1 + 1);
+    EXPECT_TRUE(IsWindowEnabled(Item(IdOk)));
+    Click(IdOk);
+    EXPECT_EQ(session.PointTotals[SlotWizard], 2);
+    EXPECT_FALSE(window->IsChecked(IdChoice1 + 1));
+    EXPECT_FALSE(IsWindowEnabled(Item(IdOk)));
+    Click(IdChoice1);
+    Click(IdSkip);  // records nothing
+    EXPECT_EQ(window->ControlText(IdQuestionText), "Question 3");
+    // The digits press their choice wherever the focus is, and take the focus
+    // along, so that Enter presses OK rather than the button that had it.
+    SendMessageW(window->Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IdSkip)), TRUE);
+    for (int k = 1; k <= ChoiceCount; ++k) {
+        Key('0' + k);
+        EXPECT_EQ(SendMessageW(Item(IdChoice1 + k - 1), BM_GETCHECK, 0, 0), BST_CHECKED) << k;
+    }
+    EXPECT_EQ(SendMessageW(Item(IdSkip), WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON, 0);
+    Key(VK_NUMPAD3);
+    Key(VK_RETURN);
+    EXPECT_EQ(session.PointTotals[SlotWizard], 5);
+    Key(VK_ESCAPE);
+    EXPECT_TRUE(Pump(1000, [this] { return window->RunEnded(); }));
+    EXPECT_FALSE(window->TimerTicking(IdBarTimer));
+}
+
+TEST_F(Win32WindowTest, BarsRiseSettleSleepAndCatchUp) {
+    const std::string q =
+        "<QUESTION>\nname=Q\ntext=a\ntext=b\n<ANSWER>\ntype=1\nwizpts=2\n</ANSWER>\n"
+        "<ANSWER>\ntype=2\nwizpts=640\n</ANSWER>\n</QUESTION>\n";
+    StartOn(q + q + q);
+    ASSERT_TRUE(BarTimerSleeps());  // at rest from the start
+    HWND wizard = Item(BarIdForSlot(SlotWizard));
+    int peak = 0;
+    Click(IdChoice1);
+    Click(IdOk);
+    EXPECT_TRUE(window->TimerTicking(IdBarTimer));
+    Pump(3000, [&] {
+        peak = std::max(peak, static_cast<int>(SendMessageW(wizard, PBM_GETPOS, 0, 0)));
+        return !window->TimerTicking(IdBarTimer);
+    });
+    EXPECT_EQ(peak, 12);  // the overshoot, then back to the total
+    EXPECT_EQ(SendMessageW(wizard, PBM_GETPOS, 0, 0), 2);
+    // Full on its way to 642, the bar lets the timer sleep; the next command
+    // moves it on by the ticks slept through.
+    Click(IdChoice1 + 1);
+    Click(IdOk);
+    ASSERT_TRUE(BarTimerSleeps());
+    EXPECT_EQ(SendMessageW(wizard, PBM_GETPOS, 0, 0), 100);
+    const int asleep = session.BarShown[SlotWizard];
+    Sleep(300);  // 20 ticks of 15 ms: 10 units
+    Click(IdChoice1);
+    EXPECT_GE(session.BarShown[SlotWizard], asleep + 9);
+}
+
+TEST_F(Win32WindowTest, ResultsAskFillTheWindowAndSaveThePage) {
+    std::string script = Questionnaire(1);
+    script.replace(script.find("recap=yes"), 9, "recap=ask");
+    StartOn(script);
+    Click(IdChoice1);
+    Click(IdOk);
+    EXPECT_EQ(boxes, std::vector<std::string>{
+                         "Output results?|Would you like to review the results?|owned"});
+    EXPECT_EQ(GetFocus(), Item(IdTranscript));  // not left on the disabled OK
+    const Rect client = window->ClientRect();
+    EXPECT_EQ(window->ControlRect(IdTranscript),
+              (Rect{10, 10, client.right - 10, client.bottom - 45}));
+    for (int id : {IdQuestionText, IdChoice1, IdFirstBar, IdFirstLabel + BarCount - 1})
+        EXPECT_FALSE(IsWindowVisible(Item(id))) << id;
+    for (int id : {IdOk, IdSkip, IdPrint, IdHtml})
+        EXPECT_EQ(IsWindowEnabled(Item(id)) != 0, id == IdPrint || id == IdHtml) << id;
+    EXPECT_EQ(window->PaneLine(0).rfind("It appears that the best race for you is ", 0), 0u);
+    Click(IdHtml);
+    ASSERT_EQ(window->opened.size(), 1u);
+    EXPECT_EQ(window->opened[0], (Dir() / "Kinpath.html").wstring());
+    // One file line and one "<br>" per displayed pane line.
+    const std::string page = ReadFile("Kinpath.html");
+    EXPECT_EQ(page.rfind("<html>\r\n", 0), 0u);
+    int breaks = 0;
+    for (std::size_t at = 0; (at = page.find("\r\n<br>\r\n", at)) != std::string::npos; ++at)
+        ++breaks;
+    EXPECT_EQ(breaks, window->PaneLineCount());
+}
+
+TEST_F(Win32WindowTest, PaneWrapsCountsCharactersHoldsTheWholeTranscriptAndShowsItsTop) {
+    StartOn(Questionnaire(1));
+    // A character beyond 16 bits takes one position; a lone LF breaks the line.
+    std::string text = "\xF0\x9F\x90\x89 x\nnext\r\n";
+    for (int i = 0; i < 40; ++i) text += "word" + std::to_string(i) + " ";
+    text += "end\r\n";
+    window->SetPaneText(text);
+    EXPECT_EQ(window->PaneLine(0), "\xF0\x9F\x90\x89 x");
+    EXPECT_EQ(window->PaneLineStart(1), 5u);
+    // The displayed lines put back together give the text: the control wrapped it.
+    std::string joined = window->PaneLine(0);
+    const int lines = window->PaneLineCount();
+    EXPECT_GT(lines, 5);
+    for (int i = 1; i <= lines; ++i) {
+        const auto gap = window->PaneLineStart(i) - window->PaneLineStart(i - 1) -
+                         Utf8Length(window->PaneLine(i - 1));
+        joined += (gap == 2 ? "\r\n" : gap == 0 ? "" : "<gap>") + window->PaneLine(i);
+    }
+    std::string expected = text;
+    expected.replace(expected.find('\n'), 1, "\r\n");
+    EXPECT_EQ(joined, expected);
+    SendMessageW(Item(IdTranscript), EM_SETSEL, 3, 4);  // the "x"
+    EXPECT_EQ(window->PaneSelectionRange().start, 2u);
+    EXPECT_EQ(window->PaneSelectionRange().end, 3u);
+    window->SelectAllPane();
+    EXPECT_EQ(window->PaneSelectionRange().end, window->PaneLength());
+    // The whole transcript fits, and appending shows the first line again.
+    const std::string line(98, 'a');
+    window->SetPaneText("");
+    for (int i = 0; i < 511; ++i) window->AppendPaneText(line + "\r\n");
+    SendMessageW(Item(IdTranscript), WM_VSCROLL, SB_BOTTOM, 0);
+    window->AppendPaneText(std::string(99, 'b'));
+    EXPECT_EQ(window->PaneLength(), 51199u);
+    EXPECT_EQ(window->PaneText().size(), 51199u);  // all of it in the control
+    EXPECT_EQ(SendMessageW(Item(IdTranscript), EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+}
+
+}  // namespace
+}  // namespace kinpath::testing
