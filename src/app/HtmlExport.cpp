@@ -177,8 +177,9 @@ bool WriteHtmlFile(const std::string& path, const std::string& page) {
     const bool exists = fs::exists(existing);
     // A link to the page is kept: the page it points at is replaced instead.
     if (exists && fs::is_symlink(existing)) {
-        target = fs::canonical(target, ec);
+        const fs::path linked = fs::canonical(target, ec);
         if (ec) return false;
+        target = linked;
         existing = fs::status(target, ec);
         if (ec) return false;
     }
