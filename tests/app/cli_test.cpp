@@ -127,11 +127,12 @@ TEST_F(CliTest, OptionsCheckAndBalance) {
     const CliRun check = Cli("", "--check");
     EXPECT_EQ(check.status, 0);
     EXPECT_TRUE(check.out.ends_with("\nscript.txt: 3 questions, 0 errors, 3 warnings\n"));
-    WriteScript("<QUESTION>\nname=Q\nbogus\n</QUESTION>\n", "bad.txt");
-    const CliRun bad = Cli("", "--check bad.txt");
+    fs::create_directory(Dir() / "Zo\xC3\xAB");  // names are UTF-8, also on Windows
+    WriteScript("<QUESTION>\nname=Q\nbogus\n</QUESTION>\n", "Zo\xC3\xAB/bad.txt");
+    const CliRun bad = Cli("", "--check Zo\xC3\xAB/bad.txt");
     EXPECT_EQ(bad.status, 1);
-    EXPECT_EQ(bad.out.rfind("bad.txt:3: error: ", 0), 0u) << bad.out;
-    EXPECT_TRUE(bad.out.ends_with("\nbad.txt: 1 question, 1 error, 0 warnings\n"));
+    EXPECT_EQ(bad.out.rfind("Zo\xC3\xAB/bad.txt:3: error: ", 0), 0u) << bad.out;
+    EXPECT_TRUE(bad.out.ends_with("\nZo\xC3\xAB/bad.txt: 1 question, 1 error, 0 warnings\n"));
 
     // The report is the same whatever number of threads shares the runs.
     const CliRun one = Cli("", "--balance --runs 5000 --jobs 1");

@@ -1,7 +1,6 @@
 #include "frontends/term/Console.h"
 
 #ifdef _WIN32
-#define NOMINMAX
 #define WIN32_LEAN_AND_MEAN
 #include <fcntl.h>
 #include <io.h>
