@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "flow/Transcript.h"
+#include "text/PathText.h"
 #include "text/TextCodec.h"
 #include "window/Dialog.h"
 
@@ -116,10 +117,6 @@ std::string BuildHtmlPage(Dialog& dialog) {
 namespace {
 
 namespace fs = std::filesystem;
-
-fs::path PathFromUtf8(const std::string& text) {
-    return fs::path(std::u8string(text.begin(), text.end()));
-}
 
 // The hidden file a page is written to before it replaces Kinpath.html; it is
 // removed again unless it became the page.
@@ -349,9 +346,8 @@ bool ExportHtml(Dialog& dialog) {
     std::error_code ec;
     std::filesystem::path folder = std::filesystem::current_path(ec);
     // The page's path as UTF-8, whatever the system's own path encoding.
-    const std::u8string name =
-        ec ? std::filesystem::path(HtmlFileName).u8string() : (folder / HtmlFileName).u8string();
-    const std::string path(name.begin(), name.end());
+    const std::string path =
+        Utf8FromPath(ec ? std::filesystem::path(HtmlFileName) : folder / HtmlFileName);
     if (!WriteHtmlFile(path, page)) {
         dialog.MessageBox(BoxOwner::Dialog, "Could not write Kinpath.html", "Error",
                           BoxButtons::Ok);
