@@ -5,20 +5,23 @@
 PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
             qt6-base-dev libgl-dev fonts-liberation fonts-dejavu-core \
             desktop-file-utils appstream poppler-utils xvfb xauth hyperfine \
-            clang-14 libclang-rt-14-dev time clang-format python3
+            clang-14 libclang-rt-14-dev time clang-format python3 \
+            g++-mingw-w64-x86-64-posix googletest wine wine64 nsis zip
 
 JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD     := build
 ASAN      := build-asan
 BENCHDIR  := build-bench
 RELEASE   := build-release
+WINDOWS   := build-windows
 # Warnings stop the build only in `make test` and `make test-asan`, so that a
 # newer compiler's new warning never keeps anyone from `make run`.
 WERROR    ?= OFF
 SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 export XDG_RUNTIME_DIR ?= /tmp/kinpath-runtime-$(shell id -u)
 
-.PHONY: all deps build test test-asan format format-check package run bench clean fuzz
+.PHONY: all deps build test test-linux test-windows test-asan windows windows-build \
+        format format-check package run bench clean fuzz
 
 all: build
 
@@ -33,16 +36,31 @@ deps:
 	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
 	fi
 
-# Configured every time: WERROR differs between `make run` and `make test`.
+# Configured every time: WERROR differs between `make run` and `make test`, and
+# only `make test` has the Linux build run the command-line tests against the
+# Windows program too (test cli-windows).
+WINDOWS_CLI_TESTS ?=
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKINPATH_WERROR=$(WERROR)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKINPATH_WERROR=$(WERROR) \
+	  -DKINPATH_WINDOWS_BUILD_DIR=$(WINDOWS_CLI_TESTS)
 	cmake --build $(BUILD) -j $(JOBS)
 
-# The formatting check first: it takes a second, the builds take minutes.
-test test-asan: WERROR = ON
-test: format-check build test-asan
+# The formatting check first: it takes a second, the builds take minutes. Then
+# the Linux suite, the Windows one under Wine, and the sanitizers last.
+test test-linux test-windows test-asan: WERROR = ON
+test test-linux test-windows: WINDOWS_CLI_TESTS = $(CURDIR)/$(WINDOWS)
+test: format-check test-linux test-windows test-asan
+
+test-linux: build
 	@mkdir -p $(XDG_RUNTIME_DIR) && chmod 700 $(XDG_RUNTIME_DIR)
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -E '^cli-windows$$'
+
+# The Windows programs and tests, each test under Wine (the build folder's own
+# Wine prefix, made on first use), then the Linux command-line tests against
+# kinpath-cli.exe.
+test-windows: windows-build build
+	cd $(WINDOWS) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure -R '^cli-windows$$'
 
 # Every test again under AddressSanitizer (with leak detection) and
 # UndefinedBehaviorSanitizer, the window's tests included.
@@ -59,6 +77,17 @@ format: deps
 
 format-check: deps
 	tools/format.sh --check
+
+# Cross-built for Windows with MinGW-w64 (tests included, so that the same
+# folder serves `make test`).
+windows-build: deps
+	cmake -S . -B $(WINDOWS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DKINPATH_WERROR=$(WERROR)
+	cmake --build $(WINDOWS) -j $(JOBS)
+
+# The Windows downloads (a zip and an installer) in build-windows/.
+windows: windows-build
+	cd $(WINDOWS) && cpack
 
 # A .deb of an optimised build with stripped programs, in build-release/.
 package: deps
@@ -118,4 +147,4 @@ fuzz: deps
 	done
 
 clean:
-	rm -rf $(BUILD) $(ASAN) $(BENCHDIR) $(RELEASE) $(FUZZDIR) build-fuzz-cov
+	rm -rf $(BUILD) $(ASAN) $(BENCHDIR) $(RELEASE) $(WINDOWS) $(FUZZDIR) build-fuzz-cov

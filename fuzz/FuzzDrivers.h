@@ -8,7 +8,9 @@
 // a violation aborts, so the fuzzer records the input as a crash.
 #pragma once
 
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <cstddef>
 #include <cstdint>
@@ -44,6 +46,7 @@
 
 namespace kinpath::fuzz {
 
+#ifndef _WIN32  // the fuzzers run on Linux; the regression test runs everywhere
 // One private folder for a whole fuzzing run: script.txt and Kinpath.html live
 // there. Memory-backed when possible, so the export's syncs cost nothing.
 inline void EnterPrivateFolder() {
@@ -51,6 +54,7 @@ inline void EnterPrivateFolder() {
     std::string dir = base + "/kinpath-fuzz-XXXXXX";
     if (mkdtemp(dir.data()) == nullptr || chdir(dir.c_str()) != 0) std::abort();
 }
+#endif
 
 // Separates the script from the command bytes that drive the dialog. Without
 // it the whole input is the script and the commands default to answering the

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "app/MainDialog.h"
+#include "text/PathText.h"
 
 namespace kinpath::testing {
 
@@ -26,12 +27,12 @@ void ProgramTest::TearDown() {
 }
 
 void ProgramTest::WriteScript(const std::string& bytes, const std::string& name) {
-    std::ofstream out(dir_ / name, std::ios::binary | std::ios::trunc);
+    std::ofstream out(dir_ / PathFromUtf8(name), std::ios::binary | std::ios::trunc);
     out << bytes;
 }
 
 std::string ProgramTest::ReadFile(const std::string& name) const {
-    std::ifstream in(dir_ / name, std::ios::binary);
+    std::ifstream in(dir_ / PathFromUtf8(name), std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();

@@ -19,7 +19,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Writes bytes as script.txt (or another name) in the scratch directory.
+    // Writes bytes as script.txt (or another UTF-8 name) in the scratch directory.
     void WriteScript(const std::string& bytes, const std::string& name = "script.txt");
     std::string ReadFile(const std::string& name) const;
     const std::filesystem::path& Dir() const { return dir_; }

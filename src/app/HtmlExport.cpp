@@ -1,20 +1,25 @@
 #include "app/HtmlExport.h"
 
+#if !defined(_WIN32)
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
+#endif
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <utility>
 #include <vector>
 
 #include "flow/Transcript.h"
+#include "text/PathText.h"
 #include "text/TextCodec.h"
 #include "window/Dialog.h"
 
@@ -84,6 +89,111 @@ std::string PageText(std::string_view utf8) {
     return out;
 }
 
+}  // namespace
+
+void WriteHtmlLine(std::string& out, const char* text, int tabCount) {
+    for (int i = 0; i < tabCount; ++i) out += '\t';
+    if (text != nullptr) out += text;
+    out += "\r\n";
+}
+
+std::string BuildHtmlPage(Dialog& dialog) {
+    std::string page;
+    int lineCount = TranscriptLineCount(dialog);
+    page.reserve(1024 + static_cast<std::size_t>(lineCount > 0 ? lineCount : 0) * 40);
+    for (const FixedLine& line : PageHead) WriteHtmlLine(page, line.text, line.tabs);
+    for (int i = 0; i < lineCount; ++i) {
+        TranscriptLine line = ReadTranscriptLine(dialog, i);
+        WriteHtmlLine(page, line.empty ? " " : PageText(line.text).c_str(), 2);
+        WriteHtmlLine(page, "<br>", 0);
+    }
+    WriteHtmlLine(page, "</body>", 0);
+    WriteHtmlLine(page, "</html>", 0);
+    return page;
+}
+
+#if defined(_WIN32)
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The hidden file a page is written to before it replaces Kinpath.html; it is
+// removed again unless it became the page.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const fs::path& target) {
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && !stream_.is_open(); ++attempt) {
+            std::error_code ec;
+            fs::path hidden(".");
+            hidden += target.filename();
+            hidden += ".";
+            hidden += std::to_string(random());
+            path_ = target.parent_path() / hidden;
+            if (!fs::exists(path_, ec) && !ec) {
+                stream_.open(path_, std::ios::binary | std::ios::trunc);
+            }
+        }
+    }
+    ~TemporaryFile() {
+        if (stream_.is_open()) stream_.close();
+        std::error_code ec;
+        if (!renamed_ && !path_.empty()) fs::remove(path_, ec);
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    bool Write(std::string_view bytes) {
+        if (!stream_.is_open()) return false;
+        stream_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        stream_.close();
+        return !stream_.fail();
+    }
+    // Replaces the target in one step, so a reader sees the old page or the new one.
+    bool RenameTo(const fs::path& target) {
+        std::error_code ec;
+        fs::rename(path_, target, ec);
+        renamed_ = !ec;
+        return renamed_;
+    }
+
+private:
+    fs::path path_;
+    std::ofstream stream_;
+    bool renamed_ = false;
+};
+
+}  // namespace
+
+bool WriteHtmlFile(const std::string& path, const std::string& page) {
+    std::error_code ec;
+    fs::path target = fs::absolute(PathFromUtf8(path), ec);
+    if (ec) return false;
+    fs::file_status existing = fs::symlink_status(target, ec);
+    if (ec && existing.type() != fs::file_type::not_found) return false;
+    const bool exists = fs::exists(existing);
+    // A link to the page is kept: the page it points at is replaced instead.
+    if (exists && fs::is_symlink(existing)) {
+        const fs::path linked = fs::canonical(target, ec);
+        if (ec) return false;
+        target = linked;
+        existing = fs::status(target, ec);
+        if (ec) return false;
+    }
+    // Only a regular file the user may write is ever replaced: never a folder
+    // or device, nor a page made read-only.
+    if (exists && (!fs::is_regular_file(existing) ||
+                   (existing.permissions() & fs::perms::owner_write) == fs::perms::none)) {
+        return false;
+    }
+    TemporaryFile temp(target);
+    return temp.Write(page) && temp.RenameTo(target);
+}
+
+#else
+
+namespace {
+
 // Permission bits a newly created file gets from this process's umask.
 mode_t NewFileMode() {
     std::ifstream status("/proc/self/status");
@@ -112,31 +222,6 @@ bool MayWrite(const char* path, const struct stat& file) {
     bool member = std::find(groups.begin(), groups.end(), file.st_gid) != groups.end();
     return (file.st_mode & (member ? S_IWGRP : S_IWOTH)) != 0;
 }
-
-}  // namespace
-
-void WriteHtmlLine(std::string& out, const char* text, int tabCount) {
-    for (int i = 0; i < tabCount; ++i) out += '\t';
-    if (text != nullptr) out += text;
-    out += "\r\n";
-}
-
-std::string BuildHtmlPage(Dialog& dialog) {
-    std::string page;
-    int lineCount = TranscriptLineCount(dialog);
-    page.reserve(1024 + static_cast<std::size_t>(lineCount > 0 ? lineCount : 0) * 40);
-    for (const FixedLine& line : PageHead) WriteHtmlLine(page, line.text, line.tabs);
-    for (int i = 0; i < lineCount; ++i) {
-        TranscriptLine line = ReadTranscriptLine(dialog, i);
-        WriteHtmlLine(page, line.empty ? " " : PageText(line.text).c_str(), 2);
-        WriteHtmlLine(page, "<br>", 0);
-    }
-    WriteHtmlLine(page, "</body>", 0);
-    WriteHtmlLine(page, "</html>", 0);
-    return page;
-}
-
-namespace {
 
 // A file descriptor, closed when its owner goes unless Close() took it.
 class FileDescriptor {
@@ -198,8 +283,6 @@ private:
     struct sigaction previous_ {};
 };
 
-}  // namespace
-
 bool WriteHtmlBytes(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         ssize_t written = ::write(fd, bytes.data(), bytes.size());
@@ -212,6 +295,8 @@ bool WriteHtmlBytes(int fd, std::string_view bytes) {
     }
     return true;
 }
+
+}  // namespace
 
 bool WriteHtmlFile(const std::string& path, const std::string& page) {
     namespace fs = std::filesystem;
@@ -254,11 +339,15 @@ bool WriteHtmlFile(const std::string& path, const std::string& page) {
     return true;
 }
 
+#endif
+
 bool ExportHtml(Dialog& dialog) {
     std::string page = BuildHtmlPage(dialog);
     std::error_code ec;
     std::filesystem::path folder = std::filesystem::current_path(ec);
-    std::string path = ec ? std::string(HtmlFileName) : (folder / HtmlFileName).string();
+    // The page's path as UTF-8, whatever the system's own path encoding.
+    const std::string path =
+        Utf8FromPath(ec ? std::filesystem::path(HtmlFileName) : folder / HtmlFileName);
     if (!WriteHtmlFile(path, page)) {
         dialog.MessageBox(BoxOwner::Dialog, "Could not write Kinpath.html", "Error",
                           BoxButtons::Ok);

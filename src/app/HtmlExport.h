@@ -14,9 +14,7 @@ inline constexpr const char* HtmlFileName = "Kinpath.html";
 void WriteHtmlLine(std::string& out, const char* text, int tabCount);
 // The whole page for the pane's current displayed lines.
 std::string BuildHtmlPage(Dialog& dialog);
-// Writes every byte to the open file descriptor; false on the first failure.
-bool WriteHtmlBytes(int fd, std::string_view bytes);
-// Replaces the file at path with page through a temporary file in the same
+// Replaces the file at path (UTF-8) with page through a temporary file in the same
 // folder; the old file stays untouched unless every step succeeded.
 bool WriteHtmlFile(const std::string& path, const std::string& page);
 // Writes Kinpath.html in the working directory without ever destroying a good

@@ -9,8 +9,13 @@
 #include "text/Ascii.h"
 
 #if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+
 #include <filesystem>
-#include <fstream>
+
+#include "text/PathText.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -104,30 +109,49 @@ ScriptFileText ReadWhole(const std::string& path) {
 }
 #else
 ScriptFileText ReadWhole(const std::string& path) {
-    const std::filesystem::path name = std::filesystem::u8path(path);
-    std::error_code error;
-    const auto status = std::filesystem::status(name, error);
-    if (error || !std::filesystem::exists(status)) {
-        return Failed(ReadFailure::CannotOpen, ENOENT);
+    const std::filesystem::path name = PathFromUtf8(path);
+    const int fd = ::_wopen(name.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+    if (fd < 0) {
+        const int error = errno;
+        // Opening a folder is refused as a lack of access; say what it is.
+        std::error_code ignored;
+        return std::filesystem::is_directory(name, ignored)
+                   ? Failed(ReadFailure::NotRegularFile)
+                   : Failed(ReadFailure::CannotOpen, error);
     }
-    if (!std::filesystem::is_regular_file(status)) {
+    struct Closer {
+        int fd;
+        ~Closer() { ::_close(fd); }
+    } closer{fd};
+    struct _stat64 info {};
+    if (::_fstat64(fd, &info) != 0) {
+        return Failed(ReadFailure::ReadError, errno);
+    }
+    // A console or device such as CON would wait for typing: only files are read.
+    if ((info.st_mode & _S_IFMT) != _S_IFREG) {
         return Failed(ReadFailure::NotRegularFile);
     }
-    std::ifstream in(name, std::ios::binary);
-    if (!in) {
-        return Failed(ReadFailure::CannotOpen, EACCES);
-    }
-    const std::uintmax_t size = std::filesystem::file_size(name, error);
+    const auto size = static_cast<std::uintmax_t>(info.st_size);
     ScriptFileText file;
-    if (error || size > file.bytes.max_size()) {
-        return Failed(error ? ReadFailure::ReadError : ReadFailure::TooLarge);
+    if (size > file.bytes.max_size()) {
+        return Failed(ReadFailure::TooLarge);
     }
     file.bytes.resize(static_cast<std::size_t>(size));
-    in.read(file.bytes.data(), static_cast<std::streamsize>(file.bytes.size()));
-    file.bytes.resize(static_cast<std::size_t>(in.gcount()));
-    if (in.bad()) {
-        return Failed(ReadFailure::ReadError, EIO);
+    std::size_t done = 0;
+    while (done < file.bytes.size()) {
+        // _read takes an unsigned count but returns an int.
+        const auto chunk =
+            static_cast<unsigned>(std::min<std::size_t>(file.bytes.size() - done, 1u << 30));
+        const int got = ::_read(fd, file.bytes.data() + done, chunk);
+        if (got < 0) {
+            return Failed(ReadFailure::ReadError, errno);
+        }
+        if (got == 0) {
+            break;  // the file shrank meanwhile: take what is there
+        }
+        done += static_cast<std::size_t>(got);
     }
+    file.bytes.resize(done);
     return file;
 }
 #endif

@@ -19,22 +19,22 @@ constexpr char16_t Cp1252High[32] = {
 };
 // clang-format on
 
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
-
 bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 
 }  // namespace
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+        return;
+    }
+    static constexpr unsigned char LeadBits[] = {0, 0xC0, 0xE0, 0xF0};
+    const int extra = cp < 0x800 ? 1 : cp < 0x10000 ? 2 : 3;
+    out.push_back(static_cast<char>(LeadBits[extra] | (cp >> (6 * extra))));
+    for (int k = extra - 1; k >= 0; --k) {
+        out.push_back(static_cast<char>(0x80 | ((cp >> (6 * k)) & 0x3F)));
+    }
+}
 
 char32_t Cp1252CodePoint(unsigned char byte) {
     return byte >= 0x80 && byte < 0xA0 ? Cp1252High[byte - 0x80] : byte;

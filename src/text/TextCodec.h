@@ -19,6 +19,8 @@ int Cp1252Byte(char32_t cp);
 // Decodes one code point of UTF-8 at text[i], advancing i. A malformed byte
 // yields U+FFFD on its own, so nothing is ever read past the end.
 char32_t NextCodePoint(std::string_view text, std::size_t& i);
+// Appends the UTF-8 bytes of cp (up to U+1FFFFF; surrogates as three bytes).
+void AppendUtf8(std::string& out, char32_t cp);
 
 // Number of code points in valid UTF-8.
 std::size_t Utf8Length(std::string_view utf8);

@@ -23,7 +23,7 @@ TEST_F(FuzzRegressionTest, EverySavedInputPassesItsTarget) {
             for (const auto& e :
                  fs::directory_iterator(fs::path(KINPATH_FUZZ_DIR) / kind / target)) {
                 SCOPED_TRACE(e.path().string());
-                const std::string bytes = ReadFile(e.path());  // absolute: read where it is
+                const std::string bytes = ReadFile(e.path().string());  // absolute: read there
                 run(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
                 ++replayed;
             }

@@ -1,10 +1,13 @@
 // Saving the pane as Kinpath.html: the page's exact bytes, and an old page that
 // survives every failed save.
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#endif
 
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,6 +17,7 @@
 #include "app/HtmlExport.h"
 #include "app/MainDialog.h"
 #include "flow/Transcript.h"
+#include "text/PathText.h"
 #include "window/ControlIds.h"
 
 namespace kinpath::testing {
@@ -56,16 +60,31 @@ TEST_F(HtmlExportTest, TextIsEscapedAndWrittenInWindows1252) {
 
 TEST_F(HtmlExportTest, PageIsExactAndSavingAgainKeepsPermissionsAndLinks) {
     ASSERT_TRUE(Start("<QUESTION>\nname=Q\ntext=A\n</QUESTION>\n"));
+#ifndef _WIN32
     const mode_t mask = ::umask(027);  // an unusual umask shows where new permissions come from
     DialogCommand(session, dialog, IdHtml);
     ::umask(mask);
+    EXPECT_EQ(fs::status(Dir() / HtmlFileName).permissions(), static_cast<fs::perms>(0640));
+#else
+    DialogCommand(session, dialog, IdHtml);
+#endif
     EXPECT_EQ(ReadFile(HtmlFileName),
               Page({"Answer the questions.", "Skip any that you don't want to answer.",
                     "At the end you will be given the answer!", " "}));
-    EXPECT_EQ(fs::status(Dir() / HtmlFileName).permissions(), static_cast<fs::perms>(0640));
-    // The viewer gets the page's absolute path.
-    EXPECT_EQ(dialog.openedFiles, std::vector{(fs::current_path() / HtmlFileName).string()});
+    // The viewer gets the page's absolute path, as UTF-8 in any folder.
+    const fs::path here = fs::current_path();
+    const std::string folder = "Zo\xC3\xAB \xE6\x97\xA5";
+    fs::create_directory(PathFromUtf8(folder));
+    fs::current_path(PathFromUtf8(folder));
+    ASSERT_TRUE(ExportHtml(dialog));
+    fs::current_path(here);
+    EXPECT_EQ(dialog.openedFiles,
+              (std::vector{Utf8FromPath(here / HtmlFileName),
+                           Utf8FromPath(here / PathFromUtf8(folder) / HtmlFileName)}));
+    EXPECT_EQ(ReadFile(folder + "/" + HtmlFileName), ReadFile(HtmlFileName));
+    fs::remove_all(PathFromUtf8(folder));
 
+#ifndef _WIN32  // permissions and links as POSIX has them
     fs::permissions(Dir() / HtmlFileName, static_cast<fs::perms>(0604));
     ClearTranscript(dialog);
     AppendTranscriptLine(dialog, "second");
@@ -81,7 +100,8 @@ TEST_F(HtmlExportTest, PageIsExactAndSavingAgainKeepsPermissionsAndLinks) {
     ASSERT_TRUE(ExportHtml(dialog));
     EXPECT_TRUE(fs::is_symlink(Dir() / HtmlFileName));
     EXPECT_EQ(ReadFile("kept.html"), Page({"second", "third", " "}));
-    EXPECT_EQ(dialog.openedFiles.size(), 3u);
+    EXPECT_EQ(dialog.openedFiles.size(), 4u);
+#endif
 }
 
 // Every entry of the folder with its type, permissions and a regular file's bytes.
@@ -101,23 +121,33 @@ TEST_F(HtmlExportTest, OnlyARegularFileTheUserMayWriteIsWrittenOver) {
     // Kinpath.html as each of these, and as a link to it, is refused and left as
     // it is: a device (where mknod is allowed), a FIFO, a folder, a read-only
     // page, another user's private file (where chown is allowed) and nothing.
-    ::mknod("device", S_IFCHR | 0666, ::makedev(1, 3));
-    ::mkfifo("fifo", 0666);
+    // Windows has the folder and the read-only page (links need rights there).
     fs::create_directory("folder");
     for (const char* name : {"read-only", "private"}) std::ofstream(name) << "keep";
     fs::permissions("read-only", static_cast<fs::perms>(0444));
+#ifdef _WIN32
+    fs::remove("private");
+    const bool links = false;
+#else
+    ::mknod("device", S_IFCHR | 0666, ::makedev(1, 3));
+    ::mkfifo("fifo", 0666);
     fs::permissions("private", static_cast<fs::perms>(0600));
     if (::chown("private", ::geteuid() + 1, 65534) != 0) fs::remove("private");
+    const bool links = true;
+#endif
     const std::set<std::string> before = State(Dir());
     for (const char* name : {"device", "fifo", "folder", "read-only", "private", "missing"}) {
-        fs::create_symlink(name, HtmlFileName);
-        EXPECT_FALSE(ExportHtml(dialog)) << "link to " << name;
-        fs::remove(HtmlFileName);
-        if (::rename(name, HtmlFileName) != 0) continue;  // none made here
+        if (links) {
+            fs::create_symlink(name, HtmlFileName);
+            EXPECT_FALSE(ExportHtml(dialog)) << "link to " << name;
+            fs::remove(HtmlFileName);
+        }
+        if (std::rename(name, HtmlFileName) != 0) continue;  // none made here
         EXPECT_FALSE(ExportHtml(dialog)) << name;
         fs::rename(HtmlFileName, name);
     }
     EXPECT_EQ(State(Dir()), before);  // no temporary left either
+    fs::permissions("read-only", fs::perms::owner_write, fs::perm_options::add);  // removable
 }
 
 TEST_F(HtmlExportTest, FailedSavesKeepWhatWasThereAndCanBeRetried) {
@@ -132,9 +162,15 @@ TEST_F(HtmlExportTest, FailedSavesKeepWhatWasThereAndCanBeRetried) {
     EXPECT_FALSE(ExportHtml(dialog));
     EXPECT_EQ(ReadFile(std::string(HtmlFileName) + "/inside"), "keep");
     EXPECT_EQ(Entries(Dir()), 1);
-    // and a file size limit makes the write itself fail, as a full disk would.
     fs::remove_all(Dir() / HtmlFileName);
     std::ofstream(Dir() / HtmlFileName, std::ios::binary) << "old page\r\n";
+#ifdef _WIN32
+    // and a page made read-only is kept until it is writable again.
+    fs::permissions(Dir() / HtmlFileName, static_cast<fs::perms>(0444));
+    DialogCommand(session, dialog, IdHtml);
+    fs::permissions(Dir() / HtmlFileName, fs::perms::owner_write, fs::perm_options::add);
+#else
+    // and a file size limit makes the write itself fail, as a full disk would.
     rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
     const rlimit small{4096, old.rlim_max};
@@ -143,6 +179,7 @@ TEST_F(HtmlExportTest, FailedSavesKeepWhatWasThereAndCanBeRetried) {
     DialogCommand(session, dialog, IdHtml);
     ::setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_EQ(std::signal(SIGXFSZ, SIG_DFL), SIG_DFL);  // and leaves it as it was
+#endif
     EXPECT_EQ(ReadFile(HtmlFileName), "old page\r\n");
     EXPECT_EQ(Entries(Dir()), 1);
 

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 
 #include "TestSupport.h"
 #include "script/ScriptLines.h"
+#include "text/PathText.h"
 
 using namespace kinpath;
 using namespace std::string_literals;
@@ -101,9 +103,19 @@ TEST_F(ScriptFileTest, ReadsARegularFileWholeWithoutTheByteOrderMark) {
     EXPECT_EQ(ReadScriptFile("missing.txt").failure, ReadFailure::CannotOpen);
     std::filesystem::create_directory(Dir() / "folder");
     EXPECT_EQ(ReadScriptFile("folder").failure, ReadFailure::NotRegularFile);
+#ifdef _WIN32
+    // A device would wait for input or give none.
+    EXPECT_EQ(ReadScriptFile("NUL").failure, ReadFailure::NotRegularFile);
+#else
     // A FIFO without a writer would block an ordinary open or read.
     ASSERT_EQ(::mkfifo((Dir() / "fifo").c_str(), 0600), 0);
     EXPECT_EQ(ReadScriptFile("fifo").failure, ReadFailure::NotRegularFile);
+#endif
+    // Names are UTF-8 on every system.
+    const std::string folder = "Zo\xC3\xAB \xE6\x97\xA5\xF0\x9F\x98\x80";
+    std::filesystem::create_directory(PathFromUtf8(folder));
+    std::ofstream(PathFromUtf8(folder + "/script.txt")) << "<FINAL>";
+    EXPECT_EQ(ReadScriptFile(folder + "/script.txt").bytes, "<FINAL>");
 }
 
 TEST(ScriptLines, KeysTextsAndTags) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "text/PathText.h"
 #include "text/TextCodec.h"
 
 using namespace kinpath;
@@ -64,14 +65,20 @@ TEST(TextCodec, DecodesBackAndCountsCodePoints) {
     for (int round = 0; round < 300; ++round) {
         std::vector<char32_t> cps;
         std::string text;
+        std::u16string utf16;
         for (int n = static_cast<int>(random() % 12); n > 0; --n) {
             char32_t cp = random() % 3 == 0 ? edges[random() % edges.size()]
                                             : random() % (0x110000 >> (random() % 12));
             if (cp >= 0xD800 && cp <= 0xDFFF) cp = 'z';
             cps.push_back(cp);
             text += Encode(cp);
+            if (cp >= 0x10000) utf16 += char16_t(0xD800 + ((cp - 0x10000) >> 10));
+            utf16 += char16_t(cp >= 0x10000 ? 0xDC00 + (cp & 0x3FF) : cp);
         }
         ASSERT_TRUE(IsValidUtf8(text));
+        EXPECT_EQ(Utf8FromUtf16(utf16), text);
+        EXPECT_EQ(Utf16FromUtf8(text), utf16);
+        EXPECT_EQ(Utf8FromPath(PathFromUtf8(text)), text);
         EXPECT_EQ(DisplayText(text), text);
         EXPECT_EQ(Utf8Length(text), cps.size());
         std::size_t at = 0;
@@ -88,6 +95,14 @@ TEST(TextCodec, DecodesBackAndCountsCodePoints) {
         EXPECT_EQ(NextCodePoint(bad, at), 0xFFFDu) << ::testing::PrintToString(bad);
         EXPECT_EQ(at, 1u);
     }
+    // A Windows file name's lone surrogates survive the way through UTF-8;
+    // overlong forms and bytes that are no UTF-8 become U+FFFD each.
+    const std::u16string lone =
+        u"\xDC00"
+        u"a\xD800\xD800\xDFFF\xDBFF";
+    EXPECT_EQ(Utf16FromUtf8(Utf8FromUtf16(lone)), lone);
+    EXPECT_EQ(Utf16FromUtf8("\xC0\xAF.\xF4\x90\x80\x80\xE9"),
+              std::u16string(u"\xFFFD\xFFFD.") + std::u16string(5, u'\xFFFD'));
 }
 
 TEST(TextCodec, Windows1252) {

@@ -1,12 +1,11 @@
 // kinpath-cli: the questionnaire in a terminal.
-#include <unistd.h>
-
 #include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "frontends/term/AuthorTools.h"
+#include "frontends/term/Console.h"
 #include "frontends/term/TerminalDialog.h"
 #include "frontends/term/TerminalRun.h"
 
@@ -40,7 +39,7 @@ void PrintUsage(std::FILE* to) {
 }
 
 int RunQuestionnaire(const Arguments&) {
-    return kinpath::term::RunSession(stdin, stdout, stderr, ::isatty(STDIN_FILENO) != 0);
+    return kinpath::term::RunSession(stdin, stdout, stderr, kinpath::term::InputIsTerminal());
 }
 
 int Check(const Arguments& args) {
@@ -49,7 +48,7 @@ int Check(const Arguments& args) {
 
 int Balance(const Arguments& args) {
     return kinpath::term::RunBalanceCommand(args, std::cout, std::cerr,
-                                            ::isatty(STDERR_FILENO) != 0);
+                                            kinpath::term::ErrorIsTerminal());
 }
 
 int ShowHelp(const Arguments&) {
@@ -106,5 +105,6 @@ int Run(const Arguments& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    return Finish(Run(Arguments(argv + (argc > 0 ? 1 : 0), argv + argc)));
+    kinpath::term::ConsoleSetup console;
+    return Finish(Run(kinpath::term::CommandArguments(argc, argv)));
 }
