@@ -15,6 +15,7 @@
 #include "frontends/win32/GdiPrintSurface.h"
 #include "frontends/win32/ResourceIds.h"
 #include "frontends/win32/Utf16.h"
+#include "text/PathText.h"
 #include "window/ControlIds.h"
 #include "window/DialogTemplate.h"
 
@@ -559,7 +560,10 @@ void MainWindow::MoveWindow(int x, int y) {
     if (hwnd_) SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void MainWindow::OpenFile(const std::string& path) { ShellOpen(Widen(path)); }
+void MainWindow::OpenFile(const std::string& path) {
+    // A path's UTF-8 keeps what a Windows file name may hold and UTF-16 may not.
+    ShellOpen(PathFromUtf8(path).wstring());
+}
 
 void MainWindow::ShellOpen(const std::wstring& path) {
     ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);

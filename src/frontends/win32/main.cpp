@@ -1,9 +1,42 @@
 // The Windows program: the dialog runs until the user leaves it.
+#include <filesystem>
+#include <string_view>
+
 #include "app/MainDialog.h"
 #include "flow/Session.h"
 #include "frontends/win32/MainWindow.h"
 
+#include <shellapi.h>  // after the Windows headers they build on
+#include <shlobj.h>
+
+namespace {
+
+// The Start-menu entry passes --user-folder: each user answers in a folder of
+// their own, Documents\Kinpath, which gets a copy of the sample questionnaire
+// beside the program on the first start. A copy already there is the user's and
+// stays as it is. Whatever fails leaves the program where it was started.
+void EnterUserFolder() {
+    PWSTR documents = nullptr;
+    if (FAILED(SHGetKnownFolderPath(FOLDERID_Documents, KF_FLAG_CREATE, nullptr, &documents)))
+        return;
+    const std::filesystem::path folder = std::filesystem::path(documents) / L"Kinpath";
+    CoTaskMemFree(documents);
+    std::wstring program(32768, L'\0');
+    program.resize(GetModuleFileNameW(nullptr, program.data(), 32768));
+    const auto sample = std::filesystem::path(program).parent_path() / L"script.txt";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    CopyFileW(sample.c_str(), (folder / L"script.txt").c_str(), TRUE);
+    SetCurrentDirectoryW(folder.c_str());
+}
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    int argc = 0;
+    if (PWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc)) {
+        if (argc == 2 && std::wstring_view(argv[1]) == L"--user-folder") EnterUserFolder();
+        LocalFree(argv);
+    }
     kinpath::Session session;
     kinpath::win32::MainWindow window(session);
     if (!window.Handle()) return 1;
