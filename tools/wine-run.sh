@@ -21,6 +21,11 @@ mkdir -p "$(dirname "$prefix")"
     if [ ! -f "$prefix/system.reg" ]; then
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w
+        # Wine's own fonts (package fonts-wine), where this Wine does not find
+        # them by itself: the dialog font, and the caption buttons' symbols.
+        if [ -d /usr/share/wine/fonts ]; then
+            cp -n /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+        fi
     fi
 ) 9>"$prefix.lock"
 

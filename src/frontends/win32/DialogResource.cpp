@@ -61,7 +61,9 @@ DWORD ControlStyle(const ControlTemplate& t) {
             return style | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER |
                    WS_TABSTOP;
         case ControlKind::Label:
-            return style | SS_LEFT | WS_GROUP;
+            // A name too long for its label is cut at the edge, never wrapped
+            // onto a second line that the label has no room to show.
+            return style | SS_LEFTNOWORDWRAP | SS_NOPREFIX | WS_GROUP;
         case ControlKind::Bar:
             return style | PBS_SMOOTH | WS_BORDER;
         case ControlKind::DefaultButton:

@@ -128,6 +128,7 @@ MainWindow::MainWindow(Session& session) : session_(session) {
         SetWindowPos(Control(id), nullptr, 0, 0, 0, 0,
                      SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    FitLabels();
     // The program's icon on the task bar and in the task switcher.
     for (auto [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}}) {
         const int size = GetSystemMetrics(metric);
@@ -135,6 +136,33 @@ MainWindow::MainWindow(Session& session) : session_(session) {
                                      IMAGE_ICON, size, size, LR_SHARED))
             SendMessageW(hwnd_, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
     }
+}
+
+void MainWindow::FitLabels() {
+    HDC dc = GetDC(hwnd_);
+    const HGDIOBJ oldFont =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
+    for (const ControlTemplate& t : DialogControls) {
+        if (t.kind != ControlKind::Label) continue;
+        // The label may grow up to the next column of labels and bars (or the
+        // dialog's edge), so that a wider dialog font still shows whole names.
+        int limit = DialogUnitsWidth;
+        for (const ControlTemplate& other : DialogControls) {
+            if ((other.kind == ControlKind::Label || other.kind == ControlKind::Bar) &&
+                other.x > t.x)
+                limit = std::min(limit, other.x);
+        }
+        RECT edge{limit, 0, 0, 0};
+        MapDialogRect(hwnd_, &edge);
+        const std::wstring text = Widen(t.text);
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        const Rect r = ControlRect(t.id);
+        const int width = std::min<int>(size.cx, edge.left - 1 - r.left);
+        if (width > r.Width()) MoveControl(t.id, {r.left, r.top, r.left + width, r.bottom});
+    }
+    SelectObject(dc, oldFont);
+    ReleaseDC(hwnd_, dc);
 }
 
 MainWindow::~MainWindow() {

@@ -102,6 +102,8 @@ private:
                                      UINT_PTR subclassId, DWORD_PTR data);
     INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
     HWND Control(int id) const;
+    // Widens labels whose names the dialog font draws wider than the template.
+    void FitLabels();
     // Sends a command to the core, then wakes a sleeping bar timer if the bars
     // have something to show.
     void Dispatch(int id);
