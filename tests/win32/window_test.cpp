@@ -222,6 +222,13 @@ TEST_F(Win32WindowTest, ClicksDigitKeysEnterAndEscape) {
     Key(VK_NUMPAD3);
     Key(VK_RETURN);
     EXPECT_EQ(session.PointTotals[SlotWizard], 5);
+    // Alt and a caption's letter: OK is disabled, so Alt+O does nothing; Alt+S skips.
+    for (WPARAM letter : {'O', 'S'}) {
+        PostMessageW(GetFocus(), WM_SYSKEYDOWN, letter, 1 << 29);
+        Pump();
+    }
+    EXPECT_EQ(session.PointTotals[SlotWizard], 5);
+    EXPECT_TRUE(IsWindowEnabled(Item(IdHtml)));
     Key(VK_ESCAPE);
     EXPECT_TRUE(Pump(1000, [this] { return window->RunEnded(); }));
     EXPECT_FALSE(window->TimerTicking(IdBarTimer));

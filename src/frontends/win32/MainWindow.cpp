@@ -192,7 +192,7 @@ int MainWindow::Run() {
 }
 
 void MainWindow::HandleMessage(MSG& msg) {
-    if (ChoiceKey(msg)) return;
+    if (ChoiceKey(msg) || ButtonKey(msg)) return;
     if (hwnd_ && IsDialogMessageW(hwnd_, &msg)) return;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
@@ -284,6 +284,24 @@ bool MainWindow::ChoiceKey(const MSG& msg) {
         SendMessageW(choice, BM_CLICK, 0, 0);
     }
     return true;
+}
+
+bool MainWindow::ButtonKey(const MSG& msg) {
+    if (msg.message != WM_SYSKEYDOWN || !hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)))
+        return false;
+    // Alt and a letter of its caption press a button; the captions stay unmarked.
+    static constexpr std::pair<WPARAM, int> Keys[] = {
+        {'O', IdOk}, {'S', IdSkip}, {'P', IdPrint}, {'H', IdHtml}, {'X', IdExit}};
+    for (const auto& [key, id] : Keys) {
+        if (msg.wParam != key) continue;
+        HWND button = Control(id);
+        if (IsWindowEnabled(button) && IsWindowVisible(button)) {
+            SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(button), TRUE);
+            SendMessageW(button, BM_CLICK, 0, 0);
+        }
+        return true;
+    }
+    return false;
 }
 
 void MainWindow::MoveFocusOffControl(HWND control) {

@@ -109,6 +109,8 @@ private:
     void Dispatch(int id);
     // The digit keys 1 to 8 press their choice; true when the key was one.
     bool ChoiceKey(const MSG& msg);
+    // Alt+O, S, P, H and X press OK, Skip, Print, HTML and Exit.
+    bool ButtonKey(const MSG& msg);
     // A control about to be disabled or hidden hands the keyboard focus to the
     // pane, so that Enter and Space never reach a button the user did not pick.
     void MoveFocusOffControl(HWND control);
