@@ -1,28 +1,18 @@
 #include "frontends/win32/Utf16.h"
 
-#include <windows.h>
-
-#include <climits>
+#include "text/PathText.h"
 
 namespace kinpath::win32 {
 
+// Windows' wide characters are UTF-16 units, so the core's conversions serve;
+// they also carry a lone surrogate, which a Windows name may hold, both ways.
 std::wstring Widen(std::string_view utf8) {
-    if (utf8.empty() || utf8.size() > INT_MAX) return {};
-    const int length = static_cast<int>(utf8.size());
-    const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(units), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, out.data(), units);
-    return out;
+    const std::u16string units = Utf16FromUtf8(utf8);
+    return std::wstring(units.begin(), units.end());
 }
 
 std::string Narrow(std::wstring_view utf16) {
-    if (utf16.empty() || utf16.size() > INT_MAX) return {};
-    const int length = static_cast<int>(utf16.size());
-    const int bytes =
-        WideCharToMultiByte(CP_UTF8, 0, utf16.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), length, out.data(), bytes, nullptr, nullptr);
-    return out;
+    return Utf8FromUtf16(std::u16string(utf16.begin(), utf16.end()));
 }
 
 }  // namespace kinpath::win32
