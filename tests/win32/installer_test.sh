@@ -1,0 +1,55 @@
+#!/bin/sh
+# The installer as a user meets it, under Wine: a silent install puts both
+# programs, the sample and the README in place with the Start-menu entries;
+# the entry's --user-folder start gives the user Documents\Kinpath with a copy
+# of the sample, and a second start keeps the user's edited copy; the
+# uninstaller removes the programs and the entries and leaves the user's folder.
+# Usage: installer_test.sh BUILD_DIR WINE_RUN PREFIX
+set -eu
+build=$1
+wine_run=$2
+prefix=$3
+export WINEPREFIX="$prefix"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+wine() { KINPATH_WINE_DISPLAY=xvfb "$wine_run" "$prefix" "$@"; }
+
+cpack -G NSIS --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 ||
+    { cat "$work/cpack.log"; fail "cpack"; }
+installer=$(ls "$work"/Kinpath-*-windows-x64.exe)
+
+wine "$installer" /S '/D=C:\KinpathTest'
+wineserver -w
+dir="$prefix/drive_c/KinpathTest"
+for f in kinpath.exe kinpath-cli.exe script.txt README.txt Uninstall.exe; do
+    [ -f "$dir/$f" ] || fail "$f not installed"
+done
+menu="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Kinpath"
+[ -f "$menu/Kinpath.lnk" ] || fail "no Start-menu entry"
+
+# The entry's start, twice: the window runs until it is ended here.
+documents=$(find "$prefix/drive_c/users" -maxdepth 2 -name Documents | head -n 1)
+[ -n "$documents" ] || fail "no Documents folder"
+user="$documents/Kinpath"
+rm -rf "$user"
+start_window() {
+    wine "$dir/kinpath.exe" --user-folder &
+    for _ in $(seq 100); do [ -f "$user/script.txt" ] && break; sleep 0.1; done
+    sleep 1
+    wineserver -k
+    wait || true
+}
+start_window
+cmp -s "$user/script.txt" "$dir/script.txt" || fail "the sample was not copied"
+echo "# my own questions" >"$user/script.txt"
+start_window
+[ "$(cat "$user/script.txt")" = "# my own questions" ] || fail "the user's copy was overwritten"
+
+wine "$dir/Uninstall.exe" /S
+wineserver -w
+sleep 2  # the uninstaller finishes from a copy of itself
+[ ! -e "$dir/kinpath.exe" ] || fail "the uninstaller left the program"
+[ ! -e "$menu/Kinpath.lnk" ] || fail "the uninstaller left the Start-menu entry"
+[ -f "$user/script.txt" ] || fail "the uninstaller removed the user's folder"
+echo "installer: installs, starts in the user's folder, keeps its copy, uninstalls"
