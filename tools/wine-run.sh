@@ -30,6 +30,16 @@ mkdir -p "$(dirname "$prefix")"
 ) 9>"$prefix.lock"
 
 if [ "${KINPATH_WINE_DISPLAY:-}" = xvfb ] && [ -z "${DISPLAY:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" wine "$@"
+    # Wine's desktop process stays with the display it first met, which
+    # xvfb-run takes away at the end: a window program gets a Wine server of its
+    # own and ends it. Such tests run alone (RUN_SERIAL), so no other program
+    # loses its server.
+    wineserver -k 2>/dev/null || true
+    wineserver -w
+    status=0
+    xvfb-run -a -s "-screen 0 1280x1024x24" wine "$@" || status=$?
+    wineserver -k 2>/dev/null || true
+    wineserver -w
+    exit $status
 fi
 exec wine "$@"

@@ -13,7 +13,8 @@ export WINEPREFIX="$prefix"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
-wine() { KINPATH_WINE_DISPLAY=xvfb "$wine_run" "$prefix" "$@"; }
+wine() { "$wine_run" "$prefix" "$@"; }
+window() { KINPATH_WINE_DISPLAY=xvfb "$wine_run" "$prefix" "$@"; }
 
 cpack -G NSIS --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 ||
     { cat "$work/cpack.log"; fail "cpack"; }
@@ -34,10 +35,10 @@ documents=$(find "$prefix/drive_c/users" -maxdepth 2 -name Documents | head -n 1
 user="$documents/Kinpath"
 rm -rf "$user"
 start_window() {
-    wine "$dir/kinpath.exe" --user-folder &
+    window "$dir/kinpath.exe" --user-folder &
     for _ in $(seq 100); do [ -f "$user/script.txt" ] && break; sleep 0.1; done
     sleep 1
-    wineserver -k
+    pkill -f 'KinpathTest.kinpath\.exe' || true
     wait || true
 }
 start_window
