@@ -192,6 +192,29 @@ TEST_F(Win32WindowTest, BuildsTheTemplateInOrderCentredWithRedBars) {
     EXPECT_EQ(child, nullptr);
 }
 
+TEST_F(Win32WindowTest, CutTextsEndInAnEllipsisAndShowWhollyInTheirTooltips) {
+    std::string question, choice = "Fight & fly";
+    while (question.size() < 400) question += "Would you rather fight up close?\t";
+    question += "Yes?";
+    while (choice.size() < 150) choice += " and fight";
+    StartOn("<QUESTION>\nname=" + question + "\ntext=Up & close\ntext=" + choice +
+            "\n</QUESTION>\n");
+    // The core reads back what it set; the row shows a start of it and "…".
+    EXPECT_EQ(window->ControlText(IdChoice1 + 1), choice);
+    wchar_t shown[256] = L"";
+    GetWindowTextW(Item(IdChoice1 + 1), shown, 256);
+    const std::wstring row(shown), whole = win32::Widen(choice);
+    ASSERT_EQ(row.back(), L'\u2026');
+    EXPECT_EQ(row.substr(0, 12), L"Fight && fly");
+    EXPECT_LT(row.size(), whole.size());
+    EXPECT_EQ(window->TipText(IdChoice1 + 1), whole + L"\nPress 2");
+    EXPECT_EQ(window->ControlText(IdChoice1), "Up & close");
+    EXPECT_EQ(window->TipText(IdChoice1), L"Press 1");
+    EXPECT_EQ(window->TipText(IdQuestionText), win32::Widen(question));
+    window->SetControlText(IdQuestionText, "Short?");
+    EXPECT_EQ(window->TipText(IdQuestionText), L"");
+}
+
 TEST_F(Win32WindowTest, NoScriptShowsItsBoxThenEnds) {
     EXPECT_FALSE(StartOn(""));
     EXPECT_EQ(boxes, std::vector<std::string>{"Error|Could not open script.txt|owned"});

@@ -53,9 +53,9 @@ std::wstring PaneUnitsFromSeam(std::string_view text) {
 }
 
 // A button shows "&" as itself only when written doubled.
-std::wstring ButtonCaption(std::string_view text) {
+std::wstring ButtonCaption(std::wstring_view text) {
     std::wstring caption;
-    for (wchar_t c : Widen(text)) {
+    for (wchar_t c : text) {
         caption += c;
         if (c == L'&') caption += L'&';
     }
@@ -129,6 +129,7 @@ MainWindow::MainWindow(Session& session) : session_(session) {
                      SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     FitLabels();
+    MakeTips();
     // The program's icon on the task bar and in the task switcher.
     for (auto [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}}) {
         const int size = GetSystemMetrics(metric);
@@ -163,6 +164,87 @@ void MainWindow::FitLabels() {
     }
     SelectObject(dc, oldFont);
     ReleaseDC(hwnd_, dc);
+}
+
+void MainWindow::MakeTips() {
+    tips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                            WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                            CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, GetModuleHandleW(nullptr),
+                            nullptr);
+    if (!tips_) return;
+    // Wide enough for a long choice, broken into lines rather than off screen.
+    SendMessageW(tips_, TTM_SETMAXTIPWIDTH, 0, 400);
+    for (int id = IdQuestionText; id >= IdChoice1; --id) {
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof(tool);
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = hwnd_;
+        tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
+        tool.lpszText = const_cast<wchar_t*>(L"");
+        SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
+std::wstring MainWindow::TipText(int id) const {
+    if (!tips_) return {};
+    std::wstring text(1024, L'\0');
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
+    tool.lpszText = text.data();
+    SendMessageW(tips_, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&tool));
+    text.resize(wcslen(text.c_str()));
+    return text;
+}
+
+void MainWindow::FitText(int id) {
+    HWND c = Control(id);
+    const std::wstring& whole = wholeTexts_[id];
+    HDC dc = GetDC(c);
+    const HGDIOBJ oldFont =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(c, WM_GETFONT, 0, 0)));
+    const auto width = [dc](std::wstring_view text) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &size);
+        return static_cast<int>(size.cx);
+    };
+    std::wstring tip;
+    if (id == IdQuestionText) {
+        // A question too long for its box: the whole text in the tooltip.
+        RECT room{};
+        GetClientRect(c, &room);
+        RECT need = room;
+        DrawTextW(dc, whole.c_str(), static_cast<int>(whole.size()), &need,
+                  DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+        if (need.bottom > room.bottom) tip = whole;
+    } else {
+        // A choice too long for its row ends in an ellipsis; the whole text is
+        // in the tooltip, with the key that chooses it.
+        const int room = ControlRect(id).Width() - GetSystemMetrics(SM_CXMENUCHECK) - 6;
+        std::wstring shown = whole;
+        if (width(whole) > room) {
+            std::size_t fits = 0;  // the longest start that fits with the ellipsis
+            for (std::size_t n = 1; n <= whole.size(); ++n) {
+                if (n < whole.size() && IsLowSurrogate(whole[n])) continue;
+                if (width(whole.substr(0, n) + L"\u2026") > room) break;
+                fits = n;
+            }
+            shown = whole.substr(0, fits) + L"\u2026";
+            tip = whole + L"\n";
+        }
+        tip += L"Press " + std::to_wstring(id - IdChoice1 + 1);
+        SetWindowTextW(c, ButtonCaption(shown).c_str());
+    }
+    SelectObject(dc, oldFont);
+    ReleaseDC(c, dc);
+    if (!tips_) return;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(c);
+    tool.lpszText = tip.data();
+    SendMessageW(tips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 MainWindow::~MainWindow() {
@@ -321,7 +403,11 @@ void MainWindow::SetControlText(int id, std::string_view text) {
     if (c == pane_) {
         SetPaneText(text);
     } else {
-        SetWindowTextW(c, (IsButtonId(id) ? ButtonCaption(text) : Widen(text)).c_str());
+        SetWindowTextW(c, (IsButtonId(id) ? ButtonCaption(Widen(text)) : Widen(text)).c_str());
+    }
+    if (IsChoiceId(id) || id == IdQuestionText) {
+        wholeTexts_[id] = Widen(text);
+        FitText(id);
     }
 }
 
@@ -329,6 +415,7 @@ std::string MainWindow::ControlText(int id) const {
     HWND c = Control(id);
     if (!c) return {};
     if (c == pane_) return PaneText();
+    if (auto whole = wholeTexts_.find(id); whole != wholeTexts_.end()) return Narrow(whole->second);
     const std::wstring text = WindowText(c);
     return IsButtonId(id) ? ButtonText(text) : Narrow(text);
 }

@@ -35,6 +35,8 @@ public:
 
     // Null when the window could not be made.
     HWND Handle() const { return hwnd_; }
+    // The tooltip of the question or a choice.
+    std::wstring TipText(int id) const;
     // The dialog's start-up, then the window appears; whether the script loaded.
     bool Start();
     // Handles messages until a quit request; the exit status it carried.
@@ -104,6 +106,11 @@ private:
     HWND Control(int id) const;
     // Widens labels whose names the dialog font draws wider than the template.
     void FitLabels();
+    // Tooltips for the question and the choices, which may show only part of their text.
+    void MakeTips();
+    // Shows a choice's text as far as its row holds it, ending in an ellipsis
+    // when cut, and puts the whole text of a cut choice or question in its tooltip.
+    void FitText(int id);
     // Sends a command to the core, then wakes a sleeping bar timer if the bars
     // have something to show.
     void Dispatch(int id);
@@ -128,7 +135,9 @@ private:
     Session& session_;
     HWND hwnd_ = nullptr;
     HWND pane_ = nullptr;
-    mutable std::wstring pendingPane_;  // added, not yet in the control
+    HWND tips_ = nullptr;
+    std::map<int, std::wstring> wholeTexts_;  // of the question and the choices, as set
+    mutable std::wstring pendingPane_;        // added, not yet in the control
     std::size_t paneLength_ = 0;
     std::map<int, SeamTimer> timers_;
     std::chrono::steady_clock::time_point barsAsleep_{};
