@@ -6,7 +6,7 @@ PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
             qt6-base-dev libgl-dev fonts-liberation fonts-dejavu-core \
             desktop-file-utils appstream poppler-utils xvfb xauth hyperfine \
             clang-14 libclang-rt-14-dev time clang-format python3 \
-            g++-mingw-w64-x86-64-posix googletest wine wine64 nsis zip fonts-wine
+            g++-mingw-w64-x86-64-posix googletest wine wine64 nsis zip fonts-wine procps
 
 JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD     := build

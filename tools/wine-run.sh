@@ -21,6 +21,12 @@ mkdir -p "$(dirname "$prefix")"
     if [ ! -f "$prefix/system.reg" ]; then
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w
+        # The prefix's Documents, Desktop and other profile folders are links
+        # to the user's home: make them folders of the prefix's own, so that
+        # nothing a test does lands in the home folder.
+        for link in "$prefix"/drive_c/users/*/*; do
+            if [ -L "$link" ]; then rm -f "$link" && mkdir -p "$link"; fi
+        done
         # Wine's own fonts (package fonts-wine), where this Wine does not find
         # them by itself: the dialog font, and the caption buttons' symbols.
         if [ -d /usr/share/wine/fonts ]; then

@@ -32,6 +32,8 @@ menu="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Kinpath"
 # The entry's start, twice: the window runs until it is ended here.
 documents=$(find "$prefix/drive_c/users" -maxdepth 2 -name Documents | head -n 1)
 [ -n "$documents" ] || fail "no Documents folder"
+# Never a link into the home folder, whose Kinpath folder is the user's own.
+[ ! -L "$documents" ] || fail "Documents is a link out of the Wine prefix"
 user="$documents/Kinpath"
 rm -rf "$user"
 start_window() {
