@@ -53,6 +53,31 @@ ScriptFileText Failed(ReadFailure failure, int error = 0) {
     return file;
 }
 
+// The file's bytes, expected to be size long, through read(buffer, count),
+// which answers the bytes read, 0 at the end or -1 with errno set. A file that
+// shrank meanwhile gives what is there.
+template <typename Read>
+ScriptFileText ReadSized(std::uintmax_t size, Read read) {
+    ScriptFileText file;
+    if (size > file.bytes.max_size()) {
+        return Failed(ReadFailure::TooLarge);
+    }
+    file.bytes.resize(static_cast<std::size_t>(size));
+    std::size_t done = 0;
+    while (done < file.bytes.size()) {
+        const auto got = read(file.bytes.data() + done, file.bytes.size() - done);
+        if (got < 0) {
+            return Failed(ReadFailure::ReadError, errno);
+        }
+        if (got == 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    file.bytes.resize(done);
+    return file;
+}
+
 #if !defined(_WIN32)
 class FileDescriptor {
 public:
@@ -84,28 +109,13 @@ ScriptFileText ReadWhole(const std::string& path) {
     if (!S_ISREG(info.st_mode)) {
         return Failed(ReadFailure::NotRegularFile);
     }
-    const auto size = static_cast<std::uintmax_t>(info.st_size);
-    ScriptFileText file;
-    if (size > file.bytes.max_size()) {
-        return Failed(ReadFailure::TooLarge);
-    }
-    file.bytes.resize(static_cast<std::size_t>(size));
-    std::size_t done = 0;
-    while (done < file.bytes.size()) {
-        const ssize_t got = ::read(fd.get(), file.bytes.data() + done, file.bytes.size() - done);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got < 0) {
-            return Failed(ReadFailure::ReadError, errno);
-        }
-        if (got == 0) {
-            break;  // the file shrank meanwhile: take what is there
-        }
-        done += static_cast<std::size_t>(got);
-    }
-    file.bytes.resize(done);
-    return file;
+    return ReadSized(static_cast<std::uintmax_t>(info.st_size), [&fd](char* to, std::size_t n) {
+        ssize_t got;
+        do {
+            got = ::read(fd.get(), to, n);
+        } while (got < 0 && errno == EINTR);
+        return got;
+    });
 }
 #else
 ScriptFileText ReadWhole(const std::string& path) {
@@ -131,28 +141,10 @@ ScriptFileText ReadWhole(const std::string& path) {
     if ((info.st_mode & _S_IFMT) != _S_IFREG) {
         return Failed(ReadFailure::NotRegularFile);
     }
-    const auto size = static_cast<std::uintmax_t>(info.st_size);
-    ScriptFileText file;
-    if (size > file.bytes.max_size()) {
-        return Failed(ReadFailure::TooLarge);
-    }
-    file.bytes.resize(static_cast<std::size_t>(size));
-    std::size_t done = 0;
-    while (done < file.bytes.size()) {
+    return ReadSized(static_cast<std::uintmax_t>(info.st_size), [fd](char* to, std::size_t n) {
         // _read takes an unsigned count but returns an int.
-        const auto chunk =
-            static_cast<unsigned>(std::min<std::size_t>(file.bytes.size() - done, 1u << 30));
-        const int got = ::_read(fd, file.bytes.data() + done, chunk);
-        if (got < 0) {
-            return Failed(ReadFailure::ReadError, errno);
-        }
-        if (got == 0) {
-            break;  // the file shrank meanwhile: take what is there
-        }
-        done += static_cast<std::size_t>(got);
-    }
-    file.bytes.resize(done);
-    return file;
+        return ::_read(fd, to, static_cast<unsigned>(std::min<std::size_t>(n, 1u << 30)));
+    });
 }
 #endif
 
