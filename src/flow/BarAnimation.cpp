@@ -135,4 +135,21 @@ bool BarsOutOfSight(const Session& session) {
     return true;
 }
 
+bool BarTimerSleep::SleepAfterTick(const Session& session) {
+    if (asleep_ || !BarsOutOfSight(session)) return false;
+    asleep_ = true;
+    since_ = std::chrono::steady_clock::now();
+    ticksSkipped_ = 0;
+    return true;
+}
+
+void BarTimerSleep::CatchUp(Session& session, int intervalMs) {
+    if (!asleep_ || intervalMs <= 0) return;
+    const auto slept = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - since_);
+    const std::int64_t ticks = slept.count() / intervalMs;
+    SkipBarTicks(session, ticks - ticksSkipped_);
+    ticksSkipped_ = ticks;
+}
+
 }  // namespace kinpath

@@ -1,6 +1,7 @@
 // The 27 progress bars following the point totals.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 namespace kinpath {
@@ -23,5 +24,26 @@ bool BarsAtRest(const Session& session);
 // True when no tick would change what a bar shows until a total changes: every
 // bar rests, or shows full on its way between positions of 100 and more.
 bool BarsOutOfSight(const Session& session);
+
+// A window's sleeping bar timer. Ticks that change nothing on screen need no
+// wakeups until a total changes, which only a command can do: the timer stops
+// after such a tick, and before the next command the bars move on by the ticks
+// slept through.
+class BarTimerSleep {
+public:
+    // After a tick of the running timer: true when it should stop now.
+    bool SleepAfterTick(const Session& session);
+    // Before a command: the bars catch up on the ticks of intervalMs slept
+    // through so far (none while the timer runs).
+    void CatchUp(Session& session, int intervalMs);
+    // The timer was started again.
+    void Wake() { asleep_ = false; }
+    bool Asleep() const { return asleep_; }
+
+private:
+    std::chrono::steady_clock::time_point since_{};
+    std::int64_t ticksSkipped_ = 0;
+    bool asleep_ = false;
+};
 
 }  // namespace kinpath

@@ -696,6 +696,7 @@ void MainWindow::StartTimer(int timerId, int intervalMs) {
     }
     t.running = true;
     t.timer.start(std::max(intervalMs, MinTimerIntervalMs));
+    if (timerId == IdBarTimer) barSleep_.Wake();
 }
 
 void MainWindow::StopTimer(int timerId) {
@@ -709,25 +710,16 @@ void MainWindow::Tick(int timerId) {
     if (ended_) return;
     DialogTimer(session_, *this, timerId);
     auto it = timers_.find(timerId);
-    // Ticks that change nothing on screen need no wakeups until a total
-    // changes, which only a command can do: sleep until the next one, which
-    // first catches up on the ticks slept through.
     if (it != timers_.end() && it->second.running && timerId == IdBarTimer &&
-        BarsOutOfSight(session_)) {
+        barSleep_.SleepAfterTick(session_)) {
         it->second.timer.stop();
-        barsAsleep_.start();
-        ticksSkipped_ = 0;
     }
 }
 
 void MainWindow::CatchUpBars() {
     auto it = timers_.find(IdBarTimer);
-    if (it == timers_.end() || !it->second.running || it->second.timer.isActive() ||
-        !barsAsleep_.isValid())
-        return;
-    const std::int64_t ticks = barsAsleep_.elapsed() / it->second.timer.interval();
-    SkipBarTicks(session_, ticks - ticksSkipped_);
-    ticksSkipped_ = ticks;
+    if (it != timers_.end() && it->second.running)
+        barSleep_.CatchUp(session_, it->second.timer.interval());
 }
 
 void MainWindow::WakeTimers() {
@@ -735,6 +727,7 @@ void MainWindow::WakeTimers() {
         if (!t.running || t.timer.isActive()) continue;
         if (id == IdBarTimer && BarsOutOfSight(session_)) continue;
         t.timer.start();
+        if (id == IdBarTimer) barSleep_.Wake();
     }
 }
 

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QElapsedTimer>
 #include <QFont>
 #include <QString>
 #include <QTimer>
@@ -14,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "flow/BarAnimation.h"
 #include "window/Dialog.h"
 #include "window/DialogTemplate.h"
 
@@ -176,8 +176,7 @@ private:
     std::array<QRadioButton*, 8> choices_{};
     QPlainTextEdit* pane_ = nullptr;
     std::map<int, SeamTimer> timers_;
-    QElapsedTimer barsAsleep_;  // since the bar timer last went to sleep
-    std::int64_t ticksSkipped_ = 0;
+    BarTimerSleep barSleep_;
     Session& session_;
     bool ended_ = false;
 

@@ -608,6 +608,7 @@ BoxResult MainWindow::MessageBox(BoxOwner owner, std::string_view text, std::str
 
 void MainWindow::SetWindowTimer(int timerId, SeamTimer& t) {
     t.ticking = SetTimer(hwnd_, static_cast<UINT_PTR>(timerId), t.intervalMs, nullptr) != 0;
+    if (timerId == IdBarTimer) barSleep_.Wake();
 }
 
 void MainWindow::StartTimer(int timerId, int intervalMs) {
@@ -615,7 +616,6 @@ void MainWindow::StartTimer(int timerId, int intervalMs) {
     SeamTimer& t = timers_[timerId];
     t.intervalMs = static_cast<UINT>(std::max(intervalMs, MinTimerIntervalMs));
     t.running = true;
-    if (timerId == IdBarTimer) barsSleeping_ = false;
     SetWindowTimer(timerId, t);
 }
 
@@ -631,27 +631,17 @@ void MainWindow::Tick(int timerId) {
     if (ended_) return;
     DialogTimer(session_, *this, timerId);
     auto it = timers_.find(timerId);
-    // Ticks that change nothing on screen need no wakeups until a total
-    // changes, which only a command can do: sleep until the next one, which
-    // first catches up on the ticks slept through.
     if (it != timers_.end() && it->second.ticking && timerId == IdBarTimer &&
-        BarsOutOfSight(session_)) {
+        barSleep_.SleepAfterTick(session_)) {
         KillTimer(hwnd_, static_cast<UINT_PTR>(timerId));
         it->second.ticking = false;
-        barsAsleep_ = std::chrono::steady_clock::now();
-        barsSleeping_ = true;
-        ticksSkipped_ = 0;
     }
 }
 
 void MainWindow::CatchUpBars() {
     auto it = timers_.find(IdBarTimer);
-    if (it == timers_.end() || !it->second.running || it->second.ticking || !barsSleeping_) return;
-    const auto slept = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now() - barsAsleep_);
-    const std::int64_t ticks = slept.count() / it->second.intervalMs;
-    SkipBarTicks(session_, ticks - ticksSkipped_);
-    ticksSkipped_ = ticks;
+    if (it != timers_.end() && it->second.running)
+        barSleep_.CatchUp(session_, static_cast<int>(it->second.intervalMs));
 }
 
 void MainWindow::WakeTimers() {

@@ -6,12 +6,12 @@
 
 #include "frontends/win32/Win32Api.h"
 
-#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
 
+#include "flow/BarAnimation.h"
 #include "window/Dialog.h"
 
 namespace kinpath {
@@ -140,9 +140,7 @@ private:
     mutable std::wstring pendingPane_;        // added, not yet in the control
     std::size_t paneLength_ = 0;
     std::map<int, SeamTimer> timers_;
-    std::chrono::steady_clock::time_point barsAsleep_{};
-    bool barsSleeping_ = false;
-    std::int64_t ticksSkipped_ = 0;
+    BarTimerSleep barSleep_;
     bool ended_ = false;
     int exitCode_ = 0;
 };
