@@ -1,12 +1,14 @@
 # Kinpath: `make run` starts the window on the sample questionnaire, `make test`
 # runs every test. Both install the Debian packages the build needs first.
 
-# Every Debian package the build, the tests and the tools need: one list.
-PACKAGES := cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev \
-            qt6-base-dev libgl-dev fonts-liberation fonts-dejavu-core \
-            desktop-file-utils appstream poppler-utils xvfb xauth hyperfine \
-            clang-14 libclang-rt-14-dev time clang-format python3 \
-            g++-mingw-w64-x86-64-posix googletest wine wine64 nsis zip fonts-wine procps
+# The Debian packages: what building and starting the programs needs, and
+# what the tests, the Windows cross-build and the tools need on top.
+RUN_PACKAGES  := cmake make g++ pkg-config libgtest-dev qt6-base-dev libgl-dev \
+                 fonts-liberation fonts-dejavu-core python3
+TEST_PACKAGES := libgmock-dev libbenchmark-dev desktop-file-utils appstream poppler-utils \
+                 xvfb xauth hyperfine clang-14 libclang-rt-14-dev time clang-format cloc \
+                 g++-mingw-w64-x86-64-posix googletest wine wine64 nsis zip fonts-wine procps
+PACKAGES      := $(RUN_PACKAGES) $(TEST_PACKAGES)
 
 JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
 BUILD     := build
@@ -20,14 +22,18 @@ WERROR    ?= OFF
 SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 export XDG_RUNTIME_DIR ?= /tmp/kinpath-runtime-$(shell id -u)
 
-.PHONY: all deps build test test-linux test-windows test-asan windows windows-build \
+.PHONY: all deps run-deps build test test-linux test-windows test-asan windows windows-build \
         format format-check package run bench clean fuzz
 
 all: build
 
-deps:
+# Installs only what is missing: with every package present, nothing runs
+# apt-get and nothing asks for sudo.
+deps: WANTED = $(PACKAGES)
+run-deps: WANTED = $(RUN_PACKAGES)
+deps run-deps:
 	@missing=""; \
-	for p in $(PACKAGES); do \
+	for p in $(WANTED); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -40,9 +46,10 @@ deps:
 # only `make test` has the Linux build run the command-line tests against the
 # Windows program too (test cli-windows).
 WINDOWS_CLI_TESTS ?=
-build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKINPATH_WERROR=$(WERROR) \
+CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKINPATH_WERROR=$(WERROR) \
 	  -DKINPATH_WINDOWS_BUILD_DIR=$(WINDOWS_CLI_TESTS)
+build: deps
+	$(CONFIGURE)
 	cmake --build $(BUILD) -j $(JOBS)
 
 # The formatting check first: it takes a second, the builds take minutes. Then
@@ -98,7 +105,10 @@ package: deps
 
 # The window on the sample questionnaire, in a scratch folder so that the saved
 # page does not land among the sources. Without a display: the terminal version.
-run: build
+# Only the two programs it may start are built: the tests wait for `make test`.
+run: run-deps
+	$(CONFIGURE)
+	cmake --build $(BUILD) -j $(JOBS) --target kinpath-cli $$(cmake --build $(BUILD) --target help | grep -qx '\.\.\. kinpath' && echo kinpath)
 	@mkdir -p run && cp -n examples/script.txt run/script.txt 2>/dev/null || true
 	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
 	  echo "No display found: starting the terminal version (kinpath-cli) instead of the window."; \

@@ -6,7 +6,8 @@ Usage: check_layers.py [SRC_DIR]   (default: the src/ beside this script's folde
 Each folder of src/ is a layer. A file may include headers of its own folder
 and of lower layers; each folder under frontends/ is a front end of its own at
 the top and includes no other front end. Toolkit and system headers stay in the
-front ends that own them. Every broken rule is listed as file:line; the exit
+front ends that own them. Beside src/, each folder of tests/ mirrors a folder
+of src/ (tests/support holds what all suites share). Every broken rule is listed as file:line; the exit
 status is 1 when there is any, 0 when there is none.
 """
 
@@ -16,7 +17,8 @@ import sys
 
 # The layers, bottom to top. Every folder of src/ must be one of them; every
 # folder under frontends/ is a layer of its own at the top.
-LAYERS = ["window", "text", "script", "scoring", "flow", "app", "authoring", "frontends"]
+LAYERS = ["window", "text", "platform", "script", "scoring", "flow", "app", "authoring",
+          "frontends"]
 FRONTENDS = "frontends"
 
 # Angle-bracket headers that only some folders may include. True: only inside
@@ -25,7 +27,10 @@ RESTRICTED = [
     ("Qt headers", re.compile(r"^Q[A-Za-z]"), {"frontends/qt": False}),
     ("<windows.h>", re.compile(r"^windows\.h$", re.IGNORECASE),
      {"frontends/win32": False, "frontends/term": True}),
+    ("emscripten headers", re.compile(r"^emscripten"), {"frontends/web": False}),
 ]
+# Folders of tests/ that hold no layer's tests.
+TEST_HELPERS = {"support"}
 
 SOURCE_SUFFIXES = (".h", ".hpp", ".cpp", ".cc", ".cxx", ".inl")
 DIRECTIVE = re.compile(r"^\s*#\s*(\w+)\s*(.*?)\s*(?://.*|/\*.*)?$")
@@ -196,6 +201,24 @@ def shortest_circle(graph, group):
     return [start]
 
 
+def check_tests(src):
+    """Problems with tests/ beside src/: each of its folders mirrors a folder of src/."""
+    tests = os.path.join(os.path.dirname(src), "tests")
+    if not os.path.isdir(tests):
+        return []
+    problems = []
+    for directory, subdirectories, files in os.walk(tests):
+        subdirectories.sort()
+        relative = os.path.relpath(directory, tests).replace(os.sep, "/")
+        if relative == "." or relative.split("/")[0] in TEST_HELPERS:
+            continue
+        if not any(f.endswith(SOURCE_SUFFIXES) for f in files):
+            continue
+        if not os.path.isdir(os.path.join(src, relative)):
+            problems.append((directory, 0, "tests of no folder of src/: tests/ mirrors src/"))
+    return problems
+
+
 def main(argv):
     if len(argv) > 2 or (len(argv) == 2 and argv[1].startswith("-")):
         sys.stderr.write(__doc__)
@@ -205,7 +228,7 @@ def main(argv):
     if not os.path.isdir(src):
         sys.stderr.write("check_layers.py: %s is not a folder\n" % src)
         return 2
-    problems = check(os.path.normpath(src))
+    problems = check(os.path.normpath(src)) + check_tests(os.path.normpath(src))
     for path, number, text in problems:
         where = "%s:%d: " % (path, number) if number else ("%s: " % path if path else "")
         print(where + text)
