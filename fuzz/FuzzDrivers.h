@@ -118,11 +118,12 @@ public:
         ++log_.documents;
         return !startFails_;
     }
-    void StartPage() override {
+    bool StartPage() override {
         KINPATH_FUZZ_CHECK(log_.documents == 1 && !startFails_);
         KINPATH_FUZZ_CHECK(log_.pagesOpen == 0);
         ++log_.pagesOpen;
         ++log_.pages;
+        return true;
     }
     void DrawText(int x, int y, std::string_view text) override {
         KINPATH_FUZZ_CHECK(log_.pagesOpen == 1);
@@ -131,11 +132,15 @@ public:
         KINPATH_FUZZ_CHECK(text == ReplaceHiddenControls(text));  // no control reaches the printer
         ++log_.lines;
     }
-    void EndPage() override {
+    bool EndPage() override {
         KINPATH_FUZZ_CHECK(log_.pagesOpen == 1);
         --log_.pagesOpen;
+        return true;
     }
-    void EndDocument() override { KINPATH_FUZZ_CHECK(log_.pagesOpen == 0); }
+    bool EndDocument() override {
+        KINPATH_FUZZ_CHECK(log_.pagesOpen == 0);
+        return true;
+    }
 
 private:
     Log& log_;

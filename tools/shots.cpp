@@ -162,7 +162,7 @@ int main(int argc, char** argv) {
     {
         kinpath::Session session;
         ShotWindow w(session);  // the recap question is answered Yes, its default
-        kinpath::DialogInit(session, w);
+        w.Start();
         w.show();
         std::printf("base units %d x %d, client %d x %d\n", w.Units().x, w.Units().y, w.width(),
                     w.height());
@@ -196,7 +196,7 @@ int main(int argc, char** argv) {
             << "<QUESTION>\nname=Broken\nnonsense\n</QUESTION>\n";
         kinpath::Session session;
         ShotWindow w(session);
-        kinpath::DialogInit(session, w);
+        w.Start();
         for (std::size_t i = 0; i < w.boxShots.size(); ++i)
             Save(w.boxShots[i], out + QStringLiteral("/box-error-%1.png").arg(i));
     }

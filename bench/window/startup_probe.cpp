@@ -153,7 +153,7 @@ int main(int argc, char* argv[]) {
     kinpath::qt::MainWindow window(session);
     kinpath::bench::FirstPaintWatch watch(window.ControlWidget(kinpath::IdQuestionText), spawnedAt);
     MotionRun motion(window, motionAnswers, idleSeconds);
-    kinpath::DialogInit(session, window);
+    window.Start();
     // Queued behind the OK that start-up posted: runs once the first question is set.
     QMetaObject::invokeMethod(
         &window,

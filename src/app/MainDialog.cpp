@@ -13,8 +13,8 @@
 
 namespace kinpath {
 
-bool DialogInit(Session& session, Dialog& dialog) {
-    const LoadOutcome outcome = LoadScript(session.Document);
+bool DialogInit(Session& session, Dialog& dialog, const std::string& scriptPath) {
+    const LoadOutcome outcome = LoadScript(session.Document, scriptPath);
     for (const ScriptError& error : outcome.errors) {
         // Script errors stand on their own: they have no owner window.
         dialog.MessageBox(BoxOwner::None, DisplayText(ScriptErrorText(error)), "ScriptError",

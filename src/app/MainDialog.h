@@ -1,8 +1,11 @@
 // Start-up, command dispatch and closing of the main dialog, shared by every
-// front end. A front end owns a Session and its window, calls DialogInit, and
-// then routes commands, close requests and timer ticks here from its message
-// loop.
+// front end. A front end reaches them through its WindowDriver
+// (app/WindowDriver.h), which also paces the bar timer.
 #pragma once
+
+#include <string>
+
+#include "script/ScriptLines.h"
 
 namespace kinpath {
 
@@ -15,7 +18,7 @@ inline constexpr const char* NoScriptMessage = "Could not open script.txt";
 // The dialog's creation: load the script (showing its errors), greet or fail,
 // post the first OK, set up the bars, start the timer, centre the window.
 // False when the script did not load (the window then closes itself).
-bool DialogInit(Session& session, Dialog& dialog);
+bool DialogInit(Session& session, Dialog& dialog, const std::string& scriptPath = ScriptFileName);
 void DialogCommand(Session& session, Dialog& dialog, int id);
 void DialogClose(Dialog& dialog);
 void DialogTimer(Session& session, Dialog& dialog, int timerId);

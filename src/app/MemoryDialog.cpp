@@ -6,7 +6,8 @@
 
 namespace kinpath {
 
-MemoryDialog::MemoryDialog(Session& session, int baseUnitX, int baseUnitY) : session_(session) {
+MemoryDialog::MemoryDialog(Session& session, int baseUnitX, int baseUnitY, const Clock* clock)
+    : session_(session), driver_(session, *this, *this, clock ? *clock : steadyClock_) {
     client_ = {0, 0, DialogUnitsToPixelsX(DialogUnitsWidth, baseUnitX),
                DialogUnitsToPixelsY(DialogUnitsHeight, baseUnitY)};
     for (const ControlTemplate& t : DialogControls) {
@@ -162,8 +163,16 @@ void MemoryDialog::SetPaneSelection(std::uint32_t start, std::uint32_t end) {
     selection_ = {start, end};
 }
 
-void MemoryDialog::PostBarMessage(int barId, BarMessage message, std::int32_t value) {
-    posted_.push_back({Posted::Kind::Bar, barId, message, value});
+void MemoryDialog::SetBarColour(int barId, Colour colour) {
+    posted_.push_back({Posted::Kind::BarColour, barId, 0, 0, colour});
+}
+
+void MemoryDialog::SetBarRange(int barId, int low, int high) {
+    posted_.push_back({Posted::Kind::BarRange, barId, low, high, {}});
+}
+
+void MemoryDialog::SetBarPosition(int barId, std::int32_t position) {
+    posted_.push_back({Posted::Kind::BarPosition, barId, position, 0, {}});
 }
 
 BoxResult MemoryDialog::MessageBox(BoxOwner, std::string_view, std::string_view,
@@ -171,20 +180,22 @@ BoxResult MemoryDialog::MessageBox(BoxOwner, std::string_view, std::string_view,
     return buttons == BoxButtons::YesNo ? BoxResult::No : BoxResult::Ok;
 }
 
-void MemoryDialog::StartTimer(int timerId, int) { timers_.insert(timerId); }
-
-void MemoryDialog::StopTimer(int timerId) { timers_.erase(timerId); }
-
-void MemoryDialog::PostCommand(int id) {
-    posted_.push_back({Posted::Kind::Command, id, BarMessage::SetPos, 0});
+void MemoryDialog::StartTimer(int timerId, int intervalMs) {
+    driver_.StartTimer(timerId, intervalMs);
 }
 
-void MemoryDialog::PostClose() {
-    posted_.push_back({Posted::Kind::Close, 0, BarMessage::SetPos, 0});
+void MemoryDialog::StopTimer(int timerId) { driver_.StopTimer(timerId); }
+
+bool MemoryDialog::TimerRunning(int timerId) const {
+    return timerId == IdBarTimer && driver_.TimerRunning();
 }
+
+void MemoryDialog::PostCommand(int id) { posted_.push_back({Posted::Kind::Command, id, 0, 0, {}}); }
+
+void MemoryDialog::PostClose() { posted_.push_back({Posted::Kind::Close, 0, 0, 0, {}}); }
 
 void MemoryDialog::PostQuit(int exitCode) {
-    posted_.push_back({Posted::Kind::Quit, exitCode, BarMessage::SetPos, 0});
+    posted_.push_back({Posted::Kind::Quit, exitCode, 0, 0, {}});
 }
 
 Rect MemoryDialog::DesktopRect() const { return {0, 0, 1024, 768}; }
@@ -198,38 +209,40 @@ void MemoryDialog::OpenFile(const std::string&) {}
 
 std::unique_ptr<PrintSurface> MemoryDialog::RunPrintDialog(bool) { return nullptr; }
 
+bool MemoryDialog::Start(const std::string& scriptPath) { return driver_.Start(scriptPath); }
+
 bool MemoryDialog::DispatchPosted() {
-    while (!quit_ && !posted_.empty()) {
+    while (!driver_.Ended() && !posted_.empty()) {
         Posted p = posted_.front();
         posted_.pop_front();
+        Bar* bar = nullptr;
+        if (auto it = bars_.find(p.id); it != bars_.end()) bar = &it->second;
         switch (p.kind) {
             case Posted::Kind::Command:
-                DialogCommand(session_, *this, p.id);
+                driver_.Command(p.id);
                 break;
             case Posted::Kind::Close:
-                DialogClose(*this);
+                driver_.Close();
                 break;
             case Posted::Kind::Quit:
-                quit_ = true;
-                exitCode_ = p.id;
+                driver_.Quit(p.id);
                 break;
-            case Posted::Kind::Bar: {
-                auto it = bars_.find(p.id);
-                if (it == bars_.end()) break;
-                if (p.message == BarMessage::SetPos) it->second.position = p.value;
-                if (p.message == BarMessage::SetBarColor) it->second.colour = p.value;
-                if (p.message == BarMessage::SetRange) it->second.range = p.value;
+            case Posted::Kind::BarColour:
+                if (bar) bar->colour = p.colour;
                 break;
-            }
+            case Posted::Kind::BarRange:
+                if (bar) bar->low = p.value, bar->high = p.high;
+                break;
+            case Posted::Kind::BarPosition:
+                if (bar) bar->position = p.value;
+                break;
         }
     }
-    return !quit_;
+    return !driver_.Ended();
 }
 
 void MemoryDialog::Tick() {
-    // Copy: a tick may stop its own timer.
-    std::set<int> running = timers_;
-    for (int id : running) DialogTimer(session_, *this, id);
+    driver_.Tick();
     DispatchPosted();
 }
 
@@ -239,7 +252,7 @@ void MemoryDialog::Click(int id) {
     if (c->kind == ControlKind::Choice) {
         for (int k = 0; k < ChoiceCount; ++k) SetChecked(IdChoice1 + k, IdChoice1 + k == id);
     }
-    DialogCommand(session_, *this, id);
+    driver_.Command(id);
 }
 
 }  // namespace kinpath

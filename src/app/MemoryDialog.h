@@ -1,14 +1,16 @@
 // A dialog kept entirely in memory: the control states, an unwrapped pane (each
 // written line is one displayed line), bar positions and a queue of posted
-// requests. The terminal front end and the tests build on it.
+// requests, run by the window driver like every window. The terminal front end
+// and the tests build on it.
 #pragma once
 
 #include <deque>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
+#include "app/WindowDriver.h"
+#include "script/ScriptLines.h"
 #include "window/Dialog.h"
 #include "window/DialogTemplate.h"
 
@@ -16,7 +18,7 @@ namespace kinpath {
 
 struct Session;
 
-class MemoryDialog : public Dialog {
+class MemoryDialog : public Dialog, private WindowTimer {
 public:
     struct Control {
         ControlKind kind = ControlKind::Label;
@@ -28,19 +30,23 @@ public:
     };
     struct Bar {
         std::int32_t position = 0;
-        std::int32_t colour = 0;
-        std::int32_t range = 100 << 16;  // a bar's default range, 0..100
+        Colour colour;
+        int low = 0;  // a bar's default range, 0..100
+        int high = 100;
     };
     struct Posted {
-        enum class Kind { Command, Close, Quit, Bar } kind;
-        int id = 0;  // command identifier, exit status or bar identifier
-        BarMessage message = BarMessage::SetPos;
-        std::int32_t value = 0;
+        enum class Kind { Command, Close, Quit, BarColour, BarRange, BarPosition } kind;
+        int id = 0;              // command identifier, exit status or bar identifier
+        std::int32_t value = 0;  // a bar's position, or the low end of its range
+        int high = 0;
+        Colour colour;
     };
 
-    // Commands, close requests and ticks go to the session's dialog logic.
-    // Base units of the dialog font in pixels (see DialogUnitsToPixels).
-    explicit MemoryDialog(Session& session, int baseUnitX = 6, int baseUnitY = 13);
+    // Commands, close requests and ticks go to the session through the window
+    // driver. Base units of the dialog font in pixels (see DialogUnitsToPixels);
+    // the clock, when given, times the bar timer's sleep instead of the system's.
+    explicit MemoryDialog(Session& session, int baseUnitX = 6, int baseUnitY = 13,
+                          const Clock* clock = nullptr);
 
     bool HasControl(int id) const override;
     void SetControlText(int id, std::string_view text) override;
@@ -66,7 +72,9 @@ public:
     void SelectAllPane() override;
     PaneSelection PaneSelectionRange() const override;
 
-    void PostBarMessage(int barId, BarMessage message, std::int32_t value) override;
+    void SetBarColour(int barId, Colour colour) override;
+    void SetBarRange(int barId, int low, int high) override;
+    void SetBarPosition(int barId, std::int32_t position) override;
     BoxResult MessageBox(BoxOwner owner, std::string_view text, std::string_view caption,
                          BoxButtons buttons) override;
     void StartTimer(int timerId, int intervalMs) override;
@@ -80,23 +88,30 @@ public:
     std::unique_ptr<PrintSurface> RunPrintDialog(bool selectionAvailable) override;
 
     // --- Driving the dialog as a message loop would.
+    // The window's start-up (WindowDriver::Start); whether the script loaded.
+    bool Start(const std::string& scriptPath = ScriptFileName);
     // Handles posted requests in order, also those posted meanwhile, until none
     // is left or a quit request arrived. Returns false once quit was requested.
     bool DispatchPosted();
-    // One tick of every running timer, then the bar messages it posted.
+    // One tick of the bar timer when it ticks (it sleeps while no tick would
+    // show), then the bar updates it posted.
     void Tick();
     // A click on a control: checks a choice (unchecking the others) and sends
     // the control's command.
     void Click(int id);
+    // A command as a key or the program would send it.
+    void Command(int id) { driver_.Command(id); }
 
     // --- State for inspection.
     void SetPaneSelection(std::uint32_t start, std::uint32_t end);
     const Control* FindControl(int id) const;
     const Bar* FindBar(int id) const;
-    bool TimerRunning(int timerId) const { return timers_.count(timerId) != 0; }
+    bool TimerRunning(int timerId) const;
+    bool TimerTicking() const { return driver_.TimerTicking(); }
+    const WindowDriver& Driver() const { return driver_; }
     Session& OwnSession() const { return session_; }
-    bool QuitRequested() const { return quit_; }
-    int ExitCode() const { return exitCode_; }
+    bool QuitRequested() const { return driver_.Ended(); }
+    int ExitCode() const { return driver_.ExitCode(); }
     const std::deque<Posted>& PendingPosts() const { return posted_; }
     int WindowX() const { return windowX_; }
     int WindowY() const { return windowY_; }
@@ -106,9 +121,14 @@ protected:
     Control* MutableControl(int id);
 
 private:
+    // The bar timer: ticks are whatever Tick() is called for while it runs.
+    void StartTicks(int) override {}
+    void StopTicks() override {}
     void IndexLines() const;
 
     Session& session_;
+    SteadyClock steadyClock_;
+    WindowDriver driver_;
     std::map<int, Control> controls_;
     std::map<int, Bar> bars_;
     Rect client_;
@@ -119,9 +139,6 @@ private:
     mutable std::vector<std::size_t> lineBytes_;     // byte offset of each line
     mutable std::vector<std::uint32_t> lineStarts_;  // position of each line
     std::deque<Posted> posted_;
-    std::set<int> timers_;
-    bool quit_ = false;
-    int exitCode_ = 0;
     int windowX_ = 0;
     int windowY_ = 0;
     int repaints_ = 0;

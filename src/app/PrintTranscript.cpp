@@ -25,7 +25,7 @@ std::string PrintedText(const TranscriptLine& line) {
 
 // Every displayed line, in order. Lines are still tested against the running
 // position so the whole print and a whole-text selection print the same rows.
-std::vector<std::string> AllLines(Dialog& dialog, TranscriptSelection selection) {
+std::vector<std::string> AllLines(Dialog& dialog, PaneSelection selection) {
     std::vector<std::string> lines;
     int count = TranscriptLineCount(dialog);
     std::uint32_t position = 0;
@@ -44,7 +44,7 @@ std::vector<std::string> AllLines(Dialog& dialog, TranscriptSelection selection)
 // The displayed lines the selection [start, end) touches. A line reaches from
 // its first character to the next line's first character (its line break
 // included); the last one to the end of the text.
-std::vector<std::string> SelectedLines(Dialog& dialog, TranscriptSelection selection) {
+std::vector<std::string> SelectedLines(Dialog& dialog, PaneSelection selection) {
     std::vector<std::string> lines;
     if (selection.end <= selection.start) return lines;
     int count = TranscriptLineCount(dialog);
@@ -57,6 +57,24 @@ std::vector<std::string> SelectedLines(Dialog& dialog, TranscriptSelection selec
         }
     }
     return lines;
+}
+
+// Draws the pages firstPage to lastPage (1-based) of the lines; false as soon as
+// the printer fails, which abandons the job.
+bool PrintPages(PrintSurface& surface, const PageGeometry& page,
+                const std::vector<std::string>& lines, int firstPage, int lastPage) {
+    if (!surface.StartDocument(PrintDocumentName)) return false;
+    for (int pageNumber = firstPage; pageNumber <= lastPage; ++pageNumber) {
+        if (!surface.StartPage()) return false;
+        std::size_t begin = static_cast<std::size_t>(pageNumber - 1) * PrintRowsPerPage;
+        std::size_t end = std::min(lines.size(), begin + PrintRowsPerPage);
+        for (std::size_t k = begin; k < end; ++k) {
+            int row = static_cast<int>(k - begin);
+            surface.DrawText(page.left, page.top + row * page.lineHeight, lines[k]);
+        }
+        if (!surface.EndPage()) return false;
+    }
+    return surface.EndDocument();
 }
 
 }  // namespace
@@ -86,14 +104,14 @@ PageGeometry ComputePageGeometry(int dotsPerInchX, int dotsPerInchY) {
 }
 
 void PrintTranscript(Dialog& dialog) {
-    TranscriptSelection current = ReadTranscriptSelection(dialog);
+    PaneSelection current = ReadTranscriptSelection(dialog);
     bool selectionAvailable = current.end != current.start;
     std::unique_ptr<PrintSurface> surface = dialog.RunPrintDialog(selectionAvailable);
     if (!surface) return;
 
     bool selectionOnly = surface->SelectionOnly();
     if (!selectionOnly) SelectAllTranscript(dialog);
-    TranscriptSelection selection = ReadTranscriptSelection(dialog);
+    PaneSelection selection = ReadTranscriptSelection(dialog);
 
     PageGeometry page = ComputePageGeometry(surface->DotsPerInchX(), surface->DotsPerInchY());
     surface->SetFont(PrintFontFace, std::max(page.lineHeight, 1));
@@ -110,21 +128,9 @@ void PrintTranscript(Dialog& dialog) {
         surface->LastPage() > 0 ? std::min(surface->LastPage(), pageCount) : pageCount;
     if (firstPage > lastPage) return;  // nothing to print: no empty job either
 
-    if (!surface->StartDocument(PrintDocumentName)) {
+    if (!PrintPages(*surface, page, lines, firstPage, lastPage)) {
         dialog.MessageBox(BoxOwner::Dialog, "Could not print the results", "Error", BoxButtons::Ok);
-        return;
     }
-    for (int pageNumber = firstPage; pageNumber <= lastPage; ++pageNumber) {
-        surface->StartPage();
-        std::size_t begin = static_cast<std::size_t>(pageNumber - 1) * PrintRowsPerPage;
-        std::size_t end = std::min(lines.size(), begin + PrintRowsPerPage);
-        for (std::size_t k = begin; k < end; ++k) {
-            int row = static_cast<int>(k - begin);
-            surface->DrawText(page.left, page.top + row * page.lineHeight, lines[k]);
-        }
-        surface->EndPage();
-    }
-    surface->EndDocument();
 }
 
 }  // namespace kinpath

@@ -1,6 +1,7 @@
 #include "flow/BarAnimation.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "flow/Session.h"
 #include "scoring/RankTables.h"
@@ -11,8 +12,7 @@ namespace kinpath {
 
 namespace {
 
-constexpr std::int32_t BarColourRed = 255;
-constexpr std::int32_t BarRange = 100 << 16;  // minimum 0, maximum 100
+constexpr Colour BarColourRed{255, 0, 0};
 constexpr std::int32_t BarTop = 100;
 constexpr std::int32_t Overshoot = 10;
 
@@ -71,15 +71,15 @@ int BarIdForSlot(int slot) {
 
 void InitBars(Dialog& dialog) {
     for (int id = IdFirstBar; id < IdFirstBar + BarCount; ++id) {
-        dialog.PostBarMessage(id, BarMessage::SetBarColor, BarColourRed);
-        dialog.PostBarMessage(id, BarMessage::SetRange, BarRange);
-        dialog.PostBarMessage(id, BarMessage::SetPos, 0);
+        dialog.SetBarColour(id, BarColourRed);
+        dialog.SetBarRange(id, 0, BarTop);
+        dialog.SetBarPosition(id, 0);
     }
 }
 
 void SetBarPosition(Dialog& dialog, int barIndex, std::int32_t position) {
     if (barIndex < 0 || barIndex >= BarCount) return;
-    dialog.PostBarMessage(IdFirstBar + barIndex, BarMessage::SetPos, position);
+    dialog.SetBarPosition(IdFirstBar + barIndex, position);
 }
 
 void AnimateBars(Session& session, Dialog& dialog) {
@@ -138,18 +138,22 @@ bool BarsOutOfSight(const Session& session) {
 bool BarTimerSleep::SleepAfterTick(const Session& session) {
     if (asleep_ || !BarsOutOfSight(session)) return false;
     asleep_ = true;
-    since_ = std::chrono::steady_clock::now();
+    sinceMs_ = clock_.NowMs();
     ticksSkipped_ = 0;
     return true;
 }
 
 void BarTimerSleep::CatchUp(Session& session, int intervalMs) {
     if (!asleep_ || intervalMs <= 0) return;
-    const auto slept = std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now() - since_);
-    const std::int64_t ticks = slept.count() / intervalMs;
+    const std::int64_t ticks = std::max<std::int64_t>(clock_.NowMs() - sinceMs_, 0) / intervalMs;
     SkipBarTicks(session, ticks - ticksSkipped_);
     ticksSkipped_ = ticks;
+}
+
+std::int64_t SteadyClock::NowMs() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 }  // namespace kinpath

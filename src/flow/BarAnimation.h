@@ -1,8 +1,9 @@
 // The 27 progress bars following the point totals.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
+
+#include "flow/Clock.h"
 
 namespace kinpath {
 
@@ -31,6 +32,8 @@ bool BarsOutOfSight(const Session& session);
 // slept through.
 class BarTimerSleep {
 public:
+    explicit BarTimerSleep(const Clock& clock) : clock_(clock) {}
+
     // After a tick of the running timer: true when it should stop now.
     bool SleepAfterTick(const Session& session);
     // Before a command: the bars catch up on the ticks of intervalMs slept
@@ -41,7 +44,8 @@ public:
     bool Asleep() const { return asleep_; }
 
 private:
-    std::chrono::steady_clock::time_point since_{};
+    const Clock& clock_;
+    std::int64_t sinceMs_ = 0;
     std::int64_t ticksSkipped_ = 0;
     bool asleep_ = false;
 };

@@ -47,9 +47,6 @@ TranscriptLine ReadTranscriptLine(Dialog& dialog, int index) {
 
 void SelectAllTranscript(Dialog& dialog) { dialog.SelectAllPane(); }
 
-TranscriptSelection ReadTranscriptSelection(Dialog& dialog) {
-    PaneSelection selection = dialog.PaneSelectionRange();
-    return {selection.start, selection.end};
-}
+PaneSelection ReadTranscriptSelection(Dialog& dialog) { return dialog.PaneSelectionRange(); }
 
 }  // namespace kinpath

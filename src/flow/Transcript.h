@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-namespace kinpath {
+#include "window/Dialog.h"
 
-class Dialog;
+namespace kinpath {
 
 // Characters the pane holds at most.
 inline constexpr std::size_t TranscriptCapacity = 51199;
@@ -17,11 +17,6 @@ struct TranscriptLine {
     bool empty = true;
 };
 
-struct TranscriptSelection {
-    std::uint32_t start = 0;
-    std::uint32_t end = 0;
-};
-
 // Adds the text (script bytes, shown as display text) and CR LF; a null text adds
 // nothing. An append that would pass the capacity is cut at the limit.
 void AppendTranscriptLine(Dialog& dialog, const char* text);
@@ -29,6 +24,6 @@ void ClearTranscript(Dialog& dialog);
 int TranscriptLineCount(Dialog& dialog);
 TranscriptLine ReadTranscriptLine(Dialog& dialog, int index);
 void SelectAllTranscript(Dialog& dialog);
-TranscriptSelection ReadTranscriptSelection(Dialog& dialog);
+PaneSelection ReadTranscriptSelection(Dialog& dialog);
 
 }  // namespace kinpath

@@ -1,5 +1,6 @@
 // The window seam: every piece of logic reaches the window only through this
-// interface. The Qt window, the terminal front end and the tests each realise it.
+// interface. Each front end realises it (the Qt and Win32 windows, the terminal,
+// the web page, the tests), on the window driver of app/WindowDriver.h.
 //
 // Texts crossing the seam are UTF-8. Script texts are bytes in the core and are
 // turned into display text (DisplayText) before they reach a control.
@@ -24,21 +25,25 @@ struct Rect {
 };
 
 enum class BoxButtons { Ok, YesNo };
-// Button identifiers as message boxes number them, so results can be logged and
-// compared across front ends.
-enum class BoxResult { Ok = 1, Yes = 6, No = 7 };
+enum class BoxResult { Ok, Yes, No };
 // Script errors are shown with no owner window; everything else is owned by the dialog.
 enum class BoxOwner { None, Dialog };
 
-// Progress bar messages. The value is the message's payload:
-// SetBarColor an RGB colour (255 = pure red), SetRange the packed range
-// (low 16 bits minimum, high 16 bits maximum), SetPos the position.
-enum class BarMessage { SetBarColor, SetRange, SetPos };
+// An opaque colour, 8 bits a channel.
+struct Colour {
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    friend bool operator==(const Colour&, const Colour&) = default;
+};
 
-// Selection in pane positions: every character counts one, every line break two.
+// Selection in pane positions: every character counts one, every line break
+// two. The end is the position after the last selected character; both equal
+// the caret's position when nothing is selected.
 struct PaneSelection {
     std::uint32_t start = 0;
     std::uint32_t end = 0;
+    friend bool operator==(const PaneSelection&, const PaneSelection&) = default;
 };
 
 // A started printer: what the print dialog hands back when the user confirmed.
@@ -55,13 +60,14 @@ public:
     virtual int DotsPerInchY() const = 0;
     // Font by face name and cell height in device pixels, used for all later text.
     virtual void SetFont(std::string_view face, int cellHeight) = 0;
-    // False when the printer could not be started.
+    // Each step answers false when the printer failed; after a failure the
+    // job is abandoned, and destroying the surface cleans up.
     virtual bool StartDocument(std::string_view name) = 0;
-    virtual void StartPage() = 0;
+    virtual bool StartPage() = 0;
     // Draws UTF-8 text with the top of its cell at (x, y) in device pixels.
     virtual void DrawText(int x, int y, std::string_view text) = 0;
-    virtual void EndPage() = 0;
-    virtual void EndDocument() = 0;
+    virtual bool EndPage() = 0;
+    virtual bool EndDocument() = 0;
 };
 
 class Dialog {
@@ -107,8 +113,11 @@ public:
     virtual void SelectAllPane() = 0;
     virtual PaneSelection PaneSelectionRange() const = 0;
 
-    // --- Progress bars: posted, applied later by the message loop in posting order.
-    virtual void PostBarMessage(int barId, BarMessage message, std::int32_t value) = 0;
+    // --- Progress bars. Queued: applied later by the message loop, in the order
+    // given. A position outside the range shows as the nearest end.
+    virtual void SetBarColour(int barId, Colour colour) = 0;
+    virtual void SetBarRange(int barId, int low, int high) = 0;
+    virtual void SetBarPosition(int barId, std::int32_t position) = 0;
 
     // --- Modal message box; returns only when dismissed.
     virtual BoxResult MessageBox(BoxOwner owner, std::string_view text, std::string_view caption,

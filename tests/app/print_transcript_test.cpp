@@ -148,7 +148,7 @@ TEST_F(PrintTest, PageRangeSendsOnlyItsPages) {
     EXPECT_EQ(Log(), std::vector<std::string>{"font Arial 49"});
 }
 
-TEST_F(PrintTest, CancelChangesNothingAndAFailedStartIsReported) {
+TEST_F(PrintTest, CancelChangesNothingAndAFailingPrinterIsReported) {
     Append(Lines(0, 3));
     dialog.SetPaneSelection(1, 3);
     dialog.printCancel = true;
@@ -159,14 +159,21 @@ TEST_F(PrintTest, CancelChangesNothingAndAFailedStartIsReported) {
               std::pair(1u, 3u));
     EXPECT_TRUE(dialog.boxes.empty());
 
+    // A printer that fails at any step, before or after the job started,
+    // stops the job there and says so once.
     dialog.printCancel = false;
-    dialog.printStartFails = true;
-    Print();
-    EXPECT_EQ(Log(), (std::vector<std::string>{"font Arial 49", "document Kinpath"}));
-    ASSERT_EQ(dialog.boxes.size(), 1u);
-    EXPECT_EQ(dialog.boxes[0].owner, BoxOwner::Dialog);
-    EXPECT_EQ(dialog.boxes[0].text, "Could not print the results");
-    EXPECT_EQ(dialog.boxes[0].caption, "Error");
+    using Kind = PrintEvent::Kind;
+    for (Kind failing : {Kind::StartDocument, Kind::StartPage, Kind::EndPage, Kind::EndDocument}) {
+        dialog.boxes.clear();
+        dialog.printFailsAt = failing;
+        Print();
+        const auto& events = dialog.printJobs.back().events;
+        EXPECT_EQ(events.back().kind, failing);
+        ASSERT_EQ(dialog.boxes.size(), 1u);
+        EXPECT_EQ(dialog.boxes[0].owner, BoxOwner::Dialog);
+        EXPECT_EQ(dialog.boxes[0].text, "Could not print the results");
+        EXPECT_EQ(dialog.boxes[0].caption, "Error");
+    }
 }
 
 }  // namespace

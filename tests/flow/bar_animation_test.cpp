@@ -79,7 +79,8 @@ TEST_F(BarAnimationTest, TicksFollowTheModelOverRandomTotals) {
             std::vector<bool> posted(BarSlotCount);
             for (const auto& p : d.PendingPosts()) {
                 const int slot = SlotOfBar(p.id - IdFirstBar);
-                ASSERT_TRUE(p.message == BarMessage::SetPos && slot >= 0 && slot < BarSlotCount);
+                using Kind = MemoryDialog::Posted::Kind;
+                ASSERT_TRUE(p.kind == Kind::BarPosition && slot >= 0 && slot < BarSlotCount);
                 ASSERT_FALSE(posted[slot]);
                 ASSERT_TRUE(!outOfSight || p.value >= 100);  // out of sight: the bar shows full
                 posted[slot] = true;
@@ -97,7 +98,9 @@ TEST_F(BarAnimationTest, InitBarsAndTheBarOfEachSlot) {
     dialog.DispatchPosted();
     for (int k = 0; k < BarCount; ++k) {
         const auto* bar = dialog.FindBar(IdFirstBar + k);
-        EXPECT_TRUE(bar->colour == 255 && bar->range == 100 << 16 && bar->position == 0) << k;
+        EXPECT_TRUE(bar->colour == (Colour{255, 0, 0}) && bar->low == 0 && bar->high == 100 &&
+                    bar->position == 0)
+            << k;
     }
     for (int slot = 0; slot < PointSlotCount; ++slot) {
         EXPECT_EQ(BarIdForSlot(slot), slot < BarSlotCount ? IdFirstBar + SlotOfBar(slot) : 0);

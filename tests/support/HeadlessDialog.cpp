@@ -16,19 +16,22 @@ public:
         log_.events.push_back({PrintEvent::Kind::SetFont, std::string(face), cellHeight, 0});
     }
     bool StartDocument(std::string_view name) override {
-        log_.events.push_back({PrintEvent::Kind::StartDocument, std::string(name), 0, 0});
-        return !d_.printStartFails;
+        return Step(PrintEvent::Kind::StartDocument, std::string(name));
     }
-    void StartPage() override { log_.events.push_back({PrintEvent::Kind::StartPage, {}, 0, 0}); }
+    bool StartPage() override { return Step(PrintEvent::Kind::StartPage); }
     void DrawText(int x, int y, std::string_view text) override {
         log_.events.push_back({PrintEvent::Kind::DrawText, std::string(text), x, y});
     }
-    void EndPage() override { log_.events.push_back({PrintEvent::Kind::EndPage, {}, 0, 0}); }
-    void EndDocument() override {
-        log_.events.push_back({PrintEvent::Kind::EndDocument, {}, 0, 0});
-    }
+    bool EndPage() override { return Step(PrintEvent::Kind::EndPage); }
+    bool EndDocument() override { return Step(PrintEvent::Kind::EndDocument); }
 
 private:
+    // Logs a step of the job; false for the step the printer is to fail at.
+    bool Step(PrintEvent::Kind kind, std::string text = {}) {
+        log_.events.push_back({kind, std::move(text), 0, 0});
+        return d_.printFailsAt != kind;
+    }
+
     const HeadlessDialog& d_;
     PrintLog& log_;
 };

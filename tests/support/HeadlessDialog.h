@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,7 +52,8 @@ public:
     int printDpiY = 300;
     int printFirstPage = 0;
     int printLastPage = 0;
-    bool printStartFails = false;
+    // The first step of this kind fails, as a printer that stops would.
+    std::optional<PrintEvent::Kind> printFailsAt;
     std::vector<PrintLog> printJobs;  // one per dialog shown
 };
 

@@ -1,6 +1,7 @@
 // The main window on Qt 6 Widgets: the 69 controls of the dialog template,
-// realising the window seam. All logic stays in the core; this class only
-// turns seam calls into widget calls and widget events into core calls.
+// realising the window seam on the window driver. All logic stays in the core;
+// this class only turns seam calls into widget calls and widget events into
+// driver calls.
 #pragma once
 
 #include <QDialog>
@@ -11,16 +12,16 @@
 #include <array>
 #include <map>
 #include <memory>
-#include <vector>
 
-#include "flow/BarAnimation.h"
+#include "app/WindowDriver.h"
+#include "flow/Clock.h"
+#include "script/ScriptLines.h"
 #include "window/Dialog.h"
 #include "window/DialogTemplate.h"
 
 class QAbstractButton;
 class QLabel;
 class QMessageBox;
-class QPlainTextEdit;
 class QPrintDialog;
 class QPrinter;
 class QProgressBar;
@@ -33,6 +34,8 @@ struct Session;
 }
 
 namespace kinpath::qt {
+
+class Pane;
 
 // Names the application so the desktop ties its window to the desktop entry
 // and icon. Call right after the QApplication is made.
@@ -49,24 +52,20 @@ BaseUnits MeasureBaseUnits(const QFont& font);
 // The dialog font: the desktop's sans-serif face at 8 points.
 QFont DialogFont();
 
-// The core asks for 1 ms bar ticks and a bar moves one step a tick. Ticks come
-// no sooner than this, so a bar climbs at a pace the eye can follow and the
-// window stays light on the processor.
-inline constexpr int MinTimerIntervalMs = 15;
-
-class MainWindow : public QDialog, public Dialog {
+class MainWindow : public QDialog, public Dialog, private WindowTimer {
 public:
     // The window shows and drives the given session, which must outlive it.
     explicit MainWindow(Session& session, QWidget* parent = nullptr);
     ~MainWindow() override;
 
+    // The dialog's start-up (loading the script); whether it loaded.
+    bool Start(const std::string& scriptPath = ScriptFileName);
     BaseUnits Units() const { return units_; }
     // The widget of a control, or null.
     QWidget* ControlWidget(int id) const;
-    // Whether a seam timer is actually ticking (it sleeps while no tick of the
-    // bars would show).
+    // Whether the bar timer actually ticks (it sleeps while no tick would show).
     bool TimerTicking(int timerId) const;
-    bool RunEnded() const { return ended_; }
+    bool RunEnded() const { return driver_.Ended(); }
     // Escape: the cancel command, which is Exit's.
     void reject() override;
 
@@ -95,7 +94,9 @@ public:
     void SelectAllPane() override;
     PaneSelection PaneSelectionRange() const override;
 
-    void PostBarMessage(int barId, BarMessage message, std::int32_t value) override;
+    void SetBarColour(int barId, Colour colour) override;
+    void SetBarRange(int barId, int low, int high) override;
+    void SetBarPosition(int barId, std::int32_t position) override;
     BoxResult MessageBox(BoxOwner owner, std::string_view text, std::string_view caption,
                          BoxButtons buttons) override;
     void StartTimer(int timerId, int intervalMs) override;
@@ -122,68 +123,37 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    struct Control {
-        ControlKind kind;
-        QWidget* widget;  // a child of the window, which deletes it
-        // The whole text of a bar or a choice: bars never show theirs, a choice
-        // shows as much as its row holds.
-        QString text;
-    };
-    struct SeamTimer {
-        QTimer timer;
-        bool running = false;  // started and not stopped through the seam
-    };
-    struct PaneLineInfo {
-        int block;               // block number in the pane's document
-        int start;               // first UTF-16 unit of the line within its block
-        int length;              // UTF-16 units
-        std::uint32_t position;  // pane position of the line's first character
-    };
+    // The bar timer.
+    void StartTicks(int intervalMs) override;
+    void StopTicks() override;
 
     void BuildControls();
     // One maker per control kind; BuildControls names and places what they make.
     QLabel* MakeLabel(const QString& text);
     QLabel* MakeQuestionText(const QString& text);
     QRadioButton* MakeChoice(int id, const QString& text);
-    QPlainTextEdit* MakePane(const QString& text);
+    Pane* MakePane();
     QProgressBar* MakeBar(int id);
     QPushButton* MakeButton(int id, const QString& text, bool isDefault);
     // A click on the button sends its command.
     void DispatchOnClick(QAbstractButton* button, int id);
-    // Shows the text of a choice or of the question as far as its control holds
-    // it, and the whole text as its tooltip when it is cut.
-    void FitText(int id, const Control& c);
+    // Runs f later, from the event loop, in the order posted.
+    template <typename F>
+    void Post(F f);
 
-    const Control* Find(int id) const;
-    // Sends a command to the core, then wakes a sleeping bar timer if the bars
-    // have something to show.
-    void Dispatch(int id);
-    void Tick(int timerId);
-    // Moves the sleeping bars on by the ticks they slept through.
-    void CatchUpBars();
-    void WakeTimers();
-    void ApplyBarMessage(int barId, BarMessage message, std::int32_t value);
-    // Gives the pane its real width before it was ever shown, so that it wraps.
-    void PreparePaneLayout() const;
-    void IndexPaneLines() const;
-    // The line of the pane's current layout, or null.
-    const PaneLineInfo* PaneLineAt(int index) const;
-    std::uint32_t PanePosition(int documentPosition) const;
-    void ShowPaneFromTop();
+    QRadioButton* Choice(int id) const;
+    QProgressBar* Bar(int id) const;
 
     BaseUnits units_;
-    std::map<int, Control> controls_;
+    std::map<int, QWidget*> controls_;  // children of the window, which deletes them
+    QLabel* question_ = nullptr;
     std::array<QRadioButton*, 8> choices_{};
-    QPlainTextEdit* pane_ = nullptr;
-    std::map<int, SeamTimer> timers_;
-    BarTimerSleep barSleep_;
-    Session& session_;
-    bool ended_ = false;
-
-    std::size_t paneLength_ = 0;
-    mutable std::vector<PaneLineInfo> paneLines_;
-    mutable bool paneLinesValid_ = false;
-    mutable qreal paneLinesWidth_ = -1;
+    std::array<QString, 8> choiceTexts_;  // whole texts; a row may show less
+    std::map<int, QString> hiddenTexts_;  // of the bars, which never show theirs
+    Pane* pane_ = nullptr;
+    QTimer timer_;
+    SteadyClock clock_;
+    WindowDriver driver_;
 };
 
 }  // namespace kinpath::qt

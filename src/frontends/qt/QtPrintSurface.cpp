@@ -71,11 +71,16 @@ bool QtPrintSurface::StartDocument(std::string_view name) {
     return true;
 }
 
-void QtPrintSurface::StartPage() {
-    if (!painter_.isActive()) return;
+bool QtPrintSurface::Printing() const {
+    return painter_.isActive() && printer_->printerState() != QPrinter::Error;
+}
+
+bool QtPrintSurface::StartPage() {
+    if (!Printing()) return false;
     // The painter begins on the first page; each further page is a new one.
-    if (pagesStarted_ > 0) printer_->newPage();
+    if (pagesStarted_ > 0 && !printer_->newPage()) return false;
     ++pagesStarted_;
+    return true;
 }
 
 void QtPrintSurface::DrawText(int x, int y, std::string_view text) {
@@ -85,10 +90,13 @@ void QtPrintSurface::DrawText(int x, int y, std::string_view text) {
     painter_.drawText(QPoint(x, y + ascent), FromUtf8(text));
 }
 
-void QtPrintSurface::EndPage() {}
+bool QtPrintSurface::EndPage() { return Printing(); }
 
-void QtPrintSurface::EndDocument() {
-    if (painter_.isActive()) painter_.end();
+bool QtPrintSurface::EndDocument() {
+    if (!Printing()) return false;
+    // Ending the painter finishes the job; a file that cannot be written
+    // fails only here.
+    return painter_.end() && printer_->printerState() != QPrinter::Error;
 }
 
 }  // namespace kinpath::qt

@@ -25,15 +25,17 @@ public:
     int DotsPerInchY() const override;
     void SetFont(std::string_view face, int cellHeight) override;
     bool StartDocument(std::string_view name) override;
-    void StartPage() override;
+    bool StartPage() override;
     void DrawText(int x, int y, std::string_view text) override;
-    void EndPage() override;
-    void EndDocument() override;
+    bool EndPage() override;
+    bool EndDocument() override;
 
     const QFont& Font() const { return font_; }
 
 private:
     bool PageRangeChosen() const;
+    // The job is still going: drawing, and the printer has not failed.
+    bool Printing() const;
 
     std::unique_ptr<QPrinter> printer_;
     // After the printer, so that it goes first: a painter still active ends

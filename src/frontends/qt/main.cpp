@@ -1,7 +1,6 @@
 // The desktop window: the dialog runs until the user leaves it.
 #include <QApplication>
 
-#include "app/MainDialog.h"
 #include "flow/Session.h"
 #include "frontends/qt/MainWindow.h"
 
@@ -10,7 +9,7 @@ int main(int argc, char* argv[]) {
     kinpath::qt::NameApplication();
     kinpath::Session session;
     kinpath::qt::MainWindow window(session);
-    kinpath::DialogInit(session, window);
+    window.Start();
     window.show();
     return QApplication::exec();
 }

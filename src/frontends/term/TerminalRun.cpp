@@ -3,7 +3,6 @@
 #include <cctype>
 #include <string>
 
-#include "app/MainDialog.h"
 #include "flow/BarAnimation.h"
 #include "flow/Session.h"
 #include "frontends/term/TerminalDialog.h"
@@ -32,8 +31,7 @@ std::string Command(const std::string& line) {
 
 void SettleBars(TerminalDialog& dialog) {
     for (int n = 0;
-         n < MaxTicksPerStep && dialog.TimerRunning(IdBarTimer) && !BarsAtRest(dialog.OwnSession());
-         ++n) {
+         n < MaxTicksPerStep && dialog.TimerTicking() && !BarsAtRest(dialog.OwnSession()); ++n) {
         dialog.Tick();
     }
 }
@@ -83,7 +81,7 @@ Outcome Execute(TerminalDialog& dialog, const std::string& command) {
 int RunSession(std::FILE* in, std::FILE* out, std::FILE* err, bool interactive) {
     Session session;
     TerminalDialog dialog(session, in, out, err, interactive);
-    const bool loaded = DialogInit(session, dialog);
+    const bool loaded = dialog.Start();
 
     bool prompt = true;
     for (;;) {
@@ -101,7 +99,7 @@ int RunSession(std::FILE* in, std::FILE* out, std::FILE* err, bool interactive) 
         }
         Outcome outcome = Execute(dialog, command);
         if (outcome == Outcome::Exit) {
-            DialogCommand(session, dialog, IdExit);
+            dialog.Command(IdExit);
             prompt = false;
         } else {
             prompt = outcome == Outcome::Done;

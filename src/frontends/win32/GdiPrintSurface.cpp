@@ -48,19 +48,20 @@ bool GdiPrintSurface::StartDocument(std::string_view name) {
     return documentOpen_;
 }
 
-void GdiPrintSurface::StartPage() { ::StartPage(dc_); }
+bool GdiPrintSurface::StartPage() { return documentOpen_ && ::StartPage(dc_) > 0; }
 
 void GdiPrintSurface::DrawText(int x, int y, std::string_view text) {
     const std::wstring units = Widen(text);
     TextOutW(dc_, x, y, units.c_str(), static_cast<int>(units.size()));
 }
 
-void GdiPrintSurface::EndPage() { ::EndPage(dc_); }
+bool GdiPrintSurface::EndPage() { return documentOpen_ && ::EndPage(dc_) > 0; }
 
-void GdiPrintSurface::EndDocument() {
-    if (!documentOpen_) return;
-    EndDoc(dc_);
+bool GdiPrintSurface::EndDocument() {
+    // A failed job stays open, to be dropped when the surface goes.
+    if (!documentOpen_ || EndDoc(dc_) <= 0) return false;
     documentOpen_ = false;
+    return true;
 }
 
 }  // namespace kinpath::win32

@@ -22,10 +22,10 @@ public:
     int DotsPerInchY() const override;
     void SetFont(std::string_view face, int cellHeight) override;
     bool StartDocument(std::string_view name) override;
-    void StartPage() override;
+    bool StartPage() override;
     void DrawText(int x, int y, std::string_view text) override;
-    void EndPage() override;
-    void EndDocument() override;
+    bool EndPage() override;
+    bool EndDocument() override;
 
 private:
     HDC dc_;

@@ -8,12 +8,11 @@
 #include <optional>
 #include <vector>
 
-#include "app/MainDialog.h"
-#include "flow/BarAnimation.h"
-#include "flow/Session.h"
 #include "frontends/win32/DialogResource.h"
 #include "frontends/win32/GdiPrintSurface.h"
+#include "frontends/win32/Pane.h"
 #include "frontends/win32/ResourceIds.h"
+#include "frontends/win32/TextFitting.h"
 #include "frontends/win32/Utf16.h"
 #include "text/PathText.h"
 #include "window/ControlIds.h"
@@ -25,42 +24,10 @@ namespace {
 
 // A quit request that has reached the front of the queue; wParam is the exit status.
 constexpr UINT QuitMessage = WM_APP + 1;
-// Text added to the pane is due in the control.
-constexpr UINT FlushPaneMessage = WM_APP + 2;
-
-// Room for the longest transcript even when every character takes two UTF-16
-// units (the control's default stops at 32,767).
-constexpr WPARAM PaneUnitLimit = 1 << 20;
-
-bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
-// Pane text as the edit control holds it: CR LF is the seam's line break, and
-// a lone CR or LF breaks the line as well.
-std::wstring PaneUnitsFromSeam(std::string_view text) {
-    const std::wstring in = Widen(text);
-    std::wstring out;
-    out.reserve(in.size());
-    for (std::size_t i = 0; i < in.size(); ++i) {
-        const wchar_t c = in[i];
-        if (c == L'\r' || c == L'\n') {
-            if (c == L'\r' && i + 1 < in.size() && in[i + 1] == L'\n') ++i;
-            out += L"\r\n";
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-// A button shows "&" as itself only when written doubled.
-std::wstring ButtonCaption(std::wstring_view text) {
-    std::wstring caption;
-    for (wchar_t c : text) {
-        caption += c;
-        if (c == L'&') caption += L'&';
-    }
-    return caption;
-}
+static_assert(QuitMessage != Pane::FlushMessage);
+#ifndef WM_DPICHANGED
+constexpr UINT WM_DPICHANGED = 0x02E0;
+#endif
 
 std::string ButtonText(const std::wstring& caption) {
     std::wstring text;
@@ -69,13 +36,6 @@ std::string ButtonText(const std::wstring& caption) {
         if (caption[i] == L'&' && i + 1 < caption.size() && caption[i + 1] == L'&') ++i;
     }
     return Narrow(text);
-}
-
-std::wstring WindowText(HWND hwnd) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-    text.resize(
-        static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
-    return text;
 }
 
 // The kind of the template's control with that identifier.
@@ -93,20 +53,29 @@ bool IsButtonId(int id) {
 
 bool IsChoiceId(int id) { return KindOf(id) == ControlKind::Choice; }
 
-// Pane position of a place in the control's text.
-std::uint32_t PanePosition(const std::wstring& units, std::size_t unitIndex) {
-    // The control counts UTF-16 units, the seam characters: a surrogate pair is one.
-    unitIndex = std::min(unitIndex, units.size());
-    const auto end = units.begin() + static_cast<std::ptrdiff_t>(unitIndex);
-    return static_cast<std::uint32_t>(
-        unitIndex - static_cast<std::size_t>(std::count_if(units.begin(), end, IsLowSurrogate)));
+Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+// Calls of systems newer than the oldest one the program runs on, where there.
+template <typename Function>
+Function SystemCall(const char* name) {
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
 }
 
-Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+int WindowDpi(HWND hwnd) {
+    using GetDpiForWindowCall = UINT(WINAPI*)(HWND);
+    if (auto call = SystemCall<GetDpiForWindowCall>("GetDpiForWindow")) {
+        if (const UINT dpi = call(hwnd)) return static_cast<int>(dpi);
+    }
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
 
 }  // namespace
 
-MainWindow::MainWindow(Session& session) : session_(session) {
+MainWindow::MainWindow(Session& session) : driver_(session, *this, *this, clock_) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     const std::vector<std::uint16_t> dialog = BuildDialogTemplate();
@@ -116,9 +85,19 @@ MainWindow::MainWindow(Session& session) : session_(session) {
                                reinterpret_cast<LPCDLGTEMPLATEW>(dialog.data()), nullptr,
                                DialogProc, reinterpret_cast<LPARAM>(this));
     if (!hwnd_) return;
-    pane_ = Control(IdTranscript);
-    SendMessageW(pane_, EM_SETLIMITTEXT, PaneUnitLimit, 0);
-    SetWindowSubclass(pane_, PaneProc, 0, 0);
+    pane_ = std::make_unique<Pane>(hwnd_, Control(IdTranscript));
+    SetWindowSubclass(pane_->Handle(), PaneProc, 0, 0);
+    dpi_ = WindowDpi(hwnd_);
+    // The window scales itself when it moves to a monitor of another resolution.
+    using SetBehaviourCall = BOOL(WINAPI*)(HWND, int, int);
+    if (auto call = SystemCall<SetBehaviourCall>("SetDialogDpiChangeBehavior"))
+        call(hwnd_, 0x0003, 0x0003);  // DDC_DISABLE_ALL for mask and values
+    DressControls();
+    FitLabels(hwnd_);
+    tips_ = std::make_unique<TextTips>(hwnd_);
+}
+
+void MainWindow::DressControls() {
     // A themed bar draws in the theme's colour and ignores the red it is given.
     // A class list that names no class turns the theme off (a blank, since
     // some systems take an empty list for the default one).
@@ -128,8 +107,6 @@ MainWindow::MainWindow(Session& session) : session_(session) {
         SetWindowPos(Control(id), nullptr, 0, 0, 0, 0,
                      SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    FitLabels();
-    MakeTips();
     // The program's icon on the task bar and in the task switcher.
     for (auto [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}}) {
         const int size = GetSystemMetrics(metric);
@@ -139,124 +116,19 @@ MainWindow::MainWindow(Session& session) : session_(session) {
     }
 }
 
-void MainWindow::FitLabels() {
-    HDC dc = GetDC(hwnd_);
-    const HGDIOBJ oldFont =
-        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)));
-    for (const ControlTemplate& t : DialogControls) {
-        if (t.kind != ControlKind::Label) continue;
-        // The label may grow up to the next column of labels and bars (or the
-        // dialog's edge), so that a wider dialog font still shows whole names.
-        int limit = DialogUnitsWidth;
-        for (const ControlTemplate& other : DialogControls) {
-            if ((other.kind == ControlKind::Label || other.kind == ControlKind::Bar) &&
-                other.x > t.x)
-                limit = std::min(limit, other.x);
-        }
-        RECT edge{limit, 0, 0, 0};
-        MapDialogRect(hwnd_, &edge);
-        const std::wstring text = Widen(t.text);
-        SIZE size{};
-        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-        const Rect r = ControlRect(t.id);
-        const int width = std::min<int>(size.cx, edge.left - 1 - r.left);
-        if (width > r.Width()) MoveControl(t.id, {r.left, r.top, r.left + width, r.bottom});
-    }
-    SelectObject(dc, oldFont);
-    ReleaseDC(hwnd_, dc);
-}
-
-void MainWindow::MakeTips() {
-    tips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                            WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                            CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, GetModuleHandleW(nullptr),
-                            nullptr);
-    if (!tips_) return;
-    // Wide enough for a long choice, broken into lines rather than off screen.
-    SendMessageW(tips_, TTM_SETMAXTIPWIDTH, 0, 400);
-    for (int id = IdQuestionText; id >= IdChoice1; --id) {
-        TTTOOLINFOW tool{};
-        tool.cbSize = sizeof(tool);
-        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        tool.hwnd = hwnd_;
-        tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
-        tool.lpszText = const_cast<wchar_t*>(L"");
-        SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
-}
-
-std::wstring MainWindow::TipText(int id) const {
-    if (!tips_) return {};
-    std::wstring text(1024, L'\0');
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    tool.hwnd = hwnd_;
-    tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
-    tool.lpszText = text.data();
-    SendMessageW(tips_, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&tool));
-    text.resize(wcslen(text.c_str()));
-    return text;
-}
-
-void MainWindow::FitText(int id) {
-    HWND c = Control(id);
-    const std::wstring& whole = wholeTexts_[id];
-    HDC dc = GetDC(c);
-    const HGDIOBJ oldFont =
-        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(c, WM_GETFONT, 0, 0)));
-    const auto width = [dc](std::wstring_view text) {
-        SIZE size{};
-        GetTextExtentPoint32W(dc, text.data(), static_cast<int>(text.size()), &size);
-        return static_cast<int>(size.cx);
-    };
-    std::wstring tip;
-    if (id == IdQuestionText) {
-        // A question too long for its box: the whole text in the tooltip.
-        RECT room{};
-        GetClientRect(c, &room);
-        RECT need = room;
-        DrawTextW(dc, whole.c_str(), static_cast<int>(whole.size()), &need,
-                  DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
-        if (need.bottom > room.bottom) tip = whole;
-    } else {
-        // A choice too long for its row ends in an ellipsis; the whole text is
-        // in the tooltip, with the key that chooses it.
-        const int room = ControlRect(id).Width() - GetSystemMetrics(SM_CXMENUCHECK) - 6;
-        std::wstring shown = whole;
-        if (width(whole) > room) {
-            std::size_t fits = 0;  // the longest start that fits with the ellipsis
-            for (std::size_t n = 1; n <= whole.size(); ++n) {
-                if (n < whole.size() && IsLowSurrogate(whole[n])) continue;
-                if (width(whole.substr(0, n) + L"\u2026") > room) break;
-                fits = n;
-            }
-            shown = whole.substr(0, fits) + L"\u2026";
-            tip = whole + L"\n";
-        }
-        tip += L"Press " + std::to_wstring(id - IdChoice1 + 1);
-        SetWindowTextW(c, ButtonCaption(shown).c_str());
-    }
-    SelectObject(dc, oldFont);
-    ReleaseDC(c, dc);
-    if (!tips_) return;
-    TTTOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    tool.hwnd = hwnd_;
-    tool.uId = reinterpret_cast<UINT_PTR>(c);
-    tool.lpszText = tip.data();
-    SendMessageW(tips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-}
+std::wstring MainWindow::TipText(int id) const { return tips_ ? tips_->Tip(id) : std::wstring(); }
 
 MainWindow::~MainWindow() {
     if (hwnd_) {
         SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
         DestroyWindow(hwnd_);
     }
+    if (scaledFont_) DeleteObject(scaledFont_);
 }
 
-bool MainWindow::Start() {
+bool MainWindow::Start(const std::string& scriptPath) {
     if (!hwnd_) return false;
-    const bool loaded = DialogInit(session_, *this);
+    const bool loaded = driver_.Start(scriptPath);
     ShowWindow(hwnd_, SW_SHOW);
     return loaded;
 }
@@ -264,13 +136,13 @@ bool MainWindow::Start() {
 int MainWindow::Run() {
     if (!hwnd_) return 1;
     MSG msg;
-    while (!ended_) {
+    while (!driver_.Ended()) {
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == -1) return 1;
         if (got == 0) return static_cast<int>(msg.wParam);
         HandleMessage(msg);
     }
-    return exitCode_;
+    return driver_.ExitCode();
 }
 
 void MainWindow::HandleMessage(MSG& msg) {
@@ -297,28 +169,24 @@ INT_PTR MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             // The pane's notifications come while the core is changing its
             // text: they are no commands.
-            if (lParam != 0 && reinterpret_cast<HWND>(lParam) == pane_) return TRUE;
-            Dispatch(LOWORD(wParam));
+            if (lParam != 0 && reinterpret_cast<HWND>(lParam) == pane_->Handle()) return TRUE;
+            driver_.Command(LOWORD(wParam));
             return TRUE;
         case WM_TIMER:
-            Tick(static_cast<int>(wParam));
+            if (wParam == static_cast<WPARAM>(IdBarTimer)) driver_.Tick();
             return TRUE;
         case WM_CLOSE:
             // The window never closes by itself: the core stops the timer and asks to quit.
-            if (!ended_) DialogClose(*this);
+            driver_.Close();
             return TRUE;
-        case FlushPaneMessage:
-            if (pane_) FlushPane();
+        case Pane::FlushMessage:
+            pane_->Flush();
             return TRUE;
         case QuitMessage:
-            if (!ended_) {
-                ended_ = true;
-                exitCode_ = static_cast<int>(wParam);
-                for (auto& [id, t] : timers_) {
-                    KillTimer(hwnd_, static_cast<UINT_PTR>(id));
-                    t.ticking = false;
-                }
-            }
+            driver_.Quit(static_cast<int>(wParam));
+            return TRUE;
+        case WM_DPICHANGED:
+            ChangeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return TRUE;
         default:
             return FALSE;
@@ -337,14 +205,33 @@ LRESULT CALLBACK MainWindow::PaneProc(HWND hwnd, UINT message, WPARAM wParam, LP
     return result;
 }
 
-HWND MainWindow::Control(int id) const { return hwnd_ ? GetDlgItem(hwnd_, id) : nullptr; }
-
-void MainWindow::Dispatch(int id) {
-    if (ended_) return;
-    CatchUpBars();
-    DialogCommand(session_, *this, id);
-    WakeTimers();
+void MainWindow::ChangeDpi(int newDpi, const RECT& suggested) {
+    if (newDpi > 0 && newDpi != dpi_) {
+        // Every control keeps its place and size in proportion, whichever
+        // layout is on; the font grows with them.
+        for (const ControlTemplate& t : DialogControls) {
+            const Rect r = ControlRect(t.id);
+            const auto scale = [&](int v) { return MulDiv(v, newDpi, dpi_); };
+            MoveControl(t.id, {scale(r.left), scale(r.top), scale(r.right), scale(r.bottom)});
+        }
+        LOGFONTW face{};
+        GetObjectW(reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)), sizeof(face),
+                   &face);
+        face.lfHeight = MulDiv(face.lfHeight, newDpi, dpi_);
+        HFONT font = CreateFontIndirectW(&face);
+        SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        for (const ControlTemplate& t : DialogControls)
+            SendMessageW(Control(t.id), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        if (scaledFont_) DeleteObject(scaledFont_);
+        scaledFont_ = font;
+        dpi_ = newDpi;
+        for (const auto& [id, whole] : wholeTexts_) tips_->Fit(id, whole);
+    }
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
+
+HWND MainWindow::Control(int id) const { return hwnd_ ? GetDlgItem(hwnd_, id) : nullptr; }
 
 bool MainWindow::ChoiceKey(const MSG& msg) {
     if (msg.message != WM_KEYDOWN || !hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)))
@@ -387,10 +274,11 @@ bool MainWindow::ButtonKey(const MSG& msg) {
 }
 
 void MainWindow::MoveFocusOffControl(HWND control) {
-    if (!pane_ || control == pane_ || GetFocus() != control || !IsControlVisible(IdTranscript))
+    HWND pane = pane_->Handle();
+    if (!pane || control == pane || GetFocus() != control || !IsControlVisible(IdTranscript))
         return;
     // Through the dialog manager, so that OK becomes the default button again.
-    SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(pane_), TRUE);
+    SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(pane), TRUE);
 }
 
 // --- Controls
@@ -400,21 +288,21 @@ bool MainWindow::HasControl(int id) const { return Control(id) != nullptr; }
 void MainWindow::SetControlText(int id, std::string_view text) {
     HWND c = Control(id);
     if (!c) return;
-    if (c == pane_) {
+    if (id == IdTranscript) {
         SetPaneText(text);
+    } else if (IsChoiceId(id) || id == IdQuestionText) {
+        wholeTexts_[id] = Widen(text);
+        if (id == IdQuestionText) SetWindowTextW(c, wholeTexts_[id].c_str());
+        tips_->Fit(id, wholeTexts_[id]);
     } else {
         SetWindowTextW(c, (IsButtonId(id) ? ButtonCaption(Widen(text)) : Widen(text)).c_str());
-    }
-    if (IsChoiceId(id) || id == IdQuestionText) {
-        wholeTexts_[id] = Widen(text);
-        FitText(id);
     }
 }
 
 std::string MainWindow::ControlText(int id) const {
     HWND c = Control(id);
     if (!c) return {};
-    if (c == pane_) return PaneText();
+    if (id == IdTranscript) return PaneText();
     if (auto whole = wholeTexts_.find(id); whole != wholeTexts_.end()) return Narrow(whole->second);
     const std::wstring text = WindowText(c);
     return IsButtonId(id) ? ButtonText(text) : Narrow(text);
@@ -476,126 +364,59 @@ void MainWindow::MoveControl(int id, const Rect& rect) {
 }
 
 void MainWindow::Repaint() {
-    if (pane_) FlushPane();
+    if (pane_) pane_->Flush();
     // The controls are windows of their own: paint them too, now.
     if (hwnd_) RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 // --- The pane
 
-void MainWindow::FlushPane() const {
-    if (pendingPane_.empty()) return;
-    // At the end of the text: the pane takes it without laying out what it has.
-    const int end = GetWindowTextLengthW(pane_);
-    SendMessageW(pane_, EM_SETSEL, end, end);
-    SendMessageW(pane_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(pendingPane_.c_str()));
-    pendingPane_.clear();
-    ShowPaneFromTop();
-}
-
-std::wstring MainWindow::PaneUnits() const {
-    if (!pane_) return {};
-    FlushPane();
-    return WindowText(pane_);
-}
-
-std::size_t MainWindow::PaneLength() const { return paneLength_; }
-
-std::string MainWindow::PaneText() const { return Narrow(PaneUnits()); }
-
-void MainWindow::ShowPaneFromTop() const {
-    SendMessageW(pane_, EM_SETSEL, 0, 0);
-    SendMessageW(pane_, WM_VSCROLL, SB_TOP, 0);
-}
-
+std::size_t MainWindow::PaneLength() const { return pane_ ? pane_->Length() : 0; }
+std::string MainWindow::PaneText() const { return pane_ ? pane_->Text() : std::string(); }
 void MainWindow::SetPaneText(std::string_view text) {
-    if (!pane_) return;
-    const std::wstring units = PaneUnitsFromSeam(text);
-    pendingPane_.clear();
-    SetWindowTextW(pane_, units.c_str());
-    paneLength_ = PanePosition(units, units.size());
-    ShowPaneFromTop();
+    if (pane_) pane_->SetText(text);
 }
-
 void MainWindow::AppendPaneText(std::string_view text) {
-    if (!pane_ || text.empty()) return;
-    // Lines added one by one during a command reach the control together,
-    // before anything reads the pane or the window is painted: each addition
-    // scrolls the pane, which on some systems costs a redraw of the window.
-    if (pendingPane_.empty()) PostMessageW(hwnd_, FlushPaneMessage, 0, 0);
-    const std::wstring units = PaneUnitsFromSeam(text);
-    pendingPane_ += units;
-    paneLength_ += PanePosition(units, units.size());
+    if (pane_) pane_->Append(text);
 }
-
-int MainWindow::PaneLineCount() const {
-    if (!pane_) return 1;
-    FlushPane();
-    return static_cast<int>(SendMessageW(pane_, EM_GETLINECOUNT, 0, 0));
-}
-
+int MainWindow::PaneLineCount() const { return pane_ ? pane_->LineCount() : 1; }
 std::string MainWindow::PaneLine(int index) const {
-    if (index < 0 || index >= PaneLineCount()) return {};
-    const LRESULT start = SendMessageW(pane_, EM_LINEINDEX, static_cast<WPARAM>(index), 0);
-    const auto length =
-        static_cast<std::size_t>(SendMessageW(pane_, EM_LINELENGTH, static_cast<WPARAM>(start), 0));
-    if (length == 0) return {};
-    // The buffer's first unit tells the control its size.
-    std::vector<wchar_t> buffer(length + 1, L'\0');
-    buffer[0] = static_cast<wchar_t>(std::min<std::size_t>(buffer.size(), 0xFFFF));
-    const auto copied = static_cast<std::size_t>(SendMessageW(
-        pane_, EM_GETLINE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data())));
-    return Narrow(std::wstring_view(buffer.data(), std::min(copied, length)));
+    return pane_ ? pane_->Line(index) : std::string();
 }
-
 std::uint32_t MainWindow::PaneLineStart(int index) const {
-    const std::wstring units = PaneUnits();
-    if (index < 0 || index >= PaneLineCount()) return PanePosition(units, units.size());
-    const LRESULT start = SendMessageW(pane_, EM_LINEINDEX, static_cast<WPARAM>(index), 0);
-    return PanePosition(units, start < 0 ? units.size() : static_cast<std::size_t>(start));
+    return pane_ ? pane_->LineStart(index) : 0;
 }
-
 void MainWindow::SelectAllPane() {
-    if (!pane_) return;
-    FlushPane();
-    SendMessageW(pane_, EM_SETSEL, 0, -1);
+    if (pane_) pane_->SelectAll();
 }
-
 PaneSelection MainWindow::PaneSelectionRange() const {
-    if (!pane_) return {};
-    FlushPane();
-    DWORD start = 0, end = 0;
-    SendMessageW(pane_, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
-                 reinterpret_cast<LPARAM>(&end));
-    const std::wstring units = PaneUnits();
-    return {PanePosition(units, start), PanePosition(units, end)};
+    return pane_ ? pane_->Selection() : PaneSelection{};
 }
 
-// --- Bars
+// --- Bars: posted, so they apply in the order given, after the command.
 
-void MainWindow::PostBarMessage(int barId, BarMessage message, std::int32_t value) {
+void MainWindow::PostToBar(int barId, UINT message, WPARAM wParam, LPARAM lParam) {
     if (KindOf(barId) != ControlKind::Bar) return;
-    HWND bar = Control(barId);
-    if (!bar) return;
-    switch (message) {
-        case BarMessage::SetBarColor:  // 0x00BBGGRR, as a COLORREF
-            PostMessageW(bar, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(static_cast<DWORD>(value)));
-            break;
-        case BarMessage::SetRange:  // low 16 bits minimum, high 16 bits maximum
-            PostMessageW(bar, PBM_SETRANGE, 0, static_cast<LPARAM>(static_cast<DWORD>(value)));
-            break;
-        case BarMessage::SetPos:
-            PostMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(static_cast<INT_PTR>(value)), 0);
-            break;
-    }
+    if (HWND bar = Control(barId)) PostMessageW(bar, message, wParam, lParam);
+}
+
+void MainWindow::SetBarColour(int barId, Colour colour) {
+    PostToBar(barId, PBM_SETBARCOLOR, 0, RGB(colour.red, colour.green, colour.blue));
+}
+
+void MainWindow::SetBarRange(int barId, int low, int high) {
+    PostToBar(barId, PBM_SETRANGE32, static_cast<WPARAM>(low), static_cast<LPARAM>(high));
+}
+
+void MainWindow::SetBarPosition(int barId, std::int32_t position) {
+    PostToBar(barId, PBM_SETPOS, static_cast<WPARAM>(static_cast<INT_PTR>(position)), 0);
 }
 
 // --- Message boxes
 
 BoxResult MainWindow::MessageBox(BoxOwner owner, std::string_view text, std::string_view caption,
                                  BoxButtons buttons) {
-    // The bars keep moving while a box is open.
-    WakeTimers();
+    driver_.KeepBarsMoving();
     const UINT type = buttons == BoxButtons::YesNo ? MB_YESNO : MB_OK;
     const int answer = MessageBoxW(owner == BoxOwner::Dialog ? hwnd_ : nullptr, Widen(text).c_str(),
                                    Widen(caption).c_str(), type);
@@ -604,60 +425,24 @@ BoxResult MainWindow::MessageBox(BoxOwner owner, std::string_view text, std::str
     return buttons == BoxButtons::YesNo ? BoxResult::No : BoxResult::Ok;
 }
 
-// --- Timers
-
-void MainWindow::SetWindowTimer(int timerId, SeamTimer& t) {
-    t.ticking = SetTimer(hwnd_, static_cast<UINT_PTR>(timerId), t.intervalMs, nullptr) != 0;
-    if (timerId == IdBarTimer) barSleep_.Wake();
-}
+// --- The timer and posted requests
 
 void MainWindow::StartTimer(int timerId, int intervalMs) {
-    if (!hwnd_ || ended_) return;
-    SeamTimer& t = timers_[timerId];
-    t.intervalMs = static_cast<UINT>(std::max(intervalMs, MinTimerIntervalMs));
-    t.running = true;
-    SetWindowTimer(timerId, t);
+    if (hwnd_) driver_.StartTimer(timerId, intervalMs);
 }
 
-void MainWindow::StopTimer(int timerId) {
-    auto it = timers_.find(timerId);
-    if (it == timers_.end()) return;
-    it->second.running = false;
-    it->second.ticking = false;
-    KillTimer(hwnd_, static_cast<UINT_PTR>(timerId));
+void MainWindow::StopTimer(int timerId) { driver_.StopTimer(timerId); }
+
+void MainWindow::StartTicks(int intervalMs) {
+    ticking_ = SetTimer(hwnd_, IdBarTimer, static_cast<UINT>(intervalMs), nullptr) != 0;
 }
 
-void MainWindow::Tick(int timerId) {
-    if (ended_) return;
-    DialogTimer(session_, *this, timerId);
-    auto it = timers_.find(timerId);
-    if (it != timers_.end() && it->second.ticking && timerId == IdBarTimer &&
-        barSleep_.SleepAfterTick(session_)) {
-        KillTimer(hwnd_, static_cast<UINT_PTR>(timerId));
-        it->second.ticking = false;
-    }
+void MainWindow::StopTicks() {
+    KillTimer(hwnd_, IdBarTimer);
+    ticking_ = false;
 }
 
-void MainWindow::CatchUpBars() {
-    auto it = timers_.find(IdBarTimer);
-    if (it != timers_.end() && it->second.running)
-        barSleep_.CatchUp(session_, static_cast<int>(it->second.intervalMs));
-}
-
-void MainWindow::WakeTimers() {
-    for (auto& [id, t] : timers_) {
-        if (!t.running || t.ticking) continue;
-        if (id == IdBarTimer && BarsOutOfSight(session_)) continue;
-        SetWindowTimer(id, t);
-    }
-}
-
-bool MainWindow::TimerTicking(int timerId) const {
-    auto it = timers_.find(timerId);
-    return it != timers_.end() && it->second.ticking;
-}
-
-// --- Posted requests
+bool MainWindow::TimerTicking(int timerId) const { return timerId == IdBarTimer && ticking_; }
 
 void MainWindow::PostCommand(int id) {
     if (hwnd_) PostMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(id, 0), 0);
@@ -695,7 +480,7 @@ void MainWindow::ShellOpen(const std::wstring& path) {
 // --- Printing
 
 std::unique_ptr<PrintSurface> MainWindow::RunPrintDialog(bool selectionAvailable) {
-    WakeTimers();
+    driver_.KeepBarsMoving();
     PRINTDLGW request{};
     request.lStructSize = sizeof(request);
     request.hwndOwner = hwnd_;

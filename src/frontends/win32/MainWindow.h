@@ -1,7 +1,7 @@
 // The main window on the Win32 API: the dialog template's 69 controls in a
-// dialog made from memory, realising the window seam. All logic stays in the
-// core; this class turns seam calls into window messages and window messages
-// into core calls.
+// dialog made from memory, realising the window seam on the window driver. All
+// logic stays in the core; this class turns seam calls into window messages
+// and window messages into driver calls.
 #pragma once
 
 #include "frontends/win32/Win32Api.h"
@@ -11,7 +11,9 @@
 #include <memory>
 #include <string>
 
-#include "flow/BarAnimation.h"
+#include "app/WindowDriver.h"
+#include "flow/Clock.h"
+#include "script/ScriptLines.h"
 #include "window/Dialog.h"
 
 namespace kinpath {
@@ -20,12 +22,10 @@ struct Session;
 
 namespace kinpath::win32 {
 
-// The core asks for 1 ms bar ticks and a bar moves one step a tick. Ticks come
-// no sooner than this, so a bar climbs at a pace the eye can follow and the
-// window stays light on the processor.
-inline constexpr int MinTimerIntervalMs = 15;
+class Pane;
+class TextTips;
 
-class MainWindow : public Dialog {
+class MainWindow : public Dialog, private WindowTimer {
 public:
     // Creates the dialog, hidden; Start shows it. The session must outlive it.
     explicit MainWindow(Session& session);
@@ -38,16 +38,15 @@ public:
     // The tooltip of the question or a choice.
     std::wstring TipText(int id) const;
     // The dialog's start-up, then the window appears; whether the script loaded.
-    bool Start();
+    bool Start(const std::string& scriptPath = ScriptFileName);
     // Handles messages until a quit request; the exit status it carried.
     int Run();
     // One message as the run handles it: the digit keys, the dialog keys
     // (Tab, Enter, Escape), then the window procedures.
     void HandleMessage(MSG& msg);
-    bool RunEnded() const { return ended_; }
-    int ExitCode() const { return exitCode_; }
-    // Whether a seam timer is actually ticking (it sleeps while no tick of the
-    // bars would show).
+    bool RunEnded() const { return driver_.Ended(); }
+    int ExitCode() const { return driver_.ExitCode(); }
+    // Whether the bar timer actually ticks (it sleeps while no tick would show).
     bool TimerTicking(int timerId) const;
 
     // --- Dialog
@@ -75,7 +74,9 @@ public:
     void SelectAllPane() override;
     PaneSelection PaneSelectionRange() const override;
 
-    void PostBarMessage(int barId, BarMessage message, std::int32_t value) override;
+    void SetBarColour(int barId, Colour colour) override;
+    void SetBarRange(int barId, int low, int high) override;
+    void SetBarPosition(int barId, std::int32_t position) override;
     BoxResult MessageBox(BoxOwner owner, std::string_view text, std::string_view caption,
                          BoxButtons buttons) override;
     void StartTimer(int timerId, int intervalMs) override;
@@ -93,27 +94,17 @@ protected:
     virtual void ShellOpen(const std::wstring& path);
 
 private:
-    struct SeamTimer {
-        UINT intervalMs = 0;
-        bool running = false;  // started and not stopped through the seam
-        bool ticking = false;  // a window timer is set
-    };
+    // The bar timer: a window timer of the dialog's.
+    void StartTicks(int intervalMs) override;
+    void StopTicks() override;
 
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK PaneProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                      UINT_PTR subclassId, DWORD_PTR data);
     INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
     HWND Control(int id) const;
-    // Widens labels whose names the dialog font draws wider than the template.
-    void FitLabels();
-    // Tooltips for the question and the choices, which may show only part of their text.
-    void MakeTips();
-    // Shows a choice's text as far as its row holds it, ending in an ellipsis
-    // when cut, and puts the whole text of a cut choice or question in its tooltip.
-    void FitText(int id);
-    // Sends a command to the core, then wakes a sleeping bar timer if the bars
-    // have something to show.
-    void Dispatch(int id);
+    // Sets the program's icon and turns the bars' theme off, so they draw red.
+    void DressControls();
     // The digit keys 1 to 8 press their choice; true when the key was one.
     bool ChoiceKey(const MSG& msg);
     // Alt+O, S, P, H and X press OK, Skip, Print, HTML and Exit.
@@ -121,28 +112,21 @@ private:
     // A control about to be disabled or hidden hands the keyboard focus to the
     // pane, so that Enter and Space never reach a button the user did not pick.
     void MoveFocusOffControl(HWND control);
-    void Tick(int timerId);
-    void SetWindowTimer(int timerId, SeamTimer& t);
-    // Moves the sleeping bars on by the ticks they slept through.
-    void CatchUpBars();
-    void WakeTimers();
-    // Hands the text added since to the pane.
-    void FlushPane() const;
-    // The pane's text as the edit control holds it.
-    std::wstring PaneUnits() const;
-    void ShowPaneFromTop() const;
+    // The window moved to a monitor of another resolution: everything scales
+    // by newDpi / dpi_, and the window takes the place the system suggests.
+    void ChangeDpi(int newDpi, const RECT& suggested);
+    // Posts a bar message to a bar of the template.
+    void PostToBar(int barId, UINT message, WPARAM wParam, LPARAM lParam);
 
-    Session& session_;
     HWND hwnd_ = nullptr;
-    HWND pane_ = nullptr;
-    HWND tips_ = nullptr;
+    std::unique_ptr<Pane> pane_;
+    std::unique_ptr<TextTips> tips_;
     std::map<int, std::wstring> wholeTexts_;  // of the question and the choices, as set
-    mutable std::wstring pendingPane_;        // added, not yet in the control
-    std::size_t paneLength_ = 0;
-    std::map<int, SeamTimer> timers_;
-    BarTimerSleep barSleep_;
-    bool ended_ = false;
-    int exitCode_ = 0;
+    HFONT scaledFont_ = nullptr;              // the dialog font after a resolution change
+    int dpi_ = 96;
+    bool ticking_ = false;
+    SteadyClock clock_;
+    WindowDriver driver_;
 };
 
 }  // namespace kinpath::win32

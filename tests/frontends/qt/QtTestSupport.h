@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPrinter>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QUrl>
 
 #include <memory>
@@ -50,6 +51,16 @@ protected:
     void EndRun(int exitCode) override { endRuns.push_back(exitCode); }
 };
 
+// What a widget's tooltip shows, as plain text: markup rendered the way a
+// tooltip renders it.
+inline std::string ShownTip(const QWidget* widget) {
+    const QString tip = widget->toolTip();
+    if (!Qt::mightBeRichText(tip)) return tip.toStdString();
+    QTextDocument document;
+    document.setHtml(tip);
+    return document.toPlainText().toStdString();
+}
+
 // Handles everything posted so far, and what that posts in turn.
 inline void Pump() {
     for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
@@ -61,7 +72,7 @@ protected:
     // runs its start-up and shows it.
     void Start(bool show = true) {
         window = std::make_unique<TestWindow>(session);
-        DialogInit(session, *window);
+        window->Start();
         if (show) window->show();
     }
     // Writes the script, starts and runs the posted first OK.

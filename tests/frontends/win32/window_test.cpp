@@ -192,6 +192,37 @@ TEST_F(Win32WindowTest, BuildsTheTemplateInOrderCentredWithRedBars) {
     EXPECT_EQ(child, nullptr);
 }
 
+// Moved to a monitor of twice the resolution, the window takes the place the
+// system suggests and every control and the font scale with it.
+TEST_F(Win32WindowTest, ScalesWithTheMonitorsResolution) {
+    ASSERT_TRUE(StartOn(Questionnaire(1)));
+    HWND dialog = window->Handle();
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    const auto fontHeight = [](HWND w) {
+        LOGFONTW face{};
+        GetObjectW(reinterpret_cast<HGDIOBJ>(SendMessageW(w, WM_GETFONT, 0, 0)), sizeof(face),
+                   &face);
+        return std::abs(face.lfHeight);
+    };
+    const Rect ok = window->ControlRect(IdOk);
+    const LONG font = fontHeight(Item(IdOk));
+    RECT frame{};
+    GetWindowRect(dialog, &frame);
+    RECT suggested{frame.left, frame.top, frame.left + 2 * (frame.right - frame.left),
+                   frame.top + 2 * (frame.bottom - frame.top)};
+    SendMessageW(dialog, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(2 * dpi, 2 * dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+    RECT now{};
+    GetWindowRect(dialog, &now);
+    EXPECT_TRUE(EqualRect(&now, &suggested));
+    EXPECT_EQ(window->ControlRect(IdOk),
+              (Rect{2 * ok.left, 2 * ok.top, 2 * ok.right, 2 * ok.bottom}));
+    EXPECT_EQ(fontHeight(Item(IdOk)), 2 * font);
+    EXPECT_EQ(fontHeight(Item(IdChoice1)), 2 * font);
+}
+
 TEST_F(Win32WindowTest, CutTextsEndInAnEllipsisAndShowWhollyInTheirTooltips) {
     std::string question, choice = "Fight & fly";
     while (question.size() < 400) question += "Would you rather fight up close?\t";

@@ -1,0 +1,184 @@
+#include "frontends/qt/Pane.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QPlainTextDocumentLayout>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
+
+#include <algorithm>
+
+#include "app/PanePositions.h"
+#include "frontends/qt/Utf8.h"
+
+namespace kinpath::qt {
+
+namespace {
+
+std::u16string_view Units(const QString& text) {
+    return {QStringView(text).utf16(), static_cast<std::size_t>(text.size())};
+}
+
+// Pane text as the document holds it: one block per line. CR LF is the seam's
+// line break; a lone CR or LF breaks the line as well, and so does U+2029,
+// which the document takes for a block break of its own.
+QString DocumentText(std::string_view text) {
+    const std::u16string units = PaneUnits(text, u"\n");
+    QString s = QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size()));
+    s.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    return s;
+}
+
+}  // namespace
+
+Pane::Pane(QWidget* parent) : QPlainTextEdit(parent) {
+    setReadOnly(true);
+    // Selectable with the mouse; the keys scroll.
+    setTextInteractionFlags(Qt::TextSelectableByMouse);
+    setUndoRedoEnabled(false);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    // Always there, so the wrapping width never depends on the text's length.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTabChangesFocus(true);
+}
+
+void Pane::keyPressEvent(QKeyEvent* event) {
+    const bool toStart = event->matches(QKeySequence::MoveToStartOfDocument);
+    if (toStart || event->matches(QKeySequence::MoveToEndOfDocument)) {
+        verticalScrollBar()->triggerAction(toStart ? QAbstractSlider::SliderToMinimum
+                                                   : QAbstractSlider::SliderToMaximum);
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+bool Pane::event(QEvent* event) {
+    const bool handled = QPlainTextEdit::event(event);
+    // The pane's own paint is its frame, around the text and the scroll bar.
+    if (event->type() == QEvent::Paint && hasFocus()) {
+        QPainter painter(this);
+        painter.setPen(palette().color(QPalette::Highlight));
+        for (int i = 0; i < std::max(frameWidth(), 1); ++i)
+            painter.drawRect(rect().adjusted(i, i, -1 - i, -1 - i));
+    }
+    return handled;
+}
+
+std::string Pane::Text() const {
+    QString text;
+    const QTextDocument* doc = document();
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        if (b != doc->begin()) text += QStringLiteral("\r\n");
+        text += b.text();
+    }
+    return ToUtf8(text);
+}
+
+void Pane::ShowFromTop() {
+    setTextCursor(QTextCursor(document()));
+    verticalScrollBar()->setValue(0);
+}
+
+void Pane::SetText(std::string_view text) {
+    const QString s = DocumentText(text);
+    setPlainText(s);
+    length_ = PaneLength(Units(s));
+    linesValid_ = false;
+    ShowFromTop();
+}
+
+void Pane::Append(std::string_view text) {
+    if (text.empty()) return;
+    const QString s = DocumentText(text);
+    // Inserting at the end instead of setting the whole text anew: the same
+    // result on screen for a fraction of the cost.
+    QTextCursor end(document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(s);
+    length_ += PaneLength(Units(s));
+    linesValid_ = false;
+    ShowFromTop();
+}
+
+void Pane::PrepareLayout() const {
+    // Before the window is first shown the pane has not been told its size and
+    // would not wrap at all; tell it now: the pane places its viewport, and the
+    // viewport's size sets the wrapping width.
+    for (QWidget* w : {static_cast<QWidget*>(const_cast<Pane*>(this)), viewport()}) {
+        if (!w->testAttribute(Qt::WA_PendingResizeEvent)) continue;
+        w->ensurePolished();
+        QResizeEvent resize(w->size(), QSize(-1, -1));
+        QCoreApplication::sendEvent(w, &resize);
+        w->setAttribute(Qt::WA_PendingResizeEvent, false);
+    }
+}
+
+void Pane::IndexLines() const {
+    PrepareLayout();
+    QTextDocument* doc = document();
+    auto* layout = qobject_cast<QPlainTextDocumentLayout*>(doc->documentLayout());
+    // The pane lays its text out at its viewport's width.
+    const qreal width = viewport()->width();
+    if (linesValid_ && width == linesWidth_) return;
+    lines_.clear();
+    std::uint32_t position = 0;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        const QString text = b.text();
+        // A width change leaves blocks out of view with a stale line count:
+        // lay every block out before reading its lines.
+        if (layout) layout->ensureBlockLayout(b);
+        const QTextLayout* blockLines = b.layout();
+        const int count = blockLines ? blockLines->lineCount() : 0;
+        if (count == 0)
+            lines_.push_back({b.blockNumber(), 0, static_cast<int>(text.size()), position});
+        for (int i = 0; i < count; ++i) {
+            const QTextLine line = blockLines->lineAt(i);
+            lines_.push_back({b.blockNumber(), line.textStart(), line.textLength(),
+                              position + PanePosition(Units(text), line.textStart())});
+        }
+        position += PaneLength(Units(text)) + 2;  // and the line break
+    }
+    linesWidth_ = width;
+    linesValid_ = true;
+}
+
+int Pane::LineCount() const {
+    IndexLines();
+    return static_cast<int>(lines_.size());
+}
+
+const Pane::LineInfo* Pane::LineAt(int index) const {
+    IndexLines();
+    if (index < 0 || index >= static_cast<int>(lines_.size())) return nullptr;
+    return &lines_[static_cast<std::size_t>(index)];
+}
+
+std::string Pane::Line(int index) const {
+    const LineInfo* line = LineAt(index);
+    if (!line) return {};
+    const QTextBlock block = document()->findBlockByNumber(line->block);
+    return ToUtf8(block.text().mid(line->start, line->length));
+}
+
+std::uint32_t Pane::LineStart(int index) const {
+    const LineInfo* line = LineAt(index);
+    return line ? line->position : static_cast<std::uint32_t>(length_);
+}
+
+std::uint32_t Pane::PositionOf(int documentPosition) const {
+    // The document separates its blocks by one unit, which the seam counts two.
+    return PanePosition(Units(document()->toPlainText()),
+                        static_cast<std::size_t>(std::max(documentPosition, 0)));
+}
+
+PaneSelection Pane::Selection() const {
+    const QTextCursor cursor = textCursor();
+    return {PositionOf(cursor.selectionStart()), PositionOf(cursor.selectionEnd())};
+}
+
+}  // namespace kinpath::qt

@@ -1,0 +1,46 @@
+#include "frontends/qt/TextFitting.h"
+
+#include <QFontMetrics>
+#include <QLabel>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTextDocument>
+
+namespace kinpath::qt {
+
+namespace {
+
+// Tooltips take markup when a text looks like markup: script texts are shown
+// as written, whatever they hold.
+QString PlainTip(const QString& text) {
+    return text.isEmpty() ? text : Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);
+}
+
+}  // namespace
+
+void FitChoice(QRadioButton& choice, const QString& whole, int number) {
+    QStyleOptionButton option;
+    option.initFrom(&choice);
+    option.text = whole;
+    // The button's width less what the style adds around a text: room for the
+    // text and its focus frame.
+    const QSize around =
+        choice.style()->sizeFromContents(QStyle::CT_RadioButton, &option, QSize(0, 0), &choice);
+    const int room = choice.width() - around.width();
+    const QString shown = choice.fontMetrics().elidedText(whole, Qt::ElideRight, room);
+    // An ampersand shows as itself instead of marking a shortcut letter.
+    choice.setText(QString(shown).replace(QLatin1Char('&'), QStringLiteral("&&")));
+    const QString key = QStringLiteral("Press %1").arg(number);
+    choice.setToolTip(PlainTip(shown == whole ? key : whole + QLatin1Char('\n') + key));
+}
+
+void FitQuestion(QLabel& question) {
+    const int m = question.margin();
+    const QRect room = question.contentsRect().adjusted(m, m, -m, -m);
+    const QRect need = question.fontMetrics().boundingRect(
+        room, question.alignment().toInt() | Qt::TextWordWrap, question.text());
+    question.setToolTip(room.contains(need) ? QString() : PlainTip(question.text()));
+}
+
+}  // namespace kinpath::qt

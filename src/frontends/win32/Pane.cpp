@@ -1,0 +1,127 @@
+#include "frontends/win32/Pane.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "app/PanePositions.h"
+#include "frontends/win32/Utf16.h"
+
+namespace kinpath::win32 {
+
+namespace {
+
+// Room for the longest transcript even when every character takes two UTF-16
+// units (the control's default stops at 32,767).
+constexpr WPARAM PaneUnitLimit = 1 << 20;
+
+// Pane text as the edit control holds it: CR LF is the seam's line break, and
+// a lone CR or LF breaks the line as well.
+std::wstring EditText(std::string_view text) {
+    const std::u16string units = PaneUnits(text, u"\r\n");
+    return std::wstring(units.begin(), units.end());
+}
+
+std::uint32_t Position(std::wstring_view units, std::size_t index) {
+    return PanePosition(units, index);
+}
+
+}  // namespace
+
+std::wstring WindowText(HWND hwnd) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+Pane::Pane(HWND dialog, HWND edit) : dialog_(dialog), edit_(edit) {
+    if (edit_) SendMessageW(edit_, EM_SETLIMITTEXT, PaneUnitLimit, 0);
+}
+
+void Pane::Flush() const {
+    if (pending_.empty()) return;
+    // At the end of the text: the pane takes it without laying out what it has.
+    const int end = GetWindowTextLengthW(edit_);
+    SendMessageW(edit_, EM_SETSEL, end, end);
+    SendMessageW(edit_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(pending_.c_str()));
+    pending_.clear();
+    ShowFromTop();
+}
+
+std::wstring Pane::Units() const {
+    if (!edit_) return {};
+    Flush();
+    return WindowText(edit_);
+}
+
+std::string Pane::Text() const { return Narrow(Units()); }
+
+void Pane::ShowFromTop() const {
+    SendMessageW(edit_, EM_SETSEL, 0, 0);
+    SendMessageW(edit_, WM_VSCROLL, SB_TOP, 0);
+}
+
+void Pane::SetText(std::string_view text) {
+    if (!edit_) return;
+    const std::wstring units = EditText(text);
+    pending_.clear();
+    SetWindowTextW(edit_, units.c_str());
+    length_ = PaneLength(std::wstring_view(units));
+    ShowFromTop();
+}
+
+void Pane::Append(std::string_view text) {
+    if (!edit_ || text.empty()) return;
+    // Lines added one by one during a command reach the control together,
+    // before anything reads the pane or the window is painted: each addition
+    // scrolls the pane, which on some systems costs a redraw of the window.
+    if (pending_.empty()) PostMessageW(dialog_, FlushMessage, 0, 0);
+    const std::wstring units = EditText(text);
+    pending_ += units;
+    length_ += PaneLength(std::wstring_view(units));
+}
+
+int Pane::LineCount() const {
+    if (!edit_) return 1;
+    Flush();
+    return static_cast<int>(SendMessageW(edit_, EM_GETLINECOUNT, 0, 0));
+}
+
+std::string Pane::Line(int index) const {
+    if (index < 0 || index >= LineCount()) return {};
+    const LRESULT start = SendMessageW(edit_, EM_LINEINDEX, static_cast<WPARAM>(index), 0);
+    const auto length =
+        static_cast<std::size_t>(SendMessageW(edit_, EM_LINELENGTH, static_cast<WPARAM>(start), 0));
+    if (length == 0) return {};
+    // The buffer's first unit tells the control its size.
+    std::vector<wchar_t> buffer(length + 1, L'\0');
+    buffer[0] = static_cast<wchar_t>(std::min<std::size_t>(buffer.size(), 0xFFFF));
+    const auto copied = static_cast<std::size_t>(SendMessageW(
+        edit_, EM_GETLINE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data())));
+    return Narrow(std::wstring_view(buffer.data(), std::min(copied, length)));
+}
+
+std::uint32_t Pane::LineStart(int index) const {
+    const std::wstring units = Units();
+    if (index < 0 || index >= LineCount()) return Position(units, units.size());
+    const LRESULT start = SendMessageW(edit_, EM_LINEINDEX, static_cast<WPARAM>(index), 0);
+    return Position(units, start < 0 ? units.size() : static_cast<std::size_t>(start));
+}
+
+void Pane::SelectAll() {
+    if (!edit_) return;
+    Flush();
+    SendMessageW(edit_, EM_SETSEL, 0, -1);
+}
+
+PaneSelection Pane::Selection() const {
+    if (!edit_) return {};
+    Flush();
+    DWORD start = 0, end = 0;
+    SendMessageW(edit_, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    const std::wstring units = Units();
+    return {Position(units, start), Position(units, end)};
+}
+
+}  // namespace kinpath::win32

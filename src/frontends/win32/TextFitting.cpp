@@ -1,0 +1,150 @@
+#include "frontends/win32/TextFitting.h"
+
+#include <algorithm>
+
+#include "frontends/win32/Utf16.h"
+#include "window/ControlIds.h"
+#include "window/Dialog.h"
+#include "window/DialogTemplate.h"
+
+namespace kinpath::win32 {
+
+namespace {
+
+bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+Rect ControlRect(HWND dialog, HWND control) {
+    RECT r{};
+    GetWindowRect(control, &r);
+    MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+// The longest start of text that fits room pixels with an ellipsis after it.
+std::wstring Elided(const WindowDC& dc, std::wstring_view text, int room) {
+    if (dc.TextWidth(text) <= room) return std::wstring(text);
+    std::size_t fits = 0;
+    for (std::size_t n = 1; n <= text.size(); ++n) {
+        if (n < text.size() && IsLowSurrogate(text[n])) continue;  // never split a pair
+        if (dc.TextWidth(std::wstring(text.substr(0, n)) + L"\u2026") > room) break;
+        fits = n;
+    }
+    return std::wstring(text.substr(0, fits)) + L"\u2026";
+}
+
+}  // namespace
+
+WindowDC::WindowDC(HWND window)
+    : window_(window),
+      dc_(GetDC(window)),
+      previousFont_(
+          SelectObject(dc_, reinterpret_cast<HGDIOBJ>(SendMessageW(window, WM_GETFONT, 0, 0)))) {}
+
+WindowDC::~WindowDC() {
+    SelectObject(dc_, previousFont_);
+    ReleaseDC(window_, dc_);
+}
+
+int WindowDC::TextWidth(std::wstring_view text) const {
+    SIZE size{};
+    GetTextExtentPoint32W(dc_, text.data(), static_cast<int>(text.size()), &size);
+    return static_cast<int>(size.cx);
+}
+
+void FitLabels(HWND dialog) {
+    const WindowDC dc(dialog);
+    for (const ControlTemplate& t : DialogControls) {
+        if (t.kind != ControlKind::Label) continue;
+        // The label may grow up to the next column of labels and bars (or the
+        // dialog's edge), so that a wider dialog font still shows whole names.
+        int limit = DialogUnitsWidth;
+        for (const ControlTemplate& other : DialogControls) {
+            if ((other.kind == ControlKind::Label || other.kind == ControlKind::Bar) &&
+                other.x > t.x)
+                limit = std::min(limit, other.x);
+        }
+        RECT edge{limit, 0, 0, 0};
+        MapDialogRect(dialog, &edge);
+        HWND label = GetDlgItem(dialog, t.id);
+        const Rect r = ControlRect(dialog, label);
+        const int width = std::min<int>(dc.TextWidth(Widen(t.text)), edge.left - 1 - r.left);
+        if (width > r.Width())
+            SetWindowPos(label, nullptr, 0, 0, width, r.Height(),
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+TextTips::TextTips(HWND dialog) : dialog_(dialog) {
+    tips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                            WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                            CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
+    if (!tips_) return;
+    // Wide enough for a long choice, broken into lines rather than off screen.
+    SendMessageW(tips_, TTM_SETMAXTIPWIDTH, 0, 400);
+    for (int id = IdQuestionText; id >= IdChoice1; --id) {
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof(tool);
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = dialog_;
+        tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(dialog_, id));
+        tool.lpszText = const_cast<wchar_t*>(L"");
+        SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
+void TextTips::Fit(int id, std::wstring_view whole) {
+    HWND c = GetDlgItem(dialog_, id);
+    const WindowDC dc(c);
+    std::wstring tip;
+    if (id == IdQuestionText) {
+        // A question too long for its box: the whole text in the tooltip.
+        RECT room{};
+        GetClientRect(c, &room);
+        RECT need = room;
+        DrawTextW(dc.Get(), whole.data(), static_cast<int>(whole.size()), &need,
+                  DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
+        if (need.bottom > room.bottom) tip = whole;
+    } else {
+        const int room = ControlRect(dialog_, c).Width() - GetSystemMetrics(SM_CXMENUCHECK) - 6;
+        const std::wstring shown = Elided(dc, whole, room);
+        if (shown != whole) tip = std::wstring(whole) + L"\n";
+        tip += L"Press " + std::to_wstring(id - IdChoice1 + 1);
+        SetWindowTextW(c, ButtonCaption(shown).c_str());
+    }
+    SetTip(c, std::move(tip));
+}
+
+void TextTips::SetTip(HWND control, std::wstring tip) {
+    if (!tips_) return;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = dialog_;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = tip.data();
+    SendMessageW(tips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+std::wstring TextTips::Tip(int id) const {
+    if (!tips_) return {};
+    std::wstring text(1024, L'\0');
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = dialog_;
+    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(dialog_, id));
+    tool.lpszText = text.data();
+    SendMessageW(tips_, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&tool));
+    text.resize(wcslen(text.c_str()));
+    return text;
+}
+
+std::wstring ButtonCaption(std::wstring_view text) {
+    std::wstring caption;
+    for (wchar_t c : text) {
+        caption += c;
+        if (c == L'&') caption += L'&';
+    }
+    return caption;
+}
+
+}  // namespace kinpath::win32
