@@ -1,6 +1,7 @@
 # The Windows downloads, made by `cpack` in the cross-build folder:
 #  - a zip to unpack and run: both programs, the sample questionnaire as
-#    script.txt beside them, and a short README.txt;
+#    script.txt beside them, a short README.txt and the guide to writing
+#    questions, script-format.txt;
 #  - an installer (NSIS) with the same files, a Start-menu entry and an
 #    uninstaller. The entry starts the window with --user-folder, so that each
 #    user answers in a folder of their own (Documents\Kinpath) holding a copy of
@@ -8,6 +9,11 @@
 
 install(FILES ${PROJECT_SOURCE_DIR}/examples/script.txt DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/data/windows/README.txt DESTINATION .)
+# Markdown reads as plain text: as .txt with CR LF line ends, like README.txt,
+# it opens in any Windows editor on a double-click.
+configure_file(${PROJECT_SOURCE_DIR}/docs/script-format.md ${CMAKE_BINARY_DIR}/script-format.txt
+               @ONLY NEWLINE_STYLE CRLF)
+install(FILES ${CMAKE_BINARY_DIR}/script-format.txt DESTINATION .)
 
 set(CPACK_GENERATOR ZIP NSIS)
 set(CPACK_PACKAGE_NAME Kinpath)
@@ -35,7 +41,9 @@ endif()
 # while installing, $MUI_TEMP while uninstalling, as the template names them).
 set(CPACK_NSIS_CREATE_ICONS_EXTRA
     "CreateShortCut '$SMPROGRAMS\\\\$STARTMENU_FOLDER\\\\Kinpath.lnk' '$INSTDIR\\\\kinpath.exe' '--user-folder'
-  CreateShortCut '$SMPROGRAMS\\\\$STARTMENU_FOLDER\\\\Kinpath README.lnk' '$INSTDIR\\\\README.txt'")
+  CreateShortCut '$SMPROGRAMS\\\\$STARTMENU_FOLDER\\\\Kinpath README.lnk' '$INSTDIR\\\\README.txt'
+  CreateShortCut '$SMPROGRAMS\\\\$STARTMENU_FOLDER\\\\Writing questions.lnk' '$INSTDIR\\\\script-format.txt'")
 set(CPACK_NSIS_DELETE_ICONS_EXTRA
     "Delete '$SMPROGRAMS\\\\$MUI_TEMP\\\\Kinpath.lnk'
-  Delete '$SMPROGRAMS\\\\$MUI_TEMP\\\\Kinpath README.lnk'")
+  Delete '$SMPROGRAMS\\\\$MUI_TEMP\\\\Kinpath README.lnk'
+  Delete '$SMPROGRAMS\\\\$MUI_TEMP\\\\Writing questions.lnk'")

@@ -1,6 +1,7 @@
 #!/bin/sh
 # The installer as a user meets it, under Wine: a silent install puts both
-# programs, the sample and the README in place with the Start-menu entries;
+# programs, the sample, the README and the script format in place with the
+# Start-menu entries;
 # the entry's --user-folder start gives the user Documents\Kinpath with a copy
 # of the sample, and a second start keeps the user's edited copy; the
 # uninstaller removes the programs and the entries and leaves the user's folder.
@@ -23,11 +24,13 @@ installer=$(ls "$work"/Kinpath-*-windows-x64.exe)
 wine "$installer" /S '/D=C:\KinpathTest'
 wineserver -w
 dir="$prefix/drive_c/KinpathTest"
-for f in kinpath.exe kinpath-cli.exe script.txt README.txt Uninstall.exe; do
+for f in kinpath.exe kinpath-cli.exe script.txt README.txt script-format.txt Uninstall.exe; do
     [ -f "$dir/$f" ] || fail "$f not installed"
 done
 menu="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Kinpath"
-[ -f "$menu/Kinpath.lnk" ] || fail "no Start-menu entry"
+for entry in Kinpath "Kinpath README" "Writing questions"; do
+    [ -f "$menu/$entry.lnk" ] || fail "no Start-menu entry $entry"
+done
 
 # The entry's start, twice: the window runs until it is ended here.
 documents=$(find "$prefix/drive_c/users" -maxdepth 2 -name Documents | head -n 1)
@@ -53,6 +56,8 @@ wine "$dir/Uninstall.exe" /S
 wineserver -w
 sleep 2  # the uninstaller finishes from a copy of itself
 [ ! -e "$dir/kinpath.exe" ] || fail "the uninstaller left the program"
-[ ! -e "$menu/Kinpath.lnk" ] || fail "the uninstaller left the Start-menu entry"
+for entry in Kinpath "Kinpath README" "Writing questions"; do
+    [ ! -e "$menu/$entry.lnk" ] || fail "the uninstaller left the Start-menu entry $entry"
+done
 [ -f "$user/script.txt" ] || fail "the uninstaller removed the user's folder"
 echo "installer: installs, starts in the user's folder, keeps its copy, uninstalls"
