@@ -1,5 +1,7 @@
 #include "window/DialogTemplate.h"
 
+#include "window/ControlIds.h"
+
 namespace kinpath {
 
 namespace {
@@ -58,5 +60,22 @@ const std::array<ControlTemplate, ControlCount> DialogControls = {{
     {1011, ControlKind::Button, "HTML", 208, 309, 38, 14, false},
 }};
 // clang-format on
+
+char AccessKey(int id) {
+    switch (id) {
+        case IdOk:
+            return 'O';
+        case IdSkip:
+            return 'S';
+        case IdPrint:
+            return 'P';
+        case IdHtml:
+            return 'H';
+        case IdExit:
+            return 'x';
+        default:
+            return 0;
+    }
+}
 
 }  // namespace kinpath

@@ -22,6 +22,10 @@ inline constexpr int ControlCount = 69;
 
 extern const std::array<ControlTemplate, ControlCount> DialogControls;
 
+// The letter of a button's caption that, with Alt, presses it ('O' for OK,
+// 'x' for Exit); the caption shows it underlined. 0 for other controls.
+char AccessKey(int id);
+
 // Dialog units to pixels with the dialog font's base units (average character
 // width and height in pixels), rounded to nearest: x * bx / 4, y * by / 8, so
 // that every front end lays the dialog out to the same pixel.

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
@@ -76,22 +77,32 @@ private:
     const QScreen* centreOn_;
 };
 
-// Alt and a letter of its caption press a button; the captions stay unmarked.
-Qt::Key ButtonKey(int id) {
-    switch (id) {
-        case IdOk:
-            return Qt::Key_O;
-        case IdSkip:
-            return Qt::Key_S;
-        case IdPrint:
-            return Qt::Key_P;
-        case IdHtml:
-            return Qt::Key_H;
-        case IdExit:
-            return Qt::Key_X;
-        default:
-            return Qt::Key_unknown;
+// A button's caption with its access key marked ("E&xit"), which also makes
+// Alt and that letter press it; an ampersand of the text shows as itself.
+QString MarkedCaption(const QString& text, int id) {
+    QString caption = QString(text).replace(QLatin1Char('&'), QStringLiteral("&&"));
+    const char key = AccessKey(id);
+    if (const qsizetype at = key ? caption.indexOf(QLatin1Char(key)) : -1; at >= 0)
+        caption.insert(at, QLatin1Char('&'));
+    return caption;
+}
+
+// The text of a marked caption.
+QString UnmarkedCaption(const QString& caption) {
+    QString text;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == QLatin1Char('&') && i + 1 < caption.size()) ++i;
+        text += caption[i];
     }
+    return text;
+}
+
+// The pictures the desktop entry installs, built into the program.
+QIcon ProgramIcon() {
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/kinpath-%1.png").arg(size), QSize(size, size));
+    return icon;
 }
 
 }  // namespace
@@ -105,10 +116,24 @@ BaseUnits MeasureBaseUnits(const QFont& font) {
     return {(width / 26 + 1) / 2, metrics.height()};
 }
 
-QFont DialogFont() {
+QSize DialogSize(const QFont& font) {
+    const BaseUnits units = MeasureBaseUnits(font);
+    return {DialogUnitsToPixelsX(DialogUnitsWidth, units.x),
+            DialogUnitsToPixelsY(DialogUnitsHeight, units.y)};
+}
+
+QFont DialogFont(QSize room) {
     QFont font = QApplication::font();
     font.setStyleHint(QFont::SansSerif);
     font.setPointSize(8);
+    // The frame the desktop adds is not known before the window shows: room
+    // for a title bar of twice the font's height is kept.
+    for (; !room.isEmpty() && font.pointSizeF() > 4; font.setPointSizeF(font.pointSizeF() - 0.5)) {
+        const QSize size = DialogSize(font);
+        if (size.width() <= room.width() &&
+            size.height() + 2 * MeasureBaseUnits(font).y <= room.height())
+            break;
+    }
     return font;
 }
 
@@ -119,10 +144,11 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
       driver_(session, *this, *this, clock_) {
     setObjectName(QStringLiteral("KinpathWindow"));
     setWindowTitle(QString::fromUtf8(DialogCaption));
-    setFont(DialogFont());
+    setWindowIcon(ProgramIcon());
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    setFont(DialogFont(screen ? screen->availableGeometry().size() : QSize()));
     units_ = MeasureBaseUnits(font());
-    setFixedSize(DialogUnitsToPixelsX(DialogUnitsWidth, units_.x),
-                 DialogUnitsToPixelsY(DialogUnitsHeight, units_.y));
+    setFixedSize(DialogSize(font()));
     // A child like every other part of the window, so tools can find it.
     timer_.setParent(this);
     connect(&timer_, &QTimer::timeout, this, [this] { driver_.Tick(); });
@@ -167,7 +193,8 @@ void MainWindow::BuildControls() {
         controls_[t.id] = widget;
     }
     for (int k = 0; k < ChoiceCount; ++k) FitChoice(*choices_[k], choiceTexts_[k], k + 1);
-    FitQuestion(*question_);
+    questionText_ = question_->text();
+    FitQuestion(*question_, questionText_);
 }
 
 QLabel* MainWindow::MakeLabel(const QString& text) {
@@ -190,8 +217,7 @@ QLabel* MainWindow::MakeQuestionText(const QString& text) {
 QRadioButton* MainWindow::MakeChoice(int id, const QString& text) {
     auto* choice = new QRadioButton(text, this);
     choice->setAutoExclusive(true);
-    // Reached by a click or the digit keys, never by Tab.
-    choice->setFocusPolicy(Qt::ClickFocus);
+    connect(choice, &QAbstractButton::clicked, this, [this] { UpdateChoiceTabStop(); });
     DispatchOnClick(choice, id);
     choices_[static_cast<std::size_t>(id - IdChoice1)] = choice;
     choiceTexts_[static_cast<std::size_t>(id - IdChoice1)] = text;
@@ -213,13 +239,9 @@ QProgressBar* MainWindow::MakeBar(int id) {
 }
 
 QPushButton* MainWindow::MakeButton(int id, const QString& text, bool isDefault) {
-    auto* button = new QPushButton(text, this);
+    auto* button = new QPushButton(MarkedCaption(text, id), this);
     button->setAutoDefault(true);
     button->setDefault(isDefault);
-    if (const Qt::Key key = ButtonKey(id); key != Qt::Key_unknown) {
-        button->setShortcut(QKeyCombination(Qt::AltModifier, key));
-        button->setToolTip(button->shortcut().toString(QKeySequence::NativeText));
-    }
     DispatchOnClick(button, id);
     return button;
 }
@@ -236,6 +258,17 @@ void MainWindow::Post(F f) {
 QWidget* MainWindow::ControlWidget(int id) const {
     auto it = controls_.find(id);
     return it == controls_.end() ? nullptr : it->second;
+}
+
+void MainWindow::UpdateChoiceTabStop() {
+    QRadioButton* stop = nullptr;
+    for (QRadioButton* choice : choices_) {
+        const bool usable = choice->isEnabled() && !choice->isHidden();
+        if (usable && (choice->isChecked() || !stop)) stop = choice;
+        if (usable && choice->isChecked()) break;
+    }
+    for (QRadioButton* choice : choices_)
+        choice->setFocusPolicy(choice == stop ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 QRadioButton* MainWindow::Choice(int id) const {
@@ -286,23 +319,26 @@ void MainWindow::SetControlText(int id, std::string_view text) {
         SetPaneText(text);
     } else if (auto hidden = hiddenTexts_.find(id); hidden != hiddenTexts_.end()) {
         hidden->second = s;
+    } else if (id == IdQuestionText) {
+        questionText_ = s;
+        FitQuestion(*question_, questionText_);
     } else if (auto* label = qobject_cast<QLabel*>(ControlWidget(id))) {
         label->setText(s);
-        if (label == question_) FitQuestion(*label);
     } else if (auto* button = qobject_cast<QAbstractButton*>(ControlWidget(id))) {
-        button->setText(s);
+        button->setText(MarkedCaption(s, id));
     }
 }
 
 std::string MainWindow::ControlText(int id) const {
     if (Choice(id)) return ToUtf8(choiceTexts_[static_cast<std::size_t>(id - IdChoice1)]);
+    if (id == IdQuestionText) return ToUtf8(questionText_);
     if (id == IdTranscript) return PaneText();
     if (auto hidden = hiddenTexts_.find(id); hidden != hiddenTexts_.end())
         return ToUtf8(hidden->second);
     if (const auto* label = qobject_cast<const QLabel*>(ControlWidget(id)))
         return ToUtf8(label->text());
     if (const auto* button = qobject_cast<const QAbstractButton*>(ControlWidget(id)))
-        return ToUtf8(button->text());
+        return ToUtf8(UnmarkedCaption(button->text()));
     return {};
 }
 
@@ -315,6 +351,7 @@ void MainWindow::EnableControl(int id, bool enabled) {
     if (!enabled && focusWidget() == c && pane_->isVisibleTo(this))
         pane_->setFocus(Qt::OtherFocusReason);
     c->setEnabled(enabled);
+    if (Choice(id)) UpdateChoiceTabStop();
 }
 
 bool MainWindow::IsControlEnabled(int id) const {
@@ -324,6 +361,7 @@ bool MainWindow::IsControlEnabled(int id) const {
 
 void MainWindow::ShowControl(int id, bool visible) {
     if (QWidget* c = ControlWidget(id)) c->setVisible(visible);
+    if (Choice(id)) UpdateChoiceTabStop();
 }
 
 bool MainWindow::IsControlVisible(int id) const {
@@ -340,6 +378,7 @@ void MainWindow::SetChecked(int id, bool checked) {
     choice->setAutoExclusive(false);
     choice->setChecked(checked);
     choice->setAutoExclusive(true);
+    UpdateChoiceTabStop();
 }
 
 bool MainWindow::IsChecked(int id) const {
@@ -361,7 +400,7 @@ void MainWindow::MoveControl(int id, const Rect& rect) {
     if (QRadioButton* choice = Choice(id))
         FitChoice(*choice, choiceTexts_[static_cast<std::size_t>(id - IdChoice1)],
                   id - IdChoice1 + 1);
-    if (c == question_) FitQuestion(*question_);
+    if (c == question_) FitQuestion(*question_, questionText_);
 }
 
 void MainWindow::Repaint() {
@@ -474,7 +513,25 @@ Rect MainWindow::DesktopRect() const {
     return screen ? ToRect(screen->geometry()) : Rect{};
 }
 
-void MainWindow::MoveWindow(int x, int y) { move(x, y); }
+void MainWindow::MoveWindow(int x, int y) { move(PlaceOnScreen({x, y})); }
+
+QPoint MainWindow::PlaceOnScreen(QPoint wanted) const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return wanted;
+    const QRect room = screen->availableGeometry();
+    // The frame's size is the desktop's, known once shown; before, the
+    // client size stands in for it.
+    const QSize outer = frameGeometry().size().expandedTo(size());
+    const int x = std::max(room.left(), std::min(wanted.x(), room.right() + 1 - outer.width()));
+    const int y = std::max(room.top(), std::min(wanted.y(), room.bottom() + 1 - outer.height()));
+    return {x, y};
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Shown, the frame's real size is known: keep its title bar on the screen.
+    if (!event->spontaneous()) move(PlaceOnScreen(pos()));
+}
 
 void MainWindow::OpenFile(const std::string& path) {
     OpenUrl(QUrl::fromLocalFile(QFileInfo(QString::fromStdString(path)).absoluteFilePath()));
@@ -509,6 +566,7 @@ bool MainWindow::RunPrintDialogBox(QPrintDialog& dialog, QPrinter&) {
 
 void NameApplication() {
     QApplication::setApplicationName(QStringLiteral("kinpath"));
+    QApplication::setWindowIcon(ProgramIcon());
     // The Wayland app id: the desktop entry's name.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.kinpath.Kinpath"));
 }

@@ -49,8 +49,11 @@ struct BaseUnits {
 };
 BaseUnits MeasureBaseUnits(const QFont& font);
 
-// The dialog font: the desktop's sans-serif face at 8 points.
-QFont DialogFont();
+// The dialog font: the desktop's sans-serif face at 8 points, or smaller when
+// the dialog would not fit a screen area of the given size (an empty size fits all).
+QFont DialogFont(QSize room = {});
+// The dialog's client size in the font.
+QSize DialogSize(const QFont& font);
 
 class MainWindow : public QDialog, public Dialog, private WindowTimer {
 public:
@@ -121,6 +124,7 @@ protected:
 
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     // The bar timer.
@@ -143,12 +147,18 @@ private:
 
     QRadioButton* Choice(int id) const;
     QProgressBar* Bar(int id) const;
+    // Tab reaches the choices as one group, at the checked choice or else the
+    // first usable one; the arrow keys move within it.
+    void UpdateChoiceTabStop();
+    // Keeps the window inside the screen's available area, title bar first.
+    QPoint PlaceOnScreen(QPoint wanted) const;
 
     BaseUnits units_;
     std::map<int, QWidget*> controls_;  // children of the window, which deletes them
     QLabel* question_ = nullptr;
     std::array<QRadioButton*, 8> choices_{};
     std::array<QString, 8> choiceTexts_;  // whole texts; a row may show less
+    QString questionText_;                // whole; the box may show less
     std::map<int, QString> hiddenTexts_;  // of the bars, which never show theirs
     Pane* pane_ = nullptr;
     QTimer timer_;

@@ -7,6 +7,10 @@
 #include <QStyleOptionButton>
 #include <QTextDocument>
 
+#include <string>
+
+#include "app/TextFit.h"
+
 namespace kinpath::qt {
 
 namespace {
@@ -35,12 +39,17 @@ void FitChoice(QRadioButton& choice, const QString& whole, int number) {
     choice.setToolTip(PlainTip(shown == whole ? key : whole + QLatin1Char('\n') + key));
 }
 
-void FitQuestion(QLabel& question) {
-    const int m = question.margin();
-    const QRect room = question.contentsRect().adjusted(m, m, -m, -m);
-    const QRect need = question.fontMetrics().boundingRect(
-        room, question.alignment().toInt() | Qt::TextWordWrap, question.text());
-    question.setToolTip(room.contains(need) ? QString() : PlainTip(question.text()));
+void FitQuestion(QLabel& question, const QString& whole) {
+    // The label measures a text as it will lay it out.
+    const auto fits = [&question](std::u16string_view text) {
+        question.setText(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+        return question.heightForWidth(question.width()) <= question.height();
+    };
+    const std::u16string shown = CutToFit(
+        std::u16string_view(QStringView(whole).utf16(), static_cast<std::size_t>(whole.size())),
+        fits);
+    question.setText(QString::fromUtf16(shown.data(), static_cast<qsizetype>(shown.size())));
+    question.setToolTip(question.text() == whole ? QString() : PlainTip(whole));
 }
 
 }  // namespace kinpath::qt

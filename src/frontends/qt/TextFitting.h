@@ -13,7 +13,8 @@ namespace kinpath::qt {
 // too narrow; the tooltip names the key that picks it, and holds the whole text
 // when it is cut.
 void FitChoice(QRadioButton& choice, const QString& whole, int number);
-// A question too long for its box gets its whole text as a tooltip.
-void FitQuestion(QLabel& question);
+// Shows the question's whole text, or as much as its box holds with the last
+// line ending in "…"; a cut question is whole in its tooltip.
+void FitQuestion(QLabel& question, const QString& whole);
 
 }  // namespace kinpath::qt

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/MainDialog.h"
+#include "frontends/win32/TextFitting.h"
 #include "frontends/win32/Utf16.h"
 #include "window/ControlIds.h"
 #include "window/DialogTemplate.h"
@@ -54,12 +55,15 @@ DWORD ControlStyle(const ControlTemplate& t) {
             // Script text shows an ampersand as itself.
             return style | SS_LEFT | SS_NOPREFIX | WS_BORDER | WS_GROUP;
         case ControlKind::Choice:
-            return style | BS_AUTORADIOBUTTON | (t.id == IdChoice1 ? WS_GROUP : 0);
+            // Tab reaches the group at its first choice (or the checked one);
+            // the arrow keys move within it.
+            return style | BS_AUTORADIOBUTTON | (t.id == IdChoice1 ? WS_GROUP | WS_TABSTOP : 0);
         case ControlKind::Pane:
             // No ES_AUTOHSCROLL: lines wrap at the pane's width. ES_AUTOVSCROLL
             // lets text be added past the lines in view.
+            // It starts a group of its own, so that the arrows stay among the choices.
             return style | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER |
-                   WS_TABSTOP;
+                   WS_TABSTOP | WS_GROUP;
         case ControlKind::Label:
             // A name too long for its label is cut at the edge, never wrapped
             // onto a second line that the label has no room to show.
@@ -129,7 +133,8 @@ std::vector<std::uint16_t> BuildDialogTemplate() {
         w.Short(t.height);
         w.Dword(static_cast<std::uint32_t>(t.id));
         WriteClass(w, t.kind);
-        w.String(Widen(t.text));
+        const bool button = t.kind == ControlKind::DefaultButton || t.kind == ControlKind::Button;
+        w.String(button ? ButtonCaption(Widen(t.text), AccessKey(t.id)) : Widen(t.text));
         w.Word(0);  // no creation data
     }
     return w.Take();

@@ -29,16 +29,11 @@ static_assert(QuitMessage != Pane::FlushMessage);
 constexpr UINT WM_DPICHANGED = 0x02E0;
 #endif
 
-std::string ButtonText(const std::wstring& caption) {
-    std::wstring text;
-    for (std::size_t i = 0; i < caption.size(); ++i) {
-        text += caption[i];
-        if (caption[i] == L'&' && i + 1 < caption.size() && caption[i + 1] == L'&') ++i;
-    }
-    return Narrow(text);
-}
-
 // The kind of the template's control with that identifier.
+// The question's text stands this far inside its border, in pixels at 96 dots
+// an inch, as in the Linux window.
+constexpr int QuestionMarginAt96Dpi = 2;
+
 std::optional<ControlKind> KindOf(int id) {
     for (const ControlTemplate& t : DialogControls)
         if (t.id == id) return t.kind;
@@ -88,13 +83,16 @@ MainWindow::MainWindow(Session& session) : driver_(session, *this, *this, clock_
     pane_ = std::make_unique<Pane>(hwnd_, Control(IdTranscript));
     SetWindowSubclass(pane_->Handle(), PaneProc, 0, 0);
     dpi_ = WindowDpi(hwnd_);
+    tips_ = std::make_unique<TextTips>(hwnd_);
+    tips_->SetQuestionMargin(MulDiv(QuestionMarginAt96Dpi, dpi_, 96));
+    SetWindowSubclass(Control(IdQuestionText), QuestionProc, 0,
+                      reinterpret_cast<DWORD_PTR>(tips_.get()));
     // The window scales itself when it moves to a monitor of another resolution.
     using SetBehaviourCall = BOOL(WINAPI*)(HWND, int, int);
     if (auto call = SystemCall<SetBehaviourCall>("SetDialogDpiChangeBehavior"))
         call(hwnd_, 0x0003, 0x0003);  // DDC_DISABLE_ALL for mask and values
     DressControls();
     FitLabels(hwnd_);
-    tips_ = std::make_unique<TextTips>(hwnd_);
 }
 
 void MainWindow::DressControls() {
@@ -205,6 +203,29 @@ LRESULT CALLBACK MainWindow::PaneProc(HWND hwnd, UINT message, WPARAM wParam, LP
     return result;
 }
 
+LRESULT CALLBACK MainWindow::QuestionProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR, DWORD_PTR data) {
+    if (message != WM_PAINT) return DefSubclassProc(hwnd, message, wParam, lParam);
+    // The text keeps a margin from the border, as the static control alone would not.
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(hwnd, &paint);
+    HWND dialog = GetParent(hwnd);
+    auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
+        dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd)));
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    FillRect(dc, &client, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
+    const HGDIOBJ font =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+    SetBkMode(dc, TRANSPARENT);
+    const std::wstring text = WindowText(hwnd);
+    RECT room = QuestionRoom(hwnd, reinterpret_cast<const TextTips*>(data)->QuestionMargin());
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &room, QuestionTextFlags);
+    SelectObject(dc, font);
+    EndPaint(hwnd, &paint);
+    return 0;
+}
+
 void MainWindow::ChangeDpi(int newDpi, const RECT& suggested) {
     if (newDpi > 0 && newDpi != dpi_) {
         // Every control keeps its place and size in proportion, whichever
@@ -225,6 +246,7 @@ void MainWindow::ChangeDpi(int newDpi, const RECT& suggested) {
         if (scaledFont_) DeleteObject(scaledFont_);
         scaledFont_ = font;
         dpi_ = newDpi;
+        tips_->SetQuestionMargin(MulDiv(QuestionMarginAt96Dpi, dpi_, 96));
         for (const auto& [id, whole] : wholeTexts_) tips_->Fit(id, whole);
     }
     SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
@@ -273,6 +295,20 @@ bool MainWindow::ButtonKey(const MSG& msg) {
     return false;
 }
 
+void MainWindow::UpdateChoiceTabStop() {
+    int stop = 0;
+    for (int id = IdChoice1; id < IdChoice1 + ChoiceCount; ++id) {
+        if (!IsControlEnabled(id) || !IsControlVisible(id)) continue;
+        if (!stop || IsChecked(id)) stop = id;
+        if (IsChecked(id)) break;
+    }
+    for (int id = IdChoice1; id < IdChoice1 + ChoiceCount; ++id) {
+        HWND c = Control(id);
+        const LONG style = GetWindowLongW(c, GWL_STYLE);
+        SetWindowLongW(c, GWL_STYLE, id == stop ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+    }
+}
+
 void MainWindow::MoveFocusOffControl(HWND control) {
     HWND pane = pane_->Handle();
     if (!pane || control == pane || GetFocus() != control || !IsControlVisible(IdTranscript))
@@ -295,7 +331,8 @@ void MainWindow::SetControlText(int id, std::string_view text) {
         if (id == IdQuestionText) SetWindowTextW(c, wholeTexts_[id].c_str());
         tips_->Fit(id, wholeTexts_[id]);
     } else {
-        SetWindowTextW(c, (IsButtonId(id) ? ButtonCaption(Widen(text)) : Widen(text)).c_str());
+        SetWindowTextW(
+            c, (IsButtonId(id) ? ButtonCaption(Widen(text), AccessKey(id)) : Widen(text)).c_str());
     }
 }
 
@@ -305,7 +342,7 @@ std::string MainWindow::ControlText(int id) const {
     if (id == IdTranscript) return PaneText();
     if (auto whole = wholeTexts_.find(id); whole != wholeTexts_.end()) return Narrow(whole->second);
     const std::wstring text = WindowText(c);
-    return IsButtonId(id) ? ButtonText(text) : Narrow(text);
+    return Narrow(IsButtonId(id) ? CaptionText(text) : text);
 }
 
 void MainWindow::EnableControl(int id, bool enabled) {
@@ -313,6 +350,7 @@ void MainWindow::EnableControl(int id, bool enabled) {
     if (!c) return;
     if (!enabled) MoveFocusOffControl(c);
     EnableWindow(c, enabled);
+    if (IsChoiceId(id)) UpdateChoiceTabStop();
 }
 
 bool MainWindow::IsControlEnabled(int id) const {
@@ -325,6 +363,7 @@ void MainWindow::ShowControl(int id, bool visible) {
     if (!c) return;
     if (!visible) MoveFocusOffControl(c);
     ShowWindow(c, visible ? SW_SHOWNA : SW_HIDE);
+    if (IsChoiceId(id)) UpdateChoiceTabStop();
 }
 
 bool MainWindow::IsControlVisible(int id) const {
@@ -334,8 +373,9 @@ bool MainWindow::IsControlVisible(int id) const {
 }
 
 void MainWindow::SetChecked(int id, bool checked) {
-    if (IsChoiceId(id))
-        SendMessageW(Control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (!IsChoiceId(id)) return;
+    SendMessageW(Control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    UpdateChoiceTabStop();
 }
 
 bool MainWindow::IsChecked(int id) const {

@@ -101,6 +101,8 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK PaneProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                      UINT_PTR subclassId, DWORD_PTR data);
+    static LRESULT CALLBACK QuestionProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR subclassId, DWORD_PTR data);
     INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
     HWND Control(int id) const;
     // Sets the program's icon and turns the bars' theme off, so they draw red.
@@ -109,6 +111,9 @@ private:
     bool ChoiceKey(const MSG& msg);
     // Alt+O, S, P, H and X press OK, Skip, Print, HTML and Exit.
     bool ButtonKey(const MSG& msg);
+    // Tab reaches the choices as one group, at the checked choice or else the
+    // first usable one (a choice unchecked loses its tab stop).
+    void UpdateChoiceTabStop();
     // A control about to be disabled or hidden hands the keyboard focus to the
     // pane, so that Enter and Space never reach a button the user did not pick.
     void MoveFocusOffControl(HWND control);

@@ -1,6 +1,9 @@
 #include "frontends/win32/TextFitting.h"
 
 #include <algorithm>
+#include <functional>
+
+#include "app/TextFit.h"
 
 #include "frontends/win32/Utf16.h"
 #include "window/ControlIds.h"
@@ -11,8 +14,6 @@ namespace kinpath::win32 {
 
 namespace {
 
-bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
 Rect ControlRect(HWND dialog, HWND control) {
     RECT r{};
     GetWindowRect(control, &r);
@@ -20,16 +21,12 @@ Rect ControlRect(HWND dialog, HWND control) {
     return {r.left, r.top, r.right, r.bottom};
 }
 
-// The longest start of text that fits room pixels with an ellipsis after it.
-std::wstring Elided(const WindowDC& dc, std::wstring_view text, int room) {
-    if (dc.TextWidth(text) <= room) return std::wstring(text);
-    std::size_t fits = 0;
-    for (std::size_t n = 1; n <= text.size(); ++n) {
-        if (n < text.size() && IsLowSurrogate(text[n])) continue;  // never split a pair
-        if (dc.TextWidth(std::wstring(text.substr(0, n)) + L"\u2026") > room) break;
-        fits = n;
-    }
-    return std::wstring(text.substr(0, fits)) + L"\u2026";
+// The core's cut of a text, with this window's measure of what fits.
+std::wstring Cut(std::wstring_view text, const std::function<bool(std::wstring_view)>& fits) {
+    const std::u16string cut =
+        CutToFit(std::u16string(text.begin(), text.end()),
+                 [&fits](std::u16string_view t) { return fits(std::wstring(t.begin(), t.end())); });
+    return std::wstring(cut.begin(), cut.end());
 }
 
 }  // namespace
@@ -98,16 +95,20 @@ void TextTips::Fit(int id, std::wstring_view whole) {
     const WindowDC dc(c);
     std::wstring tip;
     if (id == IdQuestionText) {
-        // A question too long for its box: the whole text in the tooltip.
-        RECT room{};
-        GetClientRect(c, &room);
-        RECT need = room;
-        DrawTextW(dc.Get(), whole.data(), static_cast<int>(whole.size()), &need,
-                  DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
-        if (need.bottom > room.bottom) tip = whole;
+        const RECT room = QuestionRoom(c, questionMargin_);
+        const std::wstring shown = Cut(whole, [&](std::wstring_view text) {
+            RECT need = room;
+            DrawTextW(dc.Get(), text.data(), static_cast<int>(text.size()), &need,
+                      DT_CALCRECT | QuestionTextFlags);
+            return need.bottom <= room.bottom;
+        });
+        if (shown != whole) tip = whole;
+        SetWindowTextW(c, shown.c_str());
+        InvalidateRect(c, nullptr, TRUE);
     } else {
         const int room = ControlRect(dialog_, c).Width() - GetSystemMetrics(SM_CXMENUCHECK) - 6;
-        const std::wstring shown = Elided(dc, whole, room);
+        const std::wstring shown =
+            Cut(whole, [&](std::wstring_view text) { return dc.TextWidth(text) <= room; });
         if (shown != whole) tip = std::wstring(whole) + L"\n";
         tip += L"Press " + std::to_wstring(id - IdChoice1 + 1);
         SetWindowTextW(c, ButtonCaption(shown).c_str());
@@ -138,13 +139,34 @@ std::wstring TextTips::Tip(int id) const {
     return text;
 }
 
-std::wstring ButtonCaption(std::wstring_view text) {
+std::wstring ButtonCaption(std::wstring_view text, char accessKey) {
     std::wstring caption;
+    bool marked = accessKey == 0;
     for (wchar_t c : text) {
+        if (!marked && c == static_cast<wchar_t>(accessKey)) {
+            caption += L'&';
+            marked = true;
+        }
         caption += c;
         if (c == L'&') caption += L'&';
     }
     return caption;
+}
+
+std::wstring CaptionText(std::wstring_view caption) {
+    std::wstring text;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == L'&' && i + 1 < caption.size()) ++i;
+        text += caption[i];
+    }
+    return text;
+}
+
+RECT QuestionRoom(HWND question, int margin) {
+    RECT room{};
+    GetClientRect(question, &room);
+    InflateRect(&room, -margin, -margin);
+    return room;
 }
 
 }  // namespace kinpath::win32

@@ -30,6 +30,11 @@ private:
     HGDIOBJ previousFont_;
 };
 
+// The question's room for its text: its client area less the margin.
+RECT QuestionRoom(HWND question, int margin);
+// The flags the question's text is laid out with, measured and drawn alike.
+inline constexpr UINT QuestionTextFlags = DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL;
+
 // Widens the dialog's labels whose names its font draws wider than the
 // template gives them, up to the next column of controls.
 void FitLabels(HWND dialog);
@@ -42,20 +47,28 @@ public:
     TextTips(const TextTips&) = delete;
     TextTips& operator=(const TextTips&) = delete;
 
-    // Shows the control's whole text, or for a choice its start ending in "…"
-    // when its row is too narrow; a cut text is whole in the tooltip, and a
-    // choice's tooltip names the key that picks it.
+    // Shows the control's whole text, or as much as it holds ending in "…"
+    // (a choice on its row, the question on its last visible line); a cut
+    // text is whole in the tooltip, and a choice's tooltip names the key that
+    // picks it.
     void Fit(int id, std::wstring_view whole);
     std::wstring Tip(int id) const;
+    // The space between the question's border and its text, in pixels.
+    void SetQuestionMargin(int pixels) { questionMargin_ = pixels; }
+    int QuestionMargin() const { return questionMargin_; }
 
 private:
     void SetTip(HWND control, std::wstring tip);
 
     HWND dialog_;
     HWND tips_ = nullptr;
+    int questionMargin_ = 2;
 };
 
-// A button shows "&" as itself only when written doubled.
-std::wstring ButtonCaption(std::wstring_view text);
+// A button's caption: "&" shows as itself only when written doubled, and a
+// single one marks the access key ("E&xit"), which Alt and the letter press.
+std::wstring ButtonCaption(std::wstring_view text, char accessKey = 0);
+// The text of a caption.
+std::wstring CaptionText(std::wstring_view caption);
 
 }  // namespace kinpath::win32

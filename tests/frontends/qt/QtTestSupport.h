@@ -91,6 +91,9 @@ protected:
         QWidget* target = window->focusWidget() ? window->focusWidget() : window.get();
         QKeyEvent press(QEvent::KeyPress, key, modifiers);
         QCoreApplication::sendEvent(target, &press);
+        // Space presses a button when it comes up again.
+        QKeyEvent release(QEvent::KeyRelease, key, modifiers);
+        QCoreApplication::sendEvent(target, &release);
         Pump();
     }
 

@@ -2,6 +2,7 @@
 // transcript pane.
 #include <QAbstractEventDispatcher>
 #include <QDeadlineTimer>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QRadioButton>
@@ -33,9 +34,23 @@ TEST_F(QtWindowTest, BuildsTheTemplatesControlsInOrder) {
     };
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Kinpath Race and Class chooser"));
     EXPECT_EQ(window->size(), px(0, 0, DialogUnitsWidth, DialogUnitsHeight).size());
-    // Of a fixed size, and offering no maximise button.
+    // Of a fixed size, and offering no maximise button; the program's icon.
     EXPECT_EQ(window->minimumSize(), window->maximumSize());
     EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_FALSE(window->windowIcon().pixmap(48).isNull());
+    // A screen too small for the dialog at 8 points gets it in a smaller font,
+    // title bar included; the window never leaves the screen's available area.
+    for (const QSize room : {QSize(1280, 1024), QSize(420, 380)}) {
+        const QFont font = qt::DialogFont(room);
+        EXPECT_EQ(font.pointSizeF() == 8, room.width() == 1280);
+        EXPECT_LE(qt::DialogSize(font).width(), room.width());
+        EXPECT_LE(qt::DialogSize(font).height() + 2 * qt::MeasureBaseUnits(font).y, room.height());
+    }
+    const QRect screen = window->screen()->availableGeometry();
+    window->MoveWindow(-500, -500);
+    EXPECT_EQ(window->pos(), screen.topLeft());
+    window->MoveWindow(9000, 9000);
+    EXPECT_TRUE(screen.contains(window->frameGeometry()));
     // Created in template order, which is also the tab and stacking order.
     const auto children = window->findChildren<QWidget*>(
         QRegularExpression(QStringLiteral("^control")), Qt::FindDirectChildrenOnly);
@@ -49,6 +64,10 @@ TEST_F(QtWindowTest, BuildsTheTemplatesControlsInOrder) {
         EXPECT_STREQ(children[i]->metaObject()->className(), classes[static_cast<int>(t.kind)]);
         EXPECT_EQ(children[i]->geometry(), px(t.x, t.y, t.width, t.height));
         EXPECT_EQ(window->ControlText(t.id), t.kind == ControlKind::Pane ? "" : t.text);
+        // A button's caption underlines the letter Alt presses it with.
+        if (const auto* button = qobject_cast<QPushButton*>(children[i])) {
+            EXPECT_EQ(button->text().remove(QLatin1Char('&')).toStdString(), t.text);
+        }
         EXPECT_EQ(window->IsControlEnabled(t.id), t.enabled);
         EXPECT_TRUE(window->IsControlVisible(t.id));
     }
@@ -94,6 +113,18 @@ TEST_F(QtWindowTest, ClicksAndDigitKeysAnswerSkipPassesAndEscapeEnds) {
     Click(IdChoice1);
     Click(IdSkip);
     EXPECT_EQ(window->ControlText(IdQuestionText), "Question 3");
+    // Tab reaches the choices as one group, the arrows move and choose within it.
+    window->ControlWidget(IdExit)->setFocus();
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(window->focusWidget(), window->ControlWidget(IdChoice1));
+    Key(Qt::Key_Down);
+    EXPECT_EQ(window->focusWidget(), window->ControlWidget(IdChoice1 + 1));
+    Key(Qt::Key_Space);
+    EXPECT_TRUE(window->IsChecked(IdChoice1 + 1) && window->IsControlEnabled(IdOk));
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(window->focusWidget(), window->ControlWidget(IdTranscript));
+    Key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(window->focusWidget(), window->ControlWidget(IdChoice1 + 1));
     // A digit reaches the window while Skip has the focus, and moves the focus
     // to its choice, so that Enter presses OK and not Skip.
     window->ControlWidget(IdSkip)->setFocus();
@@ -123,6 +154,12 @@ TEST_F(QtWindowTest, CutTextsEndInAnEllipsisWithTheWholeTextAndDigitKeyInTheirTo
     EXPECT_LE(cut->sizeHint().width(), cut->width());
     EXPECT_EQ(ShownTip(cut), text + "\nPress 1");
     EXPECT_EQ(ShownTip(window->ControlWidget(IdQuestionText)), text);
+    // The question's last visible line ends in "…", and what it shows fits its box.
+    auto* question = qobject_cast<QLabel*>(window->ControlWidget(IdQuestionText));
+    EXPECT_TRUE(question->text().endsWith(QChar(0x2026)));
+    EXPECT_TRUE(QString::fromStdString(text).startsWith(question->text().chopped(1)));
+    EXPECT_LE(question->heightForWidth(question->width()), question->height());
+    EXPECT_EQ(window->ControlText(IdQuestionText), text);
     // Whole texts: the digit key alone; an ampersand is no shortcut mark.
     EXPECT_EQ(rock->text().toStdString(), "Rock && roll");
     EXPECT_EQ(ShownTip(rock), "Press 2");
@@ -134,8 +171,10 @@ TEST_F(QtWindowTest, CutTextsEndInAnEllipsisWithTheWholeTextAndDigitKeyInTheirTo
 TEST_F(QtWindowTest, AltKeysPressButtonsAndAfterTheLastSkipThePaneKeepsTheFocus) {
     StartOn(Questionnaire(2));
     const int buttons[] = {IdOk, IdSkip, IdPrint, IdHtml, IdExit};
+    const char* const captions[] = {"&OK", "&Skip", "&Print", "&HTML", "E&xit"};
     for (int i = 0; i < 5; ++i) {
         const auto* button = qobject_cast<QAbstractButton*>(window->ControlWidget(buttons[i]));
+        EXPECT_EQ(button->text().toStdString(), captions[i]);
         EXPECT_EQ(button->shortcut(), QKeySequence(Qt::ALT | Qt::Key("OSPHX"[i])));
     }
     Key(Qt::Key_S, Qt::AltModifier);

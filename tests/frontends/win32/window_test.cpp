@@ -10,6 +10,7 @@
 #include "app/MainDialog.h"
 #include "flow/BarAnimation.h"
 #include "frontends/win32/MainWindow.h"
+#include "frontends/win32/Pane.h"
 #include "frontends/win32/Utf16.h"
 #include "text/TextCodec.h"
 #include "window/ControlIds.h"
@@ -174,10 +175,20 @@ TEST_F(Win32WindowTest, BuildsTheTemplateInOrderCentredWithRedBars) {
         }
         EXPECT_EQ(DialogRect(t.x, t.y, t.width, t.height), placed);
         const LONG s = GetWindowLongW(child, GWL_STYLE);
-        EXPECT_EQ((s & WS_TABSTOP) != 0,
-                  t.kind >= ControlKind::DefaultButton || t.kind == ControlKind::Pane);
+        // Tab reaches the choices as a group, which the pane ends.
+        EXPECT_EQ((s & WS_TABSTOP) != 0, t.kind >= ControlKind::DefaultButton ||
+                                             t.kind == ControlKind::Pane || t.id == IdChoice1);
         EXPECT_EQ((s & WS_GROUP) != 0, t.kind == ControlKind::QuestionText ||
-                                           t.kind == ControlKind::Label || t.id == IdChoice1);
+                                           t.kind == ControlKind::Label || t.id == IdChoice1 ||
+                                           t.kind == ControlKind::Pane);
+        // A button's caption underlines the letter Alt presses it with.
+        if (t.kind >= ControlKind::DefaultButton) {
+            wchar_t caption[16] = L"";
+            GetWindowTextW(child, caption, 16);
+            const std::string text = t.text;
+            const std::size_t key = text.find(AccessKey(t.id));
+            EXPECT_EQ(win32::Narrow(caption), text.substr(0, key) + "&" + text.substr(key));
+        }
         if (t.kind == ControlKind::Bar) {
             EXPECT_EQ(SendMessageW(child, PBM_GETBARCOLOR, 0, 0), RGB(255, 0, 0));
             EXPECT_EQ(GetWindowTheme(child), nullptr);  // which would ignore the colour
@@ -242,6 +253,24 @@ TEST_F(Win32WindowTest, CutTextsEndInAnEllipsisAndShowWhollyInTheirTooltips) {
     EXPECT_EQ(window->ControlText(IdChoice1), "Up & close");
     EXPECT_EQ(window->TipText(IdChoice1), L"Press 1");
     EXPECT_EQ(window->TipText(IdQuestionText), win32::Widen(question));
+    // The question's last visible line ends in "…"; the core reads back the whole text.
+    const std::wstring cut = win32::WindowText(Item(IdQuestionText));
+    ASSERT_EQ(cut.back(), L'\u2026');
+    EXPECT_EQ(win32::Widen(question).rfind(cut.substr(0, cut.size() - 1), 0), 0u);
+    EXPECT_EQ(window->ControlText(IdQuestionText), question);
+    // Its text keeps a margin from the border: the edge columns stay blank,
+    // and ink starts right after them.
+    HWND box = Item(IdQuestionText);
+    UpdateWindow(box);
+    HDC dc = GetDC(box);
+    const COLORREF paper = GetPixel(dc, 0, 0);
+    bool blankEdge = true, ink = false;
+    for (int y = 0; y < 14; ++y) {
+        blankEdge = blankEdge && GetPixel(dc, 0, y) == paper && GetPixel(dc, 1, y) == paper;
+        for (int x = 2; x < 8; ++x) ink = ink || GetPixel(dc, x, y) != paper;
+    }
+    ReleaseDC(box, dc);
+    EXPECT_TRUE(blankEdge && ink);
     window->SetControlText(IdQuestionText, "Short?");
     EXPECT_EQ(window->TipText(IdQuestionText), L"");
 }
@@ -265,6 +294,14 @@ TEST_F(Win32WindowTest, ClicksDigitKeysEnterAndEscape) {
     Click(IdChoice1);
     Click(IdSkip);  // records nothing
     EXPECT_EQ(window->ControlText(IdQuestionText), "Question 3");
+    // Tab reaches the choices as one group; the arrows move within it.
+    SendMessageW(window->Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IdExit)), TRUE);
+    Key(VK_TAB);
+    EXPECT_EQ(GetFocus(), Item(IdChoice1));
+    Key(VK_DOWN);
+    EXPECT_EQ(GetFocus(), Item(IdChoice1 + 1));
+    Key(VK_TAB);
+    EXPECT_EQ(GetFocus(), Item(IdTranscript));
     // The digits press their choice wherever the focus is, and take the focus
     // along, so that Enter presses OK rather than the button that had it.
     SendMessageW(window->Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IdSkip)), TRUE);
