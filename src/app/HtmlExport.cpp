@@ -112,6 +112,17 @@ bool WriteInPlace(FileSystem& files, const SaveTarget& target, std::string_view 
     return false;
 }
 
+// The saved page's path as box text: what is not UTF-8 and what would garble
+// the box shows as U+FFFD.
+std::string ShownPath(std::string_view path) {
+    std::string shown;
+    for (std::size_t i = 0; i < path.size();) {
+        const char32_t cp = NextCodePoint(path, i);
+        AppendUtf8(shown, IsHiddenControl(cp) ? ReplacementCharacter : cp);
+    }
+    return shown;
+}
+
 }  // namespace
 
 bool WriteHtmlFile(FileSystem& files, const std::string& path, std::string_view page) {
@@ -162,7 +173,12 @@ bool ExportHtml(Dialog& dialog, FileSystem& files) {
     // opens the very file written.
     const std::string path =
         Utf8FromPath(ec ? std::filesystem::path(HtmlFileName) : folder / HtmlFileName);
-    dialog.OpenFile(path);
+    if (!dialog.OpenFile(path)) {
+        dialog.MessageBox(
+            BoxOwner::Dialog,
+            "Could not open Kinpath.html in a viewer. It was saved as:\n" + ShownPath(path),
+            "Error", BoxButtons::Ok);
+    }
     return true;
 }
 

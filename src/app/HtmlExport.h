@@ -23,7 +23,8 @@ std::string BuildHtmlPage(Dialog& dialog);
 bool WriteHtmlFile(FileSystem& files, const std::string& path, std::string_view page);
 // Writes Kinpath.html in the working directory without ever destroying a good
 // file, then hands it to the desktop's viewer. False (after an "Error" box) when
-// the file could not be written.
+// the file could not be written; a viewer that could not be started gets a box
+// that says where the page is.
 bool ExportHtml(Dialog& dialog, FileSystem& files);
 // The same on the system's files.
 bool ExportHtml(Dialog& dialog);

@@ -112,6 +112,24 @@ TEST_F(HtmlExportTest, PageIsExactAndSavingAgainKeepsPermissionsAndLinks) {
                            Utf8FromPath(here / PathFromUtf8(folder) / HtmlFileName)}));
     EXPECT_EQ(ReadFile(folder + "/" + HtmlFileName), ReadFile(HtmlFileName));
     fs::remove_all(PathFromUtf8(folder));
+#ifndef _WIN32
+    // Where names are bytes, the viewer gets the page's own; a box shows them
+    // readably when no viewer starts.
+    fs::create_directory("\xFF\x1B");
+    fs::current_path("\xFF\x1B");
+    dialog.viewerStarts = false;
+    ASSERT_TRUE(ExportHtml(dialog));
+    fs::current_path(here);
+    EXPECT_EQ(dialog.openedFiles.back(), here.string() + "/\xFF\x1B/" + HtmlFileName);
+    ASSERT_EQ(dialog.boxes.size(), 1u);
+    EXPECT_EQ(std::tuple(dialog.boxes[0].text, dialog.boxes[0].caption),
+              std::tuple("Could not open Kinpath.html in a viewer. It was saved as:\n" +
+                             here.string() + "/\uFFFD\uFFFD/" + HtmlFileName,
+                         "Error"));
+    fs::remove_all("\xFF\x1B");
+    dialog.viewerStarts = true;
+    dialog.openedFiles.pop_back();
+#endif
 
 #ifndef _WIN32  // permissions and links as POSIX has them
     fs::permissions(Dir() / HtmlFileName, static_cast<fs::perms>(0604));

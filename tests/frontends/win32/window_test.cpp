@@ -36,9 +36,13 @@ class TestWindow : public win32::MainWindow {
 public:
     using MainWindow::MainWindow;
     std::vector<std::wstring> opened;
+    bool viewerStarts = true;
 
 protected:
-    void ShellOpen(const std::wstring& path) override { opened.push_back(path); }
+    bool ShellOpen(const std::wstring& path) override {
+        opened.push_back(path);
+        return viewerStarts;
+    }
 };
 
 // Every message box this thread shows, as "caption|text", with "|owned" when the
@@ -313,6 +317,11 @@ TEST_F(Win32WindowTest, ResultsAskFillTheWindowAndSaveThePage) {
     for (std::size_t at = 0; (at = page.find("\r\n<br>\r\n", at)) != std::string::npos; ++at)
         ++breaks;
     EXPECT_EQ(breaks, window->PaneLineCount());
+    // A viewer that cannot be started gets a box naming the page.
+    window->viewerStarts = false;
+    Click(IdHtml);
+    EXPECT_EQ(boxes.back(), "Error|Could not open Kinpath.html in a viewer. It was saved as:\n" +
+                                win32::Narrow(window->opened.back()) + "|owned");
 }
 
 TEST_F(Win32WindowTest, PaneWrapsCountsCharactersHoldsTheWholeTranscriptAndShowsItsTop) {
