@@ -73,7 +73,7 @@ BoxResult TerminalDialog::MessageBox(BoxOwner, std::string_view text, std::strin
 }
 
 bool TerminalDialog::OpenFile(const std::string& path) {
-    WriteOut(path + "\n");
+    WriteOut(VisibleControls(path) + "\n");
     std::fflush(out_);
     return true;
 }
