@@ -2,6 +2,8 @@
 // the pane, the results layout and real message boxes.
 #include <algorithm>
 #include <cwchar>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -10,6 +12,7 @@
 #include "app/MainDialog.h"
 #include "flow/BarAnimation.h"
 #include "frontends/win32/MainWindow.h"
+#include "frontends/win32/UserFolder.h"
 #include "frontends/win32/Utf16.h"
 #include "text/TextCodec.h"
 #include "window/ControlIds.h"
@@ -322,6 +325,23 @@ TEST_F(Win32WindowTest, ResultsAskFillTheWindowAndSaveThePage) {
     Click(IdHtml);
     EXPECT_EQ(boxes.back(), "Error|Could not open Kinpath.html in a viewer. It was saved as:\n" +
                                 win32::Narrow(window->opened.back()) + "|owned");
+}
+
+using UserFolderTest = ProgramTest;
+
+TEST_F(UserFolderTest, GetsAnEditableCopyOfTheSampleOnce) {
+    namespace fs = std::filesystem;
+    WriteScript("# sample");
+    // An installed sample is read-only.
+    fs::permissions("script.txt", fs::perms::owner_write, fs::perm_options::remove);
+    const fs::path user = Dir() / "user";
+    ASSERT_TRUE(win32::EnterUserFolder(user, Dir() / "script.txt"));
+    EXPECT_TRUE(fs::equivalent(fs::current_path(), user));
+    EXPECT_EQ(GetFileAttributesW(L"script.txt") & FILE_ATTRIBUTE_READONLY, 0u);
+    std::ofstream("script.txt") << "# mine";
+    ASSERT_TRUE(win32::EnterUserFolder(user, Dir() / "script.txt"));
+    EXPECT_EQ(ReadFile("user/script.txt"), "# mine");
+    fs::permissions(Dir() / "script.txt", fs::perms::owner_write, fs::perm_options::add);
 }
 
 TEST_F(Win32WindowTest, PaneWrapsCountsCharactersHoldsTheWholeTranscriptAndShowsItsTop) {
