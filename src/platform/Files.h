@@ -34,7 +34,7 @@ public:
 
     // Opens a file to read. Never waits: a FIFO or a device opens at once, and
     // Kind then tells what it is. When it cannot be opened, error holds the
-    // system's error number (EISDIR for a folder).
+    // system's error number (EISDIR for a folder, where folders do not open).
     static File OpenToRead(const std::string& name, int& error);
 
     bool IsOpen() const { return fd_ >= 0; }

@@ -70,8 +70,9 @@ bool QtPrintSurface::StartDocument(std::string_view name) {
     // Only a regular file is printed into: opening a FIFO would hold the window
     // until something reads it, with no way to cancel.
     const QString file = printer_->outputFileName();
-    const FileKind kind = KindOf(QFile::encodeName(file).toStdString());
-    if (!file.isEmpty() && kind != FileKind::Missing && kind != FileKind::Regular) return false;
+    const FileKind kind =
+        file.isEmpty() ? FileKind::Missing : KindOf(QFile::encodeName(file).toStdString());
+    if (kind != FileKind::Missing && kind != FileKind::Regular) return false;
     if (!painter_.begin(printer_.get())) return false;
     painter_.setFont(font_);
     pagesStarted_ = 0;
