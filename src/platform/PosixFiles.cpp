@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
@@ -153,7 +154,10 @@ SaveTarget SystemFiles::FindTarget(const std::string& name) {
 File SystemFiles::CreateTemporary(const SaveTarget& target, std::string& temporary) {
     static constexpr std::string_view Letters =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    std::random_device random;
+    // A name need only be unlikely to be taken, as O_EXCL never opens one that
+    // is; a clock seed costs far less than the system's entropy.
+    std::minstd_rand random(static_cast<std::uint_fast32_t>(
+        std::chrono::steady_clock::now().time_since_epoch().count()));
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary.assign(".").append(target.name).append(".");
         for (int i = 0; i < 6; ++i) temporary += Letters[random() % Letters.size()];

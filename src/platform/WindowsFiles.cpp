@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <filesystem>
 #include <random>
@@ -98,7 +99,10 @@ SaveTarget SystemFiles::FindTarget(const std::string& name) {
 
 File SystemFiles::CreateTemporary(const SaveTarget& target, std::string& temporary) {
     const fs::path path = PathFromUtf8(target.name);
-    std::random_device random;
+    // A name need only be unlikely to be taken, as O_EXCL never opens one that
+    // is; a clock seed costs far less than the system's entropy.
+    std::minstd_rand random(static_cast<std::uint_fast32_t>(
+        std::chrono::steady_clock::now().time_since_epoch().count()));
     for (int attempt = 0; attempt < 100; ++attempt) {
         fs::path hidden(".");
         hidden += path.filename();
