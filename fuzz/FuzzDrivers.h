@@ -166,7 +166,10 @@ public:
         if (buttons == BoxButtons::Ok) return BoxResult::Ok;
         return (in_.Next() & 1) ? BoxResult::Yes : BoxResult::No;
     }
-    void OpenFile(const std::string& path) override { opened.push_back(path); }
+    bool OpenFile(const std::string& path) override {
+        opened.push_back(path);
+        return true;
+    }
     std::unique_ptr<PrintSurface> RunPrintDialog(bool) override {
         logs.emplace_back();
         if (in_.Next() & 0x80) return nullptr;  // the user cancelled

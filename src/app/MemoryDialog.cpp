@@ -205,7 +205,7 @@ void MemoryDialog::MoveWindow(int x, int y) {
     windowY_ = y;
 }
 
-void MemoryDialog::OpenFile(const std::string&) {}
+bool MemoryDialog::OpenFile(const std::string&) { return true; }
 
 std::unique_ptr<PrintSurface> MemoryDialog::RunPrintDialog(bool) { return nullptr; }
 

@@ -84,7 +84,7 @@ public:
     void PostQuit(int exitCode) override;
     Rect DesktopRect() const override;
     void MoveWindow(int x, int y) override;
-    void OpenFile(const std::string& path) override;
+    bool OpenFile(const std::string& path) override;
     std::unique_ptr<PrintSurface> RunPrintDialog(bool selectionAvailable) override;
 
     // --- Driving the dialog as a message loop would.

@@ -6,21 +6,8 @@
 #include <new>
 #include <stdexcept>
 
+#include "platform/Files.h"
 #include "text/Ascii.h"
-
-#if defined(_WIN32)
-#include <fcntl.h>
-#include <io.h>
-#include <sys/stat.h>
-
-#include <filesystem>
-
-#include "text/PathText.h"
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace kinpath {
 
@@ -53,101 +40,6 @@ ScriptFileText Failed(ReadFailure failure, int error = 0) {
     return file;
 }
 
-// The file's bytes, expected to be size long, through read(buffer, count),
-// which answers the bytes read, 0 at the end or -1 with errno set. A file that
-// shrank meanwhile gives what is there.
-template <typename Read>
-ScriptFileText ReadSized(std::uintmax_t size, Read read) {
-    ScriptFileText file;
-    if (size > file.bytes.max_size()) {
-        return Failed(ReadFailure::TooLarge);
-    }
-    file.bytes.resize(static_cast<std::size_t>(size));
-    std::size_t done = 0;
-    while (done < file.bytes.size()) {
-        const auto got = read(file.bytes.data() + done, file.bytes.size() - done);
-        if (got < 0) {
-            return Failed(ReadFailure::ReadError, errno);
-        }
-        if (got == 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(got);
-    }
-    file.bytes.resize(done);
-    return file;
-}
-
-#if !defined(_WIN32)
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-ScriptFileText ReadWhole(const std::string& path) {
-    // Non-blocking, so that opening a FIFO returns at once instead of waiting
-    // for a writer; the type check below then refuses it.
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (fd.get() < 0) {
-        return Failed(ReadFailure::CannotOpen, errno);
-    }
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0) {
-        return Failed(ReadFailure::ReadError, errno);
-    }
-    if (!S_ISREG(info.st_mode)) {
-        return Failed(ReadFailure::NotRegularFile);
-    }
-    return ReadSized(static_cast<std::uintmax_t>(info.st_size), [&fd](char* to, std::size_t n) {
-        ssize_t got;
-        do {
-            got = ::read(fd.get(), to, n);
-        } while (got < 0 && errno == EINTR);
-        return got;
-    });
-}
-#else
-ScriptFileText ReadWhole(const std::string& path) {
-    const std::filesystem::path name = PathFromUtf8(path);
-    const int fd = ::_wopen(name.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
-    if (fd < 0) {
-        const int error = errno;
-        // Opening a folder is refused as a lack of access; say what it is.
-        std::error_code ignored;
-        return std::filesystem::is_directory(name, ignored)
-                   ? Failed(ReadFailure::NotRegularFile)
-                   : Failed(ReadFailure::CannotOpen, error);
-    }
-    struct Closer {
-        int fd;
-        ~Closer() { ::_close(fd); }
-    } closer{fd};
-    struct _stat64 info {};
-    if (::_fstat64(fd, &info) != 0) {
-        return Failed(ReadFailure::ReadError, errno);
-    }
-    // A console or device such as CON would wait for typing: only files are read.
-    if ((info.st_mode & _S_IFMT) != _S_IFREG) {
-        return Failed(ReadFailure::NotRegularFile);
-    }
-    return ReadSized(static_cast<std::uintmax_t>(info.st_size), [fd](char* to, std::size_t n) {
-        // _read takes an unsigned count but returns an int.
-        return ::_read(fd, to, static_cast<unsigned>(std::min<std::size_t>(n, 1u << 30)));
-    });
-}
-#endif
-
 // Whether the whole line equals opener + name + ">" with ASCII case folded.
 bool IsTagLine(const char* line, const char* opener, const char* name) {
     for (; *opener != '\0'; ++opener, ++line) {
@@ -166,10 +58,23 @@ bool IsTagLine(const char* line, const char* opener, const char* name) {
 }  // namespace
 
 ScriptFileText ReadScriptFile(const std::string& path) {
+    int error = 0;
+    File file = File::OpenToRead(path, error);
+    if (!file.IsOpen()) {
+        return Failed(error == EISDIR ? ReadFailure::NotRegularFile : ReadFailure::CannotOpen,
+                      error);
+    }
+    // A FIFO or a device would wait for a writer or never end.
+    if (file.Kind() != FileKind::Regular) {
+        return Failed(ReadFailure::NotRegularFile);
+    }
     try {
-        ScriptFileText file = ReadWhole(path);
-        DropByteOrderMark(file.bytes);
-        return file;
+        ScriptFileText text;
+        if (const int failed = file.ReadAll(text.bytes)) {
+            return Failed(ReadFailure::ReadError, failed);
+        }
+        DropByteOrderMark(text.bytes);
+        return text;
     } catch (const std::bad_alloc&) {
         return Failed(ReadFailure::TooLarge);
     } catch (const std::length_error&) {

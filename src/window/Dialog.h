@@ -138,8 +138,10 @@ public:
     virtual Rect DesktopRect() const = 0;
     virtual void MoveWindow(int x, int y) = 0;
 
-    // --- Hands a saved file to the desktop's default viewer.
-    virtual void OpenFile(const std::string& path) = 0;
+    // --- Hands a saved file to the desktop's default viewer; false when none
+    // could be started. The path is the system's own (text/PathText.h): bytes
+    // where names are bytes, so a name that is not UTF-8 still opens.
+    virtual bool OpenFile(const std::string& path) = 0;
 
     // --- Shows the print dialog. "Selection" is offered only when selectionAvailable.
     // Null when the user cancelled or no printer could be had.

@@ -1,22 +1,26 @@
 // Saving the pane as Kinpath.html: the page's exact bytes, and an old page that
-// survives every failed save.
+// survives every failed save, its owner and every signal.
 #ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #endif
 
+#include <algorithm>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <utility>
 
 #include "TestSupport.h"
 #include "app/HtmlExport.h"
 #include "app/MainDialog.h"
 #include "flow/Transcript.h"
+#include "platform/Files.h"
 #include "text/PathText.h"
 #include "window/ControlIds.h"
 
@@ -38,6 +42,31 @@ std::string Page(std::initializer_list<std::string> lines) {
 
 // The number of entries in the folder, to see that no temporary is left.
 auto Entries(const fs::path& dir) { return std::distance(fs::directory_iterator(dir), {}); }
+
+// The system's files on a disk that holds `room` bytes of a file, where a page's
+// owner cannot be kept when `foreignOwner`, and where `signal` comes halfway
+// through the next write.
+class FailingFiles : public SystemFiles {
+public:
+    std::uint64_t room = UINT64_MAX;
+    bool foreignOwner = false;
+    int signal = 0;
+
+    bool Write(File& file, std::uint64_t offset, std::string_view bytes) override {
+        if (const int raised = std::exchange(signal, 0)) {
+            const std::size_t half = bytes.size() / 2;
+            const bool first = Write(file, offset, bytes.substr(0, half));
+            std::raise(raised);
+            return first && Write(file, offset + half, bytes.substr(half));
+        }
+        const std::size_t fits =
+            offset >= room ? 0 : std::min<std::uint64_t>(bytes.size(), room - offset);
+        return SystemFiles::Write(file, offset, bytes.substr(0, fits)) && fits == bytes.size();
+    }
+    bool KeepAttributes(const SaveTarget& target, File& file) override {
+        return !foreignOwner && SystemFiles::KeepAttributes(target, file);
+    }
+};
 
 using HtmlExportTest = ProgramTest;
 
@@ -83,6 +112,24 @@ TEST_F(HtmlExportTest, PageIsExactAndSavingAgainKeepsPermissionsAndLinks) {
                            Utf8FromPath(here / PathFromUtf8(folder) / HtmlFileName)}));
     EXPECT_EQ(ReadFile(folder + "/" + HtmlFileName), ReadFile(HtmlFileName));
     fs::remove_all(PathFromUtf8(folder));
+#ifndef _WIN32
+    // Where names are bytes, the viewer gets the page's own; a box shows them
+    // readably when no viewer starts.
+    fs::create_directory("\xFF\x1B");
+    fs::current_path("\xFF\x1B");
+    dialog.viewerStarts = false;
+    ASSERT_TRUE(ExportHtml(dialog));
+    fs::current_path(here);
+    EXPECT_EQ(dialog.openedFiles.back(), here.string() + "/\xFF\x1B/" + HtmlFileName);
+    ASSERT_EQ(dialog.boxes.size(), 1u);
+    EXPECT_EQ(std::tuple(dialog.boxes[0].text, dialog.boxes[0].caption),
+              std::tuple("Could not open Kinpath.html in a viewer. It was saved as:\n" +
+                             here.string() + "/\uFFFD\uFFFD/" + HtmlFileName,
+                         "Error"));
+    fs::remove_all("\xFF\x1B");
+    dialog.viewerStarts = true;
+    dialog.openedFiles.pop_back();
+#endif
 
 #ifndef _WIN32  // permissions and links as POSIX has them
     fs::permissions(Dir() / HtmlFileName, static_cast<fs::perms>(0604));
@@ -155,8 +202,7 @@ TEST_F(HtmlExportTest, FailedSavesKeepWhatWasThereAndCanBeRetried) {
     for (int i = 0; dialog.PaneLength() < TranscriptCapacity; ++i)
         AppendTranscriptLine(dialog, ("line " + std::to_string(i) + " <&>").c_str());
     const std::string pane = dialog.PaneText();
-    // Both failures bite whoever runs the test, root included. A file cannot
-    // replace a folder:
+    // A file cannot replace a folder, whoever runs the test.
     fs::create_directory(Dir() / HtmlFileName);
     std::ofstream(Dir() / HtmlFileName / "inside") << "keep";
     EXPECT_FALSE(ExportHtml(dialog));
@@ -164,17 +210,25 @@ TEST_F(HtmlExportTest, FailedSavesKeepWhatWasThereAndCanBeRetried) {
     EXPECT_EQ(Entries(Dir()), 1);
     fs::remove_all(Dir() / HtmlFileName);
     std::ofstream(Dir() / HtmlFileName, std::ios::binary) << "old page\r\n";
+    // A disk that fills up anywhere in the page, also when the page is written
+    // in place.
+    for (const bool inPlace : {false, true}) {
+        for (const std::uint64_t room : {0, 1, 4096, 40000}) {
+            FailingFiles full;
+            full.room = room;
+            full.foreignOwner = inPlace;
+            EXPECT_FALSE(ExportHtml(dialog, full)) << room;
+        }
+    }
 #ifdef _WIN32
-    // and a page made read-only is kept until it is writable again.
-    fs::permissions(Dir() / HtmlFileName, static_cast<fs::perms>(0444));
-    DialogCommand(session, dialog, IdHtml);
-    fs::permissions(Dir() / HtmlFileName, fs::perms::owner_write, fs::perm_options::add);
+    const std::size_t FailedSaves = 9;
 #else
-    // and a file size limit makes the write itself fail, as a full disk would.
+    const std::size_t FailedSaves = 10;
+    // A real file size limit fails the write instead of ending the program.
     rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
     const rlimit small{4096, old.rlim_max};
-    std::signal(SIGXFSZ, SIG_DFL);  // the program itself must keep SIGXFSZ from ending it
+    std::signal(SIGXFSZ, SIG_DFL);
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     DialogCommand(session, dialog, IdHtml);
     ::setrlimit(RLIMIT_FSIZE, &old);
@@ -183,17 +237,90 @@ TEST_F(HtmlExportTest, FailedSavesKeepWhatWasThereAndCanBeRetried) {
     EXPECT_EQ(ReadFile(HtmlFileName), "old page\r\n");
     EXPECT_EQ(Entries(Dir()), 1);
 
-    ASSERT_EQ(dialog.boxes.size(), 2u);
+    EXPECT_EQ(dialog.boxes.size(), FailedSaves);
     for (const RecordedBox& box : dialog.boxes)
         EXPECT_EQ(std::tuple(box.owner, box.text, box.caption),
                   std::tuple(BoxOwner::Dialog, "Could not write Kinpath.html", "Error"));
     EXPECT_TRUE(dialog.openedFiles.empty());
     EXPECT_EQ(dialog.PaneText(), pane);
+    dialog.boxes.clear();
     DialogCommand(session, dialog, IdHtml);  // with room again the same button works
-    EXPECT_EQ(dialog.boxes.size(), 2u);
+    EXPECT_TRUE(dialog.boxes.empty());
     EXPECT_EQ(dialog.openedFiles.size(), 1u);
     EXPECT_EQ(ReadFile(HtmlFileName), BuildHtmlPage(dialog));
 }
+
+TEST_F(HtmlExportTest, SavingKeepsThePagesOwnerOrElseWritesItInPlace) {
+    AppendTranscriptLine(dialog, "new");
+    const std::string page = BuildHtmlPage(dialog);
+#ifndef _WIN32
+    // Root can give the new file away: another user's page that all may write
+    // is replaced and stays theirs, group and mode included.
+    std::ofstream(HtmlFileName) << "old";
+    fs::permissions(HtmlFileName, static_cast<fs::perms>(0646));
+    if (::geteuid() == 0 && ::chown(HtmlFileName, 4321, 4322) == 0) {
+        ASSERT_TRUE(ExportHtml(dialog));
+        struct stat saved {};
+        ASSERT_EQ(::stat(HtmlFileName, &saved), 0);
+        EXPECT_EQ(std::tuple(saved.st_uid, saved.st_gid, saved.st_mode & 07777),
+                  std::tuple(4321u, 4322u, 0646u));
+        EXPECT_EQ(ReadFile(HtmlFileName), page);
+    }
+#endif
+    // Where a new file could not keep the owner, the page itself is written
+    // over; when that fails, its old bytes are put back.
+    std::ofstream(HtmlFileName, std::ios::binary) << std::string(9000, 'o');
+    FailingFiles foreign;
+    foreign.foreignOwner = true;
+    foreign.room = 100;
+    EXPECT_FALSE(ExportHtml(dialog, foreign));
+    EXPECT_EQ(ReadFile(HtmlFileName), std::string(9000, 'o'));
+    foreign.room = UINT64_MAX;
+#ifndef _WIN32
+    struct stat before {
+    }, after{};
+    ::stat(HtmlFileName, &before);
+    ASSERT_TRUE(ExportHtml(dialog, foreign));
+    ::stat(HtmlFileName, &after);
+    EXPECT_EQ(after.st_ino, before.st_ino);  // the same file, not a new one
+#else
+    ASSERT_TRUE(ExportHtml(dialog, foreign));
+#endif
+    EXPECT_EQ(ReadFile(HtmlFileName), page);
+    EXPECT_EQ(Entries(Dir()), 1);
+}
+
+#ifndef _WIN32
+TEST_F(HtmlExportTest, AFolderDeeperThanThePathLimitIsSavedInto) {
+    const std::string level(200, 'd');
+    int depth = 0;
+    for (; fs::current_path().native().size() <= 4096; ++depth) {
+        fs::create_directory(level);
+        fs::current_path(level);
+    }
+    EXPECT_TRUE(ExportHtml(dialog));
+    std::ifstream in(HtmlFileName, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator(in), {}), BuildHtmlPage(dialog));
+    EXPECT_EQ(dialog.openedFiles, std::vector{(fs::current_path() / HtmlFileName).string()});
+    fs::remove(HtmlFileName);
+    for (; depth > 0; --depth) {
+        fs::current_path("..");
+        fs::remove(level);
+    }
+}
+
+TEST_F(HtmlExportTest, AnEndingSignalWaitsUntilTheSaveIsOver) {
+    AppendTranscriptLine(dialog, "page");
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        FailingFiles files;
+        files.signal = signal;
+        EXPECT_EXIT(ExportHtml(dialog, files), ::testing::KilledBySignal(signal), "");
+        EXPECT_EQ(ReadFile(HtmlFileName), BuildHtmlPage(dialog));
+        EXPECT_EQ(Entries(Dir()), 1);  // no temporary file survives
+        fs::remove(HtmlFileName);
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace kinpath::testing

@@ -47,7 +47,10 @@ BoxResult HeadlessDialog::MessageBox(BoxOwner owner, std::string_view text,
     return answer;
 }
 
-void HeadlessDialog::OpenFile(const std::string& path) { openedFiles.push_back(path); }
+bool HeadlessDialog::OpenFile(const std::string& path) {
+    openedFiles.push_back(path);
+    return viewerStarts;
+}
 
 std::unique_ptr<PrintSurface> HeadlessDialog::RunPrintDialog(bool selectionAvailable) {
     printJobs.emplace_back();

@@ -38,12 +38,13 @@ public:
 
     BoxResult MessageBox(BoxOwner owner, std::string_view text, std::string_view caption,
                          BoxButtons buttons) override;
-    void OpenFile(const std::string& path) override;
+    bool OpenFile(const std::string& path) override;
     std::unique_ptr<PrintSurface> RunPrintDialog(bool selectionAvailable) override;
 
     std::vector<RecordedBox> boxes;
     std::deque<BoxResult> yesNoAnswers;  // empty: No
     std::vector<std::string> openedFiles;
+    bool viewerStarts = true;  // what OpenFile answers
 
     // How the next print dialog answers.
     bool printCancel = false;

@@ -5,7 +5,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QFontMetrics>
 #include <QIcon>
 #include <QKeyEvent>
@@ -533,11 +533,15 @@ void MainWindow::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) move(PlaceOnScreen(pos()));
 }
 
-void MainWindow::OpenFile(const std::string& path) {
-    OpenUrl(QUrl::fromLocalFile(QFileInfo(QString::fromStdString(path)).absoluteFilePath()));
+bool MainWindow::OpenFile(const std::string& path) {
+    QByteArray bytes = QByteArray::fromStdString(path);
+    if (!bytes.startsWith('/')) bytes.prepend(QFile::encodeName(QDir::currentPath()) + '/');
+    // The URL carries the path's own bytes, so that a folder name that is not
+    // UTF-8 still leads to the file written.
+    return OpenUrl(QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/"), QUrl::StrictMode));
 }
 
-void MainWindow::OpenUrl(const QUrl& url) { QDesktopServices::openUrl(url); }
+bool MainWindow::OpenUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
 
 // --- Printing
 

@@ -109,7 +109,7 @@ public:
     void PostQuit(int exitCode) override;
     Rect DesktopRect() const override;
     void MoveWindow(int x, int y) override;
-    void OpenFile(const std::string& path) override;
+    bool OpenFile(const std::string& path) override;
     std::unique_ptr<PrintSurface> RunPrintDialog(bool selectionAvailable) override;
 
 protected:
@@ -118,7 +118,8 @@ protected:
     virtual int RunMessageBox(QMessageBox& box);
     // Runs the print dialog; true when the user confirmed.
     virtual bool RunPrintDialogBox(QPrintDialog& dialog, QPrinter& printer);
-    virtual void OpenUrl(const QUrl& url);
+    // True when a viewer was started.
+    virtual bool OpenUrl(const QUrl& url);
     // A quit request reached the front of the queue.
     virtual void EndRun(int exitCode);
 

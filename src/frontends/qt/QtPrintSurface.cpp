@@ -1,5 +1,6 @@
 #include "frontends/qt/QtPrintSurface.h"
 
+#include <QFile>
 #include <QFontMetrics>
 #include <QPrinter>
 #include <QString>
@@ -7,6 +8,7 @@
 #include <algorithm>
 
 #include "frontends/qt/Utf8.h"
+#include "platform/Files.h"
 
 namespace kinpath::qt {
 
@@ -65,6 +67,12 @@ void QtPrintSurface::SetFont(std::string_view face, int cellHeight) {
 
 bool QtPrintSurface::StartDocument(std::string_view name) {
     printer_->setDocName(FromUtf8(name));
+    // Only a regular file is printed into: opening a FIFO would hold the window
+    // until something reads it, with no way to cancel.
+    const QString file = printer_->outputFileName();
+    const FileKind kind =
+        file.isEmpty() ? FileKind::Missing : KindOf(QFile::encodeName(file).toStdString());
+    if (kind != FileKind::Missing && kind != FileKind::Regular) return false;
     if (!painter_.begin(printer_.get())) return false;
     painter_.setFont(font_);
     pagesStarted_ = 0;

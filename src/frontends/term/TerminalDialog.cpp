@@ -72,9 +72,10 @@ BoxResult TerminalDialog::MessageBox(BoxOwner, std::string_view text, std::strin
     return word == "y" || word == "yes" ? BoxResult::Yes : BoxResult::No;
 }
 
-void TerminalDialog::OpenFile(const std::string& path) {
-    WriteOut(path + "\n");
+bool TerminalDialog::OpenFile(const std::string& path) {
+    WriteOut(VisibleControls(path) + "\n");
     std::fflush(out_);
+    return true;
 }
 
 std::optional<std::string> TerminalDialog::ReadLine() {

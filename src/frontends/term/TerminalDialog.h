@@ -22,8 +22,9 @@ public:
 
     BoxResult MessageBox(BoxOwner owner, std::string_view text, std::string_view caption,
                          BoxButtons buttons) override;
-    // No viewer in a terminal: the saved file's path is printed instead.
-    void OpenFile(const std::string& path) override;
+    // No viewer in a terminal: the saved file's path is printed instead, its
+    // control characters made visible.
+    bool OpenFile(const std::string& path) override;
 
     // The next input line without its line end; none at the end of input. A
     // line longer than 4096 bytes is dropped with a notice and reads as empty.

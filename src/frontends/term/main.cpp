@@ -8,6 +8,7 @@
 #include "frontends/term/Console.h"
 #include "frontends/term/TerminalDialog.h"
 #include "frontends/term/TerminalRun.h"
+#include "platform/Files.h"
 
 namespace {
 
@@ -106,5 +107,7 @@ int Run(const Arguments& args) {
 
 int main(int argc, char** argv) {
     kinpath::term::ConsoleSetup console;
+    // Output past a file size limit fails like output to a full disk.
+    kinpath::FailWritesPastSizeLimit();
     return Finish(Run(kinpath::term::CommandArguments(argc, argv)));
 }

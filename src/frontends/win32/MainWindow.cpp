@@ -508,13 +508,15 @@ void MainWindow::MoveWindow(int x, int y) {
     if (hwnd_) SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void MainWindow::OpenFile(const std::string& path) {
+bool MainWindow::OpenFile(const std::string& path) {
     // A path's UTF-8 keeps what a Windows file name may hold and UTF-16 may not.
-    ShellOpen(PathFromUtf8(path).wstring());
+    return ShellOpen(PathFromUtf8(path).wstring());
 }
 
-void MainWindow::ShellOpen(const std::wstring& path) {
-    ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+bool MainWindow::ShellOpen(const std::wstring& path) {
+    // Values above 32 tell success.
+    return reinterpret_cast<INT_PTR>(
+               ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
 }
 
 // --- Printing

@@ -86,12 +86,13 @@ public:
     void PostQuit(int exitCode) override;
     Rect DesktopRect() const override;
     void MoveWindow(int x, int y) override;
-    void OpenFile(const std::string& path) override;
+    bool OpenFile(const std::string& path) override;
     std::unique_ptr<PrintSurface> RunPrintDialog(bool selectionAvailable) override;
 
 protected:
-    // Where the window meets the desktop; tests replace it.
-    virtual void ShellOpen(const std::wstring& path);
+    // Where the window meets the desktop; tests replace it. True when a viewer
+    // was started.
+    virtual bool ShellOpen(const std::wstring& path);
 
 private:
     // The bar timer: a window timer of the dialog's.

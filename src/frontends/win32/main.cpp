@@ -5,17 +5,17 @@
 #include "app/MainDialog.h"
 #include "flow/Session.h"
 #include "frontends/win32/MainWindow.h"
+#include "frontends/win32/UserFolder.h"
 
 #include <shellapi.h>  // after the Windows headers they build on
 #include <shlobj.h>
 
 namespace {
 
-// The Start-menu entry passes --user-folder: each user answers in a folder of
-// their own, Documents\Kinpath, which gets a copy of the sample questionnaire
-// beside the program on the first start. A copy already there is the user's and
-// stays as it is. Whatever fails leaves the program where it was started.
-void EnterUserFolder() {
+// The Start-menu entry passes --user-folder: each user answers in
+// Documents\Kinpath, with a copy of the sample questionnaire beside the program.
+// Whatever fails leaves the program where it was started.
+void EnterDocumentsFolder() {
     PWSTR documents = nullptr;
     if (FAILED(SHGetKnownFolderPath(FOLDERID_Documents, KF_FLAG_CREATE, nullptr, &documents)))
         return;
@@ -23,10 +23,8 @@ void EnterUserFolder() {
     CoTaskMemFree(documents);
     std::wstring program(32768, L'\0');
     program.resize(GetModuleFileNameW(nullptr, program.data(), 32768));
-    const auto sample = std::filesystem::path(program).parent_path() / L"script.txt";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    CopyFileW(sample.c_str(), (folder / L"script.txt").c_str(), TRUE);
-    SetCurrentDirectoryW(folder.c_str());
+    kinpath::win32::EnterUserFolder(folder,
+                                    std::filesystem::path(program).parent_path() / L"script.txt");
 }
 
 }  // namespace
@@ -34,7 +32,7 @@ void EnterUserFolder() {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     int argc = 0;
     if (PWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc)) {
-        if (argc == 2 && std::wstring_view(argv[1]) == L"--user-folder") EnterUserFolder();
+        if (argc == 2 && std::wstring_view(argv[1]) == L"--user-folder") EnterDocumentsFolder();
         LocalFree(argv);
     }
     kinpath::Session session;

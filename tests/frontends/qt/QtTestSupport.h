@@ -31,6 +31,7 @@ public:
     QString printFile;             // where the print dialog sends the job, as a PDF
     bool printCancel = false;
     std::vector<QUrl> opened;
+    bool viewerStarts = true;
     std::vector<int> endRuns;
 
 protected:
@@ -47,7 +48,10 @@ protected:
         printer.setOutputFileName(printFile);
         return !printCancel;
     }
-    void OpenUrl(const QUrl& url) override { opened.push_back(url); }
+    bool OpenUrl(const QUrl& url) override {
+        opened.push_back(url);
+        return viewerStarts;
+    }
     void EndRun(int exitCode) override { endRuns.push_back(exitCode); }
 };
 

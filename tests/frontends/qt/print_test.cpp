@@ -1,5 +1,9 @@
 // Printing through the real QPrinter into a PDF file, read back with poppler's
 // pdftotext to check where every row landed.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
 #include <QPageLayout>
 #include <QProcess>
@@ -80,6 +84,21 @@ TEST_F(QtWindowTest, PrintsEveryPaneLineWhereThePageGeometryPutsIt) {
     EXPECT_NEAR(rows[0].x, area.left() + g.left * pt, 1.0);
     EXPECT_NEAR(rows[0].top, area.top() + g.top * pt, 1.5);
     EXPECT_NEAR(rows[0].height, g.lineHeight * pt, g.lineHeight * pt * 0.15);  // the font's cell
+}
+
+TEST_F(QtWindowTest, PrintingToAFileThatIsNoRegularFileFailsAtOnce) {
+    StartOn(Questionnaire(1));
+    Click(IdChoice1);
+    Click(IdOk);
+    // A FIFO would hold the window in open() until something reads it; here
+    // something does, so a print that went ahead would not hang the test.
+    ASSERT_EQ(::mkfifo("Kinpath.pdf", 0600), 0);
+    const int reader = ::open("Kinpath.pdf", O_RDONLY | O_NONBLOCK);
+    window->printFile = QString::fromStdString((Dir() / "Kinpath.pdf").string());
+    Click(IdPrint);
+    ::close(reader);
+    EXPECT_EQ(window->boxes,
+              std::vector<std::string>{"Error: Could not print the results [owned]"});
 }
 
 }  // namespace

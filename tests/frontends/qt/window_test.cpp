@@ -217,6 +217,20 @@ TEST_F(QtWindowTest, ResultsFillTheWindowWithThePaneAndTheSavedPageOpens) {
     ASSERT_EQ(window->opened.size(), 1u);
     EXPECT_EQ(window->opened[0],
               QUrl::fromLocalFile(QString::fromStdString((Dir() / "Kinpath.html").string())));
+    // A folder name that is not UTF-8 reaches the viewer byte for byte; a viewer
+    // that cannot be started gets a box naming the page.
+    std::filesystem::create_directory("\xFF");
+    std::filesystem::current_path("\xFF");
+    window->viewerStarts = false;
+    Click(IdHtml);
+    std::filesystem::current_path(Dir());
+    const QByteArray page = QByteArray::fromStdString(Dir().string() + "/\xFF/Kinpath.html");
+    ASSERT_EQ(window->opened.size(), 2u);
+    EXPECT_EQ(window->opened[1].toEncoded(), "file://" + page.toPercentEncoding("/"));
+    EXPECT_EQ(window->boxes,
+              std::vector<std::string>{
+                  "Error: Could not open Kinpath.html in a viewer. It was saved as:\n" +
+                  QString::fromUtf8(page).toStdString() + " [owned]"});
 }
 
 TEST_F(QtWindowTest, BarsRiseOnTimerTicksSettleAndLetTheTimerSleep) {

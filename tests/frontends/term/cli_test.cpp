@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <tuple>
 
 #include "TestSupport.h"
 
@@ -48,17 +50,23 @@ std::string Shown(const fs::path& path) {
     return name;
 }
 
+// A file of the working folder.
+std::string Read(const char* name) {
+    std::ifstream in(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 class CliTest : public ProgramTest {
 protected:
-    // The arguments come after the redirections, so they can replace them.
+    // Runs in the working folder. The arguments come after the redirections, so
+    // they can replace them.
     CliRun Cli(const std::string& input, const std::string& args = "",
                const std::string& before = "") {
-        std::ofstream(Dir() / "input.txt", std::ios::binary) << input;
+        std::ofstream("input.txt", std::ios::binary) << input;
         const std::string command =
             before + " " + Program + " < input.txt > output.txt 2> errors.txt " + args;
         const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile("output.txt"),
-                ReadFile("errors.txt")};
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Read("output.txt"), Read("errors.txt")};
     }
 };
 
@@ -170,6 +178,15 @@ TEST_F(CliTest, ControlCharactersOfScriptAndInputAreShownVisibly) {
               "kinpath-cli: unknown command '^[[a<U+009B>' (use a choice number, ok, s, h or q)\n");
     EXPECT_TRUE(Has(check.out, "question 1 \"Q^[[2J\tok\": choice 2 \"<U+0081>\""));
     EXPECT_FALSE(Has(run.out + run.err + check.out, "\x1b"));
+    if (UnderWine) GTEST_SKIP() << "Windows file names hold no control characters";
+    // Nor can the name of the folder the page is saved in.
+    fs::create_directory("\x1b]0;x\x07");
+    fs::current_path("\x1b]0;x\x07");
+    WriteScript("", "\x1b]0;x\x07/script.txt");
+    const CliRun saved = Cli("h\n");
+    fs::current_path(Dir());
+    EXPECT_TRUE(Has(saved.out, "/^[]0;x^G/Kinpath.html\n")) << saved.out;
+    EXPECT_FALSE(Has(saved.out, "\x1b"));
 }
 
 TEST_F(CliTest, LinesPastTheLimitAreDroppedAndFailedOutputFailsEveryMode) {
@@ -185,6 +202,11 @@ TEST_F(CliTest, LinesPastTheLimitAreDroppedAndFailedOutputFailsEveryMode) {
         EXPECT_EQ(full.status, 1) << args;
         EXPECT_EQ(full.err, "kinpath-cli: could not write the output\n") << args;
     }
+    // A file size limit (512 bytes) on the output fails it the same way.
+    if (UnderWine) GTEST_SKIP() << "Windows has no file size limit";
+    const CliRun limited = Cli("", "--balance --runs 10", "ulimit -f 1;");
+    EXPECT_EQ(std::tuple(limited.status, limited.err),
+              std::tuple(1, "kinpath-cli: could not write the output\n"));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // the pane, the results layout and real message boxes.
 #include <algorithm>
 #include <cwchar>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "flow/BarAnimation.h"
 #include "frontends/win32/MainWindow.h"
 #include "frontends/win32/Pane.h"
+#include "frontends/win32/UserFolder.h"
 #include "frontends/win32/Utf16.h"
 #include "text/TextCodec.h"
 #include "window/ControlIds.h"
@@ -37,9 +40,13 @@ class TestWindow : public win32::MainWindow {
 public:
     using MainWindow::MainWindow;
     std::vector<std::wstring> opened;
+    bool viewerStarts = true;
 
 protected:
-    void ShellOpen(const std::wstring& path) override { opened.push_back(path); }
+    bool ShellOpen(const std::wstring& path) override {
+        opened.push_back(path);
+        return viewerStarts;
+    }
 };
 
 // Every message box this thread shows, as "caption|text", with "|owned" when the
@@ -381,6 +388,28 @@ TEST_F(Win32WindowTest, ResultsAskFillTheWindowAndSaveThePage) {
     for (std::size_t at = 0; (at = page.find("\r\n<br>\r\n", at)) != std::string::npos; ++at)
         ++breaks;
     EXPECT_EQ(breaks, window->PaneLineCount());
+    // A viewer that cannot be started gets a box naming the page.
+    window->viewerStarts = false;
+    Click(IdHtml);
+    EXPECT_EQ(boxes.back(), "Error|Could not open Kinpath.html in a viewer. It was saved as:\n" +
+                                win32::Narrow(window->opened.back()) + "|owned");
+}
+
+using UserFolderTest = ProgramTest;
+
+TEST_F(UserFolderTest, GetsAnEditableCopyOfTheSampleOnce) {
+    namespace fs = std::filesystem;
+    WriteScript("# sample");
+    // An installed sample is read-only.
+    fs::permissions("script.txt", fs::perms::owner_write, fs::perm_options::remove);
+    const fs::path user = Dir() / "user";
+    ASSERT_TRUE(win32::EnterUserFolder(user, Dir() / "script.txt"));
+    EXPECT_TRUE(fs::equivalent(fs::current_path(), user));
+    EXPECT_EQ(GetFileAttributesW(L"script.txt") & FILE_ATTRIBUTE_READONLY, 0u);
+    std::ofstream("script.txt") << "# mine";
+    ASSERT_TRUE(win32::EnterUserFolder(user, Dir() / "script.txt"));
+    EXPECT_EQ(ReadFile("user/script.txt"), "# mine");
+    fs::permissions(Dir() / "script.txt", fs::perms::owner_write, fs::perm_options::add);
 }
 
 TEST_F(Win32WindowTest, PaneWrapsCountsCharactersHoldsTheWholeTranscriptAndShowsItsTop) {

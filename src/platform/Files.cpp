@@ -1,0 +1,25 @@
+#include "platform/Files.h"
+
+#include <cerrno>
+#include <stdexcept>
+
+namespace kinpath {
+
+int File::ReadAll(std::string& bytes) {
+    // One read of the size the file has, so a file that grows meanwhile (a log
+    // named script.txt) cannot keep the reader busy.
+    const std::uint64_t size = Size();
+    if (size > bytes.max_size()) throw std::length_error("file too large to hold");
+    bytes.resize(static_cast<std::size_t>(size));
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const std::ptrdiff_t got = Read(bytes.data() + done, bytes.size() - done);
+        if (got < 0) return errno != 0 ? errno : EIO;
+        if (got == 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    bytes.resize(done);
+    return 0;
+}
+
+}  // namespace kinpath

@@ -1,0 +1,267 @@
+// File access on POSIX systems. A save works through its folder's descriptor,
+// so names stay short however deep the working folder is.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <tuple>
+#include <vector>
+
+#include "platform/Files.h"
+
+namespace kinpath {
+
+namespace {
+
+constexpr int FolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+// Links followed before a chain of them is taken for a loop.
+constexpr int MaxLinks = 40;
+
+FileKind KindOfMode(mode_t mode) {
+    if (S_ISREG(mode)) return FileKind::Regular;
+    return S_ISDIR(mode) ? FileKind::Folder : FileKind::Other;
+}
+
+// A name as its folder ("." when it has none) and its last part.
+std::pair<std::string, std::string> Split(const std::string& name) {
+    const std::size_t slash = name.rfind('/');
+    if (slash == std::string::npos) return {".", name};
+    return {slash == 0 ? "/" : name.substr(0, slash), name.substr(slash + 1)};
+}
+
+// What a link in folder says; empty when it cannot be read.
+std::string ReadLink(const File& folder, const std::string& name) {
+    std::string text(4096, '\0');
+    const ssize_t length =
+        ::readlinkat(folder.Descriptor(), name.c_str(), text.data(), text.size());
+    text.resize(length > 0 && static_cast<std::size_t>(length) < text.size()
+                    ? static_cast<std::size_t>(length)
+                    : 0);
+    return text;
+}
+
+// Permission bits a newly created file gets from this process's umask.
+mode_t NewFileMode() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        unsigned mask = 0;
+        if (std::sscanf(line.c_str(), "Umask: %o", &mask) == 1) return 0666 & ~mask;
+    }
+    // No procfs: umask can only be read by setting it.
+    mode_t mask = ::umask(022);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// Whether this user may write over the file. Root passes access() for every
+// file, yet a page its owner made read-only should stay so for root too: root
+// is held to the permission bits of its class.
+bool MayWrite(const File& folder, const std::string& name, const struct stat& file) {
+    if (::faccessat(folder.Descriptor(), name.c_str(), W_OK, 0) != 0) return false;
+    if (::geteuid() != 0) return true;
+    if (file.st_uid == 0) return (file.st_mode & S_IWUSR) != 0;
+    std::vector<gid_t> groups(static_cast<std::size_t>(std::max(::getgroups(0, nullptr), 0)));
+    groups.resize(static_cast<std::size_t>(
+        std::max(::getgroups(static_cast<int>(groups.size()), groups.data()), 0)));
+    groups.push_back(::getegid());
+    bool member = std::find(groups.begin(), groups.end(), file.st_gid) != groups.end();
+    return (file.st_mode & (member ? S_IWGRP : S_IWOTH)) != 0;
+}
+
+SaveTarget Refused() {
+    SaveTarget target;
+    target.kind = FileKind::Other;
+    return target;
+}
+
+}  // namespace
+
+File File::OpenToRead(const std::string& name, int& error) {
+    // Non-blocking, so that opening a FIFO returns at once instead of waiting
+    // for a writer.
+    File file(::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    error = file.IsOpen() ? 0 : errno;
+    return file;
+}
+
+FileKind File::Kind() const {
+    struct stat info {};
+    return ::fstat(fd_, &info) == 0 ? KindOfMode(info.st_mode) : FileKind::Other;
+}
+
+std::uint64_t File::Size() const {
+    struct stat info {};
+    return ::fstat(fd_, &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+}
+
+std::ptrdiff_t File::Read(char* to, std::size_t n) {
+    ssize_t got;
+    do {
+        got = ::read(fd_, to, n);
+    } while (got < 0 && errno == EINTR);
+    return got;
+}
+
+bool File::Close() { return fd_ < 0 || ::close(std::exchange(fd_, -1)) == 0; }
+
+FileKind KindOf(const std::string& name) {
+    struct stat info {};
+    if (::stat(name.c_str(), &info) == 0) return KindOfMode(info.st_mode);
+    return errno == ENOENT ? FileKind::Missing : FileKind::Other;
+}
+
+SaveTarget SystemFiles::FindTarget(const std::string& name) {
+    SaveTarget target;
+    auto [folder, leaf] = Split(name);
+    File at(::open(folder.c_str(), FolderFlags));
+    struct stat info {};
+    for (int links = 0;; ++links) {
+        if (!at.IsOpen() || links > MaxLinks) return Refused();
+        if (::fstatat(at.Descriptor(), leaf.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+            // A link to nothing is refused rather than followed to wherever it
+            // leads.
+            if (errno != ENOENT || links > 0) return Refused();
+            break;
+        }
+        if (!S_ISLNK(info.st_mode)) {
+            target.kind = KindOfMode(info.st_mode);
+            break;
+        }
+        // A link to the page stays a link: the file it leads to is written.
+        std::tie(folder, leaf) = Split(ReadLink(at, leaf));
+        at = File(::openat(at.Descriptor(), folder.c_str(), FolderFlags));
+    }
+    if (target.kind == FileKind::Regular) {
+        target.writable = MayWrite(at, leaf, info);
+        target.owner = info.st_uid;
+        target.group = info.st_gid;
+        target.mode = info.st_mode & 07777;
+    }
+    target.folder = std::move(at);
+    target.name = leaf;
+    return target;
+}
+
+File SystemFiles::CreateTemporary(const SaveTarget& target, std::string& temporary) {
+    static constexpr std::string_view Letters =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    // A name need only be unlikely to be taken, as O_EXCL never opens one that
+    // is; a clock seed costs far less than the system's entropy.
+    std::minstd_rand random(static_cast<std::uint_fast32_t>(
+        std::chrono::steady_clock::now().time_since_epoch().count()));
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary.assign(".").append(target.name).append(".");
+        for (int i = 0; i < 6; ++i) temporary += Letters[random() % Letters.size()];
+        File file(::openat(target.folder.Descriptor(), temporary.c_str(),
+                           O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (file.IsOpen() || errno != EEXIST) return file;
+    }
+    return File();
+}
+
+bool SystemFiles::KeepAttributes(const SaveTarget& target, File& file) {
+    const int fd = file.Descriptor();
+    if (target.kind != FileKind::Regular) return ::fchmod(fd, NewFileMode()) == 0;
+    // Only root may give a file away, and a user may choose only a group of
+    // their own.
+    struct stat made {};
+    if (::fstat(fd, &made) != 0) return false;
+    if ((made.st_uid != target.owner || made.st_gid != target.group) &&
+        ::fchown(fd, target.owner, target.group) != 0) {
+        return false;
+    }
+    return ::fchmod(fd, target.mode) == 0;
+}
+
+bool SystemFiles::Write(File& file, std::uint64_t offset, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written =
+            ::pwrite(file.Descriptor(), bytes.data(), bytes.size(), static_cast<off_t>(offset));
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+        offset += static_cast<std::uint64_t>(written);
+    }
+    return true;
+}
+
+bool SystemFiles::Finish(File& file, std::uint64_t size) {
+    return ::ftruncate(file.Descriptor(), static_cast<off_t>(size)) == 0 &&
+           ::fsync(file.Descriptor()) == 0;
+}
+
+bool SystemFiles::Replace(const SaveTarget& target, const std::string& temporary) {
+    const int folder = target.folder.Descriptor();
+    if (::renameat(folder, temporary.c_str(), folder, target.name.c_str()) != 0) return false;
+    // Make the rename itself durable; the page is written either way.
+    ::fsync(folder);
+    return true;
+}
+
+void SystemFiles::Remove(const SaveTarget& target, const std::string& temporary) {
+    ::unlinkat(target.folder.Descriptor(), temporary.c_str(), 0);
+}
+
+File SystemFiles::OpenInPlace(const SaveTarget& target) {
+    File file(::openat(target.folder.Descriptor(), target.name.c_str(),
+                       O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    // Whatever replaced the page since it was looked at is left alone.
+    return file.IsOpen() && file.Kind() == FileKind::Regular ? std::move(file) : File();
+}
+
+namespace {
+
+constexpr std::array<int, 3> EndingSignals = {SIGINT, SIGTERM, SIGHUP};
+
+// The ending signal that came while signals were held, 0 for none. A signal
+// handler can reach nothing but process-wide state.
+volatile std::sig_atomic_t HeldSignal = 0;
+
+void HoldSignal(int signal) { HeldSignal = signal; }
+
+void IgnoreFileSizeSignal(struct sigaction* previous) {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, &ignore, previous);
+}
+
+}  // namespace
+
+struct SignalsHeld::Previous {
+    std::array<struct sigaction, EndingSignals.size()> ending{};
+    struct sigaction fileSize {};
+};
+
+// A handler, not a blocked mask: a mask holds only this thread, and a signal
+// sent to the process would end it through any other thread.
+SignalsHeld::SignalsHeld() : previous_(std::make_unique<Previous>()) {
+    HeldSignal = 0;
+    struct sigaction hold {};
+    hold.sa_handler = HoldSignal;
+    hold.sa_flags = SA_RESTART;
+    sigfillset(&hold.sa_mask);
+    for (std::size_t i = 0; i < EndingSignals.size(); ++i)
+        ::sigaction(EndingSignals[i], &hold, &previous_->ending[i]);
+    IgnoreFileSizeSignal(&previous_->fileSize);
+}
+
+SignalsHeld::~SignalsHeld() {
+    ::sigaction(SIGXFSZ, &previous_->fileSize, nullptr);
+    for (std::size_t i = 0; i < EndingSignals.size(); ++i)
+        ::sigaction(EndingSignals[i], &previous_->ending[i], nullptr);
+    // What came meanwhile takes its effect now that the save is over.
+    if (HeldSignal != 0) ::raise(HeldSignal);
+}
+
+void FailWritesPastSizeLimit() { IgnoreFileSizeSignal(nullptr); }
+
+}  // namespace kinpath
