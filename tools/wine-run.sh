@@ -32,9 +32,10 @@ export WINEARCH=win64
 # "PID :DISPLAY": the process that ends the display when the server ends.
 state="$prefix.server"
 
-# Whether the prefix's server, started here, still runs.
+# Whether the prefix's server, started here, still runs with its display.
 server_alive() {
-    [ -s "$state" ] && kill -0 "$(cut -d' ' -f1 "$state")" 2>/dev/null
+    [ -s "$state" ] && kill -0 "$(cut -d' ' -f1 "$state")" 2>/dev/null &&
+        [ -S "/tmp/.X11-unix/X$(cut -d: -f2 "$state")" ]
 }
 
 start_server() {
