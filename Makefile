@@ -7,7 +7,8 @@ RUN_PACKAGES  := cmake make g++ pkg-config libgtest-dev qt6-base-dev libgl-dev \
                  fonts-liberation fonts-dejavu-core python3
 TEST_PACKAGES := libgmock-dev libbenchmark-dev desktop-file-utils appstream poppler-utils \
                  xvfb xauth hyperfine clang-14 libclang-rt-14-dev time clang-format cloc \
-                 g++-mingw-w64-x86-64-posix googletest wine wine64 nsis zip fonts-wine procps
+                 g++-mingw-w64-x86-64-posix googletest wine wine64 nsis zip fonts-wine procps \
+                 ghostscript
 PACKAGES      := $(RUN_PACKAGES) $(TEST_PACKAGES)
 
 JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
@@ -60,14 +61,14 @@ test: format-check test-linux test-windows test-asan
 
 test-linux: build
 	@mkdir -p $(XDG_RUNTIME_DIR) && chmod 700 $(XDG_RUNTIME_DIR)
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -E '^cli-windows$$'
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -E '^cli-windows'
 
 # The Windows programs and tests, each test under Wine (the build folder's own
 # Wine prefix, made on first use), then the Linux command-line tests against
 # kinpath-cli.exe.
 test-windows: windows-build build
 	cd $(WINDOWS) && ctest --output-on-failure -j $(JOBS)
-	cd $(BUILD) && ctest --output-on-failure -R '^cli-windows$$'
+	cd $(BUILD) && ctest --output-on-failure -R '^cli-windows'
 
 # Every test again under AddressSanitizer (with leak detection) and
 # UndefinedBehaviorSanitizer, the window's tests included.

@@ -8,6 +8,7 @@
 #include "app/MainDialog.h"
 #include "flow/Transcript.h"
 #include "window/ControlIds.h"
+#include "window/DialogTemplate.h"
 
 namespace kinpath::testing {
 namespace {
@@ -18,6 +19,20 @@ std::string Question(const std::string& name, const std::string& answer) {
 }
 
 using MainDialogTest = ProgramTest;
+
+// The published figures of the dialog: 321 x 332 dialog units (482 x 540
+// pixels at base units 6 x 13) and its identifiers in template order.
+TEST_F(MainDialogTest, TemplateHasItsSizeAndIdentifiers) {
+    EXPECT_EQ(dialog.ClientRect(), (Rect{0, 0, 482, 540}));
+    std::vector<int> ids{1008, 1000, 1001, 1002, 1003, 1004, 1005, 1006, 1007, 1009};
+    for (int b = 0; b < 27; ++b) ids.insert(ids.end(), {1039 + b, 1012 + b});
+    ids.insert(ids.end(), {1, 3, 1010, 2, 1011});
+    std::vector<int> inOrder;
+    for (const ControlTemplate& t : DialogControls) inOrder.push_back(t.id);
+    EXPECT_EQ(inOrder, ids);
+    EXPECT_EQ(std::tuple(IdOk, IdExit, IdSkip, IdPrint, IdHtml, IdBarTimer),
+              std::tuple(1, 2, 3, 1010, 1011, 123));
+}
 
 TEST_F(MainDialogTest, LoadedScriptGreetsPostsTheFirstOkAndDispatchesCommands) {
     WriteScript(Question("First?", "warpts=5\n") + Question("Second?", ""));
@@ -33,9 +48,9 @@ TEST_F(MainDialogTest, LoadedScriptGreetsPostsTheFirstOkAndDispatchesCommands) {
     EXPECT_EQ(dialog.ControlText(IdQuestionText), "First?");
 
     // Only the eight choices enable OK.
-    DialogCommand(session, dialog, IdChoice1 + ChoiceCount);
+    DialogCommand(session, dialog, 1008);
     EXPECT_FALSE(dialog.IsControlEnabled(IdOk));
-    DialogCommand(session, dialog, IdChoice1 + ChoiceCount - 1);
+    DialogCommand(session, dialog, 1007);
     EXPECT_TRUE(dialog.IsControlEnabled(IdOk));
     dialog.Click(IdChoice1);
     dialog.Click(IdOk);
@@ -117,7 +132,7 @@ TEST_F(MainDialogTest, HugeRepetitiveScriptLoadsAndFinishesQuickly) {
     ASSERT_TRUE(session.QuestionsFinished);
     EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(60));
     EXPECT_EQ(session.PointTotals[SlotWarrior], 20000);
-    EXPECT_EQ(dialog.PaneLength(), TranscriptCapacity);
+    EXPECT_EQ(dialog.PaneLength(), 51199u);
 }
 
 }  // namespace

@@ -19,6 +19,15 @@ auto Fields(const PageGeometry& g) {
 TEST(PageGeometryTest, SinglePrecisionMarginAtEveryResolution) {
     // Width follows the horizontal resolution alone, height the vertical one.
     EXPECT_EQ(Fields(ComputePageGeometry(75, 600)), std::tuple(637, 6600, 330, 31, 6269, 98));
+    // The worked values of the page layout: W, H, T, L, B and h.
+    using Worked = std::tuple<int, int, int, int, int, int>;
+    const std::pair<int, Worked> worked[] = {{72, {612, 792, 39, 30, 752, 11}},
+                                             {96, {816, 1056, 52, 40, 1003, 15}},
+                                             {300, {2550, 3300, 165, 127, 3134, 49}},
+                                             {600, {5100, 6600, 330, 255, 6269, 98}},
+                                             {1200, {10200, 13200, 660, 510, 12539, 197}}};
+    for (const auto& [dpi, fields] : worked)
+        EXPECT_EQ(Fields(ComputePageGeometry(dpi, dpi)), fields);
 
     // The margin factor is 0.05 held in single precision, slightly above 0.05;
     // each product is truncated to whole pixels.

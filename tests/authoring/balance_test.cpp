@@ -140,10 +140,9 @@ TEST(BalanceTest, ReadsItsArguments) {
     EXPECT_EQ(file, "q.txt");
     EXPECT_TRUE(options.runs == 50 && options.seed == 9 && options.skipProbability == 0.25 &&
                 options.jobs == 4);
+    // Numbers at and past their ends: CliTest.BalanceNumbersAtTheirEdges.
     const std::vector<std::vector<std::string>> wrong = {
-        {"--runs", "0"},   {"--runs", "-5"}, {"--runs", "12x"},  {"--runs"},
-        {"--skip", "1.5"}, {"--skip", "x"},  {"--seed", "-1"},   {"--jobs", "x"},
-        {"--jobs=1025"},   {"--fast"},       {"a.txt", "b.txt"}, {"--jobs", "0"}};
+        {"--runs"}, {"--fast"}, {"a.txt", "b.txt"}, {"--jobs", "0"}};
     for (const auto& args : wrong) {
         problem.clear();
         EXPECT_TRUE(!ParseBalanceArguments(args, file, options, problem) && !problem.empty());

@@ -50,37 +50,36 @@ TEST_F(BarAnimationTest, TicksFollowTheModelOverRandomTotals) {
     for (int run = 0; run < 30; ++run) {
         Session s;
         kinpath::testing::HeadlessDialog d{s};
-        std::vector<BarModel> model(BarSlotCount);
+        std::vector<BarModel> model(27);
         // One bar has a total at an end of the range, to catch overflow.
-        const int edge = run % BarSlotCount;
+        const int edge = run % 27;
         const bool top = run % 2;
         model[edge].shown = s.BarShown[edge] = top ? INT32_MAX - 3 : 3;
         s.PointTotals[edge] = top ? INT32_MAX : INT32_MIN;
         for (int tick = 0; tick < 400; ++tick) {
-            const int changed = static_cast<int>(random() % BarSlotCount);
+            const int changed = static_cast<int>(random() % 27);
             if (random() % 4 == 0 && changed != edge)
                 s.PointTotals[changed] = static_cast<std::int32_t>(random() % 400) - 150;
             if (random() % 8 == 0) {  // skipped ticks end where as many ticks would
                 const int skip = static_cast<int>(random() % 300);
                 SkipBarTicks(s, skip);
-                for (int k = 0; k < skip * BarSlotCount; ++k)
-                    model[k % BarSlotCount].Step(s.PointTotals[k % BarSlotCount]);
+                for (int k = 0; k < skip * 27; ++k) model[k % 27].Step(s.PointTotals[k % 27]);
             }
             const bool outOfSight = BarsOutOfSight(s);
             std::vector<BarModel> after = model;
-            std::vector<bool> moved(BarSlotCount);
-            for (int slot = 0; slot < BarSlotCount; ++slot)
+            std::vector<bool> moved(27);
+            for (int slot = 0; slot < 27; ++slot)
                 moved[slot] = after[slot].Step(s.PointTotals[slot]);
             // At rest exactly when a tick would change nothing.
             ASSERT_EQ(BarsAtRest(s), after == model) << "run " << run << " tick " << tick;
             model = after;
 
             AnimateBars(s, d);
-            std::vector<bool> posted(BarSlotCount);
+            std::vector<bool> posted(27);
             for (const auto& p : d.PendingPosts()) {
-                const int slot = SlotOfBar(p.id - IdFirstBar);
+                const int slot = SlotOfBar(p.id - 1012);
                 using Kind = MemoryDialog::Posted::Kind;
-                ASSERT_TRUE(p.kind == Kind::BarPosition && slot >= 0 && slot < BarSlotCount);
+                ASSERT_TRUE(p.kind == Kind::BarPosition && slot >= 0 && slot < 27);
                 ASSERT_FALSE(posted[slot]);
                 ASSERT_TRUE(!outOfSight || p.value >= 100);  // out of sight: the bar shows full
                 posted[slot] = true;
@@ -94,16 +93,16 @@ TEST_F(BarAnimationTest, TicksFollowTheModelOverRandomTotals) {
 
 TEST_F(BarAnimationTest, InitBarsAndTheBarOfEachSlot) {
     InitBars(dialog);
-    ASSERT_EQ(dialog.PendingPosts().size(), 3u * BarCount);
+    ASSERT_EQ(dialog.PendingPosts().size(), 3u * 27);
     dialog.DispatchPosted();
-    for (int k = 0; k < BarCount; ++k) {
-        const auto* bar = dialog.FindBar(IdFirstBar + k);
+    for (int k = 0; k < 27; ++k) {
+        const auto* bar = dialog.FindBar(1012 + k);
         EXPECT_TRUE(bar->colour == (Colour{255, 0, 0}) && bar->low == 0 && bar->high == 100 &&
                     bar->position == 0)
             << k;
     }
-    for (int slot = 0; slot < PointSlotCount; ++slot) {
-        EXPECT_EQ(BarIdForSlot(slot), slot < BarSlotCount ? IdFirstBar + SlotOfBar(slot) : 0);
+    for (int slot = 0; slot < 31; ++slot) {
+        EXPECT_EQ(BarIdForSlot(slot), slot < 27 ? 1012 + SlotOfBar(slot) : 0);
     }
 }
 
@@ -117,7 +116,7 @@ TEST_F(BarAnimationTest, EveryKeyMovesItsBarButHighElfHasNoKey) {
     dialog.Click(IdChoice1);
     dialog.Click(IdOk);
     for (int tick = 0; tick < 100 && !BarsAtRest(session); ++tick) dialog.Tick();
-    for (int slot = 0; slot < BarSlotCount; ++slot) {
+    for (int slot = 0; slot < 27; ++slot) {
         EXPECT_EQ(dialog.FindBar(BarIdForSlot(slot))->position, slot == SlotHighElf ? 0 : 5)
             << slot;
     }

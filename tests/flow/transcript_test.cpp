@@ -16,6 +16,8 @@ namespace {
 
 class TranscriptTest : public kinpath::testing::ProgramTest {};
 
+constexpr std::size_t PaneCapacity = 51199;  // characters
+
 // What an append adds to a pane holding `used` characters: the display text
 // and CR LF; cut on a character boundary to end the line exactly at the
 // capacity; with one character left, text without a break.
@@ -28,8 +30,8 @@ std::string ReferenceAppend(std::size_t used, const std::string& text) {
     auto first = [&](std::size_t n) {
         return shown.substr(0, n < starts.size() ? starts[n] : shown.size());
     };
-    if (used >= TranscriptCapacity) return "";
-    const std::size_t room = TranscriptCapacity - used;
+    if (used >= PaneCapacity) return "";
+    const std::size_t room = PaneCapacity - used;
     if (starts.size() + 2 <= room) return shown + "\r\n";
     return room >= 2 ? first(room - 2) + "\r\n" : first(room);
 }
@@ -41,7 +43,7 @@ TEST_F(TranscriptTest, AppendsNearTheCapacityMatchTheReference) {
     std::mt19937 random(2);
     for (int round = 0; round < 400; ++round) {
         const std::size_t wide = random() % 20;
-        const std::size_t length = TranscriptCapacity - random() % 70;
+        const std::size_t length = PaneCapacity - random() % 70;
         std::string pane(length - 2 - wide, 'f');
         for (std::size_t i = 0; i < wide; ++i) pane += "\xC3\xA9";
         dialog.SetPaneText(pane + "\r\n");
@@ -53,7 +55,7 @@ TEST_F(TranscriptTest, AppendsNearTheCapacityMatchTheReference) {
                 dialog.PaneText() + ReferenceAppend(dialog.PaneLength(), text);
             AppendTranscriptLine(dialog, text.c_str());
             ASSERT_EQ(dialog.PaneText(), expected) << "round " << round;
-            ASSERT_LE(dialog.PaneLength(), TranscriptCapacity);
+            ASSERT_LE(dialog.PaneLength(), PaneCapacity);
             ASSERT_TRUE(IsValidUtf8(dialog.PaneText()));
             AppendTranscriptLine(dialog, nullptr);
             ASSERT_EQ(dialog.PaneText(), expected);

@@ -64,9 +64,9 @@ std::int32_t ReferenceScore(const PointValues& totals, const std::string& name) 
         {"Human", "g"},       {"Ogre", "eb"},        {"Troll", "eb"},   {"Wood Elf", "g"},
         {"Necromancer", "e"}, {"Shadow Knight", "e"}};
     int slot = 0;
-    while (slot < RaceRowCount && name != InitialRaceTable[slot].name) ++slot;
-    for (int c = 0; slot == RaceRowCount && c < ClassRowCount; ++c)
-        if (name == InitialClassTable[c].name) slot = RaceRowCount + (c == 5 ? 6 : c == 6 ? 5 : c);
+    while (slot < 13 && name != InitialRaceTable[slot].name) ++slot;
+    for (int c = 0; slot == 13 && c < 14; ++c)
+        if (name == InitialClassTable[c].name) slot = 13 + (c == 5 ? 6 : c == 6 ? 5 : c);
     std::int64_t sum = totals[slot];
     for (char c : leanings[name]) sum += totals[SlotEvil + std::string("egbs").find(c)];
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(sum));
@@ -136,8 +136,8 @@ TEST(BestPickTest, PickMatchesTheReferenceOnRandomTotalsAndTables) {
         ClassRows classes = InitialClassTable;
         std::shuffle(races.begin(), races.end(), random);
         std::shuffle(classes.begin(), classes.end(), random);
-        for (RankEntry& row : races) row.partners[random() % 40 % PartnerSlots] = nullptr;
-        for (RankEntry& row : classes) row.partners[random() % 40 % PartnerSlots] = nullptr;
+        for (RankEntry& row : races) row.partners[random() % 40 % 14] = nullptr;
+        for (RankEntry& row : classes) row.partners[random() % 40 % 14] = nullptr;
         for (RankEntry& row : races) row.score = random();
         for (RankEntry& row : classes) row.score = random();
         const bool raceFirst = random() % 2;
@@ -229,9 +229,9 @@ TEST(AnswerRecordingTest, FindAnswerTakesTheFirstMatchInScriptOrder) {
 TEST(AnswerRecordingTest, AddsAll31ValuesWrappingLike32BitSums) {
     PointValues totals{};
     AnswerBlock answer;
-    for (int k = 0; k < PointSlotCount; ++k) totals[k] = INT32_MAX - k, answer.points[k] = k + 1;
+    for (int k = 0; k < 31; ++k) totals[k] = INT32_MAX - k, answer.points[k] = k + 1;
     AddAnswerPoints(totals, answer);
-    for (int k = 0; k < PointSlotCount; ++k) EXPECT_EQ(totals[k], INT32_MIN) << k;
+    for (int k = 0; k < 31; ++k) EXPECT_EQ(totals[k], INT32_MIN) << k;
 }
 
 }  // namespace

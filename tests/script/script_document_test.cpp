@@ -311,8 +311,12 @@ TEST(ScriptDocument, MessagesAndTheirLineNumbers) {
 }
 
 TEST(ScriptDocument, PointValuesReadLikeStrtollClampedTo32Bits) {
-    std::vector<std::string> values{"2147483647", "2147483648", "-2147483647", "-2147483648",
-                                    "-2147483649"};
+    EXPECT_EQ(ReadPointValue("2147483648"), 2147483647);
+    EXPECT_EQ(ReadPointValue("-2147483649"), -2147483647 - 1);
+    std::vector<std::string> values{
+        "2147483647", "2147483648", "-2147483647", "-2147483648", "-2147483649",
+        "",           " \t",        "+",           "-",           "-0",
+        "+007",       "0x1F",       "4294967296",  "-4294967297", std::string(40, '9')};
     std::mt19937 random(4711);
     const std::string alphabet = " \t\v\f\n+-x0123456789";
     for (int round = 0; round < 4000; ++round) {

@@ -80,7 +80,7 @@ TEST(ScriptLines, ReaderMatchesTheModel) {
         }
     }
     for (const std::string& text : texts) {
-        ASSERT_EQ(ReaderLines(text, LineBufferSize), ModelLines(text, LineBufferSize))
+        ASSERT_EQ(ReaderLines(text, 512), ModelLines(text, 512))
             << ::testing::PrintToString(text.substr(0, 80));
         ASSERT_EQ(ReaderLines(text, 4), ModelLines(text, 4));
     }

@@ -77,8 +77,8 @@ TEST_F(QtWindowTest, PrintsEveryPaneLineWhereThePageGeometryPutsIt) {
         SCOPED_TRACE(i);
         ASSERT_LT(r, rows.size());
         EXPECT_EQ(rows[r].firstWord, first);
-        EXPECT_EQ(rows[r].page, i / PrintRowsPerPage + 1);
-        EXPECT_NEAR(rows[r++].top - rows[0].top, (i % PrintRowsPerPage) * g.lineHeight * pt, 0.2);
+        EXPECT_EQ(rows[r].page, i / 60 + 1);
+        EXPECT_NEAR(rows[r++].top - rows[0].top, (i % 60) * g.lineHeight * pt, 0.2);
     }
     EXPECT_EQ(r, rows.size());
     EXPECT_NEAR(rows[0].x, area.left() + g.left * pt, 1.0);

@@ -166,6 +166,61 @@ TEST_F(CliTest, OptionsCheckAndBalance) {
     EXPECT_TRUE(Has(ReadFile("tty.txt"), "]   0.0%\r\x1b[K[---")) << ReadFile("tty.txt");
 }
 
+// Each number of --balance at and past its ends, and in the forms it does not
+// take: a refused value ends the program with status 2 before any run.
+TEST_F(CliTest, BalanceNumbersAtTheirEdges) {
+    WriteScript(SampleScript);
+    const std::pair<const char*, const char*> taken[] = {
+        {"--runs 1", ": 1 random runs, seed 1, skip probability 0\n"},
+        {"--runs 007", ": 7 random runs,"},
+        {"--seed 0", " runs, seed 0,"},
+        {"--seed 18446744073709551615", " runs, seed 18446744073709551615,"},
+        {"--skip 1", ", skip probability 1\n"},
+        {"--skip 1e-1", ", skip probability 0.1\n"},
+        {"--jobs 1", ": 1 random runs,"},
+        {"--jobs=1024", ": 1 random runs,"}};
+    for (const auto& [args, report] : taken) {
+        const CliRun run = Cli("", "--balance --runs 1 " + std::string(args));
+        EXPECT_EQ(run.status, 0) << args;
+        EXPECT_TRUE(Has(run.out, report)) << args << "\n" << run.out;
+    }
+    const std::pair<const char*, const char*> refused[] = {{"--runs", "0"},
+                                                           {"--runs", "-1"},
+                                                           {"--runs", "18446744073709551616"},
+                                                           {"--runs", ""},
+                                                           {"--runs", " 5"},
+                                                           {"--runs", "+5"},
+                                                           {"--runs", "0x10"},
+                                                           {"--runs", "10k"},
+                                                           {"--seed", "-1"},
+                                                           {"--seed", "18446744073709551616"},
+                                                           {"--seed", ""},
+                                                           {"--seed", "0x1"},
+                                                           {"--seed", "1s"},
+                                                           {"--skip", "-0.1"},
+                                                           {"--skip", "1.0000001"},
+                                                           {"--skip", "nan"},
+                                                           {"--skip", ""},
+                                                           {"--skip", "0x1"},
+                                                           {"--skip", "1%"},
+                                                           {"--jobs", "0"},
+                                                           {"--jobs", "1025"},
+                                                           {"--jobs", "-1"},
+                                                           {"--jobs", ""},
+                                                           {"--jobs", "0x4"},
+                                                           {"--jobs", "4k"}};
+    for (const auto& [option, value] : refused) {
+        const CliRun run = Cli("", "--balance " + std::string(option) + " '" + value + "'");
+        EXPECT_EQ(run.status, 2) << option << " " << value;
+        EXPECT_EQ(run.err.rfind("kinpath-cli --balance: " + std::string(option) +
+                                    " does not take \"" + value + "\"",
+                                0),
+                  0u)
+            << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+}
+
 TEST_F(CliTest, ControlCharactersOfScriptAndInputAreShownVisibly) {
     WriteScript(
         "<QUESTION>\nname=Q\x1b[2J\tok\ntext=A\x07\xc2\x9b\x7f"

@@ -15,14 +15,12 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 wine() { "$wine_run" "$prefix" "$@"; }
-window() { KINPATH_WINE_DISPLAY=xvfb "$wine_run" "$prefix" "$@"; }
 
 cpack -G NSIS --config "$build/CPackConfig.cmake" -B "$work" >"$work/cpack.log" 2>&1 ||
     { cat "$work/cpack.log"; fail "cpack"; }
 installer=$(ls "$work"/Kinpath-*-windows-x64.exe)
 
 wine "$installer" /S '/D=C:\KinpathTest'
-wineserver -w
 dir="$prefix/drive_c/KinpathTest"
 for f in kinpath.exe kinpath-cli.exe script.txt README.txt script-format.txt Uninstall.exe; do
     [ -f "$dir/$f" ] || fail "$f not installed"
@@ -32,7 +30,8 @@ for entry in Kinpath "Kinpath README" "Writing questions"; do
     [ -f "$menu/$entry.lnk" ] || fail "no Start-menu entry $entry"
 done
 
-# The entry's start, twice: the window runs until it is ended here.
+# The entry's start, twice: the window runs until it is closed here, as a user
+# closes it (only this prefix's window: other prefixes may run one too).
 documents=$(find "$prefix/drive_c/users" -maxdepth 2 -name Documents | head -n 1)
 [ -n "$documents" ] || fail "no Documents folder"
 # Never a link into the home folder, whose Kinpath folder is the user's own.
@@ -40,11 +39,14 @@ documents=$(find "$prefix/drive_c/users" -maxdepth 2 -name Documents | head -n 1
 user="$documents/Kinpath"
 rm -rf "$user"
 start_window() {
-    window "$dir/kinpath.exe" --user-folder &
+    wine "$dir/kinpath.exe" --user-folder &
+    started=$!
     for _ in $(seq 100); do [ -f "$user/script.txt" ] && break; sleep 0.1; done
     sleep 1
-    pkill -f 'KinpathTest.kinpath\.exe' || true
-    wait || true
+    wine taskkill /im kinpath.exe >/dev/null 2>&1 || true
+    for _ in $(seq 100); do kill -0 $started 2>/dev/null || break; sleep 0.1; done
+    kill -0 $started 2>/dev/null && fail "the window did not close"
+    wait $started || true
 }
 start_window
 cmp -s "$user/script.txt" "$dir/script.txt" || fail "the sample was not copied"
@@ -52,9 +54,9 @@ echo "# my own questions" >"$user/script.txt"
 start_window
 [ "$(cat "$user/script.txt")" = "# my own questions" ] || fail "the user's copy was overwritten"
 
-wine "$dir/Uninstall.exe" /S
-wineserver -w
-sleep 2  # the uninstaller finishes from a copy of itself
+# In place (_?=), so that it finishes before it returns instead of going on
+# from a copy of itself; it then leaves only itself behind.
+wine "$dir/Uninstall.exe" /S '_?=C:\KinpathTest'
 [ ! -e "$dir/kinpath.exe" ] || fail "the uninstaller left the program"
 for entry in Kinpath "Kinpath README" "Writing questions"; do
     [ ! -e "$menu/$entry.lnk" ] || fail "the uninstaller left the Start-menu entry $entry"
