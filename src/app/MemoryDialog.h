@@ -119,11 +119,13 @@ public:
 
 protected:
     Control* MutableControl(int id);
-
-private:
-    // The bar timer: ticks are whatever Tick() is called for while it runs.
+    WindowDriver& OwnDriver() { return driver_; }
+    // The bar timer: ticks are whatever Tick() is called for while it runs. A
+    // window that keeps its state here starts a real timer instead.
     void StartTicks(int) override {}
     void StopTicks() override {}
+
+private:
     void IndexLines() const;
 
     Session& session_;

@@ -1,0 +1,63 @@
+// The main dialog as a web page. The dialog's state lives in memory (one pane
+// line per written line, as in the terminal), and every change is drawn into
+// the page's controls by the shell's script (shell.html). The page's events
+// come back here and go to the window driver; the bar timer is the page's
+// interval timer, stopped whenever the driver puts it to sleep.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "app/MemoryDialog.h"
+
+namespace kinpath::web {
+
+class WebDialog : public MemoryDialog {
+public:
+    explicit WebDialog(Session& session);
+    ~WebDialog() override;
+
+    // --- Events from the page; each draws what changed before it returns.
+    bool Start();
+    // A click on a control, or its key (a digit, Enter).
+    void Press(int id);
+    // A command without a control: Escape's Exit.
+    void Send(int id);
+    void Tick();
+    bool Ended() const { return QuitRequested(); }
+
+    // --- The seam where the page differs from memory.
+    void Repaint() override;
+    void SelectAllPane() override;
+    PaneSelection PaneSelectionRange() const override;
+    BoxResult MessageBox(BoxOwner owner, std::string_view text, std::string_view caption,
+                         BoxButtons buttons) override;
+    void OpenFile(const std::string& path) override;
+    std::unique_ptr<PrintSurface> RunPrintDialog(bool selectionAvailable) override;
+
+protected:
+    void StartTicks(int intervalMs) override;
+    void StopTicks() override;
+
+private:
+    // Handles what was posted, unless a box is open: then only bar updates,
+    // as a box's own loop would, so that no command runs inside the box.
+    void RunPosted();
+    // Draws every control, bar and pane change since the last call.
+    void Draw();
+
+    struct Shown {
+        std::string text;
+        bool enabled = true;
+        bool visible = true;
+        bool checked = false;
+        Rect rect;
+    };
+    std::map<int, Shown> shown_;
+    std::map<int, Bar> shownBars_;
+    std::string shownPane_;
+    bool boxOpen_ = false;
+    bool endShown_ = false;
+};
+
+}  // namespace kinpath::web
