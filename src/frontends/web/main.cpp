@@ -1,5 +1,6 @@
 // The page's entry points: the shell's script calls them for each event.
 #include <emscripten/emscripten.h>
+#include <sys/stat.h>
 
 #include <memory>
 
@@ -42,4 +43,9 @@ EMSCRIPTEN_KEEPALIVE void KinpathTick() {
 
 }  // extern "C"
 
-int main() { return 0; }
+int main() {
+    // The page's file system starts with a mask that leaves new files without
+    // any permission; the saved page is to be readable like on any system.
+    ::umask(022);
+    return 0;
+}
