@@ -7,7 +7,8 @@ RUN_PACKAGES  := cmake make g++ pkg-config libgtest-dev qt6-base-dev libgl-dev \
                  fonts-liberation fonts-dejavu-core python3
 TEST_PACKAGES := libgmock-dev libbenchmark-dev desktop-file-utils appstream poppler-utils \
                  xvfb xauth hyperfine clang-14 libclang-rt-14-dev time clang-format cloc \
-                 g++-mingw-w64-x86-64-posix googletest wine wine64 nsis zip fonts-wine procps
+                 g++-mingw-w64-x86-64-posix googletest wine wine64 nsis zip fonts-wine procps \
+                 emscripten node-acorn chromium chromium-driver
 PACKAGES      := $(RUN_PACKAGES) $(TEST_PACKAGES)
 
 JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
@@ -16,6 +17,11 @@ ASAN      := build-asan
 BENCHDIR  := build-bench
 RELEASE   := build-release
 WINDOWS   := build-windows
+WEB       := build-web
+# The page without a script, made by the web build; the Linux and Windows
+# builds ship it beside kinpath-cli when told where it is.
+WEB_PAGE  := $(CURDIR)/$(WEB)/kinpath-page.html
+WITH_WEB  ?=
 # Warnings stop the build only in `make test` and `make test-asan`, so that a
 # newer compiler's new warning never keeps anyone from `make run`.
 WERROR    ?= OFF
@@ -23,7 +29,7 @@ SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 export XDG_RUNTIME_DIR ?= /tmp/kinpath-runtime-$(shell id -u)
 
 .PHONY: all deps run-deps build test test-linux test-windows test-asan windows windows-build \
-        format format-check package run bench clean fuzz
+        format format-check package run bench clean fuzz web web-page
 
 all: build
 
@@ -47,8 +53,8 @@ deps run-deps:
 # Windows program too (test cli-windows).
 WINDOWS_CLI_TESTS ?=
 CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKINPATH_WERROR=$(WERROR) \
-	  -DKINPATH_WINDOWS_BUILD_DIR=$(WINDOWS_CLI_TESTS)
-build: deps
+	  -DKINPATH_WINDOWS_BUILD_DIR=$(WINDOWS_CLI_TESTS) -DKINPATH_WEB_PAGE=$(WITH_WEB)
+build: deps $(if $(WITH_WEB),web-page)
 	$(CONFIGURE)
 	cmake --build $(BUILD) -j $(JOBS)
 
@@ -56,6 +62,8 @@ build: deps
 # the Linux suite, the Windows one under Wine, and the sanitizers last.
 test test-linux test-windows test-asan: WERROR = ON
 test test-linux test-windows: WINDOWS_CLI_TESTS = $(CURDIR)/$(WINDOWS)
+# The Linux build gets the page, so the browser tests run with its tests.
+test test-linux test-windows web: WITH_WEB = $(WEB_PAGE)
 test: format-check test-linux test-windows test-asan
 
 test-linux: build
@@ -87,9 +95,9 @@ format-check: deps
 
 # Cross-built for Windows with MinGW-w64 (tests included, so that the same
 # folder serves `make test`).
-windows-build: deps
+windows-build: deps web-page
 	cmake -S . -B $(WINDOWS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-	  -DCMAKE_BUILD_TYPE=Release -DKINPATH_WERROR=$(WERROR)
+	  -DCMAKE_BUILD_TYPE=Release -DKINPATH_WERROR=$(WERROR) -DKINPATH_WEB_PAGE=$(WEB_PAGE)
 	cmake --build $(WINDOWS) -j $(JOBS)
 
 # The Windows downloads (a zip and an installer) in build-windows/.
@@ -97,11 +105,25 @@ windows: windows-build
 	cd $(WINDOWS) && cpack
 
 # A .deb of an optimised build with stripped programs, in build-release/.
-package: deps
-	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DKINPATH_BUILD_TESTS=OFF
+package: deps web-page
+	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DKINPATH_BUILD_TESTS=OFF \
+	  -DKINPATH_WEB_PAGE=$(WEB_PAGE)
 	cmake --build $(RELEASE) -j $(JOBS)
 	cd $(RELEASE) && cpack
 	@ls -l $(RELEASE)/*.deb
+
+# The questionnaire as a web page (Debian's emscripten, whose tools need
+# Debian's node modules): the page without a script, kinpath-page.html, then
+# the sample published with it, kinpath-sample.html, both in build-web/.
+web-page: deps
+	NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(WEB) -DCMAKE_BUILD_TYPE=MinSizeRel \
+	  -DKINPATH_WERROR=$(WERROR)
+	NODE_PATH=/usr/share/nodejs cmake --build $(WEB) -j $(JOBS)
+
+web: web-page
+	$(CONFIGURE)
+	cmake --build $(BUILD) -j $(JOBS) --target kinpath-cli kinpath-page-copy
+	$(BUILD)/kinpath-cli --publish examples/script.txt -o $(WEB)/kinpath-sample.html
 
 # The window on the sample questionnaire, in a scratch folder so that the saved
 # page does not land among the sources. Without a display: the terminal version.
@@ -157,4 +179,4 @@ fuzz: deps
 	done
 
 clean:
-	rm -rf $(BUILD) $(ASAN) $(BENCHDIR) $(RELEASE) $(WINDOWS) $(FUZZDIR) build-fuzz-cov
+	rm -rf $(BUILD) $(ASAN) $(BENCHDIR) $(RELEASE) $(WINDOWS) $(WEB) $(FUZZDIR) build-fuzz-cov
