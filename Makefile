@@ -142,8 +142,9 @@ run: run-deps
 	echo "Type a choice number, 's' to skip, 'q' to quit."; \
 	cd run && exec ../$(BUILD)/kinpath-cli
 
-bench: deps
-	cmake -S . -B $(BENCHDIR) -DCMAKE_BUILD_TYPE=Release -DKINPATH_BUILD_BENCH=ON -DKINPATH_BUILD_TESTS=OFF
+bench: deps web-page
+	cmake -S . -B $(BENCHDIR) -DCMAKE_BUILD_TYPE=Release -DKINPATH_BUILD_BENCH=ON -DKINPATH_BUILD_TESTS=OFF \
+	  -DKINPATH_WEB_PAGE=$(WEB_PAGE)
 	cmake --build $(BENCHDIR) -j $(JOBS)
 	@for b in $(BENCHDIR)/bench/kinpath_bench*; do [ -x "$$b" ] && "$$b" || exit 1; done
 	@# Whole processes on generated 0.1, 1 and 10 MB scripts, against wc -l.
@@ -156,6 +157,9 @@ bench: deps
 	else \
 	  echo "No window built: its benchmarks are skipped."; \
 	fi
+	@# The published sample page: size, start-up against a static page, idle, memory.
+	$(BENCHDIR)/kinpath-cli --publish examples/script.txt -o $(WEB)/kinpath-sample.html
+	python3 bench/web/run.py $(WEB)/kinpath-sample.html
 
 # Each fuzz target for FUZZ_SECONDS seconds (clang's libFuzzer with ASan and
 # UBSan), starting from the seeds and every saved regression input. A crash
