@@ -214,10 +214,11 @@ def test_clicks_and_keys_save_the_programs_page(t):
         t.answer(answers, keys)
         assert t.saved_page() == expected, "the saved page differs from kinpath-cli's"
     if ARGS.shots:
-        t.browser.cdp("Emulation.setDeviceMetricsOverride", width=1100, height=640,
+        t.browser.cdp("Emulation.setDeviceMetricsOverride", width=1280, height=800,
                       deviceScaleFactor=1, mobile=False)
         t.open(server.url)
         t.answer(answers[:6])
+        t.idle_calls(2)  # the bars settle
         t.browser.screenshot(os.path.join(ARGS.shots, "kinpath-web.png"))
         t.browser.cdp("Emulation.clearDeviceMetricsOverride")
 
@@ -280,6 +281,7 @@ def test_narrow_screen_is_one_column_without_horizontal_scroll(t):
         assert layout["order"] == sorted(layout["order"]), layout
         assert layout["smallest"] >= 14, layout
         if ARGS.shots:
+            t.idle_calls(2)
             t.browser.screenshot(os.path.join(ARGS.shots, "kinpath-web-phone.png"))
     finally:
         t.browser.cdp("Emulation.clearDeviceMetricsOverride")
