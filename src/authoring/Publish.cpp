@@ -92,7 +92,7 @@ int RunPublish(const PublishRequest& request, std::ostream& out, std::ostream& e
     const CheckResult check = CheckScript(script.bytes, [&](const CheckDiagnostic& diagnostic) {
         PrintDiagnostic(request.script, diagnostic, err);
     });
-    if (false) {
+    if (check.errors > 0) {
         PrintSummary(request.script, check, err, false);
         err << ProgramName << ": the script has errors: no page was written\n";
         return 1;

@@ -6,11 +6,13 @@
 
 #include "app/PanePositions.h"
 #include "frontends/web/WebPrintSurface.h"
-#include "window/ControlIds.h"
 
 namespace kinpath::web {
 
-// The page's side, in shell.html: each call draws one change.
+// The page's side, in shell.html: each call makes or draws one change.
+EM_JS(void, PageClear, (), { Kinpath.clear(); });
+EM_JS(void, PageCreate, (int id, const char* kind, const char* text),
+      { Kinpath.create(id, UTF8ToString(kind), UTF8ToString(text)); });
 EM_JS(void, PageControl, (int id, const char* text, int enabled, int visible, int checked),
       { Kinpath.control(id, UTF8ToString(text), !!enabled, !!visible, !!checked); });
 EM_JS(void, PageRect, (int id, int left, int top, int width, int height),
@@ -27,10 +29,6 @@ EM_JS(void, PageEnded, (), { Kinpath.ended(); });
 // The one call that waits: the page's modal box answers 0 OK, 1 Yes, 2 No.
 EM_ASYNC_JS(int, PageBox, (const char* caption, const char* text, int yesNo),
             { return await Kinpath.box(UTF8ToString(caption), UTF8ToString(text), !!yesNo); });
-
-EM_JS(void, PageCreate, (int id, const char* kind, const char* text),
-      { Kinpath.create(id, UTF8ToString(kind), UTF8ToString(text)); });
-EM_JS(void, PageClear, (), { Kinpath.clear(); });
 
 namespace {
 
@@ -110,7 +108,7 @@ void WebDialog::Draw() {
         if (!c) continue;
         auto [it, added] = shown_.try_emplace(t.id);
         Shown& s = it->second;
-        const std::string& text = t.id == IdTranscript ? std::string() : c->text;
+        const std::string& text = c->text;  // the pane's own text is drawn below
         if (added || s.text != text || s.enabled != c->enabled || s.visible != c->visible ||
             s.checked != c->checked) {
             s.text = text;

@@ -211,6 +211,14 @@ def test_clicks_and_keys_save_the_programs_page(t):
     for keys in (False, True):
         t.open(server.url)
         assert t.js("return document.title") == "Kinpath Race and Class chooser"
+        if keys:
+            # From a chosen answer, Tab reaches the pane and every usable button.
+            t.browser.keys("1")
+            order = []
+            for _ in range(4):
+                t.browser.keys("Tab")
+                order.append(t.js("return document.activeElement.id"))
+            assert order == ["c1009", "c1", "c3", "c2"], order
         t.answer(answers, keys)
         assert t.saved_page() == expected, "the saved page differs from kinpath-cli's"
     if ARGS.shots:
