@@ -395,6 +395,13 @@ def test_page_without_script_opens_a_chosen_file(t):
     assert t.js("return !document.getElementById('source').hidden")
     t.browser.type_into("#picker", script)
     wait_for(lambda: t.control(1000)["text"] == "Yes", what="the chosen script's question")
+    # Once it has ended, the file (changed meanwhile) can be opened again.
+    t.browser.keys("Escape")
+    wait_for(lambda: t.js("return !document.getElementById('source').hidden"), what="the picker")
+    with open(script, "w", encoding="utf-8") as f:
+        f.write(ASK_SCRIPT.replace("text=Yes", "text=Sure"))
+    t.browser.type_into("#picker", script)
+    wait_for(lambda: t.control(1000)["text"] == "Sure", what="the changed script's question")
 
 
 def main():
