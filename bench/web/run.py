@@ -21,6 +21,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir,
                                 os.pardir, "tests", "frontends", "web"))
+sys.dont_write_bytecode = True  # no cache files among the sources
 from webdriver import Browser, file_url, wait_for  # noqa: E402
 
 COUNTERS = """

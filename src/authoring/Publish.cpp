@@ -52,9 +52,13 @@ std::string Replaced(std::string text, std::string_view piece, std::string_view 
 
 // A number with thousands separators: 312,345.
 std::string Grouped(std::uintmax_t n) {
-    std::string digits = std::to_string(n);
-    for (std::size_t i = digits.size(); i > 3; i -= 3) digits.insert(i - 3, ",");
-    return digits;
+    const std::string digits = std::to_string(n);
+    std::string out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return out;
 }
 
 }  // namespace

@@ -17,6 +17,7 @@ import sys
 import tempfile
 import traceback
 
+sys.dont_write_bytecode = True  # no cache files among the sources
 from webdriver import Browser, Server, file_url, wait_for
 
 ASK_SCRIPT = """<QUESTION>
