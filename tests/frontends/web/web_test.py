@@ -280,7 +280,7 @@ def test_narrow_screen_is_one_column_without_horizontal_scroll(t):
         t.answer([1, 2, 3])
         layout = t.js("""
             const top = id => document.getElementById('c' + id).getBoundingClientRect().top;
-            const sizes = [...document.querySelectorAll('#client *')]
+            const sizes = [...document.querySelectorAll('#window *')]
               .filter(e => e.offsetParent && e.childElementCount === 0 && e.textContent.trim())
               .map(e => parseFloat(getComputedStyle(e).fontSize));
             return {scroll: document.documentElement.scrollWidth - innerWidth,
