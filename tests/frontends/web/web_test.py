@@ -278,12 +278,14 @@ def test_print_has_sixty_lines_a_page_and_the_selection_alone(t):
     assert t.pdf_pages() == [[" ".join(l.split()) for l in lines[4:7] if l.strip()]]
 
 
-def test_narrow_screen_is_one_column_without_horizontal_scroll(t):
+def test_narrow_screen_is_one_column_and_saves_the_same_page(t):
+    script = sample()
+    answers = [2] * questions(script)
     t.browser.cdp("Emulation.setDeviceMetricsOverride", width=375, height=667,
                   deviceScaleFactor=2, mobile=True)
     try:
-        t.open(t.serve(t.folder("narrow", sample())).url)
-        t.answer([1, 2, 3])
+        t.open(t.serve(t.folder("narrow", script)).url)
+        t.answer(answers[:3])
         layout = t.js("""
             const top = id => document.getElementById('c' + id).getBoundingClientRect().top;
             const sizes = [...document.querySelectorAll('#window *')]
@@ -298,6 +300,9 @@ def test_narrow_screen_is_one_column_without_horizontal_scroll(t):
         if ARGS.shots:
             t.idle_calls(2)
             t.browser.screenshot(os.path.join(ARGS.shots, "kinpath-web-phone.png"))
+        # The pane wraps on screen, yet each written line stays one line of the page.
+        t.answer(answers[3:])
+        assert t.saved_page() == t.cli_page(script, [str(a) for a in answers])
     finally:
         t.browser.cdp("Emulation.clearDeviceMetricsOverride")
 

@@ -9,6 +9,7 @@ import functools
 import http.server
 import json
 import os
+import signal
 import socket
 import subprocess
 import threading
@@ -43,8 +44,10 @@ class Browser:
 
     def __init__(self, profile, downloads):
         self.port = free_port()
+        # A process group of its own: Chromium and its helpers end with it.
         self.driver = subprocess.Popen(["chromedriver", "--port=%d" % self.port],
-                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                       start_new_session=True)
         self.session = None
         try:
             wait_for(self._ready, 30, "chromedriver")
@@ -88,7 +91,10 @@ class Browser:
             if self.session:
                 self._call("DELETE", "")
         finally:
-            self.driver.terminate()
+            try:
+                os.killpg(self.driver.pid, signal.SIGTERM)
+            except ProcessLookupError:
+                pass
             self.driver.wait(10)
 
     # --- WebDriver commands
