@@ -54,7 +54,7 @@ deps run-deps:
 WINDOWS_CLI_TESTS ?=
 CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKINPATH_WERROR=$(WERROR) \
 	  -DKINPATH_WINDOWS_BUILD_DIR=$(WINDOWS_CLI_TESTS) -DKINPATH_WEB_PAGE=$(WITH_WEB)
-build: deps $(if $(WITH_WEB),web-page)
+build: deps
 	$(CONFIGURE)
 	cmake --build $(BUILD) -j $(JOBS)
 
@@ -66,14 +66,14 @@ test test-linux test-windows: WINDOWS_CLI_TESTS = $(CURDIR)/$(WINDOWS)
 test test-linux test-windows web: WITH_WEB = $(WEB_PAGE)
 test: format-check test-linux test-windows test-asan
 
-test-linux: build
+test-linux: web-page build
 	@mkdir -p $(XDG_RUNTIME_DIR) && chmod 700 $(XDG_RUNTIME_DIR)
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -E '^cli-windows$$'
 
 # The Windows programs and tests, each test under Wine (the build folder's own
 # Wine prefix, made on first use), then the Linux command-line tests against
 # kinpath-cli.exe.
-test-windows: windows-build build
+test-windows: windows-build web-page build
 	cd $(WINDOWS) && ctest --output-on-failure -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -R '^cli-windows$$'
 
