@@ -106,29 +106,20 @@ void WebDialog::Draw() {
     for (const ControlTemplate& t : DialogControls) {
         const Control* c = FindControl(t.id);
         if (!c) continue;
-        auto [it, added] = shown_.try_emplace(t.id);
-        Shown& s = it->second;
-        const std::string& text = c->text;  // the pane's own text is drawn below
-        if (added || s.text != text || s.enabled != c->enabled || s.visible != c->visible ||
-            s.checked != c->checked) {
-            s.text = text;
-            s.enabled = c->enabled;
-            s.visible = c->visible;
-            s.checked = c->checked;
-            PageControl(t.id, text.c_str(), c->enabled, c->visible, c->checked);
-        }
-        if (added || !(s.rect == c->rect)) {
-            s.rect = c->rect;
+        auto [shown, added] = shown_.try_emplace(t.id, *c);
+        if (added || !(shown->second == *c)) {
+            shown->second = *c;
+            // The pane's text is drawn on its own, below.
+            PageControl(t.id, c->text.c_str(), c->enabled, c->visible, c->checked);
             PageRect(t.id, c->rect.left, c->rect.top, c->rect.Width(), c->rect.Height());
         }
-        if (const Bar* bar = FindBar(t.id)) {
-            auto [b, barAdded] = shownBars_.try_emplace(t.id);
-            if (barAdded || b->second.position != bar->position || b->second.low != bar->low ||
-                b->second.high != bar->high || !(b->second.colour == bar->colour)) {
-                b->second = *bar;
-                PageBar(t.id, bar->position, bar->low, bar->high, bar->colour.red,
-                        bar->colour.green, bar->colour.blue);
-            }
+        const Bar* bar = FindBar(t.id);
+        if (!bar) continue;
+        auto [shownBar, barAdded] = shownBars_.try_emplace(t.id, *bar);
+        if (barAdded || !(shownBar->second == *bar)) {
+            shownBar->second = *bar;
+            PageBar(t.id, bar->position, bar->low, bar->high, bar->colour.red, bar->colour.green,
+                    bar->colour.blue);
         }
     }
     if (std::string pane = PaneText(); pane != shownPane_) {

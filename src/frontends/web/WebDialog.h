@@ -40,20 +40,14 @@ protected:
     void StopTicks() override;
 
 private:
-    // Handles what was posted, unless a box is open: then only bar updates,
-    // as a box's own loop would, so that no command runs inside the box.
+    // Handles what was posted. While a box is open only bar updates run: a
+    // waiting command, close or quit runs once the box is answered.
     void RunPosted();
     // Draws every control, bar and pane change since the last call.
     void Draw();
 
-    struct Shown {
-        std::string text;
-        bool enabled = true;
-        bool visible = true;
-        bool checked = false;
-        Rect rect;
-    };
-    std::map<int, Shown> shown_;
+    // What the page shows, as last drawn.
+    std::map<int, Control> shown_;
     std::map<int, Bar> shownBars_;
     std::string shownPane_;
     bool boxOpen_ = false;
