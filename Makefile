@@ -8,7 +8,7 @@ RUN_PACKAGES  := cmake make g++ pkg-config libgtest-dev qt6-base-dev libgl-dev \
 TEST_PACKAGES := libgmock-dev libbenchmark-dev desktop-file-utils appstream poppler-utils \
                  xvfb xauth hyperfine clang-14 libclang-rt-14-dev time clang-format cloc \
                  g++-mingw-w64-x86-64-posix googletest wine wine64 nsis zip fonts-wine procps \
-                 ghostscript
+                 ghostscript emscripten node-acorn chromium chromium-driver
 PACKAGES      := $(RUN_PACKAGES) $(TEST_PACKAGES)
 
 JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
@@ -17,6 +17,11 @@ ASAN      := build-asan
 BENCHDIR  := build-bench
 RELEASE   := build-release
 WINDOWS   := build-windows
+WEB       := build-web
+# The page without a script, made by the web build; the Linux and Windows
+# builds ship it beside kinpath-cli when told where it is.
+WEB_PAGE  := $(CURDIR)/$(WEB)/kinpath-page.html
+WITH_WEB  ?=
 # Warnings stop the build only in `make test` and `make test-asan`, so that a
 # newer compiler's new warning never keeps anyone from `make run`.
 WERROR    ?= OFF
@@ -24,7 +29,7 @@ SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 export XDG_RUNTIME_DIR ?= /tmp/kinpath-runtime-$(shell id -u)
 
 .PHONY: all deps run-deps build test test-linux test-windows test-asan windows windows-build \
-        format format-check package run bench clean fuzz
+        format format-check package run bench clean fuzz web web-page
 
 all: build
 
@@ -48,7 +53,7 @@ deps run-deps:
 # Windows program too (test cli-windows).
 WINDOWS_CLI_TESTS ?=
 CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKINPATH_WERROR=$(WERROR) \
-	  -DKINPATH_WINDOWS_BUILD_DIR=$(WINDOWS_CLI_TESTS)
+	  -DKINPATH_WINDOWS_BUILD_DIR=$(WINDOWS_CLI_TESTS) -DKINPATH_WEB_PAGE=$(WITH_WEB)
 build: deps
 	$(CONFIGURE)
 	cmake --build $(BUILD) -j $(JOBS)
@@ -57,16 +62,18 @@ build: deps
 # the Linux suite, the Windows one under Wine, and the sanitizers last.
 test test-linux test-windows test-asan: WERROR = ON
 test test-linux test-windows: WINDOWS_CLI_TESTS = $(CURDIR)/$(WINDOWS)
+# The Linux build gets the page, so the browser tests run with its tests.
+test test-linux test-windows web: WITH_WEB = $(WEB_PAGE)
 test: format-check test-linux test-windows test-asan
 
-test-linux: build
+test-linux: web-page build
 	@mkdir -p $(XDG_RUNTIME_DIR) && chmod 700 $(XDG_RUNTIME_DIR)
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -E '^cli-windows'
 
 # The Windows programs and tests, each test under Wine (the build folder's own
 # Wine prefix, made on first use), then the Linux command-line tests against
 # kinpath-cli.exe.
-test-windows: windows-build build
+test-windows: windows-build web-page build
 	cd $(WINDOWS) && ctest --output-on-failure -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -R '^cli-windows'
 
@@ -88,9 +95,9 @@ format-check: deps
 
 # Cross-built for Windows with MinGW-w64 (tests included, so that the same
 # folder serves `make test`).
-windows-build: deps
+windows-build: deps web-page
 	cmake -S . -B $(WINDOWS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-	  -DCMAKE_BUILD_TYPE=Release -DKINPATH_WERROR=$(WERROR)
+	  -DCMAKE_BUILD_TYPE=Release -DKINPATH_WERROR=$(WERROR) -DKINPATH_WEB_PAGE=$(WEB_PAGE)
 	cmake --build $(WINDOWS) -j $(JOBS)
 
 # The Windows downloads (a zip and an installer) in build-windows/.
@@ -98,11 +105,25 @@ windows: windows-build
 	cd $(WINDOWS) && cpack
 
 # A .deb of an optimised build with stripped programs, in build-release/.
-package: deps
-	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DKINPATH_BUILD_TESTS=OFF
+package: deps web-page
+	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DKINPATH_BUILD_TESTS=OFF \
+	  -DKINPATH_WEB_PAGE=$(WEB_PAGE)
 	cmake --build $(RELEASE) -j $(JOBS)
 	cd $(RELEASE) && cpack
 	@ls -l $(RELEASE)/*.deb
+
+# The questionnaire as a web page (Debian's emscripten, whose tools need
+# Debian's node modules): the page without a script, kinpath-page.html, then
+# the sample published with it, kinpath-sample.html, both in build-web/.
+web-page: deps
+	NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(WEB) -DCMAKE_BUILD_TYPE=MinSizeRel \
+	  -DKINPATH_WERROR=$(WERROR)
+	NODE_PATH=/usr/share/nodejs cmake --build $(WEB) -j $(JOBS)
+
+web: web-page
+	$(CONFIGURE)
+	cmake --build $(BUILD) -j $(JOBS) --target kinpath-cli kinpath-page-copy
+	$(BUILD)/kinpath-cli --publish examples/script.txt -o $(WEB)/kinpath-sample.html
 
 # The window on the sample questionnaire, in a scratch folder so that the saved
 # page does not land among the sources. Without a display: the terminal version.
@@ -121,8 +142,9 @@ run: run-deps
 	echo "Type a choice number, 's' to skip, 'q' to quit."; \
 	cd run && exec ../$(BUILD)/kinpath-cli
 
-bench: deps
-	cmake -S . -B $(BENCHDIR) -DCMAKE_BUILD_TYPE=Release -DKINPATH_BUILD_BENCH=ON -DKINPATH_BUILD_TESTS=OFF
+bench: deps web-page
+	cmake -S . -B $(BENCHDIR) -DCMAKE_BUILD_TYPE=Release -DKINPATH_BUILD_BENCH=ON -DKINPATH_BUILD_TESTS=OFF \
+	  -DKINPATH_WEB_PAGE=$(WEB_PAGE)
 	cmake --build $(BENCHDIR) -j $(JOBS)
 	@for b in $(BENCHDIR)/bench/kinpath_bench*; do [ -x "$$b" ] && "$$b" || exit 1; done
 	@# Whole processes on generated 0.1, 1 and 10 MB scripts, against wc -l.
@@ -135,6 +157,9 @@ bench: deps
 	else \
 	  echo "No window built: its benchmarks are skipped."; \
 	fi
+	@# The published sample page: size, start-up against a static page, idle, memory.
+	$(BENCHDIR)/kinpath-cli --publish examples/script.txt -o $(WEB)/kinpath-sample.html
+	python3 bench/web/run.py $(WEB)/kinpath-sample.html
 
 # Each fuzz target for FUZZ_SECONDS seconds (clang's libFuzzer with ASan and
 # UBSan), starting from the seeds and every saved regression input. A crash
@@ -158,4 +183,4 @@ fuzz: deps
 	done
 
 clean:
-	rm -rf $(BUILD) $(ASAN) $(BENCHDIR) $(RELEASE) $(WINDOWS) $(FUZZDIR) build-fuzz-cov
+	rm -rf $(BUILD) $(ASAN) $(BENCHDIR) $(RELEASE) $(WINDOWS) $(WEB) $(FUZZDIR) build-fuzz-cov

@@ -27,12 +27,14 @@ public:
         bool visible = true;
         bool checked = false;
         Rect rect;
+        friend bool operator==(const Control&, const Control&) = default;
     };
     struct Bar {
         std::int32_t position = 0;
         Colour colour;
         int low = 0;  // a bar's default range, 0..100
         int high = 100;
+        friend bool operator==(const Bar&, const Bar&) = default;
     };
     struct Posted {
         enum class Kind { Command, Close, Quit, BarColour, BarRange, BarPosition } kind;
@@ -119,11 +121,13 @@ public:
 
 protected:
     Control* MutableControl(int id);
-
-private:
-    // The bar timer: ticks are whatever Tick() is called for while it runs.
+    WindowDriver& OwnDriver() { return driver_; }
+    // The bar timer: ticks are whatever Tick() is called for while it runs. A
+    // window that keeps its state here starts a real timer instead.
     void StartTicks(int) override {}
     void StopTicks() override {}
+
+private:
     void IndexLines() const;
 
     Session& session_;

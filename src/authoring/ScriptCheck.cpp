@@ -813,6 +813,18 @@ void Checker::WarnRepeat(std::string_view key, std::int64_t& last, const char* v
     }
 }
 
+bool ReadForAuthor(const std::string& path, std::string& bytes, std::ostream& err) {
+    ScriptFileText file = ReadScriptFile(path);
+    if (file.failure != ReadFailure::None) {
+        err << path << ": error: cannot open (" << DescribeReadFailure(file) << ")\n";
+        return false;
+    }
+    bytes = std::move(file.bytes);
+    return true;
+}
+
+}  // namespace
+
 void PrintDiagnostic(const std::string& name, const CheckDiagnostic& diagnostic,
                      std::ostream& out) {
     out << name << ':' << diagnostic.line
@@ -833,18 +845,6 @@ void PrintSummary(const std::string& name, const CheckResult& result, std::ostre
     }
     out << '\n';
 }
-
-bool ReadForAuthor(const std::string& path, std::string& bytes, std::ostream& err) {
-    ScriptFileText file = ReadScriptFile(path);
-    if (file.failure != ReadFailure::None) {
-        err << path << ": error: cannot open (" << DescribeReadFailure(file) << ")\n";
-        return false;
-    }
-    bytes = std::move(file.bytes);
-    return true;
-}
-
-}  // namespace
 
 CheckResult CheckScript(std::string bytes, const CheckSink& sink) {
     return Checker(std::move(bytes), sink).Run();

@@ -41,6 +41,12 @@ CheckResult CheckScript(std::string bytes);
 // not load it.
 bool ReadCheckedScript(const std::string& path, std::string& bytes, std::ostream& err);
 
+// One diagnostic as "NAME:LINE: error: ..." or "NAME:LINE: warning: ...".
+void PrintDiagnostic(const std::string& name, const CheckDiagnostic& diagnostic, std::ostream& out);
+// "NAME: N questions, N errors, N warnings" (without the warnings if errorsOnly).
+void PrintSummary(const std::string& name, const CheckResult& result, std::ostream& out,
+                  bool errorsOnly);
+
 // The whole --check run on one file: one "NAME:LINE: error: ..." line per
 // diagnostic as it is found, then "NAME: N questions, N errors, N warnings".
 // Exit status: 0 without errors, 1 with errors or when the file cannot be read.

@@ -4,10 +4,12 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <ostream>
 #include <thread>
 
 #include "authoring/Balance.h"
+#include "authoring/Publish.h"
 #include "authoring/ScriptCheck.h"
 #include "script/ScriptLines.h"
 
@@ -24,6 +26,11 @@ constexpr const char* BalanceUsage =
     "  --skip P  probability that a question is skipped (default 0)\n"
     "  --jobs N  threads to share the runs (default: one per core; the report is\n"
     "            the same for any number)\n";
+
+constexpr const char* PublishUsage =
+    "usage: kinpath-cli --publish [SCRIPT] [-o FILE]\n"
+    "  SCRIPT   the script (default script.txt)\n"
+    "  -o FILE  the page to write (default: the script's name ending in .html)\n";
 
 bool WantsHelp(const std::vector<std::string>& args) {
     for (const std::string& arg : args) {
@@ -129,6 +136,48 @@ int RunBalanceCommand(const std::vector<std::string>& args, std::ostream& out, s
         return 2;
     }
     return RunBalance(file, options, out, err, ProgressView(options.runs, errIsTerminal, err));
+}
+
+int RunPublishCommand(const std::vector<std::string>& args,
+                      const std::vector<std::string>& pageCandidates, std::ostream& out,
+                      std::ostream& err) {
+    if (WantsHelp(args)) {
+        out << PublishUsage;
+        return 0;
+    }
+    PublishRequest request;
+    std::string problem;
+    for (std::size_t i = 0; i < args.size() && problem.empty(); ++i) {
+        if (args[i] == "-o" && i + 1 < args.size() && request.output.empty()) {
+            request.output = args[++i];
+        } else if (args[i] == "-o") {
+            problem = request.output.empty() ? "-o needs a file name" : "-o given twice";
+        } else if (args[i].size() > 1 && args[i][0] == '-') {
+            problem = "unknown option " + args[i];
+        } else if (request.script.empty()) {
+            request.script = args[i];
+        } else {
+            problem = "more than one script file given";
+        }
+    }
+    if (!problem.empty()) {
+        err << "kinpath-cli --publish: " << problem << '\n' << PublishUsage;
+        return 2;
+    }
+    if (request.script.empty()) request.script = ScriptFileName;
+    for (const std::string& candidate : pageCandidates) {
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(candidate, ec)) {
+            request.page = candidate;
+            break;
+        }
+    }
+    if (request.page.empty()) {
+        err << "kinpath-cli --publish: " << WebPageFileName
+            << " not found beside kinpath-cli or in ../share/kinpath\n";
+        return 1;
+    }
+    return RunPublish(request, out, err);
 }
 
 }  // namespace kinpath::term

@@ -18,4 +18,11 @@ int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std
 int RunBalanceCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                       bool errIsTerminal);
 
+// `--publish [SCRIPT] [-o FILE]`: args are what follows --publish; the page
+// without a script is looked for in each of pageCandidates in turn. Exit
+// status 0 when the page was written, 1 when not, 2 for wrong arguments.
+int RunPublishCommand(const std::vector<std::string>& args,
+                      const std::vector<std::string>& pageCandidates, std::ostream& out,
+                      std::ostream& err);
+
 }  // namespace kinpath::term

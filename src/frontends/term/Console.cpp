@@ -13,6 +13,8 @@
 #include "text/PathText.h"
 #else
 #include <unistd.h>
+
+#include <filesystem>
 #endif
 
 namespace kinpath::term {
@@ -91,6 +93,13 @@ std::vector<std::string> CommandArguments(int, char**) {
     return args;
 }
 
+std::string ProgramFolder() {
+    std::wstring path(32768, L'\0');
+    path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+    const std::wstring folder = path.substr(0, path.find_last_of(L"\\/") + 1);
+    return Utf8FromUtf16(std::u16string(folder.begin(), folder.end()));
+}
+
 bool InputIsTerminal() { return IsConsole(GetStdHandle(STD_INPUT_HANDLE)); }
 
 // Only a console that understood the request for escape sequences.
@@ -103,6 +112,12 @@ ConsoleSetup::~ConsoleSetup() = default;
 
 std::vector<std::string> CommandArguments(int argc, char** argv) {
     return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+std::string ProgramFolder() {
+    std::error_code ec;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : program.parent_path().string();
 }
 
 bool InputIsTerminal() { return ::isatty(STDIN_FILENO) != 0; }

@@ -21,6 +21,8 @@ public:
 
 // The arguments after the program's name, as UTF-8.
 std::vector<std::string> CommandArguments(int argc, char** argv);
+// The folder holding this program, as UTF-8; empty when it cannot be known.
+std::string ProgramFolder();
 // Whether standard input comes from a person at a terminal.
 bool InputIsTerminal();
 // Whether standard error is a terminal that takes the progress bar's escape

@@ -1,14 +1,17 @@
 // kinpath-cli: the questionnaire in a terminal.
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "authoring/Publish.h"
 #include "frontends/term/AuthorTools.h"
 #include "frontends/term/Console.h"
 #include "frontends/term/TerminalDialog.h"
 #include "frontends/term/TerminalRun.h"
 #include "platform/Files.h"
+#include "text/PathText.h"
 
 namespace {
 
@@ -19,6 +22,7 @@ void PrintUsage(std::FILE* to) {
                  "Usage: %s [--help]\n"
                  "       %s --check [FILE]\n"
                  "       %s --balance [FILE] [--runs N] [--seed S] [--skip P] [--jobs N]\n"
+                 "       %s --publish [SCRIPT] [-o FILE]\n"
                  "\n"
                  "Asks the questions of script.txt in the current folder and recommends\n"
                  "a race and a class. Commands, one per line on standard input:\n"
@@ -34,8 +38,10 @@ void PrintUsage(std::FILE* to) {
                  "  --check    check a script (default script.txt) and list every problem\n"
                  "  --balance  answer a script at random many times and show how often\n"
                  "             each race, class and pair is recommended\n"
+                 "  --publish  write a script as one web page that runs the questionnaire\n"
+                 "             in any browser (default: script.txt to script.html)\n"
                  "  --help     show this help\n",
-                 kinpath::term::ProgramName, kinpath::term::ProgramName,
+                 kinpath::term::ProgramName, kinpath::term::ProgramName, kinpath::term::ProgramName,
                  kinpath::term::ProgramName);
 }
 
@@ -52,6 +58,19 @@ int Balance(const Arguments& args) {
                                             kinpath::term::ErrorIsTerminal());
 }
 
+// The page without a script lies beside the program, or where an installation
+// puts shared files.
+int Publish(const Arguments& args) {
+    const std::filesystem::path folder = kinpath::PathFromUtf8(kinpath::term::ProgramFolder());
+    std::vector<std::string> pages;
+    for (const std::filesystem::path& page :
+         {folder / kinpath::WebPageFileName,
+          folder / ".." / "share" / "kinpath" / kinpath::WebPageFileName}) {
+        pages.push_back(kinpath::Utf8FromPath(page));
+    }
+    return kinpath::term::RunPublishCommand(args, pages, std::cout, std::cerr);
+}
+
 int ShowHelp(const Arguments&) {
     PrintUsage(stdout);
     return 0;
@@ -65,10 +84,8 @@ struct Mode {
 };
 
 constexpr Mode Modes[] = {
-    {"--help", ShowHelp, false},
-    {"-h", ShowHelp, false},
-    {"--check", Check, true},
-    {"--balance", Balance, true},
+    {"--help", ShowHelp, false},  {"-h", ShowHelp, false},      {"--check", Check, true},
+    {"--balance", Balance, true}, {"--publish", Publish, true},
 };
 
 int UsageError(const std::string& problem) {

@@ -22,7 +22,8 @@ installer=$(ls "$work"/Kinpath-*-windows-x64.exe)
 
 wine "$installer" /S '/D=C:\KinpathTest'
 dir="$prefix/drive_c/KinpathTest"
-for f in kinpath.exe kinpath-cli.exe script.txt README.txt script-format.txt Uninstall.exe; do
+for f in kinpath.exe kinpath-cli.exe kinpath-page.html script.txt README.txt script-format.txt \
+    Uninstall.exe; do
     [ -f "$dir/$f" ] || fail "$f not installed"
 done
 menu="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Kinpath"
