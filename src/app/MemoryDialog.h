@@ -14,7 +14,7 @@
 
 namespace kinpath {
 
-struct Session;
+class Session;
 
 class MemoryDialog : public Dialog {
 public:

@@ -29,7 +29,7 @@ class QRadioButton;
 class QUrl;
 
 namespace kinpath {
-struct Session;
+class Session;
 }
 
 namespace kinpath::qt {
