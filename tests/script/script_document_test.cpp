@@ -273,20 +273,21 @@ TEST(ScriptParseEquivalence, BlocksMatchKeysTriedOneByOne) {
 
 TEST(ScriptDocument, ExampleScript) {
     // Lines between blocks mean nothing; of two keys in a line, the one tested
-    // first wins wherever it stands.
+    // first wins wherever it stands; a point given again is set again, and an
+    // empty value leaves it.
     ScriptDocument document;
     const LoadOutcome outcome = LoadScriptText(
         document,
         "# comment\n<SETTINGS>\npreference=raceoverclass\n</SETTINGS>\n\n"
         "  <QUESTION>\n  name=Do you like to fight up close?\n  text=Yes\n\ttext=No\n"
         "  <ANSWER>\n    type=1\n    explanationtext=Close.\n    warpts=5\n    OGREPTS=2\n"
-        "barbpts=1 humanpts=3\n  </ANSWER>\n"
+        "barbpts=1 humanpts=3\nwarpts=6\nwarpts=\n  </ANSWER>\n"
         "  <answer>\n    type=no\n    wizpts=5\n  </Answer>\n</QUESTION>\n<FINAL>\nrecap=ask\n</FINAL>\n"
         "<ANSWER>\nstray=1\n</ANSWER>\n</QUESTION>\nname=x\n");
     ASSERT_TRUE(outcome.loaded && outcome.errors.empty());
     EXPECT_EQ(Dump(document),
               "settings 0 final 2\nquestion -[Do you like to fight up close?][Yes][No]\n"
-              "  answer [1][Close.] 0=1 10=2 25=5\n  answer [no]- 26=5");
+              "  answer [1][Close.] 0=1 10=2 25=6\n  answer [no]- 26=5");
     // A new block starts from the defaults.
     ASSERT_TRUE(LoadScriptText(document, "<SETTINGS>\n</SETTINGS>\n<FINAL>\n</FINAL>\n").loaded);
     EXPECT_EQ(Dump(document), "settings 1 final 0");
