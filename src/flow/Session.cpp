@@ -8,10 +8,15 @@ namespace kinpath {
 
 Session::Session() : Session(std::make_shared<const ScriptDocument>()) {}
 
-Session::Session(std::shared_ptr<const ScriptDocument> document) : document_(std::move(document)) {}
+Session::Session(std::shared_ptr<const ScriptDocument> document) : document_(std::move(document)) {
+    StartRun();
+}
 
 void Session::StartRun() {
-    answeredList_.clear();  // keeps its room: a balance run starts thousands of runs
+    // A run answers each question once at the most, so the list never grows
+    // while it runs; room not yet written takes no memory.
+    answeredList_.clear();
+    answeredList_.reserve(document_->Questions().size());
     pointTotals_.fill(0);
     ResetTables();
     currentQuestion_ = nullptr;
