@@ -1,23 +1,25 @@
 // Runs per second of the balance simulation on the sample questionnaire.
 #include <benchmark/benchmark.h>
 
+#include <memory>
 #include <string>
 
 #include "authoring/Balance.h"
-#include "script/ScriptLines.h"
+#include "script/ScriptDocument.h"
 
 namespace {
 
 using namespace kinpath;
 
 void BM_BalanceSampleQuestionnaire(benchmark::State& state) {
-    const ScriptFileText sample = ReadScriptFile(std::string(KINPATH_EXAMPLES_DIR) + "/script.txt");
+    auto sample = std::make_shared<ScriptDocument>();
+    LoadScript(*sample, std::string(KINPATH_EXAMPLES_DIR) + "/script.txt");
     BalanceOptions options;
     options.runs = static_cast<std::uint64_t>(state.range(0));
     options.skipProbability = state.range(1) / 100.0;
     for (auto _ : state) {
-        BalanceTally tally = SimulateBalance(sample.bytes, options);
-        if (tally.runs != options.runs) {
+        BalanceTally tally = SimulateBalance(sample, options);
+        if (tally.questions == 0) {
             state.SkipWithError("examples/script.txt did not load");
             break;
         }

@@ -1,5 +1,6 @@
 // The end sequence with a report that fills the results pane, one answered
 // question (record and step), and one tick of the bar animation.
+#include <memory>
 #include <string>
 
 #include <benchmark/benchmark.h>
@@ -26,15 +27,18 @@ bool LoadQuestions(Session& session, int count, std::size_t explanationLength) {
         "\nwarpts=5\nogrepts=2\n</ANSWER>\n<ANSWER>\ntype=no\nwizpts=5\n</ANSWER>\n</QUESTION>\n";
     std::string script;
     for (int i = 0; i < count; ++i) script += question;
-    return LoadScriptText(session.Document, std::move(script)).loaded;
+    auto document = std::make_shared<ScriptDocument>();
+    const bool loaded = LoadScriptText(*document, std::move(script)).loaded;
+    session.StartRun(std::move(document));
+    return loaded;
 }
 
 void BM_WriteResultsFullPane(benchmark::State& state) {
     // 300 explanations of 200 characters: more than the pane holds.
     Session session;
     if (!LoadQuestions(session, 300, 200)) state.SkipWithError("questions did not load");
-    for (const auto& question : session.Document.questions) {
-        session.AnsweredList.push_back(question->answers[0].get());
+    for (const QuestionBlock& question : session.Document().Questions()) {
+        session.RecordPoints(session.Document().Answers(question)[0]);
     }
     testing::HeadlessDialog dialog{session};
     for (auto _ : state) {
@@ -56,9 +60,7 @@ void BM_AnswerOneQuestion(benchmark::State& state) {
         if (answered == Questions - 1) {
             // Stay clear of the end sequence: start the questions over.
             state.PauseTiming();
-            session.CurrentQuestion = nullptr;
-            session.AnsweredList.clear();
-            session.PointTotals.fill(0);
+            session.StartRun();
             NextQuestion(session, dialog);
             answered = 0;
             state.ResumeTiming();
@@ -77,7 +79,12 @@ void BM_AnimateBarsTick(benchmark::State& state) {
     InitBars(dialog);
     dialog.DispatchPosted();
     // Totals far above the bars keep every slot moving for the whole run.
-    for (int slot = 0; slot < BarSlotCount; ++slot) session.PointTotals[slot] = 1'000'000'000;
+    std::string answer = "<QUESTION>\n<ANSWER>\n";
+    for (const PointKey& key : AnswerPointKeys) answer += std::string(key.key) + "1000000000\n";
+    auto document = std::make_shared<ScriptDocument>();
+    LoadScriptText(*document, answer + "</ANSWER>\n</QUESTION>\n");
+    session.StartRun(document);
+    session.RecordPoints(document->Answers(document->Questions()[0])[0]);
     for (auto _ : state) {
         AnimateBars(session, dialog);
         dialog.DispatchPosted();

@@ -78,14 +78,14 @@ void BM_LoadScript(benchmark::State& state) {
         ScriptDocument document;
         for (auto _ : state) {
             state.PauseTiming();
-            document.Clear();  // freeing the last document is not part of a load
+            document = ScriptDocument();  // freeing the last document is not part of a load
             state.ResumeTiming();
             if (!LoadScript(document).loaded) {
                 state.SkipWithError("script did not load");
                 break;
             }
         }
-        return document.questions.size();
+        return document.Questions().size();
     });
 }
 BENCHMARK(BM_LoadScript)->Arg(102)->Arg(1024)->Arg(10240)->Unit(benchmark::kMillisecond);
@@ -97,7 +97,7 @@ void BM_LoadScriptText(benchmark::State& state) {
         ScriptDocument document;
         for (auto _ : state) {
             state.PauseTiming();
-            document.Clear();
+            document = ScriptDocument();
             std::string copy = bytes;  // the parse takes the text over
             state.ResumeTiming();
             if (!LoadScriptText(document, std::move(copy)).loaded) {
@@ -105,7 +105,7 @@ void BM_LoadScriptText(benchmark::State& state) {
                 break;
             }
         }
-        return document.questions.size();
+        return document.Questions().size();
     });
 }
 BENCHMARK(BM_LoadScriptText)->Arg(102)->Arg(1024)->Arg(10240)->Unit(benchmark::kMillisecond);
@@ -153,7 +153,7 @@ void BM_StartUp(benchmark::State& state) {
                 break;
             }
         }
-        return session ? session->Document.questions.size() : 0;
+        return session ? session->Document().Questions().size() : 0;
     });
 }
 BENCHMARK(BM_StartUp)->Arg(102)->Arg(1024)->Arg(10240)->Unit(benchmark::kMillisecond);

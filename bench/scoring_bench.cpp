@@ -1,49 +1,39 @@
 // Answering one question: finding the chosen answer among several and adding
 // its points; and the final ranking of both tables.
-#include <memory>
+#include <string>
 
 #include <benchmark/benchmark.h>
 
-#include "app/MemoryDialog.h"
-#include "flow/QuestionFlow.h"
-#include "flow/Session.h"
+#include "scoring/AnswerRecording.h"
 #include "scoring/BestPick.h"
 #include "scoring/RankTables.h"
 #include "script/ScriptDocument.h"
-#include "window/ControlIds.h"
 
 namespace {
 
 using namespace kinpath;
 
 // Eight answers, typed "1" to "8" after an untyped one; each with a few points.
-std::unique_ptr<QuestionBlock> MakeQuestion() {
-    auto question = std::make_unique<QuestionBlock>();
-    question->answers.push_back(std::make_unique<AnswerBlock>());
+ScriptDocument EightAnswers() {
+    std::string script = "<QUESTION>\n<ANSWER>\n</ANSWER>\n";
     for (int i = 0; i < 8; ++i) {
-        auto answer = std::make_unique<AnswerBlock>();
-        answer->type = std::to_string(i + 1);
-        answer->points[SlotWarrior] = i;
-        answer->points[SlotOgre] = -i;
-        answer->points[SlotEvil] = 1;
-        question->answers.push_back(std::move(answer));
+        script += "<ANSWER>\ntype=" + std::to_string(i + 1) + "\nwarpts=" + std::to_string(i) +
+                  "\nogrepts=" + std::to_string(-i) + "\nevilpts=1\n</ANSWER>\n";
     }
-    return question;
+    ScriptDocument document;
+    LoadScriptText(document, script + "</QUESTION>\n");
+    return document;
 }
 
 void BM_RecordAnswer(benchmark::State& state) {
     const int choice = static_cast<int>(state.range(0));
-    auto question = MakeQuestion();
-    Session session;
-    MemoryDialog dialog(session);
-    dialog.SetChecked(IdChoice1 + choice - 1, true);
-    session.CurrentQuestion = question.get();
+    const ScriptDocument document = EightAnswers();
+    const QuestionBlock& question = document.Questions()[0];
+    PointValues totals{};
     for (auto _ : state) {
-        RecordAnswer(session, dialog);
-        session.AnsweredList.clear();  // keeps its capacity: no allocation in the loop
+        AddAnswerPoints(totals, *FindAnswer(document, question, choice));
     }
-    benchmark::DoNotOptimize(session.PointTotals);
-    session.CurrentQuestion = nullptr;
+    benchmark::DoNotOptimize(totals);
 }
 // The first and the last choice: one and nine answers walked.
 BENCHMARK(BM_RecordAnswer)->Arg(1)->Arg(8);

@@ -250,7 +250,7 @@ inline void RunScriptInput(const std::uint8_t* data, std::size_t size) {
     KINPATH_FUZZ_CHECK((check.errors > 0) == !loaded);
     if (loaded) {
         KINPATH_FUZZ_CHECK(static_cast<std::size_t>(check.questions) ==
-                           session.Document.questions.size());
+                           session.Document().Questions().size());
     }
     bool running = dialog.DispatchPosted();
     KINPATH_FUZZ_CHECK(running == loaded);
@@ -290,7 +290,7 @@ inline void RunScriptInput(const std::uint8_t* data, std::size_t size) {
     }
 
     // On to the results: answer the first choice (or skip) until the questions end.
-    for (int step = 0; running && !session.QuestionsFinished && step < 100000; ++step) {
+    for (int step = 0; running && !session.QuestionsFinished() && step < 100000; ++step) {
         dialog.Click(IdChoice1);
         dialog.Click(dialog.IsControlEnabled(IdOk) ? IdOk : IdSkip);
         running = dialog.DispatchPosted();

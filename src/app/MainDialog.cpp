@@ -1,5 +1,8 @@
 #include "app/MainDialog.h"
 
+#include <memory>
+#include <utility>
+
 #include "app/HtmlExport.h"
 #include "app/PrintTranscript.h"
 #include "flow/BarAnimation.h"
@@ -14,7 +17,9 @@
 namespace kinpath {
 
 bool DialogInit(Session& session, Dialog& dialog, const std::string& scriptPath) {
-    const LoadOutcome outcome = LoadScript(session.Document, scriptPath);
+    auto document = std::make_shared<ScriptDocument>();
+    const LoadOutcome outcome = LoadScript(*document, scriptPath);
+    session.StartRun(std::move(document));
     for (const ScriptError& error : outcome.errors) {
         // Script errors stand on their own: they have no owner window.
         dialog.MessageBox(BoxOwner::None, DisplayText(ScriptErrorText(error)), "ScriptError",

@@ -10,7 +10,7 @@
 namespace kinpath {
 
 class Dialog;
-struct Session;
+class Session;
 
 inline constexpr const char* DialogCaption = "Kinpath Race and Class chooser";
 inline constexpr const char* NoScriptMessage = "Could not open script.txt";

@@ -16,7 +16,7 @@
 
 namespace kinpath {
 
-struct Session;
+class Session;
 
 class MemoryDialog : public Dialog, private WindowTimer {
 public:

@@ -14,7 +14,7 @@
 namespace kinpath {
 
 class Dialog;
-struct Session;
+class Session;
 
 // The core asks for 1 ms bar ticks and a bar moves one step a tick. Ticks come
 // no sooner than this, so a bar climbs at a pace the eye can follow and the

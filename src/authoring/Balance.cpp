@@ -3,15 +3,18 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <deque>
+#include <memory>
 #include <mutex>
+#include <new>
 #include <ostream>
 #include <random>
+#include <stdexcept>
 #include <string_view>
 #include <thread>
 #include <utility>
@@ -110,13 +113,6 @@ void WriteNever(const char* title, const std::array<std::uint64_t, N>& counts,
             list += (list.empty() ? "" : ", ") + std::string(name(static_cast<int>(i)));
     }
     out << title << ": " << (list.empty() ? "none" : list) << '\n';
-}
-
-template <typename Number>
-bool ParseNumber(std::string_view text, Number& value) {
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    return ec == std::errc() && ptr == end;
 }
 
 // A total as the report prints it; the ends of the counted range stand for
@@ -223,8 +219,19 @@ namespace {
 // The questions a simulated player is asked: those with choices, with the
 // number of choices the window shows.
 struct AskedQuestion {
-    QuestionBlock* question;
+    const QuestionBlock* question;
     std::uint32_t shown;
+};
+
+// What every thread of one simulation reads and shares.
+struct Simulation {
+    std::shared_ptr<const ScriptDocument> document;
+    std::vector<AskedQuestion> asked;
+    const BalanceOptions& options;
+    Preference preference;
+    std::uint64_t blocks;
+    std::atomic<std::uint64_t> nextBlock{0};  // blocks go to whichever thread asks next
+    std::atomic<std::uint64_t> done{0};       // runs done
 };
 
 // The bars a player would see at the end of the run.
@@ -235,44 +242,47 @@ void CountBars(const PointValues& totals, BalanceTally& tally) {
     for (int slot = 0; slot < BarSlotCount; ++slot) tally.allBars.Add(totals[slot]);
 }
 
-// Runs first .. last-1 of the simulation on one session of its own, adding
-// each finished block to done.
-void SimulateRuns(Session& session, const std::vector<AskedQuestion>& asked,
-                  const BalanceOptions& options, Preference preference, std::uint64_t first,
-                  std::uint64_t last, BalanceTally& tally, std::atomic<std::uint64_t>& done) {
-    for (std::uint64_t block = first / RunsPerBlock; block * RunsPerBlock < last; ++block) {
-        Draws draws(options.seed, block);
-        const std::uint64_t end = std::min(last, (block + 1) * RunsPerBlock);
-        for (std::uint64_t run = block * RunsPerBlock; run < end; ++run) {
-            session.PointTotals.fill(0);
-            session.AnsweredList.clear();
-            session.RaceTable = InitialRaceTable;
-            session.ClassTable = InitialClassTable;
-            for (const AskedQuestion& q : asked) {
-                if (options.skipProbability > 0.0 && draws.Unit() < options.skipProbability) {
-                    ++tally.skipped;
-                    continue;
-                }
-                const int choice = 1 + static_cast<int>(draws.Below(q.shown));
-                const AnswerBlock* answer = FindAnswer(*q.question, choice);
-                if (answer == nullptr) {
-                    ++tally.unmatched;
-                    continue;
-                }
-                AddAnswerPoints(session.PointTotals, *answer);
-                session.AnsweredList.push_back(answer);
-            }
-            tally.answered += session.AnsweredList.size();
-            const BestPick pick = PickBestRaceAndClass(session.PointTotals, session.RaceTable,
-                                                       session.ClassTable, preference);
-            const auto race = static_cast<std::size_t>(NameIndex(InitialRaceTable, pick.race));
-            const auto cls = static_cast<std::size_t>(NameIndex(InitialClassTable, pick.className));
-            ++tally.races[race];
-            ++tally.classes[cls];
-            ++tally.pairs[race][cls];
-            CountBars(session.PointTotals, tally);
+// One run on the session, from a new start to the pick.
+void SimulateRun(Simulation& simulation, Session& session, Draws& draws, BalanceTally& tally) {
+    const BalanceOptions& options = simulation.options;
+    session.StartRun();
+    for (const AskedQuestion& q : simulation.asked) {
+        if (options.skipProbability > 0.0 && draws.Unit() < options.skipProbability) {
+            ++tally.skipped;
+            continue;
         }
-        done.fetch_add(end - block * RunsPerBlock, std::memory_order_relaxed);
+        const int choice = 1 + static_cast<int>(draws.Below(q.shown));
+        const AnswerBlock* answer = FindAnswer(session.Document(), *q.question, choice);
+        if (answer == nullptr) {
+            ++tally.unmatched;
+            continue;
+        }
+        session.RecordPoints(*answer);
+    }
+    tally.answered += session.AnsweredList().size();
+    const BestPick pick = session.PickBest(simulation.preference);
+    const auto race = static_cast<std::size_t>(NameIndex(InitialRaceTable, pick.race));
+    const auto cls = static_cast<std::size_t>(NameIndex(InitialClassTable, pick.className));
+    ++tally.races[race];
+    ++tally.classes[cls];
+    ++tally.pairs[race][cls];
+    CountBars(session.PointTotals(), tally);
+}
+
+// Takes blocks of runs until none is left, on a session of its own, adding
+// the runs into tally; afterBlock is called after each block.
+template <typename AfterBlock>
+void SimulateBlocks(Simulation& simulation, BalanceTally& tally, AfterBlock afterBlock) {
+    Session session(simulation.document);
+    const std::uint64_t runs = simulation.options.runs;
+    for (std::uint64_t block; (block = simulation.nextBlock.fetch_add(1)) < simulation.blocks;) {
+        Draws draws(simulation.options.seed, block);
+        const std::uint64_t first = block * RunsPerBlock;
+        const std::uint64_t count = std::min(RunsPerBlock, runs - first);
+        for (std::uint64_t run = 0; run < count; ++run)
+            SimulateRun(simulation, session, draws, tally);
+        simulation.done.fetch_add(count, std::memory_order_relaxed);
+        afterBlock();
     }
 }
 
@@ -300,79 +310,117 @@ void AddTally(BalanceTally& into, const BalanceTally& from) {
 
 std::vector<AskedQuestion> AskedQuestions(const ScriptDocument& document, BalanceTally& tally) {
     std::vector<AskedQuestion> asked;
-    for (const auto& question : document.questions) {
+    for (const QuestionBlock& question : document.Questions()) {
         ++tally.questions;
-        const auto count = static_cast<std::uint32_t>(
-            std::min<std::size_t>(question->choices.size(), ChoiceCount));
+        const auto count =
+            static_cast<std::uint32_t>(std::min<std::size_t>(question.choices.count, ChoiceCount));
         if (count == 0) {
             ++tally.questionsWithoutChoices;
             continue;
         }
-        asked.push_back({question.get(), count});
+        asked.push_back({&question, count});
     }
     return asked;
 }
 
+// The threads of one simulation and what they share with the calling thread.
+class Workers {
+public:
+    explicit Workers(Simulation& simulation) : simulation_(simulation) {}
+    ~Workers() {
+        for (std::thread& thread : threads_) thread.join();
+    }
+
+    // Starts up to `wanted` threads, each adding its runs into a tally of its
+    // own; returns how many started. Threads that cannot be started are done
+    // without: the blocks go to those that run.
+    std::size_t Start(unsigned wanted) {
+        threads_.reserve(wanted);
+        for (unsigned j = 0; j < wanted; ++j) {
+            try {
+                BalanceTally& part = parts_.emplace_back();
+                const std::lock_guard lock(mutex_);
+                threads_.emplace_back([this, &part] { Work(part); });
+                ++running_;
+            } catch (const std::exception&) {  // no thread or no memory for one
+                if (parts_.size() > threads_.size()) parts_.pop_back();
+                break;
+            }
+        }
+        return threads_.size();
+    }
+
+    // Waits for every thread, telling the progress about four times a second.
+    void Wait(const BalanceProgress& progress) {
+        for (;;) {
+            std::unique_lock lock(mutex_);
+            if (finished_.wait_for(lock, ProgressInterval, [&] { return running_ == 0; })) break;
+            lock.unlock();
+            if (progress) progress(simulation_.done.load(std::memory_order_relaxed));
+        }
+    }
+
+    // The threads' tallies added into tally; false when a thread ran out of
+    // memory, so that some runs were not made.
+    bool AddInto(BalanceTally& tally) const {
+        for (const BalanceTally& part : parts_) AddTally(tally, part);
+        return !outOfMemory_;
+    }
+
+private:
+    void Work(BalanceTally& part) {
+        try {
+            SimulateBlocks(simulation_, part, [] {});
+        } catch (const std::bad_alloc&) {
+            outOfMemory_ = true;
+        }
+        const std::lock_guard lock(mutex_);
+        --running_;
+        finished_.notify_one();
+    }
+
+    Simulation& simulation_;
+    std::deque<BalanceTally> parts_;  // one per thread; a deque, so that they never move
+    std::vector<std::thread> threads_;
+    std::mutex mutex_;
+    std::condition_variable finished_;
+    unsigned running_ = 0;
+    std::atomic<bool> outOfMemory_{false};
+};
+
 }  // namespace
 
-BalanceTally SimulateBalance(const std::string& script, const BalanceOptions& options,
-                             const BalanceProgress& progress) {
-    // Whole blocks go to each thread, so each block's draws stay in one thread;
-    // a thread without a block would only load the script for nothing.
-    const std::uint64_t blocks = (options.runs + RunsPerBlock - 1) / RunsPerBlock;
-    const auto jobs =
-        static_cast<unsigned>(std::clamp<std::uint64_t>(blocks, 1, std::max(1u, options.jobs)));
-    // Every thread answers on a session of its own: the recording moves the
-    // questions' answer cursors, so documents are never shared.
-    std::vector<std::unique_ptr<Session>> sessions;
-    for (unsigned j = 0; j < jobs; ++j) {
-        auto session = std::make_unique<Session>();
-        if (!LoadScriptText(session->Document, script).loaded) {
-            return {};
-        }
-        sessions.push_back(std::move(session));
-    }
+BalanceTally SimulateBalance(std::shared_ptr<const ScriptDocument> document,
+                             const BalanceOptions& options, const BalanceProgress& progress) {
     BalanceTally tally;
-    const SettingsBlock* settings = sessions[0]->Document.settings.get();
+    const SettingsBlock* settings = document->Settings();
     tally.preference = settings ? settings->preference : Preference::ClassOverRace;
     tally.preferenceFromScript = settings != nullptr;
     tally.runs = options.runs;
-
-    std::vector<BalanceTally> parts(jobs);
-    std::vector<std::thread> threads;
-    std::atomic<std::uint64_t> done{0};
-    std::mutex mutex;
-    std::condition_variable finished;
-    unsigned running = jobs;
-    for (unsigned j = 0; j < jobs; ++j) {
-        const std::uint64_t first = std::min(options.runs, blocks * j / jobs * RunsPerBlock);
-        const std::uint64_t last = std::min(options.runs, blocks * (j + 1) / jobs * RunsPerBlock);
-        BalanceTally& part = parts[j];
-        Session& session = *sessions[j];
-        const std::vector<AskedQuestion> asked = AskedQuestions(session.Document, part);
-        threads.emplace_back([&session, &part, &options, &done, &mutex, &running, &finished, asked,
-                              preference = tally.preference, first, last] {
-            SimulateRuns(session, asked, options, preference, first, last, part, done);
-            const std::lock_guard lock(mutex);
-            --running;
-            finished.notify_one();
+    // Each block of runs draws from a sequence of its own, so however the
+    // blocks are shared among threads a seed gives one result.
+    const std::uint64_t blocks = options.runs / RunsPerBlock + (options.runs % RunsPerBlock != 0);
+    Simulation simulation{document, AskedQuestions(*document, tally), options, tally.preference,
+                          blocks};
+    BalanceTally own;  // the calling thread's, when not one thread can be started
+    Workers workers(simulation);
+    const auto wanted =
+        static_cast<unsigned>(std::clamp<std::uint64_t>(blocks, 1, std::max(1u, options.jobs)));
+    if (workers.Start(wanted) > 0) {
+        // This thread only watches, so progress comes however the runs are shared.
+        workers.Wait(progress);
+    } else {
+        auto last = std::chrono::steady_clock::now();
+        SimulateBlocks(simulation, own, [&] {
+            if (!progress || std::chrono::steady_clock::now() - last < ProgressInterval) return;
+            last = std::chrono::steady_clock::now();
+            progress(simulation.done.load(std::memory_order_relaxed));
         });
     }
-    // This thread only watches, so progress comes however the runs are shared.
-    for (;;) {
-        std::unique_lock lock(mutex);
-        if (finished.wait_for(lock, ProgressInterval, [&] { return running == 0; })) break;
-        lock.unlock();
-        if (progress) progress(done.load(std::memory_order_relaxed));
-    }
-    for (std::thread& thread : threads) {
-        thread.join();
-    }
     if (progress) progress(options.runs);
-    tally.questions = parts[0].questions;
-    tally.questionsWithoutChoices = parts[0].questionsWithoutChoices;
-    for (const BalanceTally& part : parts) {
-        AddTally(tally, part);
+    AddTally(tally, own);
+    if (!workers.AddInto(tally)) {
+        throw std::bad_alloc();
     }
     return tally;
 }
@@ -425,69 +473,27 @@ void WriteBalanceReport(const std::string& name, const BalanceOptions& options,
     WriteBarTotals(tally, out);
 }
 
-bool ParseBalanceArguments(const std::vector<std::string>& args, std::string& file,
-                           BalanceOptions& options, std::string& problem) {
-    bool haveFile = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string_view arg = args[i];
-        std::string_view option = arg;
-        std::string_view value;
-        bool inlineValue = false;
-        if (const auto eq = arg.find('='); arg.starts_with("--") && eq != std::string_view::npos) {
-            option = arg.substr(0, eq);
-            value = arg.substr(eq + 1);
-            inlineValue = true;
-        }
-        if (option == "--runs" || option == "--seed" || option == "--skip" || option == "--jobs") {
-            if (!inlineValue) {
-                if (i + 1 >= args.size()) {
-                    problem = std::string(option) + " needs a value";
-                    return false;
-                }
-                value = args[++i];
-            }
-            bool good = false;
-            if (option == "--runs") {
-                good = ParseNumber(value, options.runs) && options.runs > 0;
-            } else if (option == "--seed") {
-                good = ParseNumber(value, options.seed);
-            } else if (option == "--jobs") {
-                good = ParseNumber(value, options.jobs) && options.jobs > 0 && options.jobs <= 1024;
-            } else {
-                double p = 0;
-                good = ParseNumber(value, p) && p >= 0.0 && p <= 1.0;
-                if (good) options.skipProbability = p == 0.0 ? 0.0 : p;  // -0 is 0
-            }
-            if (!good) {
-                problem = std::string(option) + " does not take \"" + std::string(value) + "\"" +
-                          (option == "--runs"   ? " (a whole number of at least 1)"
-                           : option == "--jobs" ? " (a whole number from 1 to 1024)"
-                           : option == "--seed" ? " (a whole number from 0)"
-                                                : " (a probability from 0 to 1)");
-                return false;
-            }
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            problem = "unknown option " + std::string(arg);
-            return false;
-        } else if (haveFile) {
-            problem = "more than one script file given";
-            return false;
-        } else {
-            file = arg;
-            haveFile = true;
-        }
-    }
-    return true;
-}
-
 int RunBalance(const std::string& path, const BalanceOptions& options, std::ostream& out,
                std::ostream& err, const BalanceProgress& progress) {
     std::string script;
     if (!ReadCheckedScript(path, script, err)) {
         return 1;
     }
-    const BalanceTally tally = SimulateBalance(script, options, progress);
-    WriteBalanceReport(path, options, tally, out);
+    // One document for every thread: it is never written once loaded.
+    auto document = std::make_shared<ScriptDocument>();
+    const LoadOutcome outcome = LoadScriptText(*document, std::move(script));
+    if (!outcome.loaded) {
+        err << path << ": error: cannot load the script ("
+            << (outcome.outOfMemory ? "out of memory" : "the window refuses it") << ")\n";
+        return 1;
+    }
+    try {
+        const BalanceTally tally = SimulateBalance(std::move(document), options, progress);
+        WriteBalanceReport(path, options, tally, out);
+    } catch (const std::bad_alloc&) {
+        err << path << ": error: out of memory for the runs\n";
+        return 1;
+    }
     return 0;
 }
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <functional>
 #include <iosfwd>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "scoring/RankTables.h"
 #include "script/ScriptDocument.h"
@@ -67,16 +67,21 @@ struct BalanceTally {
     friend bool operator==(const BalanceTally&, const BalanceTally&) = default;
 };
 
+// The most runs a report makes: more would take years, and its counts could
+// no longer be trusted.
+inline constexpr std::uint64_t MaxBalanceRuns = 1'000'000'000'000;
+
 // Told how many runs are done: from the simulating call's own thread about
 // four times a second while the runs go, and once when all are done.
 using BalanceProgress = std::function<void(std::uint64_t runsDone)>;
 
-// Loads the script's text and answers it options.runs times: each question
-// with choices gets a uniformly chosen shown choice (the first eight) or, with
-// the skip probability, no answer. Every run starts as a new run of the
-// program would. An empty tally when the script does not load.
-BalanceTally SimulateBalance(const std::string& script, const BalanceOptions& options,
-                             const BalanceProgress& progress = {});
+// Answers the loaded script options.runs times: each question with choices
+// gets a uniformly chosen shown choice (the first eight) or, with the skip
+// probability, no answer. Every run starts as a new run of the program would.
+// The threads share the one document; when fewer of them can be started than
+// asked for, those that could do the runs, and the result is the same.
+BalanceTally SimulateBalance(std::shared_ptr<const ScriptDocument> document,
+                             const BalanceOptions& options, const BalanceProgress& progress = {});
 
 // Race names, then class names, in the initial table order ("Unknown" last).
 const char* BalanceRaceName(int index);
@@ -85,15 +90,10 @@ const char* BalanceClassName(int index);
 void WriteBalanceReport(const std::string& name, const BalanceOptions& options,
                         const BalanceTally& tally, std::ostream& out);
 
-// Reads `[FILE] [--runs N] [--seed S] [--skip P] [--jobs N]`; false with a
-// reason in problem when the arguments are wrong. file stays as given when
-// absent.
-bool ParseBalanceArguments(const std::vector<std::string>& args, std::string& file,
-                           BalanceOptions& options, std::string& problem);
-
-// The whole --balance run: reads and checks the file (printing the check's
-// errors to err and returning 1 when it would not load), simulates and prints
-// the report to out. Returns 0 on success.
+// The whole --balance run: reads and checks the file and loads it once
+// (printing the check's errors, or what kept the load from succeeding, to err
+// and returning 1 when it does not load), simulates and prints the report to
+// out. Returns 0 on success.
 int RunBalance(const std::string& path, const BalanceOptions& options, std::ostream& out,
                std::ostream& err, const BalanceProgress& progress = {});
 

@@ -1,146 +1,32 @@
+// The checker's reading: the line walk as the window reads, recovery after an
+// error, and the order of the diagnostics. What each diagnostic says, and
+// when there is one, is CheckRules'.
 #include "authoring/ScriptCheck.h"
 
-#include <algorithm>
-#include <array>
-#include <charconv>
 #include <cstdint>
 #include <cstring>
-#include <deque>
-#include <optional>
 #include <ostream>
-#include <span>
-#include <string_view>
 #include <utility>
 
-#include "flow/QuestionFlow.h"
-#include "script/PointSlot.h"
+#include "authoring/CheckRules.h"
 #include "script/ScriptDocument.h"
+#include "script/ScriptKeys.h"
 #include "script/ScriptLines.h"
-#include "text/TextCodec.h"
 
 namespace kinpath {
 
 namespace {
 
-constexpr int ShownChoices = 8;
-// Characters the window's default font (8-point sans-serif) shows whole in a
-// choice row and in the question box for text in capitals; ordinary text fits
-// a little more, text of wide letters only 30 and 216.
-constexpr std::size_t ChoiceTextBudget = 50;
-constexpr std::size_t QuestionTextBudget = 310;
-// ReadScriptLine stores at most this many characters of one line.
-constexpr std::size_t PieceLength = LineBufferSize - 1;
+using namespace check;
 
-using KeyList = std::span<const std::string_view>;
-
-constexpr std::array<std::string_view, 1> SettingsKeys{"preference="};
-constexpr std::array<std::string_view, 1> FinalKeys{"recap="};
-// explanationtext= is no QUESTION key, but the text= inside it makes a line a
-// choice, so it counts as a key text there.
-constexpr std::array<std::string_view, 4> QuestionKeys{
-    "type=", "name=", "text=", "explanationtext="};
-constexpr auto AnswerKeys = [] {
-    std::array<std::string_view, 2 + AnswerPointKeys.size()> keys{"type=", "explanationtext="};
-    for (std::size_t i = 0; i < AnswerPointKeys.size(); ++i) {
-        keys[2 + i] = AnswerPointKeys[i].key;
-    }
-    return keys;
-}();
-
-// A script text as a message shows it: display text with its control
-// characters made visible, quoted, long ones cut.
-std::string Quote(std::string_view bytes) {
-    constexpr std::size_t limit = 48;
-    std::string text = VisibleControls(DisplayText(bytes));
-    if (Utf8Length(text) > limit) {
-        text.resize(Utf8PrefixBytes(text, limit));
-        text += "...";
-    }
-    return "\"" + text + "\"";
-}
-
-std::string Str(std::string_view text) { return std::string(text); }
-
-std::string ChoiceTypes(int choice) {
-    std::string text = std::to_string(choice);
-    if (choice == 1) text += " or yes";
-    if (choice == 2) text += " or no";
-    return text;
-}
-
-// The types that reach the first `shown` choices.
-std::string ShownTypes(int shown) {
-    if (shown == 1) return "type 1 or yes";
-    return "types 1 to " + std::to_string(shown) + ", yes or no";
-}
-
-// How a point value is read when it is not a plain number; none when it is.
-std::optional<std::int64_t> OddPointValue(const char* value) {
-    const std::int64_t read = ReadPointValue(value);
-    const char* p = value;
-    while (*p == ' ' || *p == '\t' || *p == '\v' || *p == '\f') ++p;
-    if (*p == '+') ++p;
-    const char* end = p + std::strlen(p);
-    std::int64_t exact = 0;
-    const auto [stop, ec] = std::from_chars(p, end, exact);
-    if (ec == std::errc() && stop == end && exact == read) return std::nullopt;
-    return read;
-}
-
-bool ValidRecap(const char* value) {
-    return SameText(value, "yes") || SameText(value, "no") || SameText(value, "ask");
-}
-
-constexpr std::size_t NoKey = SIZE_MAX;
-constexpr const char* NoQuestionWarning =
-    "the script has no QUESTION block: the window goes straight to the results";
 // A question's diagnostics wait for its end, where its name is known; past
 // this many the question is read a second time instead.
 constexpr std::size_t WaitingLimit = 1024;
 
-struct KeyHit {
-    std::size_t key;  // index into the block's keys
-    std::size_t pos;
-};
-
-struct ChoiceInfo {
-    std::string text;
-    std::int64_t line = 0;
-};
-
-// An answer as its verdict needs it. The type's text is kept in the
-// question's typeTexts: a question may hold a great many answers.
-struct AnswerInfo {
-    std::int64_t line = 0;
-    std::int64_t typeLine = 0;
-    std::size_t typeAt = 0;
-    std::uint16_t typeLength = 0;  // 0: no type (a type is never empty)
-    std::uint8_t choice = 0;       // the one of choices 1 to 8 its type names, or 0
-};
-
-// Line on which each key of a block was last given (0: not yet).
-using KeyLines = std::array<std::int64_t, AnswerKeys.size()>;
-
-struct QuestionInfo {
-    std::int64_t line = 0;
-    ScriptText name;
-    bool failed = false;  // had an error: its contents are incomplete
-    std::size_t choiceCount = 0;
-    std::vector<ChoiceInfo> choices;  // the shown ones
-    std::deque<AnswerInfo> answers;   // no copying as it grows
-    std::string typeTexts;
-    KeyLines keys{};
-};
-
-struct Pending {
-    std::int64_t line;
-    CheckSeverity severity;
-    std::string text;
-};
-
 class Checker {
 public:
-    Checker(std::string bytes, const CheckSink& sink) : lines_(std::move(bytes)), sink_(sink) {}
+    Checker(std::string bytes, const CheckSink& sink)
+        : bytes_(std::move(bytes)), lines_(bytes_), sink_(sink) {}
     CheckResult Run();
 
 private:
@@ -156,6 +42,10 @@ private:
     bool Next();
     void Hold() { held_ = true; }
     bool AtBlockStart() const { return FindTag(line_, BlockTags) != nullptr; }
+    LineKey KeyOf(KeyList known) {
+        hits_.clear();
+        return FindLineKey(known, line_, &hits_);
+    }
 
     void TopLevel();
     void WarnIgnoredLines();
@@ -166,28 +56,27 @@ private:
     bool QuestionLine(QuestionInfo& question);
     bool Recover(QuestionInfo& question, bool inAnswer);
     AnswerEnd Answer(QuestionInfo& question);
-    bool AnswerLine(ScriptText& type, std::int64_t& typeLine, KeyLines& seen);
-    void StartVerdict();
-    std::optional<Pending> AnswerVerdict(const AnswerInfo& answer);
+    bool AnswerLine(std::string& type, std::int64_t& typeLine, KeyLines& seen);
+    void CheckKeyLine(KeyList known, const char* block, LineKey found, KeyLines& seen,
+                      bool isPoint);
     void VerdictBefore(std::int64_t line);
-
-    std::size_t FindKeys(KeyList known, const char*& value);
-    void CheckKeyLine(KeyList known, const char* block, std::size_t key, const char* value,
-                      KeyLines& seen, bool isPoint);
-    void WarnKeyInValue(KeyList known, const char* block, std::size_t winner, const char* value);
-    void WarnRepeat(std::string_view key, std::int64_t& last, const char* value, bool isPoint);
 
     void Error(std::int64_t line, std::string text) {
         Report(CheckSeverity::Error, line, std::move(text));
     }
-    void WarnIfCut(const char* value, std::size_t budget, const std::string& what);
     void Warn(std::int64_t line, std::string text) {
         Report(CheckSeverity::Warning, line, std::move(text));
     }
+    void WarnIf(std::optional<std::string> text) {
+        if (text) Warn(lines_.CurrentLine, std::move(*text));
+    }
     void Report(CheckSeverity severity, std::int64_t line, std::string text);
     void Emit(CheckSeverity severity, std::int64_t line, std::string text);
-    void EndOfFileError(const char* tag, std::int64_t start, const char* outcome);
+    void EndOfFile(const char* tag, std::int64_t start, const char* outcome) {
+        Error(lines_.CurrentLine, EndOfFileError(tag, start, outcome));
+    }
 
+    const std::string bytes_;
     ScriptLines lines_;
     const CheckSink& sink_;
     char line_[LineBufferSize] = {};
@@ -205,13 +94,7 @@ private:
 
     QuestionInfo question_;  // the question being read
     QuestionInfo judged_;    // the question read whole, whose verdict is given
-    struct {
-        std::vector<Pending> front;  // name, choices: at most 10, in line order
-        std::size_t nextFront = 0;
-        std::size_t nextAnswer = 0;
-        std::array<std::int64_t, ShownChoices + 1> takenBy{};
-        std::optional<Pending> answer;  // the next answer's warning, not yet given
-    } verdict_;
+    QuestionVerdict verdict_;
 
     std::int64_t settingsLine_ = 0;
     std::int64_t finalLine_ = 0;
@@ -257,19 +140,13 @@ bool Checker::Next() {
         const std::size_t stored = lines_.LastLength();
         const bool full = stored == PieceLength;
         if (full && !inCutLine_) {
-            Warn(lines_.CurrentLine,
-                 "line of " + std::to_string(PieceLength) +
-                     " or more characters: the window cuts it into pieces of " +
-                     std::to_string(PieceLength) +
-                     " and reads each further piece as a line of its own (from line " +
-                     std::to_string(lines_.CurrentLine + 1) + " on, its line numbers run ahead)");
+            Warn(lines_.CurrentLine, CutLineWarning(lines_.CurrentLine));
         }
         inCutLine_ = full;
         const bool zeroByte = std::strlen(line_) < stored;
         TrimLine(line_);
         if (zeroByte && line_[0] != '#') {
-            Warn(lines_.CurrentLine, "zero byte in the line: the window reads only " +
-                                         Quote(line_) + " and drops the rest");
+            Warn(lines_.CurrentLine, ZeroByteWarning(line_));
         }
         if (line_[0] != '\0' && line_[0] != '#') {
             return true;
@@ -318,12 +195,11 @@ void Checker::Emit(CheckSeverity severity, std::int64_t line, std::string text) 
     sink_({line, severity, std::move(text)});
 }
 
-// The window reports it on the line after the last, when the file ends with a
-// line feed: the text says where it really is.
-void Checker::EndOfFileError(const char* tag, std::int64_t start, const char* outcome) {
-    Error(lines_.CurrentLine, std::string("at end of file, still inside the ") + tag +
-                                  " block of line " + std::to_string(start) + " (no </" + tag +
-                                  ">): " + outcome);
+// Gives the verdict's warnings on lines before `line`, in line order.
+void Checker::VerdictBefore(std::int64_t line) {
+    while (std::optional<Pending> due = verdict_.NextBefore(line)) {
+        Emit(due->severity, due->line, subject_ + ": " + due->text);
+    }
 }
 
 // --- Top level -------------------------------------------------------------
@@ -357,14 +233,7 @@ void Checker::WarnIgnoredLines() {
         last = lines_.CurrentLine;
         return true;
     });
-    std::string text = count == 1
-                           ? "line outside any block is ignored: " + Quote(line_)
-                           : std::to_string(count) + " lines outside any block (up to line " +
-                                 std::to_string(last) + ") are ignored, the first: " + Quote(line_);
-    if (FindTag(line_, AnswerTags) != nullptr) {
-        text += " (an ANSWER block counts only inside a QUESTION block)";
-    }
-    Warn(lines_.CurrentLine, std::move(text));
+    Warn(lines_.CurrentLine, IgnoredLinesWarning(count, last, line_));
 }
 
 // --- SETTINGS and FINAL ----------------------------------------------------
@@ -375,8 +244,7 @@ void Checker::SettingsOrFinal(const char* tag) {
     subject_ = std::string(tag) + " block";
     std::int64_t& previous = settings ? settingsLine_ : finalLine_;
     if (previous != 0) {
-        Warn(start, std::string("a second ") + tag + " block replaces the one of line " +
-                        std::to_string(previous) + " and everything it set");
+        Warn(start, SecondBlockWarning(tag, previous));
     }
     previous = start;
     const KeyList known = settings ? KeyList(SettingsKeys) : KeyList(FinalKeys);
@@ -388,33 +256,25 @@ void Checker::SettingsOrFinal(const char* tag) {
             return;
         }
         LowerKey(line_);
-        const char* value = nullptr;
-        if (FindKeys(known, value) == NoKey) {
-            Error(lines_.CurrentLine, std::string("Undefined symbol found (no key of a ") + tag +
-                                          " block in this line; its key is " + Str(known[0]) + ")");
+        const LineKey found = KeyOf(known);
+        if (found.key == NoKey) {
+            Error(lines_.CurrentLine, NoSettingsKeyError(tag, known[0]));
             failed = true;
             break;
         }
-        CheckKeyLine(known, tag, 0, value, seen, false);
+        CheckKeyLine(known, tag, found, seen, false);
+        const char* value = line_ + found.value;
         if (settings) {
-            const char* word = value + std::strspn(value, " \t");
-            if (word != value && SameText(word, "classoverrace")) {
-                Warn(lines_.CurrentLine,
-                     "the value " + Quote(value) +
-                         " starts with a blank, so it is not classoverrace: the pick "
-                         "decides the race first");
-            }
-        } else if (!ValidRecap(value)) {
-            Error(
-                lines_.CurrentLine,
-                "Undefined symbol found (recap= must be yes, no or ask, not " + Quote(value) + ")");
+            WarnIf(PreferenceWarning(value));
+        } else if (std::optional<std::string> error = RecapError(value)) {
+            Error(lines_.CurrentLine, std::move(*error));
             failed = true;
         }
     }
     if (failed) {
         SkipBlock(tag, start);
     } else {
-        EndOfFileError(tag, start, "the window refuses the script");
+        EndOfFile(tag, start, "the window refuses the script");
     }
     subject_.clear();
 }
@@ -430,7 +290,7 @@ void Checker::SkipBlock(const char* tag, std::int64_t start) {
             return;
         }
         if (!Next()) {
-            EndOfFileError(tag, start, "the window refuses the script");
+            EndOfFile(tag, start, "the window refuses the script");
             return;
         }
     }
@@ -447,9 +307,14 @@ void Checker::Question() {
     mode_ = Mode::Wait;
     ReadQuestion();
     std::swap(question_, judged_);
-    subject_ = "question " + std::to_string(questions_) +
-               (judged_.name ? " " + Quote(*judged_.name) : " (no name)");
-    StartVerdict();
+    subject_ = "question " + std::to_string(questions_);
+    if (judged_.name.empty()) {
+        subject_ += " (no name)";
+    } else {
+        subject_ += ' ';
+        subject_ += Quote(judged_.name);
+    }
+    verdict_.Start(judged_);
     if (mode_ == Mode::Silent) {
         // Too many to wait: read it again, now that its name is known.
         lines_.Seek(start);
@@ -473,7 +338,7 @@ void Checker::Question() {
 void Checker::ReadQuestion() {
     QuestionInfo& question = question_;
     question.line = lines_.CurrentLine;
-    question.name.reset();
+    question.name.clear();
     question.failed = false;
     question.choiceCount = 0;
     question.choices.clear();
@@ -499,49 +364,31 @@ void Checker::ReadQuestion() {
     }
     if (open) {
         question.failed = true;
-        EndOfFileError("QUESTION", question.line, "the window refuses the script");
+        EndOfFile("QUESTION", question.line, "the window refuses the script");
     }
 }
 
 bool Checker::QuestionLine(QuestionInfo& question) {
-    const char* value = nullptr;
-    const std::size_t key = FindKeys(QuestionKeys, value);
-    if (key == NoKey) {
-        if (FindKey(line_, "text") == nullptr) {
-            Error(lines_.CurrentLine,
-                  "Undefined symbol found (no key of a QUESTION block in this line: type=, "
-                  "name=, text=)");
-        } else {
-            Error(lines_.CurrentLine, "invalid command (the line holds \"text\" but no text=)");
-        }
+    const LineKey found = KeyOf(QuestionKeys);
+    if (found.key == NoKey) {
+        Error(lines_.CurrentLine, NoQuestionKeyError(FindKey(line_, "text") != nullptr));
         return false;
     }
-    CheckKeyLine(QuestionKeys, "QUESTION", key, value, question.keys, false);
-    if (key == 1) {
-        AssignScriptText(question.name, value);
-        WarnIfCut(value, QuestionTextBudget, "the question text");
-    } else if (key == 2 && value[0] != '\0') {
+    CheckKeyLine(QuestionKeys, "QUESTION", found, question.keys, false);
+    const char* value = line_ + found.value;
+    if (found.key == QuestionNameKey) {
+        question.name = value;
+        WarnIf(CutTextWarning(value, QuestionTextBudget, "the question text"));
+    } else if (found.key == QuestionTextKey && value[0] != '\0') {
         const std::size_t number = ++question.choiceCount;
         if (number > ShownChoices) {
-            Warn(lines_.CurrentLine, "choice " + std::to_string(number) + " " + Quote(value) +
-                                         " is never shown: only the first 8 choices are");
+            Warn(lines_.CurrentLine, HiddenChoiceWarning(number, value));
         } else {
             question.choices.push_back({value, lines_.CurrentLine});
-            WarnIfCut(value, ChoiceTextBudget, "choice " + std::to_string(number));
+            WarnIf(CutTextWarning(value, ChoiceTextBudget, "choice " + std::to_string(number)));
         }
     }
     return true;
-}
-
-void Checker::WarnIfCut(const char* value, std::size_t budget, const std::string& what) {
-    const std::size_t length = Utf8Length(DisplayText(value));
-    if (length > budget) {
-        Warn(lines_.CurrentLine,
-             what + " has " + std::to_string(length) + " characters: the window may cut it (" +
-                 std::to_string(budget) +
-                 " fit in its default font; a cut text ends in \"\u2026\" and shows whole in its "
-                 "tooltip)");
-    }
 }
 
 // After an error inside a question: on to the next start tag (an ANSWER block
@@ -567,9 +414,9 @@ bool Checker::Recover(QuestionInfo& question, bool inAnswer) {
         if (!Next()) break;
     }
     if (inAnswer) {
-        EndOfFileError("ANSWER", answerLine_, "End of script expected");
+        EndOfFile("ANSWER", answerLine_, "End of script expected");
     } else {
-        EndOfFileError("QUESTION", question.line, "the window refuses the script");
+        EndOfFile("QUESTION", question.line, "the window refuses the script");
     }
     return false;
 }
@@ -579,7 +426,7 @@ bool Checker::Recover(QuestionInfo& question, bool inAnswer) {
 Checker::AnswerEnd Checker::Answer(QuestionInfo& question) {
     const std::int64_t start = lines_.CurrentLine;
     answerLine_ = start;
-    ScriptText type;
+    std::string type;
     std::int64_t typeLine = 0;
     KeyLines seen{};
     while (Next()) {
@@ -588,230 +435,49 @@ Checker::AnswerEnd Checker::Answer(QuestionInfo& question) {
                 return AnswerEnd::Done;  // the first reading has it
             }
             AnswerInfo answer{start, typeLine, question.typeTexts.size()};
-            if (type) {
-                answer.typeLength = static_cast<std::uint16_t>(type->size());
-                question.typeTexts += *type;
-            }
-            for (int choice = 1; choice <= ShownChoices; ++choice) {
-                if (TypeMatchesChoice(type, choice))
-                    answer.choice = static_cast<std::uint8_t>(choice);
-            }
+            answer.typeLength = static_cast<std::uint16_t>(type.size());
+            answer.choice = ChoiceOfType(type);
+            question.typeTexts += type;
             question.answers.push_back(answer);
             return AnswerEnd::Done;
         }
         LowerKey(line_);
         if (!AnswerLine(type, typeLine, seen)) {
-            Error(
-                lines_.CurrentLine,
-                "Undefined symbol found (no key of an ANSWER block in this line), then End of script "
-                "expected");
+            Error(lines_.CurrentLine, NoAnswerKeyError());
             return AnswerEnd::Failed;
         }
     }
-    EndOfFileError("ANSWER", start, "End of script expected");
+    EndOfFile("ANSWER", start, "End of script expected");
     return AnswerEnd::Eof;
 }
 
-bool Checker::AnswerLine(ScriptText& type, std::int64_t& typeLine, KeyLines& seen) {
-    const char* value = nullptr;
-    const std::size_t key = FindKeys(AnswerKeys, value);
-    if (key == NoKey) {
+bool Checker::AnswerLine(std::string& type, std::int64_t& typeLine, KeyLines& seen) {
+    const LineKey found = KeyOf(AnswerKeys);
+    if (found.key == NoKey) {
         return false;
     }
-    const bool isPoint = key >= 2;
-    CheckKeyLine(AnswerKeys, "ANSWER", key, value, seen, isPoint);
-    if (key == 0) {
-        AssignScriptText(type, value);
+    const bool isPoint = found.key >= FirstPointKey;
+    CheckKeyLine(AnswerKeys, "ANSWER", found, seen, isPoint);
+    const char* value = line_ + found.value;
+    if (found.key == AnswerTypeKey) {
+        type = value;  // an empty value leaves no type
         typeLine = lines_.CurrentLine;
-    } else if (isPoint && value[0] != '\0') {
-        if (const auto read = OddPointValue(value)) {
-            Warn(lines_.CurrentLine, "the value " + Quote(value) + " of " + Str(AnswerKeys[key]) +
-                                         " is read as " + std::to_string(*read));
-        }
+    } else if (isPoint) {
+        WarnIf(PointValueWarning(AnswerKeys[found.key], value));
     }
     return true;
 }
 
-// --- What a question does when it is answered ---------------------------------
-
-// The verdict on the question read whole: its own warnings and those of its
-// choices now, those of its answers one by one as VerdictBefore needs them.
-void Checker::StartVerdict() {
-    const QuestionInfo& question = judged_;
-    verdict_.front.clear();
-    verdict_.nextFront = 0;
-    verdict_.nextAnswer = question.answers.size();
-    verdict_.takenBy.fill(0);
-    verdict_.answer.reset();
-    if (question.failed) {
-        return;  // its lines were not all read: the rest would guess
-    }
-    auto& front = verdict_.front;
-    if (!question.name) {
-        front.push_back({question.line, CheckSeverity::Warning,
-                         "the question has no name= (no question text is shown)"});
-    }
-    if (question.choices.empty()) {
-        front.push_back({question.line, CheckSeverity::Warning,
-                         "the question has no choices (text=): it can only be skipped"});
-        return;
-    }
-    verdict_.nextAnswer = 0;
-    const int shown = static_cast<int>(question.choices.size());
-    for (int choice = 1; choice <= shown; ++choice) {
-        const bool answered = std::any_of(question.answers.begin(), question.answers.end(),
-                                          [&](const AnswerInfo& a) { return a.choice == choice; });
-        if (!answered) {
-            const ChoiceInfo& info = question.choices[static_cast<std::size_t>(choice - 1)];
-            front.push_back({info.line, CheckSeverity::Warning,
-                             "choice " + std::to_string(choice) + " " + Quote(info.text) +
-                                 " has no answer of type " + ChoiceTypes(choice) +
-                                 ": choosing it shows \"" + NoAnswerMessage + "\""});
-        }
+void Checker::CheckKeyLine(KeyList known, const char* block, LineKey found, KeyLines& seen,
+                           bool isPoint) {
+    WarnIf(KeyInValueWarning(known, block, found, hits_, line_));
+    if (known[found.key] != "text=") {
+        WarnIf(RepeatWarning(known[found.key], seen[found.key], lines_.CurrentLine,
+                             line_ + found.value, isPoint));
     }
 }
 
-// Answers are tried in order, and the first that matches a choice takes it.
-std::optional<Pending> Checker::AnswerVerdict(const AnswerInfo& answer) {
-    const int shown = static_cast<int>(judged_.choices.size());
-    auto& takenBy = verdict_.takenBy;
-    const std::int64_t line = answer.typeLine != 0 ? answer.typeLine : answer.line;
-    const auto which = [&] { return "the answer of line " + std::to_string(answer.line); };
-    const auto type = [&] {
-        return Quote(std::string_view(judged_.typeTexts).substr(answer.typeAt, answer.typeLength));
-    };
-    const int choice = answer.choice;
-    if (answer.typeLength == 0) {
-        return Pending{line, CheckSeverity::Warning,
-                       which() + " has no type=, so no choice reaches it"};
-    }
-    if (choice == 0 || choice > shown) {
-        return Pending{line, CheckSeverity::Warning,
-                       which() + " is never reached: its type " + type() +
-                           " matches none of the shown choices (" + ShownTypes(shown) + ")"};
-    }
-    if (takenBy[choice] == 0) {
-        takenBy[choice] = answer.line;
-        return std::nullopt;
-    }
-    return Pending{line, CheckSeverity::Warning,
-                   which() + " is never reached: the answer of line " +
-                       std::to_string(takenBy[choice]) + " comes first for choice " +
-                       std::to_string(choice) + " (type " + type() + ")"};
-}
-
-// Gives the verdict's warnings on lines before `line`, in line order.
-void Checker::VerdictBefore(std::int64_t line) {
-    const auto& answers = judged_.answers;
-    for (;;) {
-        while (!verdict_.answer && verdict_.nextAnswer < answers.size()) {
-            verdict_.answer = AnswerVerdict(answers[verdict_.nextAnswer++]);
-        }
-        Pending* next = verdict_.nextFront < verdict_.front.size()
-                            ? &verdict_.front[verdict_.nextFront]
-                            : nullptr;
-        const bool answerFirst = verdict_.answer && (!next || verdict_.answer->line < next->line);
-        if (answerFirst) next = &*verdict_.answer;
-        if (next == nullptr || next->line >= line) {
-            return;
-        }
-        Emit(next->severity, next->line, subject_ + ": " + next->text);
-        if (answerFirst) {
-            verdict_.answer.reset();
-        } else {
-            ++verdict_.nextFront;
-        }
-    }
-}
-
-// --- Line-level warnings -------------------------------------------------------
-
-// FindKey with each of the block's keys in turn, in one pass over the line:
-// every key ends in "=", so keys stand only before an "=". Notes every key
-// text in hits_, left to right; returns the first of known that the line holds
-// and the value after its first occurrence, or NoKey.
-std::size_t Checker::FindKeys(KeyList known, const char*& value) {
-    hits_.clear();
-    std::size_t best = NoKey;
-    for (const char* equals = std::strchr(line_, '='); equals != nullptr;
-         equals = std::strchr(equals + 1, '=')) {
-        const auto end = static_cast<std::size_t>(equals - line_) + 1;
-        for (std::size_t key = 0; key < known.size(); ++key) {
-            const std::string_view text = known[key];
-            if (text.size() <= end && line_[end - text.size()] == text[0] &&
-                std::memcmp(line_ + end - text.size(), text.data(), text.size()) == 0) {
-                hits_.push_back({key, end - text.size()});
-                if (key < best) {
-                    best = key;
-                    value = line_ + end;
-                }
-            }
-        }
-    }
-    return best;
-}
-
-void Checker::CheckKeyLine(KeyList known, const char* block, std::size_t key, const char* value,
-                           KeyLines& seen, bool isPoint) {
-    WarnKeyInValue(known, block, key, value);
-    if (known[key] != "text=") {
-        WarnRepeat(known[key], seen[key], value, isPoint);
-    }
-}
-
-// The first key text of the block in the line that lost to the winning key,
-// other than text inside the winning key itself (text= in explanationtext=).
-void Checker::WarnKeyInValue(KeyList known, const char* block, std::size_t winner,
-                             const char* value) {
-    const std::string_view key = known[winner];
-    const auto pos = static_cast<std::size_t>(value - line_) - key.size();
-    const KeyHit* other = nullptr;
-    for (const KeyHit& hit : hits_) {
-        const bool insideWinner =
-            hit.pos >= pos && hit.pos + known[hit.key].size() <= pos + key.size();
-        if (!insideWinner && (other == nullptr || hit.pos < other->pos)) other = &hit;
-    }
-    if (other == nullptr) {
-        return;
-    }
-    const std::string_view otherKey = known[other->key];
-    const std::string reading = "the line is read as " + Str(key) + " " + Quote(value);
-    if (other->pos <= pos && other->pos + otherKey.size() >= pos + key.size()) {
-        Warn(lines_.CurrentLine, "key found inside a key: " + Str(otherKey) + " is no key of a " +
-                                     block + " block, but the " + Str(key) +
-                                     " inside it is: " + reading);
-    } else if (other->pos < pos) {
-        Warn(lines_.CurrentLine,
-             "key found inside a value: the line holds " + Str(otherKey) + " and then " + Str(key) +
-                 ", which is tested first: " + reading + " and sets no " + Str(otherKey));
-    } else {
-        Warn(lines_.CurrentLine, "key found inside a value: the " + Str(otherKey) +
-                                     " in the value of " + Str(key) +
-                                     " is not read as a key: " + reading);
-    }
-}
-
-void Checker::WarnRepeat(std::string_view key, std::int64_t& last, const char* value,
-                         bool isPoint) {
-    if (isPoint && value[0] == '\0') {
-        return;  // an empty point value changes nothing
-    }
-    if (last == 0) {
-        last = lines_.CurrentLine;
-        return;
-    }
-    const std::string earlier = std::to_string(last);
-    last = lines_.CurrentLine;
-    if (isPoint) {
-        Warn(lines_.CurrentLine, Str(key) + " given again: its value replaces the one of line " +
-                                     earlier + " (points are set, not added)");
-    } else if (value[0] == '\0') {
-        Warn(lines_.CurrentLine,
-             Str(key) + " given again with an empty value: it clears the one of line " + earlier);
-    } else {
-        Warn(lines_.CurrentLine, Str(key) + " given again: it replaces the one of line " + earlier);
-    }
-}
+// --- Output ------------------------------------------------------------------
 
 bool ReadForAuthor(const std::string& path, std::string& bytes, std::ostream& err) {
     ScriptFileText file = ReadScriptFile(path);

@@ -83,18 +83,19 @@ void SetBarPosition(Dialog& dialog, int barIndex, std::int32_t position) {
 }
 
 void AnimateBars(Session& session, Dialog& dialog) {
+    BarState& bars = session.Bars();
     for (int barIndex = 0; barIndex < BarCount; ++barIndex) {
         const int slot = SlotForBarIndex(barIndex);
-        if (StepBar(session.BarShown[slot], session.BarTarget[slot], session.PointTotals[slot]))
-            SetBarPosition(dialog, barIndex, session.BarShown[slot]);
+        if (StepBar(bars.BarShown[slot], bars.BarTarget[slot], session.PointTotals()[slot]))
+            SetBarPosition(dialog, barIndex, bars.BarShown[slot]);
     }
 }
 
 void SkipBarTicks(Session& session, std::int64_t ticks) {
     for (int slot = 0; slot < BarSlotCount; ++slot) {
-        std::int32_t& target = session.BarTarget[slot];
-        std::int32_t& shown = session.BarShown[slot];
-        const std::int32_t total = session.PointTotals[slot];
+        std::int32_t& target = session.Bars().BarTarget[slot];
+        std::int32_t& shown = session.Bars().BarShown[slot];
+        const std::int32_t total = session.PointTotals()[slot];
         for (std::int64_t left = ticks; left > 0 && !BarAtRest(shown, target, total);) {
             // Long runs in one go: a sinking bar loses one a tick, a bar past the
             // top (where it has no room to overshoot) gains one every second tick.
@@ -117,7 +118,8 @@ void SkipBarTicks(Session& session, std::int64_t ticks) {
 
 bool BarsAtRest(const Session& session) {
     for (int slot = 0; slot < BarSlotCount; ++slot) {
-        if (!BarAtRest(session.BarShown[slot], session.BarTarget[slot], session.PointTotals[slot]))
+        const BarState& bars = session.Bars();
+        if (!BarAtRest(bars.BarShown[slot], bars.BarTarget[slot], session.PointTotals()[slot]))
             return false;
     }
     return true;
@@ -125,11 +127,11 @@ bool BarsAtRest(const Session& session) {
 
 bool BarsOutOfSight(const Session& session) {
     for (int slot = 0; slot < BarSlotCount; ++slot) {
-        const std::int32_t shown = session.BarShown[slot];
-        const std::int32_t total = session.PointTotals[slot];
+        const std::int32_t shown = session.Bars().BarShown[slot];
+        const std::int32_t total = session.PointTotals()[slot];
         // Full and heading for a total past the top: every position it passes shows full.
         if (!(shown >= BarTop && total >= BarTop) &&
-            !BarAtRest(shown, session.BarTarget[slot], total))
+            !BarAtRest(shown, session.Bars().BarTarget[slot], total))
             return false;
     }
     return true;

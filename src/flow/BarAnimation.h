@@ -8,7 +8,7 @@
 namespace kinpath {
 
 class Dialog;
-struct Session;
+class Session;
 
 // Bar identifier of a race or class slot (Necromancer and Monk are swapped).
 int BarIdForSlot(int slot);

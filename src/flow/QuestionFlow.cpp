@@ -27,7 +27,7 @@ void FinishQuestions(Session& session, Dialog& dialog) {
 }
 
 bool WantFullReport(const Session& session, Dialog& dialog) {
-    const FinalBlock* finalBlock = session.Document.final.get();
+    const FinalBlock* finalBlock = session.Document().Final();
     if (finalBlock == nullptr) return true;
     switch (finalBlock->recap) {
         case RecapMode::Yes:
@@ -47,7 +47,7 @@ void AppendScoreRows(Dialog& dialog, const std::array<RankEntry, N>& rows) {
         std::string line = row.name ? row.name : "";
         line += ": ";
         line += std::to_string(row.score);
-        AppendTranscriptLine(dialog, line.c_str());
+        AppendTranscriptLine(dialog, line);
     }
 }
 
@@ -65,9 +65,9 @@ void ResetChoices(Dialog& dialog) {
     dialog.Repaint();
 }
 
-void ShowControlText(Dialog& dialog, int controlId, const char* text) {
+void ShowControlText(Dialog& dialog, int controlId, std::string_view text) {
     if (!dialog.HasControl(controlId)) return;
-    dialog.SetControlText(controlId, text ? DisplayText(text) : std::string());
+    dialog.SetControlText(controlId, DisplayText(text));
     dialog.EnableControl(controlId, true);
     dialog.ShowControl(controlId, true);
     dialog.Repaint();
@@ -84,52 +84,32 @@ int SelectedChoice(Dialog& dialog) {
 
 RecordOutcome RecordAnswer(Session& session, Dialog& dialog) {
     const int choice = SelectedChoice(dialog);
-    if (choice == 0 || session.CurrentQuestion == nullptr) {
+    if (choice == 0 || session.CurrentQuestion() == nullptr) {
         return RecordOutcome::NothingChecked;
     }
-    const AnswerBlock* answer = FindAnswer(*session.CurrentQuestion, choice);
+    const AnswerBlock* answer = FindAnswer(session.Document(), *session.CurrentQuestion(), choice);
     if (answer == nullptr) {
         dialog.MessageBox(BoxOwner::Dialog, NoAnswerMessage, "Error", BoxButtons::Ok);
         return RecordOutcome::NoMatchingAnswer;
     }
-    AddAnswerPoints(session.PointTotals, *answer);
-    session.AnsweredList.push_back(answer);
+    session.RecordPoints(*answer);
     return RecordOutcome::Recorded;
 }
 
 void NextQuestion(Session& session, Dialog& dialog) {
     ResetChoices(dialog);
-    if (session.QuestionsFinished) {
+    const QuestionBlock* question = session.StepToNextQuestion();
+    if (question == nullptr) {
         FinishQuestions(session, dialog);
         return;
     }
-
-    const auto& questions = session.Document.questions;
-    std::size_t& cursor = session.QuestionCursor;
-    if (session.CurrentQuestion == nullptr) {
-        cursor = 0;
-    } else if (cursor < questions.size()) {
-        ++cursor;
-    }
-    if (cursor >= questions.size() || !questions[cursor]) {
-        session.CurrentQuestion = nullptr;
-        session.QuestionsFinished = true;
-        FinishQuestions(session, dialog);
-        return;
-    }
-
-    QuestionBlock& question = *questions[cursor];
-    session.CurrentQuestion = &question;
-    ShowControlText(dialog, IdQuestionText, question.name ? question.name->c_str() : nullptr);
+    const ScriptDocument& document = session.Document();
+    ShowControlText(dialog, IdQuestionText, document.Text(question->name));
 
     // The dialog has eight choice buttons; texts past the eighth are not offered.
-    int shown = 0;
-    for (question.choiceCursor = 0;
-         question.choiceCursor < question.choices.size() && shown < ChoiceCount;
-         ++question.choiceCursor, ++shown) {
-        const std::string& text = question.choices[question.choiceCursor];
-        if (text.empty()) break;
-        ShowControlText(dialog, IdChoice1 + shown, text.c_str());
+    const auto choices = document.Choices(*question);
+    for (std::size_t k = 0; k < choices.size() && k < ChoiceCount; ++k) {
+        ShowControlText(dialog, IdChoice1 + static_cast<int>(k), document.Text(choices[k]));
     }
 }
 
@@ -159,10 +139,9 @@ void ShowResultsLayout(Dialog& dialog) {
 }
 
 void AnnounceBestPick(Session& session, Dialog& dialog) {
-    const SettingsBlock* settings = session.Document.settings.get();
+    const SettingsBlock* settings = session.Document().Settings();
     const BestPick pick =
-        PickBestRaceAndClass(session.PointTotals, session.RaceTable, session.ClassTable,
-                             settings ? settings->preference : Preference::ClassOverRace);
+        session.PickBest(settings ? settings->preference : Preference::ClassOverRace);
     const std::string sentence = std::string("It appears that the best race for you is ") +
                                  pick.race + "\r\nand the best class is " + pick.className + "!";
     AppendTranscriptLine(dialog, sentence.c_str());
@@ -181,18 +160,19 @@ void WriteReport(Session& session, Dialog& dialog) {
         AppendTranscriptLine(dialog, Rule);
         AppendTranscriptLine(dialog, AnalysisBanner);
         AppendTranscriptLine(dialog, Rule);
-        for (const AnswerBlock* answer : session.AnsweredList) {
-            if (answer == nullptr) continue;
-            AppendTranscriptLine(dialog,
-                                 answer->explanation ? answer->explanation->c_str() : nullptr);
+        for (const AnswerBlock* answer : session.AnsweredList()) {
+            // An answer without an explanation leaves only the empty line.
+            if (answer->explanation) {
+                AppendTranscriptLine(dialog, session.Document().Text(answer->explanation));
+            }
             AppendTranscriptLine(dialog, "");
         }
         AppendTranscriptLine(dialog, Rule);
         AppendTranscriptLine(dialog, DistributionBanner);
         AppendTranscriptLine(dialog, Rule);
-        AppendScoreRows(dialog, session.RaceTable);
+        AppendScoreRows(dialog, session.RaceTable());
         AppendTranscriptLine(dialog, " ");
-        AppendScoreRows(dialog, session.ClassTable);
+        AppendScoreRows(dialog, session.ClassTable());
     }
     AppendTranscriptLine(dialog, "  ");
     AppendTranscriptLine(dialog, "Thank you for using Kinpath!");

@@ -1,10 +1,12 @@
 // Recording answers, stepping through the questions and the closing report.
 #pragma once
 
+#include <string_view>
+
 namespace kinpath {
 
 class Dialog;
-struct Session;
+class Session;
 
 inline constexpr const char* NoAnswerMessage =
     "Unable to find the proper answer data for that answer";
@@ -20,8 +22,8 @@ RecordOutcome RecordAnswer(Session& session, Dialog& dialog);
 
 void NextQuestion(Session& session, Dialog& dialog);
 void ResetChoices(Dialog& dialog);
-// Text is script bytes (null for none); shown as display text.
-void ShowControlText(Dialog& dialog, int controlId, const char* text);
+// Text is script bytes (empty for none); shown as display text.
+void ShowControlText(Dialog& dialog, int controlId, std::string_view text);
 void ShowResultsLayout(Dialog& dialog);
 // Appends "It appears that the best race for you is ..." to the transcript.
 void AnnounceBestPick(Session& session, Dialog& dialog);

@@ -10,8 +10,10 @@ constexpr std::string_view LineBreak = "\r\n";
 }
 
 void AppendTranscriptLine(Dialog& dialog, const char* text) {
-    if (text == nullptr) return;
+    if (text != nullptr) AppendTranscriptLine(dialog, std::string_view(text));
+}
 
+void AppendTranscriptLine(Dialog& dialog, std::string_view text) {
     std::string line = DisplayText(text);
     std::size_t textLength = Utf8Length(line);
     std::size_t used = dialog.PaneLength();

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "window/Dialog.h"
 
@@ -20,6 +21,7 @@ struct TranscriptLine {
 // Adds the text (script bytes, shown as display text) and CR LF; a null text adds
 // nothing. An append that would pass the capacity is cut at the limit.
 void AppendTranscriptLine(Dialog& dialog, const char* text);
+void AppendTranscriptLine(Dialog& dialog, std::string_view text);
 void ClearTranscript(Dialog& dialog);
 int TranscriptLineCount(Dialog& dialog);
 TranscriptLine ReadTranscriptLine(Dialog& dialog, int index);

@@ -5,20 +5,19 @@
 
 namespace kinpath {
 
-const AnswerBlock* FindAnswer(QuestionBlock& question, int choice) {
-    for (question.answerCursor = 0; question.answerCursor < question.answers.size();
-         ++question.answerCursor) {
-        const AnswerBlock* answer = question.answers[question.answerCursor].get();
-        if (answer != nullptr && TypeMatchesChoice(answer->type, choice)) {
-            return answer;
+const AnswerBlock* FindAnswer(const ScriptDocument& document, const QuestionBlock& question,
+                              int choice) {
+    for (const AnswerBlock& answer : document.Answers(question)) {
+        if (TypeMatchesChoice(document.Text(answer.type), choice)) {
+            return &answer;
         }
     }
     return nullptr;
 }
 
-void AddAnswerPoints(PointValues& totals, const AnswerBlock& answer) {
+void AddAnswerPoints(PointValues& totals, const PointValues& points) {
     for (int k = 0; k < PointSlotCount; ++k) {
-        totals[k] = WrappingAdd(totals[k], answer.points[k]);
+        totals[k] = WrappingAdd(totals[k], points[k]);
     }
 }
 

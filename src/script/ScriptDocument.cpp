@@ -1,79 +1,21 @@
 #include "script/ScriptDocument.h"
 
 #include <algorithm>
-#include <array>
 #include <climits>
-#include <cstddef>
-#include <cstdint>
 #include <cstring>
 #include <new>
-#include <string_view>
+#include <utility>
 
+#include "script/ScriptKeys.h"
 #include "text/Ascii.h"
 
 namespace kinpath {
 
-namespace {
-
-// The line protocol shared by every block: reads the next line that is neither
-// empty nor a comment, trimmed, and keeps its length. False at the end of the
-// file. Scripts run to tens of thousands of questions, so the steps are done
-// here in one pass over the line (the same results as TrimLine and friends);
-// the buffer is not cleared first, since every line read is terminated.
-class LineReader {
-public:
-    explicit LineReader(ScriptLines& lines) : lines_(lines) { line_[0] = '\0'; }
-
-    bool Next() {
-        while (lines_.ReadScriptLine(line_, LineBufferSize)) {
-            // The text ends at the first zero byte; blanks and tabs at both
-            // ends do not count.
-            const char* start = line_;
-            while (IsBlank(*start)) {
-                ++start;
-            }
-            if (*start == '\0' || *start == '#') {
-                continue;
-            }
-            std::size_t length = std::strlen(start);
-            while (IsBlank(start[length - 1])) {
-                --length;
-            }
-            if (start != line_) {
-                std::memmove(line_, start, length);
-            }
-            line_[length] = '\0';
-            length_ = length;
-            return true;
-        }
-        return false;
-    }
-
-    char* Line() { return line_; }
-    std::size_t Length() const { return length_; }
-
-private:
-    ScriptLines& lines_;
-    std::size_t length_ = 0;
-    char line_[LineBufferSize];
-};
-
-// Tags all start with "<" and an end tag "</NAME>" is three longer than its
-// name: other lines need no tag test at all.
-bool MayBeTag(const char* line) { return line[0] == '<'; }
-
-bool MayBeEndTag(const char* line, std::size_t length, const char* name) {
-    return line[0] == '<' && line[1] == '/' && length == std::strlen(name) + 3;
-}
-
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-}  // namespace
-
 std::int32_t ReadPointValue(const char* value) {
-    while (IsSpace(*value)) {
+    const auto isSpace = [](char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    };
+    while (isSpace(*value)) {
         ++value;
     }
     bool negative = false;
@@ -94,136 +36,6 @@ std::int32_t ReadPointValue(const char* value) {
     return magnitude > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(magnitude);
 }
 
-namespace {
-
-// LowerKey on a line of known length; the position of its first "=" (or the
-// end of the line).
-char* LowerKeyPart(char* line, std::size_t length) {
-    char* p = line;
-    char* end = line + length;
-    for (; p != end && *p != '='; ++p) {
-        *p = FoldAscii(*p);
-    }
-    return p;
-}
-
-// The next "=" after at, or null.
-const char* NextEquals(const char* at, const char* end) {
-    ++at;
-    return at < end
-               ? static_cast<const char*>(std::memchr(at, '=', static_cast<std::size_t>(end - at)))
-               : nullptr;
-}
-
-// Whether name stands right before the "=" at equals, inside the line.
-bool NameBefore(const char* line, const char* equals, std::string_view name) {
-    return static_cast<std::size_t>(equals - line) >= name.size() &&
-           std::memcmp(equals - name.size(), name.data(), name.size()) == 0;
-}
-
-// Every key ends in "=", so a key occurs in a line only where an "=" stands,
-// and its first occurrence ends at the first "=" it stands before. Looking at
-// each "=" once for the keys that end there finds, of all keys a line holds,
-// the one tested first, and the value after its first occurrence: the same as
-// trying FindKey with each key in turn, in one pass.
-constexpr std::size_t NoKey = SIZE_MAX;
-
-// The ANSWER reader finds point keys through their common ending, each with a
-// name in front of it.
-constexpr bool AllEndIn(std::string_view ending) {
-    for (const PointKey& entry : AnswerPointKeys) {
-        const std::string_view key(entry.key);
-        if (key.size() <= ending.size() || !key.ends_with(ending)) {
-            return false;
-        }
-    }
-    return true;
-}
-static_assert(AllEndIn(PointKeyEnding));
-
-// ANSWER keys in test order: type= 0, explanationtext= 1, point key i as 2 + i.
-std::size_t FindAnswerKey(const char* line, std::size_t length, const char* firstEquals,
-                          const char*& value) {
-    // The shared ending without its "=", and each key's length before it.
-    constexpr std::string_view ending = std::string_view(PointKeyEnding).substr(0, 3);
-    constexpr auto stems = [] {
-        std::array<std::size_t, AnswerPointKeys.size()> lengths{};
-        for (std::size_t i = 0; i < lengths.size(); ++i) {
-            lengths[i] = std::string_view(AnswerPointKeys[i].key).size() -
-                         std::string_view(PointKeyEnding).size();
-        }
-        return lengths;
-    }();
-    const char* end = line + length;
-    std::size_t best = NoKey;
-    for (const char* equals = firstEquals != end ? firstEquals : nullptr;
-         equals != nullptr && best > 0; equals = NextEquals(equals, end)) {
-        if (NameBefore(line, equals, "type")) {
-            best = 0;
-            value = equals + 1;
-            break;
-        }
-        if (best > 1 && NameBefore(line, equals, "explanationtext")) {
-            best = 1;
-            value = equals + 1;
-            continue;
-        }
-        if (best <= 2 || !NameBefore(line, equals, ending)) {
-            continue;
-        }
-        const char* stemEnd = equals - ending.size();
-        const std::size_t room = static_cast<std::size_t>(stemEnd - line);
-        const std::size_t limit = std::min(best - 2, AnswerPointKeys.size());
-        for (std::size_t i = 0; i < limit; ++i) {
-            const std::size_t stem = stems[i];
-            const char* key = AnswerPointKeys[i].key;
-            if (stem <= room && stemEnd[-1] == key[stem - 1] &&
-                std::memcmp(stemEnd - stem, key, stem) == 0) {
-                best = 2 + i;
-                value = equals + 1;
-                break;
-            }
-        }
-    }
-    return best;
-}
-
-// QUESTION keys in test order: type= 0, name= 1, text= 2.
-std::size_t FindQuestionKey(const char* line, std::size_t length, const char* firstEquals,
-                            const char*& value) {
-    const char* end = line + length;
-    std::size_t best = NoKey;
-    for (const char* equals = firstEquals != end ? firstEquals : nullptr;
-         equals != nullptr && best > 0; equals = NextEquals(equals, end)) {
-        if (NameBefore(line, equals, "type")) {
-            best = 0;
-            value = equals + 1;
-        } else if (best > 1 && NameBefore(line, equals, "name")) {
-            best = 1;
-            value = equals + 1;
-        } else if (best > 2 && NameBefore(line, equals, "text")) {
-            best = 2;
-            value = equals + 1;
-        }
-    }
-    return best;
-}
-
-// A script text from a value of known length (the AssignScriptText rule).
-void AssignText(ScriptText& text, const char* value, std::size_t length) {
-    if (length != 0) {
-        text.emplace(value, length);
-    } else {
-        text.reset();
-    }
-}
-
-}  // namespace
-
-void AssignScriptText(ScriptText& text, const char* value) {
-    AssignText(text, value, value != nullptr ? std::strlen(value) : 0);
-}
-
 std::string ScriptErrorText(const ScriptError& error) {
     const std::string line = std::to_string(error.line);
     switch (error.message) {
@@ -237,212 +49,285 @@ std::string ScriptErrorText(const ScriptError& error) {
     return "End of script expected, line " + line;
 }
 
-bool TypeMatchesChoice(const ScriptText& type, int choice) {
-    if (!type) {
-        return false;
-    }
+bool TypeMatchesChoice(std::string_view type, int choice) {
     // The first two choices of a yes/no question may be typed by their words.
     const char* alias = choice == 1 ? "yes" : choice == 2 ? "no" : nullptr;
-    return SameText(type->c_str(), std::to_string(choice).c_str()) ||
-           (alias != nullptr && SameText(type->c_str(), alias));
+    return !type.empty() &&
+           (SameText(type, std::to_string(choice)) || (alias != nullptr && SameText(type, alias)));
 }
 
-// ---------------------------------------------------------------------------
+std::string_view ScriptDocument::Text(ScriptText text) const {
+    if (text.offset < source_.size()) {
+        return std::string_view(source_).substr(text.offset, text.length);
+    }
+    return std::string_view(extra_).substr(text.offset - source_.size(), text.length);
+}
 
-bool SettingsBlock::Parse(ScriptReader& reader, const char* tagName) {
-    const char* name = tagName != nullptr ? tagName : "SETTINGS";
-    LineReader lines(reader.lines);
-    while (lines.Next()) {
-        char* line = lines.Line();
-        if (IsEndTag(line, name)) {
-            return true;
+PointValues ScriptDocument::Points(const AnswerBlock& answer) const {
+    PointValues values{};
+    for (const PointEntry& entry :
+         std::span(points_).subspan(answer.points.first, answer.points.count)) {
+        values[entry.slot] = entry.value;
+    }
+    return values;
+}
+
+// Parses a document's own text into it, block by block, following the line
+// protocol: lines trimmed, empty and comment lines skipped, tags tested on the
+// whole line before the key part is lowered and the block's keys are tried.
+class DocumentReader {
+public:
+    // The document takes the bytes over.
+    DocumentReader(ScriptDocument& document, std::string bytes) : document_(document) {
+        document_.source_ = std::move(bytes);
+        lines_ = ScriptLines(document_.source_);
+    }
+
+    // Reads the whole text; false on the first error.
+    bool Parse();
+
+    std::vector<ScriptError> errors;
+
+private:
+    bool Next();
+    bool MayBeEndTag(const char* name) const {
+        return line_[0] == '<' && line_[1] == '/' && length_ == std::strlen(name) + 3;
+    }
+    LineKey KeyOf(KeyList keys) {
+        LowerKey(line_);
+        return FindLineKey(keys, std::string_view(line_, length_));
+    }
+    // The line's text from position at on, kept in the document.
+    ScriptText Keep(std::size_t at);
+    void Report(ScriptMessage message) { errors.push_back({message, lines_.CurrentLine}); }
+
+    bool Settings(const char* tag, SettingsBlock& block);
+    bool Final(const char* tag, FinalBlock& block);
+    bool Question(const char* tag);
+    bool Answer(const char* tag, AnswerBlock& answer);
+    void SetPoint(AnswerBlock& answer, PointSlot slot, std::int32_t value);
+
+    ScriptDocument& document_;
+    ScriptLines lines_;
+    std::string_view text_;      // the line, trimmed, where its bytes stand
+    char line_[LineBufferSize];  // the same bytes, zero-terminated, to lower and search
+    std::size_t length_ = 0;
+};
+
+bool DocumentReader::Next() {
+    std::string_view line;
+    while (lines_.NextLine(line)) {
+        // The text ends at the first zero byte; blanks and tabs at both ends
+        // do not count.
+        if (const void* zero = std::memchr(line.data(), '\0', line.size())) {
+            line = line.substr(
+                0, static_cast<std::size_t>(static_cast<const char*>(zero) - line.data()));
         }
-        LowerKey(line);
-        const char* value = FindKey(line, "preference=");
-        if (value == nullptr) {
-            reader.Report(ScriptMessage::UndefinedSymbol);
-            return false;
+        while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
+        while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
+        if (line.empty() || line.front() == '#') {
+            continue;
         }
-        preference = SameText(value, "classoverrace") ? Preference::ClassOverRace
-                                                      : Preference::RaceOverClass;
+        text_ = line;
+        length_ = line.size();
+        std::memcpy(line_, line.data(), length_);
+        line_[length_] = '\0';
+        return true;
     }
     return false;
 }
 
-bool FinalBlock::Parse(ScriptReader& reader, const char* tagName) {
-    const char* name = tagName != nullptr ? tagName : "FINAL";
-    LineReader lines(reader.lines);
-    while (lines.Next()) {
-        char* line = lines.Line();
-        if (IsEndTag(line, name)) {
+ScriptText DocumentReader::Keep(std::size_t at) {
+    const std::string_view value = text_.substr(at);
+    if (value.empty()) {
+        return {};
+    }
+    ScriptText text{0, static_cast<std::uint32_t>(value.size())};
+    if (!lines_.LastCopied()) {
+        text.offset = static_cast<std::uint32_t>(value.data() - document_.source_.data());
+    } else {
+        // A carriage return stood inside the line: its bytes are not together
+        // in the script.
+        text.offset =
+            static_cast<std::uint32_t>(document_.source_.size() + document_.extra_.size());
+        document_.extra_.append(value);
+    }
+    return text;
+}
+
+bool DocumentReader::Settings(const char* tag, SettingsBlock& block) {
+    while (Next()) {
+        if (IsEndTag(line_, tag)) {
             return true;
         }
-        LowerKey(line);
-        const char* value = FindKey(line, "recap=");
+        const LineKey key = KeyOf(SettingsKeys);
+        if (key.key == NoKey) {
+            Report(ScriptMessage::UndefinedSymbol);
+            return false;
+        }
+        block.preference = SameText(line_ + key.value, "classoverrace") ? Preference::ClassOverRace
+                                                                        : Preference::RaceOverClass;
+    }
+    return false;
+}
+
+bool DocumentReader::Final(const char* tag, FinalBlock& block) {
+    while (Next()) {
+        if (IsEndTag(line_, tag)) {
+            return true;
+        }
+        const LineKey key = KeyOf(FinalKeys);
+        const char* value = key.key != NoKey ? line_ + key.value : nullptr;
         if (SameText(value, "yes")) {
-            recap = RecapMode::Yes;
+            block.recap = RecapMode::Yes;
         } else if (SameText(value, "no")) {
-            recap = RecapMode::No;
+            block.recap = RecapMode::No;
         } else if (SameText(value, "ask")) {
-            recap = RecapMode::Ask;
+            block.recap = RecapMode::Ask;
         } else {
-            reader.Report(ScriptMessage::UndefinedSymbol);
+            Report(ScriptMessage::UndefinedSymbol);
             return false;
         }
     }
     return false;
 }
 
-// ---------------------------------------------------------------------------
+// Sets a point of the answer being read, whose entries end the list: a slot
+// set again keeps its entry with the new value.
+void DocumentReader::SetPoint(AnswerBlock& answer, PointSlot slot, std::int32_t value) {
+    auto& points = document_.points_;
+    const auto own = std::span(points).subspan(answer.points.first);
+    const auto entry = std::find_if(own.begin(), own.end(),
+                                    [slot](const PointEntry& e) { return e.slot == slot; });
+    if (entry != own.end()) {
+        entry->value = value;
+    } else {
+        points.push_back({value, static_cast<std::uint8_t>(slot)});
+        ++answer.points.count;
+    }
+}
 
-bool AnswerBlock::Parse(ScriptReader& reader, const char* tagName) {
-    const char* name = tagName != nullptr ? tagName : "ANSWER";
-    LineReader lines(reader.lines);
-    while (lines.Next()) {
-        char* line = lines.Line();
-        const std::size_t length = lines.Length();
-        if (MayBeEndTag(line, length, name) && IsEndTag(line, name)) {
+bool DocumentReader::Answer(const char* tag, AnswerBlock& answer) {
+    answer.points.first = static_cast<std::uint32_t>(document_.points_.size());
+    while (Next()) {
+        if (MayBeEndTag(tag) && IsEndTag(line_, tag)) {
             return true;
         }
-        const char* value = nullptr;
-        const std::size_t key = FindAnswerKey(line, length, LowerKeyPart(line, length), value);
-        if (key == 0) {
-            AssignText(type, value, static_cast<std::size_t>(line + length - value));
-        } else if (key == 1) {
-            AssignText(explanation, value, static_cast<std::size_t>(line + length - value));
-        } else if (key != NoKey) {
+        const LineKey key = KeyOf(AnswerKeys);
+        if (key.key == AnswerTypeKey) {
+            answer.type = Keep(key.value);
+        } else if (key.key == AnswerExplanationKey) {
+            answer.explanation = Keep(key.value);
+        } else if (key.key != NoKey) {
             // An empty value leaves the slot as it was.
-            if (value[0] != '\0') {
-                points[static_cast<std::size_t>(AnswerPointKeys[key - 2].slot)] =
-                    ReadPointValue(value);
+            if (line_[key.value] != '\0') {
+                SetPoint(answer, AnswerPointKeys[key.key - FirstPointKey].slot,
+                         ReadPointValue(line_ + key.value));
             }
         } else {
-            reader.Report(ScriptMessage::UndefinedSymbol);
+            Report(ScriptMessage::UndefinedSymbol);
             return false;
         }
     }
     return false;
 }
 
-// ---------------------------------------------------------------------------
-
-bool QuestionBlock::Parse(ScriptReader& reader, const char* tagName) {
-    const char* name = tagName != nullptr ? tagName : "QUESTION";
-    LineReader lines(reader.lines);
-    while (lines.Next()) {
-        char* line = lines.Line();
-        const std::size_t length = lines.Length();
-        if (MayBeTag(line)) {
-            if (MayBeEndTag(line, length, name) && IsEndTag(line, name)) {
+bool DocumentReader::Question(const char* tag) {
+    // Installed before its lines are read; its answers and choices follow the
+    // earlier questions' in the document's lists.
+    QuestionBlock& question = document_.questions_.emplace_back();
+    question.answers.first = static_cast<std::uint32_t>(document_.answers_.size());
+    question.choices.first = static_cast<std::uint32_t>(document_.choices_.size());
+    while (Next()) {
+        if (line_[0] == '<') {
+            if (MayBeEndTag(tag) && IsEndTag(line_, tag)) {
                 return true;
             }
-            if (const TagEntry* tag = line[1] != '/' ? FindTag(line, AnswerTags) : nullptr) {
-                auto answer = std::make_unique<AnswerBlock>();
-                if (!answer->Parse(reader, tag->name)) {
-                    reader.Report(ScriptMessage::EndOfScriptExpected);
+            if (const TagEntry* answerTag =
+                    line_[1] != '/' ? FindTag(line_, AnswerTags) : nullptr) {
+                AnswerBlock answer;
+                if (!Answer(answerTag->name, answer)) {
+                    // The failed answer is dropped, and its points with it.
+                    document_.points_.resize(answer.points.first);
+                    Report(ScriptMessage::EndOfScriptExpected);
                     return false;
                 }
-                answers.push_back(std::move(answer));
+                document_.answers_.push_back(answer);
+                ++question.answers.count;
                 continue;
             }
         }
-        const char* value = nullptr;
-        const std::size_t key = FindQuestionKey(line, length, LowerKeyPart(line, length), value);
-        const auto valueLength = [&] { return static_cast<std::size_t>(line + length - value); };
-        if (key == 0) {
-            AssignText(type, value, valueLength());
-        } else if (key == 1) {
-            AssignText(this->name, value, valueLength());
-        } else if (key == 2) {
+        const LineKey key = KeyOf(QuestionKeys);
+        if (key.key == QuestionTypeKey) {
+            question.type = Keep(key.value);
+        } else if (key.key == QuestionNameKey) {
+            question.name = Keep(key.value);
+        } else if (key.key != NoKey) {
             // A line holding text= holds text: a choice, with what follows the
-            // first text=.
-            if (valueLength() != 0) {
-                choices.emplace_back(value, valueLength());
+            // first text=; an empty one is no choice.
+            if (const ScriptText choice = Keep(key.value)) {
+                document_.choices_.push_back(choice);
+                ++question.choices.count;
             }
         } else {
-            reader.Report(FindKey(line, "text") != nullptr ? ScriptMessage::InvalidCommand
-                                                           : ScriptMessage::UndefinedSymbol);
+            Report(FindKey(line_, "text") != nullptr ? ScriptMessage::InvalidCommand
+                                                     : ScriptMessage::UndefinedSymbol);
             return false;
         }
     }
     return false;
 }
 
-// ---------------------------------------------------------------------------
-
-ScriptDocument::~ScriptDocument() { Clear(); }
-
-void ScriptDocument::Clear() {
-    // Questions first to last (each with its answers), then the final and the
-    // settings block, then the script's text.
-    for (auto& question : questions) {
-        question.reset();
-    }
-    questions.clear();
-    final.reset();
-    settings.reset();
-    CloseScript(*this);
-}
-
-bool ScriptDocument::Parse(ScriptReader& reader, const char* /*tagName*/) {
-    LineReader lines(reader.lines);
-    while (lines.Next()) {
-        const TagEntry* tag = MayBeTag(lines.Line()) ? FindTag(lines.Line(), BlockTags) : nullptr;
+bool DocumentReader::Parse() {
+    while (Next()) {
+        const TagEntry* tag = line_[0] == '<' ? FindTag(line_, BlockTags) : nullptr;
         if (tag == nullptr) {
             continue;
         }
-        ScriptBlock* block = nullptr;
+        // A later SETTINGS or FINAL block replaces an earlier one when its
+        // start tag is read, and starts from the defaults.
+        bool read = false;
         switch (static_cast<BlockTag>(tag->id)) {
             case BlockTag::Settings:
-                settings = std::make_unique<SettingsBlock>();
-                block = settings.get();
+                read = Settings(tag->name, document_.settings_.emplace());
                 break;
             case BlockTag::Question:
-                block = questions.emplace_back(std::make_unique<QuestionBlock>()).get();
+                read = Question(tag->name);
                 break;
             case BlockTag::Final:
-                final = std::make_unique<FinalBlock>();
-                block = final.get();
+                read = Final(tag->name, document_.final_.emplace());
                 break;
         }
-        if (!block->Parse(reader, tag->name)) {
+        if (!read) {
             return false;
         }
     }
     return true;
 }
-
-bool OpenScript(ScriptDocument& document, const std::string& path) {
-    CloseScript(document);
-    ScriptFileText file = ReadScriptFile(path);
-    if (file.failure != ReadFailure::None) {
-        return false;
-    }
-    document.source = ScriptLines(std::move(file.bytes));
-    return true;
-}
-
-void CloseScript(ScriptDocument& document) { document.source = ScriptLines(); }
 
 LoadOutcome LoadScript(ScriptDocument& document, const std::string& path) {
     ScriptFileText file = ReadScriptFile(path);
     if (file.failure != ReadFailure::None) {
-        document.Clear();
-        return {};
+        document = ScriptDocument();
+        LoadOutcome outcome;
+        outcome.outOfMemory = file.failure == ReadFailure::TooLarge;
+        return outcome;
     }
     return LoadScriptText(document, std::move(file.bytes));
 }
 
 LoadOutcome LoadScriptText(ScriptDocument& document, std::string bytes) {
-    document.Clear();
-    document.source = ScriptLines(std::move(bytes));
+    document = ScriptDocument();
     LoadOutcome outcome;
-    ScriptReader reader{document.source, {}};
+    if (bytes.size() > MaxScriptBytes) {
+        outcome.outOfMemory = true;
+        return outcome;
+    }
+    DocumentReader reader(document, std::move(bytes));
     try {
-        outcome.loaded = document.Parse(reader, nullptr);
+        outcome.loaded = reader.Parse();
     } catch (const std::bad_alloc&) {
-        // Out of memory: the load fails like any other broken script.
-        outcome.loaded = false;
+        outcome.outOfMemory = true;
     }
     outcome.errors = std::move(reader.errors);
     return outcome;

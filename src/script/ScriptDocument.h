@@ -1,10 +1,12 @@
-// The question script as a tree of blocks.
+// The question script as a document of blocks, read-only once loaded: any
+// number of sessions may read one document at the same time.
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "script/PointSlot.h"
@@ -12,12 +14,49 @@
 
 namespace kinpath {
 
-// A script text: absent when the script gave no value or an empty one. Bytes as
-// read from the script; never empty when present.
-using ScriptText = std::optional<std::string>;
+// A text of the script, as the place of its bytes in the document's text
+// (ScriptDocument::Text). Absent when the script gave no value or an empty one.
+struct ScriptText {
+    std::uint32_t offset = 0;
+    std::uint32_t length = 0;  // 0: absent
+    explicit operator bool() const { return length != 0; }
+};
+
+// A question's answers or choices: a run of the document's lists.
+struct BlockRange {
+    std::uint32_t first = 0;
+    std::uint32_t count = 0;
+};
 
 enum class Preference { RaceOverClass, ClassOverRace };
 enum class RecapMode { Yes, No, Ask };
+
+struct SettingsBlock {
+    Preference preference = Preference::ClassOverRace;
+};
+
+struct FinalBlock {
+    RecapMode recap = RecapMode::Yes;
+};
+
+// A point value that an answer sets; the slots it does not set are 0.
+struct PointEntry {
+    std::int32_t value = 0;
+    std::uint8_t slot = 0;
+};
+
+struct AnswerBlock {
+    ScriptText type;  // which choice of its question the answer belongs to
+    ScriptText explanation;
+    BlockRange points;  // its PointEntry list, each slot at most once
+};
+
+struct QuestionBlock {
+    ScriptText type;  // kept with the question, read by no one
+    ScriptText name;
+    BlockRange answers;
+    BlockRange choices;  // each non-empty
+};
 
 // The three things that make a script fail to load.
 enum class ScriptMessage { UndefinedSymbol, InvalidCommand, EndOfScriptExpected };
@@ -31,103 +70,70 @@ struct ScriptError {
 // "Undefined symbol found, line 3" and the like: the one place these are worded.
 std::string ScriptErrorText(const ScriptError& error);
 
-// The lines of the script being parsed and the errors found so far, in the
-// order they would be shown.
-struct ScriptReader {
-    ScriptLines& lines;
-    std::vector<ScriptError> errors;
-
-    void Report(ScriptMessage message) { errors.push_back({message, lines.CurrentLine}); }
-};
-
-class ScriptBlock {
-public:
-    ScriptBlock() = default;
-    virtual ~ScriptBlock() = default;
-    ScriptBlock(const ScriptBlock&) = delete;
-    ScriptBlock& operator=(const ScriptBlock&) = delete;
-
-    // Reads the block's lines; true at its end tag "</tagName>", false when it
-    // failed or the text ended first.
-    virtual bool Parse(ScriptReader& reader, const char* tagName) = 0;
-};
-
-class SettingsBlock : public ScriptBlock {
-public:
-    bool Parse(ScriptReader& reader, const char* tagName) override;
-
-    Preference preference = Preference::ClassOverRace;
-};
-
-class FinalBlock : public ScriptBlock {
-public:
-    bool Parse(ScriptReader& reader, const char* tagName) override;
-
-    RecapMode recap = RecapMode::Yes;
-};
-
-class AnswerBlock : public ScriptBlock {
-public:
-    bool Parse(ScriptReader& reader, const char* tagName) override;
-
-    PointValues points{};
-    ScriptText type;
-    ScriptText explanation;
-};
-
-class QuestionBlock : public ScriptBlock {
-public:
-    bool Parse(ScriptReader& reader, const char* tagName) override;
-
-    std::vector<std::unique_ptr<AnswerBlock>> answers;
-    std::vector<std::string> choices;  // each non-empty
-    ScriptText type;
-    ScriptText name;
-    std::size_t answerCursor = 0;  // used while the answer of a choice is looked for
-    std::size_t choiceCursor = 0;  // used while the choice buttons are filled
-};
-
 // What loading a script came to: the errors are the ScriptError boxes to show,
 // in order, before the load is refused.
 struct LoadOutcome {
     bool loaded = false;
     std::vector<ScriptError> errors;
+    // The script did not fit in memory: a failure with no script error to show.
+    bool outOfMemory = false;
 };
 
-class ScriptDocument : public ScriptBlock {
+// The most script bytes a document holds: its texts are 32-bit places in the
+// script and the few texts kept beside it.
+inline constexpr std::size_t MaxScriptBytes = 0x7FFF'FFFF;
+
+class ScriptDocument {
 public:
     ScriptDocument() = default;
-    ~ScriptDocument() override;
+    ScriptDocument(const ScriptDocument&) = delete;
+    ScriptDocument& operator=(const ScriptDocument&) = delete;
+    ScriptDocument(ScriptDocument&&) = default;
+    ScriptDocument& operator=(ScriptDocument&&) = default;
 
-    // Reads the whole text to its end; false on the first error.
-    bool Parse(ScriptReader& reader, const char* tagName) override;
+    // The last SETTINGS and FINAL blocks, or null when the script has none.
+    const SettingsBlock* Settings() const { return settings_ ? &*settings_ : nullptr; }
+    const FinalBlock* Final() const { return final_ ? &*final_ : nullptr; }
+    // The questions in script order.
+    std::span<const QuestionBlock> Questions() const { return questions_; }
+    std::span<const AnswerBlock> Answers(const QuestionBlock& question) const {
+        return std::span(answers_).subspan(question.answers.first, question.answers.count);
+    }
+    std::span<const ScriptText> Choices(const QuestionBlock& question) const {
+        return std::span(choices_).subspan(question.choices.first, question.choices.count);
+    }
+    // The bytes of a text as the script gave them (empty when absent).
+    std::string_view Text(ScriptText text) const;
+    // An answer's 31 point values.
+    PointValues Points(const AnswerBlock& answer) const;
 
-    // Destroys every block and closes the script, leaving an empty document.
-    void Clear();
+private:
+    friend class DocumentReader;
 
-    std::unique_ptr<SettingsBlock> settings;
-    std::unique_ptr<FinalBlock> final;
-    std::vector<std::unique_ptr<QuestionBlock>> questions;
-    ScriptLines source;  // the script's text, once opened
+    // The script's bytes, which most texts point into; texts that a carriage
+    // return split in the script are kept joined after them, in extra_.
+    std::string source_;
+    std::string extra_;
+    std::optional<SettingsBlock> settings_;
+    std::optional<FinalBlock> final_;
+    std::vector<QuestionBlock> questions_;
+    std::vector<AnswerBlock> answers_;
+    std::vector<ScriptText> choices_;
+    std::vector<PointEntry> points_;  // answers set few of their slots
 };
 
-// Reads the script file into the document (replacing what it held); false
-// when there is no regular file to read.
-bool OpenScript(ScriptDocument& document, const std::string& path = ScriptFileName);
-void CloseScript(ScriptDocument& document);
-// OpenScript, then Parse.
+// Reads the script file and parses it into the document (replacing what it
+// held). When it fails, the document holds what was read up to the failing
+// line.
 LoadOutcome LoadScript(ScriptDocument& document, const std::string& path = ScriptFileName);
-// Parse on a script's text already in memory (as ReadScriptFile gives it).
+// The same on a script's text already in memory (as ReadScriptFile gives it).
 LoadOutcome LoadScriptText(ScriptDocument& document, std::string bytes);
-
-// A non-empty value is copied, an empty or null one leaves the text absent.
-void AssignScriptText(ScriptText& text, const char* value);
 
 // The number at the start of a point value, read as atoi reads it but clamped
 // to the 32-bit range.
 std::int32_t ReadPointValue(const char* value);
 // Whether an answer's type names choice (1-based): its number, or "yes" and
-// "no" for the first two.
-bool TypeMatchesChoice(const ScriptText& type, int choice);
+// "no" for the first two. An empty (absent) type names none.
+bool TypeMatchesChoice(std::string_view type, int choice);
 
 }  // namespace kinpath

@@ -27,19 +27,27 @@ ScriptFileText ReadScriptFile(const std::string& path);
 // A short reason for a failed read, for authors ("not a regular file").
 std::string DescribeReadFailure(const ScriptFileText& file);
 
-// Hands out the lines of a script held in memory. A line longer than 511
-// characters comes as several lines, carriage returns are dropped anywhere,
-// and a zero byte ends a line's text (the bytes after it are still consumed).
-// Once the text is used up, one more (empty) line follows, unless the last
-// piece ended exactly at the end of the text.
+// Hands out the lines of a script held in memory (the text stays the
+// caller's). A line longer than 511 characters comes as several lines,
+// carriage returns are dropped anywhere, and a zero byte ends a line's text
+// (the bytes after it are still consumed). Once the text is used up, one more
+// (empty) line follows, unless the last piece ended exactly at the end of the
+// text.
 class ScriptLines {
 public:
     ScriptLines() = default;
-    explicit ScriptLines(std::string bytes) : bytes_(std::move(bytes)) {}
+    explicit ScriptLines(std::string_view bytes) : bytes_(bytes) {}
+    explicit ScriptLines(std::string&&) = delete;  // the text must outlive the reader
 
     // Delivers the next line into buffer (always zero-terminated, at most
     // size - 1 bytes); false when no line is left.
     bool ReadScriptLine(char* buffer, int size);
+    // The next line's stored bytes, as ReadScriptLine(buffer, LineBufferSize)
+    // would store them: where they stand in the text, unless a carriage return
+    // stood among them (LastCopied); then in the reader's own buffer, valid
+    // until the next call.
+    bool NextLine(std::string_view& line);
+    bool LastCopied() const { return copied_; }
     // Bytes stored by the last ReadScriptLine, zero bytes included.
     std::size_t LastLength() const { return lastLength_; }
 
@@ -61,10 +69,12 @@ public:
     std::int64_t CurrentLine = 0;
 
 private:
-    std::string bytes_;
+    std::string_view bytes_;
     std::size_t position_ = 0;
     std::size_t lastLength_ = 0;
     bool ended_ = false;
+    bool copied_ = false;
+    char piece_[LineBufferSize];
 };
 
 struct TagEntry {
@@ -82,6 +92,7 @@ void LowerKey(char* line);
 const char* FindKey(const char* line, const char* key);
 // Equal ignoring the case of ASCII letters; false when either is null.
 bool SameText(const char* a, const char* b);
+bool SameText(std::string_view a, std::string_view b);
 // First row whose start tag "<NAME>" equals the whole line, or null.
 const TagEntry* FindTag(const char* line, const TagEntry* table);
 // Whether the whole line is "</NAME>"; false for a null line.

@@ -43,7 +43,7 @@ TEST_F(MainDialogTest, LoadedScriptGreetsPostsTheFirstOkAndDispatchesCommands) {
     EXPECT_TRUE(dialog.boxes.empty());
     EXPECT_TRUE(dialog.TimerRunning(IdBarTimer));
     // The first question waits for the OK posted ahead of the bars' set-up.
-    EXPECT_EQ(session.CurrentQuestion, nullptr);
+    EXPECT_EQ(session.CurrentQuestion(), nullptr);
     EXPECT_TRUE(dialog.DispatchPosted());
     EXPECT_EQ(dialog.ControlText(IdQuestionText), "First?");
 
@@ -61,7 +61,7 @@ TEST_F(MainDialogTest, LoadedScriptGreetsPostsTheFirstOkAndDispatchesCommands) {
     DialogTimer(session, dialog, IdBarTimer);
     EXPECT_FALSE(dialog.PendingPosts().empty());
     DialogCommand(session, dialog, IdSkip);
-    EXPECT_TRUE(session.QuestionsFinished);
+    EXPECT_TRUE(session.QuestionsFinished());
     DialogCommand(session, dialog, IdPrint);
     EXPECT_EQ(dialog.printJobs.size(), 1u);
 
@@ -129,9 +129,9 @@ TEST_F(MainDialogTest, HugeRepetitiveScriptLoadsAndFinishesQuickly) {
         dialog.Click(IdChoice1);
         dialog.Click(IdOk);
     }
-    ASSERT_TRUE(session.QuestionsFinished);
+    ASSERT_TRUE(session.QuestionsFinished());
     EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(60));
-    EXPECT_EQ(session.PointTotals[SlotWarrior], 20000);
+    EXPECT_EQ(session.PointTotals()[SlotWarrior], 20000);
     EXPECT_EQ(dialog.PaneLength(), 51199u);
 }
 

@@ -38,8 +38,8 @@ protected:
         for (int t = 0; t < ticks; ++t) AnimateBars(referenceSession, reference);
     }
     void ExpectSameBars() {
-        EXPECT_EQ(windowSession.BarShown, referenceSession.BarShown);
-        EXPECT_EQ(windowSession.BarTarget, referenceSession.BarTarget);
+        EXPECT_EQ(windowSession.Bars().BarShown, referenceSession.Bars().BarShown);
+        EXPECT_EQ(windowSession.Bars().BarTarget, referenceSession.Bars().BarTarget);
     }
 
     FakeClock clock;
@@ -58,8 +58,8 @@ TEST_F(WindowDriverTest, SleepingBarsCatchUpOnTheTicksTheyMissed) {
     for (; window.TimerTicking() && ticks < 1000; ++ticks) window.Tick();
     ReferenceTicks(ticks);
     ExpectSameBars();
-    ASSERT_GE(windowSession.BarShown[SlotWizard], 100);
-    ASSERT_LT(windowSession.BarShown[SlotWizard], 150);
+    ASSERT_GE(windowSession.Bars().BarShown[SlotWizard], 100);
+    ASSERT_LT(windowSession.Bars().BarShown[SlotWizard], 150);
 
     // A command after 7.2 ticks of sleep finds the bars 7 ticks on; after 5 more,
     // 5 more: only ticks not yet caught up on count.
@@ -84,8 +84,8 @@ TEST_F(WindowDriverTest, TheRunEndsOnceAndNothingReachesTheCoreAfter) {
     window.Click(IdChoice1);
     window.Command(IdOk);
     window.Tick();
-    EXPECT_EQ(windowSession.CurrentQuestion, windowSession.Document.questions[0].get());
-    EXPECT_EQ(windowSession.AnsweredList.size(), 0u);
+    EXPECT_EQ(windowSession.CurrentQuestion(), &windowSession.Document().Questions()[0]);
+    EXPECT_EQ(windowSession.AnsweredList().size(), 0u);
 }
 
 }  // namespace

@@ -1,8 +1,19 @@
 // The --balance report: the same result for a seed however many threads share
-// the runs, tallies that follow the script, its arguments and its text.
+// the runs (or can be started), tallies that follow the script, its text, and
+// a load that runs out of memory.
+#if !defined(_WIN32)
+#include <sys/resource.h>
+#endif
+
+#include <atomic>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <new>
 #include <sstream>
 #include <string>
-#include <vector>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +23,8 @@
 using namespace kinpath;
 
 namespace {
+
+std::atomic<std::size_t> FailFrom{SIZE_MAX};
 
 // Choice 1 forces Human / Warrior, choice 2 Gnome / Wizard (class over race).
 const std::string TwoOutcomes =
@@ -27,9 +40,15 @@ std::uint64_t Pair(const BalanceTally& t, const std::string& race, const std::st
     return t.pairs[r][c];
 }
 
+std::shared_ptr<const ScriptDocument> Load(const std::string& script) {
+    auto document = std::make_shared<ScriptDocument>();
+    EXPECT_TRUE(LoadScriptText(*document, script).loaded);
+    return document;
+}
+
 BalanceTally Simulate(const std::string& script, std::uint64_t runs, std::uint64_t seed,
                       double skip = 0.0, unsigned jobs = 1) {
-    return SimulateBalance(script, BalanceOptions{runs, seed, skip, jobs});
+    return SimulateBalance(Load(script), BalanceOptions{runs, seed, skip, jobs});
 }
 
 class BalanceRunTest : public kinpath::testing::ProgramTest {};
@@ -43,7 +62,8 @@ std::string Report(const BalanceTally& tally, const BalanceOptions& options) {
 // Blocks of runs draw from sequences of their own, so however the runs are
 // shared among threads a seed gives one result.
 TEST_F(BalanceRunTest, ASeedGivesOneResultForAnyNumberOfThreads) {
-    const std::string sample = ReadFile(KINPATH_EXAMPLES_DIR "/script.txt");
+    // One document for every thread.
+    const auto sample = Load(ReadFile(KINPATH_EXAMPLES_DIR "/script.txt"));
     BalanceOptions options{3 * RunsPerBlock + 77, 42, 0.3, 1};
     const BalanceTally one = SimulateBalance(sample, options);
     const std::string report = Report(one, options);
@@ -56,9 +76,10 @@ TEST_F(BalanceRunTest, ASeedGivesOneResultForAnyNumberOfThreads) {
     options.seed = 43;
     EXPECT_NE(SimulateBalance(sample, options).pairs, one.pairs);
     // The second block does not repeat the first.
-    BalanceTally first = Simulate(sample, RunsPerBlock, 42, 0.3);
+    BalanceTally first = SimulateBalance(sample, BalanceOptions{RunsPerBlock, 42, 0.3, 1});
     for (std::uint64_t& count : first.races) count *= 2;
-    EXPECT_NE(Simulate(sample, 2 * RunsPerBlock, 42, 0.3, 2).races, first.races);
+    EXPECT_NE(SimulateBalance(sample, BalanceOptions{2 * RunsPerBlock, 42, 0.3, 2}).races,
+              first.races);
 }
 
 TEST(BalanceTest, TalliesFollowTheChoicesSkipsAndPreference) {
@@ -91,8 +112,6 @@ TEST(BalanceTest, TalliesFollowTheChoicesSkipsAndPreference) {
     EXPECT_TRUE(tally.preferenceFromScript);
     EXPECT_GT(Pair(tally, "Iksar", "Monk"), 400u);
     EXPECT_EQ(Pair(tally, "Iksar", "Monk") + Pair(tally, "Halfling", "Cleric"), 1000u);
-
-    EXPECT_EQ(Simulate("<QUESTION>\nnonsense\n</QUESTION>\n", 10, 1), BalanceTally{});
 }
 
 // Where the bars end: exact percentiles, no leanings (they have no bar), and a warning naming
@@ -128,28 +147,6 @@ TEST(BalanceTest, ReportsWhereTheBarsEndAndWarnsWhenTheyShowLittle) {
               std::string::npos);
 }
 
-TEST(BalanceTest, ReadsItsArguments) {
-    std::string file = "script.txt", problem;
-    BalanceOptions options;
-    ASSERT_TRUE(ParseBalanceArguments({"--jobs=1024"}, file, options, problem));
-    EXPECT_EQ(file, "script.txt");  // kept when none is given
-    EXPECT_EQ(options.jobs, 1024u);
-    ASSERT_TRUE(ParseBalanceArguments(
-        {"--runs", "50", "q.txt", "--seed=9", "--skip", "0.25", "--jobs", "4"}, file, options,
-        problem));
-    EXPECT_EQ(file, "q.txt");
-    EXPECT_TRUE(options.runs == 50 && options.seed == 9 && options.skipProbability == 0.25 &&
-                options.jobs == 4);
-    // Numbers at and past their ends: CliTest.BalanceNumbersAtTheirEdges.
-    const std::vector<std::vector<std::string>> wrong = {
-        {"--runs"}, {"--fast"}, {"a.txt", "b.txt"}, {"--jobs", "0"}};
-    for (const auto& args : wrong) {
-        problem.clear();
-        EXPECT_TRUE(!ParseBalanceArguments(args, file, options, problem) && !problem.empty());
-    }
-    EXPECT_EQ(problem, "--jobs does not take \"0\" (a whole number from 1 to 1024)");
-}
-
 TEST_F(BalanceRunTest, ReportListsCountsAndWhatIsNeverRecommended) {
     WriteScript(TwoOutcomes);
     std::ostringstream out, err;
@@ -178,4 +175,56 @@ TEST_F(BalanceRunTest, ReportListsCountsAndWhatIsNeverRecommended) {
     EXPECT_NE(err2.str().find("none.txt: error: cannot open"), std::string::npos);
 }
 
+// Memory that runs out after the check: the load fails, and says so, instead
+// of a report on an empty script.
+TEST_F(BalanceRunTest, ALoadThatRunsOutOfMemoryIsAnError) {
+    std::string script;  // 920 KB that the check reads in small pieces, the load in a 1 MB list
+    for (int i = 0; i < 40000; ++i) script += "<QUESTION>\n</QUESTION>\n";
+    WriteScript(script);
+    std::ostringstream out, err;
+    FailFrom = 1 << 20;
+    const int status = RunBalance("script.txt", BalanceOptions{10, 1, 0.0, 1}, out, err);
+    FailFrom = SIZE_MAX;
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "script.txt: error: cannot load the script (out of memory)\n");
+}
+
+#if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__)
+// Exits 0 when the simulation, with room for a few thread stacks only, gives
+// the expected result.
+void SimulateInLittleRoom(std::shared_ptr<const ScriptDocument> document,
+                          const BalanceOptions& options, const BalanceTally& expected) {
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    const rlimit room{static_cast<rlim_t>(pages) * 4096 + (64 << 20), RLIM_INFINITY};
+    ::setrlimit(RLIMIT_AS, &room);
+    std::exit(SimulateBalance(std::move(document), options) == expected ? 0 : 1);
+}
+
+// Threads that cannot be started (no address space left for their stacks)
+// leave the runs to those that could, with the same result.
+TEST(BalanceDeathTest, ThreadsThatCannotStartLeaveTheResultAsItIs) {
+    const auto document = Load(TwoOutcomes);
+    BalanceOptions options{256 * RunsPerBlock, 5, 0.5, 1};
+    const BalanceTally expected = SimulateBalance(document, options);
+    options.jobs = 256;
+    EXPECT_EXIT(SimulateInLittleRoom(document, options, expected), ::testing::ExitedWithCode(0),
+                "");
+}
+#endif
+
 }  // namespace
+
+// Allocations of at least FailFrom bytes fail: memory that runs out.
+void* operator new(std::size_t size) {
+    if (size >= FailFrom.load()) throw std::bad_alloc();
+    if (void* memory = std::malloc(size != 0 ? size : 1)) return memory;
+    throw std::bad_alloc();
+}
+// GCC takes the free() of a replaced operator delete for a mismatch.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }

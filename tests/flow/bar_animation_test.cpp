@@ -2,7 +2,9 @@
 // unit a tick to ten past the total (stopping at 100), then sinks back to the
 // total; a bar above its total sinks to it, or to empty. Monk's bar stands
 // above Necromancer's while the slots count Necromancer first.
+#include <algorithm>
 #include <climits>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -12,7 +14,9 @@
 #include "TestSupport.h"
 #include "app/MainDialog.h"
 #include "flow/BarAnimation.h"
+#include "flow/Session.h"
 #include "script/PointSlot.h"
+#include "script/ScriptDocument.h"
 #include "window/ControlIds.h"
 
 using namespace kinpath;
@@ -45,31 +49,65 @@ const auto SlotOfBar = [](int bar) { return bar == 18 ? 19 : bar == 19 ? 18 : ba
 
 class BarAnimationTest : public kinpath::testing::ProgramTest {};
 
+// One question whose answers set the given points; answer n has type n.
+std::shared_ptr<const ScriptDocument> Answers(
+    const std::vector<std::vector<std::string>>& answers) {
+    std::string script = "<QUESTION>\n";
+    for (const auto& keys : answers) {
+        script += "<ANSWER>\n";
+        for (const std::string& key : keys) script += key + "\n";
+        script += "</ANSWER>\n";
+    }
+    auto document = std::make_shared<ScriptDocument>();
+    EXPECT_TRUE(LoadScriptText(*document, script + "</QUESTION>\n").loaded);
+    return document;
+}
+
+void Record(Session& s, std::size_t answer) {
+    s.RecordPoints(s.Document().Answers(s.Document().Questions()[0])[answer]);
+}
+
 TEST_F(BarAnimationTest, TicksFollowTheModelOverRandomTotals) {
     std::mt19937 random(8);
     for (int run = 0; run < 30; ++run) {
-        Session s;
+        // One bar has a total at an end of the range, to catch overflow: the
+        // first answer takes it there, the others leave it alone. High Elf has
+        // no key: its total never moves.
+        const int edge = run % BarSlotCount == SlotHighElf ? SlotHuman : run % BarSlotCount;
+        const bool top = run % 2;
+        const auto keyOf = [](int slot) {
+            return std::string(std::find_if(AnswerPointKeys.begin(), AnswerPointKeys.end(),
+                                            [slot](const PointKey& k) { return k.slot == slot; })
+                                   ->key);
+        };
+        std::vector<std::vector<std::string>> answers{
+            {keyOf(edge) + (top ? "2147483647" : "-2147483648")}};
+        for (int n = 0; n < 40; ++n) {
+            auto& keys = answers.emplace_back();
+            for (int k = static_cast<int>(random() % 4); k >= 0; --k) {
+                const int slot = static_cast<int>(random() % BarSlotCount);
+                if (slot != edge && slot != SlotHighElf)
+                    keys.push_back(keyOf(slot) +
+                                   std::to_string(static_cast<int>(random() % 400) - 150));
+            }
+        }
+        Session s(Answers(answers));
         kinpath::testing::HeadlessDialog d{s};
         std::vector<BarModel> model(27);
-        // One bar has a total at an end of the range, to catch overflow.
-        const int edge = run % 27;
-        const bool top = run % 2;
-        model[edge].shown = s.BarShown[edge] = top ? INT32_MAX - 3 : 3;
-        s.PointTotals[edge] = top ? INT32_MAX : INT32_MIN;
+        model[edge].shown = s.Bars().BarShown[edge] = top ? INT32_MAX - 3 : 3;
+        Record(s, 0);
         for (int tick = 0; tick < 400; ++tick) {
-            const int changed = static_cast<int>(random() % 27);
-            if (random() % 4 == 0 && changed != edge)
-                s.PointTotals[changed] = static_cast<std::int32_t>(random() % 400) - 150;
+            if (random() % 4 == 0) Record(s, 1 + random() % (answers.size() - 1));
+            const PointValues& totals = s.PointTotals();
             if (random() % 8 == 0) {  // skipped ticks end where as many ticks would
                 const int skip = static_cast<int>(random() % 300);
                 SkipBarTicks(s, skip);
-                for (int k = 0; k < skip * 27; ++k) model[k % 27].Step(s.PointTotals[k % 27]);
+                for (int k = 0; k < skip * 27; ++k) model[k % 27].Step(totals[k % 27]);
             }
             const bool outOfSight = BarsOutOfSight(s);
             std::vector<BarModel> after = model;
             std::vector<bool> moved(27);
-            for (int slot = 0; slot < 27; ++slot)
-                moved[slot] = after[slot].Step(s.PointTotals[slot]);
+            for (int slot = 0; slot < 27; ++slot) moved[slot] = after[slot].Step(totals[slot]);
             // At rest exactly when a tick would change nothing.
             ASSERT_EQ(BarsAtRest(s), after == model) << "run " << run << " tick " << tick;
             model = after;
@@ -124,8 +162,9 @@ TEST_F(BarAnimationTest, EveryKeyMovesItsBarButHighElfHasNoKey) {
 
 // Points taken away: a bar sinks one a tick to its new total, but not below empty.
 TEST_F(BarAnimationTest, BarsSinkToALowerTotalButNotBelowEmpty) {
-    session.BarShown[SlotWarrior] = 60, session.PointTotals[SlotWarrior] = 20;
-    session.BarShown[SlotWizard] = 100, session.PointTotals[SlotWizard] = -2000;
+    session.StartRun(Answers({{"warpts=20", "wizpts=-2000"}}));
+    Record(session, 0);
+    session.Bars().BarShown[SlotWarrior] = 60, session.Bars().BarShown[SlotWizard] = 100;
     for (int tick = 1; tick <= 110; ++tick) {  // and then stays
         AnimateBars(session, dialog);
         dialog.DispatchPosted();

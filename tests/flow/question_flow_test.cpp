@@ -124,10 +124,9 @@ TEST_F(QuestionFlowTest, RecordingTheCheckedChoice) {
     EXPECT_EQ(Box(dialog.boxes[1]),
               "Unable to find the proper answer data for that answer / Error [OK] owned");
     EXPECT_EQ(dialog.ControlText(IdQuestionText), "Next");
-    const auto& answers = session.Document.questions[0]->answers;
-    EXPECT_EQ(session.AnsweredList,
-              (std::vector<const AnswerBlock*>{answers[1].get(), answers[2].get()}));
-    EXPECT_EQ(session.PointTotals[SlotWizard], 5);
+    const auto answers = session.Document().Answers(session.Document().Questions()[0]);
+    EXPECT_EQ(session.AnsweredList(), (std::vector<const AnswerBlock*>{&answers[1], &answers[2]}));
+    EXPECT_EQ(session.PointTotals()[SlotWizard], 5);
 }
 
 // Each case answers 1, 1 and skips (or skips everything, a choice checked each
@@ -166,11 +165,11 @@ TEST_F(QuestionFlowTest, TheEndInEveryRecapMode) {
         WriteScript(c.script);
         ASSERT_TRUE(DialogInit(s, d));
         d.DispatchPosted();
-        for (int step = 0; !s.QuestionsFinished; ++step) {
+        for (int step = 0; !s.QuestionsFinished(); ++step) {
             d.Click(IdChoice1);
             d.Click(c.answer && step < 2 ? IdOk : IdSkip);
         }
-        EXPECT_EQ(s.CurrentQuestion, nullptr);
+        EXPECT_EQ(s.CurrentQuestion(), nullptr);
         for (int id = IdOk; id < 1066; ++id) {
             const bool shown = id <= IdSkip || id == IdTranscript || id == IdPrint || id == IdHtml;
             EXPECT_EQ(d.IsControlVisible(id), shown) << id;
@@ -190,10 +189,8 @@ TEST_F(QuestionFlowTest, TheEndInEveryRecapMode) {
             EXPECT_TRUE(d.resultsLayoutAtBox);
         }
         // A step past the end writes the report afresh (from the first table order,
-        // as the pick reorders the tables), passing over a null answer.
-        s.RaceTable = InitialRaceTable;
-        s.ClassTable = InitialClassTable;
-        s.AnsweredList.insert(s.AnsweredList.begin(), nullptr);
+        // as the pick reorders the tables).
+        s.ResetTables();
         d.yesNoAnswers.assign(c.replies.begin(), c.replies.end());
         NextQuestion(s, d);
         EXPECT_EQ(d.PaneText(), c.pane);
@@ -204,11 +201,12 @@ TEST_F(QuestionFlowTest, TheEndInEveryRecapMode) {
 std::string Snapshot(const Session& s, const HeadlessDialog& d) {
     std::ostringstream out;
     for (int slot = 0; slot < 31; ++slot)
-        out << s.PointTotals[slot] << '/' << s.BarShown[slot] << '/' << s.BarTarget[slot] << ',';
-    for (const AnswerBlock* answer : s.AnsweredList) out << answer << ',';
-    for (const RankEntry& row : s.RaceTable) out << row.name << row.score << ',';
-    for (const RankEntry& row : s.ClassTable) out << row.name << row.score << ',';
-    out << s.CurrentQuestion << ' ' << s.QuestionCursor << ' ' << s.QuestionsFinished << '\n';
+        out << s.PointTotals()[slot] << '/' << s.Bars().BarShown[slot] << '/'
+            << s.Bars().BarTarget[slot] << ',';
+    for (const AnswerBlock* answer : s.AnsweredList()) out << answer << ',';
+    for (const RankEntry& row : s.RaceTable()) out << row.name << row.score << ',';
+    for (const RankEntry& row : s.ClassTable()) out << row.name << row.score << ',';
+    out << s.CurrentQuestion() << ' ' << s.QuestionCursor() << ' ' << s.QuestionsFinished() << '\n';
     for (int id = IdOk; id < 1066; ++id) {
         const Rect r = d.ControlRect(id);
         out << id << d.ControlText(id) << d.IsControlVisible(id) << d.IsControlEnabled(id)
@@ -240,15 +238,15 @@ TEST_F(QuestionFlowTest, TwoSessionsSideBySideNeverMeet) {
     play(dialog, 1);
     play(dialog, 1);
     EXPECT_EQ(Snapshot(other, otherDialog), otherBefore);
-    ASSERT_TRUE(session.QuestionsFinished);
-    EXPECT_STREQ(session.ClassTable[0].name, "Warrior");
+    ASSERT_TRUE(session.QuestionsFinished());
+    EXPECT_STREQ(session.ClassTable()[0].name, "Warrior");
 
     const std::string mine = Snapshot(session, dialog);
     play(otherDialog, 2);
     play(otherDialog, 1);
     EXPECT_EQ(Snapshot(session, dialog), mine);
-    EXPECT_TRUE(other.QuestionsFinished && other.PointTotals[SlotGnome] == 1 &&
-                other.PointTotals[SlotCleric] == 2 && other.PointTotals[SlotWarrior] == 0);
+    EXPECT_TRUE(other.QuestionsFinished() && other.PointTotals()[SlotGnome] == 1 &&
+                other.PointTotals()[SlotCleric] == 2 && other.PointTotals()[SlotWarrior] == 0);
 }
 
 }  // namespace

@@ -5,10 +5,9 @@
 #include <algorithm>
 #include <climits>
 #include <map>
-#include <memory>
-#include <optional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -195,42 +194,43 @@ TEST(RankTablesTest, TablesStartAlphabeticalAndAgreeOnEveryPair) {
 
 // A type names a choice by its number or, for the first two, by "yes" and
 // "no", compared whole and blind to ASCII case.
-bool ReferenceMatch(const AnswerBlock* answer, int choice) {
-    if (!answer || !answer->type) return false;
+bool ReferenceMatch(std::string_view type, int choice) {
     std::string lower;
-    for (char c : *answer->type) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    for (char c : type) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
     return lower == std::to_string(choice) || (choice == 1 && lower == "yes") ||
            (choice == 2 && lower == "no");
 }
 
 TEST(AnswerRecordingTest, FindAnswerTakesTheFirstMatchInScriptOrder) {
-    const std::optional<std::string> pool[] = {"1",  "2",    "3",  "8",   "9",         "yes",
-                                               "no", "YES",  "No", "nO",  "01",        " 1",
-                                               "1 ", "yess", "y",  "2no", std::nullopt};
+    // Blanks after "=" stay in the type; "" leaves it without one.
+    const char* const pool[] = {"1",  "2",  "3",  "8",  "9",    "yes", "no",  "YES",
+                                "No", "nO", "01", " 1", "yess", "y",   "2no", ""};
     std::mt19937 random(3);
     for (int round = 0; round < 2000; ++round) {
-        QuestionBlock question;
-        const std::size_t count = random() % 7;
-        for (std::size_t i = 0; i < count; ++i) {
-            question.answers.push_back(random() % 12 ? std::make_unique<AnswerBlock>() : nullptr);
-            if (question.answers.back())
-                question.answers.back()->type = pool[random() % std::size(pool)];
-        }
+        std::string script = "<QUESTION>\n";
+        for (std::size_t i = random() % 7; i > 0; --i)
+            script +=
+                "<ANSWER>\ntype=" + std::string(pool[random() % std::size(pool)]) + "\n</ANSWER>\n";
+        ScriptDocument document;
+        ASSERT_TRUE(LoadScriptText(document, script + "</QUESTION>\n").loaded);
+        const QuestionBlock& question = document.Questions()[0];
+        const auto answers = document.Answers(question);
         for (int choice = 1; choice <= 9; ++choice) {
             std::size_t first = 0;
-            while (first < count && !ReferenceMatch(question.answers[first].get(), choice)) ++first;
-            const AnswerBlock* found = FindAnswer(question, choice);
-            ASSERT_EQ(found, first < count ? question.answers[first].get() : nullptr) << round;
-            ASSERT_EQ(question.answerCursor, first);
+            while (first < answers.size() &&
+                   !ReferenceMatch(document.Text(answers[first].type), choice))
+                ++first;
+            ASSERT_EQ(FindAnswer(document, question, choice),
+                      first < answers.size() ? &answers[first] : nullptr)
+                << round;
         }
     }
 }
 
 TEST(AnswerRecordingTest, AddsAll31ValuesWrappingLike32BitSums) {
-    PointValues totals{};
-    AnswerBlock answer;
-    for (int k = 0; k < 31; ++k) totals[k] = INT32_MAX - k, answer.points[k] = k + 1;
-    AddAnswerPoints(totals, answer);
+    PointValues totals{}, points{};
+    for (int k = 0; k < 31; ++k) totals[k] = INT32_MAX - k, points[k] = k + 1;
+    AddAnswerPoints(totals, points);
     for (int k = 0; k < 31; ++k) EXPECT_EQ(totals[k], INT32_MIN) << k;
 }
 

@@ -37,52 +37,83 @@ std::vector<std::string> Split(const std::string& list) {
     return items;
 }
 
-// The document's contents as text, for comparing two documents.
-std::string Dump(const ScriptDocument& document) {
+// A document as plain values (an absent text is empty, an absent block -1),
+// and as text, for comparing two documents.
+struct PlainAnswer {
+    std::string type, explanation;
+    PointValues points{};
+};
+struct PlainQuestion {
+    std::string type, name;
+    std::vector<std::string> choices;
+    std::vector<PlainAnswer> answers;
+};
+struct PlainDocument {
+    int settings = -1, final = -1;
+    std::vector<PlainQuestion> questions;
+};
+
+std::string Dump(const PlainDocument& document) {
     std::ostringstream out;
-    const auto text = [](const ScriptText& t) { return t ? "[" + *t + "]" : "-"; };
-    if (document.settings) out << "settings " << static_cast<int>(document.settings->preference);
-    if (document.final) out << " final " << static_cast<int>(document.final->recap);
-    for (const auto& question : document.questions) {
-        out << "\nquestion " << text(question->type) << text(question->name);
-        for (const std::string& choice : question->choices) out << text(choice);
-        for (const auto& answer : question->answers) {
-            out << "\n  answer " << text(answer->type) << text(answer->explanation);
+    const auto text = [](const std::string& t) { return t.empty() ? "-" : "[" + t + "]"; };
+    if (document.settings >= 0) out << "settings " << document.settings;
+    if (document.final >= 0) out << " final " << document.final;
+    for (const PlainQuestion& question : document.questions) {
+        out << "\nquestion " << text(question.type) << text(question.name);
+        for (const std::string& choice : question.choices) out << text(choice);
+        for (const PlainAnswer& answer : question.answers) {
+            out << "\n  answer " << text(answer.type) << text(answer.explanation);
             for (int slot = 0; slot < PointSlotCount; ++slot)
-                if (answer->points[slot] != 0) out << ' ' << slot << '=' << answer->points[slot];
+                if (answer.points[slot] != 0) out << ' ' << slot << '=' << answer.points[slot];
         }
     }
     return out.str();
 }
 
+std::string Dump(const ScriptDocument& document) {
+    PlainDocument plain;
+    const auto text = [&](ScriptText t) { return std::string(document.Text(t)); };
+    if (document.Settings()) plain.settings = static_cast<int>(document.Settings()->preference);
+    if (document.Final()) plain.final = static_cast<int>(document.Final()->recap);
+    for (const QuestionBlock& question : document.Questions()) {
+        PlainQuestion& q = plain.questions.emplace_back();
+        q.type = text(question.type), q.name = text(question.name);
+        for (ScriptText choice : document.Choices(question)) q.choices.push_back(text(choice));
+        for (const AnswerBlock& answer : document.Answers(question))
+            q.answers.push_back(
+                {text(answer.type), text(answer.explanation), document.Points(answer)});
+    }
+    return Dump(plain);
+}
+
 // Parses the plain way into a document of its own.
 class ReferenceParser {
 public:
-    explicit ReferenceParser(std::string bytes) : lines_(std::move(bytes)) {}
+    explicit ReferenceParser(std::string bytes) : bytes_(std::move(bytes)) {}
 
-    LoadOutcome Load(ScriptDocument& doc) {
+    LoadOutcome Load(PlainDocument& doc) {
         char line[LineBufferSize];
         bool loaded = true;
         while (loaded && Next(line)) {
             const TagEntry* tag = FindTag(line, BlockTags);
             if (tag == nullptr) continue;
             if (tag->id == static_cast<int>(BlockTag::Question)) {
-                loaded = Question(tag->name, *doc.questions.emplace_back(new QuestionBlock));
+                loaded = Question(tag->name, doc.questions.emplace_back());
             } else if (tag->id == static_cast<int>(BlockTag::Settings)) {
-                doc.settings = std::make_unique<SettingsBlock>();
+                doc.settings = 1;  // ClassOverRace
                 loaded = Block(tag->name, [&](const char* line) {
-                    const char* value = FindKey(line, "preference=");  // ClassOverRace is 1
+                    const char* value = FindKey(line, "preference=");
                     if (value == nullptr) return Error(Undefined);
-                    doc.settings->preference = Preference(SameText(value, "classoverrace"));
+                    doc.settings = SameText(value, "classoverrace");
                     return true;
                 });
             } else {
-                doc.final = std::make_unique<FinalBlock>();
+                doc.final = 0;
                 loaded = Block(tag->name, [&](const char* line) {
                     const char* value = FindKey(line, "recap=");
                     int mode = 0;
                     while (mode < 3 && !SameText(value, Split("yes|no|ask")[mode].c_str())) ++mode;
-                    if (mode < 3) doc.final->recap = RecapMode(mode);
+                    if (mode < 3) doc.final = mode;
                     return mode < 3 || Error(Undefined);
                 });
             }
@@ -117,17 +148,17 @@ private:
         return false;
     }
 
-    static bool Assign(ScriptText& text, const char* value) {
-        text = value[0] != '\0' ? ScriptText(value) : std::nullopt;
+    static bool Assign(std::string& text, const char* value) {
+        text = value;
         return true;
     }
 
-    bool Question(const char* name, QuestionBlock& question) {
+    bool Question(const char* name, PlainQuestion& question) {
         return Block(name, [&](const char* line) {
             if (const TagEntry* tag = FindTag(line, AnswerTags)) {  // lowering keeps a tag
-                auto answer = std::make_unique<AnswerBlock>();
-                if (!Answer(tag->name, *answer)) return Error(EndExpected);
-                question.answers.push_back(std::move(answer));
+                PlainAnswer answer;
+                if (!Answer(tag->name, answer)) return Error(EndExpected);
+                question.answers.push_back(answer);
                 return true;
             }
             if (const char* value = FindKey(line, "type=")) return Assign(question.type, value);
@@ -140,7 +171,7 @@ private:
         });
     }
 
-    bool Answer(const char* name, AnswerBlock& answer) {
+    bool Answer(const char* name, PlainAnswer& answer) {
         return Block(name, [&](const char* line) {
             if (const char* value = FindKey(line, "type=")) return Assign(answer.type, value);
             if (const char* value = FindKey(line, "explanationtext=")) {
@@ -156,7 +187,8 @@ private:
         });
     }
 
-    ScriptLines lines_;
+    const std::string bytes_;
+    ScriptLines lines_{bytes_};
     std::vector<ScriptError> errors_;
 };
 
@@ -220,7 +252,7 @@ TEST(ScriptParseEquivalence, BlocksMatchKeysTriedOneByOne) {
     for (int round = 0; round < 600; ++round) {
         const std::string script = RandomScript(random);
         const LoadOutcome outcome = LoadScriptText(document, script);
-        ScriptDocument plain;
+        PlainDocument plain;
         const LoadOutcome expected = ReferenceParser(script).Load(plain);
         ASSERT_EQ(Dump(document), Dump(plain)) << script;
         ASSERT_EQ(outcome.loaded, expected.loaded) << script;
@@ -241,20 +273,21 @@ TEST(ScriptParseEquivalence, BlocksMatchKeysTriedOneByOne) {
 
 TEST(ScriptDocument, ExampleScript) {
     // Lines between blocks mean nothing; of two keys in a line, the one tested
-    // first wins wherever it stands.
+    // first wins wherever it stands; a point given again is set again, and an
+    // empty value leaves it.
     ScriptDocument document;
     const LoadOutcome outcome = LoadScriptText(
         document,
         "# comment\n<SETTINGS>\npreference=raceoverclass\n</SETTINGS>\n\n"
         "  <QUESTION>\n  name=Do you like to fight up close?\n  text=Yes\n\ttext=No\n"
         "  <ANSWER>\n    type=1\n    explanationtext=Close.\n    warpts=5\n    OGREPTS=2\n"
-        "barbpts=1 humanpts=3\n  </ANSWER>\n"
+        "barbpts=1 humanpts=3\nwarpts=6\nwarpts=\n  </ANSWER>\n"
         "  <answer>\n    type=no\n    wizpts=5\n  </Answer>\n</QUESTION>\n<FINAL>\nrecap=ask\n</FINAL>\n"
         "<ANSWER>\nstray=1\n</ANSWER>\n</QUESTION>\nname=x\n");
     ASSERT_TRUE(outcome.loaded && outcome.errors.empty());
     EXPECT_EQ(Dump(document),
               "settings 0 final 2\nquestion -[Do you like to fight up close?][Yes][No]\n"
-              "  answer [1][Close.] 0=1 10=2 25=5\n  answer [no]- 26=5");
+              "  answer [1][Close.] 0=1 10=2 25=6\n  answer [no]- 26=5");
     // A new block starts from the defaults.
     ASSERT_TRUE(LoadScriptText(document, "<SETTINGS>\n</SETTINGS>\n<FINAL>\n</FINAL>\n").loaded);
     EXPECT_EQ(Dump(document), "settings 1 final 0");
@@ -266,7 +299,7 @@ TEST(ScriptDocument, EveryPointKeyHasASlotOfItsOwn) {
         script += std::string(AnswerPointKeys[i].key) + std::to_string(100 + i) + "\n";
     ScriptDocument document;
     ASSERT_TRUE(LoadScriptText(document, script + "</ANSWER>\n</QUESTION>\n").loaded);
-    PointValues points = document.questions[0]->answers[0]->points;
+    PointValues points = document.Points(document.Answers(document.Questions()[0])[0]);
     for (std::size_t i = 0; i < AnswerPointKeys.size(); ++i) {
         EXPECT_EQ(std::exchange(points[AnswerPointKeys[i].slot], 0), 100 + i)
             << AnswerPointKeys[i].key;
@@ -335,7 +368,7 @@ TEST(ScriptDocument, PointValuesReadLikeStrtollClampedTo32Bits) {
 
 TEST(ScriptDocument, TypeMatchesChoiceByNumberOrYesNo) {
     const auto matches = [](const char* type, int choice) {
-        return TypeMatchesChoice(type != nullptr ? ScriptText(type) : std::nullopt, choice);
+        return TypeMatchesChoice(type != nullptr ? type : "", choice);
     };
     for (int choice = 1; choice <= 10; ++choice) {
         const std::string number = std::to_string(choice);
@@ -353,10 +386,10 @@ TEST_F(ScriptLoadTest, LoadsAFileAndClearsTheDocumentFirst) {
     ScriptDocument document;
     WriteScript("\xEF\xBB\xBF<QUESTION>\nname=Q\n</QUESTION>\n<SETTINGS>\n</SETTINGS>\n");
     ASSERT_TRUE(LoadScript(document).loaded);
-    EXPECT_EQ(document.questions.at(0)->name, "Q");
+    EXPECT_EQ(document.Text(document.Questions()[0].name), "Q");
     for (const char* path : {"missing.txt", "."}) {  // no file, a directory
         const LoadOutcome outcome = LoadScript(document, path);
-        EXPECT_FALSE(outcome.loaded || !outcome.errors.empty() || document.settings);
-        EXPECT_TRUE(document.questions.empty());
+        EXPECT_FALSE(outcome.loaded || !outcome.errors.empty() || document.Settings());
+        EXPECT_TRUE(document.Questions().empty());
     }
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -56,6 +57,21 @@ Lines ReaderLines(const std::string& text, int size) {
     return lines;
 }
 
+// The same lines as views: where they stand in the text, unless a carriage
+// return was dropped from them.
+Lines ViewLines(const std::string& text) {
+    ScriptLines reader(text);
+    Lines lines;
+    for (std::string_view line; reader.NextLine(line);) {
+        const std::less_equal<const char*> before;
+        EXPECT_EQ(before(text.data(), line.data()) &&
+                      before(line.data() + line.size(), text.data() + text.size()),
+                  !reader.LastCopied());
+        lines.emplace_back(std::string(line), reader.CurrentLine);
+    }
+    return lines;
+}
+
 class ScriptFileTest : public kinpath::testing::ProgramTest {};
 
 }  // namespace
@@ -83,8 +99,9 @@ TEST(ScriptLines, ReaderMatchesTheModel) {
         ASSERT_EQ(ReaderLines(text, 512), ModelLines(text, 512))
             << ::testing::PrintToString(text.substr(0, 80));
         ASSERT_EQ(ReaderLines(text, 4), ModelLines(text, 4));
+        ASSERT_EQ(ViewLines(text), ModelLines(text, LineBufferSize));
     }
-    ScriptLines lines("a");
+    ScriptLines lines(std::string_view("a"));
     char buffer[4];
     EXPECT_FALSE(lines.ReadScriptLine(nullptr, 4) || lines.ReadScriptLine(buffer, 0) ||
                  lines.CurrentLine);

@@ -30,7 +30,7 @@ class QRadioButton;
 class QUrl;
 
 namespace kinpath {
-struct Session;
+class Session;
 }
 
 namespace kinpath::qt {

@@ -11,6 +11,7 @@
 #include "authoring/Balance.h"
 #include "authoring/Publish.h"
 #include "authoring/ScriptCheck.h"
+#include "frontends/term/BalanceArguments.h"
 #include "script/ScriptLines.h"
 
 namespace kinpath::term {
@@ -127,15 +128,15 @@ int RunBalanceCommand(const std::vector<std::string>& args, std::ostream& out, s
         out << BalanceUsage;
         return 0;
     }
-    std::string file = ScriptFileName;
-    BalanceOptions options;
-    options.jobs = std::max(1u, std::thread::hardware_concurrency());
-    std::string problem;
-    if (!ParseBalanceArguments(args, file, options, problem)) {
-        err << "kinpath-cli --balance: " << problem << '\n' << BalanceUsage;
+    BalanceOptions defaults;
+    defaults.jobs = std::max(1u, std::thread::hardware_concurrency());
+    const BalanceArguments parsed = ParseBalanceArguments(args, defaults);
+    if (!parsed.problem.empty()) {
+        err << "kinpath-cli --balance: " << parsed.problem << '\n' << BalanceUsage;
         return 2;
     }
-    return RunBalance(file, options, out, err, ProgressView(options.runs, errIsTerminal, err));
+    return RunBalance(parsed.file, parsed.options, out, err,
+                      ProgressView(parsed.options.runs, errIsTerminal, err));
 }
 
 int RunPublishCommand(const std::vector<std::string>& args,

@@ -17,7 +17,7 @@
 #include "window/Dialog.h"
 
 namespace kinpath {
-struct Session;
+class Session;
 }
 
 namespace kinpath::win32 {

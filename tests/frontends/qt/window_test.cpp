@@ -107,7 +107,7 @@ TEST_F(QtWindowTest, ClicksAndDigitKeysAnswerSkipPassesAndEscapeEnds) {
     Click(IdChoice1 + 1);
     EXPECT_TRUE(window->IsControlEnabled(IdOk));
     Click(IdOk);
-    EXPECT_EQ(session.PointTotals[SlotWizard], 2);
+    EXPECT_EQ(session.PointTotals()[SlotWizard], 2);
     EXPECT_FALSE(window->IsChecked(IdChoice1 + 1));  // a new question starts unchecked
     EXPECT_FALSE(window->IsControlEnabled(IdOk));
     Click(IdChoice1);
@@ -135,7 +135,7 @@ TEST_F(QtWindowTest, ClicksAndDigitKeysAnswerSkipPassesAndEscapeEnds) {
     }
     Key(Qt::Key_9);
     Key(Qt::Key_Return);
-    EXPECT_EQ(session.PointTotals[SlotWizard], 10);
+    EXPECT_EQ(session.PointTotals()[SlotWizard], 10);
     Key(Qt::Key_Escape);
     EXPECT_FALSE(window->TimerTicking(IdBarTimer));
     EXPECT_EQ(window->endRuns, std::vector<int>{0});
@@ -178,7 +178,7 @@ TEST_F(QtWindowTest, AltKeysPressButtonsAndAfterTheLastSkipThePaneKeepsTheFocus)
         EXPECT_EQ(button->shortcut(), QKeySequence(Qt::ALT | Qt::Key("OSPHX"[i])));
     }
     Key(Qt::Key_S, Qt::AltModifier);
-    for (QDeadlineTimer limit(2000); session.QuestionCursor == 0 && !limit.hasExpired();)
+    for (QDeadlineTimer limit(2000); session.QuestionCursor() == 0 && !limit.hasExpired();)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_EQ(window->ControlText(IdQuestionText), "Question 2");
     // Skip pressed with the focus on it ends the questions; Enter and Space then
@@ -261,10 +261,10 @@ TEST_F(QtWindowTest, AFullBarLetsTheTimerSleepAndCatchesUpOnTheNextCommand) {
     ASSERT_TRUE(BarTimerSleeps(*window));  // full after 100 ticks, not 1182 later
     QThread::msleep(300);                  // 20 ticks, 10 units
     Click(IdChoice1 + 1);
-    EXPECT_GE(session.BarShown[SlotWizard], 110);
+    EXPECT_GE(session.Bars().BarShown[SlotWizard], 110);
     Click(IdOk);
     ASSERT_TRUE(BarTimerSleeps(*window));
-    EXPECT_EQ(session.BarShown[SlotWizard], 95);
+    EXPECT_EQ(session.Bars().BarShown[SlotWizard], 95);
 }
 
 // The displayed lines put back together: a line starting two positions past

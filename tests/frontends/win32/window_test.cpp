@@ -295,7 +295,7 @@ TEST_F(Win32WindowTest, ClicksDigitKeysEnterAndEscape) {
     Click(IdChoice1 + 1);
     EXPECT_TRUE(IsWindowEnabled(Item(IdOk)));
     Click(IdOk);
-    EXPECT_EQ(session.PointTotals[SlotWizard], 2);
+    EXPECT_EQ(session.PointTotals()[SlotWizard], 2);
     EXPECT_FALSE(window->IsChecked(IdChoice1 + 1));
     EXPECT_FALSE(IsWindowEnabled(Item(IdOk)));
     Click(IdChoice1);
@@ -319,13 +319,13 @@ TEST_F(Win32WindowTest, ClicksDigitKeysEnterAndEscape) {
     EXPECT_EQ(SendMessageW(Item(IdSkip), WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON, 0);
     Key(VK_NUMPAD3);
     Key(VK_RETURN);
-    EXPECT_EQ(session.PointTotals[SlotWizard], 5);
+    EXPECT_EQ(session.PointTotals()[SlotWizard], 5);
     // Alt and a caption's letter: OK is disabled, so Alt+O does nothing; Alt+S skips.
     for (WPARAM letter : {'O', 'S'}) {
         PostMessageW(GetFocus(), WM_SYSKEYDOWN, letter, 1 << 29);
         Pump();
     }
-    EXPECT_EQ(session.PointTotals[SlotWizard], 5);
+    EXPECT_EQ(session.PointTotals()[SlotWizard], 5);
     EXPECT_TRUE(IsWindowEnabled(Item(IdHtml)));
     Key(VK_ESCAPE);
     EXPECT_TRUE(Pump(1000, [this] { return window->RunEnded(); }));
@@ -355,10 +355,10 @@ TEST_F(Win32WindowTest, BarsRiseSettleSleepAndCatchUp) {
     Click(IdOk);
     ASSERT_TRUE(BarTimerSleeps());
     EXPECT_EQ(SendMessageW(wizard, PBM_GETPOS, 0, 0), 100);
-    const int asleep = session.BarShown[SlotWizard];
+    const int asleep = session.Bars().BarShown[SlotWizard];
     Sleep(300);  // 20 ticks of 15 ms: 10 units
     Click(IdChoice1);
-    EXPECT_GE(session.BarShown[SlotWizard], asleep + 9);
+    EXPECT_GE(session.Bars().BarShown[SlotWizard], asleep + 9);
 }
 
 TEST_F(Win32WindowTest, ResultsAskFillTheWindowAndSaveThePage) {
