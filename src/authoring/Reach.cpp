@@ -105,21 +105,22 @@ Reach ReachOf(const ScriptDocument& document) {
     return reach;
 }
 
-Rivalry CompareRows(const ScriptDocument& document, int x, int y) {
+Rivalry CompareRows(const ScriptDocument& document, int x, int y, int best) {
+    if (best < 0) best = x;
     Rivalry rivalry;
     for (const QuestionBlock& question : document.Questions()) {
         const QuestionOptions options = OptionsOf(document, question);
-        std::int64_t best = std::numeric_limits<std::int64_t>::min();
+        std::int64_t most = std::numeric_limits<std::int64_t>::min();
         std::int64_t least = std::numeric_limits<std::int64_t>::max();
         std::int64_t leastAtBest = least;
         for (const PointValues& points : options.All()) {
-            const std::int64_t own = ScoreOfRow(points, x);
-            const std::int64_t lead = ScoreOfRow(points, y) - own;
+            const std::int64_t lead = ScoreOfRow(points, y) - ScoreOfRow(points, x);
+            const std::int64_t score = ScoreOfRow(points, best);
             least = std::min(least, lead);
-            if (own > best) {
-                best = own;
+            if (score > most) {
+                most = score;
                 leastAtBest = lead;
-            } else if (own == best) {
+            } else if (score == most) {
                 leastAtBest = std::min(leastAtBest, lead);
             }
         }

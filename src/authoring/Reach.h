@@ -65,13 +65,13 @@ private:
 
 Reach ReachOf(const ScriptDocument& document);
 
-// How row y's score stands against row x's (both races or both classes): the
-// least that y's exceeds x's over every way of answering (negative where x can
-// be ahead), and the same over only the ways that give x its highest score.
+// How row y's score stands against row x's: the least that y's exceeds x's
+// over every way of answering (negative where x can be ahead), and the same
+// over only the ways that give row `best` (x unless given) its highest score.
 struct Rivalry {
     std::int64_t least = 0;
     std::int64_t leastAtBest = 0;
 };
-Rivalry CompareRows(const ScriptDocument& document, int x, int y);
+Rivalry CompareRows(const ScriptDocument& document, int x, int y, int best = -1);
 
 }  // namespace kinpath
