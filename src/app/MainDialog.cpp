@@ -1,6 +1,7 @@
 #include "app/MainDialog.h"
 
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "app/HtmlExport.h"
@@ -16,27 +17,43 @@
 
 namespace kinpath {
 
-bool DialogInit(Session& session, Dialog& dialog, const std::string& scriptPath) {
-    auto document = std::make_shared<ScriptDocument>();
-    const LoadOutcome outcome = LoadScript(*document, scriptPath);
-    session.StartRun(std::move(document));
+void ShowLoadFailure(Dialog& dialog, const LoadOutcome& outcome, const std::string& scriptPath) {
+    // Script errors stand on their own: they have no owner window.
     for (const ScriptError& error : outcome.errors) {
-        // Script errors stand on their own: they have no owner window.
         dialog.MessageBox(BoxOwner::None, DisplayText(ScriptErrorText(error)), "ScriptError",
                           BoxButtons::Ok);
     }
-    if (outcome.loaded) {
-        AppendTranscriptLine(dialog, "Answer the questions.");
-        AppendTranscriptLine(dialog, "Skip any that you don't want to answer.");
-        AppendTranscriptLine(dialog, "At the end you will be given the answer!");
-        // Posted, so the first question appears once the window is set up.
-        dialog.PostCommand(IdOk);
-    } else {
-        dialog.MessageBox(BoxOwner::Dialog, NoScriptMessage, "Error", BoxButtons::Ok);
-        dialog.PostClose();
-    }
+    dialog.MessageBox(BoxOwner::Dialog, NoScriptText(scriptPath), "Error", BoxButtons::Ok);
+}
+
+std::string NoScriptText(const std::string& scriptPath) {
+    return "Could not open " + DisplayText(scriptPath);
+}
+
+void BeginRun(Session& session, Dialog& dialog, std::shared_ptr<const ScriptDocument> document) {
+    session.StartRun(std::move(document));
+    ClearTranscript(dialog);
+    AppendTranscriptLine(dialog, "Answer the questions.");
+    AppendTranscriptLine(dialog, "Skip any that you don't want to answer.");
+    AppendTranscriptLine(dialog, "At the end you will be given the answer!");
+    // Posted, so the first question appears once the window is set up.
+    dialog.PostCommand(IdOk);
     InitBars(dialog);
     dialog.StartTimer(IdBarTimer, BarTimerIntervalMs);
+}
+
+bool DialogInit(Session& session, Dialog& dialog, const std::string& scriptPath) {
+    auto document = std::make_shared<ScriptDocument>();
+    const LoadOutcome outcome = LoadScript(*document, scriptPath);
+    if (outcome.loaded) {
+        BeginRun(session, dialog, std::move(document));
+    } else {
+        session.StartRun(std::move(document));
+        ShowLoadFailure(dialog, outcome, scriptPath);
+        dialog.PostClose();
+        InitBars(dialog);
+        dialog.StartTimer(IdBarTimer, BarTimerIntervalMs);
+    }
     CentreWindow(dialog);
     return outcome.loaded;
 }

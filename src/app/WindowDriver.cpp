@@ -1,9 +1,11 @@
 #include "app/WindowDriver.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "app/MainDialog.h"
 #include "window/ControlIds.h"
+#include "window/DialogTemplate.h"
 
 namespace kinpath {
 
@@ -11,7 +13,35 @@ WindowDriver::WindowDriver(Session& session, Dialog& dialog, WindowTimer& timer,
     : session_(session), dialog_(dialog), timer_(timer), sleep_(clock) {}
 
 bool WindowDriver::Start(const std::string& scriptPath) {
+    scriptPath_ = scriptPath;
+    initialControls_.clear();
+    for (const ControlTemplate& t : DialogControls) {
+        initialControls_.push_back({t.id, dialog_.ControlText(t.id), dialog_.IsControlEnabled(t.id),
+                                    dialog_.IsControlVisible(t.id), dialog_.ControlRect(t.id)});
+    }
     return DialogInit(session_, dialog_, scriptPath);
+}
+
+bool WindowDriver::Restart() {
+    if (ended_ || initialControls_.empty()) return false;
+    auto document = std::make_shared<ScriptDocument>();
+    const LoadOutcome outcome = LoadScript(*document, scriptPath_);
+    if (!outcome.loaded) {
+        KeepBarsMoving();
+        ShowLoadFailure(dialog_, outcome, scriptPath_);
+        return false;
+    }
+    StopTimer(IdBarTimer);
+    for (const ControlState& c : initialControls_) {
+        if (c.id != IdTranscript) dialog_.SetControlText(c.id, c.text);
+        dialog_.SetChecked(c.id, false);
+        dialog_.EnableControl(c.id, c.enabled);
+        dialog_.ShowControl(c.id, c.visible);
+        dialog_.MoveControl(c.id, c.rect);
+    }
+    BeginRun(session_, dialog_, std::move(document));
+    dialog_.Repaint();
+    return true;
 }
 
 void WindowDriver::Command(int id) {

@@ -7,13 +7,14 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "flow/BarAnimation.h"
 #include "flow/Clock.h"
+#include "window/Dialog.h"
 
 namespace kinpath {
 
-class Dialog;
 class Session;
 
 // The core asks for 1 ms bar ticks and a bar moves one step a tick. Ticks come
@@ -46,6 +47,11 @@ public:
     void Close();
     // A tick of the platform timer.
     void Tick();
+    // Starts the questionnaire again from the script file as it is now, in a
+    // window as it was before the first question (an author's edit-and-retry).
+    // A file that no longer loads shows its errors and changes nothing else;
+    // false then.
+    bool Restart();
     // A posted quit request reached the front of the queue: the run ends.
     void Quit(int exitCode);
 
@@ -64,12 +70,23 @@ public:
     int TimerIntervalMs() const { return intervalMs_; }
 
 private:
+    // A control as the window showed it before the first question.
+    struct ControlState {
+        int id;
+        std::string text;
+        bool enabled;
+        bool visible;
+        Rect rect;
+    };
+
     void StartTicking();
 
     Session& session_;
     Dialog& dialog_;
     WindowTimer& timer_;
     BarTimerSleep sleep_;
+    std::string scriptPath_;
+    std::vector<ControlState> initialControls_;
     int intervalMs_ = MinTimerIntervalMs;
     bool running_ = false;
     bool ticking_ = false;

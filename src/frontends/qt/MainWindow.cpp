@@ -293,6 +293,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
     const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    // F5 or Ctrl+R: the questionnaire again, from the script file as it is now.
+    if ((plain && key == Qt::Key_F5) ||
+        (event->modifiers() == Qt::ControlModifier && key == Qt::Key_R)) {
+        driver_.Restart();
+        event->accept();
+        return;
+    }
     if (plain && key >= Qt::Key_1 && key < Qt::Key_1 + ChoiceCount) {
         QRadioButton* choice = choices_[static_cast<std::size_t>(key - Qt::Key_1)];
         if (choice->isEnabled() && !choice->isHidden()) {

@@ -78,10 +78,11 @@ Outcome Execute(TerminalDialog& dialog, const std::string& command) {
 
 }  // namespace
 
-int RunSession(std::FILE* in, std::FILE* out, std::FILE* err, bool interactive) {
+int RunSession(std::FILE* in, std::FILE* out, std::FILE* err, bool interactive,
+               const std::string& scriptPath) {
     Session session;
     TerminalDialog dialog(session, in, out, err, interactive);
-    const bool loaded = dialog.Start();
+    const bool loaded = dialog.Start(scriptPath);
 
     bool prompt = true;
     for (;;) {

@@ -11,6 +11,7 @@
 #include "frontends/term/TerminalDialog.h"
 #include "frontends/term/TerminalRun.h"
 #include "platform/Files.h"
+#include "script/ScriptLines.h"
 #include "text/PathText.h"
 
 namespace {
@@ -20,13 +21,13 @@ using Arguments = std::vector<std::string>;
 void PrintUsage(std::FILE* to) {
     std::fprintf(
         to,
-        "Usage: %s [--help]\n"
+        "Usage: %s [FILE]\n"
         "       %s --check [FILE]\n"
         "       %s --balance [FILE] [--runs N] [--seed S] [--skip P] [--jobs N] [--format F]\n"
         "       %s --publish [SCRIPT] [-o FILE]\n"
         "\n"
-        "Asks the questions of script.txt in the current folder and recommends\n"
-        "a race and a class. Commands, one per line on standard input:\n"
+        "Asks the questions of script.txt in the current folder (or of FILE) and\n"
+        "recommends a race and a class. Commands, one per line on standard input:\n"
         "  1-8        choose that answer and go on\n"
         "  ok         confirm the chosen answer\n"
         "  s, skip    skip the question\n"
@@ -52,8 +53,9 @@ void PrintUsage(std::FILE* to) {
         kinpath::term::ProgramName);
 }
 
-int RunQuestionnaire(const Arguments&) {
-    return kinpath::term::RunSession(stdin, stdout, stderr, kinpath::term::InputIsTerminal());
+int RunQuestionnaire(const std::string& script) {
+    return kinpath::term::RunSession(stdin, stdout, stderr, kinpath::term::InputIsTerminal(),
+                                     script);
 }
 
 int Check(const Arguments& args) {
@@ -111,7 +113,7 @@ int Finish(int status) {
 }
 
 int Run(const Arguments& args) {
-    if (args.empty()) return RunQuestionnaire(args);
+    if (args.empty()) return RunQuestionnaire(kinpath::ScriptFileName);
 
     for (const Mode& mode : Modes) {
         if (args[0] != mode.option) continue;
@@ -124,7 +126,9 @@ int Run(const Arguments& args) {
     if (args[0].size() > 1 && args[0][0] == '-') {
         return UsageError("unknown option '" + args[0] + "'");
     }
-    return UsageError("unexpected argument '" + args[0] + "'");
+    // Any script file, an author's draft as much as a player's script.txt.
+    if (args.size() == 1) return RunQuestionnaire(args[0]);
+    return UsageError("unexpected argument '" + args[1] + "'");
 }
 
 }  // namespace

@@ -144,7 +144,7 @@ int MainWindow::Run() {
 }
 
 void MainWindow::HandleMessage(MSG& msg) {
-    if (ChoiceKey(msg) || ButtonKey(msg)) return;
+    if (ChoiceKey(msg) || ButtonKey(msg) || RestartKey(msg)) return;
     if (hwnd_ && IsDialogMessageW(hwnd_, &msg)) return;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
@@ -307,6 +307,15 @@ void MainWindow::UpdateChoiceTabStop() {
         const LONG style = GetWindowLongW(c, GWL_STYLE);
         SetWindowLongW(c, GWL_STYLE, id == stop ? style | WS_TABSTOP : style & ~WS_TABSTOP);
     }
+}
+
+bool MainWindow::RestartKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || !hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)))
+        return false;
+    const bool control = GetKeyState(VK_CONTROL) < 0;
+    if (!(msg.wParam == VK_F5 && !control) && !(msg.wParam == 'R' && control)) return false;
+    driver_.Restart();
+    return true;
 }
 
 void MainWindow::MoveFocusOffControl(HWND control) {

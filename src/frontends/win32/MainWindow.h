@@ -112,6 +112,8 @@ private:
     bool ChoiceKey(const MSG& msg);
     // Alt+O, S, P, H and X press OK, Skip, Print, HTML and Exit.
     bool ButtonKey(const MSG& msg);
+    // F5 or Ctrl+R: the questionnaire again, from the script file as it is now.
+    bool RestartKey(const MSG& msg);
     // Tab reaches the choices as one group, at the checked choice or else the
     // first usable one (a choice unchecked loses its tab stop).
     void UpdateChoiceTabStop();

@@ -1,11 +1,14 @@
 // The Windows program: the dialog runs until the user leaves it.
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 #include "app/MainDialog.h"
 #include "flow/Session.h"
 #include "frontends/win32/MainWindow.h"
 #include "frontends/win32/UserFolder.h"
+#include "script/ScriptLines.h"
+#include "text/PathText.h"
 
 #include <shellapi.h>  // after the Windows headers they build on
 #include <shlobj.h>
@@ -30,14 +33,21 @@ void EnterDocumentsFolder() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // kinpath.exe [--user-folder | FILE]: the Start-menu entry's start, or any
+    // script file (default script.txt in the working folder).
+    std::string script = kinpath::ScriptFileName;
     int argc = 0;
     if (PWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc)) {
-        if (argc == 2 && std::wstring_view(argv[1]) == L"--user-folder") EnterDocumentsFolder();
+        if (argc == 2 && std::wstring_view(argv[1]) == L"--user-folder") {
+            EnterDocumentsFolder();
+        } else if (argc == 2) {
+            script = kinpath::Utf8FromPath(std::filesystem::path(argv[1]));
+        }
         LocalFree(argv);
     }
     kinpath::Session session;
     kinpath::win32::MainWindow window(session);
     if (!window.Handle()) return 1;
-    window.Start();
+    window.Start(script);
     return window.Run();
 }

@@ -74,9 +74,9 @@ class QtWindowTest : public ProgramTest {
 protected:
     // Creates the window on the fixture's session as the program entry does,
     // runs its start-up and shows it.
-    void Start(bool show = true) {
+    void Start(bool show = true, const std::string& script = "script.txt") {
         window = std::make_unique<TestWindow>(session);
-        window->Start();
+        window->Start(script);
         if (show) window->show();
     }
     // Writes the script, starts and runs the posted first OK.

@@ -102,6 +102,37 @@ TEST_F(QtWindowTest, RefusedScriptShowsItsBoxesThenEnds) {
     EXPECT_FALSE(window->TimerTicking(IdBarTimer));
 }
 
+// An author previews a draft of any name and, after each edit, starts again:
+// F5 or Ctrl+R reloads the file into a window as it was before the first
+// question; a draft that no longer loads shows its errors and changes nothing.
+TEST_F(QtWindowTest, F5AndCtrlRStartADraftAgainAsItIsNow) {
+    WriteScript(Questionnaire(2), "draft.txt");
+    Start(true, "draft.txt");
+    Pump();
+    Click(IdChoice1);
+    Click(IdOk);
+    EXPECT_EQ(session.PointTotals()[SlotWizard], 1);
+    WriteScript("<QUESTION>\nname=Edited\ntext=One\n</QUESTION>\n", "draft.txt");
+    Key(Qt::Key_F5);
+    EXPECT_EQ(window->ControlText(IdQuestionText), "Edited");
+    EXPECT_EQ(session.PointTotals()[SlotWizard], 0);
+    EXPECT_EQ(window->PaneLine(0), "Answer the questions.");
+    const QRect pane = window->ControlWidget(IdTranscript)->geometry();
+    Click(IdSkip);  // the results
+    Key(Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(window->ControlText(IdQuestionText), "Edited");
+    EXPECT_EQ(window->ControlWidget(IdTranscript)->geometry(), pane);
+    EXPECT_TRUE(window->IsControlVisible(BarIdForSlot(SlotWizard)));
+    EXPECT_FALSE(window->IsControlEnabled(IdPrint));
+    WriteScript("<QUESTION>\nname=Q\nbogus line\n</QUESTION>\n", "draft.txt");
+    Key(Qt::Key_F5);
+    EXPECT_EQ(window->boxes,
+              (std::vector<std::string>{"ScriptError: Undefined symbol found, line 3",
+                                        "Error: Could not open draft.txt [owned]"}));
+    EXPECT_EQ(window->ControlText(IdQuestionText), "Edited");
+    EXPECT_TRUE(window->endRuns.empty());
+}
+
 TEST_F(QtWindowTest, ClicksAndDigitKeysAnswerSkipPassesAndEscapeEnds) {
     StartOn(Questionnaire(4, 8));
     Click(IdChoice1 + 1);

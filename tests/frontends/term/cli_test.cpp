@@ -124,6 +124,10 @@ TEST_F(CliTest, ScriptErrorsAndAMissingScriptFailWithTheirMessages) {
     EXPECT_EQ(wrong.err,
               "ScriptError: Undefined symbol found, line 4\n"
               "ScriptError: End of script expected, line 4\nError: Could not open script.txt\n");
+    // Any file is a script when named; its name is the one refused.
+    WriteScript(SampleScript, "draft.txt");
+    EXPECT_TRUE(Has(Cli("q\n", "draft.txt").out, "Do you like to fight up close?"));
+    EXPECT_EQ(Cli("q\n", "nothing.txt").err, "Error: Could not open nothing.txt\n");
 }
 
 TEST_F(CliTest, OptionsCheckAndBalance) {

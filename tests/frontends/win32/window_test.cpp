@@ -327,6 +327,12 @@ TEST_F(Win32WindowTest, ClicksDigitKeysEnterAndEscape) {
     }
     EXPECT_EQ(session.PointTotals()[SlotWizard], 5);
     EXPECT_TRUE(IsWindowEnabled(Item(IdHtml)));
+    // F5 starts again from the script as it is now.
+    WriteScript("<QUESTION>\nname=Edited\ntext=One\n</QUESTION>\n");
+    Key(VK_F5);
+    Pump();
+    EXPECT_EQ(window->ControlText(IdQuestionText), "Edited");
+    EXPECT_TRUE(IsWindowVisible(Item(IdChoice1)) && !IsWindowEnabled(Item(IdHtml)));
     Key(VK_ESCAPE);
     EXPECT_TRUE(Pump(1000, [this] { return window->RunEnded(); }));
     EXPECT_FALSE(window->TimerTicking(IdBarTimer));
