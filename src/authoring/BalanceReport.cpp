@@ -273,11 +273,13 @@ ReportTable BarTotalsTable(const BalanceTally& tally) {
 }
 
 ReportTable LeadersTable(const BalanceTally& tally) {
-    ReportTable table{"leaders", "The leading bars", "", {}, {}};
-    table.note =
+    ReportTable table{
+        "leaders",
+        "The leading bars",
         "At the end of a run: the highest race bar and the highest class bar (the "
-        "leanings not counted, as the bars show them), and all 27 bars together.";
-    table.columns = {{"bars", "Bars", false}, {"median", "Median"}, {"percentile_90", "90th pct."}};
+        "leanings not counted, as the bars show them), and all 27 bars together.",
+        {{"bars", "Bars", false}, {"median", "Median"}, {"percentile_90", "90th pct."}},
+        {}};
     const TotalCounts all = tally.AllBars();
     const std::pair<const char*, const TotalCounts*> rows[] = {
         {"Leading race", &tally.leadingRace},
