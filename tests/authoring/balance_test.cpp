@@ -138,6 +138,7 @@ TEST(BalanceTest, AdviceScalesEveryKeyAndKeepsTheRecommendations) {
         report.find("  Leading race       20         20\n  Leading class      20         20\n"),
         std::string::npos)
         << report;
+    EXPECT_EQ(before.bars[SlotWarrior].Percentile(90), 20);
     EXPECT_NE(Report(*low, before, options, BalanceFormat::Csv)
                   .find("Multiply every point value, the leanings evilpts=, goodpts=, bigracepts= "
                         "and smallracepts= too: every score then grows in the same proportion, so "
@@ -153,7 +154,7 @@ TEST(BalanceTest, AdviceScalesEveryKeyAndKeepsTheRecommendations) {
     BalanceTally full;  // most bars past the top, the leaders past what is counted
     full.runs = 1;
     for (TotalCounts& bar : full.bars) bar.Add(5000);
-    full.leadingRace.Add(5000);
+    full.leadingRace.Add(30);  // not nearly empty
     full.leadingClass.Add(5000);
     EXPECT_NE(Report(*low, full, options, BalanceFormat::Json)
                   .find("Most bars stand full: more than half of the bar totals end above 100, "
@@ -162,6 +163,10 @@ TEST(BalanceTest, AdviceScalesEveryKeyAndKeepsTheRecommendations) {
     EXPECT_NE(Report(*low, full, options, BalanceFormat::Json)
                   .find("; by less than 0.08, the leaders then end near 80."),
               std::string::npos);
+    EXPECT_EQ(Report(*low, full, options).find("nearly empty"), std::string::npos);
+    TotalCounts three;
+    for (const int total : {1, 2, 3}) three.Add(total);
+    EXPECT_EQ(three.Percentile(50), 2);  // the nearest rank, rounded up
 }
 
 // The report's reasons on a script whose every run is known: choice 1 of the
@@ -180,6 +185,8 @@ TEST_F(BalanceRunTest, ReportSaysWhatMovesTheRecommendationsAndWhy) {
     const std::uint64_t sword = Pair(tally, "Human", "Warrior");
     EXPECT_EQ(sword + Pair(tally, "Gnome", "Wizard"), 1000u);
     EXPECT_TRUE(tally.passedOver[9] == 1000 - sword && tally.passedOver[10] == 0);  // Iksar, Ogre
+    // The leading race bar is a race's: 100 after Sword, whatever Warrior ends at.
+    EXPECT_EQ(tally.leadingRace.counts[std::size_t(100 - TotalCounts::Lowest + 1)], sword);
     const std::string csv = Report(*document, tally, options, BalanceFormat::Csv);
     EXPECT_NE(csv.find("\r\n1,1," + std::to_string(sword) + ",Gnome,-"), std::string::npos) << csv;
     EXPECT_NE(
