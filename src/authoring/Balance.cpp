@@ -4,9 +4,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cmath>
 #include <condition_variable>
-#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <memory>
@@ -15,7 +13,6 @@
 #include <ostream>
 #include <random>
 #include <stdexcept>
-#include <string_view>
 #include <thread>
 #include <utility>
 
@@ -79,107 +76,6 @@ int NameIndex(const std::array<RankEntry, N>& rows, const char* name) {
     return static_cast<int>(N);
 }
 
-struct Count {
-    std::string name;
-    std::uint64_t count;
-};
-
-// Counts above zero, most frequent first, then by name.
-void WriteCounts(const char* title, std::vector<Count> counts, std::uint64_t runs,
-                 std::ostream& out) {
-    std::erase_if(counts, [](const Count& c) { return c.count == 0; });
-    std::sort(counts.begin(), counts.end(), [](const Count& a, const Count& b) {
-        return a.count != b.count ? a.count > b.count : a.name < b.name;
-    });
-    std::size_t width = 0;
-    for (const Count& c : counts) width = std::max(width, c.name.size());
-    const int digits = static_cast<int>(std::to_string(runs).size());
-    out << title << ":\n";
-    for (const Count& c : counts) {
-        char figures[64];
-        std::snprintf(figures, sizeof figures, "%*llu  %6.2f%%", digits,
-                      static_cast<unsigned long long>(c.count),
-                      100.0 * static_cast<double>(c.count) / static_cast<double>(runs));
-        out << "  " << c.name << std::string(width - c.name.size(), ' ') << "  " << figures << '\n';
-    }
-}
-
-template <std::size_t N>
-void WriteNever(const char* title, const std::array<std::uint64_t, N>& counts,
-                const char* (*name)(int), std::ostream& out) {
-    std::string list;
-    for (std::size_t i = 0; i + 1 < N; ++i) {  // "Unknown" is no race or class to miss
-        if (counts[i] == 0)
-            list += (list.empty() ? "" : ", ") + std::string(name(static_cast<int>(i)));
-    }
-    out << title << ": " << (list.empty() ? "none" : list) << '\n';
-}
-
-// A total as the report prints it; the ends of the counted range stand for
-// everything beyond.
-std::string TotalText(std::int32_t total) {
-    if (total < TotalCounts::Lowest) return "below " + std::to_string(TotalCounts::Lowest);
-    if (total > TotalCounts::Highest) return "above " + std::to_string(TotalCounts::Highest);
-    return std::to_string(total);
-}
-
-// A bar shows 0 to BarTop points. Leaders that end below EmptyLeader leave the
-// bars looking empty; the suggested scale aims at AimedLeader, which fills most
-// of a bar and leaves room to tell the leaders apart.
-constexpr std::int32_t BarTop = 100;
-constexpr std::int32_t EmptyLeader = 30;
-constexpr double AimedLeader = 80;
-
-// ", about 6.7 times": what brings the leaders' median to AimedLeader.
-std::string ScaleText(double factor, const char* about = "about") {
-    char text[48];
-    std::snprintf(text, sizeof text, factor < 10 ? ", %s %.1f times" : ", %s %.0f times", about,
-                  factor);
-    return text;
-}
-
-void WriteBarTotals(const BalanceTally& tally, std::ostream& out) {
-    out << "Bar totals at the end of a run (a bar shows 0 to " << BarTop << " points):\n"
-        << "                     median  90th percentile\n";
-    const std::pair<const char*, const TotalCounts*> rows[] = {
-        {"Leading race", &tally.leadingRace},
-        {"Leading class", &tally.leadingClass},
-        {"All 27 bars", &tally.allBars}};
-    for (const auto& [title, counts] : rows) {
-        char line[96];
-        std::snprintf(line, sizeof line, "  %-13s %11s  %15s\n", title,
-                      TotalText(counts->Percentile(50)).c_str(),
-                      TotalText(counts->Percentile(90)).c_str());
-        out << line;
-    }
-    const std::int32_t race = tally.leadingRace.Percentile(50);
-    const std::int32_t cls = tally.leadingClass.Percentile(50);
-    const bool raceEmpty = race < EmptyLeader;
-    const bool classEmpty = cls < EmptyLeader;
-    if (raceEmpty || classEmpty) {
-        const bool both = raceEmpty && classEmpty;
-        const std::int32_t low = both ? std::max(race, cls) : std::min(race, cls);
-        const std::string kind = both ? "race and class" : raceEmpty ? "race" : "class";
-        out << "Warning: the " << kind << " bars will look nearly empty: the leading "
-            << (raceEmpty ? "race" : "class") << " ends at a median of "
-            << TotalText(raceEmpty ? race : cls) << " points"
-            << (both ? " and the leading class at " + TotalText(cls) : "") << ", of the " << BarTop
-            << " a bar shows. Scale the " << (both ? "" : kind + " ") << "point values up"
-            << (low > 0 ? ScaleText(AimedLeader / low) : "")
-            << ", so that the leaders end between 60 and " << BarTop << ".\n";
-    }
-    if (tally.allBars.Percentile(50) > BarTop) {
-        const std::int32_t high = std::max(race, cls);
-        out << "Warning: most bars will stand pinned at full: more than half of the bar totals end "
-            << "above " << BarTop << ", the most a bar shows. Scale the point values down"
-            << (high > TotalCounts::Highest
-                    ? ScaleText(TotalCounts::Highest / AimedLeader, "more than")
-                : high > AimedLeader ? ScaleText(high / AimedLeader)
-                                     : "")
-            << ", so that the leaders end between 60 and " << BarTop << ".\n";
-    }
-}
-
 }  // namespace
 
 void TotalCounts::Add(std::int32_t total) {
@@ -200,6 +96,14 @@ std::int32_t TotalCounts::Percentile(int percent) const {
         if (seen >= rank) return Lowest - 1 + static_cast<std::int32_t>(i);
     }
     return Lowest - 1;  // nothing counted
+}
+
+TotalCounts BalanceTally::AllBars() const {
+    TotalCounts all;
+    for (const TotalCounts& bar : bars) {
+        for (std::size_t i = 0; i < all.counts.size(); ++i) all.counts[i] += bar.counts[i];
+    }
+    return all;
 }
 
 const char* BalanceRaceName(int index) {
@@ -223,6 +127,72 @@ struct AskedQuestion {
     std::uint32_t shown;
 };
 
+// What a thread counts of its own: small, added up once all runs are done.
+struct RunCounts {
+    std::array<std::uint64_t, RaceRowCount + 1> races{};
+    std::array<std::uint64_t, ClassRowCount + 1> classes{};
+    std::array<std::array<std::uint64_t, ClassRowCount + 1>, RaceRowCount + 1> pairs{};
+    std::array<std::uint64_t, RaceRowCount + ClassRowCount> passedOver{};
+    std::uint64_t answered = 0, skipped = 0, unmatched = 0;
+};
+
+// A thread's runs since it last handed them over: what the bars show and what
+// was recommended, and the answers each run chose.
+struct RunLog {
+    struct Run {
+        PointValues totals;
+        std::uint8_t race, cls;
+        std::size_t answersEnd;
+    };
+    std::vector<Run> runs;
+    std::vector<std::uint32_t> answers;  // places in the document's answers
+    bool Full() const { return runs.size() >= 256 || answers.size() >= 16384; }
+};
+
+// The counts that would be large for every thread (each bar's totals, each
+// answer's outcomes) are kept once: threads hand their runs over in batches,
+// under a lock, so memory does not grow with the threads.
+class SharedCounts {
+public:
+    explicit SharedCounts(std::size_t answers)
+        : answerCount_(answers), answers_(answers * OutcomeCount) {}
+
+    void Add(RunLog& log) {
+        const std::lock_guard lock(mutex_);
+        std::size_t answer = 0;
+        for (const RunLog::Run& run : log.runs) {
+            const PointValues& totals = run.totals;
+            for (std::size_t slot = 0; slot < bars_.size(); ++slot) bars_[slot].Add(totals[slot]);
+            leadingRace_.Add(*std::max_element(totals.begin(), totals.begin() + RaceSlotCount));
+            leadingClass_.Add(
+                *std::max_element(totals.begin() + RaceSlotCount, totals.begin() + BarSlotCount));
+            // A run's answers stand in script order: each count row is walked forward.
+            std::uint64_t* race = &answers_[run.race * answerCount_];
+            std::uint64_t* cls = &answers_[(RaceRowCount + 1 + run.cls) * answerCount_];
+            for (; answer < run.answersEnd; ++answer) {
+                ++race[log.answers[answer]];
+                ++cls[log.answers[answer]];
+            }
+        }
+        log.runs.clear();
+        log.answers.clear();
+    }
+
+    void MoveInto(BalanceTally& tally) {
+        tally.bars = bars_;
+        tally.leadingRace = leadingRace_;
+        tally.leadingClass = leadingClass_;
+        tally.answers = std::move(answers_);
+    }
+
+private:
+    std::mutex mutex_;
+    std::size_t answerCount_;
+    std::array<TotalCounts, BarSlotCount> bars_;
+    TotalCounts leadingRace_, leadingClass_;
+    std::vector<std::uint64_t> answers_;
+};
+
 // What every thread of one simulation reads and shares.
 struct Simulation {
     std::shared_ptr<const ScriptDocument> document;
@@ -230,70 +200,91 @@ struct Simulation {
     const BalanceOptions& options;
     Preference preference;
     std::uint64_t blocks;
+    SharedCounts shared;
     std::atomic<std::uint64_t> nextBlock{0};  // blocks go to whichever thread asks next
     std::atomic<std::uint64_t> done{0};       // runs done
 };
 
-// The bars a player would see at the end of the run.
-void CountBars(const PointValues& totals, BalanceTally& tally) {
-    tally.leadingRace.Add(*std::max_element(totals.begin(), totals.begin() + RaceSlotCount));
-    tally.leadingClass.Add(
-        *std::max_element(totals.begin() + RaceSlotCount, totals.begin() + BarSlotCount));
-    for (int slot = 0; slot < BarSlotCount; ++slot) tally.allBars.Add(totals[slot]);
+// The bar of a race or class row (rows as in the initial tables, races first).
+PointSlot BarOf(int row) { return ScoreSlots(row)[0]; }
+
+// Rows whose bar ended highest of their kind that the pick went past for want
+// of a partner: the rows the pick walked over before the one it took, or the
+// row decided first when none goes with it ("Unknown").
+void CountPassedOver(const Session& session, const BestPick& pick, Preference preference,
+                     RunCounts& counts) {
+    const bool unknown = NameIndex(InitialRaceTable, pick.race) == UnknownRace;
+    const bool racesWalked = (preference == Preference::ClassOverRace) != unknown;
+    const RankEntry* rows = racesWalked ? session.RaceTable().data() : session.ClassTable().data();
+    const int count = racesWalked ? RaceRowCount : ClassRowCount;
+    const char* taken = racesWalked ? pick.race : pick.className;
+    const int first = racesWalked ? 0 : RaceRowCount;
+    const PointValues& totals = session.PointTotals();
+    const auto bars = totals.begin() + (racesWalked ? 0 : RaceSlotCount);
+    const std::int32_t highest = *std::max_element(
+        bars, bars + (racesWalked ? RaceSlotCount : BarSlotCount - RaceSlotCount));
+    for (int i = 0; i < (unknown ? 1 : count) && rows[i].name != taken; ++i) {
+        const int row = first + (racesWalked ? NameIndex(InitialRaceTable, rows[i].name)
+                                             : NameIndex(InitialClassTable, rows[i].name));
+        if (totals[BarOf(row)] == highest) ++counts.passedOver[std::size_t(row)];
+    }
 }
 
 // One run on the session, from a new start to the pick.
-void SimulateRun(Simulation& simulation, Session& session, Draws& draws, BalanceTally& tally) {
+void SimulateRun(Simulation& simulation, Session& session, Draws& draws, RunCounts& counts,
+                 RunLog& log) {
     const BalanceOptions& options = simulation.options;
     session.StartRun();
     for (const AskedQuestion& q : simulation.asked) {
         if (options.skipProbability > 0.0 && draws.Unit() < options.skipProbability) {
-            ++tally.skipped;
+            ++counts.skipped;
             continue;
         }
         const int choice = 1 + static_cast<int>(draws.Below(q.shown));
         const AnswerBlock* answer = FindAnswer(session.Document(), *q.question, choice);
         if (answer == nullptr) {
-            ++tally.unmatched;
+            ++counts.unmatched;
             continue;
         }
         session.RecordPoints(*answer);
     }
-    tally.answered += session.AnsweredList().size();
+    counts.answered += session.AnsweredList().size();
     const BestPick pick = session.PickBest(simulation.preference);
     const auto race = static_cast<std::size_t>(NameIndex(InitialRaceTable, pick.race));
     const auto cls = static_cast<std::size_t>(NameIndex(InitialClassTable, pick.className));
-    ++tally.races[race];
-    ++tally.classes[cls];
-    ++tally.pairs[race][cls];
-    CountBars(session.PointTotals(), tally);
+    ++counts.races[race];
+    ++counts.classes[cls];
+    ++counts.pairs[race][cls];
+    CountPassedOver(session, pick, simulation.preference, counts);
+    const AnswerBlock* first = session.Document().AllAnswers().data();
+    for (const AnswerBlock* chosen : session.AnsweredList()) {
+        log.answers.push_back(static_cast<std::uint32_t>(chosen - first));
+    }
+    log.runs.push_back({session.PointTotals(), static_cast<std::uint8_t>(race),
+                        static_cast<std::uint8_t>(cls), log.answers.size()});
+    if (log.Full()) simulation.shared.Add(log);
 }
 
 // Takes blocks of runs until none is left, on a session of its own, adding
-// the runs into tally; afterBlock is called after each block.
+// the runs into counts; afterBlock is called after each block.
 template <typename AfterBlock>
-void SimulateBlocks(Simulation& simulation, BalanceTally& tally, AfterBlock afterBlock) {
+void SimulateBlocks(Simulation& simulation, RunCounts& counts, AfterBlock afterBlock) {
     Session session(simulation.document);
+    RunLog log;
     const std::uint64_t runs = simulation.options.runs;
     for (std::uint64_t block; (block = simulation.nextBlock.fetch_add(1)) < simulation.blocks;) {
         Draws draws(simulation.options.seed, block);
         const std::uint64_t first = block * RunsPerBlock;
         const std::uint64_t count = std::min(RunsPerBlock, runs - first);
         for (std::uint64_t run = 0; run < count; ++run)
-            SimulateRun(simulation, session, draws, tally);
+            SimulateRun(simulation, session, draws, counts, log);
         simulation.done.fetch_add(count, std::memory_order_relaxed);
         afterBlock();
     }
+    simulation.shared.Add(log);
 }
 
-void AddCounts(TotalCounts& into, const TotalCounts& from) {
-    for (std::size_t i = 0; i < into.counts.size(); ++i) into.counts[i] += from.counts[i];
-}
-
-void AddTally(BalanceTally& into, const BalanceTally& from) {
-    AddCounts(into.leadingRace, from.leadingRace);
-    AddCounts(into.leadingClass, from.leadingClass);
-    AddCounts(into.allBars, from.allBars);
+void AddCounts(BalanceTally& into, const RunCounts& from) {
     into.answered += from.answered;
     into.skipped += from.skipped;
     into.unmatched += from.unmatched;
@@ -305,6 +296,9 @@ void AddTally(BalanceTally& into, const BalanceTally& from) {
     }
     for (std::size_t c = 0; c < into.classes.size(); ++c) {
         into.classes[c] += from.classes[c];
+    }
+    for (std::size_t row = 0; row < into.passedOver.size(); ++row) {
+        into.passedOver[row] += from.passedOver[row];
     }
 }
 
@@ -338,7 +332,7 @@ public:
         threads_.reserve(wanted);
         for (unsigned j = 0; j < wanted; ++j) {
             try {
-                BalanceTally& part = parts_.emplace_back();
+                RunCounts& part = parts_.emplace_back();
                 const std::lock_guard lock(mutex_);
                 threads_.emplace_back([this, &part] { Work(part); });
                 ++running_;
@@ -363,12 +357,12 @@ public:
     // The threads' tallies added into tally; false when a thread ran out of
     // memory, so that some runs were not made.
     bool AddInto(BalanceTally& tally) const {
-        for (const BalanceTally& part : parts_) AddTally(tally, part);
+        for (const RunCounts& part : parts_) AddCounts(tally, part);
         return !outOfMemory_;
     }
 
 private:
-    void Work(BalanceTally& part) {
+    void Work(RunCounts& part) {
         try {
             SimulateBlocks(simulation_, part, [] {});
         } catch (const std::bad_alloc&) {
@@ -380,7 +374,7 @@ private:
     }
 
     Simulation& simulation_;
-    std::deque<BalanceTally> parts_;  // one per thread; a deque, so that they never move
+    std::deque<RunCounts> parts_;  // one per thread; a deque, so that they never move
     std::vector<std::thread> threads_;
     std::mutex mutex_;
     std::condition_variable finished_;
@@ -400,9 +394,10 @@ BalanceTally SimulateBalance(std::shared_ptr<const ScriptDocument> document,
     // Each block of runs draws from a sequence of its own, so however the
     // blocks are shared among threads a seed gives one result.
     const std::uint64_t blocks = options.runs / RunsPerBlock + (options.runs % RunsPerBlock != 0);
-    Simulation simulation{document, AskedQuestions(*document, tally), options, tally.preference,
-                          blocks};
-    BalanceTally own;  // the calling thread's, when not one thread can be started
+    Simulation simulation{document, AskedQuestions(*document, tally),
+                          options,  tally.preference,
+                          blocks,   SharedCounts(document->AllAnswers().size())};
+    RunCounts own;  // the calling thread's, when not one thread can be started
     Workers workers(simulation);
     const auto wanted =
         static_cast<unsigned>(std::clamp<std::uint64_t>(blocks, 1, std::max(1u, options.jobs)));
@@ -418,63 +413,16 @@ BalanceTally SimulateBalance(std::shared_ptr<const ScriptDocument> document,
         });
     }
     if (progress) progress(options.runs);
-    AddTally(tally, own);
+    AddCounts(tally, own);
     if (!workers.AddInto(tally)) {
         throw std::bad_alloc();
     }
+    simulation.shared.MoveInto(tally);
     return tally;
 }
 
-void WriteBalanceReport(const std::string& name, const BalanceOptions& options,
-                        const BalanceTally& tally, std::ostream& out) {
-    char skip[32];
-    std::snprintf(skip, sizeof skip, "%g", options.skipProbability);
-    out << "Balance of " << name << ": " << tally.runs << " random runs, seed " << options.seed
-        << ", skip probability " << skip << '\n';
-    out << "Preference: "
-        << (tally.preference == Preference::ClassOverRace
-                ? "class over race (the best class first, then the best race that allows it)"
-                : "race over class (the best race first, then the best class open to it)");
-    if (!tally.preferenceFromScript) out << "; the script has no SETTINGS block";
-    out << '\n';
-    out << "Questions: " << tally.questions;
-    if (tally.questionsWithoutChoices > 0) {
-        out << " (" << tally.questionsWithoutChoices << " without choices, always skipped)";
-    }
-    out << '\n';
-    if (tally.runs == 0) {
-        return;
-    }
-
-    std::vector<Count> races, classes, pairs;
-    for (int r = 0; r <= RaceRowCount; ++r) {
-        races.push_back({BalanceRaceName(r), tally.races[static_cast<std::size_t>(r)]});
-        for (int c = 0; c <= ClassRowCount; ++c) {
-            pairs.push_back(
-                {std::string(BalanceRaceName(r)) + " / " + BalanceClassName(c),
-                 tally.pairs[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]});
-        }
-    }
-    for (int c = 0; c <= ClassRowCount; ++c) {
-        classes.push_back({BalanceClassName(c), tally.classes[static_cast<std::size_t>(c)]});
-    }
-    out << '\n';
-    WriteCounts("Races recommended", std::move(races), tally.runs, out);
-    out << '\n';
-    WriteCounts("Classes recommended", std::move(classes), tally.runs, out);
-    out << '\n';
-    WriteCounts("Pairs recommended", std::move(pairs), tally.runs, out);
-    out << '\n';
-    WriteNever("Races never recommended", tally.races, BalanceRaceName, out);
-    WriteNever("Classes never recommended", tally.classes, BalanceClassName, out);
-    out << "Choices without an answer (\"" << NoAnswerMessage << "\"): " << tally.unmatched
-        << " of " << tally.answered + tally.unmatched << " choices\n";
-    out << '\n';
-    WriteBarTotals(tally, out);
-}
-
-int RunBalance(const std::string& path, const BalanceOptions& options, std::ostream& out,
-               std::ostream& err, const BalanceProgress& progress) {
+int RunBalance(const std::string& path, const BalanceOptions& options, BalanceFormat format,
+               std::ostream& out, std::ostream& err, const BalanceProgress& progress) {
     std::string script;
     if (!ReadCheckedScript(path, script, err)) {
         return 1;
@@ -488,8 +436,8 @@ int RunBalance(const std::string& path, const BalanceOptions& options, std::ostr
         return 1;
     }
     try {
-        const BalanceTally tally = SimulateBalance(std::move(document), options, progress);
-        WriteBalanceReport(path, options, tally, out);
+        const BalanceTally tally = SimulateBalance(document, options, progress);
+        WriteBalanceReport(path, *document, options, tally, format, out);
     } catch (const std::bad_alloc&) {
         err << path << ": error: out of memory for the runs\n";
         return 1;

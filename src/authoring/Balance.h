@@ -9,6 +9,7 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "scoring/RankTables.h"
 #include "script/ScriptDocument.h"
@@ -46,6 +47,10 @@ struct TotalCounts {
     friend bool operator==(const TotalCounts&, const TotalCounts&) = default;
 };
 
+// Counts of each race and class recommended, the last element "Unknown",
+// for one answer: in the runs that chose it.
+inline constexpr int OutcomeCount = RaceRowCount + 1 + ClassRowCount + 1;
+
 struct BalanceTally {
     Preference preference = Preference::ClassOverRace;  // as the pick used it
     bool preferenceFromScript = false;                  // false: no SETTINGS block, class over race
@@ -55,17 +60,32 @@ struct BalanceTally {
     std::array<std::uint64_t, RaceRowCount + 1> races{};
     std::array<std::uint64_t, ClassRowCount + 1> classes{};
     std::array<std::array<std::uint64_t, ClassRowCount + 1>, RaceRowCount + 1> pairs{};
+    // Races, then classes: runs in which the row's bar ended highest of its
+    // kind (or level with the highest), yet the pick went past the row because
+    // the game does not allow it with what was decided first.
+    std::array<std::uint64_t, RaceRowCount + ClassRowCount> passedOver{};
     std::uint64_t answered = 0;   // choices recorded
     std::uint64_t skipped = 0;    // questions skipped by chance
     std::uint64_t unmatched = 0;  // choices that found no answer ("Unable to find ...")
     int questions = 0;
     int questionsWithoutChoices = 0;  // always skipped
-    // What the bars show at the end of each run: the highest race bar, the
-    // highest class bar, and every one of the 27 bars.
-    TotalCounts leadingRace, leadingClass, allBars;
+    // What the bars show at the end of each run: each of the 27 bars (by
+    // point slot), the highest race bar and the highest class bar.
+    std::array<TotalCounts, BarSlotCount> bars;
+    TotalCounts leadingRace, leadingClass;
+    // What the runs that chose each answer recommended: OutcomeCount rows
+    // (the races, then the classes, each with "Unknown" last) of one count per
+    // answer of the document, by its place in AllAnswers().
+    std::vector<std::uint64_t> answers;
+
+    // The 27 bars' totals counted together.
+    TotalCounts AllBars() const;
 
     friend bool operator==(const BalanceTally&, const BalanceTally&) = default;
 };
+
+// How --balance writes its report.
+enum class BalanceFormat { Text, Csv, Json, Html };
 
 // The most runs a report makes: more would take years, and its counts could
 // no longer be trusted.
@@ -87,14 +107,16 @@ BalanceTally SimulateBalance(std::shared_ptr<const ScriptDocument> document,
 const char* BalanceRaceName(int index);
 const char* BalanceClassName(int index);
 
-void WriteBalanceReport(const std::string& name, const BalanceOptions& options,
-                        const BalanceTally& tally, std::ostream& out);
+// The report on a simulation of the document, in the format asked for.
+void WriteBalanceReport(const std::string& name, const ScriptDocument& document,
+                        const BalanceOptions& options, const BalanceTally& tally,
+                        BalanceFormat format, std::ostream& out);
 
 // The whole --balance run: reads and checks the file and loads it once
 // (printing the check's errors, or what kept the load from succeeding, to err
 // and returning 1 when it does not load), simulates and prints the report to
 // out. Returns 0 on success.
-int RunBalance(const std::string& path, const BalanceOptions& options, std::ostream& out,
-               std::ostream& err, const BalanceProgress& progress = {});
+int RunBalance(const std::string& path, const BalanceOptions& options, BalanceFormat format,
+               std::ostream& out, std::ostream& err, const BalanceProgress& progress = {});
 
 }  // namespace kinpath

@@ -5,7 +5,9 @@
 #include <cstring>
 #include <utility>
 
+#include "authoring/Suggest.h"
 #include "flow/QuestionFlow.h"
+#include "scoring/BestPick.h"
 #include "script/ScriptDocument.h"
 #include "text/TextCodec.h"
 
@@ -43,23 +45,39 @@ std::optional<std::int64_t> OddPointValue(const char* value) {
 
 }  // namespace
 
-std::string Quote(std::string_view bytes) {
+std::string Plain(std::string_view bytes) {
     constexpr std::size_t limit = 48;
     std::string text = VisibleControls(DisplayText(bytes));
     if (Utf8Length(text) > limit) {
         text.resize(Utf8PrefixBytes(text, limit));
         text += "...";
     }
-    return "\"" + text + "\"";
+    return text;
 }
+
+std::string Quote(std::string_view bytes) { return "\"" + Plain(bytes) + "\""; }
 
 // --- Lines and blocks --------------------------------------------------------
 
-std::string CutLineWarning(std::int64_t line) {
-    return "line of " + std::to_string(PieceLength) +
-           " or more characters: the window cuts it into pieces of " + std::to_string(PieceLength) +
-           " and reads each further piece as a line of its own (from line " +
-           std::to_string(line + 1) + " on, its line numbers run ahead)";
+std::string CutLineWarning(std::size_t length, const char* rest) {
+    const std::string count = std::to_string(length / PieceLength);
+    const std::string later =
+        ": the window's messages number the lines after it " + count + " higher than here";
+    if (rest[0] == '\0' && length == PieceLength) {
+        return "line of 511 characters: the window reads it whole, but counts an empty line "
+               "after it" +
+               later;
+    }
+    return "line of " + std::to_string(length) + " characters, more than the " +
+           std::to_string(PieceLength) + " a line may hold: the window reads its first " +
+           std::to_string(PieceLength) + " as this line and its rest, from " + Quote(rest) +
+           " on, as the next line" + (length >= 2 * PieceLength ? "s" : "") + later;
+}
+
+std::string RestOfLongLine(int piece, const char* line) {
+    return "the rest of this line from its character " +
+           std::to_string(std::size_t(piece) * PieceLength + 1) + " on, " + Quote(line) +
+           ", is read as a line of its own: ";
 }
 
 std::string ZeroByteWarning(const char* line) {
@@ -73,25 +91,19 @@ std::string IgnoredLinesWarning(std::int64_t count, std::int64_t last, const cha
                                  std::to_string(last) + ") are ignored, the first: " + Quote(line);
     if (FindTag(line, AnswerTags) != nullptr) {
         text += " (an ANSWER block counts only inside a QUESTION block)";
+    } else if (const std::optional<TagShape> shape = ShapeOfTag(line); shape && !shape->end) {
+        if (const auto meant = NearestTag(*shape, {"SETTINGS", "QUESTION", "FINAL"})) {
+            text += " (did you mean <" + std::string(*meant) +
+                    ">? a tag stands alone on its line, "
+                    "without blanks)";
+        }
     }
     return text;
-}
-
-// The window reports it on the line after the last, when the file ends with a
-// line feed: the text says where it really is.
-std::string EndOfFileError(const char* tag, std::int64_t start, const char* outcome) {
-    return std::string("at end of file, still inside the ") + tag + " block of line " +
-           std::to_string(start) + " (no </" + tag + ">): " + outcome;
 }
 
 std::string SecondBlockWarning(const char* tag, std::int64_t previous) {
     return std::string("a second ") + tag + " block replaces the one of line " +
            std::to_string(previous) + " and everything it set";
-}
-
-std::string NoSettingsKeyError(const char* tag, std::string_view key) {
-    return std::string("Undefined symbol found (no key of a ") + tag +
-           " block in this line; its key is " + Str(key) + ")";
 }
 
 std::optional<std::string> PreferenceWarning(const char* value) {
@@ -101,37 +113,27 @@ std::optional<std::string> PreferenceWarning(const char* value) {
            " starts with a blank, so it is not classoverrace: the pick decides the race first";
 }
 
-std::optional<std::string> RecapError(const char* value) {
-    if (SameText(value, "yes") || SameText(value, "no") || SameText(value, "ask")) {
-        return std::nullopt;
-    }
-    return "Undefined symbol found (recap= must be yes, no or ask, not " + Quote(value) + ")";
-}
-
-std::string NoQuestionKeyError(bool holdsText) {
-    return holdsText ? "invalid command (the line holds \"text\" but no text=)"
-                     : "Undefined symbol found (no key of a QUESTION block in this line: type=, "
-                       "name=, text=)";
-}
-
-std::string NoAnswerKeyError() {
-    return "Undefined symbol found (no key of an ANSWER block in this line), then End of script "
-           "expected";
-}
-
 std::string HiddenChoiceWarning(std::size_t number, const char* value) {
     return "choice " + std::to_string(number) + " " + Quote(value) +
            " is never shown: only the first 8 choices are";
 }
 
-std::optional<std::string> CutTextWarning(const char* value, std::size_t budget,
-                                          const std::string& what) {
+std::optional<std::string> CutChoiceWarning(const char* value, std::size_t number) {
     const std::size_t length = Utf8Length(DisplayText(value));
-    if (length <= budget) return std::nullopt;
-    return what + " has " + std::to_string(length) + " characters: the window may cut it (" +
-           std::to_string(budget) +
-           " fit in its default font; a cut text ends in \"\u2026\" and shows whole in its "
-           "tooltip)";
+    if (length <= ChoiceTextBudget) return std::nullopt;
+    return "choice " + std::to_string(number) + " has " + std::to_string(length) +
+           " characters: its row may not show it whole (" + std::to_string(ChoiceTextBudget) +
+           " fit in the window's default font); the row then ends in \"\u2026\" and the choice's "
+           "tooltip shows its whole text";
+}
+
+std::optional<std::string> CutQuestionWarning(const char* value) {
+    const std::size_t length = Utf8Length(DisplayText(value));
+    if (length <= QuestionTextBudget) return std::nullopt;
+    return "the question text has " + std::to_string(length) +
+           " characters: its box may not show it whole (" + std::to_string(QuestionTextBudget) +
+           " fit in the window's default font); the last line the box shows then ends in "
+           "\"\u2026\" and the question's tooltip shows its whole text";
 }
 
 std::optional<std::string> PointValueWarning(std::string_view key, const char* value) {
@@ -200,16 +202,91 @@ std::uint8_t ChoiceOfType(std::string_view type) {
     return found;
 }
 
-void QuestionVerdict::Start(const QuestionInfo& question) {
+namespace {
+
+std::string PastRangeWarning(bool high, const std::string& what, const std::string& keys,
+                             std::int64_t value) {
+    const auto wrapped = static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+    return std::string("the ") + (high ? "highest " : "lowest ") + what + " a player can reach (" +
+           keys + ") comes to " + std::to_string(value) +
+           " with this answer: " + (high ? "past 2147483647" : "below -2147483648") +
+           " it wraps around, to " + std::to_string(wrapped) + ", and the pick goes wrong";
+}
+
+// The line of the key that gives a reached answer most of a total or score.
+std::int64_t KeyLineOf(const ReachedAnswer& answer, std::span<const PointSlot> slots) {
+    std::int64_t line = answer.line;
+    std::int64_t most = 0;
+    for (const PointSlot slot : slots) {
+        const std::int64_t size = std::abs(static_cast<std::int64_t>(answer.points[slot]));
+        if (answer.keyLines[slot] != 0 && size > most) {
+            most = size;
+            line = answer.keyLines[slot];
+        }
+    }
+    return line;
+}
+
+// Adds a question's options to what a player can reach, with a warning where
+// a total, or a score that sums several, first passes the 32-bit range: at
+// the key of the answer that takes it furthest. A score is not told of when
+// one of its totals already was.
+void WarnPastRange(const QuestionInfo& question, TotalsReach& totals, std::vector<Pending>& out) {
+    const auto gives = [](const ReachedAnswer& a) {
+        return a.line != 0 &&
+               std::any_of(a.points.begin(), a.points.end(), [](std::int32_t p) { return p != 0; });
+    };
+    const auto shown = question.reached.begin() + std::ptrdiff_t(question.choices.size());
+    if (std::none_of(question.reached.begin(), shown, gives)) return;  // it adds nothing
+    QuestionOptions options;
+    for (std::size_t c = 0; c < question.choices.size(); ++c) {
+        options.points[c + 1] = question.reached[c].points;
+    }
+    options.count = static_cast<int>(question.choices.size()) + 1;
+    totals.reach.Add(options.All());
+    for (int sum = 0; sum < PointSlotCount + RowCount; ++sum) {
+        const bool isRow = sum >= PointSlotCount;
+        const int row = sum - PointSlotCount;
+        const Range now = isRow ? totals.reach.Score(row) : totals.reach.Total(sum);
+        const bool pastHigh = now.high > INT32_MAX, pastLow = now.low < INT32_MIN;
+        if (!pastHigh && !pastLow) continue;
+        const PointSlot own = static_cast<PointSlot>(sum);
+        const std::span<const PointSlot> slots = isRow ? ScoreSlots(row) : std::span(&own, 1);
+        for (const bool high : {true, false}) {
+            const auto told = [&](int s) { return totals.told[std::size_t(2 * s + high)]; };
+            if (!(high ? pastHigh : pastLow) || told(sum) ||
+                (isRow && (slots.size() == 1 || std::any_of(slots.begin(), slots.end(), told))))
+                continue;
+            totals.told[std::size_t(2 * sum + high)] = true;
+            const ReachedAnswer* furthest = nullptr;
+            std::int64_t most = 0;
+            for (auto answer = question.reached.begin(); answer != shown; ++answer) {
+                std::int64_t value = 0;
+                for (const PointSlot slot : slots) value += answer->points[slot];
+                if (answer->line != 0 && (high ? value > most : value < most)) {
+                    most = value;
+                    furthest = &*answer;
+                }
+            }
+            const std::string what =
+                std::string(isRow ? RowName(row) : SlotName(sum)) + (isRow ? " score" : " total");
+            const std::string keys = isRow ? RowKeys(row) : std::string(SlotKey(sum));
+            out.push_back({KeyLineOf(*furthest, slots), CheckSeverity::Warning,
+                           PastRangeWarning(high, what, keys, high ? now.high : now.low)});
+        }
+    }
+}
+
+}  // namespace
+
+void QuestionVerdict::Start(const QuestionInfo& question, TotalsReach& reach) {
     question_ = &question;
     front_.clear();
     nextFront_ = 0;
     nextAnswer_ = question.answers.size();
     takenBy_.fill(0);
     answer_.reset();
-    if (question.failed) {
-        return;  // its lines were not all read: the rest would guess
-    }
+    WarnPastRange(question, reach, front_);
     if (question.name.empty()) {
         front_.push_back({question.line, CheckSeverity::Warning,
                           "the question has no name= (no question text is shown)"});
@@ -217,14 +294,11 @@ void QuestionVerdict::Start(const QuestionInfo& question) {
     if (question.choices.empty()) {
         front_.push_back({question.line, CheckSeverity::Warning,
                           "the question has no choices (text=): it can only be skipped"});
-        return;
     }
-    nextAnswer_ = 0;
+    nextAnswer_ = question.choices.empty() ? question.answers.size() : 0;
     const int shown = static_cast<int>(question.choices.size());
     for (int choice = 1; choice <= shown; ++choice) {
-        const bool answered = std::any_of(question.answers.begin(), question.answers.end(),
-                                          [&](const AnswerInfo& a) { return a.choice == choice; });
-        if (!answered) {
+        if (question.reached[static_cast<std::size_t>(choice - 1)].line == 0) {
             const ChoiceInfo& info = question.choices[static_cast<std::size_t>(choice - 1)];
             front_.push_back({info.line, CheckSeverity::Warning,
                               "choice " + std::to_string(choice) + " " + Quote(info.text) +
@@ -232,6 +306,8 @@ void QuestionVerdict::Start(const QuestionInfo& question) {
                                   ": choosing it shows \"" + NoAnswerMessage + "\""});
         }
     }
+    std::stable_sort(front_.begin(), front_.end(),
+                     [](const Pending& a, const Pending& b) { return a.line < b.line; });
 }
 
 // Answers are tried in order, and the first that matches a choice takes it.

@@ -14,10 +14,13 @@ namespace kinpath {
 enum class CheckSeverity { Error, Warning };
 
 struct CheckDiagnostic {
-    // Counted as the window counts lines: every piece of a cut line counts.
+    // The line as an editor counts it (the window counts each piece of a line
+    // of more than 511 characters as a line).
     std::int64_t line = 0;
     CheckSeverity severity = CheckSeverity::Warning;
     std::string text;  // UTF-8, without the "error: " or "warning: " label
+    // Of an error: the line the window's own message names; 0 for a warning.
+    std::int64_t windowLine = 0;
 };
 
 struct CheckResult {

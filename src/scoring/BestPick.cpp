@@ -11,14 +11,14 @@ namespace kinpath {
 namespace {
 
 // Which totals make up each row's score. The leanings count for the rows they
-// describe: evil, good, big race, small race.
+// describe: evil, good, big race, small race. Rows in their initial order.
 struct ScoreRule {
     const char* name;
     int count;
     PointSlot slots[3];
 };
 
-const ScoreRule ScoreRules[] = {
+const ScoreRule ScoreRules[RaceRowCount + ClassRowCount] = {
     {"Barbarian", 3, {SlotBarbarian, SlotGood, SlotBigRace}},
     {"Dark Elf", 2, {SlotDarkElf, SlotEvil}},
     {"Dwarf", 3, {SlotDwarf, SlotGood, SlotSmallRace}},
@@ -103,6 +103,11 @@ const char* FirstRowListing(const char* name, const RankEntry* rows, int count) 
 }
 
 }  // namespace
+
+std::span<const PointSlot> ScoreSlots(int row) {
+    const ScoreRule& rule = ScoreRules[row];
+    return {rule.slots, static_cast<std::size_t>(rule.count)};
+}
 
 void ScoreRows(const PointValues& totals, RaceRows& races, ClassRows& classes) {
     for (RankEntry& row : races) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "scoring/RankTables.h"
 
@@ -14,6 +15,9 @@ struct BestPick {
     const char* className;
 };
 
+// The totals whose sum is a row's score: its own and the leanings that count
+// for it. Rows by their place in the initial tables, the races first.
+std::span<const PointSlot> ScoreSlots(int row);
 // Sets every row's score from the totals (sums wrap around like 32-bit integers).
 void ScoreRows(const PointValues& totals, RaceRows& races, ClassRows& classes);
 // -1 when a scores higher than b, 1 when lower, 0 when equal.

@@ -99,6 +99,8 @@ public:
     std::span<const AnswerBlock> Answers(const QuestionBlock& question) const {
         return std::span(answers_).subspan(question.answers.first, question.answers.count);
     }
+    // Every question's answers, one question's after the other's.
+    std::span<const AnswerBlock> AllAnswers() const { return answers_; }
     std::span<const ScriptText> Choices(const QuestionBlock& question) const {
         return std::span(choices_).subspan(question.choices.first, question.choices.count);
     }

@@ -11,6 +11,8 @@
 #include <fstream>
 #include <memory>
 #include <new>
+#include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -53,9 +55,10 @@ BalanceTally Simulate(const std::string& script, std::uint64_t runs, std::uint64
 
 class BalanceRunTest : public kinpath::testing::ProgramTest {};
 
-std::string Report(const BalanceTally& tally, const BalanceOptions& options) {
+std::string Report(const ScriptDocument& document, const BalanceTally& tally,
+                   const BalanceOptions& options, BalanceFormat format = BalanceFormat::Text) {
     std::ostringstream out;
-    WriteBalanceReport("script.txt", options, tally, out);
+    WriteBalanceReport("script.txt", document, options, tally, format, out);
     return out.str();
 }
 
@@ -66,12 +69,12 @@ TEST_F(BalanceRunTest, ASeedGivesOneResultForAnyNumberOfThreads) {
     const auto sample = Load(ReadFile(KINPATH_EXAMPLES_DIR "/script.txt"));
     BalanceOptions options{3 * RunsPerBlock + 77, 42, 0.3, 1};
     const BalanceTally one = SimulateBalance(sample, options);
-    const std::string report = Report(one, options);
+    const std::string report = Report(*sample, one, options);
     for (unsigned jobs : {2u, 3u, 7u}) {
         options.jobs = jobs;
         const BalanceTally shared = SimulateBalance(sample, options);
         EXPECT_EQ(shared, one) << jobs << " threads";
-        EXPECT_EQ(Report(shared, options), report) << jobs << " threads";
+        EXPECT_EQ(Report(*sample, shared, options), report) << jobs << " threads";
     }
     options.seed = 43;
     EXPECT_NE(SimulateBalance(sample, options).pairs, one.pairs);
@@ -114,65 +117,124 @@ TEST(BalanceTest, TalliesFollowTheChoicesSkipsAndPreference) {
     EXPECT_EQ(Pair(tally, "Iksar", "Monk") + Pair(tally, "Halfling", "Cleric"), 1000u);
 }
 
-// Where the bars end: exact percentiles, no leanings (they have no bar), and a warning naming
-// the fix when the bars would look empty or stand full.
-TEST(BalanceTest, ReportsWhereTheBarsEndAndWarnsWhenTheyShowLittle) {
-    const auto bars = [](const BalanceTally& tally) {
-        const std::string report = Report(tally, BalanceOptions{});
-        return report.substr(report.find("\n  Leading race"));
+// Where the bars end, and advice that scales every key alike: followed, it
+// leaves every recommendation as it was.
+TEST(BalanceTest, AdviceScalesEveryKeyAndKeepsTheRecommendations) {
+    const auto script = [](int k) {
+        const auto points = [k](const char* key, int value) {
+            return key + std::to_string(value * k) + "\n";
+        };
+        return "<QUESTION>\ntext=A\ntext=B\n<ANSWER>\ntype=1\n" + points("humanpts=", 20) +
+               points("warpts=", 20) + points("trollpts=", 15) + "</ANSWER>\n<ANSWER>\ntype=2\n" +
+               points("gnomepts=", 20) + points("wizpts=", 20) +
+               "</ANSWER>\n</QUESTION>\n<QUESTION>\ntext=A\ntext=B\n<ANSWER>\ntype=1\n" +
+               points("bigracepts=", 10) + "</ANSWER>\n<ANSWER>\ntype=2\n</ANSWER>\n</QUESTION>\n";
     };
-    EXPECT_EQ(bars(Simulate(TwoOutcomes, 500, 1)),
-              "\n  Leading race          100              100\n  Leading class         100"
-              "              100\n  All 27 bars             0                0\n");
-    EXPECT_TRUE(bars(Simulate("<QUESTION>\nname=Q\ntext=A\n<ANSWER>\ntype=1\ngoodpts=500\n"
-                              "warpts=10\n</ANSWER>\n</QUESTION>\n",
-                              500, 1))
-                    .ends_with("leading race ends at a median of 0 points and the leading class "
-                               "at 10, of the 100 a bar shows. Scale the point values up, about "
-                               "8.0 times, so that the leaders end between 60 and 100.\n"));
-    BalanceTally tally;
-    tally.runs = 1;
-    for (int total : {-5000, 9, 8, 7, 6, 5, 4, 3, 2, 1, 5000}) tally.leadingClass.Add(total);
-    for (int slot = 0; slot < 27; ++slot) tally.allBars.Add(slot < 13 ? 101 : 100);
-    tally.leadingRace.Add(30);
-    EXPECT_TRUE(
-        bars(tally).ends_with("class           5                9\n  All 27 bars           100   "
-                              "           101\nWarning: the class bars will look nearly empty: "
-                              "the leading class ends at a median of 5 points, of the 100 a "
-                              "bar shows. Scale the class point values up, about 16 times, so "
-                              "that the leaders end between 60 and 100.\n"));
-    for (int i = 0; i < 2; ++i) tally.allBars.Add(5000), tally.leadingRace.Add(5000);
-    EXPECT_NE(bars(tally).find("race   above 1000       above 1000\n"), std::string::npos);
-    EXPECT_NE(bars(tally).find("the most a bar shows. Scale the point values down, more than 12"),
+    const BalanceOptions options{2000, 3, 0.0, 2};
+    const auto low = Load(script(1));
+    const BalanceTally before = SimulateBalance(low, options);
+    const std::string report = Report(*low, before, options);
+    EXPECT_NE(
+        report.find("  Leading race       20         20\n  Leading class      20         20\n"),
+        std::string::npos)
+        << report;
+    EXPECT_EQ(before.bars[SlotWarrior].Percentile(90), 20);
+    EXPECT_NE(Report(*low, before, options, BalanceFormat::Csv)
+                  .find("Multiply every point value, the leanings evilpts=, goodpts=, bigracepts= "
+                        "and smallracepts= too: every score then grows in the same proportion, so "
+                        "the recommendations stay as they are (apart from rounding to whole "
+                        "numbers); by 4.0, the leaders then end near 80 (race) and 80 (class)."),
               std::string::npos);
+    const BalanceTally after = SimulateBalance(Load(script(4)), options);
+    EXPECT_EQ(after.pairs, before.pairs);
+    EXPECT_GT(after.pairs[11][12], 0u);  // Troll / Warrior: the leaning decides it
+    EXPECT_TRUE(after.leadingRace.Percentile(50) == 80 && after.leadingClass.Percentile(50) == 80);
+    EXPECT_EQ(Report(*Load(script(4)), after, options).find("Advice"), std::string::npos);
+
+    BalanceTally full;  // most bars past the top, the leaders past what is counted
+    full.runs = 1;
+    for (TotalCounts& bar : full.bars) bar.Add(5000);
+    full.leadingRace.Add(30);  // not nearly empty
+    full.leadingClass.Add(5000);
+    EXPECT_NE(Report(*low, full, options, BalanceFormat::Json)
+                  .find("Most bars stand full: more than half of the bar totals end above 100, "
+                        "the most a bar shows. Multiply every point value, the leanings"),
+              std::string::npos);
+    EXPECT_NE(Report(*low, full, options, BalanceFormat::Json)
+                  .find("; by less than 0.08, the leaders then end near 80."),
+              std::string::npos);
+    EXPECT_EQ(Report(*low, full, options).find("nearly empty"), std::string::npos);
+    TotalCounts three;
+    for (const int total : {1, 2, 3}) three.Add(total);
+    EXPECT_EQ(three.Percentile(50), 2);  // the nearest rank, rounded up
 }
 
-TEST_F(BalanceRunTest, ReportListsCountsAndWhatIsNeverRecommended) {
-    WriteScript(TwoOutcomes);
-    std::ostringstream out, err;
+// The report's reasons on a script whose every run is known: choice 1 of the
+// first question gives Human / Warrior, choice 2 Gnome / Wizard past Iksar,
+// which leads the race bars but is no Wizard, and Ogre, which does not lead
+// them; Druid never leads.
+TEST_F(BalanceRunTest, ReportSaysWhatMovesTheRecommendationsAndWhy) {
+    WriteScript(
+        "<QUESTION>\ntext=Sword\ntext=Spell\n<ANSWER>\ntype=1\nwarpts=100\nhumanpts=100\n</ANSWER>\n"
+        "<ANSWER>\ntype=2\nwizpts=100\ngnomepts=100\nikspts=150\nogrepts=120\n</ANSWER>\n</QUESTION>\n"
+        "<QUESTION>\ntext=A\ntext=B\n<ANSWER>\ntype=1\ndrupts=40\nwarpts=41\n</ANSWER>\n"
+        "<ANSWER>\ntype=2\ndrupts=10\nclrpts=20\n</ANSWER>\n</QUESTION>\n");
     const BalanceOptions options{1000, 1, 0.0, 2};
-    EXPECT_EQ(RunBalance("script.txt", options, out, err), 0);
-    EXPECT_EQ(err.str(), "");
-    const std::string report = out.str();
-    for (
-        const char* part :
-        {"Balance of script.txt: 1000 random runs, seed 1, skip probability 0\n"
-         "Preference: class over race (the best class first, then the best race that allows it); "
-         "the script has no SETTINGS block\nQuestions: 1\n",
-         "Pairs recommended:\n  Gnome / Wizard   ", "  Human / Warrior  ",
-         "Races never recommended: Barbarian, Dark Elf, Dwarf, Erudite, Half Elf, Halfling, High Elf, Iksar, Ogre, "
-         "Troll, Wood Elf\n",
-         "Choices without an answer (\"Unable to find the proper answer data for that answer\"): 0 of 1000 choices\n"}) {
-        EXPECT_NE(report.find(part), std::string::npos) << part << "\n" << report;
-    }
+    const auto document = Load(ReadFile("script.txt"));
+    const BalanceTally tally = SimulateBalance(document, options);
+    const std::uint64_t sword = Pair(tally, "Human", "Warrior");
+    EXPECT_EQ(sword + Pair(tally, "Gnome", "Wizard"), 1000u);
+    EXPECT_TRUE(tally.passedOver[9] == 1000 - sword && tally.passedOver[10] == 0);  // Iksar, Ogre
+    // The leading race bar is a race's: 100 after Sword, whatever Warrior ends at.
+    EXPECT_EQ(tally.leadingRace.counts[std::size_t(100 - TotalCounts::Lowest + 1)], sword);
+    const std::string csv = Report(*document, tally, options, BalanceFormat::Csv);
+    EXPECT_NE(csv.find("\r\n1,1," + std::to_string(sword) + ",Gnome,-"), std::string::npos) << csv;
+    EXPECT_NE(
+        csv.find("\r\nDruid,class,40,Druid can reach at most 40; Warrior reaches at least 41 on "
+                 "every way of answering that gives Druid 40\r\n"),
+        std::string::npos);
+    EXPECT_NE(
+        csv.find(
+            "\r\nHigh Elf,race,0,High Elf has no key of its own and gains only from "
+            "goodpts=; Human scores at least as much as High Elf on every way of answering and "
+            "goes with every class High Elf goes with"),
+        std::string::npos);
 
+    std::ostringstream out, err;
     WriteScript("<QUESTION>\nname=Q\ntext=A\nnonsense\n</QUESTION>\n");
-    std::ostringstream out2, err2;
-    EXPECT_EQ(RunBalance("script.txt", options, out2, err2), 1);
-    EXPECT_EQ(out2.str(), "");
-    EXPECT_EQ(err2.str().rfind("script.txt:4: error: ", 0), 0u) << err2.str();
-    EXPECT_EQ(RunBalance("none.txt", options, out2, err2), 1);
-    EXPECT_NE(err2.str().find("none.txt: error: cannot open"), std::string::npos);
+    EXPECT_EQ(RunBalance("script.txt", options, BalanceFormat::Text, out, err), 1);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str().rfind("script.txt:4: error: ", 0), 0u) << err.str();
+    EXPECT_EQ(RunBalance("none.txt", options, BalanceFormat::Text, out, err), 1);
+    EXPECT_NE(err.str().find("none.txt: error: cannot open"), std::string::npos);
+}
+
+// Every format holds the same figures: the CSV's and the JSON's numbers are
+// one list, and the text and the page show each of them.
+TEST_F(BalanceRunTest, EveryFormatHoldsTheSameNumbers) {
+    const auto sample = Load(ReadFile(KINPATH_EXAMPLES_DIR "/script.txt"));
+    const BalanceOptions options{2000, 7, 0.1, 2};
+    const BalanceTally tally = SimulateBalance(sample, options);
+    const auto numbers = [](const std::string& text, const char* pattern) {
+        std::multiset<std::string> found;
+        const std::regex number(pattern);
+        for (std::sregex_iterator it(text.begin(), text.end(), number), end; it != end; ++it)
+            found.insert((*it)[1]);
+        return found;
+    };
+    const auto csv = numbers(Report(*sample, tally, options, BalanceFormat::Csv),
+                             "(?:\n|,)(-?[0-9][0-9.]*)(?=\r|,)");
+    const auto json =
+        numbers(Report(*sample, tally, options, BalanceFormat::Json), "\": (-?[0-9][0-9.]*)[,}\n]");
+    EXPECT_GT(csv.size(), 600u);
+    EXPECT_EQ(csv, json);
+    const auto text = numbers(Report(*sample, tally, options), "(-?[0-9]+(?:\\.[0-9]+)?)");
+    const auto html =
+        numbers(Report(*sample, tally, options, BalanceFormat::Html), ">(-?[0-9][0-9.]*)<");
+    for (const std::string& n : csv) {
+        EXPECT_GE(text.count(n), csv.count(n)) << n;
+        EXPECT_GE(html.count(n), csv.count(n)) << n;
+    }
 }
 
 // Memory that runs out after the check: the load fails, and says so, instead
@@ -183,7 +245,8 @@ TEST_F(BalanceRunTest, ALoadThatRunsOutOfMemoryIsAnError) {
     WriteScript(script);
     std::ostringstream out, err;
     FailFrom = 1 << 20;
-    const int status = RunBalance("script.txt", BalanceOptions{10, 1, 0.0, 1}, out, err);
+    const int status =
+        RunBalance("script.txt", BalanceOptions{10, 1, 0.0, 1}, BalanceFormat::Text, out, err);
     FailFrom = SIZE_MAX;
     EXPECT_EQ(status, 1);
     EXPECT_EQ(out.str(), "");

@@ -264,7 +264,7 @@ TEST(ScriptParseEquivalence, BlocksMatchKeysTriedOneByOne) {
         if (!outcome.errors.empty()) {
             auto error = check.diagnostics.begin();
             while (error->severity != CheckSeverity::Error) ++error;
-            EXPECT_EQ(error->line, outcome.errors[0].line) << script;
+            EXPECT_EQ(error->windowLine, outcome.errors[0].line) << script;
         }
     }
     EXPECT_GT(failedLoads, 90);  // both outcomes were exercised

@@ -20,13 +20,14 @@ namespace {
 
 constexpr const char* CheckUsage = "usage: kinpath-cli --check [FILE]\n";
 constexpr const char* BalanceUsage =
-    "usage: kinpath-cli --balance [FILE] [--runs N] [--seed S] [--skip P] [--jobs N]\n"
-    "  FILE      the script (default script.txt)\n"
-    "  --runs N  number of random runs (default 10000)\n"
-    "  --seed S  seed of the random choices (default 1)\n"
-    "  --skip P  probability that a question is skipped (default 0)\n"
-    "  --jobs N  threads to share the runs (default: one per core; the report is\n"
-    "            the same for any number)\n";
+    "usage: kinpath-cli --balance [FILE] [--runs N] [--seed S] [--skip P] [--jobs N] [--format F]\n"
+    "  FILE        the script (default script.txt)\n"
+    "  --runs N    number of random runs (default 10000)\n"
+    "  --seed S    seed of the random choices (default 1)\n"
+    "  --skip P    probability that a question is skipped (default 0)\n"
+    "  --jobs N    threads to share the runs (default: one per core; the report is\n"
+    "              the same for any number)\n"
+    "  --format F  text, csv, json or html: one page with charts (default text)\n";
 
 constexpr const char* PublishUsage =
     "usage: kinpath-cli --publish [SCRIPT] [-o FILE]\n"
@@ -135,7 +136,7 @@ int RunBalanceCommand(const std::vector<std::string>& args, std::ostream& out, s
         err << "kinpath-cli --balance: " << parsed.problem << '\n' << BalanceUsage;
         return 2;
     }
-    return RunBalance(parsed.file, parsed.options, out, err,
+    return RunBalance(parsed.file, parsed.options, parsed.format, out, err,
                       ProgressView(parsed.options.runs, errIsTerminal, err));
 }
 

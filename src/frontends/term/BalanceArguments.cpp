@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <string_view>
+#include <utility>
 
 namespace kinpath::term {
 
@@ -17,7 +18,22 @@ bool ParseNumber(std::string_view text, Number& value) {
 }
 
 // Sets the option from its value; the range it takes, when the value is wrong.
-const char* SetOption(std::string_view option, std::string_view value, BalanceOptions& options) {
+const char* SetOption(std::string_view option, std::string_view value, BalanceArguments& parsed) {
+    BalanceOptions& options = parsed.options;
+    if (option == "--format") {
+        constexpr std::pair<std::string_view, BalanceFormat> formats[] = {
+            {"text", BalanceFormat::Text},
+            {"csv", BalanceFormat::Csv},
+            {"json", BalanceFormat::Json},
+            {"html", BalanceFormat::Html}};
+        for (const auto& [name, format] : formats) {
+            if (value == name) {
+                parsed.format = format;
+                return nullptr;
+            }
+        }
+        return " (text, csv, json or html)";
+    }
     if (option == "--runs") {
         const bool good =
             ParseNumber(value, options.runs) && options.runs > 0 && options.runs <= MaxBalanceRuns;
@@ -54,11 +70,12 @@ BalanceArguments ParseBalanceArguments(const std::vector<std::string>& args,
             value = arg.substr(eq + 1);
             inlineValue = true;
         }
-        if (option == "--runs" || option == "--seed" || option == "--skip" || option == "--jobs") {
+        if (option == "--runs" || option == "--seed" || option == "--skip" || option == "--jobs" ||
+            option == "--format") {
             if (!inlineValue && i + 1 >= args.size()) {
                 parsed.problem = std::string(option) + " needs a value";
             } else if (const char* range =
-                           SetOption(option, inlineValue ? value : args[++i], parsed.options)) {
+                           SetOption(option, inlineValue ? value : args[++i], parsed)) {
                 parsed.problem = std::string(option) + " does not take \"" +
                                  std::string(inlineValue ? value : args[i]) + "\"" + range;
             }

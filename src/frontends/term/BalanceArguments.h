@@ -12,11 +12,12 @@ namespace kinpath::term {
 struct BalanceArguments {
     std::string file = ScriptFileName;
     BalanceOptions options;
+    BalanceFormat format = BalanceFormat::Text;
     std::string problem;  // why the arguments are wrong; empty when they are right
 };
 
-// Reads `[FILE] [--runs N] [--seed S] [--skip P] [--jobs N]` (each option also
-// as --option=VALUE) over the given defaults. Numbers are plain decimals: no
+// Reads `[FILE] [--runs N] [--seed S] [--skip P] [--jobs N] [--format F]`
+// (each option also as --option=VALUE) over the given defaults. Numbers are plain decimals: no
 // sign, blank, hex or exponent where a whole number is wanted.
 BalanceArguments ParseBalanceArguments(const std::vector<std::string>& args,
                                        const BalanceOptions& defaults);

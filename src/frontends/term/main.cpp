@@ -19,31 +19,38 @@ namespace {
 using Arguments = std::vector<std::string>;
 
 void PrintUsage(std::FILE* to) {
-    std::fprintf(to,
-                 "Usage: %s [FILE]\n"
-                 "       %s --check [FILE]\n"
-                 "       %s --balance [FILE] [--runs N] [--seed S] [--skip P] [--jobs N]\n"
-                 "       %s --publish [SCRIPT] [-o FILE]\n"
-                 "\n"
-                 "Asks the questions of script.txt in the current folder (or of FILE) and\n"
-                 "recommends a race and a class. Commands, one per line on standard input:\n"
-                 "  1-8        choose that answer and go on\n"
-                 "  ok         confirm the chosen answer\n"
-                 "  s, skip    skip the question\n"
-                 "  h, html    save the results as Kinpath.html and print its path\n"
-                 "  q, quit    leave (also x, exit, or the end of the input)\n"
-                 "Message boxes appear on standard error as \"<caption>: <text>\"; a yes/no\n"
-                 "question reads the next line (y or yes for Yes, anything else for No).\n"
-                 "\n"
-                 "Options:\n"
-                 "  --check    check a script (default script.txt) and list every problem\n"
-                 "  --balance  answer a script at random many times and show how often\n"
-                 "             each race, class and pair is recommended\n"
-                 "  --publish  write a script as one web page that runs the questionnaire\n"
-                 "             in any browser (default: script.txt to script.html)\n"
-                 "  --help     show this help\n",
-                 kinpath::term::ProgramName, kinpath::term::ProgramName, kinpath::term::ProgramName,
-                 kinpath::term::ProgramName);
+    std::fprintf(
+        to,
+        "Usage: %s [FILE]\n"
+        "       %s --check [FILE]\n"
+        "       %s --balance [FILE] [--runs N] [--seed S] [--skip P] [--jobs N] [--format F]\n"
+        "       %s --publish [SCRIPT] [-o FILE]\n"
+        "\n"
+        "Asks the questions of script.txt in the current folder (or of FILE) and\n"
+        "recommends a race and a class. Commands, one per line on standard input:\n"
+        "  1-8        choose that answer and go on\n"
+        "  ok         confirm the chosen answer\n"
+        "  s, skip    skip the question\n"
+        "  h, html    save the results as Kinpath.html and print its path\n"
+        "  q, quit    leave (also x, exit, or the end of the input)\n"
+        "Message boxes appear on standard error as \"<caption>: <text>\"; a yes/no\n"
+        "question reads the next line (y or yes for Yes, anything else for No).\n"
+        "\n"
+        "Options:\n"
+        "  --check    check a script (default script.txt) and list every problem\n"
+        "  --balance  answer a script at random many times and report how often each\n"
+        "             race, class and pair is recommended, and why\n"
+        "    --runs N    number of random runs (default 10000)\n"
+        "    --seed S    seed of the random choices (default 1)\n"
+        "    --skip P    probability that a question is skipped (default 0)\n"
+        "    --jobs N    threads that share the runs (default: one per core)\n"
+        "    --format F  text, csv, json or html, a page with charts (default text)\n"
+        "  --publish  write a script as one web page that runs the questionnaire\n"
+        "             in any browser (default: script.txt to script.html)\n"
+        "    -o FILE     the page to write (default: the script's name, .html)\n"
+        "  --help     show this help\n",
+        kinpath::term::ProgramName, kinpath::term::ProgramName, kinpath::term::ProgramName,
+        kinpath::term::ProgramName);
 }
 
 int RunQuestionnaire(const std::string& script) {

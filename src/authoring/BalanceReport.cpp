@@ -1,0 +1,361 @@
+#include "authoring/BalanceReport.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "authoring/Reach.h"
+#include "flow/QuestionFlow.h"
+#include "scoring/AnswerRecording.h"
+#include "scoring/BestPick.h"
+#include "script/ScriptDocument.h"
+#include "text/TextCodec.h"
+
+namespace kinpath {
+
+namespace {
+
+std::string Share(std::uint64_t count, std::uint64_t of) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f",
+                  of == 0 ? 0.0 : 100.0 * static_cast<double>(count) / static_cast<double>(of));
+    return text;
+}
+
+// A total as counted: exact from -1000 to 1000, the ends standing for beyond.
+std::string TotalText(std::int32_t total) {
+    if (total < TotalCounts::Lowest) return "below " + std::to_string(TotalCounts::Lowest);
+    if (total > TotalCounts::Highest) return "above " + std::to_string(TotalCounts::Highest);
+    return std::to_string(total);
+}
+
+std::uint64_t Recommended(const BalanceTally& tally, int row) {
+    return row < RaceRowCount ? tally.races[std::size_t(row)]
+                              : tally.classes[std::size_t(row - RaceRowCount)];
+}
+
+constexpr const char* ExactReach =
+    "over every way of answering: any shown choice of each question, or skipping it. Exact, "
+    "from the script: each question adds its own least and most whatever the others add.";
+
+// The races or the classes, most recommended first.
+ReportTable RowsTable(const BalanceTally& tally, bool races, const Reach& reach) {
+    const bool raceFirst = tally.preference == Preference::RaceOverClass;
+    ReportTable table{races ? "races" : "classes", races ? "Races" : "Classes", "", {}, {}};
+    table.columns = {{"name", races ? "Race" : "Class", false},
+                     {"recommended", "Recommended"},
+                     {"share", "Share %"},
+                     {"median", "Median"},
+                     {"percentile_90", "90th pct."},
+                     {"passed_over", "Passed over"},
+                     {"lowest", "Lowest"},
+                     {"highest", "Highest"},
+                     {"lowest_score", "Lowest score"},
+                     {"highest_score", "Highest score"}};
+    const std::string kind = races ? "races" : "classes";
+    table.note =
+        "Recommended: runs that ended with it. Median and 90th pct.: its bar at the end "
+        "of a run (a bar shows 0 to 100 points). Passed over: runs in which its bar ended "
+        "highest of the " +
+        kind + " (or level with the highest), yet the pick went past it because " +
+        (races == raceFirst ? "nothing goes with it (the " + kind + " are chosen first)"
+         : races            ? "it does not go with the class chosen first"
+                            : "it is not open to the race chosen first") +
+        ". Lowest and highest: its own total (its bar's points) and its score (with the "
+        "leanings that count for it, as the pick ranks the " +
+        kind + ") " + ExactReach;
+    std::vector<int> rows;
+    for (int row = races ? 0 : RaceRowCount; row < (races ? RaceRowCount : RowCount); ++row)
+        rows.push_back(row);
+    std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
+        return Recommended(tally, a) != Recommended(tally, b)
+                   ? Recommended(tally, a) > Recommended(tally, b)
+                   : RowName(a) < RowName(b);
+    });
+    for (const int row : rows) {
+        const TotalCounts& bar = tally.bars[std::size_t(ScoreSlots(row)[0])];
+        const Range total = reach.Total(ScoreSlots(row)[0]);
+        const Range score = reach.Score(row);
+        table.rows.push_back({std::string(RowName(row)), std::to_string(Recommended(tally, row)),
+                              Share(Recommended(tally, row), tally.runs),
+                              TotalText(bar.Percentile(50)), TotalText(bar.Percentile(90)),
+                              std::to_string(tally.passedOver[std::size_t(row)]),
+                              std::to_string(total.low), std::to_string(total.high),
+                              std::to_string(score.low), std::to_string(score.high)});
+    }
+    return table;
+}
+
+ReportTable LeaningsTable(const Reach& reach) {
+    ReportTable table{"leanings", "Leanings", "", {}, {}};
+    table.columns = {{"leaning", "Leaning", false},
+                     {"key", "Key", false},
+                     {"counts_for", "Counts for", false},
+                     {"lowest", "Lowest"},
+                     {"highest", "Highest"}};
+    table.note = std::string(
+                     "The leanings have no bar; each counts for the scores of the rows "
+                     "it names. Lowest and highest: its total ") +
+                 ExactReach;
+    for (int slot = BarSlotCount; slot < PointSlotCount; ++slot) {
+        std::string rows;
+        for (int row = 0; row < RowCount; ++row) {
+            const auto slots = ScoreSlots(row);
+            if (std::find(slots.begin(), slots.end(), slot) == slots.end()) continue;
+            rows += (rows.empty() ? "" : ", ") + std::string(RowName(row));
+        }
+        table.rows.push_back({std::string(SlotName(slot)), std::string(SlotKey(slot)), rows,
+                              std::to_string(reach.Total(slot).low),
+                              std::to_string(reach.Total(slot).high)});
+    }
+    return table;
+}
+
+ReportTable PairsTable(const BalanceTally& tally) {
+    ReportTable table{"pairs", "Pairs recommended", "", {}, {}};
+    table.columns = {{"race", "Race", false},
+                     {"class", "Class", false},
+                     {"recommended", "Recommended"},
+                     {"share", "Share %"}};
+    struct Pair {
+        int race, cls;
+        std::uint64_t count;
+    };
+    std::vector<Pair> pairs;
+    for (int r = 0; r <= RaceRowCount; ++r) {
+        for (int c = 0; c <= ClassRowCount; ++c) {
+            const std::uint64_t count = tally.pairs[std::size_t(r)][std::size_t(c)];
+            if (count > 0) pairs.push_back({r, c, count});
+        }
+    }
+    std::stable_sort(pairs.begin(), pairs.end(),
+                     [](const Pair& a, const Pair& b) { return a.count > b.count; });
+    for (const Pair& pair : pairs) {
+        table.rows.push_back({BalanceRaceName(pair.race), BalanceClassName(pair.cls),
+                              std::to_string(pair.count), Share(pair.count, tally.runs)});
+    }
+    return table;
+}
+
+ReportTable NeverTable(const ScriptDocument& document, const BalanceTally& tally,
+                       const Reach& reach) {
+    ReportTable table{"never", "Never recommended", "", {}, {}};
+    table.columns = {{"name", "Name", false},
+                     {"kind", "Kind", false},
+                     {"highest_score", "Highest score"},
+                     {"cause", "Why", false}};
+    table.note =
+        "Why, as far as the script's exact reach tells: every statement holds for "
+        "every way of answering, not only for the runs made.";
+    for (int row = 0; row < RowCount; ++row) {
+        if (Recommended(tally, row) != 0) continue;
+        table.rows.push_back({std::string(RowName(row)), row < RaceRowCount ? "race" : "class",
+                              std::to_string(reach.Score(row).high),
+                              NeverRecommendedCause(document, reach, tally.preference, row)});
+    }
+    return table;
+}
+
+// An answer that runs chose: where it stands, and how the shares of what the
+// runs that chose it recommended differ from all runs', in points.
+struct AnswerEffect {
+    int question, choice;
+    std::string text;
+    std::uint64_t runs = 0;
+    std::array<double, OutcomeCount> change{};
+    int most = 0, next = 0;  // the outcomes that change most, by size
+};
+
+std::string OutcomeName(int outcome) {
+    return outcome <= RaceRowCount ? BalanceRaceName(outcome)
+                                   : BalanceClassName(outcome - RaceRowCount - 1);
+}
+
+std::string Points(double change) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", change);
+    return text;
+}
+
+// The answers that move the recommendations most, by their largest change:
+// only those are kept, however many answers the script has.
+std::vector<AnswerEffect> AnswerEffects(const ScriptDocument& document, const BalanceTally& tally) {
+    std::vector<AnswerEffect> effects;
+    const auto size = [](const AnswerEffect& e) { return std::abs(e.change[std::size_t(e.most)]); };
+    const auto questions = document.Questions();
+    const std::size_t answers = document.AllAnswers().size();
+    // A tally made without per-answer counts (or for another script) has none to show.
+    if (tally.answers.size() != std::size_t(OutcomeCount) * answers) return effects;
+    for (std::size_t q = 0; q < questions.size(); ++q) {
+        const auto choices = document.Choices(questions[q]);
+        for (int choice = 1; choice <= std::min<int>(int(choices.size()), ChoiceCount); ++choice) {
+            const AnswerBlock* answer = FindAnswer(document, questions[q], choice);
+            if (answer == nullptr) continue;
+            const std::size_t at = std::size_t(answer - document.AllAnswers().data());
+            const auto count = [&](int o) { return tally.answers[std::size_t(o) * answers + at]; };
+            AnswerEffect effect{int(q) + 1, choice, {}};
+            for (int o = 0; o <= RaceRowCount; ++o) effect.runs += count(o);
+            if (effect.runs == 0) continue;
+            for (int o = 0; o < OutcomeCount; ++o) {
+                const std::uint64_t all = o <= RaceRowCount
+                                              ? tally.races[std::size_t(o)]
+                                              : tally.classes[std::size_t(o - RaceRowCount - 1)];
+                effect.change[std::size_t(o)] = 100.0 * (double(count(o)) / double(effect.runs) -
+                                                         double(all) / double(tally.runs));
+                const double change = std::abs(effect.change[std::size_t(o)]);
+                if (change > std::abs(effect.change[std::size_t(effect.most)])) {
+                    effect.next = effect.most;
+                    effect.most = o;
+                } else if (o != effect.most &&
+                           (effect.next == effect.most ||
+                            change > std::abs(effect.change[std::size_t(effect.next)]))) {
+                    effect.next = o;
+                }
+            }
+            const auto place = std::upper_bound(
+                effects.begin(), effects.end(), effect,
+                [&](const AnswerEffect& a, const AnswerEffect& b) { return size(a) > size(b); });
+            if (std::size_t(place - effects.begin()) >= ListedAnswers) continue;
+            effect.text = document.Text(choices[std::size_t(choice - 1)]);
+            effects.insert(place, std::move(effect));
+            if (effects.size() > ListedAnswers) effects.pop_back();
+        }
+    }
+    return effects;
+}
+
+ReportTable AnswersTable(const ScriptDocument& document, const BalanceTally& tally) {
+    ReportTable table{"answers", "Answers that move the recommendations most", "", {}, {}};
+    table.columns = {{"question", "Question"},  {"choice", "Choice"},
+                     {"runs", "Runs"},          {"moves_most", "Moves most", false},
+                     {"change", "Change"},      {"moves_next", "Then", false},
+                     {"next_change", "Change"}, {"text", "Choice text", false}};
+    table.note = "For each answer the runs chose (the " + std::to_string(ListedAnswers) +
+                 " that move most): how much more or less often each race and class is "
+                 "recommended in the runs that chose it than in all runs, in percentage points; "
+                 "the two largest changes. Changes below about 100/sqrt(runs) points are within "
+                 "chance.";
+    for (const AnswerEffect& effect : AnswerEffects(document, tally)) {
+        table.rows.push_back({std::to_string(effect.question), std::to_string(effect.choice),
+                              std::to_string(effect.runs), OutcomeName(effect.most),
+                              Points(effect.change[std::size_t(effect.most)]),
+                              OutcomeName(effect.next),
+                              Points(effect.change[std::size_t(effect.next)]),
+                              VisibleControls(DisplayText(effect.text))});
+    }
+    return table;
+}
+
+// Where each bar ends, in the steps of ten a player sees.
+ReportTable BarTotalsTable(const BalanceTally& tally) {
+    ReportTable table{"bar_totals", "Where each bar ends", "", {}, {}};
+    table.note =
+        "Runs whose bar ended in each range of points: below 0 the bar is empty, from "
+        "100 on it is full.";
+    table.columns = {{"bar", "Bar", false}, {"below_0", "<0"}};
+    for (int from = 0; from < 100; from += 10) {
+        table.columns.push_back({"from_" + std::to_string(from),
+                                 std::to_string(from) + "-" + std::to_string(from + 9)});
+    }
+    table.columns.push_back({"from_100", "100+"});
+    for (int row = 0; row < RowCount; ++row) {
+        const TotalCounts& bar = tally.bars[std::size_t(ScoreSlots(row)[0])];
+        std::array<std::uint64_t, 12> bins{};
+        for (std::size_t i = 0; i < bar.counts.size(); ++i) {
+            const int total = TotalCounts::Lowest - 1 + int(i);
+            bins[std::size_t(total < 0 ? 0 : std::min(11, 1 + total / 10))] += bar.counts[i];
+        }
+        std::vector<std::string> cells{std::string(RowName(row))};
+        for (const std::uint64_t count : bins) cells.push_back(std::to_string(count));
+        table.rows.push_back(std::move(cells));
+    }
+    return table;
+}
+
+ReportTable LeadersTable(const BalanceTally& tally) {
+    ReportTable table{
+        "leaders",
+        "The leading bars",
+        "At the end of a run: the highest race bar and the highest class bar (the "
+        "leanings not counted, as the bars show them), and all 27 bars together.",
+        {{"bars", "Bars", false}, {"median", "Median"}, {"percentile_90", "90th pct."}},
+        {}};
+    const TotalCounts all = tally.AllBars();
+    const std::pair<const char*, const TotalCounts*> rows[] = {
+        {"Leading race", &tally.leadingRace},
+        {"Leading class", &tally.leadingClass},
+        {"All 27 bars", &all}};
+    for (const auto& [title, counts] : rows) {
+        table.rows.push_back(
+            {title, TotalText(counts->Percentile(50)), TotalText(counts->Percentile(90))});
+    }
+    return table;
+}
+
+}  // namespace
+
+const ReportTable* BalanceReport::Table(const std::string& id) const {
+    for (const ReportTable& table : tables) {
+        if (table.id == id) return &table;
+    }
+    return nullptr;
+}
+
+BalanceReport BuildBalanceReport(const std::string& name, const ScriptDocument& document,
+                                 const BalanceOptions& options, const BalanceTally& tally) {
+    BalanceReport report;
+    report.script = name;
+    char skip[32];
+    std::snprintf(skip, sizeof skip, "%g", options.skipProbability);
+    const bool classFirst = tally.preference == Preference::ClassOverRace;
+    std::string preference =
+        classFirst ? "class over race (the best class first, then the best race that allows it)"
+                   : "race over class (the best race first, then the best class open to it)";
+    if (!tally.preferenceFromScript) preference += "; the script has no SETTINGS block";
+    report.facts = {
+        {"script", "Script", name, false},
+        {"runs", "Random runs", std::to_string(tally.runs)},
+        {"seed", "Seed", std::to_string(options.seed)},
+        {"skip_probability", "Skip probability", skip},
+        {"preference", "Preference", preference, false},
+        {"questions", "Questions", std::to_string(tally.questions)},
+        {"questions_without_choices", "Questions without choices (always skipped)",
+         std::to_string(tally.questionsWithoutChoices)},
+        {"choices_drawn", "Choices drawn", std::to_string(tally.answered + tally.unmatched)},
+        {"choices_without_answer",
+         std::string("Choices without an answer (\"") + NoAnswerMessage + "\")",
+         std::to_string(tally.unmatched)},
+        {"unknown", "Runs that recommend \"Unknown\"",
+         std::to_string(tally.races[std::size_t(UnknownRace)])},
+    };
+    if (tally.runs == 0) return report;
+    const Reach reach = ReachOf(document);
+    report.tables.push_back(RowsTable(tally, true, reach));
+    report.tables.push_back(RowsTable(tally, false, reach));
+    report.tables.push_back(LeaningsTable(reach));
+    report.tables.push_back(PairsTable(tally));
+    report.tables.push_back(NeverTable(document, tally, reach));
+    report.tables.push_back(AnswersTable(document, tally));
+    report.tables.push_back(BarTotalsTable(tally));
+    report.tables.push_back(LeadersTable(tally));
+    report.advice = ScaleAdvice(tally, reach);
+    return report;
+}
+
+void WriteBalanceReport(const std::string& name, const ScriptDocument& document,
+                        const BalanceOptions& options, const BalanceTally& tally,
+                        BalanceFormat format, std::ostream& out) {
+    const BalanceReport report = BuildBalanceReport(name, document, options, tally);
+    switch (format) {
+        case BalanceFormat::Text:
+            return WriteReportText(report, out);
+        case BalanceFormat::Csv:
+            return WriteReportCsv(report, out);
+        case BalanceFormat::Json:
+            return WriteReportJson(report, out);
+        case BalanceFormat::Html:
+            return WriteReportHtml(report, out);
+    }
+}
+
+}  // namespace kinpath

@@ -1,0 +1,133 @@
+#include "authoring/Reach.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "scoring/AnswerRecording.h"
+#include "scoring/BestPick.h"
+#include "script/ScriptDocument.h"
+
+namespace kinpath {
+
+QuestionOptions OptionsOf(const ScriptDocument& document, const QuestionBlock& question) {
+    QuestionOptions options;
+    const int shown = static_cast<int>(std::min<std::size_t>(question.choices.count, ChoiceCount));
+    for (int choice = 1; choice <= shown; ++choice) {
+        if (const AnswerBlock* answer = FindAnswer(document, question, choice)) {
+            options.points[static_cast<std::size_t>(options.count)] = document.Points(*answer);
+        }
+        ++options.count;  // a choice without answer adds nothing, as skipping does
+    }
+    return options;
+}
+
+std::string_view RowName(int row) {
+    return row < RaceRowCount
+               ? InitialRaceTable[static_cast<std::size_t>(row)].name
+               : InitialClassTable[static_cast<std::size_t>(row - RaceRowCount)].name;
+}
+
+std::string_view SlotName(int slot) {
+    static constexpr const char* Leanings[] = {"evil", "good", "big race", "small race"};
+    if (slot >= BarSlotCount) return Leanings[slot - BarSlotCount];
+    for (int row = 0; row < RowCount; ++row) {
+        if (ScoreSlots(row)[0] == slot) return RowName(row);
+    }
+    return {};
+}
+
+std::string_view SlotKey(int slot) {
+    for (const PointKey& key : AnswerPointKeys) {
+        if (key.slot == slot) return key.key;
+    }
+    return {};
+}
+
+std::string RowKeys(int row) {
+    std::string keys;
+    for (const PointSlot slot : ScoreSlots(row)) {
+        if (SlotKey(slot).empty()) continue;
+        keys += (keys.empty() ? "" : " + ") + std::string(SlotKey(slot));
+    }
+    return keys;
+}
+
+namespace {
+
+// Each row's totals, looked up once: scores are summed for every option of
+// every question.
+const std::array<std::span<const PointSlot>, RowCount> RowSlots = [] {
+    std::array<std::span<const PointSlot>, RowCount> slots;
+    for (int row = 0; row < RowCount; ++row) slots[static_cast<std::size_t>(row)] = ScoreSlots(row);
+    return slots;
+}();
+
+}  // namespace
+
+std::int64_t ScoreOfRow(const PointValues& points, int row) {
+    std::int64_t score = 0;
+    for (const PointSlot slot : RowSlots[static_cast<std::size_t>(row)]) score += points[slot];
+    return score;
+}
+
+void Reach::Add(std::span<const PointValues> options) {
+    // Skipping the question (nothing) is always one of the options.
+    PointValues lowest{}, highest{};
+    std::array<Range, RowCount> scores{};
+    for (const PointValues& points : options) {
+        for (std::size_t slot = 0; slot < points.size(); ++slot) {
+            lowest[slot] = std::min(lowest[slot], points[slot]);
+            highest[slot] = std::max(highest[slot], points[slot]);
+        }
+        for (std::size_t row = 0; row < scores.size(); ++row) {
+            if (RowSlots[row].size() == 1) continue;  // the score is the total
+            std::int64_t score = 0;
+            for (const PointSlot slot : RowSlots[row]) score += points[slot];
+            scores[row] = {std::min(scores[row].low, score), std::max(scores[row].high, score)};
+        }
+    }
+    for (std::size_t slot = 0; slot < totals_.size(); ++slot) {
+        totals_[slot].low += lowest[slot];
+        totals_[slot].high += highest[slot];
+    }
+    for (std::size_t row = 0; row < scores.size(); ++row) {
+        const bool own = RowSlots[row].size() == 1;
+        scores_[row].low += own ? lowest[RowSlots[row][0]] : scores[row].low;
+        scores_[row].high += own ? highest[RowSlots[row][0]] : scores[row].high;
+    }
+}
+
+Reach ReachOf(const ScriptDocument& document) {
+    Reach reach;
+    for (const QuestionBlock& question : document.Questions()) {
+        reach.Add(OptionsOf(document, question).All());
+    }
+    return reach;
+}
+
+Rivalry CompareRows(const ScriptDocument& document, int x, int y, int best) {
+    if (best < 0) best = x;
+    Rivalry rivalry;
+    for (const QuestionBlock& question : document.Questions()) {
+        const QuestionOptions options = OptionsOf(document, question);
+        std::int64_t most = std::numeric_limits<std::int64_t>::min();
+        std::int64_t least = std::numeric_limits<std::int64_t>::max();
+        std::int64_t leastAtBest = least;
+        for (const PointValues& points : options.All()) {
+            const std::int64_t lead = ScoreOfRow(points, y) - ScoreOfRow(points, x);
+            const std::int64_t score = ScoreOfRow(points, best);
+            least = std::min(least, lead);
+            if (score > most) {
+                most = score;
+                leastAtBest = lead;
+            } else if (score == most) {
+                leastAtBest = std::min(leastAtBest, lead);
+            }
+        }
+        rivalry.least += least;
+        rivalry.leastAtBest += leastAtBest;
+    }
+    return rivalry;
+}
+
+}  // namespace kinpath

@@ -1,0 +1,38 @@
+// What an author probably meant: the valid keys and tags nearest to a
+// misspelt one. The window knows nothing of this; only the checker suggests.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "script/ScriptKeys.h"
+
+namespace kinpath::check {
+
+// Edits (a letter added, dropped, changed, or two neighbours swapped) that
+// turn a into b.
+int EditDistance(std::string_view a, std::string_view b);
+
+// The keys of `keys` nearest to `written` (a lowered word ending in "="),
+// closest first and at most three; none when every key is too far off to be
+// what was meant. A point key may also be named by its race or class
+// ("warriorpts=" means warpts=).
+std::vector<std::string_view> NearestKeys(std::string_view written, KeyList keys);
+
+// "'rogpts='", "'welfpts=' or 'helfpts='": the keys for "did you mean ...?".
+std::string KeyChoices(const std::vector<std::string_view>& keys);
+
+// A line shaped like a tag: "<" or "</", a name, ">", blanks allowed.
+struct TagShape {
+    bool end = false;
+    std::string name;  // in capitals, without blanks
+};
+std::optional<TagShape> ShapeOfTag(std::string_view line);
+
+// The tag name of `names` that `shape` is a misspelling of, if one is near.
+std::optional<std::string_view> NearestTag(const TagShape& shape,
+                                           const std::vector<std::string_view>& names);
+
+}  // namespace kinpath::check
