@@ -137,7 +137,7 @@ std::string CoveredPartners(const ScriptDocument& document, const Reach& reach, 
     std::string text = std::string("for every ") + (race ? "class" : "race") + " " +
                        std::string(RowName(row)) + " goes with, a " + (race ? "race" : "class") +
                        " that goes with it too scores at least as much on every way of answering "
-                       "(ties go by the table order): ";
+                       "(on a tie the pick's own order decides): ";
     for (std::size_t i = 0; i < rivals.size(); ++i) {
         text += (i == 0 ? "" : "; ") + std::string(RowName(rivals[i].first)) + " for " +
                 Names(rivals[i].second);
@@ -202,7 +202,7 @@ std::string NeverRecommendedCause(const ScriptDocument& document, const Reach& r
                    std::to_string(alwaysLead) + allows;
         }
         return cause + rival + " scores at least as much as " + name +
-               " on every way of answering" + allows + " (ties go by the table order)";
+               " on every way of answering" + allows + " (on a tie the pick's own order decides)";
     }
     if (!first) {
         for (const std::string& reason :
