@@ -134,10 +134,10 @@ run: run-deps
 	@mkdir -p run && cp -n examples/script.txt run/script.txt 2>/dev/null || true
 	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
 	  echo "No display found: starting the terminal version (kinpath-cli) instead of the window."; \
-	elif [ ! -x $(BUILD)/src/frontends/qt/kinpath ]; then \
+	elif [ ! -x $(BUILD)/kinpath ]; then \
 	  echo "The window was not built (Qt 6 missing?): starting the terminal version (kinpath-cli)."; \
 	else \
-	  cd run && exec ../$(BUILD)/src/frontends/qt/kinpath; \
+	  cd run && exec ../$(BUILD)/kinpath; \
 	fi; \
 	echo "Type a choice number, 's' to skip, 'q' to quit."; \
 	cd run && exec ../$(BUILD)/kinpath-cli

@@ -13,7 +13,7 @@ build=$(cd "${1:-$root/build-bench}" && pwd)
 runs=${2:-60}
 idle=${IDLE_SECONDS:-10}
 bin=$build/bench/window
-kinpath=$build/src/frontends/qt/kinpath
+kinpath=$build/kinpath
 for f in "$kinpath" "$bin/kinpath_startup_probe" "$bin/kinpath_bare_dialog" "$bin/kinpath_spawn_timer"; do
     [ -x "$f" ] || { echo "run.sh: $f is missing; build $build first" >&2; exit 1; }
 done

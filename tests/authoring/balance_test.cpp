@@ -291,3 +291,12 @@ void* operator new(std::size_t size) {
 #endif
 void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+// The library's own nothrow forms would pair their allocator with the free() above.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return ::operator new(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
