@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ostream>
+#include <string_view>
 
 #include "authoring/BalanceReport.h"
 #include "text/TextCodec.h"
@@ -71,7 +72,17 @@ void TextTable(const ReportTable& table, std::ostream& out) {
     if (!table.note.empty()) Wrapped(table.note, "  ", "  ", out);
 }
 
-std::string CsvCell(const std::string& cell) {
+// A text a spreadsheet would take for a formula (a choice "=HYPERLINK(...)" in
+// someone else's script) is written with a leading apostrophe; numbers stay numbers.
+bool LooksLikeFormula(const std::string& cell) {
+    if (cell.empty() || std::string_view("=+-@\t\r").find(cell.front()) == std::string_view::npos) {
+        return false;
+    }
+    return cell.front() != '-' || cell.find_first_not_of("-0123456789.") != std::string::npos;
+}
+
+std::string CsvCell(const std::string& text) {
+    const std::string cell = LooksLikeFormula(text) ? "'" + text : text;
     const bool padded = !cell.empty() && (cell.front() == ' ' || cell.back() == ' ');
     if (cell.find_first_of(",\"\n\r") == std::string::npos && !padded) return cell;
     std::string quoted = "\"";

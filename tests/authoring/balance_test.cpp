@@ -175,7 +175,7 @@ TEST(BalanceTest, AdviceScalesEveryKeyAndKeepsTheRecommendations) {
 // them; Druid never leads.
 TEST_F(BalanceRunTest, ReportSaysWhatMovesTheRecommendationsAndWhy) {
     WriteScript(
-        "<QUESTION>\ntext=Sword\ntext=Spell\n<ANSWER>\ntype=1\nwarpts=100\nhumanpts=100\n</ANSWER>\n"
+        "<QUESTION>\ntext=Sword\ntext=@Spell\n<ANSWER>\ntype=1\nwarpts=100\nhumanpts=100\n</ANSWER>\n"
         "<ANSWER>\ntype=2\nwizpts=100\ngnomepts=100\nikspts=150\nogrepts=120\n</ANSWER>\n</QUESTION>\n"
         "<QUESTION>\ntext=A\ntext=B\n<ANSWER>\ntype=1\ndrupts=40\nwarpts=41\n</ANSWER>\n"
         "<ANSWER>\ntype=2\ndrupts=10\nclrpts=20\n</ANSWER>\n</QUESTION>\n");
@@ -189,6 +189,7 @@ TEST_F(BalanceRunTest, ReportSaysWhatMovesTheRecommendationsAndWhy) {
     EXPECT_EQ(tally.leadingRace.counts[std::size_t(100 - TotalCounts::Lowest + 1)], sword);
     const std::string csv = Report(*document, tally, options, BalanceFormat::Csv);
     EXPECT_NE(csv.find("\r\n1,1," + std::to_string(sword) + ",Gnome,-"), std::string::npos) << csv;
+    EXPECT_NE(csv.find(",'@Spell\r\n"), std::string::npos);  // no formula for a spreadsheet
     EXPECT_NE(
         csv.find("\r\nDruid,class,40,Druid can reach at most 40; Warrior reaches at least 41 on "
                  "every way of answering that gives Druid 40\r\n"),
