@@ -194,12 +194,12 @@ std::optional<std::string> RepeatWarning(std::string_view key, std::int64_t& las
 
 // --- What a question does when it is answered ---------------------------------
 
+// A type names at most one choice.
 std::uint8_t ChoiceOfType(std::string_view type) {
-    std::uint8_t found = 0;
     for (int choice = 1; choice <= ShownChoices; ++choice) {
-        if (TypeMatchesChoice(type, choice)) found = static_cast<std::uint8_t>(choice);
+        if (TypeMatchesChoice(type, choice)) return static_cast<std::uint8_t>(choice);
     }
-    return found;
+    return 0;
 }
 
 namespace {
