@@ -118,7 +118,10 @@ std::string HiddenChoiceWarning(std::size_t number, const char* value) {
            " is never shown: only the first 8 choices are";
 }
 
+// A text shows at most one character for each of its bytes: a short one needs
+// no measuring.
 std::optional<std::string> CutChoiceWarning(const char* value, std::size_t number) {
+    if (std::strlen(value) <= ChoiceTextBudget) return std::nullopt;
     const std::size_t length = Utf8Length(DisplayText(value));
     if (length <= ChoiceTextBudget) return std::nullopt;
     return "choice " + std::to_string(number) + " has " + std::to_string(length) +
@@ -128,6 +131,7 @@ std::optional<std::string> CutChoiceWarning(const char* value, std::size_t numbe
 }
 
 std::optional<std::string> CutQuestionWarning(const char* value) {
+    if (std::strlen(value) <= QuestionTextBudget) return std::nullopt;
     const std::size_t length = Utf8Length(DisplayText(value));
     if (length <= QuestionTextBudget) return std::nullopt;
     return "the question text has " + std::to_string(length) +
@@ -194,12 +198,12 @@ std::optional<std::string> RepeatWarning(std::string_view key, std::int64_t& las
 
 // --- What a question does when it is answered ---------------------------------
 
+// A type names at most one choice.
 std::uint8_t ChoiceOfType(std::string_view type) {
-    std::uint8_t found = 0;
     for (int choice = 1; choice <= ShownChoices; ++choice) {
-        if (TypeMatchesChoice(type, choice)) found = static_cast<std::uint8_t>(choice);
+        if (TypeMatchesChoice(type, choice)) return static_cast<std::uint8_t>(choice);
     }
-    return found;
+    return 0;
 }
 
 namespace {

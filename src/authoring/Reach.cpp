@@ -75,6 +75,7 @@ void Reach::Add(std::span<const PointValues> options) {
     PointValues lowest{}, highest{};
     std::array<Range, RowCount> scores{};
     for (const PointValues& points : options) {
+        if (points == PointValues{}) continue;  // as skipping: where the ranges start
         for (std::size_t slot = 0; slot < points.size(); ++slot) {
             lowest[slot] = std::min(lowest[slot], points[slot]);
             highest[slot] = std::max(highest[slot], points[slot]);

@@ -110,6 +110,7 @@ private:
     void Report(CheckSeverity severity, std::int64_t line, std::int64_t windowLine,
                 std::string text);
     void Emit(CheckSeverity severity, std::int64_t line, std::int64_t windowLine, std::string text);
+    const std::string& Subject();
 
     const std::string bytes_;
     ScriptLines lines_;
@@ -123,9 +124,10 @@ private:
     std::vector<KeyHit> hits_;
 
     Mode mode_ = Mode::Out;
-    std::string subject_;           // the block being read, for the diagnostics' text
-    std::vector<Pending> waiting_;  // a question's, until its name is known
-    bool rereading_ = false;        // the first reading has the question's answers
+    std::string subject_;                      // the block being read, for the diagnostics' text
+    const QuestionInfo* subjectOf_ = nullptr;  // a question's, worded when first needed
+    std::vector<Pending> waiting_;             // a question's, until its name is known
+    bool rereading_ = false;                   // the first reading has the question's answers
     bool noQuestionDue_ = false;
     CheckResult result_;
     int questions_ = 0;
@@ -248,7 +250,7 @@ void Checker::Report(CheckSeverity severity, std::int64_t line, std::int64_t win
         }
         return;
     }
-    if (!subject_.empty()) {
+    if (!Subject().empty()) {
         text = subject_ + ": " + text;
     }
     VerdictBefore(line);
@@ -265,10 +267,24 @@ void Checker::Emit(CheckSeverity severity, std::int64_t line, std::int64_t windo
     sink_({line, severity, std::move(text), windowLine});
 }
 
+// Most questions have no diagnostic: theirs is worded only for the first.
+const std::string& Checker::Subject() {
+    if (subjectOf_ != nullptr && subject_.empty()) {
+        subject_ = "question " + std::to_string(questions_);
+        if (subjectOf_->name.empty()) {
+            subject_ += " (no name)";
+        } else {
+            subject_ += ' ';
+            subject_ += Quote(subjectOf_->name);
+        }
+    }
+    return subject_;
+}
+
 // Gives the verdict's warnings on lines before `line`, in line order.
 void Checker::VerdictBefore(std::int64_t line) {
     while (std::optional<Pending> due = verdict_.NextBefore(line)) {
-        Emit(due->severity, due->line, 0, subject_ + ": " + due->text);
+        Emit(due->severity, due->line, 0, Subject() + ": " + due->text);
     }
 }
 
@@ -387,13 +403,7 @@ void Checker::Question() {
     mode_ = Mode::Wait;
     ReadQuestion();
     std::swap(question_, judged_);
-    subject_ = "question " + std::to_string(questions_);
-    if (judged_->name.empty()) {
-        subject_ += " (no name)";
-    } else {
-        subject_ += ' ';
-        subject_ += Quote(judged_->name);
-    }
+    subjectOf_ = judged_;
     verdict_.Start(*judged_, reach_);
     if (mode_ == Mode::Silent) {
         // Too many to wait: read it again, now that its name is known.
@@ -411,6 +421,7 @@ void Checker::Question() {
         waiting_.clear();
     }
     VerdictBefore(INT64_MAX);
+    subjectOf_ = nullptr;
     subject_.clear();
 }
 

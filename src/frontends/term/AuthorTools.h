@@ -11,11 +11,11 @@ namespace kinpath::term {
 // script has no error, 1 when it has or cannot be read, 2 for wrong arguments.
 int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
-// `--balance [FILE] [--runs N] [--seed S] [--skip P] [--jobs N] [--format F]`: args are what
-// follows
-// --balance. Exit status 0 with the report, 1 when the script does not load,
-// 2 for wrong arguments. A long run says on err how long it takes; when err is
-// a terminal a progress bar shows there while the runs go.
+// `--balance [FILE] [--runs N] [--seed S] [--skip P] [--jobs N] [--format F]`:
+// args are what follows --balance. Exit status 0 with the report, 1 when the
+// script does not load, 2 for wrong arguments. A long run says on err how
+// long it takes; when err is a terminal a progress bar shows there while the
+// runs go.
 int RunBalanceCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                       bool errIsTerminal);
 
