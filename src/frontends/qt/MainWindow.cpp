@@ -261,14 +261,9 @@ QWidget* MainWindow::ControlWidget(int id) const {
 }
 
 void MainWindow::UpdateChoiceTabStop() {
-    QRadioButton* stop = nullptr;
-    for (QRadioButton* choice : choices_) {
-        const bool usable = choice->isEnabled() && !choice->isHidden();
-        if (usable && (choice->isChecked() || !stop)) stop = choice;
-        if (usable && choice->isChecked()) break;
-    }
-    for (QRadioButton* choice : choices_)
-        choice->setFocusPolicy(choice == stop ? Qt::StrongFocus : Qt::ClickFocus);
+    const int stop = ChoiceTabStop(*this);
+    for (int id = IdChoice1; id < IdChoice1 + ChoiceCount; ++id)
+        Choice(id)->setFocusPolicy(id == stop ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 QRadioButton* MainWindow::Choice(int id) const {

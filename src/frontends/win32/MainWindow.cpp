@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/MainDialog.h"
 #include "frontends/win32/DialogResource.h"
 #include "frontends/win32/GdiPrintSurface.h"
 #include "frontends/win32/Pane.h"
@@ -296,12 +297,7 @@ bool MainWindow::ButtonKey(const MSG& msg) {
 }
 
 void MainWindow::UpdateChoiceTabStop() {
-    int stop = 0;
-    for (int id = IdChoice1; id < IdChoice1 + ChoiceCount; ++id) {
-        if (!IsControlEnabled(id) || !IsControlVisible(id)) continue;
-        if (!stop || IsChecked(id)) stop = id;
-        if (IsChecked(id)) break;
-    }
+    const int stop = ChoiceTabStop(*this);
     for (int id = IdChoice1; id < IdChoice1 + ChoiceCount; ++id) {
         HWND c = Control(id);
         const LONG style = GetWindowLongW(c, GWL_STYLE);
