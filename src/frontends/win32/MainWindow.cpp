@@ -30,11 +30,11 @@ static_assert(QuitMessage != Pane::FlushMessage);
 constexpr UINT WM_DPICHANGED = 0x02E0;
 #endif
 
-// The kind of the template's control with that identifier.
 // The question's text stands this far inside its border, in pixels at 96 dots
 // an inch, as in the Linux window.
 constexpr int QuestionMarginAt96Dpi = 2;
 
+// The kind of the template's control with that identifier.
 std::optional<ControlKind> KindOf(int id) {
     for (const ControlTemplate& t : DialogControls)
         if (t.id == id) return t.kind;
@@ -48,6 +48,11 @@ bool IsButtonId(int id) {
 }
 
 bool IsChoiceId(int id) { return KindOf(id) == ControlKind::Choice; }
+
+// The virtual key of an ASCII letter: its capital.
+WPARAM LetterKey(char letter) {
+    return static_cast<WPARAM>(letter >= 'a' && letter <= 'z' ? letter - 'a' + 'A' : letter);
+}
 
 Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
@@ -281,12 +286,11 @@ bool MainWindow::ChoiceKey(const MSG& msg) {
 bool MainWindow::ButtonKey(const MSG& msg) {
     if (msg.message != WM_SYSKEYDOWN || !hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)))
         return false;
-    // Alt and a letter of its caption press a button; the captions stay unmarked.
-    static constexpr std::pair<WPARAM, int> Keys[] = {
-        {'O', IdOk}, {'S', IdSkip}, {'P', IdPrint}, {'H', IdHtml}, {'X', IdExit}};
-    for (const auto& [key, id] : Keys) {
-        if (msg.wParam != key) continue;
-        HWND button = Control(id);
+    // Alt and the access key marked in its caption press a button.
+    for (const ControlTemplate& t : DialogControls) {
+        const char key = AccessKey(t.id);
+        if (key == 0 || msg.wParam != LetterKey(key)) continue;
+        HWND button = Control(t.id);
         if (IsWindowEnabled(button) && IsWindowVisible(button)) {
             SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(button), TRUE);
             SendMessageW(button, BM_CLICK, 0, 0);
