@@ -340,8 +340,8 @@ void MainWindow::SetControlText(int id, std::string_view text) {
         if (id == IdQuestionText) SetWindowTextW(c, wholeTexts_[id].c_str());
         tips_->Fit(id, wholeTexts_[id]);
     } else {
-        SetWindowTextW(
-            c, (IsButtonId(id) ? ButtonCaption(Widen(text), AccessKey(id)) : Widen(text)).c_str());
+        SetWindowTextW(c,
+                       Widen(IsButtonId(id) ? MarkedCaption(text, id) : std::string(text)).c_str());
     }
 }
 
@@ -350,8 +350,8 @@ std::string MainWindow::ControlText(int id) const {
     if (!c) return {};
     if (id == IdTranscript) return PaneText();
     if (auto whole = wholeTexts_.find(id); whole != wholeTexts_.end()) return Narrow(whole->second);
-    const std::wstring text = WindowText(c);
-    return Narrow(IsButtonId(id) ? CaptionText(text) : text);
+    const std::string text = Narrow(WindowText(c));
+    return IsButtonId(id) ? UnmarkedCaption(text) : text;
 }
 
 void MainWindow::EnableControl(int id, bool enabled) {
