@@ -102,4 +102,14 @@ void CentreWindow(Dialog& dialog) {
     dialog.MoveWindow(x, y);
 }
 
+int ChoiceTabStop(const Dialog& dialog) {
+    int stop = 0;
+    for (int id = IdChoice1; id < IdChoice1 + ChoiceCount; ++id) {
+        if (!dialog.IsControlEnabled(id) || !dialog.IsControlVisible(id)) continue;
+        if (dialog.IsChecked(id)) return id;
+        if (stop == 0) stop = id;
+    }
+    return stop;
+}
+
 }  // namespace kinpath

@@ -33,5 +33,8 @@ void DialogCommand(Session& session, Dialog& dialog, int id);
 void DialogClose(Dialog& dialog);
 void DialogTimer(Session& session, Dialog& dialog, int timerId);
 void CentreWindow(Dialog& dialog);
+// The choice Tab reaches: the choices are one group in the tab order, entered
+// at the checked choice or else the first usable one. 0 when none is usable.
+int ChoiceTabStop(const Dialog& dialog);
 
 }  // namespace kinpath

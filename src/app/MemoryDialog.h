@@ -117,7 +117,6 @@ public:
     const std::deque<Posted>& PendingPosts() const { return posted_; }
     int WindowX() const { return windowX_; }
     int WindowY() const { return windowY_; }
-    int RepaintCount() const { return repaints_; }
 
 protected:
     Control* MutableControl(int id);
@@ -145,7 +144,6 @@ private:
     std::deque<Posted> posted_;
     int windowX_ = 0;
     int windowY_ = 0;
-    int repaints_ = 0;
 };
 
 }  // namespace kinpath

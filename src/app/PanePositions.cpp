@@ -1,14 +1,8 @@
 #include "app/PanePositions.h"
 
 #include "text/PathText.h"
-#include "text/TextCodec.h"
 
 namespace kinpath {
-
-std::uint32_t PaneLength(std::string_view utf8) {
-    // CR LF is two characters already: the count of code points is the length.
-    return static_cast<std::uint32_t>(Utf8Length(utf8));
-}
 
 std::u16string PaneUnits(std::string_view utf8, std::u16string_view lineBreak) {
     const std::u16string in = Utf16FromUtf8(utf8);

@@ -34,9 +34,6 @@ std::uint32_t PaneLength(std::basic_string_view<Unit> units) {
     return PanePosition(units, units.size());
 }
 
-// The pane length of UTF-8 text with CR LF line breaks.
-std::uint32_t PaneLength(std::string_view utf8);
-
 // The seam's UTF-8 text as UTF-16 with every line break (CR LF, or a lone CR
 // or LF) written as lineBreak.
 std::u16string PaneUnits(std::string_view utf8, std::u16string_view lineBreak);

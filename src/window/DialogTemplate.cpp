@@ -78,4 +78,28 @@ char AccessKey(int id) {
     }
 }
 
+std::string MarkedCaption(std::string_view text, int id) {
+    const char key = AccessKey(id);
+    std::string caption;
+    bool marked = key == 0;
+    for (const char c : text) {
+        if (!marked && c == key) {
+            caption += '&';
+            marked = true;
+        }
+        caption += c;
+        if (c == '&') caption += '&';
+    }
+    return caption;
+}
+
+std::string UnmarkedCaption(std::string_view caption) {
+    std::string text;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && i + 1 < caption.size()) ++i;
+        text += caption[i];
+    }
+    return text;
+}
+
 }  // namespace kinpath

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <array>
+#include <string>
+#include <string_view>
 
 namespace kinpath {
 
@@ -25,6 +27,12 @@ extern const std::array<ControlTemplate, ControlCount> DialogControls;
 // The letter of a button's caption that, with Alt, presses it ('O' for OK,
 // 'x' for Exit); the caption shows it underlined. 0 for other controls.
 char AccessKey(int id);
+// The UTF-8 caption the button with that identifier shows for a text: each
+// ampersand doubled, so that it shows as itself, and a single one before the
+// first access key letter, which marks it ("E&xit").
+std::string MarkedCaption(std::string_view text, int id);
+// The text of a marked caption.
+std::string UnmarkedCaption(std::string_view caption);
 
 // Dialog units to pixels with the dialog font's base units (average character
 // width and height in pixels), rounded to nearest: x * bx / 4, y * by / 8, so

@@ -77,26 +77,6 @@ private:
     const QScreen* centreOn_;
 };
 
-// A button's caption with its access key marked ("E&xit"), which also makes
-// Alt and that letter press it; an ampersand of the text shows as itself.
-QString MarkedCaption(const QString& text, int id) {
-    QString caption = QString(text).replace(QLatin1Char('&'), QStringLiteral("&&"));
-    const char key = AccessKey(id);
-    if (const qsizetype at = key ? caption.indexOf(QLatin1Char(key)) : -1; at >= 0)
-        caption.insert(at, QLatin1Char('&'));
-    return caption;
-}
-
-// The text of a marked caption.
-QString UnmarkedCaption(const QString& caption) {
-    QString text;
-    for (qsizetype i = 0; i < caption.size(); ++i) {
-        if (caption[i] == QLatin1Char('&') && i + 1 < caption.size()) ++i;
-        text += caption[i];
-    }
-    return text;
-}
-
 // The pictures the desktop entry installs, built into the program.
 QIcon ProgramIcon() {
     QIcon icon;
@@ -239,7 +219,7 @@ QProgressBar* MainWindow::MakeBar(int id) {
 }
 
 QPushButton* MainWindow::MakeButton(int id, const QString& text, bool isDefault) {
-    auto* button = new QPushButton(MarkedCaption(text, id), this);
+    auto* button = new QPushButton(FromUtf8(MarkedCaption(ToUtf8(text), id)), this);
     button->setAutoDefault(true);
     button->setDefault(isDefault);
     DispatchOnClick(button, id);
@@ -261,14 +241,9 @@ QWidget* MainWindow::ControlWidget(int id) const {
 }
 
 void MainWindow::UpdateChoiceTabStop() {
-    QRadioButton* stop = nullptr;
-    for (QRadioButton* choice : choices_) {
-        const bool usable = choice->isEnabled() && !choice->isHidden();
-        if (usable && (choice->isChecked() || !stop)) stop = choice;
-        if (usable && choice->isChecked()) break;
-    }
-    for (QRadioButton* choice : choices_)
-        choice->setFocusPolicy(choice == stop ? Qt::StrongFocus : Qt::ClickFocus);
+    const int stop = ChoiceTabStop(*this);
+    for (int id = IdChoice1; id < IdChoice1 + ChoiceCount; ++id)
+        Choice(id)->setFocusPolicy(id == stop ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 QRadioButton* MainWindow::Choice(int id) const {
@@ -332,7 +307,7 @@ void MainWindow::SetControlText(int id, std::string_view text) {
     } else if (auto* label = qobject_cast<QLabel*>(ControlWidget(id))) {
         label->setText(s);
     } else if (auto* button = qobject_cast<QAbstractButton*>(ControlWidget(id))) {
-        button->setText(MarkedCaption(s, id));
+        button->setText(FromUtf8(MarkedCaption(text, id)));
     }
 }
 
@@ -345,7 +320,7 @@ std::string MainWindow::ControlText(int id) const {
     if (const auto* label = qobject_cast<const QLabel*>(ControlWidget(id)))
         return ToUtf8(label->text());
     if (const auto* button = qobject_cast<const QAbstractButton*>(ControlWidget(id)))
-        return ToUtf8(UnmarkedCaption(button->text()));
+        return UnmarkedCaption(ToUtf8(button->text()));
     return {};
 }
 

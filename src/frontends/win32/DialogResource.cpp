@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "app/MainDialog.h"
-#include "frontends/win32/TextFitting.h"
 #include "frontends/win32/Utf16.h"
 #include "window/ControlIds.h"
 #include "window/DialogTemplate.h"
@@ -134,7 +133,7 @@ std::vector<std::uint16_t> BuildDialogTemplate() {
         w.Dword(static_cast<std::uint32_t>(t.id));
         WriteClass(w, t.kind);
         const bool button = t.kind == ControlKind::DefaultButton || t.kind == ControlKind::Button;
-        w.String(button ? ButtonCaption(Widen(t.text), AccessKey(t.id)) : Widen(t.text));
+        w.String(Widen(button ? MarkedCaption(t.text, t.id) : std::string(t.text)));
         w.Word(0);  // no creation data
     }
     return w.Take();

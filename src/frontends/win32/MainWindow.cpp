@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/MainDialog.h"
 #include "frontends/win32/DialogResource.h"
 #include "frontends/win32/GdiPrintSurface.h"
 #include "frontends/win32/Pane.h"
@@ -29,11 +30,11 @@ static_assert(QuitMessage != Pane::FlushMessage);
 constexpr UINT WM_DPICHANGED = 0x02E0;
 #endif
 
-// The kind of the template's control with that identifier.
 // The question's text stands this far inside its border, in pixels at 96 dots
 // an inch, as in the Linux window.
 constexpr int QuestionMarginAt96Dpi = 2;
 
+// The kind of the template's control with that identifier.
 std::optional<ControlKind> KindOf(int id) {
     for (const ControlTemplate& t : DialogControls)
         if (t.id == id) return t.kind;
@@ -47,6 +48,11 @@ bool IsButtonId(int id) {
 }
 
 bool IsChoiceId(int id) { return KindOf(id) == ControlKind::Choice; }
+
+// The virtual key of an ASCII letter: its capital.
+WPARAM LetterKey(char letter) {
+    return static_cast<WPARAM>(letter >= 'a' && letter <= 'z' ? letter - 'a' + 'A' : letter);
+}
 
 Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
@@ -280,12 +286,11 @@ bool MainWindow::ChoiceKey(const MSG& msg) {
 bool MainWindow::ButtonKey(const MSG& msg) {
     if (msg.message != WM_SYSKEYDOWN || !hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)))
         return false;
-    // Alt and a letter of its caption press a button; the captions stay unmarked.
-    static constexpr std::pair<WPARAM, int> Keys[] = {
-        {'O', IdOk}, {'S', IdSkip}, {'P', IdPrint}, {'H', IdHtml}, {'X', IdExit}};
-    for (const auto& [key, id] : Keys) {
-        if (msg.wParam != key) continue;
-        HWND button = Control(id);
+    // Alt and the access key marked in its caption press a button.
+    for (const ControlTemplate& t : DialogControls) {
+        const char key = AccessKey(t.id);
+        if (key == 0 || msg.wParam != LetterKey(key)) continue;
+        HWND button = Control(t.id);
         if (IsWindowEnabled(button) && IsWindowVisible(button)) {
             SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(button), TRUE);
             SendMessageW(button, BM_CLICK, 0, 0);
@@ -296,12 +301,7 @@ bool MainWindow::ButtonKey(const MSG& msg) {
 }
 
 void MainWindow::UpdateChoiceTabStop() {
-    int stop = 0;
-    for (int id = IdChoice1; id < IdChoice1 + ChoiceCount; ++id) {
-        if (!IsControlEnabled(id) || !IsControlVisible(id)) continue;
-        if (!stop || IsChecked(id)) stop = id;
-        if (IsChecked(id)) break;
-    }
+    const int stop = ChoiceTabStop(*this);
     for (int id = IdChoice1; id < IdChoice1 + ChoiceCount; ++id) {
         HWND c = Control(id);
         const LONG style = GetWindowLongW(c, GWL_STYLE);
@@ -340,8 +340,8 @@ void MainWindow::SetControlText(int id, std::string_view text) {
         if (id == IdQuestionText) SetWindowTextW(c, wholeTexts_[id].c_str());
         tips_->Fit(id, wholeTexts_[id]);
     } else {
-        SetWindowTextW(
-            c, (IsButtonId(id) ? ButtonCaption(Widen(text), AccessKey(id)) : Widen(text)).c_str());
+        SetWindowTextW(c,
+                       Widen(IsButtonId(id) ? MarkedCaption(text, id) : std::string(text)).c_str());
     }
 }
 
@@ -350,8 +350,8 @@ std::string MainWindow::ControlText(int id) const {
     if (!c) return {};
     if (id == IdTranscript) return PaneText();
     if (auto whole = wholeTexts_.find(id); whole != wholeTexts_.end()) return Narrow(whole->second);
-    const std::wstring text = WindowText(c);
-    return Narrow(IsButtonId(id) ? CaptionText(text) : text);
+    const std::string text = Narrow(WindowText(c));
+    return IsButtonId(id) ? UnmarkedCaption(text) : text;
 }
 
 void MainWindow::EnableControl(int id, bool enabled) {

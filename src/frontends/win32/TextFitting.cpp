@@ -111,7 +111,7 @@ void TextTips::Fit(int id, std::wstring_view whole) {
             Cut(whole, [&](std::wstring_view text) { return dc.TextWidth(text) <= room; });
         if (shown != whole) tip = std::wstring(whole) + L"\n";
         tip += L"Press " + std::to_wstring(id - IdChoice1 + 1);
-        SetWindowTextW(c, ButtonCaption(shown).c_str());
+        SetWindowTextW(c, Widen(MarkedCaption(Narrow(shown), id)).c_str());
     }
     SetTip(c, std::move(tip));
 }
@@ -136,29 +136,6 @@ std::wstring TextTips::Tip(int id) const {
     tool.lpszText = text.data();
     SendMessageW(tips_, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&tool));
     text.resize(wcslen(text.c_str()));
-    return text;
-}
-
-std::wstring ButtonCaption(std::wstring_view text, char accessKey) {
-    std::wstring caption;
-    bool marked = accessKey == 0;
-    for (wchar_t c : text) {
-        if (!marked && c == static_cast<wchar_t>(accessKey)) {
-            caption += L'&';
-            marked = true;
-        }
-        caption += c;
-        if (c == L'&') caption += L'&';
-    }
-    return caption;
-}
-
-std::wstring CaptionText(std::wstring_view caption) {
-    std::wstring text;
-    for (std::size_t i = 0; i < caption.size(); ++i) {
-        if (caption[i] == L'&' && i + 1 < caption.size()) ++i;
-        text += caption[i];
-    }
     return text;
 }
 

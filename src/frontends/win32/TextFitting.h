@@ -65,10 +65,4 @@ private:
     int questionMargin_ = 2;
 };
 
-// A button's caption: "&" shows as itself only when written doubled, and a
-// single one marks the access key ("E&xit"), which Alt and the letter press.
-std::wstring ButtonCaption(std::wstring_view text, char accessKey = 0);
-// The text of a caption.
-std::wstring CaptionText(std::wstring_view caption);
-
 }  // namespace kinpath::win32

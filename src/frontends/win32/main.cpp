@@ -3,7 +3,6 @@
 #include <string>
 #include <string_view>
 
-#include "app/MainDialog.h"
 #include "flow/Session.h"
 #include "frontends/win32/MainWindow.h"
 #include "frontends/win32/UserFolder.h"
