@@ -261,7 +261,7 @@ inline void RunScriptInput(const std::uint8_t* data, std::size_t size) {
         int arg = b & 31;
         switch (b >> 5) {
             case 0:
-                dialog.Click(IdChoice1 + arg % ChoiceCount);
+                dialog.Click(IdChoice1 + arg % ChoiceButtonCount);
                 break;
             case 1:
                 dialog.Click(IdOk);
@@ -273,7 +273,7 @@ inline void RunScriptInput(const std::uint8_t* data, std::size_t size) {
                 for (int t = 0; t <= arg; ++t) dialog.Tick();
                 break;
             case 4:
-                dialog.Click(IdChoice1 + arg % ChoiceCount);
+                dialog.Click(IdChoice1 + arg % ChoiceButtonCount);
                 dialog.Click(IdOk);
                 break;
             case 5:

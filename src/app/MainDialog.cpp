@@ -78,7 +78,8 @@ void DialogCommand(Session& session, Dialog& dialog, int id) {
             ExportHtml(dialog);
             break;
         default:
-            if (id >= IdChoice1 && id < IdChoice1 + ChoiceCount) dialog.EnableControl(IdOk, true);
+            if (id >= IdChoice1 && id < IdChoice1 + ChoiceButtonCount)
+                dialog.EnableControl(IdOk, true);
             break;
     }
 }
@@ -104,7 +105,7 @@ void CentreWindow(Dialog& dialog) {
 
 int ChoiceTabStop(const Dialog& dialog) {
     int stop = 0;
-    for (int id = IdChoice1; id < IdChoice1 + ChoiceCount; ++id) {
+    for (int id = IdChoice1; id < IdChoice1 + ChoiceButtonCount; ++id) {
         if (!dialog.IsControlEnabled(id) || !dialog.IsControlVisible(id)) continue;
         if (dialog.IsChecked(id)) return id;
         if (stop == 0) stop = id;

@@ -250,7 +250,7 @@ void MemoryDialog::Click(int id) {
     Control* c = MutableControl(id);
     if (!c || !c->enabled || !c->visible) return;
     if (c->kind == ControlKind::Choice) {
-        for (int k = 0; k < ChoiceCount; ++k) SetChecked(IdChoice1 + k, IdChoice1 + k == id);
+        for (int k = 0; k < ChoiceButtonCount; ++k) SetChecked(IdChoice1 + k, IdChoice1 + k == id);
     }
     driver_.Command(id);
 }

@@ -306,8 +306,7 @@ std::vector<AskedQuestion> AskedQuestions(const ScriptDocument& document, Balanc
     std::vector<AskedQuestion> asked;
     for (const QuestionBlock& question : document.Questions()) {
         ++tally.questions;
-        const auto count =
-            static_cast<std::uint32_t>(std::min<std::size_t>(question.choices.count, ChoiceCount));
+        const auto count = static_cast<std::uint32_t>(document.OfferedChoices(question).size());
         if (count == 0) {
             ++tally.questionsWithoutChoices;
             continue;

@@ -187,8 +187,8 @@ std::vector<AnswerEffect> AnswerEffects(const ScriptDocument& document, const Ba
     // A tally made without per-answer counts (or for another script) has none to show.
     if (tally.answers.size() != std::size_t(OutcomeCount) * answers) return effects;
     for (std::size_t q = 0; q < questions.size(); ++q) {
-        const auto choices = document.Choices(questions[q]);
-        for (int choice = 1; choice <= std::min<int>(int(choices.size()), ChoiceCount); ++choice) {
+        const auto choices = document.OfferedChoices(questions[q]);
+        for (int choice = 1; choice <= int(choices.size()); ++choice) {
             const AnswerBlock* answer = FindAnswer(document, questions[q], choice);
             if (answer == nullptr) continue;
             const std::size_t at = std::size_t(answer - document.AllAnswers().data());

@@ -11,7 +11,7 @@ namespace kinpath {
 
 QuestionOptions OptionsOf(const ScriptDocument& document, const QuestionBlock& question) {
     QuestionOptions options;
-    const int shown = static_cast<int>(std::min<std::size_t>(question.choices.count, ChoiceCount));
+    const auto shown = static_cast<int>(document.OfferedChoices(question).size());
     for (int choice = 1; choice <= shown; ++choice) {
         if (const AnswerBlock* answer = FindAnswer(document, question, choice)) {
             options.points[static_cast<std::size_t>(options.count)] = document.Points(*answer);

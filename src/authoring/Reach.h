@@ -14,7 +14,7 @@
 
 #include "scoring/RankTables.h"
 #include "script/PointSlot.h"
-#include "window/ControlIds.h"
+#include "script/ScriptDocument.h"
 
 namespace kinpath {
 

@@ -55,7 +55,7 @@ void AppendScoreRows(Dialog& dialog, const std::array<RankEntry, N>& rows) {
 
 void ResetChoices(Dialog& dialog) {
     dialog.ShowControl(IdQuestionText, false);
-    for (int k = 0; k < ChoiceCount; ++k) {
+    for (int k = 0; k < ChoiceButtonCount; ++k) {
         int id = IdChoice1 + k;
         dialog.EnableControl(id, false);
         dialog.SetControlText(id, "");
@@ -74,7 +74,7 @@ void ShowControlText(Dialog& dialog, int controlId, std::string_view text) {
 }
 
 int SelectedChoice(Dialog& dialog) {
-    for (int k = 0; k < ChoiceCount; ++k) {
+    for (int k = 0; k < ChoiceButtonCount; ++k) {
         if (dialog.IsChecked(IdChoice1 + k)) {
             return k + 1;
         }
@@ -107,15 +107,15 @@ void NextQuestion(Session& session, Dialog& dialog) {
     ShowControlText(dialog, IdQuestionText, document.Text(question->name));
 
     // The dialog has eight choice buttons; texts past the eighth are not offered.
-    const auto choices = document.Choices(*question);
-    for (std::size_t k = 0; k < choices.size() && k < ChoiceCount; ++k) {
+    const auto choices = document.OfferedChoices(*question);
+    for (std::size_t k = 0; k < choices.size(); ++k) {
         ShowControlText(dialog, IdChoice1 + static_cast<int>(k), document.Text(choices[k]));
     }
 }
 
 void ShowResultsLayout(Dialog& dialog) {
     dialog.ShowControl(IdQuestionText, false);
-    for (int k = 0; k < ChoiceCount; ++k) {
+    for (int k = 0; k < ChoiceButtonCount; ++k) {
         dialog.ShowControl(IdChoice1 + k, false);
         dialog.SetChecked(IdChoice1 + k, false);
     }

@@ -2,6 +2,7 @@
 // number of sessions may read one document at the same time.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -83,6 +84,9 @@ struct LoadOutcome {
 // script and the few texts kept beside it.
 inline constexpr std::size_t MaxScriptBytes = 0x7FFF'FFFF;
 
+// A question offers a player at most its first eight choices.
+inline constexpr int ChoiceCount = 8;
+
 class ScriptDocument {
 public:
     ScriptDocument() = default;
@@ -103,6 +107,11 @@ public:
     std::span<const AnswerBlock> AllAnswers() const { return answers_; }
     std::span<const ScriptText> Choices(const QuestionBlock& question) const {
         return std::span(choices_).subspan(question.choices.first, question.choices.count);
+    }
+    // The choices a player is offered: the first ChoiceCount.
+    std::span<const ScriptText> OfferedChoices(const QuestionBlock& question) const {
+        const auto choices = Choices(question);
+        return choices.first(std::min<std::size_t>(choices.size(), ChoiceCount));
     }
     // The bytes of a text as the script gave them (empty when absent).
     std::string_view Text(ScriptText text) const;

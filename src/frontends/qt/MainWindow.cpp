@@ -172,7 +172,7 @@ void MainWindow::BuildControls() {
         widget->setEnabled(t.enabled);
         controls_[t.id] = widget;
     }
-    for (int k = 0; k < ChoiceCount; ++k) FitChoice(*choices_[k], choiceTexts_[k], k + 1);
+    for (int k = 0; k < ChoiceButtonCount; ++k) FitChoice(*choices_[k], choiceTexts_[k], k + 1);
     questionText_ = question_->text();
     FitQuestion(*question_, questionText_);
 }
@@ -242,12 +242,12 @@ QWidget* MainWindow::ControlWidget(int id) const {
 
 void MainWindow::UpdateChoiceTabStop() {
     const int stop = ChoiceTabStop(*this);
-    for (int id = IdChoice1; id < IdChoice1 + ChoiceCount; ++id)
+    for (int id = IdChoice1; id < IdChoice1 + ChoiceButtonCount; ++id)
         Choice(id)->setFocusPolicy(id == stop ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 QRadioButton* MainWindow::Choice(int id) const {
-    return id >= IdChoice1 && id < IdChoice1 + ChoiceCount
+    return id >= IdChoice1 && id < IdChoice1 + ChoiceButtonCount
                ? choices_[static_cast<std::size_t>(id - IdChoice1)]
                : nullptr;
 }
@@ -275,7 +275,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    if (plain && key >= Qt::Key_1 && key < Qt::Key_1 + ChoiceCount) {
+    if (plain && key >= Qt::Key_1 && key < Qt::Key_1 + ChoiceButtonCount) {
         QRadioButton* choice = choices_[static_cast<std::size_t>(key - Qt::Key_1)];
         if (choice->isEnabled() && !choice->isHidden()) {
             // As a mouse click would: focus (so Enter then presses OK), check, command.

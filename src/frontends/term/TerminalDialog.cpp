@@ -127,7 +127,7 @@ void TerminalDialog::PrintPaneIfChanged() {
 
 std::string TerminalDialog::PromptText() const {
     std::vector<int> choices;
-    for (int k = 1; k <= ChoiceCount; ++k) {
+    for (int k = 1; k <= ChoiceButtonCount; ++k) {
         if (Usable(IdChoice1 + k - 1)) choices.push_back(k);
     }
     std::vector<std::string> parts;
@@ -154,7 +154,7 @@ void TerminalDialog::ShowPrompt() {
     if (IsControlVisible(IdQuestionText)) {
         std::string question = OneLine(ControlText(IdQuestionText));
         if (!question.empty()) text += question + "\n";
-        for (int k = 1; k <= ChoiceCount; ++k) {
+        for (int k = 1; k <= ChoiceButtonCount; ++k) {
             int id = IdChoice1 + k - 1;
             if (!Usable(id)) continue;
             text += "  " + std::to_string(k) + ") " + OneLine(ControlText(id)) + "\n";

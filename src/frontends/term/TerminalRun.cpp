@@ -42,7 +42,7 @@ Outcome Execute(TerminalDialog& dialog, const std::string& command) {
     if (command == "x" || command == "exit" || command == "q" || command == "quit") {
         return Outcome::Exit;
     }
-    if (command.size() == 1 && command[0] >= '1' && command[0] < '1' + ChoiceCount) {
+    if (command.size() == 1 && command[0] >= '1' && command[0] < '1' + ChoiceButtonCount) {
         int id = IdChoice1 + (command[0] - '1');
         if (!dialog.Usable(id)) {
             dialog.Complain("there is no choice " + command + " now");

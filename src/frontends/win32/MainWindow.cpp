@@ -265,9 +265,9 @@ bool MainWindow::ChoiceKey(const MSG& msg) {
     if (msg.message != WM_KEYDOWN || !hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)))
         return false;
     int k = 0;
-    if (msg.wParam >= '1' && msg.wParam < '1' + ChoiceCount) {
+    if (msg.wParam >= '1' && msg.wParam < '1' + ChoiceButtonCount) {
         k = static_cast<int>(msg.wParam - '0');
-    } else if (msg.wParam >= VK_NUMPAD1 && msg.wParam < VK_NUMPAD1 + ChoiceCount) {
+    } else if (msg.wParam >= VK_NUMPAD1 && msg.wParam < VK_NUMPAD1 + ChoiceButtonCount) {
         k = static_cast<int>(msg.wParam - VK_NUMPAD0);
     } else {
         return false;
@@ -302,7 +302,7 @@ bool MainWindow::ButtonKey(const MSG& msg) {
 
 void MainWindow::UpdateChoiceTabStop() {
     const int stop = ChoiceTabStop(*this);
-    for (int id = IdChoice1; id < IdChoice1 + ChoiceCount; ++id) {
+    for (int id = IdChoice1; id < IdChoice1 + ChoiceButtonCount; ++id) {
         HWND c = Control(id);
         const LONG style = GetWindowLongW(c, GWL_STYLE);
         SetWindowLongW(c, GWL_STYLE, id == stop ? style | WS_TABSTOP : style & ~WS_TABSTOP);

@@ -160,7 +160,7 @@ TEST_F(QtWindowTest, ClicksAndDigitKeysAnswerSkipPassesAndEscapeEnds) {
     // to its choice, so that Enter presses OK and not Skip.
     window->ControlWidget(IdSkip)->setFocus();
     ASSERT_EQ(window->focusWidget(), window->ControlWidget(IdSkip));
-    for (int k = 1; k <= ChoiceCount; ++k) {
+    for (int k = 1; k <= ChoiceButtonCount; ++k) {
         Key(Qt::Key_0 + k);
         EXPECT_TRUE(window->IsChecked(IdChoice1 + k - 1)) << k;
     }

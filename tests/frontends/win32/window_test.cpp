@@ -312,7 +312,7 @@ TEST_F(Win32WindowTest, ClicksDigitKeysEnterAndEscape) {
     // The digits press their choice wherever the focus is, and take the focus
     // along, so that Enter presses OK rather than the button that had it.
     SendMessageW(window->Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IdSkip)), TRUE);
-    for (int k = 1; k <= ChoiceCount; ++k) {
+    for (int k = 1; k <= ChoiceButtonCount; ++k) {
         Key('0' + k);
         EXPECT_EQ(SendMessageW(Item(IdChoice1 + k - 1), BM_GETCHECK, 0, 0), BST_CHECKED) << k;
     }
