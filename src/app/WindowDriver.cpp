@@ -189,7 +189,8 @@ void WindowDriver::Update() {
 }
 
 void WindowDriver::Tick() {
-    if (Ended() || !ticking_ || !run_) return;
+    if (Ended() || !run_) return;
+    if (!ticking_) return;  // a late tick of a timer put to sleep
     const PointValues& totals = run_->BarTargets();
     const std::uint32_t moved = AnimateBars(bars_, totals);
     for (int b = 0; b < BarCount; ++b) {

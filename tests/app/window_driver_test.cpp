@@ -52,8 +52,10 @@ TEST_F(WindowDriverTest, SleepingBarsCatchUpOnTheTicksTheyMissed) {
     ASSERT_GE(window.driver.Bars().BarShown[SlotWizard], 100);
     ASSERT_LT(window.driver.Bars().BarShown[SlotWizard], 150);
 
-    // An event after 7.2 ticks of sleep finds the bars 7 ticks on; after 5 more,
-    // 5 more: only ticks not yet caught up on count.
+    // A late tick of the stopped timer changes nothing. An event after 7.2
+    // ticks of sleep finds the bars 7 ticks on; after 5 more, 5 more: only
+    // ticks not yet caught up on count.
+    window.Tick();
     for (int slept : {7, 5, 60}) {
         clock.now += slept * 15 + 3;
         window.Click(IdChoice1);
@@ -162,6 +164,12 @@ TEST_F(WindowDriverTest, ARunResumesFromItsEvents) {
     auto document = std::make_shared<ScriptDocument>();
     ASSERT_TRUE(LoadScript(*document).loaded);
     resumed.driver.Resume(document, ScriptFileName, dialog.driver.CurrentRun()->Events());
+    // Events kept from another version stop at the first one that no longer applies.
+    HeadlessDialog stale;
+    const std::vector<Event> foreign{ChooseEvent(8), {EventKind::Ok}, ChooseEvent(1)};
+    stale.driver.Resume(document, ScriptFileName, foreign);
+    EXPECT_TRUE(stale.driver.CurrentRun()->Events().empty());
+    EXPECT_FALSE(stale.IsChecked(IdChoice1));
     // The same screen but for the bars, which the straight run still animates.
     Screen mine = dialog.driver.Shown(), theirs = resumed.driver.Shown();
     mine.bars = theirs.bars = {};
