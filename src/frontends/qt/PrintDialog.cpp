@@ -29,9 +29,9 @@ QString PrintFileName(bool printersAvailable) {
 }
 
 // On Print, the dialog opens the file it is to print to, to see that it may
-// write it; a FIFO holds that open() until something reads it. A file that is
-// no regular file is refused before: the click goes no further, the dialog
-// closes and refused is set.
+// write it; a FIFO holds that open() until something reads it. No file, or
+// one that is no regular file, is refused before: the click goes no further,
+// the dialog closes and refused is set.
 void RefuseOddFiles(QPrintDialog& dialog, bool& refused) {
     auto* buttons = dialog.findChild<QDialogButtonBox*>();
     auto* fileName = dialog.findChild<QLineEdit*>(QStringLiteral("filename"));
@@ -40,7 +40,8 @@ void RefuseOddFiles(QPrintDialog& dialog, bool& refused) {
     QObject::connect(buttons, &QDialogButtonBox::clicked, &dialog,
                      [&dialog, &refused, buttons, fileName](QAbstractButton* button) {
                          if (buttons->buttonRole(button) != QDialogButtonBox::AcceptRole ||
-                             !fileName->isEnabled() || PrintableFile(fileName->text()))
+                             !fileName->isEnabled() ||
+                             (!fileName->text().isEmpty() && PrintableFile(fileName->text())))
                              return;
                          refused = true;
                          buttons->blockSignals(true);
