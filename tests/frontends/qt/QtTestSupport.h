@@ -29,8 +29,9 @@ class TestWindow : public qt::MainWindow {
 public:
     using qt::MainWindow::MainWindow;
     // "Caption: text", with " [owned]" when the window is its parent; each box
-    // is answered with its default button.
+    // is answered with its default button, or with answer when the box has it.
     std::vector<std::string> boxes;
+    QMessageBox::StandardButton answer = QMessageBox::NoButton;
     std::vector<QRect> boxPlaces;  // where each box stood once shown
     QString printFile;             // where the print dialog sends the job, as a PDF
     bool printCancel = false;
@@ -46,7 +47,8 @@ protected:
                         (box.parentWidget() == this ? " [owned]" : ""));
         box.show();
         boxPlaces.push_back(box.geometry());
-        box.defaultButton()->click();  // its answer reaches the driver from the event loop
+        // Its answer reaches the driver from the event loop.
+        (box.button(answer) ? box.button(answer) : box.defaultButton())->click();
     }
     bool RunPrintDialogBox(QPrintDialog& dialog, QPrinter& printer) override {
         if (inPrintDialog) {

@@ -319,6 +319,21 @@ TEST_F(QtWindowTest, ResultsFillTheWindowWithThePaneAndTheSavedPageOpens) {
                   QString::fromUtf8(page).toStdString() + " [owned]"});
 }
 
+// The box asking for the analysis: its Yes or No reaches the run once answered.
+TEST_F(QtWindowTest, TheRecapQuestionsAnswerDecidesTheReport) {
+    std::string script = Questionnaire(1);
+    script.replace(script.find("recap=yes"), 9, "recap=ask");
+    for (const bool yes : {true, false}) {
+        StartOn(script);
+        window->answer = yes ? QMessageBox::Yes : QMessageBox::No;
+        Click(IdChoice1);
+        Click(IdOk);
+        EXPECT_EQ(window->boxes, std::vector<std::string>{"Output results?: Would you like to "
+                                                          "review the results? [owned]"});
+        EXPECT_EQ(window->ControlText(IdTranscript).find("You chose 1.") != std::string::npos, yes);
+    }
+}
+
 TEST_F(QtWindowTest, BarsRiseOnTimerTicksSettleAndLetTheTimerSleep) {
     StartOn(Questionnaire(2));
     auto* wizard = qobject_cast<QProgressBar*>(window->ControlWidget(BarIdForSlot(SlotWizard)));
