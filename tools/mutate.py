@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Applies hand-picked one-line mutations to the core, one at a time, and
-counts how many the test suite kills.
+"""Applies hand-picked one-line mutations to the core (and the Qt window),
+one at a time, and counts how many the test suite kills.
 
 Each line of tools/mutations/*.txt is one mutation:
     path|original text|replacement|what it breaks
@@ -22,6 +22,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SUITES = ["kinpath_text_tests", "kinpath_script_tests", "kinpath_scoring_tests",
           "kinpath_flow_tests", "kinpath_app_tests", "kinpath_authoring_tests",
           "kinpath_term_tests"]
+QT_SUITES = ["kinpath", "kinpath_qt_tests"]
 
 
 def load(files):
@@ -56,10 +57,13 @@ def main():
     files = args.files or sorted(glob.glob(os.path.join(ROOT, "tools", "mutations", "*.txt")))
     mutations = [m for m in load(files) if args.only in m[0] or args.only in m[1]]
 
+    # The window and its tests are built only for mutations of the window.
+    qt = any(path.startswith("src/frontends/qt/") for _, path, *_ in mutations)
     subprocess.run(["cmake", "-S", ROOT, "-B", args.build, "-DCMAKE_BUILD_TYPE=Debug",
-                    "-DKINPATH_BUILD_QT=OFF"], check=True, stdout=subprocess.DEVNULL)
+                    f"-DKINPATH_BUILD_QT={'ON' if qt else 'OFF'}"], check=True,
+                   stdout=subprocess.DEVNULL)
     build = ["cmake", "--build", args.build, "-j", str(os.cpu_count() or 2), "--target",
-             "kinpath-cli", *SUITES]
+             "kinpath-cli", *SUITES, *(QT_SUITES if qt else [])]
     if run(build, ROOT, None) != 0:
         sys.exit("the unmutated tree does not build")
     test = ["ctest", "--stop-on-failure", "-j", str(os.cpu_count() or 2), "-E",
