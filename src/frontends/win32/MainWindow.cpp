@@ -196,11 +196,9 @@ INT_PTR CALLBACK MainWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam, 
 INT_PTR MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
-            // A click; a radio button's double click is the same choice again,
-            // and the pane's notifications come while its text is drawn.
-            if (HIWORD(wParam) == BN_CLICKED &&
-                (lParam == 0 || reinterpret_cast<HWND>(lParam) != pane_->Handle()))
-                Click(LOWORD(wParam));
+            // A click. A radio button's double click is the same choice again,
+            // and the pane's notifications are no input.
+            if (HIWORD(wParam) == BN_CLICKED) Click(LOWORD(wParam));
             return TRUE;
         case WM_TIMER:
             if (wParam == static_cast<WPARAM>(IdBarTimer)) driver_.Tick();
@@ -440,8 +438,6 @@ void MainWindow::ShowWaitingBox() {
     const bool here = FocusIsHere();
     driver_.Answer(result);
     Settle(here);
-    // The next box may equal this one, which the driver does not draw again.
-    if (driver_.Shown().box && !boxPosted_) DrawBox(&*driver_.Shown().box);
 }
 
 void MainWindow::DrawEnd(int) {
