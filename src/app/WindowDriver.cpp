@@ -174,7 +174,7 @@ void WindowDriver::Update() {
     }
     if (next.questionNumber != shown_.questionNumber || next.questionCount != shown_.questionCount)
         view_.DrawProgress(next.questionNumber, next.questionCount);
-    const bool boxChanged = next.box != shown_.box;
+    const bool boxChanged = next.box != shown_.box || next.boxesAnswered != shown_.boxesAnswered;
     const bool ending = next.ended && !shown_.ended;
     shown_ = std::move(next);
     // Drawn last, from the screen as it now stands: a view that answers a box

@@ -135,6 +135,7 @@ void ContinueAfterBox(FlowState& state, BoxResult answer) {
     if (state.boxes.empty()) return;
     const AfterBox then = state.boxes.front().then;
     state.boxes.pop_front();
+    ++state.boxesAnswered;
     switch (then) {
         case AfterBox::Nothing:
             break;

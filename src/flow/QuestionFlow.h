@@ -45,6 +45,7 @@ struct FlowState {
     bool loaded = true;  // false: the script was refused, only its boxes show
     bool ended = false;
     std::deque<WaitingBox> boxes;
+    std::uint32_t boxesAnswered = 0;
     std::optional<BestPick> pick;  // the last one made
 };
 

@@ -201,6 +201,7 @@ Screen Run::Render() const {
     Screen screen = TemplateScreen();
     const FlowState& s = state_;
     if (!s.boxes.empty()) screen.box = s.boxes.front().box;
+    screen.boxesAnswered = s.boxesAnswered;
     screen.ended = s.ended;
     // A refused script leaves the window as the template made it.
     if (!s.loaded) return screen;

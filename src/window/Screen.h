@@ -66,6 +66,9 @@ struct Screen {
     std::array<std::int32_t, BarCount> bars{};
     // The first box waiting for an answer; input other than its answer waits.
     std::optional<Box> box;
+    // How many boxes were answered so far: a box equal to the one before is
+    // still another box.
+    std::uint32_t boxesAnswered = 0;
     // Where the player is: question n (from 1) of count, 0 before the first
     // and on the results; skipped questions count as asked.
     int questionNumber = 0;

@@ -10,6 +10,7 @@
 
 #include "TestSupport.h"
 #include "flow/QuestionFlow.h"
+#include "flow/Run.h"
 #include "window/ControlIds.h"
 
 using namespace kinpath;
@@ -236,6 +237,20 @@ TEST_F(QuestionFlowTest, TheResultsSayWhyThePickWasMade) {
     // The report pane stays exactly as it was.
     EXPECT_EQ(dialog.PaneText().rfind("It appears that the best race for you is Erudite\r\n", 0),
               0u);
+}
+
+// Two equal boxes in a row are two boxes: the screen changes when the first
+// is answered, so a window draws the second.
+TEST(RunTest, EqualBoxesInARowAreTwoBoxes) {
+    const kinpath::Box box{BoxOwner::None, "Undefined symbol found, line 4", "ScriptError",
+                           BoxButtons::Ok};
+    kinpath::Run run(std::vector<kinpath::Box>{box, box});
+    const Screen first = run.Render();
+    run.Apply(AnswerEvent(BoxResult::Ok));
+    const Screen second = run.Render();
+    EXPECT_TRUE(first.box == box && second.box == box);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(run.Apply(AnswerEvent(BoxResult::Ok)).effect, Effect::End);
 }
 
 // Everything a run and its window hold, as text.
