@@ -45,10 +45,14 @@ std::string NumberText(Decimal value) {
     const std::int64_t power = PowerOfTen(value.places);
     const std::uint64_t magnitude = value.scaled < 0 ? 0 - static_cast<std::uint64_t>(value.scaled)
                                                      : static_cast<std::uint64_t>(value.scaled);
-    std::string text = (value.scaled < 0 ? "-" : "") + std::to_string(magnitude / power);
+    std::string text;
+    if (value.scaled < 0) text += '-';
+    text += std::to_string(magnitude / power);
     if (value.places > 0) {
         const std::string fraction = std::to_string(magnitude % power);
-        text += '.' + std::string(std::size_t(value.places) - fraction.size(), '0') + fraction;
+        text += '.';
+        text.append(std::size_t(value.places) - fraction.size(), '0');
+        text += fraction;
     }
     return text;
 }

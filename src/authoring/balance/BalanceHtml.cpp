@@ -26,7 +26,7 @@ th { background: #f2f2f2; }
 .n { text-align: right; font-variant-numeric: tabular-nums; }
 .note { color: #4a4a4a; font-size: 12px; max-width: 900px; }
 .advice { background: #fff3d0; border-left: 4px solid #c98a00; padding: 8px 12px; margin: 12px 0; }
-.charts { display: flex; flex-wrap: wrap; gap: 16px; }
+.charts { display: flex; flex-wrap: wrap; gap: 16px; align-items: flex-start; }
 .wide { overflow-x: auto; max-width: 100%; }
 svg { max-width: 100%; height: auto; }
 .wide svg { max-width: none; }
@@ -73,12 +73,12 @@ void ShareChart(const std::vector<ShareBar>& bars, const std::string& title, con
                 std::ostream& out) {
     double most = 0;
     for (const ShareBar& bar : bars) most = std::max(most, DecimalValue(bar.share));
-    SvgStart(460, 18 * static_cast<int>(bars.size()) + 26, "Share of runs: " + title, out);
+    SvgStart(360, 18 * static_cast<int>(bars.size()) + 26, "Share of runs: " + title, out);
     out << "<text x=\"0\" y=\"14\" font-size=\"13\" font-weight=\"bold\">" << HtmlEscaped(title)
         << " (% of runs)</text>\n";
     int y = 24;
     for (const ShareBar& bar : bars) {
-        const double width = most > 0 ? 280 * DecimalValue(bar.share) / most : 0;
+        const double width = most > 0 ? 190 * DecimalValue(bar.share) / most : 0;
         out << "<text x=\"108\" y=\"" << y + 12 << "\" font-size=\"11\" text-anchor=\"end\">"
             << HtmlEscaped(bar.name) << "</text><rect x=\"114\" y=\"" << y + 2 << "\" width=\""
             << Length(width) << "\" height=\"13\" fill=\"" << colour << "\"/><text x=\""

@@ -96,7 +96,7 @@ ReportTable RowsTable(const BalanceTally& tally, bool races, const Reach& reach)
                      {"share", "Share %"},
                      {"median", "Median"},
                      {"percentile_90", "90th pct."},
-                     {"passed_over", "Passed over"},
+                     {"passed_over", "Led, not picked"},
                      {"lowest", "Lowest"},
                      {"highest", "Highest"},
                      {"lowest_score", "Lowest score"},
@@ -104,7 +104,7 @@ ReportTable RowsTable(const BalanceTally& tally, bool races, const Reach& reach)
     const std::string kind = races ? "races" : "classes";
     table.note =
         "Recommended: runs that ended with it. Median and 90th pct.: its bar at the end "
-        "of a run (a bar shows 0 to 100 points). Passed over: runs in which its bar ended "
+        "of a run (a bar shows 0 to 100 points). Led, not picked: runs in which its bar ended "
         "highest of the " +
         kind + " (or level with the highest), yet the pick went past it because " +
         (races == raceFirst ? "nothing goes with it (the " + kind + " are chosen first)"
@@ -127,7 +127,7 @@ ReportTable RowsTable(const BalanceTally& tally, bool races, const Reach& reach)
 
 ReportTable LeaningsTable(const Reach& reach) {
     ReportTable table = NewTable(
-        "leanings", "Leanings", "What the four leanings add to",
+        "leanings", "Leanings", "What the four leanings count for",
         "Evil, good, big race and small race have no bar: their points count for the races "
         "and classes listed.");
     table.columns = {{"leaning", "Leaning", false},

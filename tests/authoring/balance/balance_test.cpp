@@ -5,7 +5,7 @@
 #include <sys/resource.h>
 #endif
 
-#include <atomic>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -96,6 +96,14 @@ TEST(BalanceTest, TalliesFollowTheChoicesSkipsAndPreference) {
     tally = Simulate(TwoOutcomes + TwoOutcomes, 500, 7, 1.0, 2);
     EXPECT_EQ(Pair(tally, "Dwarf", "Paladin"), 500u);
     EXPECT_TRUE(tally.skipped == 1000 && tally.answered == 0);
+    // --skip P skips a question P of the time: 20,000 questions, within 6
+    // standard deviations.
+    for (const double skip : {0.05, 0.3, 0.9}) {
+        tally = Simulate(TwoOutcomes + TwoOutcomes, 10000, 11, skip, 2);
+        const double share = double(tally.skipped) / 20000;
+        EXPECT_NEAR(share, skip, 6 * std::sqrt(skip * (1 - skip) / 20000)) << skip;
+        EXPECT_EQ(tally.skipped + tally.answered, 20000u);
+    }
 
     tally = Simulate(
         "<QUESTION>\nname=Q\ntext=A\ntext=B\ntext=C\n<ANSWER>\ntype=1\nclrpts=1\n</ANSWER>\n</QUESTION>\n"
