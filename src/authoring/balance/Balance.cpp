@@ -149,9 +149,10 @@ public:
             leadingRace_.Add(*std::max_element(totals.begin(), totals.begin() + RaceSlotCount));
             leadingClass_.Add(
                 *std::max_element(totals.begin() + RaceSlotCount, totals.begin() + BarSlotCount));
-            // A run's answers stand in script order: each count row is walked forward.
-            std::uint64_t* race = &answers_[run.race * answerCount_];
-            std::uint64_t* cls = &answers_[(RaceRowCount + 1 + run.cls) * answerCount_];
+            // A run's answers stand in script order: each count row is walked
+            // forward. Pointers, not elements: a script without answers has no rows.
+            std::uint64_t* race = answers_.data() + run.race * answerCount_;
+            std::uint64_t* cls = answers_.data() + (RaceRowCount + 1 + run.cls) * answerCount_;
             for (; answer < run.answersEnd; ++answer) {
                 ++race[log.answers[answer]];
                 ++cls[log.answers[answer]];
