@@ -218,11 +218,12 @@ TEST_F(CliTest, OptionsCheckAndBalance) {
     EXPECT_TRUE(Has(toFile.output, "[----------------------------------------]   0.0%"));
     EXPECT_EQ(ReadFile("out.txt"), "");
     // Standard error to a file: no bar in it once the estimate is written, nor
-    // on the terminal of standard output.
-    const Stopped errToFile = RunUntil("script -qec '" + run + " 2> err.txt & until grep -qF " +
-                                           "stops err.txt; do sleep 0.1; done; sleep 0.5; " +
-                                           "kill $!; echo ended' /dev/null",
-                                       "ended");
+    // on the terminal of standard output and input (a job in the background
+    // would read /dev/null, so the terminal is given to it).
+    const Stopped errToFile = RunUntil(
+        "script -qec \"" + run + " 2> err.txt < /dev/tty & until grep -qF stops err.txt; " +
+            "do sleep 0.1; done; sleep 0.5; kill \\$!; echo ended\" /dev/null",
+        "ended");
     EXPECT_TRUE(errToFile.stopped);
     EXPECT_FALSE(Has(errToFile.output, "[--"));
     const std::string err = ReadFile("err.txt");
