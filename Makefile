@@ -4,7 +4,7 @@
 # The Debian packages: what building and starting the programs needs, and
 # what the tests, the Windows cross-build and the tools need on top.
 RUN_PACKAGES  := cmake make g++ pkg-config libgtest-dev qt6-base-dev libgl-dev \
-                 fonts-liberation fonts-dejavu-core python3
+                 nlohmann-json3-dev fonts-liberation fonts-dejavu-core python3
 TEST_PACKAGES := libgmock-dev libbenchmark-dev desktop-file-utils appstream poppler-utils \
                  xvfb xauth hyperfine clang-14 libclang-rt-14-dev time clang-format cloc \
                  g++-mingw-w64-x86-64-posix googletest wine wine64 nsis zip fonts-wine procps \
@@ -169,7 +169,7 @@ FUZZDIR      := build-fuzz
 fuzz: deps
 	cmake -S fuzz -B $(FUZZDIR) -DCMAKE_CXX_COMPILER=clang++-14
 	cmake --build $(FUZZDIR) -j $(JOBS)
-	@for t in script_fuzz pane_fuzz; do \
+	@for t in script_fuzz pane_fuzz balance_fuzz; do \
 	  mkdir -p $(FUZZDIR)/corpus/$$t $(FUZZDIR)/artifacts; \
 	  echo "== $$t for $(FUZZ_SECONDS) s (log: $(FUZZDIR)/$$t.log)"; \
 	  if ! $(FUZZDIR)/$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \

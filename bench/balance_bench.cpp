@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "authoring/Balance.h"
+#include "authoring/balance/Balance.h"
 #include "script/ScriptDocument.h"
 
 namespace {

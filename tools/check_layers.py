@@ -3,7 +3,8 @@
 
 Usage: check_layers.py [SRC_DIR]   (default: the src/ beside this script's folder)
 
-Each folder of src/ is a layer. A file may include headers of its own folder
+Each folder of src/ is a layer; a folder inside it (authoring/balance) is
+part of that layer. A file may include headers of its own folder
 and of lower layers; each folder under frontends/ is a front end of its own at
 the top and includes no other front end. Toolkit and system headers stay in the
 front ends that own them. Beside src/, each folder of tests/ mirrors a folder

@@ -6,6 +6,7 @@
 
 #include "flow/Transcript.h"
 #include "platform/Files.h"
+#include "text/HtmlText.h"
 #include "text/PathText.h"
 #include "text/TextCodec.h"
 #include "window/View.h"
@@ -47,21 +48,9 @@ std::string PageText(std::string_view utf8) {
     std::size_t i = 0;
     while (i < utf8.size()) {
         char32_t cp = NextCodePoint(utf8, i);
-        switch (cp) {
-            case '&':
-                out += "&amp;";
-                continue;
-            case '<':
-                out += "&lt;";
-                continue;
-            case '>':
-                out += "&gt;";
-                continue;
-            case '"':
-                out += "&quot;";
-                continue;
-            default:
-                break;
+        if (const std::string_view reference = HtmlReference(cp); !reference.empty()) {
+            out += reference;
+            continue;
         }
         if (IsHiddenControl(cp)) cp = ReplacementCharacter;
         int byte = Cp1252Byte(cp);

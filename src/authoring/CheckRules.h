@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "authoring/Reach.h"
 #include "authoring/ScriptCheck.h"
+#include "scoring/Reach.h"
 #include "script/ScriptKeys.h"
 #include "script/ScriptLines.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
-#include "authoring/Reach.h"
+#include "scoring/Reach.h"
 #include "text/Ascii.h"
 
 namespace kinpath::check {

@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "scoring/RowNames.h"
 #include "script/ScriptDocument.h"
 
 namespace kinpath {
@@ -134,19 +135,18 @@ BestPick PickBestRaceAndClass(const PointValues& totals, RaceRows& races, ClassR
     ScoreRows(totals, races, classes);
     SortByScore(classes.data(), ClassRowCount);
     SortByScore(races.data(), RaceRowCount);
-    constexpr const char* Unknown = "Unknown";
     if (preference == Preference::RaceOverClass) {
         const char* race = races[0].name;
         const char* className = FirstRowListing(race, classes.data(), ClassRowCount);
         if (className == nullptr) {
-            return {Unknown, Unknown};
+            return {UnknownName, UnknownName};
         }
         return {race, className};
     }
     const char* className = classes[0].name;
     const char* race = FirstRowListing(className, races.data(), RaceRowCount);
     if (race == nullptr) {
-        return {Unknown, Unknown};
+        return {UnknownName, UnknownName};
     }
     return {race, className};
 }

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "../../fuzz/BalanceFuzz.h"
 #include "../../fuzz/FuzzDrivers.h"
 #include "TestSupport.h"
 
@@ -16,7 +17,9 @@ using FuzzRegressionTest = ProgramTest;
 
 TEST_F(FuzzRegressionTest, EverySavedInputPassesItsTarget) {
     const std::pair<const char*, void (*)(const std::uint8_t*, std::size_t)> targets[] = {
-        {"script_fuzz", fuzz::RunScriptInput}, {"pane_fuzz", fuzz::RunPaneInput}};
+        {"script_fuzz", fuzz::RunScriptInput},
+        {"pane_fuzz", fuzz::RunPaneInput},
+        {"balance_fuzz", fuzz::RunBalanceInput}};
     for (const auto& [target, run] : targets) {
         int replayed = 0;
         for (const char* kind : {"corpus", "regressions"}) {

@@ -1,11 +1,17 @@
 // UTF-8 and Windows-1252 against a plain encoder: every shortest-form scalar
-// value is valid and decodes back; every other sequence is not UTF-8.
+// value is valid and decodes back; every other sequence is not UTF-8. Numbers
+// as text and text for HTML.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "text/HtmlText.h"
+#include "text/NumberText.h"
 #include "text/PathText.h"
 #include "text/TextCodec.h"
 
@@ -125,4 +131,56 @@ TEST(TextCodec, Windows1252) {
               "caf\xC3\xA9 \xE2\x82\xAC \xE2\x80\x9Cq\xE2\x80\x9D \xC5\xB8 \xC5\xA0\xC5\xA1");
     // One bad byte makes the whole text Windows-1252, valid sequences included.
     EXPECT_EQ(DisplayText("\xC3\xA9\xE9"), "\xC3\x83\xC2\xA9\xC3\xA9");
+}
+
+// Numbers are written as printf writes them, -0 aside, and fractions read
+// back as the same double; each decimal's double prints as its digits.
+TEST(NumberText, DecimalsAsPrintfAndFractionsThatReadBack) {
+    std::mt19937_64 random(7);
+    for (int round = 0; round < 2000; ++round) {
+        const double value =
+            std::ldexp(double(random() % 2000001) - 1000000.0, -int(random() % 30));
+        const int places = int(random() % 4);
+        char printed[64];
+        std::snprintf(printed, sizeof printed, "%.*f", places, value);
+        const Decimal decimal = ToDecimal(value, places);
+        const std::string text = NumberText(decimal);
+        EXPECT_EQ(text, std::string(printed).starts_with("-") && decimal.scaled == 0
+                            ? std::string(printed + 1)
+                            : std::string(printed));
+        std::snprintf(printed, sizeof printed, "%.*f", places, DecimalValue(decimal));
+        EXPECT_EQ(text, printed) << value;
+        const std::string shortest = NumberText(value);
+        EXPECT_EQ(std::strtod(shortest.c_str(), nullptr), value);
+        std::snprintf(printed, sizeof printed, "%g", value);
+        if (std::strtod(printed, nullptr) == value) {
+            EXPECT_EQ(shortest, printed);
+        }
+    }
+    EXPECT_EQ(NumberText(ToDecimal(0.125, 2)), "0.12");  // printf's own rounding of the exact value
+    EXPECT_EQ(NumberText(0.1), "0.1");
+    EXPECT_EQ(NumberText(std::int64_t{-5}) + NumberText(std::uint64_t{18446744073709551615u}),
+              "-518446744073709551615");
+}
+
+// Text escaped for HTML holds no markup character and reads back as it was.
+TEST(HtmlText, MarkupCharactersBecomeReferencesAndNothingElseChanges) {
+    const std::string text = "a<b>&\"c'\xC3\xA9&amp;\t\n";
+    const std::string html = HtmlEscaped(text);
+    EXPECT_EQ(html, "a&lt;b&gt;&amp;&quot;c'\xC3\xA9&amp;amp;\t\n");
+    std::string back;
+    for (std::size_t i = 0; i < html.size(); ++i) {
+        std::size_t length = 1;
+        for (const char c : std::string("&<>\"")) {
+            const std::string_view reference = HtmlReference(static_cast<unsigned char>(c));
+            if (html.compare(i, reference.size(), reference) == 0) {
+                back += c;
+                length = reference.size();
+            }
+        }
+        if (length == 1) back += html[i];
+        i += length - 1;
+    }
+    EXPECT_EQ(back, text);
+    EXPECT_EQ(HtmlReference(U'\u2039'), "");
 }

@@ -1,17 +1,14 @@
 #include "frontends/term/AuthorTools.h"
 
 #include <algorithm>
-#include <chrono>
-#include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <ostream>
 #include <thread>
 
-#include "authoring/Balance.h"
 #include "authoring/Publish.h"
 #include "authoring/ScriptCheck.h"
 #include "frontends/term/BalanceArguments.h"
+#include "frontends/term/BalanceCommand.h"
 #include "script/ScriptLines.h"
 
 namespace kinpath::term {
@@ -40,71 +37,6 @@ bool WantsHelp(const std::vector<std::string>& args) {
     }
     return false;
 }
-
-// "3 hours": the largest unit of which there are at least two.
-std::string About(double seconds) {
-    struct Unit {
-        double seconds;
-        const char* name;
-    };
-    static constexpr Unit Units[] = {
-        {365.25 * 86400, "year"}, {86400, "day"}, {3600, "hour"}, {60, "minute"}, {1, "second"}};
-    const Unit* unit = Units;
-    while (unit->seconds > 1 && seconds < 2 * unit->seconds) ++unit;
-    const long long count = std::llround(std::max(0.0, seconds) / unit->seconds);
-    return std::to_string(count) + " " + unit->name + (count == 1 ? "" : "s");
-}
-
-// What a --balance run shows on standard error while it goes: once the pace is
-// known, how long the whole run takes when that is long; on a terminal a bar
-// redrawn in place and erased at the end.
-class ProgressView {
-public:
-    ProgressView(std::uint64_t runs, bool bar, std::ostream& err)
-        : runs_(runs), bar_(bar), err_(err) {}
-
-    void operator()(std::uint64_t runsDone) {
-        const double done = static_cast<double>(runsDone);
-        const auto runs = static_cast<double>(runs_);
-        const double elapsed = std::chrono::duration<double>(Clock::now() - start_).count();
-        if (bar_ && drawn_) err_ << "\r\x1b[K";
-        if (runsDone >= runs_) {
-            err_.flush();
-            return;
-        }
-        // The pace is known after a second and a first finished block.
-        const double total = done > 0 ? elapsed * runs / done : 0;
-        if (!estimated_ && elapsed >= 1 && done > 0) {
-            estimated_ = true;
-            if (total > LongRun) {
-                err_ << "kinpath-cli --balance: " << runs_ << " runs will take about "
-                     << About(total) << " (Ctrl+C stops them)\n";
-            }
-        }
-        if (bar_) {
-            const auto filled = static_cast<std::size_t>(BarWidth * done / runs);
-            char percent[16];
-            std::snprintf(percent, sizeof percent, "%5.1f%%", 100 * done / runs);
-            err_ << '[' << std::string(filled, '#') << std::string(BarWidth - filled, '-') << "] "
-                 << percent;
-            if (estimated_) err_ << ", about " << About(total - elapsed) << " left";
-            drawn_ = true;
-        }
-        err_.flush();
-    }
-
-private:
-    using Clock = std::chrono::steady_clock;
-    static constexpr double LongRun = 10;  // seconds
-    static constexpr std::size_t BarWidth = 40;
-
-    const std::uint64_t runs_;
-    const bool bar_;
-    std::ostream& err_;
-    const Clock::time_point start_ = Clock::now();
-    bool estimated_ = false;
-    bool drawn_ = false;
-};
 
 }  // namespace
 

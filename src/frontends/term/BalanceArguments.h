@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "authoring/Balance.h"
+#include "authoring/balance/Balance.h"
 #include "script/ScriptLines.h"
 
 namespace kinpath::term {

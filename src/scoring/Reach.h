@@ -9,10 +9,8 @@
 #include <array>
 #include <cstdint>
 #include <span>
-#include <string>
-#include <string_view>
 
-#include "scoring/RankTables.h"
+#include "scoring/RowNames.h"
 #include "script/PointSlot.h"
 #include "script/ScriptDocument.h"
 
@@ -20,9 +18,6 @@ namespace kinpath {
 
 class ScriptDocument;
 struct QuestionBlock;
-
-// Races first, then classes, each in the initial table's order.
-inline constexpr int RowCount = RaceRowCount + ClassRowCount;
 
 struct Range {
     std::int64_t low = 0;
@@ -38,15 +33,6 @@ struct QuestionOptions {
     std::span<const PointValues> All() const { return {points.data(), std::size_t(count)}; }
 };
 QuestionOptions OptionsOf(const ScriptDocument& document, const QuestionBlock& question);
-
-// The race, class or leaning a point total counts for ("Warrior", "evil"),
-// and the key that sets it ("warpts="; none for High Elf).
-std::string_view SlotName(int slot);
-std::string_view SlotKey(int slot);
-// A race's or class's name; the point totals its score sums, as keys
-// ("barbpts= + goodpts= + bigracepts=").
-std::string_view RowName(int row);
-std::string RowKeys(int row);
 
 // A row's score from points, summed in 64 bits: it never wraps.
 std::int64_t ScoreOfRow(const PointValues& points, int row);

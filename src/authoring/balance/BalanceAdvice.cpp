@@ -1,9 +1,9 @@
 // What the balance report tells an author to do: why a race or class never
 // comes up, and how to scale the points so that the bars show something.
-#include <cstdio>
+#include <algorithm>
 #include <limits>
 
-#include "authoring/BalanceReport.h"
+#include "authoring/balance/BalanceReport.h"
 #include "scoring/BestPick.h"
 #include "script/ScriptDocument.h"
 
@@ -32,9 +32,7 @@ bool AllowsAllOf(int wider, int row) {
 
 // A multiplier as advice gives it: "0.25", "5.3", "16".
 std::string Factor(double factor) {
-    char text[32];
-    std::snprintf(text, sizeof text, factor < 1 ? "%.2f" : factor < 10 ? "%.1f" : "%.0f", factor);
-    return text;
+    return NumberText(ToDecimal(factor, factor < 1 ? 2 : factor < 10 ? 1 : 0));
 }
 
 std::string Near(double factor, std::int32_t race, std::int32_t cls) {
@@ -55,8 +53,8 @@ constexpr std::int32_t BarTop = 100;
 // leaders between 60 and 100, else one for races and one for classes.
 std::string RaiseAdvice(std::int32_t race, std::int32_t cls, bool evilUsed) {
     std::string advice = "The leading bars end nearly empty: the leading race at a median of " +
-                         std::to_string(race) + " points and the leading class at " +
-                         std::to_string(cls) + ", of the 100 a bar shows. ";
+                         NumberText(std::int64_t{race}) + " points and the leading class at " +
+                         NumberText(std::int64_t{cls}) + ", of the 100 a bar shows. ";
     if (race <= 0 || cls <= 0) {
         return advice + "A bar that ends at 0 or below cannot be scaled up: give the " +
                (race <= 0 ? "race" : "class") +
@@ -157,7 +155,7 @@ std::string BlockedAtBest(const ScriptDocument& document, const Reach& reach, in
         });
         if (!ahead) continue;
         return "on every way of answering that gives " + std::string(RowName(row)) +
-               " its highest score, " + std::to_string(reach.Score(row).high) + ", " +
+               " its highest score, " + NumberText(reach.Score(row).high) + ", " +
                std::string(RowName(other)) + " scores at least as much as every " +
                (race ? "class " : "race ") + std::string(RowName(row)) + " goes with, and " +
                std::string(RowName(row)) + " does not go with " + std::string(RowName(other));
@@ -172,7 +170,7 @@ std::string NeverRecommendedCause(const ScriptDocument& document, const Reach& r
     const bool race = row < RaceRowCount;
     const bool first = race == (preference == Preference::RaceOverClass);
     const std::string name(RowName(row));
-    const std::string best = std::to_string(reach.Score(row).high);
+    const std::string best = NumberText(reach.Score(row).high);
     std::string cause;
     if (SlotKey(ScoreSlots(row)[0]).empty()) {
         cause = name + " has no key of its own and gains only from " + RowKeys(row) + "; ";
@@ -199,7 +197,7 @@ std::string NeverRecommendedCause(const ScriptDocument& document, const Reach& r
         const std::string rival(RowName(always));
         if (alwaysLead > 0) {
             return cause + rival + " always scores more than " + name + ", by at least " +
-                   std::to_string(alwaysLead) + allows;
+                   NumberText(alwaysLead) + allows;
         }
         return cause + rival + " scores at least as much as " + name +
                " on every way of answering" + allows + " (on a tie the pick's own order decides)";
@@ -212,7 +210,7 @@ std::string NeverRecommendedCause(const ScriptDocument& document, const Reach& r
     }
     if (atBest >= 0) {
         return cause + name + " can reach at most " + best + "; " + std::string(RowName(atBest)) +
-               " reaches at least " + std::to_string(reach.Score(row).high + atBestLead) +
+               " reaches at least " + NumberText(reach.Score(row).high + atBestLead) +
                " on every way of answering that gives " + name + " " + best + allows;
     }
     return cause + name + " can reach " + best + ", and no single " + (race ? "race" : "class") +

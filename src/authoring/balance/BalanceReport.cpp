@@ -1,10 +1,8 @@
-#include "authoring/BalanceReport.h"
+#include "authoring/balance/BalanceReport.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
-#include "authoring/Reach.h"
 #include "flow/QuestionFlow.h"
 #include "scoring/AnswerRecording.h"
 #include "scoring/BestPick.h"
@@ -13,25 +11,72 @@
 
 namespace kinpath {
 
-namespace {
+ReportCell::ReportCell(std::string_view text) : value_(VisibleControls(DisplayText(text))) {}
 
-std::string Share(std::uint64_t count, std::uint64_t of) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f",
-                  of == 0 ? 0.0 : 100.0 * static_cast<double>(count) / static_cast<double>(of));
-    return text;
+std::string ReportCell::Text() const {
+    return std::visit(
+        [](const auto& value) {
+            if constexpr (std::is_same_v<std::decay_t<decltype(value)>, std::string>) {
+                return value;
+            } else {
+                return NumberText(value);
+            }
+        },
+        value_);
 }
 
-// A total as counted: exact from -1000 to 1000, the ends standing for beyond.
-std::string TotalText(std::int32_t total) {
-    if (total < TotalCounts::Lowest) return "below " + std::to_string(TotalCounts::Lowest);
-    if (total > TotalCounts::Highest) return "above " + std::to_string(TotalCounts::Highest);
-    return std::to_string(total);
+ReportCell TotalCell(std::int32_t total) {
+    if (total < TotalCounts::Lowest)
+        return "below " + NumberText(std::int64_t{TotalCounts::Lowest});
+    if (total > TotalCounts::Highest)
+        return "above " + NumberText(std::int64_t{TotalCounts::Highest});
+    return total;
+}
+
+EndCounts EndsOf(const TotalCounts& bar) {
+    EndCounts ends{};
+    for (std::size_t i = 0; i < bar.counts.size(); ++i) {
+        const int total = TotalCounts::Lowest - 1 + int(i);
+        ends[std::size_t(total < 0 ? 0 : std::min(EndBins - 1, 1 + total / 10))] += bar.counts[i];
+    }
+    return ends;
+}
+
+namespace {
+
+// A count's share of all, in percent with two decimals.
+Decimal Share(std::uint64_t count, std::uint64_t of) {
+    return ToDecimal(of == 0 ? 0.0 : 100.0 * static_cast<double>(count) / static_cast<double>(of),
+                     2);
 }
 
 std::uint64_t Recommended(const BalanceTally& tally, int row) {
     return row < RaceRowCount ? tally.races[std::size_t(row)]
                               : tally.classes[std::size_t(row - RaceRowCount)];
+}
+
+ReportTable NewTable(std::string id, std::string title, std::string heading, std::string summary) {
+    return {std::move(id), std::move(title), {}, {}, {}, std::move(heading), std::move(summary)};
+}
+
+// The races or the classes (rows as in RowCount), most recommended first.
+std::vector<int> ByRecommended(const BalanceTally& tally, bool races) {
+    std::vector<int> rows;
+    for (int row = races ? 0 : RaceRowCount; row < (races ? RaceRowCount : RowCount); ++row)
+        rows.push_back(row);
+    std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
+        return Recommended(tally, a) != Recommended(tally, b)
+                   ? Recommended(tally, a) > Recommended(tally, b)
+                   : RowName(a) < RowName(b);
+    });
+    return rows;
+}
+
+// The title of a range of EndCounts: "<0", "0-9" ... "90-99", "100+".
+std::string EndTitle(int bin) {
+    if (bin == 0) return "<0";
+    if (bin == EndBins - 1) return NumberText(std::int64_t{10 * (bin - 1)}) + "+";
+    return NumberText(std::int64_t{10 * (bin - 1)}) + "-" + NumberText(std::int64_t{10 * bin - 1});
 }
 
 constexpr const char* ExactReach =
@@ -41,13 +86,17 @@ constexpr const char* ExactReach =
 // The races or the classes, most recommended first.
 ReportTable RowsTable(const BalanceTally& tally, bool races, const Reach& reach) {
     const bool raceFirst = tally.preference == Preference::RaceOverClass;
-    ReportTable table{races ? "races" : "classes", races ? "Races" : "Classes", "", {}, {}};
+    ReportTable table = NewTable(
+        races ? "races" : "classes", races ? "Races" : "Classes",
+        races ? "How often each race is recommended" : "How often each class is recommended",
+        std::string("Out of all the runs, how many ended by recommending each ") +
+            (races ? "race" : "class") + ", and where its bar stood at the end.");
     table.columns = {{"name", races ? "Race" : "Class", false},
                      {"recommended", "Recommended"},
                      {"share", "Share %"},
                      {"median", "Median"},
                      {"percentile_90", "90th pct."},
-                     {"passed_over", "Passed over"},
+                     {"passed_over", "Led, not picked"},
                      {"lowest", "Lowest"},
                      {"highest", "Highest"},
                      {"lowest_score", "Lowest score"},
@@ -55,7 +104,7 @@ ReportTable RowsTable(const BalanceTally& tally, bool races, const Reach& reach)
     const std::string kind = races ? "races" : "classes";
     table.note =
         "Recommended: runs that ended with it. Median and 90th pct.: its bar at the end "
-        "of a run (a bar shows 0 to 100 points). Passed over: runs in which its bar ended "
+        "of a run (a bar shows 0 to 100 points). Led, not picked: runs in which its bar ended "
         "highest of the " +
         kind + " (or level with the highest), yet the pick went past it because " +
         (races == raceFirst ? "nothing goes with it (the " + kind + " are chosen first)"
@@ -64,30 +113,23 @@ ReportTable RowsTable(const BalanceTally& tally, bool races, const Reach& reach)
         ". Lowest and highest: its own total (its bar's points) and its score (with the "
         "leanings that count for it, as the pick ranks the " +
         kind + ") " + ExactReach;
-    std::vector<int> rows;
-    for (int row = races ? 0 : RaceRowCount; row < (races ? RaceRowCount : RowCount); ++row)
-        rows.push_back(row);
-    std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
-        return Recommended(tally, a) != Recommended(tally, b)
-                   ? Recommended(tally, a) > Recommended(tally, b)
-                   : RowName(a) < RowName(b);
-    });
-    for (const int row : rows) {
+    for (const int row : ByRecommended(tally, races)) {
         const TotalCounts& bar = tally.bars[std::size_t(ScoreSlots(row)[0])];
         const Range total = reach.Total(ScoreSlots(row)[0]);
         const Range score = reach.Score(row);
-        table.rows.push_back({std::string(RowName(row)), std::to_string(Recommended(tally, row)),
-                              Share(Recommended(tally, row), tally.runs),
-                              TotalText(bar.Percentile(50)), TotalText(bar.Percentile(90)),
-                              std::to_string(tally.passedOver[std::size_t(row)]),
-                              std::to_string(total.low), std::to_string(total.high),
-                              std::to_string(score.low), std::to_string(score.high)});
+        table.rows.push_back(
+            {RowName(row), Recommended(tally, row), Share(Recommended(tally, row), tally.runs),
+             TotalCell(bar.Percentile(50)), TotalCell(bar.Percentile(90)),
+             tally.passedOver[std::size_t(row)], total.low, total.high, score.low, score.high});
     }
     return table;
 }
 
 ReportTable LeaningsTable(const Reach& reach) {
-    ReportTable table{"leanings", "Leanings", "", {}, {}};
+    ReportTable table = NewTable(
+        "leanings", "Leanings", "What the four leanings count for",
+        "Evil, good, big race and small race have no bar: their points count for the races "
+        "and classes listed.");
     table.columns = {{"leaning", "Leaning", false},
                      {"key", "Key", false},
                      {"counts_for", "Counts for", false},
@@ -104,15 +146,16 @@ ReportTable LeaningsTable(const Reach& reach) {
             if (std::find(slots.begin(), slots.end(), slot) == slots.end()) continue;
             rows += (rows.empty() ? "" : ", ") + std::string(RowName(row));
         }
-        table.rows.push_back({std::string(SlotName(slot)), std::string(SlotKey(slot)), rows,
-                              std::to_string(reach.Total(slot).low),
-                              std::to_string(reach.Total(slot).high)});
+        table.rows.push_back(
+            {SlotName(slot), SlotKey(slot), rows, reach.Total(slot).low, reach.Total(slot).high});
     }
     return table;
 }
 
 ReportTable PairsTable(const BalanceTally& tally) {
-    ReportTable table{"pairs", "Pairs recommended", "", {}, {}};
+    ReportTable table =
+        NewTable("pairs", "Pairs recommended", "Which race and class are recommended together",
+                 "Every pair that some run ended with, most often first.");
     table.columns = {{"race", "Race", false},
                      {"class", "Class", false},
                      {"recommended", "Recommended"},
@@ -131,15 +174,17 @@ ReportTable PairsTable(const BalanceTally& tally) {
     std::stable_sort(pairs.begin(), pairs.end(),
                      [](const Pair& a, const Pair& b) { return a.count > b.count; });
     for (const Pair& pair : pairs) {
-        table.rows.push_back({BalanceRaceName(pair.race), BalanceClassName(pair.cls),
-                              std::to_string(pair.count), Share(pair.count, tally.runs)});
+        table.rows.push_back(
+            {RaceName(pair.race), ClassName(pair.cls), pair.count, Share(pair.count, tally.runs)});
     }
     return table;
 }
 
 ReportTable NeverTable(const ScriptDocument& document, const BalanceTally& tally,
                        const Reach& reach) {
-    ReportTable table{"never", "Never recommended", "", {}, {}};
+    ReportTable table =
+        NewTable("never", "Never recommended", "Races and classes that no run recommended",
+                 "Each one no run ended with, and what in the script keeps it out.");
     table.columns = {{"name", "Name", false},
                      {"kind", "Kind", false},
                      {"highest_score", "Highest score"},
@@ -149,8 +194,8 @@ ReportTable NeverTable(const ScriptDocument& document, const BalanceTally& tally
         "every way of answering, not only for the runs made.";
     for (int row = 0; row < RowCount; ++row) {
         if (Recommended(tally, row) != 0) continue;
-        table.rows.push_back({std::string(RowName(row)), row < RaceRowCount ? "race" : "class",
-                              std::to_string(reach.Score(row).high),
+        table.rows.push_back({RowName(row), row < RaceRowCount ? "race" : "class",
+                              reach.Score(row).high,
                               NeverRecommendedCause(document, reach, tally.preference, row)});
     }
     return table;
@@ -166,15 +211,8 @@ struct AnswerEffect {
     int most = 0, next = 0;  // the outcomes that change most, by size
 };
 
-std::string OutcomeName(int outcome) {
-    return outcome <= RaceRowCount ? BalanceRaceName(outcome)
-                                   : BalanceClassName(outcome - RaceRowCount - 1);
-}
-
-std::string Points(double change) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", change);
-    return text;
+const char* OutcomeName(int outcome) {
+    return outcome <= RaceRowCount ? RaceName(outcome) : ClassName(outcome - RaceRowCount - 1);
 }
 
 // The answers that move the recommendations most, by their largest change:
@@ -225,61 +263,60 @@ std::vector<AnswerEffect> AnswerEffects(const ScriptDocument& document, const Ba
 }
 
 ReportTable AnswersTable(const ScriptDocument& document, const BalanceTally& tally) {
-    ReportTable table{"answers", "Answers that move the recommendations most", "", {}, {}};
+    ReportTable table = NewTable(
+        "answers", "Answers that move the recommendations most",
+        "Which answers change the recommendation most",
+        "How much more or less often a race or class is recommended when a player picks the "
+        "answer.");
     table.columns = {{"question", "Question"},  {"choice", "Choice"},
                      {"runs", "Runs"},          {"moves_most", "Moves most", false},
                      {"change", "Change"},      {"moves_next", "Then", false},
                      {"next_change", "Change"}, {"text", "Choice text", false}};
-    table.note = "For each answer the runs chose (the " + std::to_string(ListedAnswers) +
+    table.note = "For each answer the runs chose (the " + NumberText(std::uint64_t{ListedAnswers}) +
                  " that move most): how much more or less often each race and class is "
                  "recommended in the runs that chose it than in all runs, in percentage points; "
                  "the two largest changes. Changes below about 100/sqrt(runs) points are within "
                  "chance.";
     for (const AnswerEffect& effect : AnswerEffects(document, tally)) {
-        table.rows.push_back({std::to_string(effect.question), std::to_string(effect.choice),
-                              std::to_string(effect.runs), OutcomeName(effect.most),
-                              Points(effect.change[std::size_t(effect.most)]),
+        table.rows.push_back({effect.question, effect.choice, effect.runs, OutcomeName(effect.most),
+                              ToDecimal(effect.change[std::size_t(effect.most)], 2),
                               OutcomeName(effect.next),
-                              Points(effect.change[std::size_t(effect.next)]),
-                              VisibleControls(DisplayText(effect.text))});
+                              ToDecimal(effect.change[std::size_t(effect.next)], 2), effect.text});
     }
     return table;
 }
 
 // Where each bar ends, in the steps of ten a player sees.
 ReportTable BarTotalsTable(const BalanceTally& tally) {
-    ReportTable table{"bar_totals", "Where each bar ends", "", {}, {}};
+    ReportTable table =
+        NewTable("bar_totals", "Where each bar ends", "How full each bar is at the end",
+                 "For each race and class: how many runs left its bar at each height, in steps "
+                 "of ten points.");
     table.note =
         "Runs whose bar ended in each range of points: below 0 the bar is empty, from "
         "100 on it is full.";
-    table.columns = {{"bar", "Bar", false}, {"below_0", "<0"}};
-    for (int from = 0; from < 100; from += 10) {
-        table.columns.push_back({"from_" + std::to_string(from),
-                                 std::to_string(from) + "-" + std::to_string(from + 9)});
-    }
-    table.columns.push_back({"from_100", "100+"});
+    table.columns = {{"bar", "Bar", false}, {"below_0", EndTitle(0)}};
+    for (int bin = 1; bin < EndBins; ++bin)
+        table.columns.push_back(
+            {"from_" + NumberText(std::int64_t{10 * (bin - 1)}), EndTitle(bin)});
     for (int row = 0; row < RowCount; ++row) {
-        const TotalCounts& bar = tally.bars[std::size_t(ScoreSlots(row)[0])];
-        std::array<std::uint64_t, 12> bins{};
-        for (std::size_t i = 0; i < bar.counts.size(); ++i) {
-            const int total = TotalCounts::Lowest - 1 + int(i);
-            bins[std::size_t(total < 0 ? 0 : std::min(11, 1 + total / 10))] += bar.counts[i];
-        }
-        std::vector<std::string> cells{std::string(RowName(row))};
-        for (const std::uint64_t count : bins) cells.push_back(std::to_string(count));
-        table.rows.push_back(std::move(cells));
+        auto& cells = table.rows.emplace_back();
+        cells.emplace_back(RowName(row));
+        for (const std::uint64_t count : EndsOf(tally.bars[std::size_t(ScoreSlots(row)[0])]))
+            cells.emplace_back(count);
     }
     return table;
 }
 
 ReportTable LeadersTable(const BalanceTally& tally) {
-    ReportTable table{
-        "leaders",
-        "The leading bars",
+    ReportTable table =
+        NewTable("leaders", "The leading bars", "How full the longest bars get",
+                 "Half of the runs end at or below the median, nine in ten at or below the 90th "
+                 "percentile.");
+    table.note =
         "At the end of a run: the highest race bar and the highest class bar (the "
-        "leanings not counted, as the bars show them), and all 27 bars together.",
-        {{"bars", "Bars", false}, {"median", "Median"}, {"percentile_90", "90th pct."}},
-        {}};
+        "leanings not counted, as the bars show them), and all 27 bars together.";
+    table.columns = {{"bars", "Bars", false}, {"median", "Median"}, {"percentile_90", "90th pct."}};
     const TotalCounts all = tally.AllBars();
     const std::pair<const char*, const TotalCounts*> rows[] = {
         {"Leading race", &tally.leadingRace},
@@ -287,9 +324,38 @@ ReportTable LeadersTable(const BalanceTally& tally) {
         {"All 27 bars", &all}};
     for (const auto& [title, counts] : rows) {
         table.rows.push_back(
-            {title, TotalText(counts->Percentile(50)), TotalText(counts->Percentile(90))});
+            {title, TotalCell(counts->Percentile(50)), TotalCell(counts->Percentile(90))});
     }
     return table;
+}
+
+// The page's charts, from the tallies.
+ReportCharts ChartsOf(const BalanceTally& tally) {
+    ReportCharts charts;
+    for (const bool races : {true, false}) {
+        for (const int row : ByRecommended(tally, races)) {
+            (races ? charts.races : charts.classes)
+                .push_back({std::string(RowName(row)), Share(Recommended(tally, row), tally.runs)});
+        }
+    }
+    for (int row = 0; row < RowCount; ++row) {
+        charts.ends.emplace_back(RowName(row), EndsOf(tally.bars[std::size_t(ScoreSlots(row)[0])]));
+    }
+    for (int bin = 0; bin < EndBins; ++bin) charts.endTitles[std::size_t(bin)] = EndTitle(bin);
+    charts.unknown = tally.races[std::size_t(UnknownRace)] > 0;
+    const int races = RaceRowCount + charts.unknown, classes = ClassRowCount + charts.unknown;
+    for (int c = 0; c < classes; ++c) charts.pairClasses.push_back(ClassName(c));
+    for (int r = 0; r < races; ++r) {
+        charts.pairRaces.push_back(RaceName(r));
+        auto& runs = charts.pairRuns.emplace_back();
+        auto& allowed = charts.pairAllowed.emplace_back();
+        for (int c = 0; c < classes; ++c) {
+            runs.push_back(tally.pairs[std::size_t(r)][std::size_t(c)]);
+            allowed.push_back(r < RaceRowCount && c < ClassRowCount &&
+                              FindPartner(ClassName(c), InitialRaceTable[std::size_t(r)]));
+        }
+    }
+    return charts;
 }
 
 }  // namespace
@@ -304,29 +370,26 @@ const ReportTable* BalanceReport::Table(const std::string& id) const {
 BalanceReport BuildBalanceReport(const std::string& name, const ScriptDocument& document,
                                  const BalanceOptions& options, const BalanceTally& tally) {
     BalanceReport report;
-    report.script = name;
-    char skip[32];
-    std::snprintf(skip, sizeof skip, "%g", options.skipProbability);
+    report.script = ReportCell(name).Text();
     const bool classFirst = tally.preference == Preference::ClassOverRace;
     std::string preference =
         classFirst ? "class over race (the best class first, then the best race that allows it)"
                    : "race over class (the best race first, then the best class open to it)";
     if (!tally.preferenceFromScript) preference += "; the script has no SETTINGS block";
     report.facts = {
-        {"script", "Script", name, false},
-        {"runs", "Random runs", std::to_string(tally.runs)},
-        {"seed", "Seed", std::to_string(options.seed)},
-        {"skip_probability", "Skip probability", skip},
-        {"preference", "Preference", preference, false},
-        {"questions", "Questions", std::to_string(tally.questions)},
+        {"script", "Script", name},
+        {"runs", "Random runs", tally.runs},
+        {"seed", "Seed", options.seed},
+        {"skip_probability", "Skip probability", options.skipProbability},
+        {"preference", "Preference", preference},
+        {"questions", "Questions", tally.questions},
         {"questions_without_choices", "Questions without choices (always skipped)",
-         std::to_string(tally.questionsWithoutChoices)},
-        {"choices_drawn", "Choices drawn", std::to_string(tally.answered + tally.unmatched)},
+         tally.questionsWithoutChoices},
+        {"choices_drawn", "Choices drawn", tally.answered + tally.unmatched},
         {"choices_without_answer",
-         std::string("Choices without an answer (\"") + NoAnswerMessage + "\")",
-         std::to_string(tally.unmatched)},
-        {"unknown", "Runs that recommend \"Unknown\"",
-         std::to_string(tally.races[std::size_t(UnknownRace)])},
+         std::string("Choices without an answer (\"") + NoAnswerMessage + "\")", tally.unmatched},
+        {"unknown", "Runs that found no race and class that go together (\"Unknown\")",
+         tally.races[std::size_t(UnknownRace)]},
     };
     if (tally.runs == 0) return report;
     const Reach reach = ReachOf(document);
@@ -339,6 +402,7 @@ BalanceReport BuildBalanceReport(const std::string& name, const ScriptDocument& 
     report.tables.push_back(BarTotalsTable(tally));
     report.tables.push_back(LeadersTable(tally));
     report.advice = ScaleAdvice(tally, reach);
+    report.charts = ChartsOf(tally);
     return report;
 }
 

@@ -1,4 +1,4 @@
-#include "authoring/Reach.h"
+#include "scoring/Reach.h"
 
 #include <algorithm>
 #include <limits>
@@ -19,37 +19,6 @@ QuestionOptions OptionsOf(const ScriptDocument& document, const QuestionBlock& q
         ++options.count;  // a choice without answer adds nothing, as skipping does
     }
     return options;
-}
-
-std::string_view RowName(int row) {
-    return row < RaceRowCount
-               ? InitialRaceTable[static_cast<std::size_t>(row)].name
-               : InitialClassTable[static_cast<std::size_t>(row - RaceRowCount)].name;
-}
-
-std::string_view SlotName(int slot) {
-    static constexpr const char* Leanings[] = {"evil", "good", "big race", "small race"};
-    if (slot >= BarSlotCount) return Leanings[slot - BarSlotCount];
-    for (int row = 0; row < RowCount; ++row) {
-        if (ScoreSlots(row)[0] == slot) return RowName(row);
-    }
-    return {};
-}
-
-std::string_view SlotKey(int slot) {
-    for (const PointKey& key : AnswerPointKeys) {
-        if (key.slot == slot) return key.key;
-    }
-    return {};
-}
-
-std::string RowKeys(int row) {
-    std::string keys;
-    for (const PointSlot slot : ScoreSlots(row)) {
-        if (SlotKey(slot).empty()) continue;
-        keys += (keys.empty() ? "" : " + ") + std::string(SlotKey(slot));
-    }
-    return keys;
 }
 
 namespace {

@@ -6,9 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <iosfwd>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "scoring/RankTables.h"
@@ -26,7 +24,8 @@ struct BalanceOptions {
 // Runs are drawn in blocks of this many, each block from its own random sequence.
 inline constexpr std::uint64_t RunsPerBlock = 1024;
 
-// Index of the word "Unknown" in the race and class counts.
+// Index of the word "Unknown" in the race and class counts (scoring/RowNames.h
+// names each index).
 inline constexpr int UnknownRace = RaceRowCount;
 inline constexpr int UnknownClass = ClassRowCount;
 
@@ -98,25 +97,10 @@ using BalanceProgress = std::function<void(std::uint64_t runsDone)>;
 // Answers the loaded script options.runs times: each question with choices
 // gets a uniformly chosen shown choice (the first eight) or, with the skip
 // probability, no answer. Every run starts as a new run of the program would.
+// What the runs recommend is counted; the report (BalanceReport.h) tells it.
 // The threads share the one document; when fewer of them can be started than
 // asked for, those that could do the runs, and the result is the same.
 BalanceTally SimulateBalance(std::shared_ptr<const ScriptDocument> document,
                              const BalanceOptions& options, const BalanceProgress& progress = {});
-
-// Race names, then class names, in the initial table order ("Unknown" last).
-const char* BalanceRaceName(int index);
-const char* BalanceClassName(int index);
-
-// The report on a simulation of the document, in the format asked for.
-void WriteBalanceReport(const std::string& name, const ScriptDocument& document,
-                        const BalanceOptions& options, const BalanceTally& tally,
-                        BalanceFormat format, std::ostream& out);
-
-// The whole --balance run: reads and checks the file and loads it once
-// (printing the check's errors, or what kept the load from succeeding, to err
-// and returning 1 when it does not load), simulates and prints the report to
-// out. Returns 0 on success.
-int RunBalance(const std::string& path, const BalanceOptions& options, BalanceFormat format,
-               std::ostream& out, std::ostream& err, const BalanceProgress& progress = {});
 
 }  // namespace kinpath

@@ -1,34 +1,29 @@
-#include "authoring/Balance.h"
+#include "authoring/balance/Balance.h"
 
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <new>
-#include <ostream>
 #include <random>
-#include <stdexcept>
 #include <thread>
 #include <utility>
 
-#include "authoring/ScriptCheck.h"
 #include "flow/QuestionFlow.h"
 #include "flow/Session.h"
 #include "scoring/AnswerRecording.h"
 #include "scoring/BestPick.h"
 #include "script/ScriptDocument.h"
-#include "window/ControlIds.h"
 
 namespace kinpath {
 
 namespace {
 
-constexpr const char* UnknownName = "Unknown";
 constexpr std::chrono::milliseconds ProgressInterval{250};
 // Draws that are the same on every platform for a seed: the engine's output
 // is fixed by the language standard, the mappings to ranges are our own.
@@ -106,18 +101,6 @@ TotalCounts BalanceTally::AllBars() const {
     return all;
 }
 
-const char* BalanceRaceName(int index) {
-    return index >= 0 && index < RaceRowCount
-               ? InitialRaceTable[static_cast<std::size_t>(index)].name
-               : UnknownName;
-}
-
-const char* BalanceClassName(int index) {
-    return index >= 0 && index < ClassRowCount
-               ? InitialClassTable[static_cast<std::size_t>(index)].name
-               : UnknownName;
-}
-
 namespace {
 
 // The questions a simulated player is asked: those with choices, with the
@@ -166,9 +149,10 @@ public:
             leadingRace_.Add(*std::max_element(totals.begin(), totals.begin() + RaceSlotCount));
             leadingClass_.Add(
                 *std::max_element(totals.begin() + RaceSlotCount, totals.begin() + BarSlotCount));
-            // A run's answers stand in script order: each count row is walked forward.
-            std::uint64_t* race = &answers_[run.race * answerCount_];
-            std::uint64_t* cls = &answers_[(RaceRowCount + 1 + run.cls) * answerCount_];
+            // A run's answers stand in script order: each count row is walked
+            // forward. Pointers, not elements: a script without answers has no rows.
+            std::uint64_t* race = answers_.data() + run.race * answerCount_;
+            std::uint64_t* cls = answers_.data() + (RaceRowCount + 1 + run.cls) * answerCount_;
             for (; answer < run.answersEnd; ++answer) {
                 ++race[log.answers[answer]];
                 ++cls[log.answers[answer]];
@@ -230,9 +214,10 @@ void CountPassedOver(const Session& session, const BestPick& pick, Preference pr
     }
 }
 
-// One run on the session, from a new start to the pick.
-void SimulateRun(Simulation& simulation, Session& session, Draws& draws, RunCounts& counts,
-                 RunLog& log) {
+// One run of the questionnaire on the session, from a new start to the pick:
+// how a simulated player answers is decided here and nowhere else. The
+// session is left as the run ends it (totals, answers, tables).
+BestPick PlayRun(const Simulation& simulation, Session& session, Draws& draws, RunCounts& counts) {
     const BalanceOptions& options = simulation.options;
     session.StartRun();
     for (const AskedQuestion& q : simulation.asked) {
@@ -249,7 +234,13 @@ void SimulateRun(Simulation& simulation, Session& session, Draws& draws, RunCoun
         session.RecordPoints(*answer);
     }
     counts.answered += session.AnsweredList().size();
-    const BestPick pick = session.PickBest(simulation.preference);
+    return session.PickBest(simulation.preference);
+}
+
+// One run, played and counted.
+void SimulateRun(Simulation& simulation, Session& session, Draws& draws, RunCounts& counts,
+                 RunLog& log) {
+    const BestPick pick = PlayRun(simulation, session, draws, counts);
     const auto race = static_cast<std::size_t>(NameIndex(InitialRaceTable, pick.race));
     const auto cls = static_cast<std::size_t>(NameIndex(InitialClassTable, pick.className));
     ++counts.races[race];
@@ -418,30 +409,6 @@ BalanceTally SimulateBalance(std::shared_ptr<const ScriptDocument> document,
     }
     simulation.shared.MoveInto(tally);
     return tally;
-}
-
-int RunBalance(const std::string& path, const BalanceOptions& options, BalanceFormat format,
-               std::ostream& out, std::ostream& err, const BalanceProgress& progress) {
-    std::string script;
-    if (!ReadCheckedScript(path, script, err)) {
-        return 1;
-    }
-    // One document for every thread: it is never written once loaded.
-    auto document = std::make_shared<ScriptDocument>();
-    const LoadOutcome outcome = LoadScriptText(*document, std::move(script));
-    if (!outcome.loaded) {
-        err << path << ": error: cannot load the script ("
-            << (outcome.outOfMemory ? "out of memory" : "the window refuses it") << ")\n";
-        return 1;
-    }
-    try {
-        const BalanceTally tally = SimulateBalance(document, options, progress);
-        WriteBalanceReport(path, *document, options, tally, format, out);
-    } catch (const std::bad_alloc&) {
-        err << path << ": error: out of memory for the runs\n";
-        return 1;
-    }
-    return 0;
 }
 
 }  // namespace kinpath

@@ -1,0 +1,131 @@
+// The --balance run as the terminal makes it: a script that does not load and
+// a load that runs out of memory are errors with their messages, and the
+// progress view tells how long a run takes in the units a person reads.
+#include <atomic>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "frontends/term/BalanceCommand.h"
+
+namespace kinpath::testing {
+namespace {
+
+std::atomic<std::size_t> FailFrom{SIZE_MAX};
+
+using BalanceCommandTest = ProgramTest;
+
+TEST_F(BalanceCommandTest, AScriptThatDoesNotLoadIsAnError) {
+    const BalanceOptions options{1000, 1, 0.0, 2};
+    std::ostringstream out, err;
+    WriteScript("<QUESTION>\nname=Q\ntext=A\nnonsense\n</QUESTION>\n");
+    EXPECT_EQ(term::RunBalance("script.txt", options, BalanceFormat::Text, out, err), 1);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str().rfind("script.txt:4: error: ", 0), 0u) << err.str();
+    EXPECT_EQ(term::RunBalance("none.txt", options, BalanceFormat::Text, out, err), 1);
+    EXPECT_NE(err.str().find("none.txt: error: cannot open"), std::string::npos);
+}
+
+// Memory that runs out after the check: the load fails, and says so, instead
+// of a report on an empty script.
+TEST_F(BalanceCommandTest, ALoadThatRunsOutOfMemoryIsAnError) {
+    std::string script;  // 920 KB that the check reads in small pieces, the load in a 1 MB list
+    for (int i = 0; i < 40000; ++i) script += "<QUESTION>\n</QUESTION>\n";
+    WriteScript(script);
+    std::ostringstream out, err;
+    FailFrom = 1 << 20;
+    const int status = term::RunBalance("script.txt", BalanceOptions{10, 1, 0.0, 1},
+                                        BalanceFormat::Text, out, err);
+    FailFrom = SIZE_MAX;
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "script.txt: error: cannot load the script (out of memory)\n");
+}
+
+// "N units": the largest unit of which there are at least two, N rounded.
+TEST(BalanceProgressTest, TimesAreToldInTheLargestUnitThereAreTwoOf) {
+    const std::pair<double, const char*> units[] = {
+        {365.25 * 86400, "year"}, {86400, "day"}, {3600, "hour"}, {60, "minute"}, {1, "second"}};
+    for (double seconds = 0.3; seconds < 1e10; seconds *= 1.37) {
+        const std::string said = term::About(seconds);
+        std::istringstream words(said);
+        long long count = 0;
+        std::string name;
+        words >> count >> name;
+        std::size_t u = 0;
+        while (u + 1 < std::size(units) && seconds < 2 * units[u].first) ++u;
+        EXPECT_EQ(name, units[u].second + std::string(count == 1 ? "" : "s")) << seconds;
+        EXPECT_EQ(count, std::llround(seconds / units[u].first)) << seconds;
+    }
+    EXPECT_EQ(term::About(119), "119 seconds");
+    EXPECT_EQ(term::About(120), "2 minutes");
+    EXPECT_EQ(term::About(2 * 365.25 * 86400), "2 years");
+}
+
+// The pace is known once a second has gone and some runs are done; only a
+// run of over ten seconds says how long it takes, and only a terminal gets
+// the bar, erased at the end.
+TEST(BalanceProgressTest, ALongRunSaysHowLongAndOnlyATerminalGetsTheBar) {
+    for (const bool terminal : {false, true}) {
+        double now = 0;
+        std::ostringstream err;
+        term::ProgressView view(1000, terminal, err, [&] { return now; });
+        now = 0.5;
+        view(100);  // too early to tell
+        now = 1.0;
+        view(0);  // nothing done yet
+        now = 2.0;
+        view(100);  // 20 s for all: long
+        now = 3.0;
+        view(150);
+        view(1000);
+        const std::string estimate =
+            "kinpath-cli --balance: 1000 runs will take about 20 seconds (Ctrl+C stops them)\n";
+        if (!terminal) {
+            EXPECT_EQ(err.str(), estimate);
+            continue;
+        }
+        EXPECT_EQ(err.str(),
+                  "[####------------------------------------]  10.0%\r\x1b[K"
+                  "[----------------------------------------]   0.0%\r\x1b[K" +
+                      estimate +
+                      "[####------------------------------------]  10.0%, about 18 "
+                      "seconds left\r\x1b[K[######----------------------------------]  "
+                      "15.0%, about 17 seconds left\r\x1b[K");
+    }
+    std::ostringstream quick;
+    term::ProgressView view(1000, false, quick, [] { return 1.0; });
+    view(500);  // 2 s for all
+    EXPECT_EQ(quick.str(), "");
+}
+
+}  // namespace
+}  // namespace kinpath::testing
+
+// Allocations of at least FailFrom bytes fail: memory that runs out.
+void* operator new(std::size_t size) {
+    if (size >= kinpath::testing::FailFrom.load()) throw std::bad_alloc();
+    if (void* memory = std::malloc(size != 0 ? size : 1)) return memory;
+    throw std::bad_alloc();
+}
+// GCC takes the free() of a replaced operator delete for a mismatch.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+// The library's own nothrow forms would pair their allocator with the free() above.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return ::operator new(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
