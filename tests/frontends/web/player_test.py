@@ -1,0 +1,280 @@
+"""The page as players meet it, found by role and accessible name: Back and
+the browser's history, a reload that resumes, a draft that keeps its place,
+one run at a time, scripts that are none, the keys of the buttons.
+
+Each case gets the Case of web_test.py; web_test.py runs them with its own.
+"""
+
+import os
+
+from webdriver import ELEMENT, file_url, wait_for
+
+
+def script_of(questions, points="wizpts=5", final=""):
+    """A script of questions named Q1 ... with two choices each ("Yes n",
+    "No n"), the first worth points."""
+    text = ""
+    for n in range(1, questions + 1):
+        text += ("<QUESTION>\nname=Q%d\ntext=Yes %d\ntext=No %d\n<ANSWER>\ntype=1\n"
+                 "explanationtext=Yes to %d.\n%s\n</ANSWER>\n<ANSWER>\ntype=2\nbarbpts=3\n"
+                 "</ANSWER>\n</QUESTION>\n" % (n, n, n, n, points))
+    return text + final
+
+
+def sample(t):
+    with open(os.path.join(t.args.examples, "script.txt"), encoding="utf-8") as f:
+        return f.read()
+
+
+def questions(script):
+    return sum(1 for line in script.splitlines() if line.strip() == "<QUESTION>")
+
+
+def at(t, number, count):
+    wait_for(lambda: t.progress() == "Question %d of %d" % (number, count),
+             what="question %d of %d" % (number, count))
+
+
+def choices(t):
+    """The names of the choices on screen, in order."""
+    return t.js("return [...document.querySelectorAll('#choices label:not([hidden])')]"
+                ".map(l => l.textContent)")
+
+
+def choose(t, answers):
+    """Each answer a choice number, or 's' to skip, by role and name."""
+    for a in answers:
+        wait_for(lambda: t.usable("button", "Skip") or t.box(), what="a question")
+        if a == "s":
+            t.press("button", "Skip")
+        else:
+            t.press("radio", choices(t)[a - 1])
+            t.press("button", "OK")
+
+
+def checked(t):
+    return [n for r, n, _, p in t.ax_nodes() if r == "radio" and p.get("checked") == "true"]
+
+
+def focus(t, role, name):
+    element = wait_for(lambda: t.find_role(role, name), what="%s %r" % (role, name))
+    t.js("arguments[0].focus()", {ELEMENT: element})
+
+
+def ended(t):
+    return t.js("return !document.getElementById('end').hidden")
+
+
+# --- Back and the browser's history
+
+def test_back_and_the_browsers_history_step_through_the_questions(t):
+    script = sample(t)
+    n = questions(script)
+    t.open(t.serve(t.folder("back", script)).url)
+    at(t, 1, n)
+    assert t.focused() == ("radio", choices(t)[0]), t.focused()
+    assert not t.usable("button", "Back")  # nothing to take back yet
+    choose(t, [1, 2, 1])
+    at(t, 4, n)
+    third = None
+    t.rest()
+    t.press("button", "Back")
+    at(t, 3, n)
+    # At once, and exact: no bar moves, the answer given stands checked.
+    assert t.js("return window.__intervals.size") == 0
+    third = choices(t)[0]
+    assert checked(t) == [third] and t.focused() == ("radio", third), (checked(t), t.focused(), third, t.js("return document.activeElement.outerHTML"))
+    t.browser.keys("Backspace")
+    at(t, 2, n)
+    t.browser.back()
+    at(t, 1, n)
+    t.browser.forward()
+    at(t, 2, n)
+    assert checked(t) == [choices(t)[1]]
+    t.browser.forward()
+    at(t, 3, n)
+    # In the report Backspace is the text box's.
+    t.js("document.querySelector('textarea').focus()")
+    t.browser.keys("Backspace")
+    assert t.progress() == "Question 3 of %d" % n
+    # A new answer where one was taken back: the page equals a straight run's.
+    answers = [1, 2, 2] + [(i % 2) + 1 for i in range(n - 3)]
+    choose(t, answers[2:])
+    assert t.saved_page() == t.cli_page(script, [str(a) for a in answers])
+    # From the results Back returns to the last question.
+    t.press("button", "Back")
+    at(t, n, n)
+
+
+def test_a_reload_resumes_the_run_and_another_script_starts_afresh(t):
+    folder = t.folder("resume", None, page=False)
+    first, second = script_of(4), script_of(3, "clrpts=7")
+    with open(os.path.join(folder, "quiz.txt"), "w", encoding="utf-8") as f:
+        f.write(first)
+    assert t.cli(folder, [], "--publish", "quiz.txt").returncode == 0
+    url = file_url(os.path.join(folder, "quiz.html"))
+    t.open(url)
+    choose(t, [1, 2, "s"])
+    at(t, 4, 4)
+    t.browser.refresh()
+    at(t, 4, 4)
+    assert t.box() is None
+    t.rest()
+    assert t.js("return window.__calls") == 0  # resumed at once, the bars standing
+    t.press("button", "Back")
+    at(t, 3, 4)
+    t.browser.refresh()
+    at(t, 3, 4)
+    t.browser.forward()
+    at(t, 4, 4)
+    choose(t, [1])
+    assert t.saved_page() == t.cli_page(first, ["1", "2", "s", "1"])
+    # Published again with other questions: the same address starts afresh.
+    with open(os.path.join(folder, "quiz.txt"), "w", encoding="utf-8") as f:
+        f.write(second)
+    assert t.cli(folder, [], "--publish", "quiz.txt").returncode == 0
+    t.browser.refresh()
+    at(t, 1, 3)
+    assert t.box() is None
+
+
+def test_a_draft_reloaded_after_an_edit_keeps_the_answers_before_the_change(t):
+    folder = t.folder("draft", script_of(5))
+    t.open(t.serve(folder).url)
+    choose(t, [1, 2, 1, 1])
+    at(t, 5, 5)
+    t.browser.refresh()
+    at(t, 5, 5)
+    assert t.box() is None
+    edited = script_of(5).replace("name=Q3\n", "name=Q3, reworded\n")
+    with open(os.path.join(folder, "script.txt"), "w", encoding="utf-8") as f:
+        f.write(edited)
+    t.browser.refresh()
+    wait_for(t.box, what="the box that says where the run stopped")
+    assert t.box() == ["Kinpath", "script.txt was read again.\nIt has changed from question 3 "
+                       "on: your answers before it were kept.", ["OK"]], t.box()
+    t.answer_box("OK")
+    at(t, 3, 5)
+    assert t.js("return document.getElementById('c1008').textContent") == "Q3, reworded"
+    choose(t, [2, 2, 2])
+    assert t.saved_page() == t.cli_page(edited, ["1", "2", "2", "2", "2"])
+
+    # A file of one's own, picked again after a reload, goes on where it was.
+    mine = os.path.join(t.folder("picked", None), "mine.txt")
+    with open(mine, "w", encoding="utf-8") as f:
+        f.write(script_of(4))
+    t.open(file_url(os.path.join(os.path.dirname(mine), "index.html")))
+    t.browser.type_into("#picker", mine)
+    choose(t, [1, 1])
+    at(t, 3, 4)
+    t.browser.refresh()
+    wait_for(lambda: t.js("return !document.getElementById('source').hidden"), what="the picker")
+    t.browser.type_into("#picker", mine)
+    at(t, 3, 4)
+
+
+# --- Starting
+
+def test_one_run_at_a_time(t):
+    script = sample(t)
+    n = questions(script)
+    server = t.serve(t.folder("starts", script))
+    t.open(server.url)
+    at(t, 1, n)
+    # Two thousand starts, each ending the run before it cleanly; then OK.
+    t.js("for (let i = 0; i < 2000; ++i) Module.ccall('KinpathStart', null, ['string'], [''])")
+    choose(t, [1])
+    at(t, 2, n)
+    assert t.js("return window.__errors") == []
+    # "Start again" while script.txt is on its way starts no second load.
+    t.browser.keys("Escape")
+    t.answer_box("Leave")
+    wait_for(lambda: ended(t), what="the end")
+    loads = server.requests.count("/script.txt")
+    server.hold("/script.txt")
+    t.js("const again = document.getElementById('again'); again.click(); again.click()")
+    wait_for(lambda: t.js("return !document.getElementById('loading').hidden"), what="loading")
+    assert server.requests.count("/script.txt") == loads + 1
+    server.release("/script.txt")
+    at(t, 1, n)
+    assert server.requests.count("/script.txt") == loads + 1
+
+
+def missing_boxes(t):
+    """The boxes kinpath-cli shows where script.txt is missing."""
+    return t.cli(t.folder("cli-missing-%d" % len(os.listdir(t.scratch)), None, page=False),
+                 []).stderr.decode().splitlines()
+
+
+def shown_boxes(t, count):
+    shown = []
+    while len(shown) < count:
+        caption, text, _ = wait_for(t.box, what="a box")
+        shown.append("%s: %s" % (caption, text))
+        t.answer_box("OK")
+    return shown
+
+
+def test_what_is_no_script_shows_the_boxes_of_a_missing_one(t):
+    expected = missing_boxes(t)
+    # script.txt a folder, served as its listing; a host's "not found" page
+    # answered with 200; both are no script.
+    listing = t.folder("listing")
+    os.mkdir(os.path.join(listing, "script.txt"))
+    assert t.cli(listing, []).stderr.decode().splitlines() == expected
+    server = t.serve(listing)
+    t.open(server.url)
+    assert shown_boxes(t, len(expected)) == expected
+    wait_for(lambda: ended(t), what="the end")
+    # No placeholder ever showed: the window stayed hidden behind the boxes.
+    assert t.js("return document.getElementById('window').hidden")
+    host = t.serve(t.folder("host"))
+    host.pages["/script.txt"] = ("text/html", b"<!DOCTYPE html><title>Not found</title>")
+    t.open(host.url)
+    assert shown_boxes(t, len(expected)) == expected
+    # A picked file that cannot be read.
+    t.open(file_url(os.path.join(t.folder("unreadable", None), "index.html")))
+    t.js("File.prototype.arrayBuffer = () => Promise.reject(new DOMException('no', "
+         "'NotReadableError'))")
+    mine = os.path.join(t.scratch, "unreadable", "mine.txt")
+    with open(mine, "w", encoding="utf-8") as f:
+        f.write(script_of(2))
+    t.browser.type_into("#picker", mine)
+    assert shown_boxes(t, len(expected)) == expected
+
+
+# --- Keys and bytes
+
+def test_keys_press_the_focused_button_and_the_download_keeps_its_bytes(t):
+    script = script_of(3).replace("name=Q1", "name=Caf\u00e9 or th\u00e9?").replace(
+        "Yes to 1.", "Na\u00efve, 10 \u20ac.")
+    server = t.serve(t.folder("keys", script))
+    t.open(server.url)
+    at(t, 1, 3)
+    focus(t, "button", "Skip")
+    t.browser.keys("Enter")
+    at(t, 2, 3)
+    # Exit before the results asks first, by Enter on it or by its access key.
+    focus(t, "button", "Exit")
+    t.browser.keys("Enter")
+    wait_for(t.box, what="the question before leaving")
+    assert t.box() == ["Kinpath", "Leave the questionnaire? Your answers will be lost.",
+                       ["Leave", "Stay"]]
+    assert t.focused() == ("button", "Stay"), (t.focused(), t.js("return document.activeElement.outerHTML"))
+    t.browser.keys("Escape")  # Escape stays
+    wait_for(lambda: t.box() is None, what="the box to go")
+    assert t.focused() == ("button", "Exit") and t.progress() == "Question 2 of 3", (t.focused(), t.progress())
+    t.browser.keys("Alt+x")
+    wait_for(t.box, what="the question before leaving")
+    t.answer_box("Leave")
+    wait_for(lambda: ended(t), what="the end")
+    t.press("button", "Start again")
+    at(t, 1, 3)
+    choose(t, [1, 2, 1])
+    # The download holds the page's own Windows-1252 bytes.
+    saved = t.saved_page()
+    assert saved == t.cli_page(script, ["1", "2", "1"]) and b"Na\xefve, 10 \x80." in saved
+    # After the results Exit ends at once.
+    focus(t, "button", "Exit")
+    t.browser.keys("Enter")
+    wait_for(lambda: ended(t), what="the end")
