@@ -179,6 +179,12 @@ class Server:
                 pass
 
             def do_GET(self):
+                try:
+                    self.answer()
+                except (BrokenPipeError, ConnectionResetError):
+                    pass  # the page went on without this answer
+
+            def answer(self):
                 log.append(self.path)
                 if self.path in held:
                     held[self.path].wait(120)
