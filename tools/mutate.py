@@ -10,7 +10,9 @@ longer compiles is reported as invalid and not counted.
 
     tools/mutate.py [--build DIR] [--only SUBSTRING] [mutation files...]
 
-The sources are always restored, also when interrupted.
+The sources are always restored, also when interrupted. A mutation of the
+web page (src/frontends/web/) is built with emscripten in its own folder
+(build-web-mutate/) and tested by the page's browser tests.
 """
 import argparse
 import glob
@@ -47,6 +49,28 @@ def run(command, cwd, timeout):
         return "timeout"
 
 
+WEB = "src/frontends/web/"
+
+
+def web_commands(args):
+    """The web page's build and browser test, as (build, test, folder)."""
+    folder = os.path.join(ROOT, "build-web-mutate")
+    env = dict(os.environ, NODE_PATH="/usr/share/nodejs")
+    subprocess.run(["emcmake", "cmake", "-S", ROOT, "-B", folder, "-DCMAKE_BUILD_TYPE=MinSizeRel"],
+                   check=True, stdout=subprocess.DEVNULL, env=env)
+    build = ["env", "NODE_PATH=/usr/share/nodejs", "cmake", "--build", folder, "-j",
+             str(os.cpu_count() or 2)]
+    if run(build, ROOT, None) != 0:
+        sys.exit("the unmutated web page does not build")
+    test = ["python3", os.path.join(ROOT, "tests", "frontends", "web", "web_test.py"),
+            "--page", os.path.join(folder, "kinpath-page.html"),
+            "--cli", os.path.join(args.build, "kinpath-cli"),
+            "--examples", os.path.join(ROOT, "examples"), "--fail-fast"]
+    if run(test, ROOT, 3600) != 0:
+        sys.exit("the unmutated web page does not pass its tests")
+    return build, test, ROOT
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", default=os.path.join(ROOT, "build-mutate"))
@@ -58,17 +82,21 @@ def main():
 
     subprocess.run(["cmake", "-S", ROOT, "-B", args.build, "-DCMAKE_BUILD_TYPE=Debug",
                     "-DKINPATH_BUILD_QT=OFF"], check=True, stdout=subprocess.DEVNULL)
-    build = ["cmake", "--build", args.build, "-j", str(os.cpu_count() or 2), "--target",
-             "kinpath-cli", *SUITES]
-    if run(build, ROOT, None) != 0:
+    native_build = ["cmake", "--build", args.build, "-j", str(os.cpu_count() or 2), "--target",
+                    "kinpath-cli", *SUITES]
+    if run(native_build, ROOT, None) != 0:
         sys.exit("the unmutated tree does not build")
-    test = ["ctest", "--stop-on-failure", "-j", str(os.cpu_count() or 2), "-E",
-            "include-layers|format|desktop|appstream|icon|launcher"]
-    if run(test, args.build, 600) != 0:
+    native_test = ["ctest", "--stop-on-failure", "-j", str(os.cpu_count() or 2), "-E",
+                   "include-layers|format|desktop|appstream|icon|launcher|web-page"]
+    if run(native_test, args.build, 600) != 0:
         sys.exit("the unmutated tree does not pass its tests")
+
+    web = web_commands(args) if any(m[1].startswith(WEB) for m in mutations) else None
 
     killed, survivors, invalid = 0, [], []
     for where, path, original, replacement, why in mutations:
+        build, test, tests_in, limit = (*web, 1800) if path.startswith(WEB) else \
+            (native_build, native_test, args.build, 300)
         full = os.path.join(ROOT, path)
         with open(full, encoding="utf-8") as f:
             source = f.read()
@@ -81,7 +109,7 @@ def main():
             if run(build, ROOT, None) != 0:
                 invalid.append((where, path, why, "does not compile"))
                 continue
-            outcome = run(test, args.build, 300)
+            outcome = run(test, tests_in, limit)
         finally:
             with open(full, "w", encoding="utf-8") as f:
                 f.write(source)
@@ -91,7 +119,9 @@ def main():
         else:
             killed += 1
             print(f"killed   {where} {path}: {why}", flush=True)
-    run(build, ROOT, None)  # leave the build matching the sources
+    run(native_build, ROOT, None)  # leave the builds matching the sources
+    if web:
+        run(web[0], ROOT, None)
 
     counted = killed + len(survivors)
     print()

@@ -2,7 +2,7 @@
 """The web page in a real headless Chromium, against kinpath-cli.
 
 Usage: web_test.py --page kinpath-page.html --cli kinpath-cli --examples DIR
-                   [--only NAME] [--shots DIR]
+                   [--only NAME] [--shots DIR] [--fail-fast]
 
 Every case answers through the page as a user would (clicks, keys), and what
 the page saves or prints is compared with what kinpath-cli does for the same
@@ -508,6 +508,7 @@ def main():
     parser.add_argument("--examples", required=True)
     parser.add_argument("--only")
     parser.add_argument("--shots")
+    parser.add_argument("--fail-fast", action="store_true", help="stop at the first failure")
     ARGS = parser.parse_args()
     ARGS.page, ARGS.cli = os.path.abspath(ARGS.page), os.path.abspath(ARGS.cli)
     import player_test  # noqa: E402 (the page as players meet it)
@@ -528,6 +529,8 @@ def main():
                     failed += 1
                     print("FAIL", name, flush=True)
                     traceback.print_exc()
+                    if ARGS.fail_fast:
+                        break
         finally:
             t.close()
     finally:
