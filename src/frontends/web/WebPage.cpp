@@ -32,6 +32,7 @@ EM_JS(int, JsHistoryDepth, (const char* token), {
     return s && s.token == UTF8ToString(token) ? s.depth : -1;
 });
 EM_JS(int, JsHistoryBase, (), { return history.state ? history.state.base : 0; });
+EM_JS(int, JsOnRunEntry, (), { return !!(history.state && history.state.token); });
 EM_JS(void, JsHistory, (int push, const char* token, int depth, int base),
       { Kinpath.history(!!push, {token : UTF8ToString(token), depth : depth, base : base}); });
 EM_JS(void, JsHistoryBack, (), { history.back(); });
@@ -76,6 +77,8 @@ struct WebPage::Run {
     std::string key;
     PageRecord record;
     bool leaving = false;
+    // The browser's entry carries the run's token and step.
+    bool entryMarked = false;
     // What the page drew beyond the driver.
     bool verdictDrawn = false;
     bool backEnabled = false;
@@ -120,7 +123,10 @@ void WebPage::Start(const std::string& source) {
     r.record.fingerprints = QuestionFingerprints(*document);
     std::vector<Event> events;
     std::size_t stopAt = SIZE_MAX;
-    if (std::optional<PageRecord> kept = StoredRecord(r.key)) {
+    // Only a page that stands on an entry of a run kept one: a new visit
+    // starts afresh without asking the storage.
+    std::optional<PageRecord> kept = JsOnRunEntry() ? StoredRecord(r.key) : std::nullopt;
+    if (kept) {
         events = kept->events;
         r.record.token = kept->token;
         if (kept->scriptHash == hash) {
@@ -132,6 +138,11 @@ void WebPage::Start(const std::string& source) {
     }
     Handle(
         0, [&] { r.driver.Resume(document, PageScript, events, stopAt); }, true);
+    if (!kept) {
+        // The entry is marked once there is a step to come back to.
+        r.record.token = NewToken();
+        return;
+    }
     // The browser's entry stays the run's when it is one of its own (a
     // reload), and goes back to the one of the step the run resumed at (an
     // edited draft); else it becomes the run's first.
@@ -148,6 +159,7 @@ void WebPage::Start(const std::string& source) {
     } else {
         JsHistory(false, r.record.token.c_str(), depth, r.record.base);
     }
+    r.entryMarked = true;
     Store();
 }
 
@@ -271,8 +283,11 @@ void WebPage::Travel(const std::string& token, int depth) {
         true);
     // An entry the run cannot stand for (another run's, a step no longer
     // there) becomes the entry of where the run is.
-    if (JsHistoryDepth(r.record.token.c_str()) != r.Depth())
-        JsHistory(false, r.record.token.c_str(), r.Depth(), std::min(r.record.base, r.Depth()));
+    if (JsHistoryDepth(r.record.token.c_str()) != r.Depth()) {
+        r.record.base = std::min(r.record.base, r.Depth());
+        JsHistory(false, r.record.token.c_str(), r.Depth(), r.record.base);
+        r.entryMarked = true;
+    }
 }
 
 void WebPage::GoTo(int depth) {
@@ -323,6 +338,10 @@ void WebPage::KeepHistory(int depthBefore) {
     if (!kept) timeline = events;
     const int depth = StepCount(events);
     if (depth == depthBefore) return;
+    if (!r.entryMarked) {
+        JsHistory(false, r.record.token.c_str(), depthBefore, r.record.base);
+        r.entryMarked = true;
+    }
     if (depth == depthBefore + 1) {
         JsHistory(true, r.record.token.c_str(), depth, r.record.base);
     } else {

@@ -120,7 +120,7 @@ def test_a_reload_resumes_the_run_and_another_script_starts_afresh(t):
     at(t, 4, 4)
     assert t.box() is None
     t.rest()
-    assert t.js("return window.__calls") == 0  # resumed at once, the bars standing
+    assert t.js("return window.__ticks") == 0  # resumed at once, the bars standing
     t.press("button", "Back")
     at(t, 3, 4)
     t.browser.refresh()

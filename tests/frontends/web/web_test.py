@@ -58,11 +58,15 @@ MARKUP_SCRIPT = ("<QUESTION>\nname=%s\ntext=%s\n<ANSWER>\ntype=1\nexplanationtex
 # Counts every timer and animation-frame callback the page gets, the
 # intervals it keeps running, and every breach of its content policy.
 COUNTERS = """
-window.__calls = 0; window.__violations = []; window.__intervals = new Set();
+window.__calls = 0; window.__violations = []; window.__intervals = new Set(); window.__ticks = 0;
 for (const name of ['setTimeout', 'setInterval', 'requestAnimationFrame']) {
   const original = window[name];
   window[name] = function (f, ...rest) {
-    const id = original.call(window, function () { window.__calls++; return f.apply(this, arguments); }, ...rest);
+    const id = original.call(window, function () {
+      window.__calls++;
+      if (name === 'setInterval') window.__ticks++;
+      return f.apply(this, arguments);
+    }, ...rest);
     if (name === 'setInterval') window.__intervals.add(id);
     return id;
   };
