@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Puts the page together: the shell, the program's script and its WebAssembly.
 
-Usage: make_page.py SHELL SCRIPT WASM PAGE
+Usage: make_page.py SHELL STYLES SCRIPT WASM PAGE
 
-The program's script takes the shell's {{{ SCRIPT }}} line, inline; the
+The styles take the shell's {{{ STYLE }}} line and the program's script its
+{{{ SCRIPT }}} line, inline; the
 WebAssembly goes into the data element kinpath-wasm, from which the shell's
 script makes the module itself (nothing is fetched: the page's policy
 forbids it). The scripts are shortened with terser (Debian's node-terser)
@@ -76,16 +77,19 @@ def tidy_scripts(page):
 
 
 def main():
-    shell_path, script_path, wasm_path, page_path = sys.argv[1:5]
+    shell_path, styles_path, script_path, wasm_path, page_path = sys.argv[1:6]
     with open(shell_path, encoding="utf-8") as f:
         page = f.read()
+    with open(styles_path, encoding="utf-8") as f:
+        styles = f.read()
     with open(script_path, encoding="utf-8") as f:
         script = f.read()
     with open(wasm_path, "rb") as f:
         wasm = encoded(f.read())
-    for slot in ("{{{ SCRIPT }}}", WASM_SLOT):
+    for slot in ("{{{ STYLE }}}", "{{{ SCRIPT }}}", WASM_SLOT):
         if page.count(slot) != 1:
             sys.exit("make_page.py: %s: no single %s" % (shell_path, slot))
+    page = page.replace("{{{ STYLE }}}", styles.strip())
     page = page.replace("{{{ SCRIPT }}}", "<script>" + script.strip() + "</script>")
     page = tidy_scripts(tidy_styles(page))
     # Nothing in a script may end its element early.

@@ -381,6 +381,9 @@ def test_the_results_explain_the_pick_and_can_be_shared(t):
             choose(t, [2] * n)
             wait_for(lambda: t.usable("button", "Share"), what="the results")
             assert t.focused() == ("heading", "Erudite Cleric") and t.js("return scrollY") == 0
+            if t.args.shots and width == 1280:
+                t.rest()
+                t.browser.screenshot(os.path.join(t.args.shots, "kinpath-web-results.png"))
             nodes = t.ax_nodes()
             headings = [name for r, name, _, _ in nodes if r == "heading"]
             assert {"Races", "Classes", "Why"} <= set(headings), headings
@@ -464,6 +467,8 @@ def test_the_page_follows_the_device(t):
                 t.open(server.url)
                 choose(t, [1, 2])
                 t.rest()
+                if t.args.shots and scheme == "dark" and width == 375:
+                    t.browser.screenshot(os.path.join(t.args.shots, "kinpath-web-dark.png"))
                 seen = t.js(CONTRAST)
                 assert seen["low"] == [], (scheme, width, seen["low"])
                 assert (seen["page"] < 0.2) == (scheme == "dark"), seen
