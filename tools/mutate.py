@@ -12,7 +12,9 @@ against its tests under Wine.
 
     tools/mutate.py [--build DIR] [--windows-build DIR] [--only SUBSTRING] [mutation files...]
 
-The sources are always restored, also when interrupted.
+The sources are always restored, also when interrupted. A mutation of the
+web page (src/frontends/web/) is built with emscripten in its own folder
+(build-web-mutate/) and tested by the page's browser tests.
 """
 import argparse
 import glob
@@ -68,7 +70,7 @@ def prepare(build_dir, windows, qt):
         configure += ["-DCMAKE_BUILD_TYPE=Debug", f"-DKINPATH_BUILD_QT={'ON' if qt else 'OFF'}"]
         targets = ["kinpath-cli", *SUITES, *(QT_SUITES if qt else [])]
         test = ["ctest", "--stop-on-failure", "-j", str(os.cpu_count() or 2), "-E",
-                "include-layers|format|desktop|appstream|icon|launcher"]
+                "include-layers|format|desktop|appstream|icon|launcher|web-page"]
     subprocess.run(configure, cwd=ROOT, check=True, stdout=subprocess.DEVNULL)
     build = ["cmake", "--build", build_dir, "-j", str(os.cpu_count() or 2), "--target", *targets]
     if run(build, ROOT, None) != 0:
@@ -76,6 +78,28 @@ def prepare(build_dir, windows, qt):
     if run(test, build_dir, 900 if windows else 600) != 0:
         sys.exit("the unmutated tree does not pass its tests")
     return build, test
+
+
+WEB = "src/frontends/web/"
+
+
+def web_commands(args):
+    """The web page's build and browser test, as (build, test, folder)."""
+    folder = os.path.join(ROOT, "build-web-mutate")
+    env = dict(os.environ, NODE_PATH="/usr/share/nodejs")
+    subprocess.run(["emcmake", "cmake", "-S", ROOT, "-B", folder, "-DCMAKE_BUILD_TYPE=MinSizeRel"],
+                   check=True, stdout=subprocess.DEVNULL, env=env)
+    build = ["env", "NODE_PATH=/usr/share/nodejs", "cmake", "--build", folder, "-j",
+             str(os.cpu_count() or 2)]
+    if run(build, ROOT, None) != 0:
+        sys.exit("the unmutated web page does not build")
+    test = ["python3", os.path.join(ROOT, "tests", "frontends", "web", "web_test.py"),
+            "--page", os.path.join(folder, "kinpath-page.html"),
+            "--cli", os.path.join(args.build, "kinpath-cli"),
+            "--examples", os.path.join(ROOT, "examples"), "--fail-fast"]
+    if run(test, ROOT, 3600) != 0:
+        sys.exit("the unmutated web page does not pass its tests")
+    return build, test, ROOT
 
 
 def main():
@@ -89,13 +113,24 @@ def main():
     mutations = [m for m in load(files) if args.only in m[0] or args.only in m[1]]
 
     killed, survivors, invalid = 0, [], []
-    for windows in (False, True):
-        group = [m for m in mutations if m[1].startswith(WINDOWS_SOURCES) == windows]
+    kinds = {"native": lambda p: not p.startswith((WINDOWS_SOURCES, WEB)),
+             "windows": lambda p: p.startswith(WINDOWS_SOURCES),
+             "web": lambda p: p.startswith(WEB)}
+    for kind, belongs in kinds.items():
+        group = [m for m in mutations if belongs(m[1])]
         if not group:
             continue
-        build_dir = args.windows_build if windows else args.build
-        qt = any(m[1].startswith(QT_SOURCES) for m in group)
-        build, test = prepare(build_dir, windows, qt)
+        if kind == "web":
+            # The browser tests run the terminal program too.
+            prepare(args.build, False, False)
+            build, test, build_dir = web_commands(args)
+            limit = 1800
+        else:
+            windows = kind == "windows"
+            build_dir = args.windows_build if windows else args.build
+            qt = any(m[1].startswith(QT_SOURCES) for m in group)
+            build, test = prepare(build_dir, windows, qt)
+            limit = 900 if windows else 300
         for where, path, original, replacement, why in group:
             full = os.path.join(ROOT, path)
             with open(full, encoding="utf-8") as f:
@@ -109,7 +144,7 @@ def main():
                 if run(build, ROOT, None) != 0:
                     invalid.append((where, path, why, "does not compile"))
                     continue
-                outcome = run(test, build_dir, 900 if windows else 300)
+                outcome = run(test, build_dir, limit)
             finally:
                 with open(full, "w", encoding="utf-8") as f:
                     f.write(source)

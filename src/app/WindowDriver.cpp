@@ -58,11 +58,20 @@ bool WindowDriver::Start(const std::string& scriptPath) {
 }
 
 void WindowDriver::Resume(std::shared_ptr<const ScriptDocument> document,
-                          const std::string& scriptPath, std::span<const Event> events) {
+                          const std::string& scriptPath, std::span<const Event> events,
+                          std::size_t stopAt) {
     scriptPath_ = scriptPath;
     document_ = std::move(document);
     running_ = true;
-    Exclusive([&] { Begin(Run::Replay(document_, events)); });
+    Exclusive([&] { Begin(Replayed(events, stopAt)); });
+}
+
+Run WindowDriver::Replayed(std::span<const Event> events, std::size_t stopAt) const {
+    Run next = Run::Replay(document_, events, stopAt);
+    const bool stopped = next.Events().size() < events.size();
+    const std::optional<std::size_t> at = next.QuestionIndex();
+    if (stopped && at) next.Notify(PreviewStopped(scriptPath_, static_cast<int>(*at) + 1));
+    return next;
 }
 
 void WindowDriver::Begin(Run run) {
@@ -149,13 +158,7 @@ bool WindowDriver::Restart() {
     const std::vector<Event> events = run_->Events();
     const std::size_t stopAt = FirstChangedQuestion(*document_, *document);
     document_ = std::move(document);
-    Exclusive([&] {
-        Run next = Run::Replay(document_, events, stopAt);
-        const bool stopped = next.Events().size() < events.size();
-        const std::optional<std::size_t> at = next.QuestionIndex();
-        if (stopped && at) next.Notify(PreviewStopped(scriptPath_, static_cast<int>(*at) + 1));
-        Begin(std::move(next));
-    });
+    Exclusive([&] { Begin(Replayed(events, stopAt)); });
     return true;
 }
 

@@ -41,9 +41,11 @@ public:
     // are answered). Whether the script loaded.
     bool Start(const std::string& scriptPath);
     // A run of a document already loaded, resumed from its events (as far as
-    // they apply), at once: the bars stand where the answers leave them.
+    // they apply, and short of question stopAt, 0-based), at once: the bars
+    // stand where the answers leave them. A box says where it stopped when
+    // that was before the last answer, as for Restart.
     void Resume(std::shared_ptr<const ScriptDocument> document, const std::string& scriptPath,
-                std::span<const Event> events);
+                std::span<const Event> events, std::size_t stopAt = SIZE_MAX);
 
     // A click on a control, or its key.
     void Press(int id);
@@ -85,6 +87,9 @@ private:
     void Exclusive(F f);
     void Process(const Event& event);
     void Begin(Run run);
+    // The document's run replayed from events short of question stopAt, with
+    // the box that says where it stopped when it stopped early.
+    Run Replayed(std::span<const Event> events, std::size_t stopAt) const;
     void Carry(Effect effect);
     // Draws what changed since the last update and keeps the timer going.
     void Update();

@@ -1,5 +1,6 @@
 #include "flow/Run.h"
 
+#include <string_view>
 #include <utility>
 
 #include "scoring/PickReasons.h"
@@ -178,6 +179,60 @@ std::size_t FirstChangedQuestion(const ScriptDocument& before, const ScriptDocum
     const auto a = before.Questions(), b = now.Questions();
     std::size_t i = 0;
     while (i < a.size() && i < b.size() && SameQuestion(before, a[i], now, b[i])) ++i;
+    return i;
+}
+
+namespace {
+
+// FNV-1a over lengths and bytes, so that no two lists of texts read alike.
+class Fingerprint {
+public:
+    void Number(std::uint64_t n) {
+        for (int i = 0; i < 8; ++i) Byte(static_cast<unsigned char>(n >> (8 * i)));
+    }
+    void Text(std::string_view text) {
+        Number(text.size());
+        for (const char c : text) Byte(static_cast<unsigned char>(c));
+    }
+    std::uint64_t Value() const { return hash_; }
+
+private:
+    void Byte(unsigned char b) { hash_ = (hash_ ^ b) * 1099511628211u; }
+    std::uint64_t hash_ = 14695981039346656037u;
+};
+
+std::uint64_t QuestionFingerprint(const ScriptDocument& document, const QuestionBlock& question) {
+    Fingerprint f;
+    f.Text(document.Text(question.name));
+    const auto choices = document.Choices(question);
+    f.Number(choices.size());
+    for (const ScriptText choice : choices) f.Text(document.Text(choice));
+    const auto answers = document.Answers(question);
+    f.Number(answers.size());
+    for (const AnswerBlock& answer : answers) {
+        f.Text(document.Text(answer.type));
+        f.Text(document.Text(answer.explanation));
+        for (const std::int32_t value : document.Points(answer))
+            f.Number(static_cast<std::uint32_t>(value));
+    }
+    return f.Value();
+}
+
+}  // namespace
+
+std::vector<std::uint64_t> QuestionFingerprints(const ScriptDocument& document) {
+    std::vector<std::uint64_t> prints;
+    for (const QuestionBlock& question : document.Questions())
+        prints.push_back(QuestionFingerprint(document, question));
+    return prints;
+}
+
+std::size_t FirstChangedQuestion(std::span<const std::uint64_t> before, const ScriptDocument& now) {
+    const auto questions = now.Questions();
+    std::size_t i = 0;
+    while (i < before.size() && i < questions.size() &&
+           before[i] == QuestionFingerprint(now, questions[i]))
+        ++i;
     return i;
 }
 

@@ -46,6 +46,12 @@ struct Step {
 // name, choices or answers; the shorter one's question count when one is the
 // other's start.
 std::size_t FirstChangedQuestion(const ScriptDocument& before, const ScriptDocument& now);
+// One number per question, equal for two questions when FirstChangedQuestion
+// finds them the same (a 64-bit hash of what it compares: different questions
+// collide next to never). What a run keeps to find where a script changed
+// once the version it ran on is gone, as a page reloaded after an edit.
+std::vector<std::uint64_t> QuestionFingerprints(const ScriptDocument& document);
+std::size_t FirstChangedQuestion(std::span<const std::uint64_t> before, const ScriptDocument& now);
 
 class Run {
 public:

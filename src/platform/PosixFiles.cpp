@@ -10,8 +10,8 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <fstream>
 #include <random>
+#include <string_view>
 #include <tuple>
 #include <vector>
 
@@ -50,11 +50,25 @@ std::string ReadLink(const File& folder, const std::string& name) {
 
 // Permission bits a newly created file gets from this process's umask.
 mode_t NewFileMode() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        unsigned mask = 0;
-        if (std::sscanf(line.c_str(), "Umask: %o", &mask) == 1) return 0666 & ~mask;
+    // Read without streams or scanf, which would bring a locale's worth of code
+    // into every program (the web page's download among them). procfs tells
+    // no size: the text is read to its end, the line wanted is near the top.
+    const File status(::open("/proc/self/status", O_RDONLY | O_CLOEXEC));
+    std::string text;
+    std::array<char, 1024> chunk;
+    ssize_t got = 0;
+    while (status.IsOpen() && text.size() < 65536 &&
+           (got = ::read(status.Descriptor(), chunk.data(), chunk.size())) > 0)
+        text.append(chunk.data(), static_cast<std::size_t>(got));
+    constexpr std::string_view Key = "\nUmask:";
+    if (const std::size_t at = ("\n" + text).find(Key); at != std::string::npos) {
+        std::size_t i = at + Key.size() - 1;
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+        mode_t mask = 0;
+        const std::size_t first = i;
+        for (; i < text.size() && text[i] >= '0' && text[i] <= '7'; ++i)
+            mask = static_cast<mode_t>(mask * 8 + static_cast<mode_t>(text[i] - '0'));
+        if (i > first) return 0666 & ~mask;
     }
     // No procfs: umask can only be read by setting it.
     mode_t mask = ::umask(022);

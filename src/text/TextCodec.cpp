@@ -1,7 +1,6 @@
 #include "text/TextCodec.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <iterator>
 
 namespace kinpath {
@@ -198,9 +197,12 @@ std::string VisibleControls(std::string_view utf8) {
             out += '^';
             out += static_cast<char>(cp ^ 0x40);
         } else {
-            char name[16];
-            std::snprintf(name, sizeof name, "<U+%04X>", static_cast<unsigned>(cp));
-            out += name;
+            // "<U+%04X>", written out: printf would bring its float formatting
+            // into every program.
+            std::string digits;
+            for (unsigned n = static_cast<unsigned>(cp); n != 0 || digits.size() < 4; n >>= 4)
+                digits.insert(digits.begin(), "0123456789ABCDEF"[n & 15]);
+            out += "<U+" + digits + ">";
         }
     }
     return out;

@@ -217,6 +217,55 @@ TEST_F(WindowDriverTest, RestartKeepsTheAnswersUpToTheFirstChangedQuestion) {
     EXPECT_FALSE(dialog.Ended());
 }
 
+// A run resumed on an edited script it no longer has (a page reloaded after
+// an edit) stops where F5 would: the fingerprints kept of the old version find
+// the same first changed question as the old document itself.
+TEST_F(WindowDriverTest, AResumedRunStopsWhereTheFingerprintsSayTheScriptChanged) {
+    std::mt19937 random(7);
+    const auto load = [](const std::string& text) {
+        auto document = std::make_shared<ScriptDocument>();
+        EXPECT_TRUE(LoadScriptText(*document, text).loaded);
+        return document;
+    };
+    for (int round = 0; round < 200; ++round) {
+        const std::string before = RandomScript(random);
+        std::string after = before;
+        // One edit of a name, choice, type, explanation or point value, or none.
+        static const char* const Keys[] = {"name=Q",  "text=c",  "type=", "explanationtext=q",
+                                           "wizpts=", "barbpts="};
+        const std::string key = Keys[random() % 6];
+        std::vector<std::size_t> places;
+        for (std::size_t at = after.find(key); at != after.npos; at = after.find(key, at + 1))
+            places.push_back(at + key.size());
+        if (!places.empty() && random() % 4 != 0)
+            after.insert(places[random() % places.size()], key == "type=" ? "x" : "7");
+        const auto old = load(before), now = load(after);
+        ASSERT_EQ(FirstChangedQuestion(QuestionFingerprints(*old), *now),
+                  FirstChangedQuestion(*old, *now))
+            << before << "\n---\n"
+            << after;
+    }
+
+    const auto question = [](int n, int points) {
+        return "<QUESTION>\nname=Q" + std::to_string(n) +
+               "\ntext=a\n<ANSWER>\ntype=1\nwizpts=" + std::to_string(points) +
+               "\n</ANSWER>\n</QUESTION>\n";
+    };
+    ASSERT_TRUE(Start(question(1, 1) + question(2, 1) + question(3, 1)));
+    for (int n = 1; n <= 3; ++n) Step(dialog, 1);
+    const std::vector<std::uint64_t> kept = QuestionFingerprints(session().Document());
+    const auto edited = load(question(1, 1) + question(2, 5) + question(3, 1));
+    HeadlessDialog reloaded;
+    reloaded.driver.Resume(edited, ScriptFileName, dialog.driver.CurrentRun()->Events(),
+                           FirstChangedQuestion(kept, *edited));
+    EXPECT_EQ(reloaded.ControlText(IdQuestionText), "Q2");
+    EXPECT_EQ(reloaded.Scores().PointTotals()[SlotWizard], 1);
+    ASSERT_EQ(reloaded.boxes.size(), 1u);
+    EXPECT_EQ(reloaded.boxes[0].text,
+              "script.txt was read again.\r\nIt has changed from question 2 on: your answers "
+              "before it were kept.");
+}
+
 TEST_F(WindowDriverTest, TheSharedKeysAreDecidedOnce) {
     ASSERT_TRUE(Start("<QUESTION>\nname=Q\ntext=a\ntext=b\n</QUESTION>\n"));
     const Screen& screen = dialog.driver.Shown();

@@ -2,7 +2,7 @@
 // only the printer sees, and the browser's print dialog opens on them.
 #pragma once
 
-#include "window/Dialog.h"
+#include "window/View.h"
 
 namespace kinpath::web {
 

@@ -2,44 +2,67 @@
 #include <emscripten/emscripten.h>
 #include <sys/stat.h>
 
-#include <memory>
+#include <string>
+#include <string_view>
 
-#include "flow/Session.h"
-#include "frontends/web/WebDialog.h"
+#include "frontends/web/WebPage.h"
 
 namespace {
 
-// One run of the questionnaire; "Start again" makes a new one.
-struct Run {
-    kinpath::Session session;
-    kinpath::web::WebDialog dialog{session};
-};
+kinpath::web::WebPage page;
 
-std::unique_ptr<Run> run;
+// The browser's key, by its KeyboardEvent key and code, as the windows name it.
+kinpath::KeyPress KeyOf(std::string_view key, std::string_view code) {
+    using kinpath::KeyName;
+    kinpath::KeyPress press;
+    if (key.size() == 1 && key[0] >= '0' && key[0] <= '9') {
+        press.key = KeyName::Digit;
+        press.character = key[0];
+    } else if (code.size() == 4 && code.substr(0, 3) == "Key") {
+        // The letter of the key itself: Alt may have made the character another.
+        press.key = KeyName::Letter;
+        press.character = static_cast<char>(code[3] - 'A' + 'a');
+    } else if (key == "Enter") {
+        press.key = KeyName::Enter;
+    } else if (key == "Escape") {
+        press.key = KeyName::Escape;
+    } else if (key == "Backspace") {
+        press.key = KeyName::Backspace;
+    } else if (key == "F5") {
+        press.key = KeyName::F5;
+    }
+    return press;
+}
 
 }  // namespace
 
 extern "C" {
 
-// Starts a run on script.txt of the page's file system (written by the shell,
-// or absent). The previous run, if any, is gone first.
-EMSCRIPTEN_KEEPALIVE void KinpathStart() {
-    run.reset();
-    run = std::make_unique<Run>();
-    run->dialog.Start();
+// Starts a run on script.txt of the page's files (written by the page, or
+// absent); the run before it ends first. source names a draft, "" for a
+// script published inside the page.
+EMSCRIPTEN_KEEPALIVE void KinpathStart(const char* source) { page.Start(source); }
+
+EMSCRIPTEN_KEEPALIVE void KinpathPress(int id, int focused) { page.Press(id, focused); }
+
+// Whether the page took the key: the browser must not act on it as well.
+EMSCRIPTEN_KEEPALIVE int KinpathKey(const char* key, const char* code, int ctrl, int alt, int shift,
+                                    int focused) {
+    kinpath::KeyPress press = KeyOf(key, code);
+    press.ctrl = ctrl != 0;
+    press.alt = alt != 0;
+    press.shift = shift != 0;
+    press.focused = focused;
+    return page.Key(press) ? 1 : 0;
 }
 
-EMSCRIPTEN_KEEPALIVE void KinpathPress(int id) {
-    if (run) run->dialog.Press(id);
-}
+// A button of the page's box, by its place among the box's buttons.
+EMSCRIPTEN_KEEPALIVE void KinpathAnswer(int button, int focused) { page.Answer(button, focused); }
 
-EMSCRIPTEN_KEEPALIVE void KinpathSend(int id) {
-    if (run) run->dialog.Send(id);
-}
+EMSCRIPTEN_KEEPALIVE void KinpathTick() { page.Tick(); }
 
-EMSCRIPTEN_KEEPALIVE void KinpathTick() {
-    if (run) run->dialog.Tick();
-}
+// The browser's Back or Forward reached a history entry of the page.
+EMSCRIPTEN_KEEPALIVE void KinpathTravel(const char* token, int depth) { page.Travel(token, depth); }
 
 }  // extern "C"
 

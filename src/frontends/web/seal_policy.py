@@ -5,8 +5,9 @@ Usage: seal_policy.py PAGE   (rewritten in place)
 
 The shell allows inline scripts and styles while it is built; once the page
 is whole, the policy names the hash of each <script> and <style> element it
-holds instead, so that nothing else could ever run in it. The script slot
-(type="application/octet-stream") is data, never run, and stays out of it.
+holds instead, so that nothing else could ever run in it. The data slots
+(type="application/octet-stream": the script, the WebAssembly) are never run
+and stay out of it.
 """
 
 import base64
@@ -23,15 +24,21 @@ def hashes(page, element):
                     for b in bodies)
 
 
-def main():
-    path = sys.argv[1]
-    with open(path, encoding="utf-8", newline="") as f:
-        page = f.read()
+def sealed(page, path):
+    """The page with its policy naming its own scripts and styles."""
     for directive, element in (("script-src", "script"), ("style-src", "style")):
         allowed = "%s 'unsafe-inline'" % directive
         if page.count(allowed) != 1:
             sys.exit("seal_policy.py: %s: no single \"%s\"" % (path, allowed))
         page = page.replace(allowed, "%s %s" % (directive, hashes(page, element)))
+    return page
+
+
+def main():
+    path = sys.argv[1]
+    with open(path, encoding="utf-8", newline="") as f:
+        page = f.read()
+    page = sealed(page, path)
     with open(path, "w", encoding="utf-8", newline="") as f:
         f.write(page)
 

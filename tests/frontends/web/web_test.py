@@ -2,7 +2,7 @@
 """The web page in a real headless Chromium, against kinpath-cli.
 
 Usage: web_test.py --page kinpath-page.html --cli kinpath-cli --examples DIR
-                   [--only NAME] [--shots DIR]
+                   [--only NAME] [--shots DIR] [--fail-fast]
 
 Every case answers through the page as a user would (clicks, keys), and what
 the page saves or prints is compared with what kinpath-cli does for the same
@@ -15,7 +15,6 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
 import traceback
 
 sys.dont_write_bytecode = True  # no cache files among the sources
@@ -56,16 +55,27 @@ MARKUP_SCRIPT = ("<QUESTION>\nname=%s\ntext=%s\n<ANSWER>\ntype=1\nexplanationtex
                  "</ANSWER>\n</QUESTION>\n<QUESTION>\nname=x\ntext=a\ntext=b\n</QUESTION>\n"
                  % (MARKUP, MARKUP, MARKUP))
 
-# Counts every timer and animation-frame callback the page gets, and every
-# breach of its content policy.
+# Counts every timer and animation-frame callback the page gets, the
+# intervals it keeps running, and every breach of its content policy.
 COUNTERS = """
-window.__calls = 0; window.__violations = [];
+window.__calls = 0; window.__violations = []; window.__intervals = new Set(); window.__ticks = 0;
 for (const name of ['setTimeout', 'setInterval', 'requestAnimationFrame']) {
   const original = window[name];
   window[name] = function (f, ...rest) {
-    return original.call(window, function () { window.__calls++; return f.apply(this, arguments); }, ...rest);
+    const id = original.call(window, function () {
+      window.__calls++;
+      if (name === 'setInterval') window.__ticks++;
+      return f.apply(this, arguments);
+    }, ...rest);
+    if (name === 'setInterval') window.__intervals.add(id);
+    return id;
   };
 }
+window.__errors = [];
+addEventListener('error', (e) => window.__errors.push(e.message));
+addEventListener('unhandledrejection', (e) => window.__errors.push(String(e.reason)));
+const clearInterval_ = window.clearInterval;
+window.clearInterval = (id) => { window.__intervals.delete(id); clearInterval_.call(window, id); };
 document.addEventListener('securitypolicyviolation', e =>
   window.__violations.push(e.violatedDirective + ' ' + e.blockedURI + ' ' + e.lineNumber));
 // The browser's print dialog cannot be answered headless: the printer's view
@@ -84,8 +94,19 @@ class Case:
         self.downloads = os.path.join(scratch, "downloads")
         os.makedirs(self.downloads)
         self.browser = Browser(os.path.join(scratch, "profile"), self.downloads)
+        # What every tab of the test is set up with, in order.
+        self.setup = {"Page.addScriptToEvaluateOnNewDocument": {"source": COUNTERS}}
         self.browser.cdp("Page.addScriptToEvaluateOnNewDocument", source=COUNTERS)
         self.servers = []
+
+    def emulate(self, command, **params):
+        """A DevTools setting for this tab and the next ones; a clear... command
+        takes back its set... command."""
+        self.browser.cdp(command, **params)
+        if ".clear" in command:
+            self.setup.pop(command.replace(".clear", ".set"), None)
+        else:
+            self.setup[command] = params
 
     def close(self):
         for server in self.servers:
@@ -114,7 +135,13 @@ class Case:
                               input="".join(c + "\n" for c in commands).encode(), timeout=60)
 
     # --- The page
-    def open(self, url):
+    def open(self, url, resume=False):
+        """Opens the page; a run kept in the tab from before is resumed only
+        when asked for."""
+        if not resume:
+            self.browser.fresh_tab()
+            for command, params in self.setup.items():
+                self.browser.cdp(command, **params)
         self.browser.go(url)
         wait_for(lambda: self.js("return !document.getElementById('window').hidden"
                                  " || document.getElementById('box').open"
@@ -123,6 +150,52 @@ class Case:
 
     def js(self, script, *args):
         return self.browser.js(script, *args)
+
+    # --- By role and accessible name, as assistive technology finds them
+    def ax_nodes(self):
+        """(role, name, value, properties) of every node the page exposes."""
+        out = []
+        for n in self.browser.cdp("Accessibility.getFullAXTree")["nodes"]:
+            if n.get("ignored"):
+                continue
+            props = {p["name"]: p["value"].get("value") for p in n.get("properties", [])}
+            out.append((n.get("role", {}).get("value"), n.get("name", {}).get("value"),
+                        n.get("value", {}).get("value"), props))
+        return out
+
+    def find_role(self, role, name):
+        """The WebDriver element that has this role and accessible name, or None."""
+        root = self.browser.cdp("DOM.getDocument", depth=0)["root"]["nodeId"]
+        nodes = [n for n in self.browser.cdp("Accessibility.queryAXTree", nodeId=root,
+                                             accessibleName=name, role=role)["nodes"]
+                 if not n.get("ignored") and "backendDOMNodeId" in n]
+        if not nodes:
+            return None
+        node = self.browser.cdp("DOM.resolveNode", backendNodeId=nodes[0]["backendDOMNodeId"])
+        self.browser.cdp("Runtime.callFunctionOn", objectId=node["object"]["objectId"],
+                         functionDeclaration="function () { this.setAttribute('data-found', ''); }")
+        element = self.browser.find("[data-found]")
+        self.js("document.querySelector('[data-found]').removeAttribute('data-found')")
+        return element
+
+    def press(self, role, name):
+        """Clicks the control with this role and accessible name."""
+        element = wait_for(lambda: self.find_role(role, name), what="%s %r" % (role, name))
+        self.browser.click_element(element)
+
+    def usable(self, role, name):
+        """Whether a control with this role and name is there and enabled."""
+        return any(r == role and n == name and not p.get("disabled")
+                   for r, n, _, p in self.ax_nodes())
+
+    def progress(self):
+        return self.js("const p = document.getElementById('progress');"
+                       "return p.hidden ? '' : p.textContent")
+
+    def focused(self):
+        """The role and accessible name of what has the keyboard focus."""
+        focused = [(r, n) for r, n, _, p in self.ax_nodes() if p.get("focused")]
+        return focused[-1] if focused else None  # the control, not the page around it
 
     def control(self, id):
         return self.js("const c = document.getElementById('c' + arguments[0]);"
@@ -188,15 +261,16 @@ class Case:
         return [p for p in pages if p]
 
     def settle(self, bar, value):
-        """Waits until the bar shows value and no timer has run for a while
+        """Waits until the bar shows value and the page's bar timer stopped
         (a rising bar passes its total on the way up to the overshoot)."""
-        def resting():
-            before = self.js("return window.__calls")
-            time.sleep(0.3)
-            return (self.js("return window.__calls") == before and
-                    self.js("return document.getElementById('c' + arguments[0])"
-                            ".getAttribute('aria-valuenow')", bar) == str(value))
-        wait_for(resting, 15, "the bars to rest")
+        wait_for(lambda: self.js("return window.__intervals.size === 0 &&"
+                                 " document.getElementById('c' + arguments[0])"
+                                 ".getAttribute('aria-valuenow') === String(arguments[1])",
+                                 bar, value), what="the bars to rest")
+
+    def rest(self):
+        """Waits until the bars rest: the page's bar timer stopped."""
+        wait_for(lambda: self.js("return window.__intervals.size === 0"), what="the bars to rest")
 
     def idle_calls(self, seconds):
         before = self.js("return window.__calls")
@@ -235,13 +309,13 @@ def test_clicks_and_keys_save_the_programs_page(t):
         t.answer(answers, keys)
         assert t.saved_page() == expected, "the saved page differs from kinpath-cli's"
     if ARGS.shots:
-        t.browser.cdp("Emulation.setDeviceMetricsOverride", width=1280, height=800,
+        t.emulate("Emulation.setDeviceMetricsOverride", width=1280, height=800,
                       deviceScaleFactor=1, mobile=False)
         t.open(server.url)
         t.answer(answers[:6])
-        t.idle_calls(2)  # the bars settle
+        t.rest()
         t.browser.screenshot(os.path.join(ARGS.shots, "kinpath-web.png"))
-        t.browser.cdp("Emulation.clearDeviceMetricsOverride")
+        t.emulate("Emulation.clearDeviceMetricsOverride")
 
 
 def test_yes_no_box_decides_the_report_and_escape_ends(t):
@@ -293,7 +367,7 @@ def test_print_has_sixty_lines_a_page_and_the_selection_alone(t):
 def test_narrow_screen_is_one_column_and_saves_the_same_page(t):
     script = sample()
     answers = [2] * questions(script)
-    t.browser.cdp("Emulation.setDeviceMetricsOverride", width=375, height=667,
+    t.emulate("Emulation.setDeviceMetricsOverride", width=375, height=667,
                   deviceScaleFactor=2, mobile=True)
     try:
         t.open(t.serve(t.folder("narrow", script)).url)
@@ -310,13 +384,13 @@ def test_narrow_screen_is_one_column_and_saves_the_same_page(t):
         assert layout["order"] == sorted(layout["order"]), layout
         assert layout["smallest"] >= 14, layout
         if ARGS.shots:
-            t.idle_calls(2)
+            t.rest()
             t.browser.screenshot(os.path.join(ARGS.shots, "kinpath-web-phone.png"))
         # The pane wraps on screen, yet each written line stays one line of the page.
         t.answer(answers[3:])
         assert t.saved_page() == t.cli_page(script, [str(a) for a in answers])
     finally:
-        t.browser.cdp("Emulation.clearDeviceMetricsOverride")
+        t.emulate("Emulation.clearDeviceMetricsOverride")
 
 
 def test_missing_and_broken_script_show_the_programs_boxes(t):
@@ -342,8 +416,8 @@ def test_published_page_runs_offline_from_a_file_and_fetches_nothing(t):
     t.open(server.url + "quiz.html")
     t.answer([1])
     assert server.requests == ["/quiz.html"], server.requests
-    t.browser.cdp("Network.enable")
-    t.browser.cdp("Network.emulateNetworkConditions", offline=True, latency=0,
+    t.emulate("Network.enable")
+    t.emulate("Network.emulateNetworkConditions", offline=True, latency=0,
                   downloadThroughput=-1, uploadThroughput=-1)
     try:
         t.open(file_url(os.path.join(folder, "quiz.html")))
@@ -353,7 +427,7 @@ def test_published_page_runs_offline_from_a_file_and_fetches_nothing(t):
         assert t.js("return performance.getEntriesByType('resource').length") == 0
         assert t.js("return window.__violations") == []
     finally:
-        t.browser.cdp("Network.emulateNetworkConditions", offline=False, latency=0,
+        t.emulate("Network.emulateNetworkConditions", offline=False, latency=0,
                       downloadThroughput=-1, uploadThroughput=-1)
 
 
@@ -422,6 +496,7 @@ def test_page_without_script_opens_a_chosen_file(t):
     wait_for(lambda: t.control(1000)["text"] == "Yes", what="the chosen script's question")
     # Once it has ended, the file (changed meanwhile) can be opened again.
     t.browser.keys("Escape")
+    t.answer_box("Leave")
     wait_for(lambda: t.js("return !document.getElementById('source').hidden"), what="the picker")
     with open(script, "w", encoding="utf-8") as f:
         f.write(ASK_SCRIPT.replace("text=Yes", "text=Sure"))
@@ -437,9 +512,12 @@ def main():
     parser.add_argument("--examples", required=True)
     parser.add_argument("--only")
     parser.add_argument("--shots")
+    parser.add_argument("--fail-fast", action="store_true", help="stop at the first failure")
     ARGS = parser.parse_args()
     ARGS.page, ARGS.cli = os.path.abspath(ARGS.page), os.path.abspath(ARGS.cli)
-    cases = [(name, f) for name, f in globals().items()
+    import player_test  # noqa: E402 (the page as players meet it)
+    tests = list(globals().items()) + list(vars(player_test).items())
+    cases = [(name, f) for name, f in tests
              if name.startswith("test_") and (not ARGS.only or ARGS.only in name)]
     passed = failed = 0
     scratch = tempfile.mkdtemp(prefix="kinpath-web-")
@@ -455,6 +533,8 @@ def main():
                     failed += 1
                     print("FAIL", name, flush=True)
                     traceback.print_exc()
+                    if ARGS.fail_fast:
+                        break
         finally:
             t.close()
     finally:

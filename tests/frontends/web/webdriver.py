@@ -18,7 +18,8 @@ import urllib.error
 import urllib.request
 
 ELEMENT = "element-6066-11e4-a52e-4f735466cecf"
-KEYS = {"Enter": "\ue007", "Escape": "\ue00c", "Tab": "\ue004"}
+KEYS = {"Enter": "\ue007", "Escape": "\ue00c", "Tab": "\ue004", "Backspace": "\ue003",
+        "Alt": "\ue00a", "Control": "\ue009", "F5": "\ue035"}
 
 
 def free_port():
@@ -27,8 +28,9 @@ def free_port():
         return s.getsockname()[1]
 
 
-def wait_for(condition, timeout=10, what="condition"):
-    """The condition's first true value, polled until timeout seconds passed."""
+def wait_for(condition, timeout=60, what="condition"):
+    """The condition's first true value, polled until timeout seconds passed
+    (generous: a loaded machine slows the browser, never what it shows)."""
     end = time.monotonic() + timeout
     while True:
         value = condition()
@@ -114,12 +116,28 @@ class Browser:
         self._call("POST", "/element/%s/value" % self.find(css), {"text": text})
 
     def keys(self, *names):
-        """Presses keys on whatever has the focus ("Enter", "Tab", "1", ...)."""
+        """Presses keys on whatever has the focus ("Enter", "Tab", "1", ...);
+        "Alt+x" holds Alt (or Control) while x is pressed."""
         actions = []
         for name in names:
-            key = KEYS.get(name, name)
-            actions += [{"type": "keyDown", "value": key}, {"type": "keyUp", "value": key}]
+            *held, last = name.split("+") if len(name) > 1 else [name]
+            down = [KEYS.get(k, k) for k in held + [last]]
+            actions += [{"type": "keyDown", "value": k} for k in down]
+            actions += [{"type": "keyUp", "value": k} for k in reversed(down)]
         self._call("POST", "/actions", {"actions": [{"type": "key", "id": "k", "actions": actions}]})
+        self._call("DELETE", "/actions")
+
+    def back(self):
+        self._call("POST", "/back", {})
+
+    def forward(self):
+        self._call("POST", "/forward", {})
+
+    def refresh(self):
+        self._call("POST", "/refresh", {})
+
+    def click_element(self, element):
+        self._call("POST", "/element/%s/click" % element, {})
 
     def print_pdf(self):
         """The page as the printer gets it: US Letter, no margins."""
@@ -128,6 +146,14 @@ class Browser:
                                                        "right": 0},
                                             "shrinkToFit": False})
         return base64.b64decode(pdf)
+
+    def fresh_tab(self):
+        """Goes on in a new tab, the old one closed: no history, no session storage."""
+        old = self._call("GET", "/window")
+        new = self._call("POST", "/window/new", {"type": "tab"})["handle"]
+        self._call("DELETE", "/window")
+        self._call("POST", "/window", {"handle": new})
+        return old != new
 
     def cdp(self, command, **params):
         return self._call("POST", "/goog/cdp/execute", {"cmd": command, "params": params})
@@ -138,18 +164,38 @@ class Browser:
 
 
 class Server:
-    """A static web server for one folder on 127.0.0.1 that counts requests."""
+    """A static web server for one folder on 127.0.0.1 that counts requests;
+    a path in held is answered only once the test lets it go (release), a path
+    in pages with (content type, bytes) and status 200."""
 
     def __init__(self, folder):
         self.requests = []
-        log = self.requests
+        self.held = {}
+        self.pages = {}
+        log, held, pages = self.requests, self.held, self.pages
 
         class Handler(http.server.SimpleHTTPRequestHandler):
             def log_message(self, *args):
                 pass
 
             def do_GET(self):
+                try:
+                    self.answer()
+                except (BrokenPipeError, ConnectionResetError):
+                    pass  # the page went on without this answer
+
+            def answer(self):
                 log.append(self.path)
+                if self.path in held:
+                    held[self.path].wait(120)
+                if self.path in pages:
+                    kind, body = pages[self.path]
+                    self.send_response(200)
+                    self.send_header("Content-Type", kind)
+                    self.send_header("Content-Length", str(len(body)))
+                    self.end_headers()
+                    self.wfile.write(body)
+                    return
                 super().do_GET()
 
         handler = functools.partial(Handler, directory=folder)
@@ -158,7 +204,15 @@ class Server:
         self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
         self.thread.start()
 
+    def hold(self, path):
+        self.held[path] = threading.Event()
+
+    def release(self, path):
+        self.held.pop(path).set()
+
     def close(self):
+        for event in self.held.values():
+            event.set()
         self.httpd.shutdown()
         self.httpd.server_close()
         self.thread.join()

@@ -1,0 +1,113 @@
+#include "frontends/web/PageLayout.h"
+
+#include <algorithm>
+#include <span>
+
+#include "window/ControlIds.h"
+
+namespace kinpath::web {
+
+namespace {
+
+// The push buttons in the page's order, left to right on either row.
+constexpr int QuestionsRow[] = {IdOk, IdSkip, IdBack, IdPrint, IdHtml, IdExit};
+constexpr int ResultsRow[] = {IdOk, IdSkip, IdBack, IdPrint, IdHtml, IdShare, IdExit};
+// The buttons a layout can use: the others stay out of a one-column row.
+constexpr int QuestionsButtons[] = {IdOk, IdSkip, IdBack, IdExit};
+constexpr int ResultsButtons[] = {IdBack, IdPrint, IdHtml, IdShare, IdExit};
+
+bool Holds(std::span<const int> ids, int id) {
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+int X(int units) { return DialogUnitsToPixelsX(units, PageBaseX); }
+int Y(int units) { return DialogUnitsToPixelsY(units, PageBaseY); }
+
+const ControlTemplate& Template(int id) {
+    return DialogControls[static_cast<std::size_t>(ControlIndex(id))];
+}
+
+Rect Mapped(const ControlTemplate& t) {
+    return {X(t.x), Y(t.y), X(t.x + t.width), Y(t.y + t.height)};
+}
+
+// A button row spreads its buttons evenly between OK's left edge and Exit's
+// right edge, where the template puts the row.
+Rect InRow(std::span<const int> row, int id) {
+    const auto at = std::find(row.begin(), row.end(), id);
+    if (at == row.end()) return {};
+    const ControlTemplate& first = Template(IdOk);
+    const ControlTemplate& last = Template(IdExit);
+    const int n = static_cast<int>(row.size());
+    const int width = X(first.width);
+    const int left = X(first.x);
+    const int span = X(last.x + last.width) - left;
+    const int x = left + static_cast<int>(at - row.begin()) * (span - width) / (n - 1);
+    return {x, Y(first.y), x + width, Y(first.y + first.height)};
+}
+
+PageControl Button(int id, const std::string& text) {
+    PageControl c{id, "button", "buttons", text};
+    c.enabled = ControlIndex(id) < 0 || Template(id).enabled;
+    c.accessKey = AccessKey(id);
+    c.primary = id == IdOk;
+    c.onQuestions = Holds(QuestionsButtons, id);
+    c.onResults = Holds(ResultsButtons, id);
+    return c;
+}
+
+}  // namespace
+
+std::vector<PageControl> PageControls() {
+    std::vector<PageControl> controls;
+    controls.push_back({IdQuestionText, "question", "client", Template(IdQuestionText).text});
+    for (int k = 0; k < ChoiceButtonCount; ++k)
+        controls.push_back({IdChoice1 + k, "choice", "choices", Template(IdChoice1 + k).text});
+    for (int b = 0; b < BarCount; ++b) {
+        const char* group = b < BarCount / 2 ? "races" : "classes";
+        controls.push_back({IdFirstLabel + b, "label", group, Template(IdFirstLabel + b).text});
+        controls.push_back({IdFirstBar + b, "bar", group, "", IdFirstLabel + b});
+    }
+    controls.push_back({IdTranscript, "pane", "client", ""});
+    for (const int id : ResultsRow) {
+        controls.push_back(Button(id, ControlIndex(id) < 0 ? PageCaption(id) : Template(id).text));
+    }
+    controls.push_back({IdVerdict, "verdict", "verdict", ""});
+    return controls;
+}
+
+const char* PageCaption(int id) {
+    switch (id) {
+        case IdBack:
+            return "Back";
+        case IdShare:
+            return "Share";
+        default:
+            return "";
+    }
+}
+
+Rect PageClient() { return {0, 0, X(DialogUnitsWidth), Y(DialogUnitsHeight)}; }
+
+Rect PagePlace(int id, Layout layout) {
+    if (Holds(ResultsRow, id)) {
+        return layout == Layout::Results ? InRow(ResultsRow, id) : InRow(QuestionsRow, id);
+    }
+    if (id == IdTranscript && layout == Layout::Results) return ResultsPaneRect(PageClient());
+    if (ControlIndex(id) < 0) return {};
+    return Mapped(Template(id));
+}
+
+std::string ProgressText(int number, int count) {
+    if (number <= 0) return "";
+    return "Question " + std::to_string(number) + " of " + std::to_string(count);
+}
+
+std::string PickTitle(const Verdict& verdict) { return verdict.race + " " + verdict.className; }
+
+std::string ShareSentence(const Verdict& verdict) {
+    return "Kinpath says the best race for me is " + verdict.race + " and the best class is " +
+           verdict.className + ".";
+}
+
+}  // namespace kinpath::web

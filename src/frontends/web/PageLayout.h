@@ -1,0 +1,62 @@
+// The page's own arrangement of the dialog: the controls it makes and in
+// which order (its tab order, which follows what the eye sees), where each
+// stands on either layout (the template's rectangles at the page's base
+// units), the controls only the page has, and the words it adds. The page's
+// script receives all of it as data.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "window/DialogTemplate.h"
+#include "window/Screen.h"
+
+namespace kinpath::web {
+
+// Controls only the page has: Back beside OK and Skip, Share on the results,
+// and the heading of the verdict above the report (a focus target).
+inline constexpr int IdBack = 2001;
+inline constexpr int IdShare = 2002;
+inline constexpr int IdVerdict = 2003;
+
+// The page lays the dialog out for text of 1rem (16 CSS pixels): a dialog
+// unit is a quarter of BaseX and an eighth of BaseY pixels there, and the
+// page scales it all with the reader's font size.
+inline constexpr int PageBaseX = 8;
+inline constexpr int PageBaseY = 16;
+
+struct PageControl {
+    int id = 0;
+    // "question", "choice", "pane", "label", "bar" or "button".
+    const char* kind = "";
+    // Where the page keeps it: "client", "choices", "races", "classes" or
+    // "buttons"; a bar goes beside its label (partner).
+    const char* place = "client";
+    std::string text;
+    int partner = 0;
+    char accessKey = 0;
+    bool primary = false;  // the default button
+    bool enabled = true;   // as the template makes it
+    // The layouts whose button row holds it (a push button only).
+    bool onQuestions = false;
+    bool onResults = false;
+};
+
+// Every control the page makes, in page order.
+std::vector<PageControl> PageControls();
+
+// The client area, in pixels at the base units.
+Rect PageClient();
+// Where a control stands on a layout, in pixels at the base units; an empty
+// rectangle for one the layout does not place.
+Rect PagePlace(int id, Layout layout);
+
+// Words of the page: the caption of a control only the page has.
+const char* PageCaption(int id);
+std::string ProgressText(int number, int count);
+// The pick as a heading, and as one sentence to share.
+std::string PickTitle(const Verdict& verdict);
+std::string ShareSentence(const Verdict& verdict);
+inline constexpr const char* LeaveQuestion = "Leave the questionnaire? Your answers will be lost.";
+
+}  // namespace kinpath::web

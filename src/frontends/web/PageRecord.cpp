@@ -1,0 +1,142 @@
+#include "frontends/web/PageRecord.h"
+
+#include <charconv>
+
+namespace kinpath::web {
+
+namespace {
+
+// A record of another layout is not read.
+constexpr std::string_view Version = "kinpath-run-1";
+
+bool IsStep(const Event& event) {
+    return event.kind == EventKind::Ok || event.kind == EventKind::Skip;
+}
+
+// One letter an event: the choice's digit, o OK, s Skip, and a box's answer
+// a (OK), y (Yes) or n (No). Print, HTML and Exit are never among a run's.
+char Letter(const Event& e) {
+    switch (e.kind) {
+        case EventKind::Choose:
+            return static_cast<char>('0' + e.value);
+        case EventKind::Ok:
+            return 'o';
+        case EventKind::Skip:
+            return 's';
+        case EventKind::Answer:
+            return e.value == static_cast<int>(BoxResult::Yes)  ? 'y'
+                   : e.value == static_cast<int>(BoxResult::No) ? 'n'
+                                                                : 'a';
+        default:
+            return '?';
+    }
+}
+
+std::optional<Event> FromLetter(char c) {
+    if (c >= '1' && c <= '9') return ChooseEvent(c - '0');
+    switch (c) {
+        case 'o':
+            return Event{EventKind::Ok};
+        case 's':
+            return Event{EventKind::Skip};
+        case 'a':
+            return AnswerEvent(BoxResult::Ok);
+        case 'y':
+            return AnswerEvent(BoxResult::Yes);
+        case 'n':
+            return AnswerEvent(BoxResult::No);
+        default:
+            return std::nullopt;
+    }
+}
+
+std::string Letters(std::span<const Event> events) {
+    std::string text;
+    for (const Event& e : events) text += Letter(e);
+    return text;
+}
+
+bool ReadEvents(std::string_view text, std::vector<Event>& events) {
+    for (const char c : text) {
+        const std::optional<Event> e = FromLetter(c);
+        if (!e) return false;
+        events.push_back(*e);
+    }
+    return true;
+}
+
+std::string Hex(std::uint64_t n) {
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, n, 16).ptr;
+    return std::string(digits, end);
+}
+
+template <typename N>
+bool ReadNumber(std::string_view text, N& n, int base) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), n, base);
+    return error == std::errc() && end == text.data() + text.size() && !text.empty();
+}
+
+// The text's fields, split at spaces (empty fields kept).
+std::vector<std::string_view> Fields(std::string_view text) {
+    std::vector<std::string_view> fields;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find(' ', start);
+        fields.push_back(text.substr(start, end - start));
+        if (end == text.npos) return fields;
+        start = end + 1;
+    }
+}
+
+}  // namespace
+
+std::string EncodeRecord(const PageRecord& r) {
+    std::string prints;
+    for (const std::uint64_t p : r.fingerprints) prints += (prints.empty() ? "" : ",") + Hex(p);
+    return std::string(Version) + ' ' + Hex(r.scriptHash) + ' ' + prints + ' ' + Letters(r.events) +
+           ' ' + Letters(r.timeline) + ' ' + r.token + ' ' + std::to_string(r.base);
+}
+
+std::optional<PageRecord> DecodeRecord(std::string_view text) {
+    const std::vector<std::string_view> f = Fields(text);
+    PageRecord r;
+    if (f.size() != 7 || f[0] != Version || !ReadNumber(f[1], r.scriptHash, 16) ||
+        !ReadEvents(f[3], r.events) || !ReadEvents(f[4], r.timeline) ||
+        !ReadNumber(f[6], r.base, 10))
+        return std::nullopt;
+    for (std::string_view prints = f[2]; !prints.empty();) {
+        const std::size_t comma = prints.find(',');
+        std::uint64_t p = 0;
+        if (!ReadNumber(prints.substr(0, comma), p, 16)) return std::nullopt;
+        r.fingerprints.push_back(p);
+        prints = comma == prints.npos ? std::string_view() : prints.substr(comma + 1);
+    }
+    r.token = std::string(f[5]);
+    return r;
+}
+
+std::uint64_t ScriptHash(std::string_view bytes) {
+    std::uint64_t hash = 14695981039346656037u;
+    for (const char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211u;
+    return hash;
+}
+
+std::string RecordKey(const std::string& source, std::uint64_t scriptHash) {
+    return source.empty() ? "kinpath:" + Hex(scriptHash) : "kinpath:" + source;
+}
+
+int StepCount(std::span<const Event> events) {
+    int steps = 0;
+    for (const Event& e : events) steps += IsStep(e) ? 1 : 0;
+    return steps;
+}
+
+std::vector<Event> EventsAtDepth(std::span<const Event> events, int depth) {
+    int steps = 0;
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        if (IsStep(events[i]) && steps++ == depth) return {events.begin(), events.begin() + i};
+    }
+    return {events.begin(), events.end()};
+}
+
+}  // namespace kinpath::web

@@ -1,0 +1,395 @@
+#include "frontends/web/WebPage.h"
+
+#include <emscripten/emscripten.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+
+#include "app/MainDialog.h"
+#include "frontends/web/PageLayout.h"
+#include "frontends/web/PageRecord.h"
+#include "script/ScriptDocument.h"
+#include "script/ScriptLines.h"
+#include "window/ControlIds.h"
+
+namespace kinpath::web {
+
+// The tab's session storage and history, in shell.html.
+EM_JS(char*, JsStored, (const char* key), {
+    var text = Kinpath.stored(UTF8ToString(key));
+    if (text == null) return 0;
+    var size = lengthBytesUTF8(text) + 1;
+    var copy = _malloc(size);
+    stringToUTF8(text, copy, size);
+    return copy;
+});
+EM_JS(void, JsStore, (const char* key, const char* text),
+      { Kinpath.store(UTF8ToString(key), text ? UTF8ToString(text) : null); });
+// The history entry the page stands on, when it is one of the run's.
+EM_JS(int, JsHistoryDepth, (const char* token), {
+    var s = history.state;
+    return s && s.token == UTF8ToString(token) ? s.depth : -1;
+});
+EM_JS(int, JsHistoryBase, (), { return history.state ? history.state.base : 0; });
+EM_JS(int, JsOnRunEntry, (), { return !!(history.state && history.state.token); });
+EM_JS(void, JsHistory, (int push, const char* token, int depth, int base),
+      { Kinpath.history(!!push, {token : UTF8ToString(token), depth : depth, base : base}); });
+EM_JS(void, JsHistoryBack, (), { history.back(); });
+EM_JS(void, JsHistoryGo, (int delta), { history.go(delta); });
+EM_JS(void, JsShare, (const char* text), { Kinpath.share(UTF8ToString(text)); });
+
+namespace {
+
+bool IsChoice(int id) { return id >= IdChoice1 && id < IdChoice1 + ChoiceButtonCount; }
+
+// A token no other run of this tab has: its history entries are its own.
+std::string NewToken() {
+    static unsigned count = 0;
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(now).count()) +
+           "-" + std::to_string(++count);
+}
+
+std::optional<PageRecord> StoredRecord(const std::string& key) {
+    char* text = JsStored(key.c_str());
+    if (text == nullptr) return std::nullopt;
+    std::optional<PageRecord> record = DecodeRecord(text);
+    std::free(text);
+    return record;
+}
+
+// The keyboard lands in a question on its choice (the checked one, else the
+// first), or on Skip when it has none.
+int QuestionFocus(const Screen& screen) {
+    if (const int choice = ChoiceTabStop(screen)) return choice;
+    return screen.Usable(IdSkip) ? IdSkip : IdExit;
+}
+
+}  // namespace
+
+struct WebPage::Run {
+    WebView view;
+    SteadyClock clock;
+    WindowDriver driver{view, clock};
+    // The script as loaded; null when it did not load.
+    std::shared_ptr<const ScriptDocument> document;
+    std::string key;
+    PageRecord record;
+    bool leaving = false;
+    // The browser's entry carries the run's token and step.
+    bool entryMarked = false;
+    // What the page drew beyond the driver.
+    bool verdictDrawn = false;
+    bool backEnabled = false;
+    bool resultsShown = false;
+    int questionFocused = 0;
+    bool resultsFocused = false;
+    int focusBeforeBox = 0;
+
+    int Depth() const { return StepCount(driver.CurrentRun()->Events()); }
+    bool Asking() const {
+        const Screen& s = driver.Shown();
+        return document && !s.ended && !s.box && s.layout == Layout::Questions;
+    }
+    bool Usable(int id) const {
+        const Screen& s = driver.Shown();
+        if (id == IdBack) return backEnabled;
+        if (id == IdShare || id == IdVerdict) return resultsShown;
+        return s.Usable(id);
+    }
+};
+
+WebPage::WebPage() = default;
+WebPage::~WebPage() = default;
+
+void WebPage::Start(const std::string& source) {
+    // One run at a time: the one before goes first, its timer and box with it.
+    run_.reset();
+    run_ = std::make_unique<Run>();
+    Run& r = *run_;
+    ScriptFileText file = ReadScriptFile(PageScript);
+    auto document = std::make_shared<ScriptDocument>();
+    const std::uint64_t hash = ScriptHash(file.bytes);
+    if (file.failure != ReadFailure::None ||
+        !LoadScriptText(*document, std::move(file.bytes)).loaded) {
+        // The boxes that say why, as the programs show them.
+        Handle(0, [&] { r.driver.Start(PageScript); });
+        return;
+    }
+    r.document = document;
+    r.key = RecordKey(source, hash);
+    r.record.scriptHash = hash;
+    r.record.fingerprints = QuestionFingerprints(*document);
+    std::vector<Event> events;
+    std::size_t stopAt = SIZE_MAX;
+    // Only a page that stands on an entry of a run kept one: a new visit
+    // starts afresh without asking the storage.
+    std::optional<PageRecord> kept = JsOnRunEntry() ? StoredRecord(r.key) : std::nullopt;
+    if (kept) {
+        events = kept->events;
+        r.record.token = kept->token;
+        if (kept->scriptHash == hash) {
+            // The same script: the same run, its steps taken back with it.
+            r.record.timeline = kept->timeline;
+        } else {
+            stopAt = FirstChangedQuestion(kept->fingerprints, *document);
+        }
+    }
+    Handle(
+        0, [&] { r.driver.Resume(document, PageScript, events, stopAt); }, true);
+    if (!kept) {
+        // The entry is marked once there is a step to come back to.
+        r.record.token = NewToken();
+        return;
+    }
+    // The browser's entry stays the run's when it is one of its own (a
+    // reload), and goes back to the one of the step the run resumed at (an
+    // edited draft); else it becomes the run's first.
+    const int depth = r.Depth();
+    const int entry = r.record.token.empty() ? -1 : JsHistoryDepth(r.record.token.c_str());
+    if (entry < 0) {
+        r.record.token = NewToken();
+        r.record.base = depth;
+    } else {
+        r.record.base = std::min(JsHistoryBase(), depth);
+    }
+    if (entry > depth && depth >= r.record.base) {
+        JsHistoryGo(depth - entry);
+    } else {
+        JsHistory(false, r.record.token.c_str(), depth, r.record.base);
+    }
+    r.entryMarked = true;
+    Store();
+}
+
+template <typename F>
+void WebPage::Handle(int focused, F input, bool travelled) {
+    Run& r = *run_;
+    const bool boxBefore = r.view.BoxOpen();
+    if (!boxBefore) r.focusBeforeBox = focused;
+    const int depth = r.document && r.driver.CurrentRun() ? r.Depth() : -1;
+    input();
+    DrawPageState();
+    if (r.document && depth >= 0) {
+        if (!travelled) KeepHistory(depth);
+        Store();
+    }
+    SetFocus(boxBefore, focused);
+}
+
+void WebPage::Press(int id, int focused) {
+    if (!run_ || run_->view.BoxOpen()) return;
+    Handle(focused, [&] { PressNow(id); });
+}
+
+void WebPage::PressNow(int id) {
+    Run& r = *run_;
+    if (id == IdBack) return GoBack();
+    if (id == IdShare) {
+        if (const auto& verdict = r.driver.Shown().verdict)
+            JsShare(ShareSentence(*verdict).c_str());
+        return;
+    }
+    // Leaving the questions loses the answers: the page asks first.
+    if (id == IdExit && r.Asking()) {
+        r.leaving = true;
+        r.view.DrawLeaveBox(true);
+        return;
+    }
+    r.driver.Press(id);
+}
+
+bool WebPage::Key(const KeyPress& key) {
+    if (!run_ || run_->view.BoxOpen()) return false;  // the box takes its own keys
+    // Backspace in the report is the text box's; Enter on a button only the
+    // page has presses it, as the browser does.
+    if ((key.key == KeyName::Backspace && key.focused == IdTranscript) ||
+        (key.key == KeyName::Enter && (key.focused == IdBack || key.focused == IdShare)))
+        return false;
+    const KeyDecision decision = DecideKey(run_->driver.Shown(), key);
+    // Reading the script again is the browser's reload, which resumes the run
+    // on the script as it is now.
+    if (decision.action == KeyAction::Restart) return false;
+    const int focused =
+        decision.action == KeyAction::Press && IsChoice(decision.id) ? decision.id : key.focused;
+    Handle(focused, [&] {
+        if (decision.action == KeyAction::Press) PressNow(decision.id);
+        if (decision.action == KeyAction::Back) GoBack();
+    });
+    // A choice pressed by its digit takes the focus.
+    if (decision.action == KeyAction::Press && IsChoice(decision.id) &&
+        run_->driver.Shown().Usable(decision.id))
+        run_->view.Focus(decision.id, false);
+    return decision.handled;
+}
+
+void WebPage::Answer(int button, int focused) {
+    if (!run_) return;
+    Run& r = *run_;
+    const std::optional<BoxChoice> choice = r.view.ChoiceOfButton(button);
+    if (!choice) return;
+    Handle(focused, [&] {
+        switch (*choice) {
+            case BoxChoice::Leave:
+                r.leaving = false;
+                r.view.DrawLeaveBox(false);
+                r.driver.Close();
+                break;
+            case BoxChoice::Stay:
+                r.leaving = false;
+                r.view.DrawLeaveBox(false);
+                break;
+            case BoxChoice::Ok:
+                r.driver.Answer(BoxResult::Ok);
+                break;
+            case BoxChoice::Yes:
+                r.driver.Answer(BoxResult::Yes);
+                break;
+            case BoxChoice::No:
+                r.driver.Answer(BoxResult::No);
+                break;
+        }
+    });
+}
+
+void WebPage::Tick() {
+    if (run_) run_->driver.Tick();
+}
+
+void WebPage::GoBack() {
+    Run& r = *run_;
+    // With the run's history entry below, the browser goes back to it
+    // (Travel then takes the step back), so that its Forward can return.
+    if (r.Depth() > r.record.base && JsHistoryDepth(r.record.token.c_str()) == r.Depth()) {
+        JsHistoryBack();
+        return;
+    }
+    r.driver.Back();
+}
+
+void WebPage::Travel(const std::string& token, int depth) {
+    if (!run_ || !run_->document || run_->driver.Ended()) return;
+    Run& r = *run_;
+    Handle(
+        0,
+        [&] {
+            if (r.leaving) {
+                r.leaving = false;
+                r.view.DrawLeaveBox(false);
+            }
+            if (token == r.record.token) GoTo(depth);
+        },
+        true);
+    // An entry the run cannot stand for (another run's, a step no longer
+    // there) becomes the entry of where the run is.
+    if (JsHistoryDepth(r.record.token.c_str()) != r.Depth()) {
+        r.record.base = std::min(r.record.base, r.Depth());
+        JsHistory(false, r.record.token.c_str(), r.Depth(), r.record.base);
+        r.entryMarked = true;
+    }
+}
+
+void WebPage::GoTo(int depth) {
+    Run& r = *run_;
+    const std::vector<Event>& events = r.driver.CurrentRun()->Events();
+    const std::vector<Event>& timeline = r.record.timeline;
+    const int now = StepCount(events);
+    if (depth == now || depth < 0) return;
+    const std::vector<Event> target = EventsAtDepth(depth < now ? events : timeline, depth);
+    if (depth > now && StepCount(target) != depth) return;  // nothing to go forward to
+    r.driver.Resume(r.document, PageScript, target);
+    // Travelling writes no new entry.
+    r.record.base = std::min(r.record.base, depth);
+}
+
+void WebPage::DrawPageState() {
+    Run& r = *run_;
+    const Screen& s = r.driver.Shown();
+    const bool back = r.document && !s.ended && !s.box && !r.leaving && r.driver.CurrentRun() &&
+                      r.driver.CurrentRun()->CanGoBack();
+    const bool results = s.layout == Layout::Results && !s.ended;
+    if (back != r.backEnabled || results != r.resultsShown) {
+        r.backEnabled = back;
+        r.view.DrawPageControl(IdBack, back, true);
+    }
+    if (results != r.resultsShown) {
+        r.resultsShown = results;
+        r.view.DrawPageControl(IdShare, results, results);
+    }
+    if (s.verdict.has_value() != r.verdictDrawn) {
+        r.verdictDrawn = s.verdict.has_value();
+        r.view.DrawVerdict(s.verdict ? &*s.verdict : nullptr);
+    }
+}
+
+void WebPage::KeepHistory(int depthBefore) {
+    Run& r = *run_;
+    const std::vector<Event>& events = r.driver.CurrentRun()->Events();
+    std::vector<Event>& timeline = r.record.timeline;
+    // The steps taken back stay to go forward to while the run keeps to
+    // them; a step of its own replaces them.
+    const std::vector<Event> steps = EventsAtDepth(events, StepCount(events) - 1);
+    const auto within = [&](const std::vector<Event>& part) {
+        return part.size() <= timeline.size() &&
+               std::equal(part.begin(), part.end(), timeline.begin());
+    };
+    const bool kept = within(events) || (within(steps) && StepCount(timeline) > StepCount(events));
+    if (!kept) timeline = events;
+    const int depth = StepCount(events);
+    if (depth == depthBefore) return;
+    if (!r.entryMarked) {
+        JsHistory(false, r.record.token.c_str(), depthBefore, r.record.base);
+        r.entryMarked = true;
+    }
+    if (depth == depthBefore + 1) {
+        JsHistory(true, r.record.token.c_str(), depth, r.record.base);
+    } else {
+        r.record.base = std::min(r.record.base, depth);
+        JsHistory(false, r.record.token.c_str(), depth, r.record.base);
+    }
+}
+
+void WebPage::Store() {
+    Run& r = *run_;
+    if (r.driver.Ended()) {
+        // An ended run is not resumed: a reload starts afresh.
+        JsStore(r.key.c_str(), nullptr);
+        return;
+    }
+    r.record.events = r.driver.CurrentRun()->Events();
+    JsStore(r.key.c_str(), EncodeRecord(r.record).c_str());
+}
+
+void WebPage::SetFocus(bool boxBefore, int focused) {
+    Run& r = *run_;
+    const Screen& s = r.driver.Shown();
+    if (r.view.BoxOpen() || s.ended || !r.view.WindowShown()) return;
+    // A new question: its first choice, with the question in sight; the
+    // results: the pick, from its top.
+    if (s.layout == Layout::Results) {
+        r.questionFocused = 0;
+        if (!r.resultsFocused) {
+            r.resultsFocused = true;
+            return r.view.Focus(IdVerdict, true);
+        }
+    } else {
+        r.resultsFocused = false;
+        if (s.questionNumber != r.questionFocused) {
+            r.questionFocused = s.questionNumber;
+            return r.view.Focus(QuestionFocus(s), true);
+        }
+    }
+    // Otherwise the focus stays, or comes back from a box, where it was while
+    // that control is usable; never to the report, which would take the
+    // question out of sight.
+    const int kept = boxBefore ? r.focusBeforeBox : focused;
+    if (kept != 0 && r.Usable(kept)) {
+        if (boxBefore) r.view.Focus(kept, false);
+        return;
+    }
+    if (kept == 0 && !boxBefore) return;
+    r.view.Focus(s.layout == Layout::Results ? IdVerdict : QuestionFocus(s), false);
+}
+
+}  // namespace kinpath::web

@@ -1,0 +1,68 @@
+// The questionnaire in the page: one run at a time, its input from the
+// page's events, and what the page adds around the window driver: the
+// question before leaving, Back beside OK, the verdict above the report, the
+// keyboard focus, one entry of the browser's history per question (its Back
+// and Forward step through the questions), and the run kept in the tab's
+// session storage, so that a reload resumes it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Keys.h"
+#include "app/WindowDriver.h"
+#include "frontends/web/WebView.h"
+
+namespace kinpath::web {
+
+// The script's name in the page's files.
+inline constexpr const char* PageScript = "script.txt";
+
+class WebPage {
+public:
+    WebPage();
+    ~WebPage();
+    WebPage(const WebPage&) = delete;
+    WebPage& operator=(const WebPage&) = delete;
+
+    // A new run on the page's script.txt (absent: the boxes of a missing file);
+    // the run before it, if any, ends first. source names a draft (the script
+    // served beside the page, or a file picked from the user's), empty for a
+    // script published inside the page.
+    void Start(const std::string& source);
+    // A click on a control (the choice's button, OK, Back ...); focused: the
+    // control holding the keyboard focus, 0 for none.
+    void Press(int id, int focused);
+    // A key; whether the page handled it (the browser must not as well).
+    bool Key(const KeyPress& key);
+    // A button of the page's box, by its place.
+    void Answer(int button, int focused);
+    void Tick();
+    // The browser's Back or Forward reached the entry of that run and step.
+    void Travel(const std::string& token, int depth);
+
+    bool Running() const { return run_ != nullptr; }
+
+private:
+    struct Run;
+    // Carries out an input, then draws what the page adds and keeps the
+    // history and the stored run in step.
+    // travelled: the browser's history already stands where the input
+    // takes the run.
+    template <typename F>
+    void Handle(int focused, F input, bool travelled = false);
+    void PressNow(int id);
+    void GoBack();
+    void GoTo(int depth);
+    void DrawPageState();
+    void KeepHistory(int depthBefore);
+    void Store();
+    void SetFocus(bool boxBefore, int focused);
+
+    std::unique_ptr<Run> run_;
+};
+
+}  // namespace kinpath::web

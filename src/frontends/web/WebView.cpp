@@ -1,0 +1,210 @@
+#include "frontends/web/WebView.h"
+
+#include <emscripten/emscripten.h>
+
+#include <algorithm>
+
+#include "app/PanePositions.h"
+#include "frontends/web/PageLayout.h"
+#include "frontends/web/WebPrintSurface.h"
+#include "window/ControlIds.h"
+
+namespace kinpath::web {
+
+// The page's side, in shell.html: each call makes or draws one thing.
+EM_JS(void, JsClear, (int width, int height), { Kinpath.clear(width, height); });
+EM_JS(void, JsCreate,
+      (int id, const char* kind, const char* place, const char* text, int partner, int key,
+       int primary, int enabled, int onQuestions, int onResults),
+      {
+          Kinpath.create(id, UTF8ToString(kind), UTF8ToString(place), UTF8ToString(text), partner,
+                         key ? String.fromCharCode(key) : "", !!primary, !!enabled, !!onQuestions,
+                         !!onResults);
+      });
+EM_JS(void, JsPlace, (int layout, int id, int left, int top, int width, int height),
+      { Kinpath.place(layout, id, left, top, width, height); });
+EM_JS(void, JsShow, (), { Kinpath.show(); });
+EM_JS(void, JsLayoutIs, (int results), { Kinpath.layout(!!results); });
+EM_JS(void, JsControl, (int id, const char* text, int enabled, int visible, int checked),
+      { Kinpath.control(id, UTF8ToString(text), !!enabled, !!visible, !!checked); });
+EM_JS(void, JsBar, (int id, int value, int permille), { Kinpath.bar(id, value, permille); });
+EM_JS(void, JsPane, (const char* text), { Kinpath.pane(UTF8ToString(text)); });
+EM_JS(void, JsProgress, (const char* text), { Kinpath.progress(UTF8ToString(text)); });
+EM_JS(void, JsBox,
+      (const char* caption, const char* text, const char* buttons, int cancel, int focus), {
+          Kinpath.box(UTF8ToString(caption), UTF8ToString(text), UTF8ToString(buttons).split('\n'),
+                      cancel, focus);
+      });
+EM_JS(void, JsCloseBox, (), { Kinpath.closeBox(); });
+EM_JS(void, JsVerdict, (const char* title), { Kinpath.verdict(UTF8ToString(title)); });
+EM_JS(void, JsVerdictRow, (const char* group, const char* name, int value, int permille),
+      { Kinpath.verdictRow(UTF8ToString(group), UTF8ToString(name), value, permille); });
+EM_JS(void, JsVerdictReason, (const char* text), { Kinpath.verdictReason(UTF8ToString(text)); });
+EM_JS(void, JsNoVerdict, (), { Kinpath.noVerdict(); });
+EM_JS(void, JsFocus, (int id, int reveal), { Kinpath.focus(id, !!reveal); });
+EM_JS(void, JsSelectAll, (), { Kinpath.selectAll(); });
+EM_JS(int, JsSelectionStart, (), { return Kinpath.selection()[0]; });
+EM_JS(int, JsSelectionEnd, (), { return Kinpath.selection()[1]; });
+EM_JS(void, JsTicks, (int intervalMs), { Kinpath.ticks(intervalMs); });
+EM_JS(void, JsOpenFile, (const char* path), { Kinpath.openFile(UTF8ToString(path)); });
+EM_JS(void, JsEnded, (), { Kinpath.ended(); });
+
+namespace {
+
+// A bar's fill in thousandths, and the value it shows: the nearest end
+// outside its range.
+int Clamped(std::int32_t value) { return std::clamp<std::int32_t>(value, BarLow, BarHigh); }
+int Permille(std::int32_t value) { return (Clamped(value) - BarLow) * 1000 / (BarHigh - BarLow); }
+
+}  // namespace
+
+WebView::WebView() {
+    const Rect client = PageClient();
+    JsClear(client.Width(), client.Height());
+    for (const PageControl& c : PageControls()) {
+        JsCreate(c.id, c.kind, c.place, c.text.c_str(), c.partner, c.accessKey, c.primary,
+                 c.enabled, c.onQuestions, c.onResults);
+        for (const Layout layout : {Layout::Questions, Layout::Results}) {
+            const Rect r = PagePlace(c.id, layout);
+            JsPlace(layout == Layout::Results, c.id, r.left, r.top, r.Width(), r.Height());
+        }
+    }
+    // The bars start at rest, at their low end, as the template has them.
+    for (int b = 0; b < BarCount; ++b) DrawBar(IdFirstBar + b, 0);
+    // Back and Share wait for something to take back and for the results.
+    DrawPageControl(IdBack, false, true);
+    DrawPageControl(IdShare, false, false);
+}
+
+WebView::~WebView() {
+    JsTicks(0);
+    if (BoxOpen()) JsCloseBox();
+}
+
+void WebView::Reveal() {
+    if (shown_) return;
+    shown_ = true;
+    JsShow();
+}
+
+void WebView::DrawLayout(Layout layout) {
+    Reveal();
+    JsLayoutIs(layout == Layout::Results);
+}
+
+void WebView::DrawControl(int id, const ControlView& control) {
+    Reveal();
+    // A choice the question does not fill is not drawn at all.
+    const bool choice = id >= IdChoice1 && id < IdChoice1 + ChoiceButtonCount;
+    const bool unfilled = choice && control.text.empty() && !control.enabled;
+    JsControl(id, control.text.c_str(), control.enabled, control.visible && !unfilled,
+              control.checked);
+}
+
+void WebView::DrawPane(std::string_view text) {
+    MemoryView::DrawPane(text);
+    Reveal();
+    JsPane(std::string(text).c_str());
+}
+
+void WebView::DrawBar(int barId, std::int32_t position) {
+    JsBar(barId, Clamped(position), Permille(position));
+}
+
+void WebView::DrawBox(const Box* box) {
+    if (box == nullptr) {
+        boxChoices_.clear();
+        JsCloseBox();
+        return;
+    }
+    if (box->buttons == BoxButtons::YesNo) {
+        // Yes or No must be chosen: Escape does nothing.
+        OpenBox(box->caption, box->text, {{"Yes", BoxChoice::Yes}, {"No", BoxChoice::No}}, -1, 0);
+    } else {
+        OpenBox(box->caption, box->text, {{"OK", BoxChoice::Ok}}, 0, 0);
+    }
+}
+
+void WebView::DrawLeaveBox(bool open) {
+    if (!open) return DrawBox(nullptr);
+    // Staying is what Escape and a stray Enter do.
+    OpenBox("Kinpath", LeaveQuestion, {{"Leave", BoxChoice::Leave}, {"Stay", BoxChoice::Stay}}, 1,
+            1);
+}
+
+void WebView::OpenBox(const std::string& caption, const std::string& text,
+                      const std::vector<std::pair<const char*, BoxChoice>>& buttons, int cancel,
+                      int focus) {
+    std::string labels;
+    boxChoices_.clear();
+    for (const auto& [label, choice] : buttons) {
+        if (!labels.empty()) labels += '\n';
+        labels += label;
+        boxChoices_.push_back(choice);
+    }
+    JsBox(caption.c_str(), text.c_str(), labels.c_str(), cancel, focus);
+}
+
+std::optional<BoxChoice> WebView::ChoiceOfButton(int index) const {
+    if (index < 0 || static_cast<std::size_t>(index) >= boxChoices_.size()) return std::nullopt;
+    return boxChoices_[static_cast<std::size_t>(index)];
+}
+
+void WebView::DrawProgress(int number, int count) {
+    JsProgress(ProgressText(number, count).c_str());
+}
+
+void WebView::DrawVerdict(const Verdict* verdict) {
+    if (verdict == nullptr) return JsNoVerdict();
+    JsVerdict(PickTitle(*verdict).c_str());
+    for (const auto& [group, rows] :
+         {std::pair("races", &verdict->races), std::pair("classes", &verdict->classes)}) {
+        for (const Verdict::Standing& row : *rows)
+            JsVerdictRow(group, row.name.c_str(), row.score, Permille(row.score));
+    }
+    for (const std::string& reason : verdict->reasons) JsVerdictReason(reason.c_str());
+}
+
+void WebView::DrawPageControl(int id, bool enabled, bool visible) {
+    JsControl(id, PageCaption(id), enabled, visible, false);
+}
+
+void WebView::Focus(int id, bool reveal) { JsFocus(id, reveal); }
+
+void WebView::DrawEnd(int) {
+    boxChoices_.clear();
+    JsEnded();
+}
+
+void WebView::SelectAllPane() {
+    MemoryView::SelectAllPane();
+    JsSelectAll();
+}
+
+PaneSelection WebView::PaneSelectionRange() const {
+    // The page's text box holds the pane's text with LF line breaks and counts
+    // in UTF-16 units; the view counts characters and each break as two.
+    const std::u16string units = PaneUnits(Pane().Text(), u"\n");
+    const std::u16string_view view(units);
+    const auto start = static_cast<std::size_t>(JsSelectionStart());
+    const auto end = static_cast<std::size_t>(JsSelectionEnd());
+    return {PanePosition(view, start), PanePosition(view, end)};
+}
+
+bool WebView::OpenFile(const std::string& path) {
+    // The browser offers the file as a download, which the user may always take.
+    JsOpenFile(path.c_str());
+    return true;
+}
+
+std::unique_ptr<PrintSurface> WebView::RunPrintDialog(bool selectionAvailable) {
+    // The browser's own print dialog comes once the pages are drawn; the
+    // selection, when there is one, is what gets printed.
+    return std::make_unique<WebPrintSurface>(selectionAvailable);
+}
+
+void WebView::StartTicks(int intervalMs) { JsTicks(intervalMs); }
+
+void WebView::StopTicks() { JsTicks(0); }
+
+}  // namespace kinpath::web

@@ -1,0 +1,71 @@
+// The main dialog as a web page. The pane lives in memory unwrapped (one
+// displayed line per written line, as in the terminal, so that the saved page
+// and the print equal kinpath-cli's); every change the driver draws goes into
+// the page's controls through one small call of the page's script
+// (shell.html), which keeps no state of the questionnaire.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/MemoryView.h"
+
+namespace kinpath::web {
+
+// What a button of the page's box stands for.
+enum class BoxChoice { Ok, Yes, No, Leave, Stay };
+
+class WebView : public MemoryView {
+public:
+    // Makes the page's controls afresh, as the template has them.
+    WebView();
+    ~WebView() override;
+    WebView(const WebView&) = delete;
+    WebView& operator=(const WebView&) = delete;
+
+    void DrawLayout(Layout layout) override;
+    void DrawControl(int id, const ControlView& control) override;
+    void DrawPane(std::string_view text) override;
+    void DrawBar(int barId, std::int32_t position) override;
+    void DrawBox(const Box* box) override;
+    void DrawProgress(int number, int count) override;
+    void DrawEnd(int exitCode) override;
+
+    void SelectAllPane() override;
+    PaneSelection PaneSelectionRange() const override;
+    bool OpenFile(const std::string& path) override;
+    std::unique_ptr<PrintSurface> RunPrintDialog(bool selectionAvailable) override;
+    void StartTicks(int intervalMs) override;
+    void StopTicks() override;
+
+    // --- What only the page shows.
+    // The page's own question before leaving the questions, or none.
+    void DrawLeaveBox(bool open);
+    // The pick and why, above the report; none takes it away.
+    void DrawVerdict(const Verdict* verdict);
+    // A control only the page has (Back, Share).
+    void DrawPageControl(int id, bool enabled, bool visible);
+    // The keyboard focus to a control; reveal: scrolled so that what it
+    // belongs to (the question, the verdict) is in sight from its top.
+    void Focus(int id, bool reveal);
+
+    // The meaning of the box button the page reports, when a box is open.
+    std::optional<BoxChoice> ChoiceOfButton(int index) const;
+    bool BoxOpen() const { return !boxChoices_.empty(); }
+    // The window is in sight: a loaded script drew into it.
+    bool WindowShown() const { return shown_; }
+
+private:
+    // The page's box: its buttons in order, the one Escape presses (-1: none)
+    // and the one focused first.
+    void OpenBox(const std::string& caption, const std::string& text,
+                 const std::vector<std::pair<const char*, BoxChoice>>& buttons, int cancel,
+                 int focus);
+    void Reveal();
+
+    std::vector<BoxChoice> boxChoices_;
+    bool shown_ = false;
+};
+
+}  // namespace kinpath::web
