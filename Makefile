@@ -3,7 +3,7 @@
 
 # The Debian packages: what building and starting the programs needs, and
 # what the tests, the Windows cross-build and the tools need on top.
-RUN_PACKAGES  := cmake make g++ pkg-config libgtest-dev qt6-base-dev libgl-dev \
+RUN_PACKAGES  := cmake make g++ pkg-config libgtest-dev qt6-base-dev libgl-dev libcli11-dev \
                  fonts-liberation fonts-dejavu-core python3
 TEST_PACKAGES := libgmock-dev libbenchmark-dev desktop-file-utils appstream poppler-utils \
                  xvfb xauth hyperfine clang-14 libclang-rt-14-dev time clang-format cloc \

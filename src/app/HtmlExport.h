@@ -15,12 +15,6 @@ inline constexpr const char* HtmlFileName = "Kinpath.html";
 void WriteHtmlLine(std::string& out, const char* text, int tabCount);
 // The whole page for the pane's current displayed lines.
 std::string BuildHtmlPage(Dialog& dialog);
-// Replaces the file at path (see platform/Files.h) with page through a temporary
-// file in the same folder, keeping its owner, group and permissions; the old
-// file stays untouched unless every step succeeded. A page whose owner a new
-// file could not keep is written over in place, its old bytes put back when
-// that fails.
-bool WriteHtmlFile(FileSystem& files, const std::string& path, std::string_view page);
 // Writes Kinpath.html in the working directory without ever destroying a good
 // file, then hands it to the desktop's viewer. False (after an "Error" box) when
 // the file could not be written; a viewer that could not be started gets a box

@@ -1,0 +1,109 @@
+// kinpath-cli run whole inside this process, where memory runs out at every
+// size of allocation: each command ends with a message and status 1, or does
+// its work as without the limit; none aborts.
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <sstream>
+
+#include "TestSupport.h"
+#include "frontends/term/Program.h"
+
+namespace kinpath::testing {
+namespace {
+
+// Allocations of at least this many bytes fail, as under `ulimit -v`.
+std::atomic<std::size_t> FailFrom{SIZE_MAX};
+
+struct Outcome {
+    int status;
+    std::string out, err;
+    friend bool operator==(const Outcome&, const Outcome&) = default;
+};
+
+std::string Contents(std::FILE* file) {
+    std::string text;
+    std::rewind(file);
+    for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
+    std::fclose(file);
+    return text;
+}
+
+class ProgramRunTest : public ProgramTest {
+protected:
+    Outcome Program(const std::vector<std::string>& args, std::size_t failFrom) {
+        std::FILE* in = std::tmpfile();
+        std::FILE* out = std::tmpfile();
+        std::FILE* err = std::tmpfile();
+        std::ostringstream textOut, textErr;
+        FailFrom = failFrom;
+        const int status = term::RunProgram(args, {(Dir() / "page.html").string()},
+                                            {in, out, err, textOut, textErr});
+        FailFrom = SIZE_MAX;
+        std::fclose(in);
+        return {status, Contents(out) + textOut.str(), Contents(err) + textErr.str()};
+    }
+};
+
+bool Has(const std::string& text, const char* piece) { return text.find(piece) != text.npos; }
+
+TEST_F(ProgramRunTest, MemoryThatRunsOutEndsEveryCommandWithAMessage) {
+    // A script of 2 MB, most of it comments, so that every command is quick.
+    std::string script =
+        "<QUESTION>\nname=Q\ntext=a\n<ANSWER>\ntype=1\nwarpts=1\n</ANSWER>\n"
+        "</QUESTION>\n";
+    while (script.size() < (2 << 20)) script += "# " + std::string(500, 'x') + "\n";
+    WriteScript(script);
+    WriteScript(
+        "<meta content=\"default-src 'none'; connect-src 'self'\"><title>T</title>"
+        "<script type=\"application/octet-stream\" id=\"kinpath-script\"></script>",
+        "page.html");
+    const std::vector<std::string> commands[] = {{},
+                                                 {"--check"},
+                                                 {"--balance", "--runs", "3000", "--jobs", "2"},
+                                                 {"--publish", "-o", "p.html"},
+                                                 {"--help"}};
+    bool outOfMemory = false;
+    for (const std::vector<std::string>& args : commands) {
+        const Outcome normal = Program(args, SIZE_MAX);
+        for (std::size_t from = std::size_t(1) << 24; from >= 4096; from /= 4) {
+            const Outcome run = Program(args, from);
+            SCOPED_TRACE((args.empty() ? "" : args[0]) + " with allocations of " +
+                         std::to_string(from) + " bytes failing:\n" + run.err);
+            if (run == normal) continue;
+            EXPECT_EQ(run.status, 1);
+            EXPECT_TRUE(Has(run.err, "kinpath-cli: out of memory\n") ||
+                        Has(run.err, ": error: cannot open (too large to hold in memory)\n") ||
+                        Has(run.err, "(out of memory)\n") ||
+                        Has(run.err, "Error: Could not open script.txt\n"));
+            outOfMemory |= Has(run.err, "kinpath-cli: out of memory\n");
+        }
+    }
+    EXPECT_TRUE(outOfMemory);  // the handler of last resort was reached
+}
+
+}  // namespace
+}  // namespace kinpath::testing
+
+void* operator new(std::size_t size) {
+    if (size >= kinpath::testing::FailFrom.load()) throw std::bad_alloc();
+    if (void* memory = std::malloc(size != 0 ? size : 1)) return memory;
+    throw std::bad_alloc();
+}
+// GCC takes the free() of a replaced operator delete for a mismatch.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+// The library's own nothrow forms would pair their allocator with the free() above.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return ::operator new(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
