@@ -5,6 +5,7 @@
 #include <string>
 
 #include "../../fuzz/FuzzDrivers.h"
+#include "../../fuzz/PublishFuzz.h"
 #include "TestSupport.h"
 
 namespace kinpath::testing {
@@ -16,10 +17,14 @@ using FuzzRegressionTest = ProgramTest;
 
 TEST_F(FuzzRegressionTest, EverySavedInputPassesItsTarget) {
     const std::pair<const char*, void (*)(const std::uint8_t*, std::size_t)> targets[] = {
-        {"script_fuzz", fuzz::RunScriptInput}, {"pane_fuzz", fuzz::RunPaneInput}};
+        {"script_fuzz", fuzz::RunScriptInput},
+        {"pane_fuzz", fuzz::RunPaneInput},
+        {"publish_fuzz", fuzz::RunPublishInput}};
     for (const auto& [target, run] : targets) {
         int replayed = 0;
         for (const char* kind : {"corpus", "regressions"}) {
+            if (!fs::exists(fs::path(KINPATH_FUZZ_DIR) / kind / target))
+                continue;  // none found yet
             for (const auto& e :
                  fs::directory_iterator(fs::path(KINPATH_FUZZ_DIR) / kind / target)) {
                 SCOPED_TRACE(e.path().string());

@@ -1,8 +1,10 @@
 // The terminal front end as a user runs it: the real kinpath-cli process with
 // commands on standard input.
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -54,6 +56,29 @@ std::string Shown(const fs::path& path) {
 std::string Read(const char* name) {
     std::ifstream in(name, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Runs a shell command in the background until the file holds text (or the
+// command ends, or five minutes pass), then ends it and all it started: what
+// the file holds then. Nothing here depends on how fast the machine is.
+std::string Until(const std::string& command, const char* file, const std::string& text) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::setpgid(0, 0);
+        ::execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::setpgid(child, child);
+    std::string seen;
+    bool running = true;
+    for (int wait = 0; running && !Has(seen, text) && wait < 3000; ++wait) {
+        ::usleep(100000);
+        running = ::waitpid(child, nullptr, WNOHANG) == 0;
+        seen = Read(file);
+    }
+    ::kill(-child, SIGKILL);
+    if (running) ::waitpid(child, nullptr, 0);
+    return seen;
 }
 
 class CliTest : public ProgramTest {
@@ -156,18 +181,19 @@ TEST_F(CliTest, OptionsCheckAndBalance) {
     EXPECT_EQ(one.err, "");  // no progress shown where standard error is no terminal
     EXPECT_TRUE(Has(Cli("", "--balance --runs 1 --skip -0").out, "  Skip probability: 0\n"));
 
-    // A long run tells how long it takes; only a terminal gets the bar.
-    const CliRun forever = Cli("", "--balance --runs 1000000000000", "timeout 3");
-    EXPECT_EQ(forever.status, 124);
-    EXPECT_EQ(forever.err.rfind("kinpath-cli --balance: 1000000000000 runs will take about ", 0),
-              0u);
-    EXPECT_FALSE(Has(forever.err, "\r"));
-    const std::string tty = "script -qec \"timeout 2 " + Program +
-                            " --balance --runs 1000000000000\" /dev/null > tty.txt 2>&1";
+    // A long run tells how long it takes; only a terminal gets the bar. Each
+    // run is ended once it has shown that, however long a busy machine takes.
+    const std::string line = "kinpath-cli --balance: 1000000000000 runs will take about ";
+    const std::string forever = Until(
+        Program + " --balance --runs 1000000000000 < /dev/null 2> errors.txt", "errors.txt", line);
+    EXPECT_EQ(forever.rfind(line, 0), 0u) << forever;
+    EXPECT_FALSE(Has(forever, "\r"));
     if (std::system("command -v script > /dev/null") != 0) GTEST_SKIP() << "no script(1)";
     if (UnderWine) GTEST_SKIP() << "Wine's console redraws a terminal in its own way";
-    EXPECT_NE(std::system(tty.c_str()), -1);
-    EXPECT_TRUE(Has(ReadFile("tty.txt"), "]   0.0%\r\x1b[K[---")) << ReadFile("tty.txt");
+    const std::string tty = Until(
+        "script -qec \"" + Program + " --balance --runs 1000000000000\" /dev/null > tty.txt 2>&1",
+        "tty.txt", "]   0.0%\r\x1b[K[---");
+    EXPECT_TRUE(Has(tty, "]   0.0%\r\x1b[K[---")) << tty;
 }
 
 // Each number of --balance at and past its ends, and in the forms it does not
@@ -248,6 +274,72 @@ TEST_F(CliTest, ControlCharactersOfScriptAndInputAreShownVisibly) {
     fs::current_path(Dir());
     EXPECT_TRUE(Has(saved.out, "/^[]0;x^G/Kinpath.html\n")) << saved.out;
     EXPECT_FALSE(Has(saved.out, "\x1b"));
+}
+
+// Every name the author tools show goes to the terminal in caret notation:
+// the script's and the page's, in "cannot open" too, and unknown options.
+TEST_F(CliTest, NamesReachTheTerminalInCaretNotation) {
+    const CliRun unknown = Cli("", "\"$(printf '%s\\033]0;t\\007' --x)\"");
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.err.rfind("kinpath-cli: unknown option '--x^[]0;t^G'\nUsage:", 0), 0u)
+        << unknown.err;
+    const CliRun twice = Cli("", "--publish -o a.html -o b.html");
+    EXPECT_EQ(std::tuple(twice.status, twice.err.substr(0, twice.err.find('\n'))),
+              std::tuple(2, "kinpath-cli --publish: -o given twice"));
+    if (UnderWine) GTEST_SKIP() << "Windows file names hold no control characters";
+    const std::string evil = "evil\x1b]0;PWNED\x07\x1b[31m\xE2\x80\xAE";
+    const std::string shown = "evil^[]0;PWNED^G^[[31m<U+202E>";
+    WriteScript(SampleScript, evil + ".txt");
+    const bool page = fs::exists(fs::path(KINPATH_CLI_PATH).parent_path() / "kinpath-page.html");
+    for (const std::string& args : {"--check '" + evil + ".txt'", "--check '" + evil + "'",
+                                    "--balance --runs 1 '" + evil + "'",
+                                    page ? "--publish '" + evil + ".txt' -o '" + evil + ".html'"
+                                         : "--check '" + evil + "'"}) {
+        const CliRun run = Cli("", args);
+        EXPECT_FALSE(Has(run.out + run.err, "\x1b") || Has(run.out + run.err, "\xE2\x80\xAE"));
+        EXPECT_TRUE(Has(run.out + run.err, shown)) << args << "\n" << run.out << run.err;
+    }
+}
+
+// A script past the 2 GiB a document holds is refused by every command alike,
+// at once, without being read (a sparse file).
+TEST_F(CliTest, AScriptOverTheLimitIsTooLargeForEveryCommand) {
+    std::ofstream("big.txt").close();
+    fs::resize_file("big.txt", std::uintmax_t(1) << 31);
+    for (const char* args : {"--check big.txt", "--balance big.txt", "--publish big.txt"}) {
+        const CliRun run = Cli("", args);
+        if (Has(run.err, "kinpath-page.html not found")) continue;
+        EXPECT_EQ(std::tuple(run.status, run.err),
+                  std::tuple(1, "big.txt: error: cannot open (too large to hold in memory)\n"))
+            << args;
+    }
+    EXPECT_EQ(std::tuple(Cli("", "big.txt").status, Cli("", "big.txt").err),
+              std::tuple(1, "Error: Could not open big.txt\n"));
+}
+
+// The published page: its size said as written, the title as text, an empty
+// script published as a script; the page without a script is never its target.
+TEST_F(CliTest, PublishWritesTheTitleAndNeverOverThePageWithoutAScript) {
+    WriteScript(SampleScript, "quiz.txt");
+    const CliRun run = Cli("", "--publish quiz.txt --title 'Quiz & <b>'");
+    if (Has(run.err, "kinpath-page.html not found")) GTEST_SKIP() << "no page beside the program";
+    const std::string bytes = std::to_string(ReadFile("quiz.html").size());
+    std::string grouped;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        grouped += ((i > 0 && (bytes.size() - i) % 3 == 0) ? "," : "") + bytes.substr(i, 1);
+    EXPECT_EQ(std::tuple(run.status, run.out),
+              std::tuple(0, "quiz.html: " + grouped + " bytes, 3 questions\n"));
+    EXPECT_TRUE(Has(ReadFile("quiz.html"), "<title>Quiz &amp; &lt;b&gt;</title>"));
+    WriteScript("", "empty.txt");
+    EXPECT_TRUE(Has(Cli("", "--publish empty.txt").out, " bytes, 0 questions\n"));
+    EXPECT_TRUE(Has(ReadFile("empty.html"), "id=\"kinpath-script\" data-embedded></script>"));
+    if (UnderWine) GTEST_SKIP() << "the Windows program's folder is another";
+    const fs::path page = fs::path(KINPATH_CLI_PATH).parent_path() / "kinpath-page.html";
+    const std::string before = Read(page.c_str());
+    const CliRun refused = Cli("", "--publish quiz.txt -o '" + page.string() + "'");
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err.rfind("kinpath-cli --publish: the page may not be written to ", 0), 0u);
+    EXPECT_EQ(Read(page.c_str()), before);
 }
 
 TEST_F(CliTest, LinesPastTheLimitAreDroppedAndFailedOutputFailsEveryMode) {
