@@ -129,8 +129,9 @@ TEST_F(PublishRun, WarningsAreShownErrorsRefusedAndNamesNeverTaken) {
                                                                 {"quiz.txt", "page.html"},
                                                                 {"quiz.txt", "sub/../page.html"}};
 #ifdef _WIN32
-    for (const char* name : {"Kinpath.html.", "Kinpath.html ", "quiz.html. .", "page.html."})
+    for (const char* name : {"Kinpath.html.", "Kinpath.html ", "page.html."})
         refused.emplace_back("quiz.txt", name);
+    refused.emplace_back("quiz.html", "quiz.html. .");
 #endif
     for (const auto& [script, output] : refused) {
         EXPECT_EQ(Run(script, output).status, PublishStatus::NameRefused) << output;

@@ -291,8 +291,10 @@ TEST_F(CliTest, NamesReachTheTerminalInCaretNotation) {
     const std::string shown = "evil^[]0;PWNED^G^[[31m<U+202E>";
     WriteScript(SampleScript, evil + ".txt");
     const bool page = fs::exists(fs::path(KINPATH_CLI_PATH).parent_path() / "kinpath-page.html");
+    fs::create_directory(evil);
     for (const std::string& args : {"--check '" + evil + ".txt'", "--check '" + evil + "'",
                                     "--balance --runs 1 '" + evil + "'",
+                                    "--publish '" + evil + ".txt' -o '" + evil + "/Kinpath.html'",
                                     page ? "--publish '" + evil + ".txt' -o '" + evil + ".html'"
                                          : "--check '" + evil + "'"}) {
         const CliRun run = Cli("", args);
