@@ -30,9 +30,10 @@ bool SaveFile(FileSystem& files, const std::string& path, std::string_view bytes
     SignalsHeld held;
     std::string temporary;
     File file = files.CreateTemporary(target, temporary);
-    // A read-only folder takes no new file, yet a file in it may be writable.
-    if (!file.IsOpen())
+    if (!file.IsOpen()) {
+        // A read-only folder takes no new file, yet a file in it may be writable.
         return target.kind == FileKind::Regular && WriteInPlace(files, target, bytes);
+    }
     if (!files.KeepAttributes(target, file)) {
         file.Close();
         files.Remove(target, temporary);

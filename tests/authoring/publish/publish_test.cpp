@@ -140,6 +140,14 @@ TEST_F(PublishRun, WarningsAreShownErrorsRefusedAndNamesNeverTaken) {
     }
     EXPECT_EQ(ReadFile("quiz.html"), "<QUESTION>\nname=Q\n</QUESTION>\n");
     EXPECT_EQ(ReadFile("page.html"), Page);
+    // Nor where the page is looked for first, though it is not there yet.
+    SystemFiles files;
+    fs::create_directory("prog");
+    const std::vector<std::string> pages = {Utf8FromPath(Dir() / "prog" / "kinpath-page.html"),
+                                            Utf8FromPath(Dir() / "page.html")};
+    EXPECT_EQ(Publish({"quiz.txt", "prog/kinpath-page.html", pages, ""}, files, {}).status,
+              PublishStatus::NameRefused);
+    EXPECT_FALSE(fs::exists(Dir() / "prog" / "kinpath-page.html"));
     // The same name in another folder is a page like any other.
     EXPECT_EQ(Run("quiz.txt", "sub/page.html").status, PublishStatus::Written);
 }
