@@ -25,8 +25,9 @@
 
 #include "app/HtmlExport.h"
 #include "app/MainDialog.h"
-#include "app/MemoryDialog.h"
+#include "app/MemoryView.h"
 #include "app/PrintTranscript.h"
+#include "app/WindowDriver.h"
 #include "authoring/ScriptCheck.h"
 #include "flow/QuestionFlow.h"
 #include "flow/Session.h"
@@ -152,20 +153,27 @@ private:
     int last_ = 0;
 };
 
-// The in-memory dialog with Yes/No boxes answered from the input and a
+// The in-memory window with Yes/No boxes answered from the input and a
 // recording printer; it never blocks.
-class FuzzDialog : public MemoryDialog {
+class FuzzDialog : public MemoryView {
 public:
-    FuzzDialog(Session& session, ByteSource& in) : MemoryDialog(session), in_(in) {}
+    explicit FuzzDialog(ByteSource& in) : driver(*this, clock), in_(in) {}
 
-    BoxResult MessageBox(BoxOwner, std::string_view text, std::string_view caption,
-                         BoxButtons buttons) override {
+    void DrawBox(const Box* box) override {
+        if (box == nullptr) return;
         // Every failure the user hears of names itself.
-        KINPATH_FUZZ_CHECK(!text.empty() && !caption.empty());
+        KINPATH_FUZZ_CHECK(!box->text.empty() && !box->caption.empty());
         ++boxes;
-        if (buttons == BoxButtons::Ok) return BoxResult::Ok;
-        return (in_.Next() & 1) ? BoxResult::Yes : BoxResult::No;
+        if (!answerBoxes) return;
+        if (box->buttons == BoxButtons::Ok) return driver.Answer(BoxResult::Ok);
+        driver.Answer((in_.Next() & 1) ? BoxResult::Yes : BoxResult::No);
     }
+    // A click: only a usable control takes one.
+    void Click(int id) {
+        if (driver.Shown().Usable(id)) driver.Press(id);
+    }
+    const std::string& PaneText() const { return Pane().Text(); }
+    std::size_t PaneLength() const { return Pane().Length(); }
     bool OpenFile(const std::string& path) override {
         opened.push_back(path);
         return true;
@@ -176,7 +184,10 @@ public:
         return std::make_unique<FuzzSurface>(in_, logs.back());
     }
 
+    SteadyClock clock;
+    WindowDriver driver;
     int boxes = 0;
+    bool answerBoxes = true;  // as soon as they are shown
     std::vector<std::string> opened;
     std::deque<FuzzSurface::Log> logs;  // a deque: logs stay put while it grows
 
@@ -200,19 +211,20 @@ inline void CheckExport(FuzzDialog& dialog) {
         KINPATH_FUZZ_CHECK(c == '\r' || c == '\n' || c == '\t' ||
                            !IsHiddenControl(Cp1252CodePoint(static_cast<unsigned char>(c))));
     std::size_t opened = dialog.opened.size();
-    int boxes = dialog.boxes;
-    bool ok = ExportHtml(dialog);
-    if (ok) {
+    const ExportOutcome outcome = ExportHtml(dialog);
+    if (outcome.saved) {
         KINPATH_FUZZ_CHECK(dialog.opened.size() == opened + 1);
         KINPATH_FUZZ_CHECK(ReadWholeFile(HtmlFileName) == expected);
     } else {
-        KINPATH_FUZZ_CHECK(dialog.boxes == boxes + 1);
+        KINPATH_FUZZ_CHECK(outcome.notice &&
+                           outcome.notice->text == "Could not write Kinpath.html");
     }
 }
 
 inline void CheckPrint(FuzzDialog& dialog) {
     std::size_t before = dialog.logs.size();
-    PrintTranscript(dialog);
+    const std::optional<Box> notice = PrintTranscript(dialog);
+    if (notice) KINPATH_FUZZ_CHECK(notice->text == "Could not print the results");
     KINPATH_FUZZ_CHECK(dialog.logs.size() == before + 1);
     const FuzzSurface::Log& log = dialog.logs.back();
     if (log.documents > 0) KINPATH_FUZZ_CHECK(log.released && log.pagesOpen == 0);
@@ -241,19 +253,19 @@ inline void RunScriptInput(const std::uint8_t* data, std::size_t size) {
     KINPATH_FUZZ_CHECK(file.failure == ReadFailure::None);
     const CheckResult check = CheckScript(std::move(file.bytes));
 
-    Session session;
     ByteSource in(reinterpret_cast<const std::uint8_t*>(commands.data()), commands.size());
-    FuzzDialog dialog(session, in);
-    const bool loaded = DialogInit(session, dialog);
+    FuzzDialog dialog(in);
+    const bool loaded = dialog.driver.Start(ScriptFileName);
     // The checker finds an error exactly when the window refuses the script,
     // and counts the questions the window loads.
     KINPATH_FUZZ_CHECK((check.errors > 0) == !loaded);
     if (loaded) {
         KINPATH_FUZZ_CHECK(static_cast<std::size_t>(check.questions) ==
-                           session.Document().Questions().size());
+                           dialog.driver.CurrentRun()->Scores().Document().Questions().size());
     }
-    bool running = dialog.DispatchPosted();
+    bool running = !dialog.driver.Ended();
     KINPATH_FUZZ_CHECK(running == loaded);
+    const auto finished = [&] { return dialog.driver.CurrentRun()->Scores().QuestionsFinished(); };
 
     // Each command byte: the high three bits pick the action, the rest its argument.
     while (running && !in.Empty()) {
@@ -270,40 +282,51 @@ inline void RunScriptInput(const std::uint8_t* data, std::size_t size) {
                 dialog.Click(IdSkip);
                 break;
             case 3:
-                for (int t = 0; t <= arg; ++t) dialog.Tick();
+                for (int t = 0; t <= arg; ++t) dialog.driver.Tick();
                 break;
             case 4:
                 dialog.Click(IdChoice1 + arg % ChoiceButtonCount);
                 dialog.Click(IdOk);
                 break;
             case 5:
-                DialogCommand(session, dialog, IdHtml);
+                dialog.Click(arg & 1 ? IdHtml : IdPrint);
                 break;
             case 6:
-                DialogCommand(session, dialog, IdPrint);
+                dialog.driver.Back();
                 break;
             default:
-                dialog.SetPaneSelection(in.Next32(), in.Next32());
+                dialog.Pane().Select({in.Next32(), in.Next32()});
                 break;
         }
-        running = dialog.DispatchPosted();
+        running = !dialog.driver.Ended();
     }
 
     // On to the results: answer the first choice (or skip) until the questions end.
-    for (int step = 0; running && !session.QuestionsFinished() && step < 100000; ++step) {
+    for (int step = 0; running && !finished() && step < 100000; ++step) {
         dialog.Click(IdChoice1);
-        dialog.Click(dialog.IsControlEnabled(IdOk) ? IdOk : IdSkip);
-        running = dialog.DispatchPosted();
-        if (step % 64 == 0) dialog.Tick();
+        dialog.Click(dialog.driver.Shown().Usable(IdOk) ? IdOk : IdSkip);
+        running = !dialog.driver.Ended();
+        if (step % 64 == 0) dialog.driver.Tick();
     }
     if (running) {
-        for (int t = 0; t < 8; ++t) dialog.Tick();
+        for (int t = 0; t < 8; ++t) dialog.driver.Tick();
         KINPATH_FUZZ_CHECK(dialog.PaneLength() <= TranscriptCapacity);
         KINPATH_FUZZ_CHECK(Utf8Length(dialog.PaneText()) == dialog.PaneLength());
         CheckExport(dialog);
+        // The run taken back and given the same events again saves the same page.
+        const std::string page = BuildHtmlPage(dialog);
+        const std::vector<Event> all = dialog.driver.CurrentRun()->Events();
+        if (dialog.driver.Back()) {
+            const std::size_t kept = dialog.driver.CurrentRun()->Events().size();
+            KINPATH_FUZZ_CHECK(kept < all.size());
+            dialog.answerBoxes = false;
+            for (std::size_t i = kept; i < all.size(); ++i) dialog.driver.Feed(all[i]);
+            dialog.answerBoxes = true;
+            KINPATH_FUZZ_CHECK(dialog.driver.CurrentRun()->Events() == all);
+            KINPATH_FUZZ_CHECK(BuildHtmlPage(dialog) == page);
+        }
     }
-    DialogClose(dialog);
-    dialog.DispatchPosted();
+    dialog.driver.Close();
 }
 
 // Target (b): pane texts through the HTML export and the print logic. The
@@ -322,8 +345,8 @@ inline void RunPaneInput(const std::uint8_t* data, std::size_t size) {
     std::size_t tail = body.size() < 16 ? body.size() : 16;
     ByteSource settings(reinterpret_cast<const std::uint8_t*>(body.data()) + body.size() - tail,
                         tail);
-    Session session;
-    FuzzDialog dialog(session, settings);
+    FuzzDialog dialog(settings);
+    Transcript transcript;
 
     int rounds = (flags & 1) ? 1 + repeat * 4 : 1;
     bool full = false;
@@ -333,27 +356,25 @@ inline void RunPaneInput(const std::uint8_t* data, std::size_t size) {
             std::size_t end = body.find('\n', start);
             if (end == std::string_view::npos) end = body.size();
             std::string line(body.substr(start, end - start));
-            AppendTranscriptLine(dialog, (flags & 2) && line.empty() ? nullptr : line.c_str());
-            KINPATH_FUZZ_CHECK(dialog.PaneLength() <= TranscriptCapacity);
+            AppendTranscriptLine(transcript, (flags & 2) && line.empty() ? nullptr : line.c_str());
+            KINPATH_FUZZ_CHECK(transcript.Length() <= TranscriptCapacity);
             // One more append at capacity shows the cut; further ones only cost time.
-            full = dialog.PaneLength() + 2 > TranscriptCapacity;
+            full = transcript.Length() + 2 > TranscriptCapacity;
             start = end + 1;
         }
     }
-    if (full) AppendTranscriptLine(dialog, "past the end");
-    KINPATH_FUZZ_CHECK(dialog.PaneLength() <= TranscriptCapacity);
-    if (flags & 4) {
-        // The results layout widens the pane, as at the end of the questions.
-        ShowResultsLayout(dialog);
-    }
+    if (full) AppendTranscriptLine(transcript, "past the end");
+    KINPATH_FUZZ_CHECK(transcript.Length() <= TranscriptCapacity);
+    dialog.DrawPane(transcript.Text());
     KINPATH_FUZZ_CHECK(Utf8Length(dialog.PaneText()) == dialog.PaneLength());
+    KINPATH_FUZZ_CHECK(dialog.PaneLength() == transcript.Length());
 
     // A selection the pane could hold.
     std::uint32_t length = static_cast<std::uint32_t>(dialog.PaneLength());
     selA %= length + 1;
     selB %= length + 1;
     if (selA > selB) std::swap(selA, selB);
-    dialog.SetPaneSelection(selA, selB);
+    dialog.Pane().Select({selA, selB});
 
     int count = TranscriptLineCount(dialog);
     KINPATH_FUZZ_CHECK(count >= 1);

@@ -6,9 +6,11 @@ Each line of tools/mutations/*.txt is one mutation:
     path|original text|replacement|what it breaks
 The original text must occur exactly once in the file. A mutation is killed
 when the tests fail (or hang past the time limit) with it applied; one that no
-longer compiles is reported as invalid and not counted.
+longer compiles is reported as invalid and not counted. Mutations of the
+Windows window (src/frontends/win32/) are tried in a cross build of their own
+against its tests under Wine.
 
-    tools/mutate.py [--build DIR] [--only SUBSTRING] [mutation files...]
+    tools/mutate.py [--build DIR] [--windows-build DIR] [--only SUBSTRING] [mutation files...]
 
 The sources are always restored, also when interrupted.
 """
@@ -22,6 +24,10 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SUITES = ["kinpath_text_tests", "kinpath_platform_tests", "kinpath_script_tests",
           "kinpath_scoring_tests", "kinpath_flow_tests", "kinpath_app_tests", "kinpath_authoring_tests",
           "kinpath_term_tests"]
+QT_SOURCES = "src/frontends/qt/"
+QT_SUITES = ["kinpath", "kinpath_qt_tests"]
+WINDOWS_SOURCES = "src/frontends/win32/"
+WINDOWS_SUITES = ["kinpath_win32_tests", "kinpath_win32_print_tests"]
 
 
 def load(files):
@@ -47,51 +53,73 @@ def run(command, cwd, timeout):
         return "timeout"
 
 
+def prepare(build_dir, windows, qt):
+    """Configures and builds the unmutated tree; the build and test commands.
+    The Qt window and its tests are built only for mutations of the window."""
+    configure = ["cmake", "-S", ROOT, "-B", build_dir]
+    if windows:
+        configure += ["-DCMAKE_TOOLCHAIN_FILE=" +
+                      os.path.join(ROOT, "cmake", "mingw-w64-x86_64.cmake"),
+                      "-DCMAKE_BUILD_TYPE=Release"]
+        targets = WINDOWS_SUITES
+        # The window's tests run one at a time, each under Wine.
+        test = ["ctest", "--stop-on-failure", "-R", "^win32-(window|print)$"]
+    else:
+        configure += ["-DCMAKE_BUILD_TYPE=Debug", f"-DKINPATH_BUILD_QT={'ON' if qt else 'OFF'}"]
+        targets = ["kinpath-cli", *SUITES, *(QT_SUITES if qt else [])]
+        test = ["ctest", "--stop-on-failure", "-j", str(os.cpu_count() or 2), "-E",
+                "include-layers|format|desktop|appstream|icon|launcher"]
+    subprocess.run(configure, cwd=ROOT, check=True, stdout=subprocess.DEVNULL)
+    build = ["cmake", "--build", build_dir, "-j", str(os.cpu_count() or 2), "--target", *targets]
+    if run(build, ROOT, None) != 0:
+        sys.exit("the unmutated tree does not build")
+    if run(test, build_dir, 900 if windows else 600) != 0:
+        sys.exit("the unmutated tree does not pass its tests")
+    return build, test
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", default=os.path.join(ROOT, "build-mutate"))
+    parser.add_argument("--windows-build", default=os.path.join(ROOT, "build-mutate-windows"))
     parser.add_argument("--only", default="")
     parser.add_argument("files", nargs="*")
     args = parser.parse_args()
     files = args.files or sorted(glob.glob(os.path.join(ROOT, "tools", "mutations", "*.txt")))
     mutations = [m for m in load(files) if args.only in m[0] or args.only in m[1]]
 
-    subprocess.run(["cmake", "-S", ROOT, "-B", args.build, "-DCMAKE_BUILD_TYPE=Debug",
-                    "-DKINPATH_BUILD_QT=OFF"], check=True, stdout=subprocess.DEVNULL)
-    build = ["cmake", "--build", args.build, "-j", str(os.cpu_count() or 2), "--target",
-             "kinpath-cli", *SUITES]
-    if run(build, ROOT, None) != 0:
-        sys.exit("the unmutated tree does not build")
-    test = ["ctest", "--stop-on-failure", "-j", str(os.cpu_count() or 2), "-E",
-            "include-layers|format|desktop|appstream|icon|launcher"]
-    if run(test, args.build, 600) != 0:
-        sys.exit("the unmutated tree does not pass its tests")
-
     killed, survivors, invalid = 0, [], []
-    for where, path, original, replacement, why in mutations:
-        full = os.path.join(ROOT, path)
-        with open(full, encoding="utf-8") as f:
-            source = f.read()
-        if source.count(original) != 1:
-            invalid.append((where, path, why, "original text not found exactly once"))
+    for windows in (False, True):
+        group = [m for m in mutations if m[1].startswith(WINDOWS_SOURCES) == windows]
+        if not group:
             continue
-        try:
-            with open(full, "w", encoding="utf-8") as f:
-                f.write(source.replace(original, replacement))
-            if run(build, ROOT, None) != 0:
-                invalid.append((where, path, why, "does not compile"))
+        build_dir = args.windows_build if windows else args.build
+        qt = any(m[1].startswith(QT_SOURCES) for m in group)
+        build, test = prepare(build_dir, windows, qt)
+        for where, path, original, replacement, why in group:
+            full = os.path.join(ROOT, path)
+            with open(full, encoding="utf-8") as f:
+                source = f.read()
+            if source.count(original) != 1:
+                invalid.append((where, path, why, "original text not found exactly once"))
                 continue
-            outcome = run(test, args.build, 300)
-        finally:
-            with open(full, "w", encoding="utf-8") as f:
-                f.write(source)
-        if outcome == 0:
-            survivors.append((where, path, why))
-            print(f"SURVIVED {where} {path}: {why}", flush=True)
-        else:
-            killed += 1
-            print(f"killed   {where} {path}: {why}", flush=True)
-    run(build, ROOT, None)  # leave the build matching the sources
+            try:
+                with open(full, "w", encoding="utf-8") as f:
+                    f.write(source.replace(original, replacement))
+                if run(build, ROOT, None) != 0:
+                    invalid.append((where, path, why, "does not compile"))
+                    continue
+                outcome = run(test, build_dir, 900 if windows else 300)
+            finally:
+                with open(full, "w", encoding="utf-8") as f:
+                    f.write(source)
+            if outcome == 0:
+                survivors.append((where, path, why))
+                print(f"SURVIVED {where} {path}: {why}", flush=True)
+            else:
+                killed += 1
+                print(f"killed   {where} {path}: {why}", flush=True)
+        run(build, ROOT, None)  # leave the build matching the sources
 
     counted = killed + len(survivors)
     print()

@@ -15,7 +15,6 @@
 
 #include "QtTestSupport.h"
 #include "app/MainDialog.h"
-#include "flow/Session.h"
 #include "window/ControlIds.h"
 
 using kinpath::testing::Pump;
@@ -118,12 +117,11 @@ public:
     std::vector<QImage> boxShots;
 
 protected:
-    int RunMessageBox(QMessageBox& box) override {
+    void ShowBox(QMessageBox& box) override {
         box.show();
         box.adjustSize();
         boxShots.push_back(box.grab().toImage());
-        box.hide();
-        return TestWindow::RunMessageBox(box);
+        TestWindow::ShowBox(box);
     }
 };
 
@@ -160,8 +158,7 @@ int main(int argc, char** argv) {
     std::printf("dialog font %s %gpt\n", qPrintable(QFontInfo(kinpath::qt::DialogFont()).family()),
                 kinpath::qt::DialogFont().pointSizeF());
     {
-        kinpath::Session session;
-        ShotWindow w(session);  // the recap question is answered Yes, its default
+        ShotWindow w;  // the recap question is answered Yes, its default
         w.Start();
         w.show();
         std::printf("base units %d x %d, client %d x %d\n", w.Units().x, w.Units().y, w.width(),
@@ -178,6 +175,7 @@ int main(int argc, char** argv) {
         static_cast<QAbstractButton*>(w.ControlWidget(kinpath::IdOk))->click();
         static_cast<QAbstractButton*>(w.ControlWidget(1001))->click();
         static_cast<QAbstractButton*>(w.ControlWidget(kinpath::IdOk))->click();
+        Pump();  // the recap question answered
         Grab(w, out + QStringLiteral("/4-results.png"));
         {
             auto* pane = static_cast<QPlainTextEdit*>(w.ControlWidget(kinpath::IdTranscript));
@@ -194,9 +192,9 @@ int main(int argc, char** argv) {
         // A broken script: the script error box, then the failure box.
         std::ofstream(QFile::encodeName(work.filePath(QStringLiteral("script.txt"))).constData())
             << "<QUESTION>\nname=Broken\nnonsense\n</QUESTION>\n";
-        kinpath::Session session;
-        ShotWindow w(session);
+        ShotWindow w;
         w.Start();
+        Pump();  // each box once the one before is answered
         for (std::size_t i = 0; i < w.boxShots.size(); ++i)
             Save(w.boxShots[i], out + QStringLiteral("/box-error-%1.png").arg(i));
     }

@@ -101,21 +101,15 @@ int main(int argc, char* argv[]) {
     }
 
     kinpath::bench::FirstPaintWatch watch(question, spawnedAt);
-    // A first question, set once the loop runs, as the window's posted OK does.
-    QMetaObject::invokeMethod(
-        &dialog,
-        [&] {
-            pane->setPlainText(
-                QStringLiteral("Answer the questions.\n"
-                               "Skip any that you don't want to answer.\n"
-                               "At the end you will be given the answer!"));
-            question->setText(
-                QStringLiteral("When a fight breaks out, where do you want to be standing?"));
-            choices[0]->setText(QStringLiteral("Right in front, taking the blows"));
-            choices[1]->setText(QStringLiteral("Far back, casting spells"));
-            if (!stay) watch.Arm();
-        },
-        Qt::QueuedConnection);
+    // A first question, set before the dialog shows, as the window's start-up does.
+    pane->setPlainText(
+        QStringLiteral("Answer the questions.\n"
+                       "Skip any that you don't want to answer.\n"
+                       "At the end you will be given the answer!"));
+    question->setText(QStringLiteral("When a fight breaks out, where do you want to be standing?"));
+    choices[0]->setText(QStringLiteral("Right in front, taking the blows"));
+    choices[1]->setText(QStringLiteral("Far back, casting spells"));
+    if (!stay) watch.Arm();
     dialog.show();
     return QApplication::exec();
 }

@@ -15,7 +15,6 @@
 #include "ProbeSupport.h"
 #include "app/MainDialog.h"
 #include "flow/BarAnimation.h"
-#include "flow/Session.h"
 #include "frontends/qt/MainWindow.h"
 #include "window/ControlIds.h"
 
@@ -56,7 +55,7 @@ public:
         for (QTimer* t : window_.findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly))
             connect(t, &QTimer::timeout, this, [this] { AfterTick(); });
         phase_ = Phase::Waiting;
-        if (!window_.TimerTicking(kinpath::IdBarTimer)) Answer();
+        if (!window_.TimerTicking()) Answer();
     }
 
 private:
@@ -70,17 +69,17 @@ private:
         static_cast<QAbstractButton*>(window_.ControlWidget(kinpath::IdChoice1))->click();
         static_cast<QAbstractButton*>(window_.ControlWidget(kinpath::IdOk))->click();
         ++answered_;
-        if (!window_.TimerTicking(kinpath::IdBarTimer)) Rested();  // nothing to move
+        if (!window_.TimerTicking()) Rested();  // nothing to move
     }
 
     void AfterTick() {
         switch (phase_) {
             case Phase::Waiting:  // the start-up's own bar motion
-                if (!window_.TimerTicking(kinpath::IdBarTimer)) Answer();
+                if (!window_.TimerTicking()) Answer();
                 break;
             case Phase::Moving:
                 ++ticks_;
-                if (!window_.TimerTicking(kinpath::IdBarTimer)) Rested();
+                if (!window_.TimerTicking()) Rested();
                 break;
             case Phase::Idle:
                 ++ticksAtRest_;
@@ -149,22 +148,16 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     kinpath::qt::NameApplication();
 
-    kinpath::Session session;
-    kinpath::qt::MainWindow window(session);
+    kinpath::qt::MainWindow window;
     kinpath::bench::FirstPaintWatch watch(window.ControlWidget(kinpath::IdQuestionText), spawnedAt);
     MotionRun motion(window, motionAnswers, idleSeconds);
-    window.Start();
-    // Queued behind the OK that start-up posted: runs once the first question is set.
-    QMetaObject::invokeMethod(
-        &window,
-        [&] {
-            if (motionAnswers > 0) {
-                motion.Begin();
-            } else {
-                watch.Arm();
-            }
-        },
-        Qt::QueuedConnection);
-    window.show();
+    if (window.Start()) window.show();
+    // The first question is set: its next paint is the one measured.
+    if (motionAnswers == 0) {
+        watch.Arm();
+    } else {
+        QMetaObject::invokeMethod(
+            &window, [&] { motion.Begin(); }, Qt::QueuedConnection);
+    }
     return QApplication::exec();
 }

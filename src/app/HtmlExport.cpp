@@ -9,7 +9,7 @@
 #include "platform/SafeSave.h"
 #include "text/PathText.h"
 #include "text/TextCodec.h"
-#include "window/Dialog.h"
+#include "window/View.h"
 
 namespace kinpath {
 
@@ -85,13 +85,13 @@ void WriteHtmlLine(std::string& out, const char* text, int tabCount) {
     out += "\r\n";
 }
 
-std::string BuildHtmlPage(Dialog& dialog) {
+std::string BuildHtmlPage(const DisplayedPane& pane) {
     std::string page;
-    int lineCount = TranscriptLineCount(dialog);
+    int lineCount = TranscriptLineCount(pane);
     page.reserve(1024 + static_cast<std::size_t>(lineCount > 0 ? lineCount : 0) * 40);
     for (const FixedLine& line : PageHead) WriteHtmlLine(page, line.text, line.tabs);
     for (int i = 0; i < lineCount; ++i) {
-        TranscriptLine line = ReadTranscriptLine(dialog, i);
+        TranscriptLine line = ReadTranscriptLine(pane, i);
         WriteHtmlLine(page, line.empty ? " " : PageText(line.text).c_str(), 2);
         WriteHtmlLine(page, "<br>", 0);
     }
@@ -115,19 +115,18 @@ std::string ShownPath(std::string_view path) {
 
 }  // namespace
 
-bool ExportHtml(Dialog& dialog) {
+ExportOutcome ExportHtml(View& view) {
     SystemFiles files;
-    return ExportHtml(dialog, files);
+    return ExportHtml(view, files);
 }
 
-bool ExportHtml(Dialog& dialog, FileSystem& files) {
-    std::string page = BuildHtmlPage(dialog);
+ExportOutcome ExportHtml(View& view, FileSystem& files) {
+    std::string page = BuildHtmlPage(view);
     // Saved by its name in the working folder, however deep that is; the
     // viewer gets the whole path.
     if (!SaveFile(files, HtmlFileName, page)) {
-        dialog.MessageBox(BoxOwner::Dialog, "Could not write Kinpath.html", "Error",
-                          BoxButtons::Ok);
-        return false;
+        return {false,
+                Box{BoxOwner::Dialog, "Could not write Kinpath.html", "Error", BoxButtons::Ok}};
     }
     std::error_code ec;
     std::filesystem::path folder = std::filesystem::current_path(ec);
@@ -135,13 +134,13 @@ bool ExportHtml(Dialog& dialog, FileSystem& files) {
     // opens the very file written.
     const std::string path =
         Utf8FromPath(ec ? std::filesystem::path(HtmlFileName) : folder / HtmlFileName);
-    if (!dialog.OpenFile(path)) {
-        dialog.MessageBox(
-            BoxOwner::Dialog,
-            "Could not open Kinpath.html in a viewer. It was saved as:\n" + ShownPath(path),
-            "Error", BoxButtons::Ok);
+    if (!view.OpenFile(path)) {
+        return {true,
+                Box{BoxOwner::Dialog,
+                    "Could not open Kinpath.html in a viewer. It was saved as:\n" + ShownPath(path),
+                    "Error", BoxButtons::Ok}};
     }
-    return true;
+    return {true, std::nullopt};
 }
 
 }  // namespace kinpath

@@ -1,40 +1,40 @@
-// Start-up, command dispatch and closing of the main dialog, shared by every
-// front end. A front end reaches them through its WindowDriver
-// (app/WindowDriver.h), which also paces the bar timer.
+// The words and placements of the main dialog that every front end shares:
+// its caption, the boxes of a script that does not load, where the window
+// stands and where the keyboard focus goes.
 #pragma once
 
-#include <memory>
 #include <string>
+#include <vector>
 
 #include "script/ScriptDocument.h"
-#include "script/ScriptLines.h"
+#include "window/Screen.h"
 
 namespace kinpath {
-
-class Dialog;
-class Session;
 
 inline constexpr const char* DialogCaption = "Kinpath Race and Class chooser";
 inline constexpr const char* NoScriptMessage = "Could not open script.txt";
 // The box when a script does not load: NoScriptMessage for script.txt, and
 // the same words naming any other file.
 std::string NoScriptText(const std::string& scriptPath);
+// A script that did not load: its errors, with no owner window, then the
+// window's refusal.
+std::vector<Box> LoadFailureBoxes(const LoadOutcome& outcome, const std::string& scriptPath);
 
-// The dialog's creation: load the script (showing its errors), greet or fail,
-// post the first OK, set up the bars, start the timer, centre the window.
-// False when the script did not load (the window then closes itself).
-bool DialogInit(Session& session, Dialog& dialog, const std::string& scriptPath = ScriptFileName);
-// A script that did not load: its errors, then the window's refusal.
-void ShowLoadFailure(Dialog& dialog, const LoadOutcome& outcome, const std::string& scriptPath);
-// A run on a loaded document: an empty pane, the greeting, the first OK
-// posted, the bars set up and their timer started.
-void BeginRun(Session& session, Dialog& dialog, std::shared_ptr<const ScriptDocument> document);
-void DialogCommand(Session& session, Dialog& dialog, int id);
-void DialogClose(Dialog& dialog);
-void DialogTimer(Session& session, Dialog& dialog, int timerId);
-void CentreWindow(Dialog& dialog);
+struct Point {
+    int x = 0;
+    int y = 0;
+    friend bool operator==(const Point&, const Point&) = default;
+};
+// Where the window's top-left corner goes so that a box of the client's size
+// stands in the middle of the desktop.
+Point CentreWindow(const Rect& desktop, const Rect& client);
+
 // The choice Tab reaches: the choices are one group in the tab order, entered
 // at the checked choice or else the first usable one. 0 when none is usable.
-int ChoiceTabStop(const Dialog& dialog);
+int ChoiceTabStop(const Screen& screen);
+// Where the keyboard focus goes once the screen changed: where it is while
+// that control is usable, else the pane (so that the next Enter or Space
+// never presses a button the user did not pick), else nowhere (0).
+int FocusAfterChange(const Screen& screen, int focused);
 
 }  // namespace kinpath

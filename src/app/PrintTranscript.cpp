@@ -8,7 +8,7 @@
 
 #include "flow/Transcript.h"
 #include "text/TextCodec.h"
-#include "window/Dialog.h"
+#include "window/View.h"
 
 namespace kinpath {
 
@@ -25,12 +25,12 @@ std::string PrintedText(const TranscriptLine& line) {
 
 // Every displayed line, in order. Lines are still tested against the running
 // position so the whole print and a whole-text selection print the same rows.
-std::vector<std::string> AllLines(Dialog& dialog, PaneSelection selection) {
+std::vector<std::string> AllLines(const DisplayedPane& pane, PaneSelection selection) {
     std::vector<std::string> lines;
-    int count = TranscriptLineCount(dialog);
+    int count = TranscriptLineCount(pane);
     std::uint32_t position = 0;
     for (int i = 0; i < count; ++i) {
-        TranscriptLine line = ReadTranscriptLine(dialog, i);
+        TranscriptLine line = ReadTranscriptLine(pane, i);
         if (!line.empty) position += static_cast<std::uint32_t>(Utf8Length(line.text));
         std::string text = PrintedText(line);
         std::uint32_t length = static_cast<std::uint32_t>(Utf8Length(text));
@@ -44,16 +44,16 @@ std::vector<std::string> AllLines(Dialog& dialog, PaneSelection selection) {
 // The displayed lines the selection [start, end) touches. A line reaches from
 // its first character to the next line's first character (its line break
 // included); the last one to the end of the text.
-std::vector<std::string> SelectedLines(Dialog& dialog, PaneSelection selection) {
+std::vector<std::string> SelectedLines(const DisplayedPane& pane, PaneSelection selection) {
     std::vector<std::string> lines;
     if (selection.end <= selection.start) return lines;
-    int count = TranscriptLineCount(dialog);
+    int count = TranscriptLineCount(pane);
     for (int i = 0; i < count; ++i) {
-        std::uint32_t from = dialog.PaneLineStart(i);
-        std::uint32_t to = dialog.PaneLineStart(i + 1);
+        std::uint32_t from = pane.PaneLineStart(i);
+        std::uint32_t to = pane.PaneLineStart(i + 1);
         if (from >= selection.end) break;
         if (to > selection.start && to > from) {
-            lines.push_back(PrintedText(ReadTranscriptLine(dialog, i)));
+            lines.push_back(PrintedText(ReadTranscriptLine(pane, i)));
         }
     }
     return lines;
@@ -103,21 +103,21 @@ PageGeometry ComputePageGeometry(int dotsPerInchX, int dotsPerInchY) {
     return g;
 }
 
-void PrintTranscript(Dialog& dialog) {
-    PaneSelection current = ReadTranscriptSelection(dialog);
+std::optional<Box> PrintTranscript(View& view) {
+    PaneSelection current = ReadTranscriptSelection(view);
     bool selectionAvailable = current.end != current.start;
-    std::unique_ptr<PrintSurface> surface = dialog.RunPrintDialog(selectionAvailable);
-    if (!surface) return;
+    std::unique_ptr<PrintSurface> surface = view.RunPrintDialog(selectionAvailable);
+    if (!surface) return std::nullopt;
 
     bool selectionOnly = surface->SelectionOnly();
-    if (!selectionOnly) SelectAllTranscript(dialog);
-    PaneSelection selection = ReadTranscriptSelection(dialog);
+    if (!selectionOnly) SelectAllTranscript(view);
+    PaneSelection selection = ReadTranscriptSelection(view);
 
     PageGeometry page = ComputePageGeometry(surface->DotsPerInchX(), surface->DotsPerInchY());
     surface->SetFont(PrintFontFace, std::max(page.lineHeight, 1));
 
     std::vector<std::string> lines =
-        selectionOnly ? SelectedLines(dialog, selection) : AllLines(dialog, selection);
+        selectionOnly ? SelectedLines(view, selection) : AllLines(view, selection);
 
     // Pages are numbered as the whole print would number them; a range keeps
     // only its own pages away from the others.
@@ -126,11 +126,12 @@ void PrintTranscript(Dialog& dialog) {
     const int firstPage = surface->FirstPage() > 0 ? surface->FirstPage() : 1;
     const int lastPage =
         surface->LastPage() > 0 ? std::min(surface->LastPage(), pageCount) : pageCount;
-    if (firstPage > lastPage) return;  // nothing to print: no empty job either
+    if (firstPage > lastPage) return std::nullopt;  // nothing to print: no empty job either
 
     if (!PrintPages(*surface, page, lines, firstPage, lastPage)) {
-        dialog.MessageBox(BoxOwner::Dialog, "Could not print the results", "Error", BoxButtons::Ok);
+        return Box{BoxOwner::Dialog, "Could not print the results", "Error", BoxButtons::Ok};
     }
+    return std::nullopt;
 }
 
 }  // namespace kinpath

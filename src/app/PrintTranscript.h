@@ -1,9 +1,13 @@
 // Printing the results pane.
 #pragma once
 
+#include <optional>
+
+#include "window/Screen.h"
+
 namespace kinpath {
 
-class Dialog;
+class View;
 
 inline constexpr int PrintRowsPerPage = 60;
 
@@ -20,6 +24,8 @@ struct PageGeometry {
 // 5 % margins, 60 rows).
 PageGeometry ComputePageGeometry(int dotsPerInchX, int dotsPerInchY);
 
-void PrintTranscript(Dialog& dialog);
+// Prints the pane (or its selection) on the printer the user picks; the box to
+// show when the printer failed.
+std::optional<Box> PrintTranscript(View& view);
 
 }  // namespace kinpath

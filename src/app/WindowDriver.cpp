@@ -1,102 +1,224 @@
 #include "app/WindowDriver.h"
 
 #include <algorithm>
-#include <memory>
+#include <utility>
 
+#include "app/HtmlExport.h"
 #include "app/MainDialog.h"
+#include "app/PrintTranscript.h"
+#include "platform/Files.h"
+#include "script/ScriptDocument.h"
+#include "text/TextCodec.h"
 #include "window/ControlIds.h"
-#include "window/DialogTemplate.h"
 
 namespace kinpath {
 
-WindowDriver::WindowDriver(Session& session, Dialog& dialog, WindowTimer& timer, const Clock& clock)
-    : session_(session), dialog_(dialog), timer_(timer), sleep_(clock) {}
+namespace {
+
+// The box after a replay that stopped short of the answers given.
+Box PreviewStopped(const std::string& scriptPath, int question) {
+    std::string text = DisplayText(scriptPath) + " was read again.\r\n";
+    text += question <= 1 ? "It has changed from question 1 on, so the questions start again."
+                          : "It has changed from question " + std::to_string(question) +
+                                " on: your answers before it were kept.";
+    return {BoxOwner::Dialog, text, "Kinpath", BoxButtons::Ok};
+}
+
+}  // namespace
+
+WindowDriver::WindowDriver(View& view, const Clock& clock, FileSystem* files)
+    : view_(view), files_(files), sleep_(clock), shown_(TemplateScreen()) {}
+
+WindowDriver::~WindowDriver() = default;
+
+template <typename F>
+void WindowDriver::Exclusive(F f) {
+    if (busy_) return;
+    busy_ = true;
+    f();
+    while (!pending_.empty() && run_) {
+        const Event next = pending_.front();
+        pending_.pop_front();
+        Process(next);
+    }
+    pending_.clear();
+    busy_ = false;
+}
 
 bool WindowDriver::Start(const std::string& scriptPath) {
     scriptPath_ = scriptPath;
-    initialControls_.clear();
-    for (const ControlTemplate& t : DialogControls) {
-        initialControls_.push_back({t.id, dialog_.ControlText(t.id), dialog_.IsControlEnabled(t.id),
-                                    dialog_.IsControlVisible(t.id), dialog_.ControlRect(t.id)});
-    }
-    return DialogInit(session_, dialog_, scriptPath);
+    auto document = std::make_shared<ScriptDocument>();
+    const LoadOutcome outcome = LoadScript(*document, scriptPath);
+    document_ = std::move(document);
+    running_ = true;
+    Exclusive([&] {
+        Begin(outcome.loaded ? Run(document_) : Run(LoadFailureBoxes(outcome, scriptPath)));
+    });
+    return outcome.loaded;
 }
 
-bool WindowDriver::Restart() {
-    if (ended_ || initialControls_.empty()) return false;
-    auto document = std::make_shared<ScriptDocument>();
-    const LoadOutcome outcome = LoadScript(*document, scriptPath_);
-    if (!outcome.loaded) {
-        KeepBarsMoving();
-        ShowLoadFailure(dialog_, outcome, scriptPath_);
-        return false;
+void WindowDriver::Resume(std::shared_ptr<const ScriptDocument> document,
+                          const std::string& scriptPath, std::span<const Event> events) {
+    scriptPath_ = scriptPath;
+    document_ = std::move(document);
+    running_ = true;
+    Exclusive([&] { Begin(Run::Replay(document_, events)); });
+}
+
+void WindowDriver::Begin(Run run) {
+    run_ = std::move(run);
+    // A run replayed at once shows no motion for what it replayed.
+    SettleBars(bars_, run_->BarTargets());
+    Update();
+}
+
+void WindowDriver::Press(int id) {
+    Event event;
+    if (EventOfControl(id, event)) Feed(event);
+}
+
+void WindowDriver::Feed(const Event& event) {
+    if (!run_ || Ended()) return;
+    pending_.push_back(event);
+    Exclusive([] {});
+}
+
+void WindowDriver::Answer(BoxResult answer) { Feed(AnswerEvent(answer)); }
+
+void WindowDriver::Close() { Feed({EventKind::Exit}); }
+
+KeyDecision WindowDriver::Key(const KeyPress& key) {
+    const KeyDecision decision = DecideKey(shown_, key);
+    switch (decision.action) {
+        case KeyAction::Press:
+            Press(decision.id);
+            break;
+        case KeyAction::Restart:
+            Restart();
+            break;
+        case KeyAction::Back:
+            Back();
+            break;
+        case KeyAction::None:
+            break;
     }
-    StopTimer(IdBarTimer);
-    for (const ControlState& c : initialControls_) {
-        if (c.id != IdTranscript) dialog_.SetControlText(c.id, c.text);
-        dialog_.SetChecked(c.id, false);
-        dialog_.EnableControl(c.id, c.enabled);
-        dialog_.ShowControl(c.id, c.visible);
-        dialog_.MoveControl(c.id, c.rect);
+    return decision;
+}
+
+void WindowDriver::Process(const Event& event) {
+    if (Ended()) return;
+    // A sleeping timer missed ticks that changed nothing on screen; the bars
+    // move on by them before the event can change a total.
+    if (running_) sleep_.CatchUp(bars_, run_->BarTargets(), intervalMs_);
+    const Step step = run_->Apply(event);
+    if (!step.accepted) return;
+    Update();
+    Carry(step.effect);
+}
+
+void WindowDriver::Carry(Effect effect) {
+    std::optional<Box> notice;
+    if (effect == Effect::SaveHtml) {
+        notice = (files_ ? ExportHtml(view_, *files_) : ExportHtml(view_)).notice;
+    } else if (effect == Effect::Print) {
+        notice = PrintTranscript(view_);
     }
-    BeginRun(session_, dialog_, std::move(document));
-    dialog_.Repaint();
+    if (notice) {
+        run_->Notify(std::move(*notice));
+        Update();
+    }
+}
+
+bool WindowDriver::Back() {
+    if (!run_ || Ended() || run_->BoxWaiting() || !run_->CanGoBack()) return false;
+    Exclusive([&] { Begin(Run::Replay(document_, run_->EventsBeforeLastStep())); });
     return true;
 }
 
-void WindowDriver::Command(int id) {
-    if (ended_) return;
-    // A sleeping timer missed ticks that changed nothing on screen; the bars
-    // move on by them before the command can change a total.
-    if (running_) sleep_.CatchUp(session_, intervalMs_);
-    DialogCommand(session_, dialog_, id);
-    KeepBarsMoving();
+bool WindowDriver::Restart() {
+    if (!run_ || Ended() || run_->BoxWaiting() || !run_->State().loaded || busy_) return false;
+    auto document = std::make_shared<ScriptDocument>();
+    const LoadOutcome outcome = LoadScript(*document, scriptPath_);
+    if (!outcome.loaded) {
+        Exclusive([&] {
+            for (Box& box : LoadFailureBoxes(outcome, scriptPath_)) run_->Notify(std::move(box));
+            Update();
+        });
+        return false;
+    }
+    const std::vector<Event> events = run_->Events();
+    const std::size_t stopAt = FirstChangedQuestion(*document_, *document);
+    document_ = std::move(document);
+    Exclusive([&] {
+        Run next = Run::Replay(document_, events, stopAt);
+        const bool stopped = next.Events().size() < events.size();
+        const std::optional<std::size_t> at = next.QuestionIndex();
+        if (stopped && at) next.Notify(PreviewStopped(scriptPath_, static_cast<int>(*at) + 1));
+        Begin(std::move(next));
+    });
+    return true;
 }
 
-void WindowDriver::Close() {
-    if (!ended_) DialogClose(dialog_);
-}
+void WindowDriver::Update() {
+    Screen next = run_->Render();
+    for (int b = 0; b < BarCount; ++b) next.bars[b] = bars_.BarShown[SlotForBarIndex(b)];
 
-void WindowDriver::Tick() {
-    if (ended_ || !ticking_) return;
-    DialogTimer(session_, dialog_, IdBarTimer);
-    if (ticking_ && sleep_.SleepAfterTick(session_)) {
-        ticking_ = false;
-        timer_.StopTicks();
+    if (next.layout != shown_.layout) view_.DrawLayout(next.layout);
+    for (std::size_t i = 0; i < next.controls.size(); ++i) {
+        if (next.controls[i] != shown_.controls[i])
+            view_.DrawControl(DialogControls[i].id, next.controls[i]);
+    }
+    if (next.pane != shown_.pane) view_.DrawPane(next.pane);
+    for (int b = 0; b < BarCount; ++b) {
+        if (next.bars[b] != shown_.bars[b]) view_.DrawBar(IdFirstBar + b, next.bars[b]);
+    }
+    if (next.questionNumber != shown_.questionNumber || next.questionCount != shown_.questionCount)
+        view_.DrawProgress(next.questionNumber, next.questionCount);
+    const bool boxChanged = next.box != shown_.box || next.boxesAnswered != shown_.boxesAnswered;
+    const bool ending = next.ended && !shown_.ended;
+    shown_ = std::move(next);
+    // Drawn last, from the screen as it now stands: a view that answers a box
+    // at once, or ends the program, sees everything else already drawn.
+    if (boxChanged) view_.DrawBox(shown_.box ? &*shown_.box : nullptr);
+    if (ending) {
+        StopTimer();
+        view_.DrawEnd(ExitCode());
+    } else {
+        KeepBarsMoving();
     }
 }
 
-void WindowDriver::Quit(int exitCode) {
-    if (ended_) return;
-    ended_ = true;
-    exitCode_ = exitCode;
-    running_ = false;
-    if (ticking_) timer_.StopTicks();
-    ticking_ = false;
-}
-
-void WindowDriver::StartTimer(int timerId, int intervalMs) {
-    if (timerId != IdBarTimer || ended_) return;
-    intervalMs_ = std::max(intervalMs, MinTimerIntervalMs);
-    running_ = true;
-    StartTicking();
-}
-
-void WindowDriver::StopTimer(int timerId) {
-    if (timerId != IdBarTimer) return;
-    running_ = false;
-    ticking_ = false;
-    timer_.StopTicks();
+void WindowDriver::Tick() {
+    if (Ended() || !run_) return;
+    if (!ticking_) return;  // a late tick of a timer put to sleep
+    const PointValues& totals = run_->BarTargets();
+    const std::uint32_t moved = AnimateBars(bars_, totals);
+    for (int b = 0; b < BarCount; ++b) {
+        if ((moved & (1u << b)) == 0) continue;
+        shown_.bars[b] = bars_.BarShown[SlotForBarIndex(b)];
+        view_.DrawBar(IdFirstBar + b, shown_.bars[b]);
+    }
+    if (ticking_ && sleep_.SleepAfterTick(bars_, totals)) {
+        ticking_ = false;
+        view_.StopTicks();
+    }
 }
 
 void WindowDriver::KeepBarsMoving() {
-    if (running_ && !ticking_ && !BarsOutOfSight(session_)) StartTicking();
+    if (running_ && !ticking_ && !BarsOutOfSight(bars_, run_->BarTargets())) StartTicking();
 }
 
 void WindowDriver::StartTicking() {
+    intervalMs_ = std::max(BarTimerIntervalMs, MinTimerIntervalMs);
     ticking_ = true;
     sleep_.Wake();
-    timer_.StartTicks(intervalMs_);
+    view_.StartTicks(intervalMs_);
+}
+
+void WindowDriver::StopTimer() {
+    running_ = false;
+    if (ticking_) view_.StopTicks();
+    ticking_ = false;
 }
 
 }  // namespace kinpath

@@ -1,97 +1,110 @@
-// The one window driver every front end builds on. It runs a session in a
-// window: the start-up, the order in which commands, close requests, quit
-// requests and timer ticks reach the core, and the bar timer's pace and its
-// sleep while no tick would show. A front end creates the controls, realises
-// the seam (window/Dialog.h), gives the driver a timer, and forwards its
-// events here.
+// The one window driver every front end builds on. It holds the run (the
+// questionnaire machine of flow/Run.h), feeds it the window's input as
+// events, draws what changed on the view, carries out the effects (saving,
+// printing, ending), animates the bars and paces their timer, sleeping while
+// no tick would show. A front end creates the controls, realises the view
+// (window/View.h) and reports its input here.
 #pragma once
 
+#include <deque>
+#include <memory>
+#include <optional>
+#include <span>
 #include <string>
-#include <vector>
 
+#include "app/Keys.h"
 #include "flow/BarAnimation.h"
 #include "flow/Clock.h"
-#include "window/Dialog.h"
+#include "flow/Run.h"
+#include "window/View.h"
 
 namespace kinpath {
 
-class Session;
+class FileSystem;
 
 // The core asks for 1 ms bar ticks and a bar moves one step a tick. Ticks come
 // no sooner than this, so a bar climbs at a pace the eye can follow and the
 // window stays light on the processor.
 inline constexpr int MinTimerIntervalMs = 15;
 
-// The platform's repeating timer: each tick reaches WindowDriver::Tick.
-class WindowTimer {
-public:
-    virtual ~WindowTimer() = default;
-    // Starts the timer, or restarts it with this interval.
-    virtual void StartTicks(int intervalMs) = 0;
-    virtual void StopTicks() = 0;
-};
-
 class WindowDriver {
 public:
-    // The session, the dialog, the timer and the clock must outlive the driver.
-    WindowDriver(Session& session, Dialog& dialog, WindowTimer& timer, const Clock& clock);
+    // The view and the clock must outlive the driver; files, when given, are
+    // where the results page is saved instead of the system's.
+    WindowDriver(View& view, const Clock& clock, FileSystem* files = nullptr);
     WindowDriver(const WindowDriver&) = delete;
     WindowDriver& operator=(const WindowDriver&) = delete;
+    ~WindowDriver();
 
-    // The dialog's start-up: loads the script (showing its errors), greets or
-    // fails, posts the first OK, starts the bars. Whether the script loaded.
+    // The window's start-up: loads the script and shows its first question,
+    // or the boxes that say why it did not load (the run then ends once they
+    // are answered). Whether the script loaded.
     bool Start(const std::string& scriptPath);
-    // A click, a key or a posted command with this identifier.
-    void Command(int id);
-    // The close box, or a posted close request.
+    // A run of a document already loaded, resumed from its events (as far as
+    // they apply), at once: the bars stand where the answers leave them.
+    void Resume(std::shared_ptr<const ScriptDocument> document, const std::string& scriptPath,
+                std::span<const Event> events);
+
+    // A click on a control, or its key.
+    void Press(int id);
+    void Feed(const Event& event);
+    // The answer to the box the view was last given.
+    void Answer(BoxResult answer);
+    // The window's close box: Exit.
     void Close();
+    // One of the keys every window shares (app/Keys.h), carried out; what was
+    // decided, so that the window can focus a choice a digit pressed.
+    KeyDecision Key(const KeyPress& key);
     // A tick of the platform timer.
     void Tick();
-    // Starts the questionnaire again from the script file as it is now, in a
-    // window as it was before the first question (an author's edit-and-retry).
-    // A file that no longer loads shows its errors and changes nothing else;
-    // false then.
+    // Takes back the last answer or skip: the run replayed without it, at
+    // once. False when there is none (or a box waits).
+    bool Back();
+    // Reads the script file again and replays the answers given so far on it,
+    // as far as its questions and choices still allow; a box says where it
+    // stopped when that was before the last answer. A file that no longer
+    // loads shows its errors and changes nothing else: false then.
     bool Restart();
-    // A posted quit request reached the front of the queue: the run ends.
-    void Quit(int exitCode);
 
-    // The seam's timer requests (Dialog::StartTimer and StopTimer) land here.
-    void StartTimer(int timerId, int intervalMs);
-    void StopTimer(int timerId);
-    // A modal box or dialog is about to open: the bars keep moving while it is.
-    void KeepBarsMoving();
-
-    bool Ended() const { return ended_; }
-    int ExitCode() const { return exitCode_; }
-    // The bar timer was started and not stopped (it may be asleep).
+    // What the view shows now.
+    const Screen& Shown() const { return shown_; }
+    const Run* CurrentRun() const { return run_ ? &*run_ : nullptr; }
+    const BarState& Bars() const { return bars_; }
+    bool Ended() const { return shown_.ended; }
+    int ExitCode() const { return 0; }
+    // The bar timer runs from the start to the end of a run (it may sleep).
     bool TimerRunning() const { return running_; }
     // The platform timer is ticking: running and awake.
     bool TimerTicking() const { return ticking_; }
     int TimerIntervalMs() const { return intervalMs_; }
 
 private:
-    // A control as the window showed it before the first question.
-    struct ControlState {
-        int id;
-        std::string text;
-        bool enabled;
-        bool visible;
-        Rect rect;
-    };
-
+    // Runs f, then whatever input arrived meanwhile (an answer given while a
+    // box was being drawn), one after the other.
+    template <typename F>
+    void Exclusive(F f);
+    void Process(const Event& event);
+    void Begin(Run run);
+    void Carry(Effect effect);
+    // Draws what changed since the last update and keeps the timer going.
+    void Update();
+    void KeepBarsMoving();
     void StartTicking();
+    void StopTimer();
 
-    Session& session_;
-    Dialog& dialog_;
-    WindowTimer& timer_;
+    View& view_;
+    FileSystem* files_;
     BarTimerSleep sleep_;
+    std::shared_ptr<const ScriptDocument> document_;
     std::string scriptPath_;
-    std::vector<ControlState> initialControls_;
-    int intervalMs_ = MinTimerIntervalMs;
+    std::optional<Run> run_;
+    BarState bars_;
+    Screen shown_;
+    std::deque<Event> pending_;
+    bool busy_ = false;
     bool running_ = false;
     bool ticking_ = false;
-    bool ended_ = false;
-    int exitCode_ = 0;
+    int intervalMs_ = MinTimerIntervalMs;
 };
 
 }  // namespace kinpath

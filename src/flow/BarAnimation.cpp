@@ -3,26 +3,16 @@
 #include <algorithm>
 #include <chrono>
 
-#include "flow/Session.h"
 #include "scoring/RankTables.h"
 #include "window/ControlIds.h"
-#include "window/Dialog.h"
+#include "window/DialogTemplate.h"
 
 namespace kinpath {
 
 namespace {
 
-constexpr Colour BarColourRed{255, 0, 0};
-constexpr std::int32_t BarTop = 100;
+constexpr std::int32_t BarTop = BarHigh;
 constexpr std::int32_t Overshoot = 10;
-
-// On the dialog the Monk bar stands above the Necromancer bar, while the slots
-// count Necromancer first.
-int SlotForBarIndex(int barIndex) {
-    if (barIndex == SlotNecromancer) return SlotMonk;
-    if (barIndex == SlotMonk) return SlotNecromancer;
-    return barIndex;
-}
 
 // The lowest position a bar sinks to: it shows no less than empty.
 std::int32_t Floor(std::int32_t total) { return std::max(total, 0); }
@@ -64,38 +54,34 @@ bool StepBar(std::int32_t& shown, std::int32_t& target, std::int32_t total) {
 
 }  // namespace
 
+int SlotForBarIndex(int barIndex) {
+    if (barIndex == SlotNecromancer) return SlotMonk;
+    if (barIndex == SlotMonk) return SlotNecromancer;
+    return barIndex;
+}
+
+// On the dialog the Monk bar stands above the Necromancer bar, while the slots
+// count Necromancer first.
 int BarIdForSlot(int slot) {
     if (slot < 0 || slot >= BarSlotCount) return 0;  // the leanings have no bar
     return IdFirstBar + SlotForBarIndex(slot);
 }
 
-void InitBars(Dialog& dialog) {
-    for (int id = IdFirstBar; id < IdFirstBar + BarCount; ++id) {
-        dialog.SetBarColour(id, BarColourRed);
-        dialog.SetBarRange(id, 0, BarTop);
-        dialog.SetBarPosition(id, 0);
-    }
-}
-
-void SetBarPosition(Dialog& dialog, int barIndex, std::int32_t position) {
-    if (barIndex < 0 || barIndex >= BarCount) return;
-    dialog.SetBarPosition(IdFirstBar + barIndex, position);
-}
-
-void AnimateBars(Session& session, Dialog& dialog) {
-    BarState& bars = session.Bars();
+std::uint32_t AnimateBars(BarState& bars, const PointValues& totals) {
+    std::uint32_t moved = 0;
     for (int barIndex = 0; barIndex < BarCount; ++barIndex) {
         const int slot = SlotForBarIndex(barIndex);
-        if (StepBar(bars.BarShown[slot], bars.BarTarget[slot], session.PointTotals()[slot]))
-            SetBarPosition(dialog, barIndex, bars.BarShown[slot]);
+        if (StepBar(bars.BarShown[slot], bars.BarTarget[slot], totals[slot]))
+            moved |= 1u << barIndex;
     }
+    return moved;
 }
 
-void SkipBarTicks(Session& session, std::int64_t ticks) {
+void SkipBarTicks(BarState& bars, const PointValues& totals, std::int64_t ticks) {
     for (int slot = 0; slot < BarSlotCount; ++slot) {
-        std::int32_t& target = session.Bars().BarTarget[slot];
-        std::int32_t& shown = session.Bars().BarShown[slot];
-        const std::int32_t total = session.PointTotals()[slot];
+        std::int32_t& target = bars.BarTarget[slot];
+        std::int32_t& shown = bars.BarShown[slot];
+        const std::int32_t total = totals[slot];
         for (std::int64_t left = ticks; left > 0 && !BarAtRest(shown, target, total);) {
             // Long runs in one go: a sinking bar loses one a tick, a bar past the
             // top (where it has no room to overshoot) gains one every second tick.
@@ -116,39 +102,44 @@ void SkipBarTicks(Session& session, std::int64_t ticks) {
     }
 }
 
-bool BarsAtRest(const Session& session) {
+void SettleBars(BarState& bars, const PointValues& totals) {
+    // However a bar moved, it comes to rest on its total, or on empty below it.
     for (int slot = 0; slot < BarSlotCount; ++slot) {
-        const BarState& bars = session.Bars();
-        if (!BarAtRest(bars.BarShown[slot], bars.BarTarget[slot], session.PointTotals()[slot]))
-            return false;
+        bars.BarShown[slot] = Floor(totals[slot]);
+        bars.BarTarget[slot] = 0;
+    }
+}
+
+bool BarsAtRest(const BarState& bars, const PointValues& totals) {
+    for (int slot = 0; slot < BarSlotCount; ++slot) {
+        if (!BarAtRest(bars.BarShown[slot], bars.BarTarget[slot], totals[slot])) return false;
     }
     return true;
 }
 
-bool BarsOutOfSight(const Session& session) {
+bool BarsOutOfSight(const BarState& bars, const PointValues& totals) {
     for (int slot = 0; slot < BarSlotCount; ++slot) {
-        const std::int32_t shown = session.Bars().BarShown[slot];
-        const std::int32_t total = session.PointTotals()[slot];
+        const std::int32_t shown = bars.BarShown[slot];
+        const std::int32_t total = totals[slot];
         // Full and heading for a total past the top: every position it passes shows full.
-        if (!(shown >= BarTop && total >= BarTop) &&
-            !BarAtRest(shown, session.Bars().BarTarget[slot], total))
+        if (!(shown >= BarTop && total >= BarTop) && !BarAtRest(shown, bars.BarTarget[slot], total))
             return false;
     }
     return true;
 }
 
-bool BarTimerSleep::SleepAfterTick(const Session& session) {
-    if (asleep_ || !BarsOutOfSight(session)) return false;
+bool BarTimerSleep::SleepAfterTick(const BarState& bars, const PointValues& totals) {
+    if (asleep_ || !BarsOutOfSight(bars, totals)) return false;
     asleep_ = true;
     sinceMs_ = clock_.NowMs();
     ticksSkipped_ = 0;
     return true;
 }
 
-void BarTimerSleep::CatchUp(Session& session, int intervalMs) {
+void BarTimerSleep::CatchUp(BarState& bars, const PointValues& totals, int intervalMs) {
     if (!asleep_ || intervalMs <= 0) return;
     const std::int64_t ticks = std::max<std::int64_t>(clock_.NowMs() - sinceMs_, 0) / intervalMs;
-    SkipBarTicks(session, ticks - ticksSkipped_);
+    SkipBarTicks(bars, totals, ticks - ticksSkipped_);
     ticksSkipped_ = ticks;
 }
 

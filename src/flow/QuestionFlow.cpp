@@ -2,15 +2,10 @@
 
 #include <string>
 
-#include "flow/Session.h"
-#include "flow/Transcript.h"
 #include "scoring/AnswerRecording.h"
 #include "scoring/BestPick.h"
 #include "scoring/RankTables.h"
 #include "script/ScriptDocument.h"
-#include "text/TextCodec.h"
-#include "window/ControlIds.h"
-#include "window/Dialog.h"
 
 namespace kinpath {
 
@@ -21,161 +16,139 @@ constexpr const char* Rule =
 constexpr const char* AnalysisBanner = "                            Answer Analysis    ";
 constexpr const char* DistributionBanner = "                            Point Distribution    ";
 
-void FinishQuestions(Session& session, Dialog& dialog) {
-    ShowResultsLayout(dialog);
-    WriteResults(session, dialog);
-}
-
-bool WantFullReport(const Session& session, Dialog& dialog) {
-    const FinalBlock* finalBlock = session.Document().Final();
-    if (finalBlock == nullptr) return true;
-    switch (finalBlock->recap) {
-        case RecapMode::Yes:
-            return true;
-        case RecapMode::Ask:
-            return dialog.MessageBox(BoxOwner::Dialog, "Would you like to review the results?",
-                                     "Output results?", BoxButtons::YesNo) == BoxResult::Yes;
-        case RecapMode::No:
-            break;
-    }
-    return false;
+void FinishQuestions(FlowState& state) {
+    ShowResultsLayout(state);
+    WriteResults(state);
 }
 
 template <std::size_t N>
-void AppendScoreRows(Dialog& dialog, const std::array<RankEntry, N>& rows) {
+void AppendScoreRows(Transcript& transcript, const std::array<RankEntry, N>& rows) {
     for (const RankEntry& row : rows) {
         std::string line = row.name ? row.name : "";
         line += ": ";
         line += std::to_string(row.score);
-        AppendTranscriptLine(dialog, line);
+        AppendTranscriptLine(transcript, line);
     }
+}
+
+void PutUpBox(FlowState& state, std::string_view text, std::string_view caption, BoxButtons buttons,
+              AfterBox then) {
+    state.boxes.push_back(
+        {Box{BoxOwner::Dialog, std::string(text), std::string(caption), buttons}, then, true});
 }
 
 }  // namespace
 
-void ResetChoices(Dialog& dialog) {
-    dialog.ShowControl(IdQuestionText, false);
-    for (int k = 0; k < ChoiceButtonCount; ++k) {
-        int id = IdChoice1 + k;
-        dialog.EnableControl(id, false);
-        dialog.SetControlText(id, "");
-        dialog.SetChecked(id, false);
-    }
-    dialog.EnableControl(IdOk, false);
-    dialog.Repaint();
-}
+int SelectedChoice(const FlowState& state) { return state.checked; }
 
-void ShowControlText(Dialog& dialog, int controlId, std::string_view text) {
-    if (!dialog.HasControl(controlId)) return;
-    dialog.SetControlText(controlId, DisplayText(text));
-    dialog.EnableControl(controlId, true);
-    dialog.ShowControl(controlId, true);
-    dialog.Repaint();
-}
-
-int SelectedChoice(Dialog& dialog) {
-    for (int k = 0; k < ChoiceButtonCount; ++k) {
-        if (dialog.IsChecked(IdChoice1 + k)) {
-            return k + 1;
-        }
-    }
-    return 0;
-}
-
-RecordOutcome RecordAnswer(Session& session, Dialog& dialog) {
-    const int choice = SelectedChoice(dialog);
-    if (choice == 0 || session.CurrentQuestion() == nullptr) {
-        return RecordOutcome::NothingChecked;
-    }
-    const AnswerBlock* answer = FindAnswer(session.Document(), *session.CurrentQuestion(), choice);
+RecordOutcome RecordAnswer(FlowState& state) {
+    const int choice = SelectedChoice(state);
+    const QuestionBlock* question = state.session.CurrentQuestion();
+    if (choice == 0 || question == nullptr) return RecordOutcome::NothingChecked;
+    const AnswerBlock* answer = FindAnswer(state.session.Document(), *question, choice);
     if (answer == nullptr) {
-        dialog.MessageBox(BoxOwner::Dialog, NoAnswerMessage, "Error", BoxButtons::Ok);
+        PutUpBox(state, NoAnswerMessage, "Error", BoxButtons::Ok, AfterBox::NextQuestion);
         return RecordOutcome::NoMatchingAnswer;
     }
-    session.RecordPoints(*answer);
+    state.session.RecordPoints(*answer);
     return RecordOutcome::Recorded;
 }
 
-void NextQuestion(Session& session, Dialog& dialog) {
-    ResetChoices(dialog);
-    const QuestionBlock* question = session.StepToNextQuestion();
-    if (question == nullptr) {
-        FinishQuestions(session, dialog);
-        return;
-    }
-    const ScriptDocument& document = session.Document();
-    ShowControlText(dialog, IdQuestionText, document.Text(question->name));
-
-    // The dialog has eight choice buttons; texts past the eighth are not offered.
-    const auto choices = document.OfferedChoices(*question);
-    for (std::size_t k = 0; k < choices.size(); ++k) {
-        ShowControlText(dialog, IdChoice1 + static_cast<int>(k), document.Text(choices[k]));
-    }
+void OkCommand(FlowState& state) {
+    // The step waits for the "no answer" box to be dismissed.
+    if (RecordAnswer(state) != RecordOutcome::NoMatchingAnswer) NextQuestion(state);
 }
 
-void ShowResultsLayout(Dialog& dialog) {
-    dialog.ShowControl(IdQuestionText, false);
-    for (int k = 0; k < ChoiceButtonCount; ++k) {
-        dialog.ShowControl(IdChoice1 + k, false);
-        dialog.SetChecked(IdChoice1 + k, false);
-    }
-    for (int k = 0; k < BarCount; ++k) dialog.ShowControl(IdFirstBar + k, false);
-    for (int k = 0; k < BarCount; ++k) dialog.ShowControl(IdFirstLabel + k, false);
-    dialog.EnableControl(IdOk, false);
-    dialog.EnableControl(IdSkip, false);
-
-    // A 10-pixel margin left, top and right; 45 at the bottom for the button row.
-    Rect client = dialog.ClientRect();
-    Rect pane;
-    pane.left = 10;
-    pane.top = 10;
-    pane.right = pane.left + (client.Width() - 20);
-    pane.bottom = pane.top + (client.Height() - 55);
-    dialog.MoveControl(IdTranscript, pane);
-
-    dialog.EnableControl(IdPrint, true);
-    dialog.EnableControl(IdHtml, true);
-    dialog.Repaint();
+void NextQuestion(FlowState& state) {
+    // Every step starts with an empty question area: nothing checked, OK disabled.
+    state.checked = 0;
+    state.okEnabled = false;
+    if (state.session.StepToNextQuestion() == nullptr) FinishQuestions(state);
 }
 
-void AnnounceBestPick(Session& session, Dialog& dialog) {
-    const SettingsBlock* settings = session.Document().Settings();
+void ShowResultsLayout(FlowState& state) {
+    state.checked = 0;
+    state.okEnabled = false;
+    state.resultsLayout = true;
+}
+
+void AnnounceBestPick(FlowState& state) {
+    const SettingsBlock* settings = state.session.Document().Settings();
     const BestPick pick =
-        session.PickBest(settings ? settings->preference : Preference::ClassOverRace);
+        state.session.PickBest(settings ? settings->preference : Preference::ClassOverRace);
+    state.pick = pick;
     const std::string sentence = std::string("It appears that the best race for you is ") +
                                  pick.race + "\r\nand the best class is " + pick.className + "!";
-    AppendTranscriptLine(dialog, sentence.c_str());
+    AppendTranscriptLine(state.transcript, sentence.c_str());
 }
 
-void WriteResults(Session& session, Dialog& dialog) {
-    ClearTranscript(dialog);
-    AnnounceBestPick(session, dialog);
-    WriteReport(session, dialog);
+void WriteResults(FlowState& state) {
+    ClearTranscript(state.transcript);
+    AnnounceBestPick(state);
+    WriteReport(state);
 }
 
-void WriteReport(Session& session, Dialog& dialog) {
-    if (WantFullReport(session, dialog)) {
-        AppendTranscriptLine(dialog, " ");
-        AppendTranscriptLine(dialog, " ");
-        AppendTranscriptLine(dialog, Rule);
-        AppendTranscriptLine(dialog, AnalysisBanner);
-        AppendTranscriptLine(dialog, Rule);
+void WriteReport(FlowState& state) {
+    const FinalBlock* finalBlock = state.session.Document().Final();
+    if (finalBlock == nullptr) return FinishReport(state, true);
+    switch (finalBlock->recap) {
+        case RecapMode::Yes:
+            return FinishReport(state, true);
+        case RecapMode::Ask:
+            // The pick sentence already stands in the pane; the rest follows the answer.
+            return PutUpBox(state, "Would you like to review the results?", "Output results?",
+                            BoxButtons::YesNo, AfterBox::Recap);
+        case RecapMode::No:
+            break;
+    }
+    FinishReport(state, false);
+}
+
+void FinishReport(FlowState& state, bool full) {
+    Transcript& pane = state.transcript;
+    if (full) {
+        const Session& session = state.session;
+        AppendTranscriptLine(pane, " ");
+        AppendTranscriptLine(pane, " ");
+        AppendTranscriptLine(pane, Rule);
+        AppendTranscriptLine(pane, AnalysisBanner);
+        AppendTranscriptLine(pane, Rule);
         for (const AnswerBlock* answer : session.AnsweredList()) {
             // An answer without an explanation leaves only the empty line.
             if (answer->explanation) {
-                AppendTranscriptLine(dialog, session.Document().Text(answer->explanation));
+                AppendTranscriptLine(pane, session.Document().Text(answer->explanation));
             }
-            AppendTranscriptLine(dialog, "");
+            AppendTranscriptLine(pane, "");
         }
-        AppendTranscriptLine(dialog, Rule);
-        AppendTranscriptLine(dialog, DistributionBanner);
-        AppendTranscriptLine(dialog, Rule);
-        AppendScoreRows(dialog, session.RaceTable());
-        AppendTranscriptLine(dialog, " ");
-        AppendScoreRows(dialog, session.ClassTable());
+        AppendTranscriptLine(pane, Rule);
+        AppendTranscriptLine(pane, DistributionBanner);
+        AppendTranscriptLine(pane, Rule);
+        AppendScoreRows(pane, session.RaceTable());
+        AppendTranscriptLine(pane, " ");
+        AppendScoreRows(pane, session.ClassTable());
     }
-    AppendTranscriptLine(dialog, "  ");
-    AppendTranscriptLine(dialog, "Thank you for using Kinpath!");
+    AppendTranscriptLine(pane, "  ");
+    AppendTranscriptLine(pane, "Thank you for using Kinpath!");
+}
+
+void ContinueAfterBox(FlowState& state, BoxResult answer) {
+    if (state.boxes.empty()) return;
+    const AfterBox then = state.boxes.front().then;
+    state.boxes.pop_front();
+    ++state.boxesAnswered;
+    switch (then) {
+        case AfterBox::Nothing:
+            break;
+        case AfterBox::NextQuestion:
+            NextQuestion(state);
+            break;
+        case AfterBox::Recap:
+            FinishReport(state, answer == BoxResult::Yes);
+            break;
+        case AfterBox::Close:
+            state.ended = true;
+            break;
+    }
 }
 
 }  // namespace kinpath

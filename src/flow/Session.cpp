@@ -22,7 +22,6 @@ void Session::StartRun() {
     currentQuestion_ = nullptr;
     questionCursor_ = 0;
     questionsFinished_ = false;
-    bars_ = BarState{};
 }
 
 void Session::StartRun(std::shared_ptr<const ScriptDocument> document) {

@@ -1,6 +1,6 @@
-// Everything one run of the questionnaire knows. A front end owns one and
-// passes it to every step; sessions may share one loaded document, which none
-// of them changes, and never meet otherwise.
+// What one run of the questionnaire has scored and where it stands: the
+// answers, the totals, the tables and the question. Sessions may share one
+// loaded document, which none of them changes, and never meet otherwise.
 #pragma once
 
 #include <cstddef>
@@ -13,24 +13,14 @@
 
 namespace kinpath {
 
-// What the bar animation keeps per slot: the position last given to the bar,
-// and where it is going (0 idle, above 0 rising to that value, below 0 falling
-// to the total or to 0).
-struct BarState {
-    PointValues BarShown{};
-    PointValues BarTarget{};
-};
-
 class Session {
 public:
     // A session on an empty document.
     Session();
     explicit Session(std::shared_ptr<const ScriptDocument> document);
-    Session(const Session&) = delete;
-    Session& operator=(const Session&) = delete;
 
     // Starts a run afresh, as a new start of the program would: no answers,
-    // totals 0, tables in their initial order, no question yet, bars empty.
+    // totals 0, tables in their initial order, no question yet.
     void StartRun();
     // The same on another document.
     void StartRun(std::shared_ptr<const ScriptDocument> document);
@@ -62,10 +52,6 @@ public:
     // with the questions finished, when there is none.
     const QuestionBlock* StepToNextQuestion();
 
-    // The bars' animation state, which only the animation writes.
-    BarState& Bars() { return bars_; }
-    const BarState& Bars() const { return bars_; }
-
 private:
     std::shared_ptr<const ScriptDocument> document_;
     std::vector<const AnswerBlock*> answeredList_;
@@ -75,7 +61,6 @@ private:
     const QuestionBlock* currentQuestion_ = nullptr;
     std::size_t questionCursor_ = 0;
     bool questionsFinished_ = false;
-    BarState bars_;
 };
 
 }  // namespace kinpath

@@ -1,7 +1,6 @@
 #include "flow/Transcript.h"
 
 #include "text/TextCodec.h"
-#include "window/Dialog.h"
 
 namespace kinpath {
 
@@ -9,16 +8,26 @@ namespace {
 constexpr std::string_view LineBreak = "\r\n";
 }
 
-void AppendTranscriptLine(Dialog& dialog, const char* text) {
-    if (text != nullptr) AppendTranscriptLine(dialog, std::string_view(text));
+void Transcript::Clear() {
+    text_.clear();
+    length_ = 0;
 }
 
-void AppendTranscriptLine(Dialog& dialog, std::string_view text) {
-    std::string line = DisplayText(text);
-    std::size_t textLength = Utf8Length(line);
-    std::size_t used = dialog.PaneLength();
+void Transcript::Append(std::string_view utf8) {
+    text_.append(utf8);
+    length_ += Utf8Length(utf8);
+}
+
+void AppendTranscriptLine(Transcript& transcript, const char* text) {
+    if (text != nullptr) AppendTranscriptLine(transcript, std::string_view(text));
+}
+
+void AppendTranscriptLine(Transcript& transcript, std::string_view text) {
+    const std::size_t used = transcript.Length();
     if (used >= TranscriptCapacity) return;
-    std::size_t room = TranscriptCapacity - used;
+    const std::size_t room = TranscriptCapacity - used;
+    std::string line = DisplayText(text);
+    const std::size_t textLength = Utf8Length(line);
 
     if (textLength + LineBreak.size() <= room) {
         line.append(LineBreak);
@@ -31,24 +40,26 @@ void AppendTranscriptLine(Dialog& dialog, std::string_view text) {
         // One character left: no room for a line break, fill it with text.
         line.resize(Utf8PrefixBytes(line, room));
     }
-    if (!line.empty()) dialog.AppendPaneText(line);
+    transcript.Append(line);
 }
 
-void ClearTranscript(Dialog& dialog) { dialog.SetPaneText(""); }
+void ClearTranscript(Transcript& transcript) { transcript.Clear(); }
 
-int TranscriptLineCount(Dialog& dialog) { return dialog.PaneLineCount(); }
+int TranscriptLineCount(const DisplayedPane& pane) { return pane.PaneLineCount(); }
 
-TranscriptLine ReadTranscriptLine(Dialog& dialog, int index) {
+TranscriptLine ReadTranscriptLine(const DisplayedPane& pane, int index) {
     TranscriptLine result;
-    if (index < 0 || index >= dialog.PaneLineCount()) return result;
-    result.text = dialog.PaneLine(index);
+    if (index < 0 || index >= pane.PaneLineCount()) return result;
+    result.text = pane.PaneLine(index);
     // Only a line without text is empty: a line's first character decides nothing.
     result.empty = result.text.empty();
     return result;
 }
 
-void SelectAllTranscript(Dialog& dialog) { dialog.SelectAllPane(); }
+void SelectAllTranscript(DisplayedPane& pane) { pane.SelectAllPane(); }
 
-PaneSelection ReadTranscriptSelection(Dialog& dialog) { return dialog.PaneSelectionRange(); }
+PaneSelection ReadTranscriptSelection(const DisplayedPane& pane) {
+    return pane.PaneSelectionRange();
+}
 
 }  // namespace kinpath

@@ -1,30 +1,48 @@
-// The text of the results pane.
+// The text of the results pane: written line by line, held to the pane's
+// capacity, and read back as the pane displays it.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
-#include "window/Dialog.h"
+#include "window/View.h"
 
 namespace kinpath {
 
 // Characters the pane holds at most.
 inline constexpr std::size_t TranscriptCapacity = 51199;
 
+// The pane's text: UTF-8 with CR LF after every line. Its length counts
+// characters (code points), each line break as two, as the pane does.
+class Transcript {
+public:
+    const std::string& Text() const { return text_; }
+    std::size_t Length() const { return length_; }
+    void Clear();
+    // Adds display text at the end as it is (the capacity is the caller's).
+    void Append(std::string_view utf8);
+
+private:
+    std::string text_;
+    std::size_t length_ = 0;
+};
+
+// Adds the text (script bytes, shown as display text) and CR LF; a null text adds
+// nothing. An append that would pass the capacity is cut at the limit.
+void AppendTranscriptLine(Transcript& transcript, const char* text);
+void AppendTranscriptLine(Transcript& transcript, std::string_view text);
+void ClearTranscript(Transcript& transcript);
+
+// Reading back what the pane displays.
 struct TranscriptLine {
     std::string text;  // UTF-8, the whole displayed line
     bool empty = true;
 };
 
-// Adds the text (script bytes, shown as display text) and CR LF; a null text adds
-// nothing. An append that would pass the capacity is cut at the limit.
-void AppendTranscriptLine(Dialog& dialog, const char* text);
-void AppendTranscriptLine(Dialog& dialog, std::string_view text);
-void ClearTranscript(Dialog& dialog);
-int TranscriptLineCount(Dialog& dialog);
-TranscriptLine ReadTranscriptLine(Dialog& dialog, int index);
-void SelectAllTranscript(Dialog& dialog);
-PaneSelection ReadTranscriptSelection(Dialog& dialog);
+int TranscriptLineCount(const DisplayedPane& pane);
+TranscriptLine ReadTranscriptLine(const DisplayedPane& pane, int index);
+void SelectAllTranscript(DisplayedPane& pane);
+PaneSelection ReadTranscriptSelection(const DisplayedPane& pane);
 
 }  // namespace kinpath

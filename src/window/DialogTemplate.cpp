@@ -61,6 +61,22 @@ const std::array<ControlTemplate, ControlCount> DialogControls = {{
 }};
 // clang-format on
 
+int ControlIndex(int id) {
+    for (std::size_t i = 0; i < DialogControls.size(); ++i) {
+        if (DialogControls[i].id == id) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+Rect ResultsPaneRect(const Rect& client) {
+    Rect pane;
+    pane.left = 10;
+    pane.top = 10;
+    pane.right = pane.left + (client.Width() - 20);
+    pane.bottom = pane.top + (client.Height() - 55);
+    return pane;
+}
+
 char AccessKey(int id) {
     switch (id) {
         case IdOk:

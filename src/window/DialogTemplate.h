@@ -3,10 +3,29 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace kinpath {
+
+struct Rect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+// An opaque colour, 8 bits a channel.
+struct Colour {
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    friend bool operator==(const Colour&, const Colour&) = default;
+};
 
 enum class ControlKind { QuestionText, Choice, Pane, Label, Bar, DefaultButton, Button };
 
@@ -23,6 +42,18 @@ inline constexpr int DialogUnitsHeight = 332;
 inline constexpr int ControlCount = 69;
 
 extern const std::array<ControlTemplate, ControlCount> DialogControls;
+
+// A control's place in DialogControls; -1 for an identifier the dialog lacks.
+int ControlIndex(int id);
+
+// The bars: red, from 0 to 100; a position outside shows as the nearest end.
+inline constexpr Colour BarColour{255, 0, 0};
+inline constexpr int BarLow = 0;
+inline constexpr int BarHigh = 100;
+
+// The pane on the results: the client area less 10 pixels left, top and
+// right and 45 at the bottom, where the button row keeps its place.
+Rect ResultsPaneRect(const Rect& client);
 
 // The letter of a button's caption that, with Alt, presses it ('O' for OK,
 // 'x' for Exit); the caption shows it underlined. 0 for other controls.

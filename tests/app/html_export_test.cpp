@@ -44,13 +44,27 @@ std::string Page(std::initializer_list<std::string> lines) {
 // The number of entries in the folder, to see that no temporary is left.
 auto Entries(const fs::path& dir) { return std::distance(fs::directory_iterator(dir), {}); }
 
-using HtmlExportTest = ProgramTest;
+class HtmlExportTest : public ProgramTest {
+protected:
+    // Lines written into the pane, as the report writes them.
+    void Append(const std::string& line) {
+        AppendTranscriptLine(pane, line);
+        dialog.DrawPane(pane.Text());
+    }
+    // Saves as the HTML button does, showing the box it brings.
+    ExportOutcome Save(FileSystem* files = nullptr) {
+        ExportOutcome outcome = files ? ExportHtml(dialog, *files) : ExportHtml(dialog);
+        if (outcome.notice) dialog.boxes.push_back(*outcome.notice);
+        return outcome;
+    }
+    Transcript pane;
+};
 
 TEST_F(HtmlExportTest, TextIsEscapedAndWrittenInWindows1252) {
     EXPECT_EQ(BuildHtmlPage(dialog), Page({" "}));  // an empty pane is one blank line
     std::string longLine;
     for (int i = 0; i < 300; ++i) longLine += "\xC3\xA9";
-    dialog.SetPaneText(
+    dialog.DrawPane(
         "a & b <i>\"x\"</i> it's\r\n\r\n"
         "caf\xC3\xA9 \xE2\x82\xAC \xC5\xB8 \xC2\xA0 \xC2\xBF\r\n"  // café € Ÿ nbsp ¿
         "\xE6\x97\xA5 \xF0\x9F\x98\x80 \xC4\x80\r\n"               // 日 😀 Ā
@@ -67,11 +81,11 @@ TEST_F(HtmlExportTest, PageIsExactAndSavingAgainKeepsPermissionsAndLinks) {
     ASSERT_TRUE(Start("<QUESTION>\nname=Q\ntext=A\n</QUESTION>\n"));
 #ifndef _WIN32
     const mode_t mask = ::umask(027);  // an unusual umask shows where new permissions come from
-    DialogCommand(session, dialog, IdHtml);
+    Save();
     ::umask(mask);
     EXPECT_EQ(fs::status(Dir() / HtmlFileName).permissions(), static_cast<fs::perms>(0640));
 #else
-    DialogCommand(session, dialog, IdHtml);
+    Save();
 #endif
     EXPECT_EQ(ReadFile(HtmlFileName),
               Page({"Answer the questions.", "Skip any that you don't want to answer.",
@@ -81,7 +95,7 @@ TEST_F(HtmlExportTest, PageIsExactAndSavingAgainKeepsPermissionsAndLinks) {
     const std::string folder = "Zo\xC3\xAB \xE6\x97\xA5";
     fs::create_directory(PathFromUtf8(folder));
     fs::current_path(PathFromUtf8(folder));
-    ASSERT_TRUE(ExportHtml(dialog));
+    ASSERT_TRUE(Save());
     fs::current_path(here);
     EXPECT_EQ(dialog.openedFiles,
               (std::vector{Utf8FromPath(here / HtmlFileName),
@@ -94,7 +108,7 @@ TEST_F(HtmlExportTest, PageIsExactAndSavingAgainKeepsPermissionsAndLinks) {
     fs::create_directory("\xFF\x1B");
     fs::current_path("\xFF\x1B");
     dialog.viewerStarts = false;
-    ASSERT_TRUE(ExportHtml(dialog));
+    ASSERT_TRUE(Save());
     fs::current_path(here);
     EXPECT_EQ(dialog.openedFiles.back(), here.string() + "/\xFF\x1B/" + HtmlFileName);
     ASSERT_EQ(dialog.boxes.size(), 1u);
@@ -109,9 +123,8 @@ TEST_F(HtmlExportTest, PageIsExactAndSavingAgainKeepsPermissionsAndLinks) {
 
 #ifndef _WIN32  // permissions and links as POSIX has them
     fs::permissions(Dir() / HtmlFileName, static_cast<fs::perms>(0604));
-    ClearTranscript(dialog);
-    AppendTranscriptLine(dialog, "second");
-    ASSERT_TRUE(ExportHtml(dialog));
+    Append("second");
+    ASSERT_TRUE(Save());
     EXPECT_EQ(ReadFile(HtmlFileName), Page({"second", " "}));
     EXPECT_EQ(fs::status(Dir() / HtmlFileName).permissions(), static_cast<fs::perms>(0604));
     EXPECT_EQ(Entries(Dir()), 2);  // script.txt and the page
@@ -119,8 +132,8 @@ TEST_F(HtmlExportTest, PageIsExactAndSavingAgainKeepsPermissionsAndLinks) {
     // A link to the page stays a link; the page it points at is replaced.
     fs::rename(Dir() / HtmlFileName, Dir() / "kept.html");
     fs::create_symlink("kept.html", Dir() / HtmlFileName);
-    AppendTranscriptLine(dialog, "third");
-    ASSERT_TRUE(ExportHtml(dialog));
+    Append("third");
+    ASSERT_TRUE(Save());
     EXPECT_TRUE(fs::is_symlink(Dir() / HtmlFileName));
     EXPECT_EQ(ReadFile("kept.html"), Page({"second", "third", " "}));
     EXPECT_EQ(dialog.openedFiles.size(), 4u);
@@ -129,13 +142,14 @@ TEST_F(HtmlExportTest, PageIsExactAndSavingAgainKeepsPermissionsAndLinks) {
 
 TEST_F(HtmlExportTest, FailedSavesKeepWhatWasThereAndCanBeRetried) {
     // A pane at capacity.
-    for (int i = 0; dialog.PaneLength() < TranscriptCapacity; ++i)
-        AppendTranscriptLine(dialog, ("line " + std::to_string(i) + " <&>").c_str());
+    for (int i = 0; pane.Length() < TranscriptCapacity; ++i)
+        AppendTranscriptLine(pane, "line " + std::to_string(i) + " <&>");
+    dialog.DrawPane(pane.Text());
     const std::string pane = dialog.PaneText();
     // A file cannot replace a folder, whoever runs the test.
     fs::create_directory(Dir() / HtmlFileName);
     std::ofstream(Dir() / HtmlFileName / "inside") << "keep";
-    EXPECT_FALSE(ExportHtml(dialog));
+    EXPECT_FALSE(Save());
     EXPECT_EQ(ReadFile(std::string(HtmlFileName) + "/inside"), "keep");
     EXPECT_EQ(Entries(Dir()), 1);
     fs::remove_all(Dir() / HtmlFileName);
@@ -147,7 +161,7 @@ TEST_F(HtmlExportTest, FailedSavesKeepWhatWasThereAndCanBeRetried) {
             FailingFiles full;
             full.room = room;
             full.foreignOwner = inPlace;
-            EXPECT_FALSE(ExportHtml(dialog, full)) << room;
+            EXPECT_FALSE(Save(&full)) << room;
         }
     }
 #ifdef _WIN32
@@ -160,7 +174,7 @@ TEST_F(HtmlExportTest, FailedSavesKeepWhatWasThereAndCanBeRetried) {
     const rlimit small{4096, old.rlim_max};
     std::signal(SIGXFSZ, SIG_DFL);
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    DialogCommand(session, dialog, IdHtml);
+    Save();
     ::setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_EQ(std::signal(SIGXFSZ, SIG_DFL), SIG_DFL);  // and leaves it as it was
 #endif
@@ -174,7 +188,7 @@ TEST_F(HtmlExportTest, FailedSavesKeepWhatWasThereAndCanBeRetried) {
     EXPECT_TRUE(dialog.openedFiles.empty());
     EXPECT_EQ(dialog.PaneText(), pane);
     dialog.boxes.clear();
-    DialogCommand(session, dialog, IdHtml);  // with room again the same button works
+    Save();  // with room again the same button works
     EXPECT_TRUE(dialog.boxes.empty());
     EXPECT_EQ(dialog.openedFiles.size(), 1u);
     EXPECT_EQ(ReadFile(HtmlFileName), BuildHtmlPage(dialog));
@@ -188,7 +202,7 @@ TEST_F(HtmlExportTest, AFolderDeeperThanThePathLimitIsSavedInto) {
         fs::create_directory(level);
         fs::current_path(level);
     }
-    EXPECT_TRUE(ExportHtml(dialog));
+    EXPECT_TRUE(Save());
     std::ifstream in(HtmlFileName, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator(in), {}), BuildHtmlPage(dialog));
     EXPECT_EQ(dialog.openedFiles, std::vector{(fs::current_path() / HtmlFileName).string()});

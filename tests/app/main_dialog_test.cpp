@@ -1,4 +1,4 @@
-// The dialog's start-up, command dispatch and placement.
+// The dialog's start-up, the commands it takes and its placement.
 #include <chrono>
 #include <string>
 #include <tuple>
@@ -34,41 +34,40 @@ TEST_F(MainDialogTest, TemplateHasItsSizeAndIdentifiers) {
               std::tuple(1, 2, 3, 1010, 1011, 123));
 }
 
-TEST_F(MainDialogTest, LoadedScriptGreetsPostsTheFirstOkAndDispatchesCommands) {
+TEST_F(MainDialogTest, LoadedScriptGreetsShowsTheFirstQuestionAndTakesCommands) {
     WriteScript(Question("First?", "warpts=5\n") + Question("Second?", ""));
-    ASSERT_TRUE(DialogInit(session, dialog));
+    ASSERT_TRUE(dialog.Start());
     EXPECT_EQ(dialog.PaneText(),
               "Answer the questions.\r\nSkip any that you don't want to answer.\r\n"
               "At the end you will be given the answer!\r\n");
     EXPECT_TRUE(dialog.boxes.empty());
-    EXPECT_TRUE(dialog.TimerRunning(IdBarTimer));
-    // The first question waits for the OK posted ahead of the bars' set-up.
-    EXPECT_EQ(session.CurrentQuestion(), nullptr);
-    EXPECT_TRUE(dialog.DispatchPosted());
+    EXPECT_TRUE(dialog.TimerRunning());
+    // The first question comes with the window: no placeholder is ever shown.
     EXPECT_EQ(dialog.ControlText(IdQuestionText), "First?");
+    EXPECT_EQ(dialog.ControlText(IdChoice1 + 2), "");
 
-    // Only the eight choices enable OK.
-    DialogCommand(session, dialog, 1008);
+    // Only a choice the question offers enables OK.
+    dialog.driver.Press(1008);
+    dialog.driver.Press(1007);
     EXPECT_FALSE(dialog.IsControlEnabled(IdOk));
-    DialogCommand(session, dialog, 1007);
-    EXPECT_TRUE(dialog.IsControlEnabled(IdOk));
+    dialog.driver.Press(IdOk);  // disabled: nothing happens
+    EXPECT_EQ(dialog.ControlText(IdQuestionText), "First?");
     dialog.Click(IdChoice1);
+    EXPECT_TRUE(dialog.IsControlEnabled(IdOk));
     dialog.Click(IdOk);
     EXPECT_EQ(dialog.ControlText(IdQuestionText), "Second?");
-    // Only the bar timer moves the bars.
-    DialogTimer(session, dialog, IdBarTimer + 1);
-    EXPECT_TRUE(dialog.PendingPosts().empty());
-    DialogTimer(session, dialog, IdBarTimer);
-    EXPECT_FALSE(dialog.PendingPosts().empty());
-    DialogCommand(session, dialog, IdSkip);
-    EXPECT_TRUE(session.QuestionsFinished());
-    DialogCommand(session, dialog, IdPrint);
+    EXPECT_TRUE(dialog.TimerTicking());  // the Warrior bar has somewhere to go
+    dialog.driver.Press(IdPrint);        // not before the results
+    EXPECT_TRUE(dialog.printJobs.empty());
+    dialog.Click(IdSkip);
+    EXPECT_TRUE(session().QuestionsFinished());
+    dialog.Click(IdPrint);
     EXPECT_EQ(dialog.printJobs.size(), 1u);
 
-    DialogCommand(session, dialog, IdExit);
-    EXPECT_FALSE(dialog.TimerRunning(IdBarTimer));
-    EXPECT_FALSE(dialog.DispatchPosted());
-    EXPECT_EQ(dialog.ExitCode(), 0);
+    dialog.Click(IdExit);
+    EXPECT_FALSE(dialog.TimerRunning());
+    EXPECT_TRUE(dialog.Ended());
+    EXPECT_EQ(dialog.driver.ExitCode(), 0);
 }
 
 TEST_F(MainDialogTest, RefusedScriptShowsItsErrorsThenClosesTheWindow) {
@@ -86,32 +85,25 @@ TEST_F(MainDialogTest, RefusedScriptShowsItsErrorsThenClosesTheWindow) {
         SCOPED_TRACE(script ? script : "no script");
         std::filesystem::remove(Dir() / "script.txt");
         if (script) WriteScript(script);
-        Session s;
-        HeadlessDialog d{s};
-        EXPECT_FALSE(DialogInit(s, d));
+        HeadlessDialog d;
+        EXPECT_FALSE(d.Start());
         std::vector<Box> shown;
         for (const RecordedBox& b : d.boxes)
             shown.emplace_back(b.owner, b.text, b.caption, b.buttons);
         EXPECT_EQ(shown, boxes);
         EXPECT_EQ(d.PaneText(), "");  // no greeting promises questions that never come
-        EXPECT_FALSE(d.DispatchPosted());
-        EXPECT_EQ(d.ExitCode(), 0);
-        EXPECT_FALSE(d.TimerRunning(IdBarTimer));
+        EXPECT_EQ(d.ControlText(IdQuestionText), "Static");  // the window as the template made it
+        EXPECT_TRUE(d.Ended());
+        EXPECT_EQ(d.driver.ExitCode(), 0);
+        EXPECT_FALSE(d.TimerRunning());
     }
 }
 
 // Each half is truncated on its own: with odd client sizes the window sits a
 // pixel right of and below where the halved difference would put it.
-class OddClientDialog : public HeadlessDialog {
-public:
-    using HeadlessDialog::HeadlessDialog;
-    Rect ClientRect() const override { return {0, 0, 301, 201}; }
-};
-
 TEST_F(MainDialogTest, CentreWindowHalvesDesktopAndClientApart) {
-    OddClientDialog odd{session};
-    CentreWindow(odd);
-    EXPECT_EQ(std::pair(odd.WindowX(), odd.WindowY()), std::pair(512 - 150, 384 - 100));
+    EXPECT_EQ(CentreWindow({0, 0, 1024, 768}, {0, 0, 301, 201}), (Point{512 - 150, 384 - 100}));
+    EXPECT_EQ(CentreWindow({0, 0, 1023, 768}, {0, 0, 480, 200}), (Point{271, 284}));
 }
 
 TEST_F(MainDialogTest, HugeRepetitiveScriptLoadsAndFinishesQuickly) {
@@ -129,9 +121,9 @@ TEST_F(MainDialogTest, HugeRepetitiveScriptLoadsAndFinishesQuickly) {
         dialog.Click(IdChoice1);
         dialog.Click(IdOk);
     }
-    ASSERT_TRUE(session.QuestionsFinished());
+    ASSERT_TRUE(session().QuestionsFinished());
     EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(60));
-    EXPECT_EQ(session.PointTotals()[SlotWarrior], 20000);
+    EXPECT_EQ(session().PointTotals()[SlotWarrior], 20000);
     EXPECT_EQ(dialog.PaneLength(), 51199u);
 }
 

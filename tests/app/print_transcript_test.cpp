@@ -4,7 +4,6 @@
 #include <tuple>
 
 #include "TestSupport.h"
-#include "app/MainDialog.h"
 #include "app/PrintTranscript.h"
 #include "flow/Transcript.h"
 #include "window/ControlIds.h"
@@ -74,14 +73,16 @@ std::vector<std::string> Lines(int from, int to, bool blankLast = false) {
 class PrintTest : public ProgramTest {
 protected:
     void Append(const std::vector<std::string>& lines) {
-        for (const std::string& line : lines) AppendTranscriptLine(dialog, line.c_str());
+        for (const std::string& line : lines) AppendTranscriptLine(pane, line.c_str());
+        dialog.DrawPane(pane.Text());
     }
+    void Clear() { ClearTranscript(pane); }
     // Prints pages first to last (0, 0: every page); a printer it got is released.
     void Print(int first = 0, int last = 0) {
         dialog.printFirstPage = first;
         dialog.printLastPage = last;
         dialog.printJobs.clear();
-        DialogCommand(session, dialog, IdPrint);
+        if (std::optional<Box> box = PrintTranscript(dialog)) dialog.boxes.push_back(*box);
         ASSERT_EQ(dialog.printJobs.size(), 1u);
         EXPECT_EQ(dialog.printJobs[0].released, !dialog.printCancel);
     }
@@ -98,6 +99,7 @@ protected:
         }
         return log;
     }
+    Transcript pane;
 };
 
 TEST_F(PrintTest, WholePanePrintsSixtyRowsAPage) {
@@ -131,7 +133,7 @@ TEST_F(PrintTest, SelectionPrintsTheLinesItTouches) {
     dialog.printSelection = true;
     for (const auto& [first, start, end, printed] : cases) {
         SCOPED_TRACE(::testing::Message() << first << " " << start << "-" << end);
-        ClearTranscript(dialog);
+        Clear();
         Append({first, "CD"});
         dialog.SetPaneSelection(start, end);
         Print();
@@ -140,7 +142,7 @@ TEST_F(PrintTest, SelectionPrintsTheLinesItTouches) {
         EXPECT_EQ(dialog.PaneSelectionRange().start, start);  // left as the user made it
     }
     // From the middle of line 70 to the start of line 131: 61 rows, paged anew.
-    ClearTranscript(dialog);
+    Clear();
     Append(Lines(0, 200));
     dialog.SetPaneSelection(dialog.PaneLineStart(70) + 2, dialog.PaneLineStart(131));
     Print();

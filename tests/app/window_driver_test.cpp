@@ -1,8 +1,14 @@
 // The window driver: the bar timer's pace, its sleep while no tick would show,
-// the ticks it catches up on before a command, and the end of the run.
+// the ticks it catches up on before an event, the end of the run, and the
+// features a run kept as a value brings: Back, resuming, and a preview that
+// keeps its place when the script changes.
+#include <random>
 #include <string>
+#include <vector>
 
 #include "TestSupport.h"
+#include "app/HtmlExport.h"
+#include "app/Keys.h"
 #include "flow/BarAnimation.h"
 #include "script/PointSlot.h"
 #include "window/ControlIds.h"
@@ -10,64 +16,52 @@
 namespace kinpath::testing {
 namespace {
 
-struct FakeClock : Clock {
-    std::int64_t now = 1000;
-    std::int64_t NowMs() const override { return now; }
-};
-
 class WindowDriverTest : public ProgramTest {
 protected:
-    // The window runs on the fake clock; the reference bars tick by hand, every
-    // tick, as a timer that never sleeps would.
-    void SetUp() override {
-        ProgramTest::SetUp();
-        WriteScript(
-            "<QUESTION>\nname=Far\ntext=Up\n<ANSWER>\ntype=1\nwizpts=150\n</ANSWER>\n</QUESTION>\n"
-            "<QUESTION>\nname=Near\ntext=Same\ntext=Down\n<ANSWER>\ntype=1\n</ANSWER>\n"
-            "<ANSWER>\ntype=2\nwizpts=-120\n</ANSWER>\n</QUESTION>\n");
-        ASSERT_TRUE(window.Start());
-        ASSERT_TRUE(reference.Start());
-        window.DispatchPosted();
-        reference.DispatchPosted();
-    }
-    void Answer(MemoryDialog& d, int choice) {
+    void Answer(HeadlessDialog& d, int choice) {
         d.Click(IdChoice1 + choice - 1);
         d.Click(IdOk);
     }
-    void ReferenceTicks(int ticks) {
-        for (int t = 0; t < ticks; ++t) AnimateBars(referenceSession, reference);
-    }
-    void ExpectSameBars() {
-        EXPECT_EQ(windowSession.Bars().BarShown, referenceSession.Bars().BarShown);
-        EXPECT_EQ(windowSession.Bars().BarTarget, referenceSession.Bars().BarTarget);
-    }
-
-    FakeClock clock;
-    Session windowSession, referenceSession;
-    HeadlessDialog window{windowSession, 6, 13, &clock};
-    HeadlessDialog reference{referenceSession};
 };
 
 TEST_F(WindowDriverTest, SleepingBarsCatchUpOnTheTicksTheyMissed) {
-    // 1 ms is asked for; ticks come no sooner than every 15 ms.
-    EXPECT_EQ(window.Driver().TimerIntervalMs(), 15);
+    WriteScript(
+        "<QUESTION>\nname=Far\ntext=Up\n<ANSWER>\ntype=1\nwizpts=150\n</ANSWER>\n</QUESTION>\n"
+        "<QUESTION>\nname=Near\ntext=Same\ntext=Down\n<ANSWER>\ntype=1\n</ANSWER>\n"
+        "<ANSWER>\ntype=2\nwizpts=-120\n</ANSWER>\n</QUESTION>\n");
+    TestClock clock;
+    clock.now = 1000;
+    HeadlessDialog window(&clock);
+    ASSERT_TRUE(window.Start());
+    // At rest nothing ticks; 1 ms is asked for, and ticks come no sooner than every 15 ms.
+    EXPECT_FALSE(window.TimerTicking());
+    EXPECT_EQ(window.ticksStarted, 0);
     Answer(window, 1);
-    Answer(reference, 1);
+    EXPECT_EQ(window.driver.TimerIntervalMs(), 15);
+    // The reference bars tick by hand, every tick, as a timer that never sleeps would.
+    BarState reference;
+    const PointValues& totals = window.Scores().PointTotals();
+    const auto referenceTicks = [&](int ticks) {
+        for (int t = 0; t < ticks; ++t) AnimateBars(reference, totals);
+    };
     // Past 100 the Wizard bar shows full on its way to 150: the timer sleeps.
     int ticks = 0;
     for (; window.TimerTicking() && ticks < 1000; ++ticks) window.Tick();
-    ReferenceTicks(ticks);
-    ExpectSameBars();
-    ASSERT_GE(windowSession.Bars().BarShown[SlotWizard], 100);
-    ASSERT_LT(windowSession.Bars().BarShown[SlotWizard], 150);
+    referenceTicks(ticks);
+    EXPECT_EQ(window.driver.Bars().BarShown, reference.BarShown);
+    ASSERT_GE(window.driver.Bars().BarShown[SlotWizard], 100);
+    ASSERT_LT(window.driver.Bars().BarShown[SlotWizard], 150);
 
-    // A command after 7.2 ticks of sleep finds the bars 7 ticks on; after 5 more,
-    // 5 more: only ticks not yet caught up on count.
+    // A late tick of the stopped timer changes nothing. An event after 7.2
+    // ticks of sleep finds the bars 7 ticks on; after 5 more, 5 more: only
+    // ticks not yet caught up on count.
+    window.Tick();
     for (int slept : {7, 5, 60}) {
         clock.now += slept * 15 + 3;
-        window.Command(IdChoice1);
-        ReferenceTicks(slept);
-        ExpectSameBars();
+        window.Click(IdChoice1);
+        referenceTicks(slept);
+        EXPECT_EQ(window.driver.Bars().BarShown, reference.BarShown);
+        EXPECT_EQ(window.driver.Bars().BarTarget, reference.BarTarget);
         EXPECT_FALSE(window.TimerTicking());
     }
     // Points taken away bring the bar back into sight: the timer wakes.
@@ -75,17 +69,190 @@ TEST_F(WindowDriverTest, SleepingBarsCatchUpOnTheTicksTheyMissed) {
     EXPECT_TRUE(window.TimerTicking());
 }
 
-TEST_F(WindowDriverTest, TheRunEndsOnceAndNothingReachesTheCoreAfter) {
-    window.Command(IdExit);
-    EXPECT_FALSE(window.TimerTicking());
-    EXPECT_FALSE(window.DispatchPosted());
-    EXPECT_TRUE(window.QuitRequested());
-    EXPECT_EQ(window.ExitCode(), 0);
-    window.Click(IdChoice1);
-    window.Command(IdOk);
-    window.Tick();
-    EXPECT_EQ(windowSession.CurrentQuestion(), &windowSession.Document().Questions()[0]);
-    EXPECT_EQ(windowSession.AnsweredList().size(), 0u);
+TEST_F(WindowDriverTest, TheRunEndsOnceAndNothingReachesItAfter) {
+    ASSERT_TRUE(
+        Start("<QUESTION>\nname=Q\ntext=A\n<ANSWER>\ntype=1\nwizpts=5\n</ANSWER>\n"
+              "</QUESTION>\n"));
+    dialog.driver.Close();
+    EXPECT_TRUE(dialog.Ended());
+    EXPECT_FALSE(dialog.TimerTicking() || dialog.TimerRunning());
+    Answer(dialog, 1);
+    dialog.driver.Feed({EventKind::Ok});
+    dialog.Tick();
+    EXPECT_FALSE(dialog.driver.Back());
+    EXPECT_EQ(session().CurrentQuestion(), &session().Document().Questions()[0]);
+    EXPECT_EQ(session().AnsweredList().size(), 0u);
+}
+
+// A script of random questions: some with answers for every choice, some with
+// gaps (the "no answer" box), with or without a recap question at the end.
+std::string RandomScript(std::mt19937& random) {
+    std::string script;
+    const int questions = 1 + static_cast<int>(random() % 6);
+    for (int q = 0; q < questions; ++q) {
+        script += "<QUESTION>\nname=Q" + std::to_string(q) + "\n";
+        const int choices = static_cast<int>(random() % 4);
+        for (int c = 1; c <= choices; ++c) script += "text=c" + std::to_string(c) + "\n";
+        for (int c = 1; c <= choices; ++c) {
+            if (random() % 5 == 0) continue;
+            script += "<ANSWER>\ntype=" + std::to_string(c) + "\nexplanationtext=q" +
+                      std::to_string(q) + "c" + std::to_string(c) +
+                      "\nwizpts=" + std::to_string(static_cast<int>(random() % 40) - 10) +
+                      "\nbarbpts=" + std::to_string(static_cast<int>(random() % 30)) +
+                      "\n</ANSWER>\n";
+        }
+        script += "</QUESTION>\n";
+    }
+    if (random() % 2) script += "<FINAL>\nrecap=ask\n</FINAL>\n";
+    return script;
+}
+
+// One step of a player: a choice and OK, or Skip (0).
+void Step(HeadlessDialog& d, int choice) {
+    if (choice == 0) return d.Click(IdSkip);
+    d.Click(IdChoice1 + choice - 1);
+    d.Click(IdOk);
+}
+
+TEST_F(WindowDriverTest, BackThenAnsweringAgainSavesThePageOfAStraightRun) {
+    std::mt19937 random(24);
+    const std::string sample = ReadFile(std::string(KINPATH_EXAMPLES_DIR) + "/script.txt");
+    for (int round = 0; round < 60; ++round) {
+        WriteScript(round < 10 ? sample : RandomScript(random));
+        HeadlessDialog wandering, straight;
+        wandering.yesNoAnswers.assign(8, BoxResult::Yes);
+        straight.yesNoAnswers.assign(8, BoxResult::Yes);
+        ASSERT_TRUE(wandering.Start() && straight.Start());
+        // The player's answers so far, each kept until taken back.
+        std::vector<int> answers;
+        for (int move = 0; move < 400 && !wandering.Scores().QuestionsFinished(); ++move) {
+            const int usable =
+                static_cast<int>(wandering.Scores()
+                                     .Document()
+                                     .OfferedChoices(*wandering.Scores().CurrentQuestion())
+                                     .size());
+            if (!answers.empty() && random() % 3 == 0) {
+                ASSERT_TRUE(wandering.driver.Back());
+                answers.pop_back();
+                // Back is instant: the bars stand still where the answers leave them.
+                EXPECT_TRUE(BarsAtRest(wandering.driver.Bars(), wandering.Scores().PointTotals()));
+                continue;
+            }
+            const int choice = static_cast<int>(random() % (usable + 1));
+            answers.push_back(choice);
+            Step(wandering, choice);
+        }
+        for (const int choice : answers) Step(straight, choice);
+        ASSERT_TRUE(wandering.Scores().QuestionsFinished()) << round;
+        ASSERT_TRUE(straight.Scores().QuestionsFinished()) << round;
+        EXPECT_EQ(wandering.PaneText(), straight.PaneText()) << round;
+        EXPECT_EQ(BuildHtmlPage(wandering), BuildHtmlPage(straight)) << round;
+        // Back from the results goes to the last question, its answer still checked.
+        if (!answers.empty() && answers.back() != 0) {
+            ASSERT_TRUE(wandering.driver.Back());
+            EXPECT_EQ(wandering.driver.Shown().layout, Layout::Questions);
+            EXPECT_TRUE(wandering.IsChecked(IdChoice1 + answers.back() - 1));
+            EXPECT_TRUE(wandering.IsControlEnabled(IdOk));
+        }
+    }
+}
+
+TEST_F(WindowDriverTest, ARunResumesFromItsEvents) {
+    ASSERT_TRUE(Start(ReadFile(std::string(KINPATH_EXAMPLES_DIR) + "/script.txt")));
+    for (int choice : {1, 2, 0, 3, 1}) Step(dialog, choice);
+    HeadlessDialog resumed;
+    auto document = std::make_shared<ScriptDocument>();
+    ASSERT_TRUE(LoadScript(*document).loaded);
+    resumed.driver.Resume(document, ScriptFileName, dialog.driver.CurrentRun()->Events());
+    // Events kept from another version stop at the first one that no longer applies.
+    HeadlessDialog stale;
+    const std::vector<Event> foreign{ChooseEvent(8), {EventKind::Ok}, ChooseEvent(1)};
+    stale.driver.Resume(document, ScriptFileName, foreign);
+    EXPECT_TRUE(stale.driver.CurrentRun()->Events().empty());
+    EXPECT_FALSE(stale.IsChecked(IdChoice1));
+    // The same screen but for the bars, which the straight run still animates.
+    Screen mine = dialog.driver.Shown(), theirs = resumed.driver.Shown();
+    mine.bars = theirs.bars = {};
+    EXPECT_EQ(mine, theirs);
+    EXPECT_EQ(resumed.Scores().PointTotals(), dialog.Scores().PointTotals());
+    // At once: the bars stand where the answers leave them.
+    EXPECT_TRUE(BarsAtRest(resumed.driver.Bars(), resumed.Scores().PointTotals()));
+    EXPECT_EQ(resumed.driver.CurrentRun()->Events(), dialog.driver.CurrentRun()->Events());
+}
+
+TEST_F(WindowDriverTest, RestartKeepsTheAnswersUpToTheFirstChangedQuestion) {
+    const auto question = [](int n, const std::string& points) {
+        return "<QUESTION>\nname=Q" + std::to_string(n) + "\ntext=a\ntext=b\n<ANSWER>\ntype=1\n" +
+               points + "\n</ANSWER>\n<ANSWER>\ntype=2\n</ANSWER>\n</QUESTION>\n";
+    };
+    std::string script;
+    for (int n = 1; n <= 5; ++n) script += question(n, "wizpts=1");
+    ASSERT_TRUE(Start(script));
+    for (int n = 1; n <= 4; ++n) Step(dialog, 1);
+    EXPECT_EQ(dialog.ControlText(IdQuestionText), "Q5");
+
+    // Nothing changed: every answer is kept, silently.
+    EXPECT_TRUE(dialog.driver.Restart());
+    EXPECT_EQ(dialog.ControlText(IdQuestionText), "Q5");
+    EXPECT_EQ(session().PointTotals()[SlotWizard], 4);
+    EXPECT_TRUE(dialog.boxes.empty());
+
+    // Question 3 changed: answers to 1 and 2 are kept, and a box says so.
+    WriteScript(question(1, "wizpts=1") + question(2, "wizpts=1") + question(3, "wizpts=9") +
+                question(4, "wizpts=1") + question(5, "wizpts=1"));
+    EXPECT_TRUE(dialog.driver.Restart());
+    EXPECT_EQ(dialog.ControlText(IdQuestionText), "Q3");
+    EXPECT_EQ(session().PointTotals()[SlotWizard], 2);
+    ASSERT_EQ(dialog.boxes.size(), 1u);
+    EXPECT_EQ(dialog.boxes[0].text,
+              "script.txt was read again.\r\nIt has changed from question 3 on: your answers "
+              "before it were kept.");
+    EXPECT_TRUE(BarsAtRest(dialog.driver.Bars(), session().PointTotals()));
+
+    // A draft that no longer loads shows why and leaves the run as it was.
+    WriteScript("<QUESTION>\nwrong\n</QUESTION>\n");
+    EXPECT_FALSE(dialog.driver.Restart());
+    EXPECT_EQ(dialog.boxes.back().text, "Could not open script.txt");
+    EXPECT_EQ(dialog.ControlText(IdQuestionText), "Q3");
+    EXPECT_FALSE(dialog.Ended());
+}
+
+TEST_F(WindowDriverTest, TheSharedKeysAreDecidedOnce) {
+    ASSERT_TRUE(Start("<QUESTION>\nname=Q\ntext=a\ntext=b\n</QUESTION>\n"));
+    const Screen& screen = dialog.driver.Shown();
+    const auto decide = [&](KeyName key, char c = 0, bool ctrl = false, bool alt = false,
+                            int focused = 0) {
+        const KeyDecision d = DecideKey(screen, {key, c, ctrl, alt, false, focused});
+        return std::tuple(d.action, d.id, d.handled);
+    };
+    using A = KeyAction;
+    EXPECT_EQ(decide(KeyName::Digit, '2'), std::tuple(A::Press, IdChoice1 + 1, true));
+    EXPECT_EQ(decide(KeyName::Digit, '3'), std::tuple(A::None, IdChoice1 + 2, true));  // unused
+    EXPECT_EQ(decide(KeyName::Digit, '9'), std::tuple(A::None, 0, false));
+    EXPECT_EQ(decide(KeyName::Digit, '1', true), std::tuple(A::None, 0, false));
+    // Enter: the focused button, else OK (disabled until a choice is made).
+    EXPECT_EQ(decide(KeyName::Enter, 0, false, false, IdSkip), std::tuple(A::Press, IdSkip, true));
+    EXPECT_EQ(decide(KeyName::Enter, 0, false, false, IdChoice1), std::tuple(A::None, IdOk, true));
+    EXPECT_EQ(decide(KeyName::Escape), std::tuple(A::Press, IdExit, true));
+    EXPECT_EQ(decide(KeyName::Letter, 'S', false, true), std::tuple(A::Press, IdSkip, true));
+    EXPECT_EQ(decide(KeyName::Letter, 'x', false, true), std::tuple(A::Press, IdExit, true));
+    EXPECT_EQ(decide(KeyName::Letter, 'p', false, true), std::tuple(A::None, IdPrint, true));
+    EXPECT_EQ(decide(KeyName::Letter, 's'), std::tuple(A::None, 0, false));
+    EXPECT_EQ(decide(KeyName::F5), std::tuple(A::Restart, 0, true));
+    EXPECT_EQ(decide(KeyName::Letter, 'r', true), std::tuple(A::Restart, 0, true));
+    EXPECT_EQ(decide(KeyName::Backspace), std::tuple(A::Back, 0, true));
+    EXPECT_EQ(decide(KeyName::Letter, 'Z', true), std::tuple(A::Back, 0, true));
+
+    // Carried out: a digit chooses, Enter confirms, Backspace takes it back.
+    dialog.driver.Key({KeyName::Digit, '2'});
+    dialog.driver.Key({KeyName::Enter, 0, false, false, false, IdChoice1 + 1});
+    EXPECT_TRUE(session().QuestionsFinished());
+    dialog.driver.Key({KeyName::Backspace});
+    EXPECT_TRUE(dialog.IsChecked(IdChoice1 + 1) && !session().QuestionsFinished());
+    // While a box waits, the window takes no key.
+    Screen boxed = screen;
+    boxed.box = Box{};
+    EXPECT_EQ(DecideKey(boxed, {KeyName::Escape}).action, A::None);
 }
 
 }  // namespace

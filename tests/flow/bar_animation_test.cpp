@@ -12,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "app/MainDialog.h"
 #include "flow/BarAnimation.h"
 #include "flow/Session.h"
 #include "script/PointSlot.h"
@@ -92,53 +91,53 @@ TEST_F(BarAnimationTest, TicksFollowTheModelOverRandomTotals) {
             }
         }
         Session s(Answers(answers));
-        kinpath::testing::HeadlessDialog d{s};
+        BarState bars;
         std::vector<BarModel> model(27);
-        model[edge].shown = s.Bars().BarShown[edge] = top ? INT32_MAX - 3 : 3;
+        model[edge].shown = bars.BarShown[edge] = top ? INT32_MAX - 3 : 3;
         Record(s, 0);
         for (int tick = 0; tick < 400; ++tick) {
             if (random() % 4 == 0) Record(s, 1 + random() % (answers.size() - 1));
             const PointValues& totals = s.PointTotals();
             if (random() % 8 == 0) {  // skipped ticks end where as many ticks would
                 const int skip = static_cast<int>(random() % 300);
-                SkipBarTicks(s, skip);
+                SkipBarTicks(bars, totals, skip);
                 for (int k = 0; k < skip * 27; ++k) model[k % 27].Step(totals[k % 27]);
             }
-            const bool outOfSight = BarsOutOfSight(s);
+            const bool outOfSight = BarsOutOfSight(bars, totals);
             std::vector<BarModel> after = model;
             std::vector<bool> moved(27);
             for (int slot = 0; slot < 27; ++slot) moved[slot] = after[slot].Step(totals[slot]);
             // At rest exactly when a tick would change nothing.
-            ASSERT_EQ(BarsAtRest(s), after == model) << "run " << run << " tick " << tick;
+            ASSERT_EQ(BarsAtRest(bars, totals), after == model)
+                << "run " << run << " tick " << tick;
             model = after;
 
-            AnimateBars(s, d);
+            const std::uint32_t movedBars = AnimateBars(bars, totals);
             std::vector<bool> posted(27);
-            for (const auto& p : d.PendingPosts()) {
-                const int slot = SlotOfBar(p.id - 1012);
-                using Kind = MemoryDialog::Posted::Kind;
-                ASSERT_TRUE(p.kind == Kind::BarPosition && slot >= 0 && slot < 27);
-                ASSERT_FALSE(posted[slot]);
-                ASSERT_TRUE(!outOfSight || p.value >= 100);  // out of sight: the bar shows full
+            for (int b = 0; b < 27; ++b) {
+                if ((movedBars & (1u << b)) == 0) continue;
+                const int slot = SlotOfBar(b);
+                ASSERT_TRUE(!outOfSight || bars.BarShown[slot] >= 100);  // out of sight: full
                 posted[slot] = true;
-                ASSERT_EQ(p.value, model[slot].shown) << "slot " << slot;
             }
+            for (int slot = 0; slot < 27; ++slot)
+                ASSERT_EQ(bars.BarShown[slot], model[slot].shown) << "slot " << slot;
             ASSERT_EQ(posted, moved) << "run " << run << " tick " << tick;
-            d.DispatchPosted();
         }
+        // Settled at once, a bar stands where all its ticks would leave it.
+        BarState settled = bars;
+        SettleBars(settled, s.PointTotals());
+        for (int n = 0; n < 5000 && !BarsAtRest(bars, s.PointTotals()); ++n)
+            SkipBarTicks(bars, s.PointTotals(), 1000);
+        ASSERT_EQ(settled.BarShown, bars.BarShown) << "run " << run;
+        ASSERT_TRUE(BarsAtRest(settled, s.PointTotals()));
     }
 }
 
-TEST_F(BarAnimationTest, InitBarsAndTheBarOfEachSlot) {
-    InitBars(dialog);
-    ASSERT_EQ(dialog.PendingPosts().size(), 3u * 27);
-    dialog.DispatchPosted();
-    for (int k = 0; k < 27; ++k) {
-        const auto* bar = dialog.FindBar(1012 + k);
-        EXPECT_TRUE(bar->colour == (Colour{255, 0, 0}) && bar->low == 0 && bar->high == 100 &&
-                    bar->position == 0)
-            << k;
-    }
+TEST_F(BarAnimationTest, BarsStartEmptyRedAndEachSlotHasItsBar) {
+    EXPECT_TRUE(BarColour == (Colour{255, 0, 0}) && BarLow == 0 && BarHigh == 100);
+    ASSERT_TRUE(Start("<QUESTION>\nname=Q\n</QUESTION>\n"));
+    for (int k = 0; k < 27; ++k) EXPECT_EQ(dialog.BarPosition(1012 + k), 0) << k;
     for (int slot = 0; slot < 31; ++slot) {
         EXPECT_EQ(BarIdForSlot(slot), slot < 27 ? 1012 + SlotOfBar(slot) : 0);
     }
@@ -153,24 +152,22 @@ TEST_F(BarAnimationTest, EveryKeyMovesItsBarButHighElfHasNoKey) {
                       "</ANSWER>\n</QUESTION>\n<QUESTION>\nname=Wait\ntext=x\n</QUESTION>\n"));
     dialog.Click(IdChoice1);
     dialog.Click(IdOk);
-    for (int tick = 0; tick < 100 && !BarsAtRest(session); ++tick) dialog.Tick();
+    for (int tick = 0; tick < 100 && dialog.TimerTicking(); ++tick) dialog.Tick();
     for (int slot = 0; slot < 27; ++slot) {
-        EXPECT_EQ(dialog.FindBar(BarIdForSlot(slot))->position, slot == SlotHighElf ? 0 : 5)
-            << slot;
+        EXPECT_EQ(dialog.BarPosition(BarIdForSlot(slot)), slot == SlotHighElf ? 0 : 5) << slot;
     }
 }
 
 // Points taken away: a bar sinks one a tick to its new total, but not below empty.
 TEST_F(BarAnimationTest, BarsSinkToALowerTotalButNotBelowEmpty) {
-    session.StartRun(Answers({{"warpts=20", "wizpts=-2000"}}));
+    Session session(Answers({{"warpts=20", "wizpts=-2000"}}));
     Record(session, 0);
-    session.Bars().BarShown[SlotWarrior] = 60, session.Bars().BarShown[SlotWizard] = 100;
+    BarState bars;
+    bars.BarShown[SlotWarrior] = 60, bars.BarShown[SlotWizard] = 100;
     for (int tick = 1; tick <= 110; ++tick) {  // and then stays
-        AnimateBars(session, dialog);
-        dialog.DispatchPosted();
-        ASSERT_TRUE(dialog.FindBar(BarIdForSlot(SlotWarrior))->position ==
-                        std::max(60 - tick, 20) &&
-                    dialog.FindBar(BarIdForSlot(SlotWizard))->position == std::max(100 - tick, 0))
+        AnimateBars(bars, session.PointTotals());
+        ASSERT_TRUE(bars.BarShown[SlotWarrior] == std::max(60 - tick, 20) &&
+                    bars.BarShown[SlotWizard] == std::max(100 - tick, 0))
             << tick;
     }
 }

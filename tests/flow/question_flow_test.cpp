@@ -9,8 +9,8 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "app/MainDialog.h"
 #include "flow/QuestionFlow.h"
+#include "flow/Run.h"
 #include "window/ControlIds.h"
 
 using namespace kinpath;
@@ -68,12 +68,13 @@ std::string Box(const kinpath::testing::RecordedBox& b) {
 // Notes what the window showed when a box came up.
 class AskingDialog : public HeadlessDialog {
 public:
-    using HeadlessDialog::HeadlessDialog;
-    BoxResult MessageBox(BoxOwner owner, std::string_view text, std::string_view caption,
-                         BoxButtons buttons) override {
-        paneAtBox = PaneText();
-        resultsLayoutAtBox = !IsControlVisible(IdQuestionText) && IsControlEnabled(IdPrint);
-        return HeadlessDialog::MessageBox(owner, text, caption, buttons);
+    void DrawBox(const kinpath::Box* box) override {
+        if (box != nullptr) {
+            paneAtBox = PaneText();
+            resultsLayoutAtBox = !IsControlVisible(IdQuestionText) && IsControlEnabled(IdPrint) &&
+                                 driver.Shown().layout == Layout::Results;
+        }
+        HeadlessDialog::DrawBox(box);
     }
     std::string paneAtBox;
     bool resultsLayoutAtBox = false;
@@ -109,24 +110,42 @@ TEST_F(QuestionFlowTest, RecordingTheCheckedChoice) {
                                Answer("1", "wizpts=1\n") + Answer("2", "wizpts=2\n") +
                                    Answer("3", "wizpts=3\n")) +
                       Question("Next", {"x"})));
-    EXPECT_EQ(RecordAnswer(session, dialog), RecordOutcome::NothingChecked);
-    dialog.Click(IdChoice1 + 1);
-    dialog.SetChecked(IdChoice1 + 7, true);
-    EXPECT_EQ(SelectedChoice(dialog), 2);  // the first checked button counts
-    EXPECT_EQ(RecordAnswer(session, dialog), RecordOutcome::Recorded);
-    dialog.Click(IdChoice1 + 2);
-    EXPECT_EQ(RecordAnswer(session, dialog), RecordOutcome::Recorded);
-    // No answer of type 4: one box, nothing recorded, and on to the next question.
-    dialog.Click(IdChoice1 + 3);
-    EXPECT_EQ(RecordAnswer(session, dialog), RecordOutcome::NoMatchingAnswer);
-    dialog.Click(IdOk);
-    ASSERT_EQ(dialog.boxes.size(), 2u);
-    EXPECT_EQ(Box(dialog.boxes[1]),
+    FlowState state = dialog.driver.CurrentRun()->State();
+    EXPECT_EQ(RecordAnswer(state), RecordOutcome::NothingChecked);
+    state.checked = 2;
+    EXPECT_EQ(SelectedChoice(state), 2);
+    EXPECT_EQ(RecordAnswer(state), RecordOutcome::Recorded);
+    state.checked = 3;
+    EXPECT_EQ(RecordAnswer(state), RecordOutcome::Recorded);
+    // No answer of type 4: one box, nothing recorded, and on to the next question
+    // once it is dismissed.
+    state.checked = 4;
+    EXPECT_EQ(RecordAnswer(state), RecordOutcome::NoMatchingAnswer);
+    ASSERT_EQ(state.boxes.size(), 1u);
+    EXPECT_EQ(Box(state.boxes[0].box),
               "Unable to find the proper answer data for that answer / Error [OK] owned");
-    EXPECT_EQ(dialog.ControlText(IdQuestionText), "Next");
-    const auto answers = session.Document().Answers(session.Document().Questions()[0]);
-    EXPECT_EQ(session.AnsweredList(), (std::vector<const AnswerBlock*>{&answers[1], &answers[2]}));
-    EXPECT_EQ(session.PointTotals()[SlotWizard], 5);
+    const Session& s = state.session;
+    const auto answers = s.Document().Answers(s.Document().Questions()[0]);
+    EXPECT_EQ(s.AnsweredList(), (std::vector<const AnswerBlock*>{&answers[1], &answers[2]}));
+    EXPECT_EQ(s.PointTotals()[SlotWizard], 5);
+
+    // In the window: the question stays, choice 4 checked, until the box is answered.
+    class Watching : public HeadlessDialog {
+    public:
+        void DrawBox(const kinpath::Box* box) override {
+            if (box)
+                questionAtBox = ControlText(IdQuestionText) + (IsChecked(IdChoice1 + 3) ? "+" : "");
+            HeadlessDialog::DrawBox(box);
+        }
+        std::string questionAtBox;
+    } watching;
+    ASSERT_TRUE(watching.Start());
+    watching.Click(IdChoice1 + 3);
+    watching.Click(IdOk);
+    EXPECT_EQ(watching.questionAtBox, "Q+");
+    EXPECT_EQ(watching.boxes.size(), 1u);
+    EXPECT_EQ(watching.ControlText(IdQuestionText), "Next");
+    EXPECT_TRUE(watching.Scores().AnsweredList().empty());
 }
 
 // Each case answers 1, 1 and skips (or skips everything, a choice checked each
@@ -159,17 +178,15 @@ TEST_F(QuestionFlowTest, TheEndInEveryRecapMode) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.script.substr(c.script.size() > 20 ? c.script.size() - 20 : 0));
-        Session s;
-        AskingDialog d{s};
+        AskingDialog d;
         d.yesNoAnswers.assign(c.replies.begin(), c.replies.end());
         WriteScript(c.script);
-        ASSERT_TRUE(DialogInit(s, d));
-        d.DispatchPosted();
-        for (int step = 0; !s.QuestionsFinished(); ++step) {
+        ASSERT_TRUE(d.Start());
+        for (int step = 0; !d.Scores().QuestionsFinished(); ++step) {
             d.Click(IdChoice1);
             d.Click(c.answer && step < 2 ? IdOk : IdSkip);
         }
-        EXPECT_EQ(s.CurrentQuestion(), nullptr);
+        EXPECT_EQ(d.Scores().CurrentQuestion(), nullptr);
         for (int id = IdOk; id < 1066; ++id) {
             const bool shown = id <= IdSkip || id == IdTranscript || id == IdPrint || id == IdHtml;
             EXPECT_EQ(d.IsControlVisible(id), shown) << id;
@@ -178,7 +195,8 @@ TEST_F(QuestionFlowTest, TheEndInEveryRecapMode) {
         EXPECT_FALSE(d.IsControlEnabled(IdOk) || d.IsControlEnabled(IdSkip));
         EXPECT_TRUE(d.IsControlEnabled(IdPrint) && d.IsControlEnabled(IdHtml));
         const Rect client = d.ClientRect();
-        EXPECT_EQ(d.ControlRect(IdTranscript),
+        EXPECT_EQ(d.driver.Shown().layout, Layout::Results);
+        EXPECT_EQ(ResultsPaneRect(client),
                   (Rect{10, 10, 10 + client.Width() - 20, 10 + client.Height() - 55}));
         EXPECT_EQ(d.PaneText(), c.pane);
         ASSERT_EQ(d.boxes.size(), c.replies.size());
@@ -190,43 +208,79 @@ TEST_F(QuestionFlowTest, TheEndInEveryRecapMode) {
         }
         // A step past the end writes the report afresh (from the first table order,
         // as the pick reorders the tables).
-        s.ResetTables();
-        d.yesNoAnswers.assign(c.replies.begin(), c.replies.end());
-        NextQuestion(s, d);
-        EXPECT_EQ(d.PaneText(), c.pane);
+        FlowState again = d.driver.CurrentRun()->State();
+        again.session.ResetTables();
+        NextQuestion(again);
+        for (BoxResult reply : c.replies) ContinueAfterBox(again, reply);
+        EXPECT_EQ(again.transcript.Text(), c.pane);
     }
 }
 
-// Everything a session and its window hold, as text.
-std::string Snapshot(const Session& s, const HeadlessDialog& d) {
+// Answering "2" throughout the sample: Troll and Barbarian score highest, but
+// the pick is Erudite Cleric; the results say why.
+TEST_F(QuestionFlowTest, TheResultsSayWhyThePickWasMade) {
+    ASSERT_TRUE(Start(ReadFile(std::string(KINPATH_EXAMPLES_DIR) + "/script.txt")));
+    while (!session().QuestionsFinished()) {
+        dialog.Click(IdChoice1 + 1);
+        dialog.Click(dialog.IsControlEnabled(IdOk) ? IdOk : IdSkip);
+    }
+    const std::optional<Verdict>& verdict = dialog.driver.Shown().verdict;
+    ASSERT_TRUE(verdict);
+    EXPECT_EQ(verdict->race + " " + verdict->className, "Erudite Cleric");
+    EXPECT_EQ(verdict->races.front().name, "Troll");
+    EXPECT_EQ(verdict->races.size() + verdict->classes.size(), 27u);
+    const std::vector<std::string>& why = verdict->reasons;
+    EXPECT_NE(std::find(why.begin(), why.end(), "Troll 81: the game has no Troll Cleric."),
+              why.end());
+    EXPECT_NE(std::find(why.begin(), why.end(), "Barbarian 81: the game has no Barbarian Cleric."),
+              why.end());
+    // The report pane stays exactly as it was.
+    EXPECT_EQ(dialog.PaneText().rfind("It appears that the best race for you is Erudite\r\n", 0),
+              0u);
+}
+
+// Two equal boxes in a row are two boxes: the screen changes when the first
+// is answered, so a window draws the second.
+TEST(RunTest, EqualBoxesInARowAreTwoBoxes) {
+    const kinpath::Box box{BoxOwner::None, "Undefined symbol found, line 4", "ScriptError",
+                           BoxButtons::Ok};
+    kinpath::Run run(std::vector<kinpath::Box>{box, box});
+    const Screen first = run.Render();
+    run.Apply(AnswerEvent(BoxResult::Ok));
+    const Screen second = run.Render();
+    EXPECT_TRUE(first.box == box && second.box == box);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(run.Apply(AnswerEvent(BoxResult::Ok)).effect, Effect::End);
+}
+
+// Everything a run and its window hold, as text.
+std::string Snapshot(const HeadlessDialog& d) {
     std::ostringstream out;
+    const Session& s = d.Scores();
     for (int slot = 0; slot < 31; ++slot)
-        out << s.PointTotals()[slot] << '/' << s.Bars().BarShown[slot] << '/'
-            << s.Bars().BarTarget[slot] << ',';
+        out << s.PointTotals()[slot] << '/' << d.driver.Bars().BarShown[slot] << '/'
+            << d.driver.Bars().BarTarget[slot] << ',';
     for (const AnswerBlock* answer : s.AnsweredList()) out << answer << ',';
     for (const RankEntry& row : s.RaceTable()) out << row.name << row.score << ',';
     for (const RankEntry& row : s.ClassTable()) out << row.name << row.score << ',';
     out << s.CurrentQuestion() << ' ' << s.QuestionCursor() << ' ' << s.QuestionsFinished() << '\n';
     for (int id = IdOk; id < 1066; ++id) {
-        const Rect r = d.ControlRect(id);
         out << id << d.ControlText(id) << d.IsControlVisible(id) << d.IsControlEnabled(id)
-            << d.IsChecked(id) << r.left << r.top << r.right << r.bottom
-            << (d.FindBar(id) ? d.FindBar(id)->position : 0) << '\n';
+            << d.IsChecked(id) << d.BarPosition(id) << '\n';
     }
-    return out.str();
+    return out.str() + (d.driver.Shown().layout == Layout::Results ? "results" : "questions");
 }
 
 TEST_F(QuestionFlowTest, TwoSessionsSideBySideNeverMeet) {
     ASSERT_TRUE(Start(Question("Sword?", {"Yes", "No"},
                                Answer("yes", "warpts=3\nhumanpts=2\nexplanationtext=A\n")) +
                       Question("More?", {"x"}, Answer("1", "trollpts=1\n"))));
-    Session other;
-    HeadlessDialog otherDialog{other};
+    HeadlessDialog otherDialog;
     WriteScript(Question("Spell?", {"One", "Two", "Three"}, Answer("2", "gnomepts=1\n")) +
-                Question("Again?", {"y", "n"}, Answer("yes", "clrpts=2\nexplanationtext=B\n")) +
-                "<FINAL>\nrecap=no\n</FINAL>\n");
-    ASSERT_TRUE(DialogInit(other, otherDialog));
-    otherDialog.DispatchPosted();
+                    Question("Again?", {"y", "n"}, Answer("yes", "clrpts=2\nexplanationtext=B\n")) +
+                    "<FINAL>\nrecap=no\n</FINAL>\n",
+                "other.txt");
+    ASSERT_TRUE(otherDialog.Start("other.txt"));
     auto play = [](HeadlessDialog& d, int choice) {
         d.Click(IdChoice1 + choice - 1);
         d.Click(IdOk);
@@ -234,17 +288,18 @@ TEST_F(QuestionFlowTest, TwoSessionsSideBySideNeverMeet) {
     };
 
     // Answers, bar ticks and the end with its pick in one leave the other as it was.
-    const std::string otherBefore = Snapshot(other, otherDialog);
+    const std::string otherBefore = Snapshot(otherDialog);
     play(dialog, 1);
     play(dialog, 1);
-    EXPECT_EQ(Snapshot(other, otherDialog), otherBefore);
-    ASSERT_TRUE(session.QuestionsFinished());
-    EXPECT_STREQ(session.ClassTable()[0].name, "Warrior");
+    EXPECT_EQ(Snapshot(otherDialog), otherBefore);
+    ASSERT_TRUE(session().QuestionsFinished());
+    EXPECT_STREQ(session().ClassTable()[0].name, "Warrior");
 
-    const std::string mine = Snapshot(session, dialog);
+    const std::string mine = Snapshot(dialog);
     play(otherDialog, 2);
     play(otherDialog, 1);
-    EXPECT_EQ(Snapshot(session, dialog), mine);
+    EXPECT_EQ(Snapshot(dialog), mine);
+    const Session& other = otherDialog.Scores();
     EXPECT_TRUE(other.QuestionsFinished() && other.PointTotals()[SlotGnome] == 1 &&
                 other.PointTotals()[SlotCleric] == 2 && other.PointTotals()[SlotWarrior] == 0);
 }

@@ -14,7 +14,13 @@ using namespace kinpath;
 
 namespace {
 
-class TranscriptTest : public kinpath::testing::ProgramTest {};
+class TranscriptTest : public ::testing::Test {
+protected:
+    // The pane as the window shows it, kept in step with the transcript.
+    kinpath::testing::HeadlessDialog dialog;
+    Transcript transcript;
+    void Show() { dialog.DrawPane(transcript.Text()); }
+};
 
 constexpr std::size_t PaneCapacity = 51199;  // characters
 
@@ -46,42 +52,48 @@ TEST_F(TranscriptTest, AppendsNearTheCapacityMatchTheReference) {
         const std::size_t length = PaneCapacity - random() % 70;
         std::string pane(length - 2 - wide, 'f');
         for (std::size_t i = 0; i < wide; ++i) pane += "\xC3\xA9";
-        dialog.SetPaneText(pane + "\r\n");
+        ClearTranscript(transcript);
+        transcript.Append(pane + "\r\n");
         for (int step = 0; step < 6; ++step) {
             std::string text;
             for (std::size_t n = random() % 40; n > 0; --n)
                 text += pieces[random() % (random() % 3 ? 5 : 7)];
             const std::string expected =
-                dialog.PaneText() + ReferenceAppend(dialog.PaneLength(), text);
-            AppendTranscriptLine(dialog, text.c_str());
-            ASSERT_EQ(dialog.PaneText(), expected) << "round " << round;
-            ASSERT_LE(dialog.PaneLength(), PaneCapacity);
-            ASSERT_TRUE(IsValidUtf8(dialog.PaneText()));
-            AppendTranscriptLine(dialog, nullptr);
-            ASSERT_EQ(dialog.PaneText(), expected);
+                transcript.Text() + ReferenceAppend(transcript.Length(), text);
+            AppendTranscriptLine(transcript, text.c_str());
+            ASSERT_EQ(transcript.Text(), expected) << "round " << round;
+            ASSERT_LE(transcript.Length(), PaneCapacity);
+            ASSERT_TRUE(IsValidUtf8(transcript.Text()));
+            AppendTranscriptLine(transcript, nullptr);
+            ASSERT_EQ(transcript.Text(), expected);
+            Show();
+            ASSERT_EQ(dialog.PaneLength(), transcript.Length());  // the pane counts alike
         }
     }
 }
 
 TEST_F(TranscriptTest, LinesAreWrittenAndReadBack) {
-    AppendTranscriptLine(dialog, "A");
-    AppendTranscriptLine(dialog, "");  // an empty text is still a line
+    AppendTranscriptLine(transcript, "A");
+    AppendTranscriptLine(transcript, "");  // an empty text is still a line
+    Show();
     EXPECT_EQ(dialog.PaneText(), "A\r\n\r\n");
     EXPECT_EQ(TranscriptLineCount(dialog), 3);  // the empty piece after the last break counts
     for (int index : {-1, 0, 1, 2, 3})
         EXPECT_EQ(ReadTranscriptLine(dialog, index).empty, index != 0);
     SelectAllTranscript(dialog);
     EXPECT_EQ(ReadTranscriptSelection(dialog).end, 5u);  // line breaks count two
-    ClearTranscript(dialog);
+    ClearTranscript(transcript);
+    Show();
     EXPECT_EQ(TranscriptLineCount(dialog), 1);
 
-    AppendTranscriptLine(dialog, "\xFFgg");  // only a line without text is empty
-    EXPECT_EQ(ReadTranscriptLine(dialog, 0).text, "\xC3\xBFgg");
-    EXPECT_FALSE(ReadTranscriptLine(dialog, 0).empty);
+    AppendTranscriptLine(transcript, "\xFFgg");  // only a line without text is empty
     // A line reads back whole, however long.
     std::string wide;
     for (int i = 0; i < 300; ++i) wide += "\xC3\xA9";
-    AppendTranscriptLine(dialog, wide.c_str());
+    AppendTranscriptLine(transcript, wide.c_str());
+    Show();
+    EXPECT_EQ(ReadTranscriptLine(dialog, 0).text, "\xC3\xBFgg");
+    EXPECT_FALSE(ReadTranscriptLine(dialog, 0).empty);
     EXPECT_EQ(ReadTranscriptLine(dialog, 1).text, wide);
 }
 

@@ -14,6 +14,7 @@
 
 #include "scoring/AnswerRecording.h"
 #include "scoring/BestPick.h"
+#include "scoring/PickReasons.h"
 #include "script/ScriptDocument.h"
 
 using namespace kinpath;
@@ -150,6 +151,56 @@ TEST(BestPickTest, PickMatchesTheReferenceOnRandomTotalsAndTables) {
         unknown += expected == "Unknown/Unknown";
     }
     EXPECT_GT(unknown, 20);
+}
+
+// The reasons name every row the pick walked over, with its score and the pair
+// the game lacks, and a tie for the first choice with every row in it; no
+// other row is said to be passed over.
+TEST(BestPickTest, ReasonsNameEveryRowPassedOverAndEveryTie) {
+    std::mt19937 random(9);
+    for (int round = 0; round < 2000; ++round) {
+        PointValues totals{};
+        for (std::int32_t& total : totals) total = static_cast<std::int32_t>(random() % 7) - 3;
+        RaceRows races = InitialRaceTable;
+        ClassRows classes = InitialClassTable;
+        const bool raceFirst = random() % 2;
+        const Preference preference =
+            raceFirst ? Preference::RaceOverClass : Preference::ClassOverRace;
+        const BestPick pick = PickBestRaceAndClass(totals, races, classes, preference);
+        const std::vector<std::string> lines =
+            ExplainPick(totals, races, classes, preference, pick);
+        const auto has = [&](const std::string& line) {
+            return std::find(lines.begin(), lines.end(), line) != lines.end();
+        };
+        const RankEntry* first = raceFirst ? races.data() : classes.data();
+        const RankEntry* other = raceFirst ? classes.data() : races.data();
+        const int otherCount = raceFirst ? ClassRowCount : RaceRowCount;
+        const std::string taken = raceFirst ? pick.className : pick.race;
+        int passed = 0;
+        for (int i = 0; i < otherCount && taken != "Unknown" && other[i].name != taken; ++i) {
+            const std::string pair = raceFirst ? std::string(first[0].name) + " " + other[i].name
+                                               : std::string(other[i].name) + " " + first[0].name;
+            ASSERT_TRUE(has(std::string(other[i].name) + " " + std::to_string(other[i].score) +
+                            ": the game has no " + pair + "."))
+                << round;
+            ++passed;
+        }
+        ASSERT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [](const std::string& l) {
+                                    return l.find(": the game has no ") != std::string::npos;
+                                }),
+                  passed)
+            << round;
+        std::string tied = first[0].name;
+        int ties = 1;
+        for (int i = 1; i < (raceFirst ? RaceRowCount : ClassRowCount); ++i) {
+            if (first[i].score == first[0].score) ++ties, tied += std::string(" ") + first[i].name;
+        }
+        const bool told = std::any_of(lines.begin(), lines.end(), [&](const std::string& l) {
+            return l.find(" for the best ") != std::string::npos;
+        });
+        ASSERT_EQ(told, ties > 1) << round << " " << tied;
+    }
 }
 
 // The reference models above pinned to picks known from use, and the cases

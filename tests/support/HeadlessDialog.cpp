@@ -1,5 +1,7 @@
 #include "HeadlessDialog.h"
 
+#include "window/ControlIds.h"
+
 namespace kinpath::testing {
 
 namespace {
@@ -37,14 +39,63 @@ private:
 };
 }  // namespace
 
-BoxResult HeadlessDialog::MessageBox(BoxOwner owner, std::string_view text,
-                                     std::string_view caption, BoxButtons buttons) {
-    boxes.push_back({owner, std::string(text), std::string(caption), buttons});
-    if (buttons == BoxButtons::Ok) return BoxResult::Ok;
-    if (yesNoAnswers.empty()) return BoxResult::No;
-    BoxResult answer = yesNoAnswers.front();
-    yesNoAnswers.pop_front();
-    return answer;
+HeadlessDialog::HeadlessDialog(const Clock* clock, FileSystem* files)
+    : driver(*this, clock ? *clock : steadyClock, files) {}
+
+bool HeadlessDialog::Start(const std::string& scriptPath) { return driver.Start(scriptPath); }
+
+void HeadlessDialog::Click(int id) {
+    if (driver.Shown().Usable(id)) driver.Press(id);
+}
+
+void HeadlessDialog::Tick() { driver.Tick(); }
+
+std::string HeadlessDialog::ControlText(int id) const {
+    if (id == IdTranscript) return PaneText();
+    const ControlView* c = driver.Shown().Control(id);
+    return c ? c->text : std::string();
+}
+
+bool HeadlessDialog::IsControlEnabled(int id) const {
+    const ControlView* c = driver.Shown().Control(id);
+    return c && c->enabled;
+}
+
+bool HeadlessDialog::IsControlVisible(int id) const {
+    const ControlView* c = driver.Shown().Control(id);
+    return c && c->visible;
+}
+
+bool HeadlessDialog::IsChecked(int id) const {
+    const ControlView* c = driver.Shown().Control(id);
+    return c && c->checked;
+}
+
+std::int32_t HeadlessDialog::BarPosition(int barId) const {
+    const int index = barId - IdFirstBar;
+    return index >= 0 && index < BarCount ? driver.Shown().bars[static_cast<std::size_t>(index)]
+                                          : 0;
+}
+
+Rect HeadlessDialog::ClientRect() const {
+    // The dialog font's base units of 6 by 13 pixels.
+    return {0, 0, DialogUnitsToPixelsX(DialogUnitsWidth, 6),
+            DialogUnitsToPixelsY(DialogUnitsHeight, 13)};
+}
+
+void HeadlessDialog::DrawBox(const Box* box) {
+    if (box == nullptr) return;
+    boxes.push_back(*box);
+    BoxResult answer = BoxResult::Ok;
+    if (box->buttons == BoxButtons::YesNo) {
+        answer = BoxResult::No;
+        if (!yesNoAnswers.empty()) {
+            answer = yesNoAnswers.front();
+            yesNoAnswers.pop_front();
+        }
+    }
+    // Answered as soon as shown; the driver takes it once the box is drawn.
+    driver.Answer(answer);
 }
 
 bool HeadlessDialog::OpenFile(const std::string& path) {

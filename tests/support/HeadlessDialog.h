@@ -1,5 +1,6 @@
-// The dialog the tests drive: everything in memory, every message box, opened
-// file and print job recorded, Yes/No boxes answered from a queue.
+// The window the tests drive: a view kept in memory on the real window
+// driver, recording every message box, opened file and print job; Yes/No
+// boxes answered from a queue.
 #pragma once
 
 #include <deque>
@@ -7,16 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "app/MemoryDialog.h"
+#include "app/MemoryView.h"
+#include "app/WindowDriver.h"
+#include "flow/Session.h"
+#include "script/ScriptLines.h"
 
 namespace kinpath::testing {
 
-struct RecordedBox {
-    BoxOwner owner;
-    std::string text;
-    std::string caption;
-    BoxButtons buttons;
-};
+using RecordedBox = Box;
 
 // What a recorded printer saw, in order.
 struct PrintEvent {
@@ -32,14 +31,50 @@ struct PrintLog {
     bool selectionOffered = false;
 };
 
-class HeadlessDialog : public MemoryDialog {
+// A clock the test moves by hand.
+class TestClock : public Clock {
 public:
-    using MemoryDialog::MemoryDialog;
+    std::int64_t NowMs() const override { return now; }
+    std::int64_t now = 0;
+};
 
-    BoxResult MessageBox(BoxOwner owner, std::string_view text, std::string_view caption,
-                         BoxButtons buttons) override;
+class HeadlessDialog : public MemoryView {
+public:
+    // Base units of the dialog font in pixels (see DialogUnitsToPixels); the
+    // clock, when given, times the bar timer's sleep instead of the system's.
+    explicit HeadlessDialog(const Clock* clock = nullptr, FileSystem* files = nullptr);
+
+    // --- Driving it as a user would.
+    bool Start(const std::string& scriptPath = ScriptFileName);
+    // A click: only a usable control takes one.
+    void Click(int id);
+    // One tick of the bar timer when it ticks (it sleeps while no tick would show).
+    void Tick();
+
+    // --- What it shows.
+    std::string ControlText(int id) const;
+    bool IsControlEnabled(int id) const;
+    bool IsControlVisible(int id) const;
+    bool IsChecked(int id) const;
+    std::string PaneText() const { return Pane().Text(); }
+    std::size_t PaneLength() const { return Pane().Length(); }
+    void SetPaneSelection(std::uint32_t start, std::uint32_t end) { Pane().Select({start, end}); }
+    std::int32_t BarPosition(int barId) const;
+    Rect ClientRect() const;
+    const Session& Scores() const { return driver.CurrentRun()->Scores(); }
+    bool TimerRunning() const { return driver.TimerRunning(); }
+    bool TimerTicking() const { return driver.TimerTicking(); }
+    bool Ended() const { return driver.Ended(); }
+    int ticksStarted = 0;  // how often the platform timer was started
+
+    // --- The view.
+    void DrawBox(const Box* box) override;
     bool OpenFile(const std::string& path) override;
     std::unique_ptr<PrintSurface> RunPrintDialog(bool selectionAvailable) override;
+    void StartTicks(int) override { ++ticksStarted; }
+
+    SteadyClock steadyClock;
+    WindowDriver driver;
 
     std::vector<RecordedBox> boxes;
     std::deque<BoxResult> yesNoAnswers;  // empty: No

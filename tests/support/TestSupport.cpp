@@ -4,7 +4,6 @@
 #include <random>
 #include <sstream>
 
-#include "app/MainDialog.h"
 #include "text/PathText.h"
 
 namespace kinpath::testing {
@@ -40,9 +39,7 @@ std::string ProgramTest::ReadFile(const std::string& name) const {
 
 bool ProgramTest::Start(const std::string& script) {
     WriteScript(script);
-    const bool loaded = DialogInit(session, dialog);
-    dialog.DispatchPosted();
-    return loaded;
+    return dialog.Start();
 }
 
 }  // namespace kinpath::testing

@@ -1,5 +1,5 @@
-// Shared test fixtures: a scratch working directory and a fresh session with
-// the in-memory dialog that records what the program shows.
+// Shared test fixtures: a scratch working directory and the in-memory window
+// that records what the program shows.
 #pragma once
 
 #include <filesystem>
@@ -13,7 +13,7 @@
 namespace kinpath::testing {
 
 // Runs the test in a fresh empty directory (the program reads and writes its
-// files in the working directory), with a session of its own.
+// files in the working directory), with a window of its own.
 class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -23,12 +23,13 @@ protected:
     void WriteScript(const std::string& bytes, const std::string& name = "script.txt");
     std::string ReadFile(const std::string& name) const;
     const std::filesystem::path& Dir() const { return dir_; }
-    // Writes the script, runs the dialog's start-up and the posted requests
-    // (the first question is then shown); whether it loaded.
+    // Writes the script and starts the window on it (the first question is
+    // then shown); whether it loaded.
     bool Start(const std::string& script);
 
-    Session session;
-    HeadlessDialog dialog{session};
+    // What the run has scored and where it stands.
+    const Session& session() const { return dialog.Scores(); }
+    HeadlessDialog dialog;
 
 private:
     std::filesystem::path dir_;

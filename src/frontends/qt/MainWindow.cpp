@@ -12,9 +12,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPalette>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -25,9 +22,9 @@
 
 #include <algorithm>
 
+#include "app/Keys.h"
 #include "app/MainDialog.h"
 #include "frontends/qt/Pane.h"
-#include "frontends/qt/QtPrintSurface.h"
 #include "frontends/qt/TextFitting.h"
 #include "frontends/qt/Utf8.h"
 #include "window/ControlIds.h"
@@ -45,17 +42,8 @@ QString BoxText(std::string_view text) {
 
 Rect ToRect(const QRect& r) { return {r.x(), r.y(), r.x() + r.width(), r.y() + r.height()}; }
 
-// Where printing to a file goes unless the user names another file. With no
-// printer that is the only way to print, and the file goes to the working
-// folder. Otherwise it goes to the folder the print dialog itself offers: the
-// working folder when that lies inside the home folder, else home.
-QString PrintFileName(bool printersAvailable) {
-    const QString fileName = QStringLiteral("Kinpath.pdf");
-    if (!printersAvailable) return QDir::current().absoluteFilePath(fileName);
-    QString home = QDir::homePath();
-    if (!home.endsWith(QLatin1Char('/'))) home += QLatin1Char('/');
-    const QString current = QDir::currentPath();
-    return QDir(current.startsWith(home) ? current : home).absoluteFilePath(fileName);
+QRect ToQRect(const Rect& r) {
+    return {r.left, r.top, std::max(0, r.Width()), std::max(0, r.Height())};
 }
 
 // A message box with no shown window of the program behind it stands in the
@@ -76,6 +64,42 @@ protected:
 private:
     const QScreen* centreOn_;
 };
+
+// The answer a closed box gives: the button pressed, else (closed by other
+// means) what the box's default answer to a refusal is.
+BoxResult AnswerOf(const QMessageBox& box, BoxButtons buttons) {
+    const QMessageBox::StandardButton pressed = box.standardButton(box.clickedButton());
+    if (pressed == QMessageBox::Yes) return BoxResult::Yes;
+    if (pressed == QMessageBox::No) return BoxResult::No;
+    return buttons == BoxButtons::YesNo ? BoxResult::No : BoxResult::Ok;
+}
+
+// The key as the keys every window share name it (KeyName::Other for the
+// rest); the keypad's digits and Enter count as the others.
+KeyPress SharedKey(const QKeyEvent& event, int focused) {
+    KeyPress press;
+    press.ctrl = event.modifiers().testFlag(Qt::ControlModifier);
+    press.alt = event.modifiers().testFlag(Qt::AltModifier);
+    press.shift = event.modifiers().testFlag(Qt::ShiftModifier);
+    press.focused = focused;
+    const int key = event.key();
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) {
+        press.key = KeyName::Digit;
+        press.character = static_cast<char>('0' + (key - Qt::Key_0));
+    } else if (key >= Qt::Key_A && key <= Qt::Key_Z) {
+        press.key = KeyName::Letter;
+        press.character = static_cast<char>('A' + (key - Qt::Key_A));
+    } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        press.key = KeyName::Enter;
+    } else if (key == Qt::Key_Escape) {
+        press.key = KeyName::Escape;
+    } else if (key == Qt::Key_Backspace) {
+        press.key = KeyName::Backspace;
+    } else if (key == Qt::Key_F5) {
+        press.key = KeyName::F5;
+    }
+    return press;
+}
 
 // The pictures the desktop entry installs, built into the program.
 QIcon ProgramIcon() {
@@ -117,11 +141,11 @@ QFont DialogFont(QSize room) {
     return font;
 }
 
-MainWindow::MainWindow(Session& session, QWidget* parent)
+MainWindow::MainWindow(QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      driver_(session, *this, *this, clock_) {
+      driver_(*this, clock_) {
     setObjectName(QStringLiteral("KinpathWindow"));
     setWindowTitle(QString::fromUtf8(DialogCaption));
     setWindowIcon(ProgramIcon());
@@ -129,15 +153,28 @@ MainWindow::MainWindow(Session& session, QWidget* parent)
     setFont(DialogFont(screen ? screen->availableGeometry().size() : QSize()));
     units_ = MeasureBaseUnits(font());
     setFixedSize(DialogSize(font()));
+    // The run ends when the driver says so, not when the last box of a script
+    // that did not load closes before the next one shows.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
     // A child like every other part of the window, so tools can find it.
     timer_.setParent(this);
     connect(&timer_, &QTimer::timeout, this, [this] { driver_.Tick(); });
+    installEventFilter(this);
     BuildControls();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // A box without an owner is no child of the window.
+    if (box_) delete box_.data();
+}
 
-bool MainWindow::Start(const std::string& scriptPath) { return driver_.Start(scriptPath); }
+bool MainWindow::Start(const std::string& scriptPath) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const Point at =
+        CentreWindow(screen ? ToRect(screen->geometry()) : Rect{}, {0, 0, width(), height()});
+    MoveWindow({at.x, at.y});
+    return driver_.Start(scriptPath);
+}
 
 void MainWindow::BuildControls() {
     for (const ControlTemplate& t : DialogControls) {
@@ -158,7 +195,6 @@ void MainWindow::BuildControls() {
                 break;
             case ControlKind::Bar:
                 widget = MakeBar(t.id);
-                hiddenTexts_[t.id] = text;
                 break;
             case ControlKind::DefaultButton:
             case ControlKind::Button:
@@ -170,11 +206,13 @@ void MainWindow::BuildControls() {
             DialogUnitsToPixelsX(t.x, units_.x), DialogUnitsToPixelsY(t.y, units_.y),
             DialogUnitsToPixelsX(t.width, units_.x), DialogUnitsToPixelsY(t.height, units_.y));
         widget->setEnabled(t.enabled);
+        widget->installEventFilter(this);
         controls_[t.id] = widget;
     }
-    for (int k = 0; k < ChoiceButtonCount; ++k) FitChoice(*choices_[k], choiceTexts_[k], k + 1);
-    questionText_ = question_->text();
-    FitQuestion(*question_, questionText_);
+    for (int k = 0; k < ChoiceButtonCount; ++k)
+        FitChoice(*choices_[k], QString::fromUtf8(DialogControls[ControlIndex(IdChoice1 + k)].text),
+                  k + 1);
+    FitQuestion(*question_, question_->text());
 }
 
 QLabel* MainWindow::MakeLabel(const QString& text) {
@@ -197,10 +235,8 @@ QLabel* MainWindow::MakeQuestionText(const QString& text) {
 QRadioButton* MainWindow::MakeChoice(int id, const QString& text) {
     auto* choice = new QRadioButton(text, this);
     choice->setAutoExclusive(true);
-    connect(choice, &QAbstractButton::clicked, this, [this] { UpdateChoiceTabStop(); });
-    DispatchOnClick(choice, id);
+    PressOnClick(choice, id);
     choices_[static_cast<std::size_t>(id - IdChoice1)] = choice;
-    choiceTexts_[static_cast<std::size_t>(id - IdChoice1)] = text;
     return choice;
 }
 
@@ -208,9 +244,12 @@ Pane* MainWindow::MakePane() { return new Pane(this); }
 
 QProgressBar* MainWindow::MakeBar(int id) {
     auto* bar = new QProgressBar(this);
-    bar->setRange(0, 100);
-    bar->setValue(0);
+    bar->setRange(BarLow, BarHigh);
+    bar->setValue(BarLow);
     bar->setTextVisible(false);
+    QPalette palette = bar->palette();
+    palette.setColor(QPalette::Highlight, QColor(BarColour.red, BarColour.green, BarColour.blue));
+    bar->setPalette(palette);
     // The label standing above the bar names it for screen readers.
     if (const auto* label =
             qobject_cast<const QLabel*>(ControlWidget(IdFirstLabel + id - IdFirstBar)))
@@ -222,12 +261,18 @@ QPushButton* MainWindow::MakeButton(int id, const QString& text, bool isDefault)
     auto* button = new QPushButton(FromUtf8(MarkedCaption(ToUtf8(text), id)), this);
     button->setAutoDefault(true);
     button->setDefault(isDefault);
-    DispatchOnClick(button, id);
+    PressOnClick(button, id);
     return button;
 }
 
-void MainWindow::DispatchOnClick(QAbstractButton* button, int id) {
-    connect(button, &QAbstractButton::clicked, this, [this, id] { driver_.Command(id); });
+void MainWindow::PressOnClick(QAbstractButton* button, int id) {
+    connect(button, &QAbstractButton::clicked, this, [this, id] {
+        driver_.Press(id);
+        // A radio button checks itself when clicked; it shows what the
+        // screen says, also when the press changed nothing.
+        for (int k = 0; k < ChoiceButtonCount; ++k)
+            DrawChecked(*choices_[k], drawn_.controls[ControlIndex(IdChoice1 + k)].checked);
+    });
 }
 
 template <typename F>
@@ -238,12 +283,6 @@ void MainWindow::Post(F f) {
 QWidget* MainWindow::ControlWidget(int id) const {
     auto it = controls_.find(id);
     return it == controls_.end() ? nullptr : it->second;
-}
-
-void MainWindow::UpdateChoiceTabStop() {
-    const int stop = ChoiceTabStop(*this);
-    for (int id = IdChoice1; id < IdChoice1 + ChoiceButtonCount; ++id)
-        Choice(id)->setFocusPolicy(id == stop ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 QRadioButton* MainWindow::Choice(int id) const {
@@ -257,66 +296,170 @@ QProgressBar* MainWindow::Bar(int id) const {
         id >= IdFirstBar && id < IdFirstBar + BarCount ? ControlWidget(id) : nullptr);
 }
 
-void MainWindow::reject() { driver_.Command(IdExit); }
+int MainWindow::FocusedControl() const {
+    const QWidget* focused = focusWidget();
+    for (const auto& [id, widget] : controls_) {
+        if (widget == focused) return id;
+    }
+    return 0;
+}
+
+void MainWindow::UpdateChoiceTabStop() {
+    const int stop = ChoiceTabStop(drawn_);
+    for (int id = IdChoice1; id < IdChoice1 + ChoiceButtonCount; ++id)
+        Choice(id)->setFocusPolicy(id == stop ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+// --- Input
+
+void MainWindow::reject() { driver_.Press(IdExit); }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // The window never closes by itself: the core stops the timer and asks to quit.
+    // The window never closes by itself: the driver ends the run and says so.
     event->ignore();
     driver_.Close();
 }
 
-void MainWindow::keyPressEvent(QKeyEvent* event) {
-    const int key = event->key();
-    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-    // F5 or Ctrl+R: the questionnaire again, from the script file as it is now.
-    if ((plain && key == Qt::Key_F5) ||
-        (event->modifiers() == Qt::ControlModifier && key == Qt::Key_R)) {
-        driver_.Restart();
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    const bool override = event->type() == QEvent::ShortcutOverride;
+    if (!override && event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
+    const KeyPress press = SharedKey(*static_cast<QKeyEvent*>(event), FocusedControl());
+    if (press.key == KeyName::Other) return false;
+    if (override) {
+        // Claimed as a key press, so that a button's Alt letter does not take it first.
+        if (!DecideKey(driver_.Shown(), press).handled) return false;
         event->accept();
-        return;
+        return true;
     }
-    if (plain && key >= Qt::Key_1 && key < Qt::Key_1 + ChoiceButtonCount) {
-        QRadioButton* choice = choices_[static_cast<std::size_t>(key - Qt::Key_1)];
-        if (choice->isEnabled() && !choice->isHidden()) {
-            // As a mouse click would: focus (so Enter then presses OK), check, command.
-            choice->setFocus(Qt::OtherFocusReason);
-            choice->click();
-        }
-        event->accept();
-        return;
+    const KeyDecision decision = driver_.Key(press);
+    if (decision.action == KeyAction::Press) {
+        // As a click would: a digit's choice takes the focus, so that Enter then presses OK.
+        if (QRadioButton* choice = Choice(decision.id)) choice->setFocus(Qt::OtherFocusReason);
     }
-    QDialog::keyPressEvent(event);
+    return decision.handled;
 }
 
-// --- Controls
+// --- Drawing
 
-bool MainWindow::HasControl(int id) const { return ControlWidget(id) != nullptr; }
-
-void MainWindow::SetControlText(int id, std::string_view text) {
-    const QString s = FromUtf8(text);
-    if (QRadioButton* choice = Choice(id)) {
-        choiceTexts_[static_cast<std::size_t>(id - IdChoice1)] = s;
-        FitChoice(*choice, s, id - IdChoice1 + 1);
-    } else if (id == IdTranscript) {
-        SetPaneText(text);
-    } else if (auto hidden = hiddenTexts_.find(id); hidden != hiddenTexts_.end()) {
-        hidden->second = s;
-    } else if (id == IdQuestionText) {
-        questionText_ = s;
-        FitQuestion(*question_, questionText_);
-    } else if (auto* label = qobject_cast<QLabel*>(ControlWidget(id))) {
-        label->setText(s);
-    } else if (auto* button = qobject_cast<QAbstractButton*>(ControlWidget(id))) {
-        button->setText(FromUtf8(MarkedCaption(text, id)));
-    }
+void MainWindow::DrawLayout(Layout layout) {
+    drawn_.layout = layout;
+    // The results give the pane the window above the button row; the
+    // questions (after Back or a preview) put it back in its place.
+    const ControlTemplate& t = DialogControls[ControlIndex(IdTranscript)];
+    pane_->setGeometry(layout == Layout::Results
+                           ? ToQRect(ResultsPaneRect({0, 0, width(), height()}))
+                           : QRect(DialogUnitsToPixelsX(t.x, units_.x),
+                                   DialogUnitsToPixelsY(t.y, units_.y),
+                                   DialogUnitsToPixelsX(t.width, units_.x),
+                                   DialogUnitsToPixelsY(t.height, units_.y)));
 }
+
+void MainWindow::DrawChecked(QRadioButton& choice, bool checked) {
+    if (choice.isChecked() == checked) return;
+    // An auto-exclusive button refuses to be unchecked, and checking one would
+    // uncheck its siblings: set this one alone, as the screen says each.
+    choice.setAutoExclusive(false);
+    choice.setChecked(checked);
+    choice.setAutoExclusive(true);
+}
+
+void MainWindow::DrawControl(int id, const ControlView& control) {
+    const int index = ControlIndex(id);
+    QWidget* widget = ControlWidget(id);
+    if (index < 0 || !widget) return;
+    ControlView& drawn = drawn_.controls[static_cast<std::size_t>(index)];
+    const bool newText = drawn.text != control.text;
+    drawn = control;
+    // Unusable, the control holding the focus would pass it on in the tab
+    // order: after the last question to Exit, which the next Enter or Space
+    // would press. It goes where the core says instead.
+    if (widget == focusWidget() && !(control.enabled && control.visible)) {
+        if (QWidget* next = ControlWidget(FocusAfterChange(drawn_, id)))
+            next->setFocus(Qt::OtherFocusReason);
+    }
+    const QString text = FromUtf8(control.text);
+    switch (DialogControls[static_cast<std::size_t>(index)].kind) {
+        case ControlKind::QuestionText:
+            if (newText) FitQuestion(*question_, text);
+            break;
+        case ControlKind::Choice:
+            if (newText) FitChoice(*Choice(id), text, id - IdChoice1 + 1);
+            DrawChecked(*Choice(id), control.checked);
+            break;
+        case ControlKind::Label:
+            if (newText) static_cast<QLabel*>(widget)->setText(text);
+            break;
+        case ControlKind::DefaultButton:
+        case ControlKind::Button:
+            if (newText)
+                static_cast<QAbstractButton*>(widget)->setText(
+                    FromUtf8(MarkedCaption(control.text, id)));
+            break;
+        case ControlKind::Pane:  // its text comes with DrawPane
+        case ControlKind::Bar:   // a bar shows no text
+            break;
+    }
+    if (widget->isEnabledTo(this) != control.enabled) widget->setEnabled(control.enabled);
+    if (widget->isHidden() == control.visible) widget->setVisible(control.visible);
+    if (Choice(id)) UpdateChoiceTabStop();
+}
+
+void MainWindow::DrawPane(std::string_view text) { pane_->SetText(text); }
+
+void MainWindow::DrawBar(int barId, std::int32_t position) {
+    // Outside the range the bar shows the nearest end.
+    if (QProgressBar* bar = Bar(barId)) bar->setValue(std::clamp(position, BarLow, BarHigh));
+}
+
+void MainWindow::DrawBox(const Box* box) {
+    if (box_) {
+        // Answered already, or no longer waiting: it goes without a word.
+        box_->disconnect(this);
+        box_->deleteLater();
+        box_->hide();
+    }
+    if (!box) return;
+    const bool owned = box->owner == BoxOwner::Dialog;
+    auto* shown = new PlacedBox(owned ? this : nullptr, owned && isVisible() ? nullptr : screen());
+    shown->setAttribute(Qt::WA_DeleteOnClose);
+    shown->setObjectName(QStringLiteral("KinpathMessageBox"));
+    shown->setIcon(QMessageBox::NoIcon);
+    shown->setWindowTitle(FromUtf8(box->caption));
+    shown->setTextFormat(Qt::PlainText);
+    shown->setText(BoxText(box->text));
+    const BoxButtons buttons = box->buttons;
+    const QMessageBox::StandardButton byDefault =
+        buttons == BoxButtons::YesNo ? QMessageBox::Yes : QMessageBox::Ok;
+    shown->setStandardButtons(buttons == BoxButtons::YesNo ? QMessageBox::Yes | QMessageBox::No
+                                                           : QMessageBox::Ok);
+    shown->setDefaultButton(byDefault);
+    // The answer goes to the driver from the event loop, never from inside
+    // the draw that showed the box.
+    connect(shown, &QDialog::finished, this, [this, shown, buttons] {
+        const BoxResult answer = AnswerOf(*shown, buttons);
+        Post([this, answer] { driver_.Answer(answer); });
+    });
+    box_ = shown;
+    ShowBox(*shown);
+}
+
+void MainWindow::ShowBox(QMessageBox& box) {
+    box.setWindowModality(Qt::ApplicationModal);
+    box.show();
+}
+
+void MainWindow::DrawEnd(int exitCode) { EndRun(exitCode); }
+
+void MainWindow::EndRun(int exitCode) { QCoreApplication::exit(exitCode); }
+
+// --- What the controls show
 
 std::string MainWindow::ControlText(int id) const {
-    if (Choice(id)) return ToUtf8(choiceTexts_[static_cast<std::size_t>(id - IdChoice1)]);
-    if (id == IdQuestionText) return ToUtf8(questionText_);
-    if (id == IdTranscript) return PaneText();
-    if (auto hidden = hiddenTexts_.find(id); hidden != hiddenTexts_.end())
-        return ToUtf8(hidden->second);
+    if (id == IdTranscript) return pane_->Text();
+    const ControlView* control = drawn_.Control(id);
+    if (!control) return {};
+    // The fitted ones show a cut text; the rest show what they were given.
+    if (id == IdQuestionText || Choice(id) || Bar(id)) return control->text;
     if (const auto* label = qobject_cast<const QLabel*>(ControlWidget(id)))
         return ToUtf8(label->text());
     if (const auto* button = qobject_cast<const QAbstractButton*>(ControlWidget(id)))
@@ -324,26 +467,9 @@ std::string MainWindow::ControlText(int id) const {
     return {};
 }
 
-void MainWindow::EnableControl(int id, bool enabled) {
-    QWidget* c = ControlWidget(id);
-    if (!c) return;
-    // Disabled, the control holding the focus would pass it on in the tab order:
-    // after the last question to Exit, which the next Enter or Space would press.
-    // The pane takes it instead.
-    if (!enabled && focusWidget() == c && pane_->isVisibleTo(this))
-        pane_->setFocus(Qt::OtherFocusReason);
-    c->setEnabled(enabled);
-    if (Choice(id)) UpdateChoiceTabStop();
-}
-
 bool MainWindow::IsControlEnabled(int id) const {
     const QWidget* c = ControlWidget(id);
     return c && c->isEnabledTo(this);
-}
-
-void MainWindow::ShowControl(int id, bool visible) {
-    if (QWidget* c = ControlWidget(id)) c->setVisible(visible);
-    if (Choice(id)) UpdateChoiceTabStop();
 }
 
 bool MainWindow::IsControlVisible(int id) const {
@@ -351,151 +477,27 @@ bool MainWindow::IsControlVisible(int id) const {
     return c && !c->isHidden();
 }
 
-void MainWindow::SetChecked(int id, bool checked) {
-    QRadioButton* choice = Choice(id);
-    if (!choice) return;
-    // An auto-exclusive button refuses to be unchecked, and checking one would
-    // uncheck its siblings: set this one alone, as the core checks and clears
-    // each choice by itself.
-    choice->setAutoExclusive(false);
-    choice->setChecked(checked);
-    choice->setAutoExclusive(true);
-    UpdateChoiceTabStop();
-}
-
 bool MainWindow::IsChecked(int id) const {
     const QRadioButton* choice = Choice(id);
     return choice && choice->isChecked();
 }
 
-Rect MainWindow::ClientRect() const { return {0, 0, width(), height()}; }
-
-Rect MainWindow::ControlRect(int id) const {
-    const QWidget* c = ControlWidget(id);
-    return c ? ToRect(c->geometry()) : Rect{};
-}
-
-void MainWindow::MoveControl(int id, const Rect& rect) {
-    QWidget* c = ControlWidget(id);
-    if (!c) return;
-    c->setGeometry(rect.left, rect.top, std::max(0, rect.Width()), std::max(0, rect.Height()));
-    if (QRadioButton* choice = Choice(id))
-        FitChoice(*choice, choiceTexts_[static_cast<std::size_t>(id - IdChoice1)],
-                  id - IdChoice1 + 1);
-    if (c == question_) FitQuestion(*question_, questionText_);
-}
-
-void MainWindow::Repaint() {
-    // The dialog is to be repainted at once: paint what is waiting now, not when
-    // the event loop next gets to it.
-    if (isVisible()) QCoreApplication::sendPostedEvents(this, QEvent::UpdateRequest);
-}
-
 // --- The pane
 
-std::size_t MainWindow::PaneLength() const { return pane_->Length(); }
-std::string MainWindow::PaneText() const { return pane_->Text(); }
-void MainWindow::SetPaneText(std::string_view text) { pane_->SetText(text); }
-void MainWindow::AppendPaneText(std::string_view text) { pane_->Append(text); }
 int MainWindow::PaneLineCount() const { return pane_->LineCount(); }
 std::string MainWindow::PaneLine(int index) const { return pane_->Line(index); }
 std::uint32_t MainWindow::PaneLineStart(int index) const { return pane_->LineStart(index); }
 void MainWindow::SelectAllPane() { pane_->selectAll(); }
 PaneSelection MainWindow::PaneSelectionRange() const { return pane_->Selection(); }
 
-// --- Bars: queued like every other request, so they apply in the order given.
+// --- The timer
 
-void MainWindow::SetBarColour(int barId, Colour colour) {
-    Post([this, barId, colour] {
-        if (QProgressBar* bar = Bar(barId)) {
-            QPalette palette = bar->palette();
-            palette.setColor(QPalette::Highlight, QColor(colour.red, colour.green, colour.blue));
-            bar->setPalette(palette);
-        }
-    });
-}
-
-void MainWindow::SetBarRange(int barId, int low, int high) {
-    Post([this, barId, low, high] {
-        // An empty range would turn the bar into a busy indicator.
-        if (QProgressBar* bar = Bar(barId)) bar->setRange(low, std::max(high, low + 1));
-    });
-}
-
-void MainWindow::SetBarPosition(int barId, std::int32_t position) {
-    Post([this, barId, position] {
-        // Outside the range the bar shows the nearest end.
-        if (QProgressBar* bar = Bar(barId))
-            bar->setValue(std::clamp(position, bar->minimum(), bar->maximum()));
-    });
-}
-
-// --- Message boxes
-
-BoxResult MainWindow::MessageBox(BoxOwner owner, std::string_view text, std::string_view caption,
-                                 BoxButtons buttons) {
-    driver_.KeepBarsMoving();
-    const bool owned = owner == BoxOwner::Dialog;
-    PlacedBox box(owned ? this : nullptr, owned && isVisible() ? nullptr : screen());
-    box.setObjectName(QStringLiteral("KinpathMessageBox"));
-    box.setIcon(QMessageBox::NoIcon);
-    box.setWindowTitle(FromUtf8(caption));
-    box.setTextFormat(Qt::PlainText);
-    box.setText(BoxText(text));
-    if (buttons == BoxButtons::YesNo) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
-    } else {
-        box.setStandardButtons(QMessageBox::Ok);
-        box.setDefaultButton(QMessageBox::Ok);
-    }
-    const int answer = RunMessageBox(box);
-    if (answer == QMessageBox::Yes) return BoxResult::Yes;
-    if (answer == QMessageBox::No) return BoxResult::No;
-    return buttons == BoxButtons::YesNo ? BoxResult::No : BoxResult::Ok;
-}
-
-int MainWindow::RunMessageBox(QMessageBox& box) { return box.exec(); }
-
-// --- The timer and posted requests
-
-void MainWindow::StartTimer(int timerId, int intervalMs) {
-    driver_.StartTimer(timerId, intervalMs);
-}
-void MainWindow::StopTimer(int timerId) { driver_.StopTimer(timerId); }
 void MainWindow::StartTicks(int intervalMs) { timer_.start(intervalMs); }
 void MainWindow::StopTicks() { timer_.stop(); }
 
-bool MainWindow::TimerTicking(int timerId) const {
-    return timerId == IdBarTimer && timer_.isActive();
-}
-
-void MainWindow::PostCommand(int id) {
-    Post([this, id] { driver_.Command(id); });
-}
-
-void MainWindow::PostClose() {
-    Post([this] { driver_.Close(); });
-}
-
-void MainWindow::PostQuit(int exitCode) {
-    Post([this, exitCode] {
-        if (driver_.Ended()) return;
-        driver_.Quit(exitCode);
-        EndRun(exitCode);
-    });
-}
-
-void MainWindow::EndRun(int exitCode) { QCoreApplication::exit(exitCode); }
-
 // --- Placement and the desktop
 
-Rect MainWindow::DesktopRect() const {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? ToRect(screen->geometry()) : Rect{};
-}
-
-void MainWindow::MoveWindow(int x, int y) { move(PlaceOnScreen({x, y})); }
+void MainWindow::MoveWindow(QPoint wanted) { move(PlaceOnScreen(wanted)); }
 
 QPoint MainWindow::PlaceOnScreen(QPoint wanted) const {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -524,31 +526,6 @@ bool MainWindow::OpenFile(const std::string& path) {
 }
 
 bool MainWindow::OpenUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
-
-// --- Printing
-
-std::unique_ptr<PrintSurface> MainWindow::RunPrintDialog(bool selectionAvailable) {
-    driver_.KeepBarsMoving();
-    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    printer->setDocName(QStringLiteral("Kinpath"));
-    // The dialog offers the printer's output file for printing to a file, so
-    // name it before the dialog is made. Naming a PDF file turns the printer to
-    // PDF; with a printer at hand, turn it back so that the printer is chosen.
-    const bool printersAvailable = !QPrinterInfo::availablePrinterNames().isEmpty();
-    printer->setOutputFileName(PrintFileName(printersAvailable));
-    if (printersAvailable) printer->setOutputFormat(QPrinter::NativeFormat);
-    QPrintDialog dialog(printer.get(), this);
-    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, selectionAvailable);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
-    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-    if (!RunPrintDialogBox(dialog, *printer)) return nullptr;
-    return std::make_unique<QtPrintSurface>(std::move(printer));
-}
-
-bool MainWindow::RunPrintDialogBox(QPrintDialog& dialog, QPrinter&) {
-    return dialog.exec() == QDialog::Accepted;
-}
 
 void NameApplication() {
     QApplication::setApplicationName(QStringLiteral("kinpath"));

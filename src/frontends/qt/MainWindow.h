@@ -1,11 +1,12 @@
 // The main window on Qt 6 Widgets: the 69 controls of the dialog template,
-// realising the window seam on the window driver. All logic stays in the core;
-// this class only turns seam calls into widget calls and widget events into
-// driver calls.
+// realising the view on the window driver. All logic stays in the core; this
+// class only draws what the driver says and reports the user's clicks, keys
+// and answers to it.
 #pragma once
 
 #include <QDialog>
 #include <QFont>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 
@@ -16,8 +17,8 @@
 #include "app/WindowDriver.h"
 #include "flow/Clock.h"
 #include "script/ScriptLines.h"
-#include "window/Dialog.h"
 #include "window/DialogTemplate.h"
+#include "window/View.h"
 
 class QAbstractButton;
 class QLabel;
@@ -28,10 +29,6 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QUrl;
-
-namespace kinpath {
-class Session;
-}
 
 namespace kinpath::qt {
 
@@ -55,83 +52,74 @@ QFont DialogFont(QSize room = {});
 // The dialog's client size in the font.
 QSize DialogSize(const QFont& font);
 
-class MainWindow : public QDialog, public Dialog, private WindowTimer {
+class MainWindow : public QDialog, public View {
 public:
-    // The window shows and drives the given session, which must outlive it.
-    explicit MainWindow(Session& session, QWidget* parent = nullptr);
+    explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // The dialog's start-up (loading the script); whether it loaded.
+    // Centres the window and starts the run: the first question, or the boxes
+    // that say why the script did not load (the run ends once they are
+    // answered). Whether it loaded.
     bool Start(const std::string& scriptPath = ScriptFileName);
     BaseUnits Units() const { return units_; }
     // The widget of a control, or null.
     QWidget* ControlWidget(int id) const;
+    const WindowDriver& Driver() const { return driver_; }
     // Whether the bar timer actually ticks (it sleeps while no tick would show).
-    bool TimerTicking(int timerId) const;
-    bool RunEnded() const { return driver_.Ended(); }
-    // Escape: the cancel command, which is Exit's.
+    bool TimerTicking() const { return timer_.isActive(); }
+    // Moves the window there, kept inside the screen's available area, title bar first.
+    void MoveWindow(QPoint wanted);
+
+    // What the controls show: a choice's or the question's whole text, also
+    // when the control shows only its start.
+    std::string ControlText(int id) const;
+    bool IsControlEnabled(int id) const;
+    bool IsControlVisible(int id) const;
+    bool IsChecked(int id) const;
+
+    // Escape and the like: the cancel command, which is Exit's.
     void reject() override;
 
-    // --- Dialog
-    bool HasControl(int id) const override;
-    void SetControlText(int id, std::string_view text) override;
-    std::string ControlText(int id) const override;
-    void EnableControl(int id, bool enabled) override;
-    bool IsControlEnabled(int id) const override;
-    void ShowControl(int id, bool visible) override;
-    bool IsControlVisible(int id) const override;
-    void SetChecked(int id, bool checked) override;
-    bool IsChecked(int id) const override;
-    Rect ClientRect() const override;
-    Rect ControlRect(int id) const override;
-    void MoveControl(int id, const Rect& rect) override;
-    void Repaint() override;
-
-    std::size_t PaneLength() const override;
-    std::string PaneText() const override;
-    void SetPaneText(std::string_view text) override;
-    void AppendPaneText(std::string_view text) override;
+    // --- The pane as displayed
     int PaneLineCount() const override;
     std::string PaneLine(int index) const override;
     std::uint32_t PaneLineStart(int index) const override;
     void SelectAllPane() override;
     PaneSelection PaneSelectionRange() const override;
 
-    void SetBarColour(int barId, Colour colour) override;
-    void SetBarRange(int barId, int low, int high) override;
-    void SetBarPosition(int barId, std::int32_t position) override;
-    BoxResult MessageBox(BoxOwner owner, std::string_view text, std::string_view caption,
-                         BoxButtons buttons) override;
-    void StartTimer(int timerId, int intervalMs) override;
-    void StopTimer(int timerId) override;
-    void PostCommand(int id) override;
-    void PostClose() override;
-    void PostQuit(int exitCode) override;
-    Rect DesktopRect() const override;
-    void MoveWindow(int x, int y) override;
+    // --- Drawing
+    void DrawLayout(Layout layout) override;
+    void DrawControl(int id, const ControlView& control) override;
+    void DrawPane(std::string_view text) override;
+    void DrawBar(int barId, std::int32_t position) override;
+    void DrawBox(const Box* box) override;
+    void DrawEnd(int exitCode) override;
+
+    // --- The platform
     bool OpenFile(const std::string& path) override;
     std::unique_ptr<PrintSurface> RunPrintDialog(bool selectionAvailable) override;
+    void StartTicks(int intervalMs) override;
+    void StopTicks() override;
 
 protected:
     // The points where the window meets the user or the desktop; tests replace them.
-    // Runs a prepared message box modally and returns the button pressed.
-    virtual int RunMessageBox(QMessageBox& box);
+    // Shows a prepared message box modally, without waiting: its finished
+    // signal carries the answer.
+    virtual void ShowBox(QMessageBox& box);
     // Runs the print dialog; true when the user confirmed.
     virtual bool RunPrintDialogBox(QPrintDialog& dialog, QPrinter& printer);
     // True when a viewer was started.
     virtual bool OpenUrl(const QUrl& url);
-    // A quit request reached the front of the queue.
+    // The run is over.
     virtual void EndRun(int exitCode);
 
-    void keyPressEvent(QKeyEvent* event) override;
+    // The keys every window shares, before the control holding the focus or a
+    // button's Alt letter takes them.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
-    // The bar timer.
-    void StartTicks(int intervalMs) override;
-    void StopTicks() override;
-
     void BuildControls();
     // One maker per control kind; BuildControls names and places what they make.
     QLabel* MakeLabel(const QString& text);
@@ -140,14 +128,18 @@ private:
     Pane* MakePane();
     QProgressBar* MakeBar(int id);
     QPushButton* MakeButton(int id, const QString& text, bool isDefault);
-    // A click on the button sends its command.
-    void DispatchOnClick(QAbstractButton* button, int id);
+    // A click reaches the driver as a press of the control.
+    void PressOnClick(QAbstractButton* button, int id);
     // Runs f later, from the event loop, in the order posted.
     template <typename F>
     void Post(F f);
 
     QRadioButton* Choice(int id) const;
     QProgressBar* Bar(int id) const;
+    // The control holding the keyboard focus; 0 for none.
+    int FocusedControl() const;
+    // A choice shows checked what the screen says, and only that.
+    void DrawChecked(QRadioButton& choice, bool checked);
     // Tab reaches the choices as one group, at the checked choice or else the
     // first usable one; the arrow keys move within it.
     void UpdateChoiceTabStop();
@@ -157,11 +149,12 @@ private:
     BaseUnits units_;
     std::map<int, QWidget*> controls_;  // children of the window, which deletes them
     QLabel* question_ = nullptr;
-    std::array<QRadioButton*, 8> choices_{};
-    std::array<QString, 8> choiceTexts_;  // whole texts; a row may show less
-    QString questionText_;                // whole; the box may show less
-    std::map<int, QString> hiddenTexts_;  // of the bars, which never show theirs
+    std::array<QRadioButton*, ChoiceButtonCount> choices_{};
     Pane* pane_ = nullptr;
+    // What the controls were last told to show: the whole texts the
+    // fitted ones cut, and where the focus may stay.
+    Screen drawn_ = TemplateScreen();
+    QPointer<QMessageBox> box_;  // the box waiting for its answer
     QTimer timer_;
     SteadyClock clock_;
     WindowDriver driver_;

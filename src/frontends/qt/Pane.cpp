@@ -22,7 +22,7 @@ std::u16string_view Units(const QString& text) {
     return {QStringView(text).utf16(), static_cast<std::size_t>(text.size())};
 }
 
-// Pane text as the document holds it: one block per line. CR LF is the seam's
+// Pane text as the document holds it: one block per line. CR LF is the view's
 // line break; a lone CR or LF breaks the line as well, and so does U+2029,
 // which the document takes for a block break of its own.
 QString DocumentText(std::string_view text) {
@@ -85,18 +85,23 @@ void Pane::ShowFromTop() {
 }
 
 void Pane::SetText(std::string_view text) {
-    const QString s = DocumentText(text);
-    setPlainText(s);
-    length_ = PaneLength(Units(s));
-    linesValid_ = false;
-    ShowFromTop();
+    // A text that goes on from the whole lines shown is added to them.
+    const bool extends = text.starts_with(text_) && (text_.empty() || text_.ends_with("\r\n"));
+    if (extends && !text_.empty()) {
+        Append(text.substr(text_.size()));
+    } else {
+        const QString s = DocumentText(text);
+        setPlainText(s);
+        length_ = PaneLength(Units(s));
+        linesValid_ = false;
+        ShowFromTop();
+    }
+    text_ = text;
 }
 
 void Pane::Append(std::string_view text) {
     if (text.empty()) return;
     const QString s = DocumentText(text);
-    // Inserting at the end instead of setting the whole text anew: the same
-    // result on screen for a fraction of the cost.
     QTextCursor end(document());
     end.movePosition(QTextCursor::End);
     end.insertText(s);
@@ -171,7 +176,7 @@ std::uint32_t Pane::LineStart(int index) const {
 }
 
 std::uint32_t Pane::PositionOf(int documentPosition) const {
-    // The document separates its blocks by one unit, which the seam counts two.
+    // The document separates its blocks by one unit, which the view counts two.
     return PanePosition(Units(document()->toPlainText()),
                         static_cast<std::size_t>(std::max(documentPosition, 0)));
 }

@@ -1,5 +1,5 @@
 // The transcript pane: read-only text that wraps at the pane's width, and the
-// seam's view of it: displayed lines and pane positions.
+// view's reading of it: displayed lines and pane positions.
 #pragma once
 
 #include <QPlainTextEdit>
@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "window/Dialog.h"
+#include "window/View.h"
 
 namespace kinpath::qt {
 
@@ -23,9 +23,8 @@ public:
 
     std::size_t Length() const { return length_; }
     std::string Text() const;
-    // Replaces or extends the text; either way the pane then shows its first line.
+    // Shows the text (CR LF line breaks) from its first line.
     void SetText(std::string_view text);
-    void Append(std::string_view text);
     int LineCount() const;
     std::string Line(int index) const;
     std::uint32_t LineStart(int index) const;
@@ -49,7 +48,11 @@ private:
     const LineInfo* LineAt(int index) const;
     std::uint32_t PositionOf(int documentPosition) const;
     void ShowFromTop();
+    // Adds text at the end: the same result on screen as setting the whole
+    // text anew, for a fraction of the cost.
+    void Append(std::string_view text);
 
+    std::string text_;  // as last given
     std::size_t length_ = 0;
     mutable std::vector<LineInfo> lines_;
     mutable bool linesValid_ = false;

@@ -21,6 +21,12 @@ int CellHeight(const QFont& font, QPaintDevice* device) {
 
 }  // namespace
 
+bool PrintableFile(const QString& name) {
+    const FileKind kind =
+        name.isEmpty() ? FileKind::Missing : KindOf(QFile::encodeName(name).toStdString());
+    return kind == FileKind::Missing || kind == FileKind::Regular;
+}
+
 QFont FontForCellHeight(const QString& face, int cellHeight, QPaintDevice* device) {
     QFont font(face);
     font.setStyleHint(QFont::SansSerif);
@@ -67,12 +73,7 @@ void QtPrintSurface::SetFont(std::string_view face, int cellHeight) {
 
 bool QtPrintSurface::StartDocument(std::string_view name) {
     printer_->setDocName(FromUtf8(name));
-    // Only a regular file is printed into: opening a FIFO would hold the window
-    // until something reads it, with no way to cancel.
-    const QString file = printer_->outputFileName();
-    const FileKind kind =
-        file.isEmpty() ? FileKind::Missing : KindOf(QFile::encodeName(file).toStdString());
-    if (kind != FileKind::Missing && kind != FileKind::Regular) return false;
+    if (!PrintableFile(printer_->outputFileName())) return false;
     if (!painter_.begin(printer_.get())) return false;
     painter_.setFont(font_);
     pagesStarted_ = 0;

@@ -1,4 +1,4 @@
-// The print seam on a QPrinter: the painter draws in the printer's device
+// Printing on a QPrinter: the painter draws in the printer's device
 // pixels, one text cell per row, with the cell's top at the given y.
 #pragma once
 
@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "window/Dialog.h"
+#include "window/View.h"
 
 class QPrinter;
 
@@ -44,6 +44,29 @@ private:
     QFont font_;
     int pagesStarted_ = 0;
 };
+
+// A print the window refused before it began: it fails at its start, so that
+// the user hears at once that nothing was printed.
+class RefusedPrint : public PrintSurface {
+public:
+    bool SelectionOnly() const override { return false; }
+    int FirstPage() const override { return 0; }
+    int LastPage() const override { return 0; }
+    int DotsPerInchX() const override { return 72; }
+    int DotsPerInchY() const override { return 72; }
+    void SetFont(std::string_view, int) override {}
+    bool StartDocument(std::string_view) override { return false; }
+    bool StartPage() override { return false; }
+    void DrawText(int, int, std::string_view) override {}
+    bool EndPage() override { return false; }
+    bool EndDocument() override { return false; }
+};
+
+// Whether printing may go into the named file (relative to the working
+// folder): one that does not exist yet, or a regular file. Anything else is
+// never opened: a FIFO would hold the window in open() until something reads
+// it, with no way to cancel.
+bool PrintableFile(const QString& name);
 
 // The font of the face whose cell (ascent plus descent) on the device is as
 // close to cellHeight pixels as the face allows, never taller.

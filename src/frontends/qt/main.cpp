@@ -6,7 +6,6 @@
 #include <cstring>
 #include <string>
 
-#include "flow/Session.h"
 #include "frontends/qt/MainWindow.h"
 #include "script/ScriptLines.h"
 
@@ -15,7 +14,8 @@ namespace {
 constexpr const char* Usage =
     "Usage: kinpath [FILE]\n"
     "Asks the questions of script.txt in the current folder, or of FILE.\n"
-    "F5 or Ctrl+R starts again from the file as it is then.\n";
+    "Backspace or Ctrl+Z takes back the last answer. F5 or Ctrl+R reads the file\n"
+    "again and keeps the answers up to the first question that changed.\n";
 
 }  // namespace
 
@@ -31,10 +31,10 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     kinpath::qt::NameApplication();
-    kinpath::Session session;
-    kinpath::qt::MainWindow window(session);
-    // The file's name as the system spells it, whatever its encoding.
-    window.Start(argc == 2 ? std::string(argv[1]) : std::string(kinpath::ScriptFileName));
-    window.show();
+    kinpath::qt::MainWindow window;
+    // The file's name as the system spells it, whatever its encoding. A script
+    // that does not load shows only the boxes that say why, then the run ends.
+    if (window.Start(argc == 2 ? std::string(argv[1]) : std::string(kinpath::ScriptFileName)))
+        window.show();
     return QApplication::exec();
 }

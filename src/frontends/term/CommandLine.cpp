@@ -8,7 +8,7 @@
 #include <string_view>
 #include <utility>
 
-#include "frontends/term/TerminalDialog.h"
+#include "frontends/term/TerminalView.h"
 #include "text/TextCodec.h"
 
 namespace kinpath::term {

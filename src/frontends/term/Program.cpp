@@ -8,8 +8,8 @@
 #include "authoring/ScriptCheck.h"
 #include "frontends/term/AuthorTools.h"
 #include "frontends/term/CommandLine.h"
-#include "frontends/term/TerminalDialog.h"
 #include "frontends/term/TerminalRun.h"
+#include "frontends/term/TerminalView.h"
 
 namespace kinpath::term {
 

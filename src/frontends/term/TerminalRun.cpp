@@ -3,18 +3,12 @@
 #include <cctype>
 #include <string>
 
-#include "flow/BarAnimation.h"
-#include "flow/Session.h"
-#include "frontends/term/TerminalDialog.h"
+#include "frontends/term/TerminalView.h"
 #include "window/ControlIds.h"
 
 namespace kinpath::term {
 
 namespace {
-
-// Enough ticks for any bar to rise, overshoot and settle; the animation cannot
-// be seen here, but the same code runs as in the window.
-constexpr int MaxTicksPerStep = 10000;
 
 std::string Command(const std::string& line) {
     std::string word;
@@ -29,28 +23,26 @@ std::string Command(const std::string& line) {
     return word;
 }
 
-void SettleBars(TerminalDialog& dialog) {
-    for (int n = 0;
-         n < MaxTicksPerStep && dialog.TimerTicking() && !BarsAtRest(dialog.OwnSession()); ++n) {
-        dialog.Tick();
-    }
-}
-
 enum class Outcome { Done, Rejected, Exit };
 
-Outcome Execute(TerminalDialog& dialog, const std::string& command) {
+Outcome Execute(TerminalView& view, const std::string& command) {
     if (command == "x" || command == "exit" || command == "q" || command == "quit") {
         return Outcome::Exit;
     }
     if (command.size() == 1 && command[0] >= '1' && command[0] < '1' + ChoiceButtonCount) {
         int id = IdChoice1 + (command[0] - '1');
-        if (!dialog.Usable(id)) {
-            dialog.Complain("there is no choice " + command + " now");
+        if (!view.Usable(id)) {
+            view.Complain("there is no choice " + command + " now");
             return Outcome::Rejected;
         }
-        dialog.Click(id);
-        if (dialog.Usable(IdOk)) dialog.Click(IdOk);
+        view.driver.Press(id);
+        if (view.Usable(IdOk)) view.driver.Press(IdOk);
         return Outcome::Done;
+    }
+    if (command == "b" || command == "back") {
+        if (view.driver.Back()) return Outcome::Done;
+        view.Complain("there is no answer to take back now");
+        return Outcome::Rejected;
     }
     struct Button {
         const char* shortName;
@@ -65,14 +57,14 @@ Outcome Execute(TerminalDialog& dialog, const std::string& command) {
     };
     for (const Button& button : Buttons) {
         if (command != button.shortName && command != button.longName) continue;
-        if (!dialog.Usable(button.id)) {
-            dialog.Complain(button.refusal);
+        if (!view.Usable(button.id)) {
+            view.Complain(button.refusal);
             return Outcome::Rejected;
         }
-        dialog.Click(button.id);
+        view.driver.Press(button.id);
         return Outcome::Done;
     }
-    dialog.Complain("unknown command '" + command + "' (use a choice number, ok, s, h or q)");
+    view.Complain("unknown command '" + command + "' (use a choice number, ok, s, b, h or q)");
     return Outcome::Rejected;
 }
 
@@ -80,31 +72,28 @@ Outcome Execute(TerminalDialog& dialog, const std::string& command) {
 
 int RunSession(std::FILE* in, std::FILE* out, std::FILE* err, bool interactive,
                const std::string& scriptPath) {
-    Session session;
-    TerminalDialog dialog(session, in, out, err, interactive);
-    const bool loaded = dialog.Start(scriptPath);
+    TerminalView view(in, out, err, interactive);
+    const bool loaded = view.driver.Start(scriptPath);
 
     bool prompt = true;
     for (;;) {
-        bool running = dialog.DispatchPosted();
-        SettleBars(dialog);
-        dialog.PrintPaneIfChanged();
-        if (!running) break;
-        if (prompt) dialog.ShowPrompt();
+        view.PrintPaneIfChanged();
+        if (view.driver.Ended()) break;
+        if (prompt) view.ShowPrompt();
 
-        std::optional<std::string> line = dialog.ReadLine();
+        std::optional<std::string> line = view.ReadLine();
         std::string command = line ? Command(*line) : "exit";
         if (command.empty()) {
             prompt = false;
             continue;
         }
-        Outcome outcome = Execute(dialog, command);
+        Outcome outcome = Execute(view, command);
         if (outcome == Outcome::Exit) {
-            dialog.Command(IdExit);
+            view.driver.Press(IdExit);
             prompt = false;
         } else {
             prompt = outcome == Outcome::Done;
-            if (!prompt) dialog.RepeatPrompt();
+            if (!prompt) view.RepeatPrompt();
         }
     }
     return loaded ? 0 : 1;

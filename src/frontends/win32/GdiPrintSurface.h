@@ -1,9 +1,9 @@
-// The print seam on a printer device context from the print dialog: text in
+// The print surface on a printer device context from the print dialog: text in
 // the printer's device pixels, with the top of each text cell at the given y.
 #pragma once
 
 #include "frontends/win32/Win32Api.h"
-#include "window/Dialog.h"
+#include "window/View.h"
 
 namespace kinpath::win32 {
 

@@ -23,9 +23,8 @@ namespace kinpath::win32 {
 
 namespace {
 
-// A quit request that has reached the front of the queue; wParam is the exit status.
-constexpr UINT QuitMessage = WM_APP + 1;
-static_assert(QuitMessage != Pane::FlushMessage);
+// The run waits on a box: shown from the message loop, never inside a draw.
+constexpr UINT BoxMessage = WM_APP + 1;
 #ifndef WM_DPICHANGED
 constexpr UINT WM_DPICHANGED = 0x02E0;
 #endif
@@ -34,25 +33,7 @@ constexpr UINT WM_DPICHANGED = 0x02E0;
 // an inch, as in the Linux window.
 constexpr int QuestionMarginAt96Dpi = 2;
 
-// The kind of the template's control with that identifier.
-std::optional<ControlKind> KindOf(int id) {
-    for (const ControlTemplate& t : DialogControls)
-        if (t.id == id) return t.kind;
-    return std::nullopt;
-}
-
-bool IsButtonId(int id) {
-    const auto kind = KindOf(id);
-    return kind == ControlKind::Choice || kind == ControlKind::DefaultButton ||
-           kind == ControlKind::Button;
-}
-
-bool IsChoiceId(int id) { return KindOf(id) == ControlKind::Choice; }
-
-// The virtual key of an ASCII letter: its capital.
-WPARAM LetterKey(char letter) {
-    return static_cast<WPARAM>(letter >= 'a' && letter <= 'z' ? letter - 'a' + 'A' : letter);
-}
+bool IsChoiceId(int id) { return id >= IdChoice1 && id < IdChoice1 + ChoiceButtonCount; }
 
 Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
@@ -74,9 +55,40 @@ int WindowDpi(HWND hwnd) {
     return dpi > 0 ? dpi : 96;
 }
 
+// The key of a key message, named as the core names the keys every window
+// shares; none for other messages.
+std::optional<KeyPress> KeyPressOf(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return std::nullopt;
+    KeyPress key;
+    // A system key comes with Alt; AltGr holds Ctrl and Alt without one.
+    key.alt = msg.message == WM_SYSKEYDOWN || GetKeyState(VK_MENU) < 0;
+    key.ctrl = GetKeyState(VK_CONTROL) < 0;
+    key.shift = GetKeyState(VK_SHIFT) < 0;
+    const WPARAM vk = msg.wParam;
+    if (vk >= '0' && vk <= '9') {
+        key.key = KeyName::Digit;
+        key.character = static_cast<char>(vk);
+    } else if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9) {
+        key.key = KeyName::Digit;
+        key.character = static_cast<char>('0' + (vk - VK_NUMPAD0));
+    } else if (vk >= 'A' && vk <= 'Z') {
+        key.key = KeyName::Letter;
+        key.character = static_cast<char>(vk);
+    } else if (vk == VK_RETURN) {
+        key.key = KeyName::Enter;
+    } else if (vk == VK_ESCAPE) {
+        key.key = KeyName::Escape;
+    } else if (vk == VK_BACK) {
+        key.key = KeyName::Backspace;
+    } else if (vk == VK_F5) {
+        key.key = KeyName::F5;
+    }
+    return key;
+}
+
 }  // namespace
 
-MainWindow::MainWindow(Session& session) : driver_(session, *this, *this, clock_) {
+MainWindow::MainWindow() : drawn_(TemplateScreen().controls), driver_(*this, clock_) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     const std::vector<std::uint16_t> dialog = BuildDialogTemplate();
@@ -86,8 +98,9 @@ MainWindow::MainWindow(Session& session) : driver_(session, *this, *this, clock_
                                reinterpret_cast<LPCDLGTEMPLATEW>(dialog.data()), nullptr,
                                DialogProc, reinterpret_cast<LPARAM>(this));
     if (!hwnd_) return;
-    pane_ = std::make_unique<Pane>(hwnd_, Control(IdTranscript));
+    pane_ = std::make_unique<Pane>(Control(IdTranscript));
     SetWindowSubclass(pane_->Handle(), PaneProc, 0, 0);
+    questionsPane_ = ControlRect(IdTranscript);
     dpi_ = WindowDpi(hwnd_);
     tips_ = std::make_unique<TextTips>(hwnd_);
     tips_->SetQuestionMargin(MulDiv(QuestionMarginAt96Dpi, dpi_, 96));
@@ -107,9 +120,12 @@ void MainWindow::DressControls() {
     // some systems take an empty list for the default one).
     // The bar may change its frame with the theme: have the new frame laid out.
     for (int id = IdFirstBar; id < IdFirstBar + BarCount; ++id) {
-        SetWindowTheme(Control(id), L" ", L" ");
-        SetWindowPos(Control(id), nullptr, 0, 0, 0, 0,
+        HWND bar = Control(id);
+        SetWindowTheme(bar, L" ", L" ");
+        SetWindowPos(bar, nullptr, 0, 0, 0, 0,
                      SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(bar, PBM_SETBARCOLOR, 0, RGB(BarColour.red, BarColour.green, BarColour.blue));
+        SendMessageW(bar, PBM_SETRANGE32, static_cast<WPARAM>(BarLow), BarHigh);
     }
     // The program's icon on the task bar and in the task switcher.
     for (auto [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}}) {
@@ -132,9 +148,18 @@ MainWindow::~MainWindow() {
 
 bool MainWindow::Start(const std::string& scriptPath) {
     if (!hwnd_) return false;
+    const Point corner = CentreWindow(DesktopRect(), ClientRect());
+    SetWindowPos(hwnd_, nullptr, corner.x, corner.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     const bool loaded = driver_.Start(scriptPath);
+    // A script that did not load gets its boxes alone: the window never opens.
+    if (!loaded) return false;
+    Settle(false);
     ShowWindow(hwnd_, SW_SHOW);
-    return loaded;
+    // Shown, the dialog gave its first tab stop the focus; it starts where
+    // no key picks an answer the player did not pick.
+    Focus(FocusAfterChange(driver_.Shown(), 0));
+    return true;
 }
 
 int MainWindow::Run() {
@@ -150,7 +175,7 @@ int MainWindow::Run() {
 }
 
 void MainWindow::HandleMessage(MSG& msg) {
-    if (ChoiceKey(msg) || ButtonKey(msg) || RestartKey(msg)) return;
+    if (SharedKey(msg)) return;
     if (hwnd_ && IsDialogMessageW(hwnd_, &msg)) return;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
@@ -171,23 +196,22 @@ INT_PTR CALLBACK MainWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam, 
 INT_PTR MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
-            // The pane's notifications come while the core is changing its
-            // text: they are no commands.
-            if (lParam != 0 && reinterpret_cast<HWND>(lParam) == pane_->Handle()) return TRUE;
-            driver_.Command(LOWORD(wParam));
+            // A click. A radio button's double click is the same choice again,
+            // and the pane's notifications are no input.
+            if (HIWORD(wParam) == BN_CLICKED) Click(LOWORD(wParam));
             return TRUE;
         case WM_TIMER:
             if (wParam == static_cast<WPARAM>(IdBarTimer)) driver_.Tick();
             return TRUE;
-        case WM_CLOSE:
-            // The window never closes by itself: the core stops the timer and asks to quit.
+        case WM_CLOSE: {
+            // The window never closes by itself: the run ends, as Exit ends it.
+            const bool here = FocusIsHere();
             driver_.Close();
+            Settle(here);
             return TRUE;
-        case Pane::FlushMessage:
-            pane_->Flush();
-            return TRUE;
-        case QuitMessage:
-            driver_.Quit(static_cast<int>(wParam));
+        }
+        case BoxMessage:
+            ShowWaitingBox();
             return TRUE;
         case WM_DPICHANGED:
             ChangeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
@@ -235,12 +259,15 @@ LRESULT CALLBACK MainWindow::QuestionProc(HWND hwnd, UINT message, WPARAM wParam
 void MainWindow::ChangeDpi(int newDpi, const RECT& suggested) {
     if (newDpi > 0 && newDpi != dpi_) {
         // Every control keeps its place and size in proportion, whichever
-        // layout is on; the font grows with them.
-        for (const ControlTemplate& t : DialogControls) {
-            const Rect r = ControlRect(t.id);
+        // layout is on (and so does the pane's place on the other); the font
+        // grows with them.
+        const auto scaled = [&](const Rect& r) {
             const auto scale = [&](int v) { return MulDiv(v, newDpi, dpi_); };
-            MoveControl(t.id, {scale(r.left), scale(r.top), scale(r.right), scale(r.bottom)});
-        }
+            return Rect{scale(r.left), scale(r.top), scale(r.right), scale(r.bottom)};
+        };
+        for (const ControlTemplate& t : DialogControls)
+            MoveControl(t.id, scaled(ControlRect(t.id)));
+        questionsPane_ = scaled(questionsPane_);
         LOGFONTW face{};
         GetObjectW(reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)), sizeof(face),
                    &face);
@@ -253,7 +280,8 @@ void MainWindow::ChangeDpi(int newDpi, const RECT& suggested) {
         scaledFont_ = font;
         dpi_ = newDpi;
         tips_->SetQuestionMargin(MulDiv(QuestionMarginAt96Dpi, dpi_, 96));
-        for (const auto& [id, whole] : wholeTexts_) tips_->Fit(id, whole);
+        for (int id = IdChoice1; id <= IdQuestionText; ++id)
+            tips_->Fit(id, Widen(drawn_[static_cast<std::size_t>(ControlIndex(id))].text));
     }
     SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -261,135 +289,179 @@ void MainWindow::ChangeDpi(int newDpi, const RECT& suggested) {
 
 HWND MainWindow::Control(int id) const { return hwnd_ ? GetDlgItem(hwnd_, id) : nullptr; }
 
-bool MainWindow::ChoiceKey(const MSG& msg) {
-    if (msg.message != WM_KEYDOWN || !hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)))
-        return false;
-    int k = 0;
-    if (msg.wParam >= '1' && msg.wParam < '1' + ChoiceButtonCount) {
-        k = static_cast<int>(msg.wParam - '0');
-    } else if (msg.wParam >= VK_NUMPAD1 && msg.wParam < VK_NUMPAD1 + ChoiceButtonCount) {
-        k = static_cast<int>(msg.wParam - VK_NUMPAD0);
-    } else {
-        return false;
-    }
-    if (GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0)
-        return false;
-    HWND choice = Control(IdChoice1 + k - 1);
-    if (IsWindowEnabled(choice) && IsControlVisible(IdChoice1 + k - 1)) {
-        // As a mouse click would: focus (so Enter then presses OK), check, command.
-        SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(choice), TRUE);
-        SendMessageW(choice, BM_CLICK, 0, 0);
-    }
-    return true;
+int MainWindow::FocusedControl() const {
+    HWND focus = GetFocus();
+    if (!hwnd_ || !focus || GetParent(focus) != hwnd_) return 0;
+    const int id = GetDlgCtrlID(focus);
+    return ControlIndex(id) < 0 ? 0 : id;
 }
 
-bool MainWindow::ButtonKey(const MSG& msg) {
-    if (msg.message != WM_SYSKEYDOWN || !hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)))
-        return false;
-    // Alt and the access key marked in its caption press a button.
-    for (const ControlTemplate& t : DialogControls) {
-        const char key = AccessKey(t.id);
-        if (key == 0 || msg.wParam != LetterKey(key)) continue;
-        HWND button = Control(t.id);
-        if (IsWindowEnabled(button) && IsWindowVisible(button)) {
-            SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(button), TRUE);
-            SendMessageW(button, BM_CLICK, 0, 0);
+bool MainWindow::FocusIsHere() const {
+    HWND focus = GetFocus();
+    return hwnd_ && focus && (focus == hwnd_ || IsChild(hwnd_, focus));
+}
+
+void MainWindow::Focus(int id) {
+    // Through the dialog manager, so that OK becomes the default button again.
+    if (HWND c = Control(id)) SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(c), TRUE);
+}
+
+// --- Input
+
+void MainWindow::Click(int id) {
+    const bool here = FocusIsHere();
+    driver_.Press(id);
+    // A radio button checks itself when clicked; the run may not have taken the click.
+    if (IsChoiceId(id)) {
+        for (int c = IdChoice1; c < IdChoice1 + ChoiceButtonCount; ++c) {
+            const bool checked = drawn_[static_cast<std::size_t>(ControlIndex(c))].checked;
+            SendMessageW(Control(c), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
         }
-        return true;
     }
-    return false;
+    Settle(here);
 }
 
-void MainWindow::UpdateChoiceTabStop() {
-    const int stop = ChoiceTabStop(*this);
+bool MainWindow::SharedKey(const MSG& msg) {
+    if (!hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd))) return false;
+    std::optional<KeyPress> key = KeyPressOf(msg);
+    if (!key) return false;
+    key->focused = FocusedControl();
+    const bool here = FocusIsHere();
+    const KeyDecision decision = driver_.Key(*key);
+    if (decision.action == KeyAction::None) return decision.handled;
+    // A digit takes the focus to its choice, as a click would, so that Enter
+    // then presses OK rather than the button that had it.
+    if (decision.action == KeyAction::Press && IsChoiceId(decision.id) &&
+        driver_.Shown().Usable(decision.id))
+        Focus(decision.id);
+    Settle(here);
+    return decision.handled;
+}
+
+void MainWindow::Settle(bool focusWasHere) {
+    if (!hwnd_) return;
+    const Screen& screen = driver_.Shown();
+    const int stop = ChoiceTabStop(screen);
     for (int id = IdChoice1; id < IdChoice1 + ChoiceButtonCount; ++id) {
         HWND c = Control(id);
         const LONG style = GetWindowLongW(c, GWL_STYLE);
         SetWindowLongW(c, GWL_STYLE, id == stop ? style | WS_TABSTOP : style & ~WS_TABSTOP);
     }
+    // A control disabled with the focus keeps it, but no key reaches it any
+    // more; one hidden takes it along, leaving it nowhere. Focus that went to
+    // another window (a box) stays there.
+    if (!focusWasHere || (GetFocus() && !FocusIsHere()) || screen.ended) return;
+    const int focused = FocusedControl();
+    const int target = FocusAfterChange(screen, focused);
+    if (target != 0 && target != focused) Focus(target);
 }
 
-bool MainWindow::RestartKey(const MSG& msg) {
-    if (msg.message != WM_KEYDOWN || !hwnd_ || (msg.hwnd != hwnd_ && !IsChild(hwnd_, msg.hwnd)))
-        return false;
-    const bool control = GetKeyState(VK_CONTROL) < 0;
-    if (!(msg.wParam == VK_F5 && !control) && !(msg.wParam == 'R' && control)) return false;
-    driver_.Restart();
-    return true;
-}
+// --- Drawing
 
-void MainWindow::MoveFocusOffControl(HWND control) {
-    HWND pane = pane_->Handle();
-    if (!pane || control == pane || GetFocus() != control || !IsControlVisible(IdTranscript))
-        return;
-    // Through the dialog manager, so that OK becomes the default button again.
-    SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(pane), TRUE);
-}
-
-// --- Controls
-
-bool MainWindow::HasControl(int id) const { return Control(id) != nullptr; }
-
-void MainWindow::SetControlText(int id, std::string_view text) {
-    HWND c = Control(id);
-    if (!c) return;
-    if (id == IdTranscript) {
-        SetPaneText(text);
-    } else if (IsChoiceId(id) || id == IdQuestionText) {
-        wholeTexts_[id] = Widen(text);
-        if (id == IdQuestionText) SetWindowTextW(c, wholeTexts_[id].c_str());
-        tips_->Fit(id, wholeTexts_[id]);
+void MainWindow::DrawLayout(Layout layout) {
+    // The results give the pane the window above the button row; the
+    // questions give it back its place.
+    if (layout == Layout::Results) {
+        questionsPane_ = ControlRect(IdTranscript);
+        MoveControl(IdTranscript, ResultsPaneRect(ClientRect()));
     } else {
-        SetWindowTextW(c,
-                       Widen(IsButtonId(id) ? MarkedCaption(text, id) : std::string(text)).c_str());
+        MoveControl(IdTranscript, questionsPane_);
     }
 }
 
-std::string MainWindow::ControlText(int id) const {
+void MainWindow::DrawControl(int id, const ControlView& control) {
+    const int index = ControlIndex(id);
     HWND c = Control(id);
-    if (!c) return {};
-    if (id == IdTranscript) return PaneText();
-    if (auto whole = wholeTexts_.find(id); whole != wholeTexts_.end()) return Narrow(whole->second);
-    const std::string text = Narrow(WindowText(c));
-    return IsButtonId(id) ? UnmarkedCaption(text) : text;
+    if (index < 0 || !c) return;
+    ControlView& drawn = drawn_[static_cast<std::size_t>(index)];
+    const ControlKind kind = DialogControls[static_cast<std::size_t>(index)].kind;
+    if (control.text != drawn.text) SetControlText(id, kind, control.text);
+    if (kind == ControlKind::Choice && control.checked != drawn.checked)
+        SendMessageW(c, BM_SETCHECK, control.checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (control.enabled != drawn.enabled) EnableWindow(c, control.enabled);
+    if (control.visible != drawn.visible) ShowWindow(c, control.visible ? SW_SHOWNA : SW_HIDE);
+    drawn = control;
 }
 
-void MainWindow::EnableControl(int id, bool enabled) {
-    HWND c = Control(id);
-    if (!c) return;
-    if (!enabled) MoveFocusOffControl(c);
-    EnableWindow(c, enabled);
-    if (IsChoiceId(id)) UpdateChoiceTabStop();
+void MainWindow::SetControlText(int id, ControlKind kind, const std::string& text) {
+    switch (kind) {
+        case ControlKind::QuestionText:
+        case ControlKind::Choice:
+            // As much as the control holds, the whole text in its tooltip.
+            tips_->Fit(id, Widen(text));
+            break;
+        case ControlKind::DefaultButton:
+        case ControlKind::Button:
+            SetWindowTextW(Control(id), Widen(MarkedCaption(text, id)).c_str());
+            break;
+        case ControlKind::Label:
+            SetWindowTextW(Control(id), Widen(text).c_str());
+            break;
+        case ControlKind::Pane:  // its text is drawn by DrawPane
+        case ControlKind::Bar:
+            break;
+    }
 }
 
-bool MainWindow::IsControlEnabled(int id) const {
-    HWND c = Control(id);
-    return c && IsWindowEnabled(c);
+void MainWindow::DrawPane(std::string_view text) {
+    if (pane_) pane_->SetText(text);
 }
 
-void MainWindow::ShowControl(int id, bool visible) {
-    HWND c = Control(id);
-    if (!c) return;
-    if (!visible) MoveFocusOffControl(c);
-    ShowWindow(c, visible ? SW_SHOWNA : SW_HIDE);
-    if (IsChoiceId(id)) UpdateChoiceTabStop();
+void MainWindow::DrawBar(int barId, std::int32_t position) {
+    // Posted, so that the bars take their places in the order given, after
+    // the input that moved them.
+    const int index = ControlIndex(barId);
+    if (index < 0 || DialogControls[static_cast<std::size_t>(index)].kind != ControlKind::Bar)
+        return;
+    if (HWND bar = Control(barId))
+        PostMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(static_cast<INT_PTR>(position)), 0);
 }
 
-bool MainWindow::IsControlVisible(int id) const {
-    // The control's own state, whether or not the window is shown yet.
-    HWND c = Control(id);
-    return c && (GetWindowLongW(c, GWL_STYLE) & WS_VISIBLE) != 0;
+void MainWindow::DrawBox(const Box* box) {
+    if (!box || !hwnd_ || boxPosted_) return;
+    boxPosted_ = PostMessageW(hwnd_, BoxMessage, 0, 0) != 0;
 }
 
-void MainWindow::SetChecked(int id, bool checked) {
-    if (!IsChoiceId(id)) return;
-    SendMessageW(Control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-    UpdateChoiceTabStop();
+void MainWindow::ShowWaitingBox() {
+    boxPosted_ = false;
+    const std::optional<Box>& waiting = driver_.Shown().box;
+    // One box at a time: the next is shown once this one is answered.
+    if (!waiting || boxShowing_) return;
+    const Box box = *waiting;
+    boxShowing_ = true;
+    const UINT type = box.buttons == BoxButtons::YesNo ? MB_YESNO : MB_OK;
+    const int answer = MessageBoxW(box.owner == BoxOwner::Dialog ? hwnd_ : nullptr,
+                                   Widen(box.text).c_str(), Widen(box.caption).c_str(), type);
+    boxShowing_ = false;
+    BoxResult result = box.buttons == BoxButtons::YesNo ? BoxResult::No : BoxResult::Ok;
+    if (answer == IDYES) result = BoxResult::Yes;
+    const bool here = FocusIsHere();
+    driver_.Answer(result);
+    Settle(here);
 }
 
-bool MainWindow::IsChecked(int id) const {
-    return IsChoiceId(id) && SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+void MainWindow::DrawEnd(int) {
+    // The run's loop sees the end and returns; the window goes with its owner.
+    if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
 }
+
+// --- The pane
+
+int MainWindow::PaneLineCount() const { return pane_ ? pane_->LineCount() : 1; }
+std::string MainWindow::PaneLine(int index) const {
+    return pane_ ? pane_->Line(index) : std::string();
+}
+std::uint32_t MainWindow::PaneLineStart(int index) const {
+    return pane_ ? pane_->LineStart(index) : 0;
+}
+void MainWindow::SelectAllPane() {
+    if (pane_) pane_->SelectAll();
+}
+PaneSelection MainWindow::PaneSelectionRange() const {
+    return pane_ ? pane_->Selection() : PaneSelection{};
+}
+
+// --- Places
 
 Rect MainWindow::ClientRect() const {
     RECT r{};
@@ -412,110 +484,24 @@ void MainWindow::MoveControl(int id, const Rect& rect) {
                      std::max(0, rect.Height()), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void MainWindow::Repaint() {
-    if (pane_) pane_->Flush();
-    // The controls are windows of their own: paint them too, now.
-    if (hwnd_) RedrawWindow(hwnd_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-}
-
-// --- The pane
-
-std::size_t MainWindow::PaneLength() const { return pane_ ? pane_->Length() : 0; }
-std::string MainWindow::PaneText() const { return pane_ ? pane_->Text() : std::string(); }
-void MainWindow::SetPaneText(std::string_view text) {
-    if (pane_) pane_->SetText(text);
-}
-void MainWindow::AppendPaneText(std::string_view text) {
-    if (pane_) pane_->Append(text);
-}
-int MainWindow::PaneLineCount() const { return pane_ ? pane_->LineCount() : 1; }
-std::string MainWindow::PaneLine(int index) const {
-    return pane_ ? pane_->Line(index) : std::string();
-}
-std::uint32_t MainWindow::PaneLineStart(int index) const {
-    return pane_ ? pane_->LineStart(index) : 0;
-}
-void MainWindow::SelectAllPane() {
-    if (pane_) pane_->SelectAll();
-}
-PaneSelection MainWindow::PaneSelectionRange() const {
-    return pane_ ? pane_->Selection() : PaneSelection{};
-}
-
-// --- Bars: posted, so they apply in the order given, after the command.
-
-void MainWindow::PostToBar(int barId, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (KindOf(barId) != ControlKind::Bar) return;
-    if (HWND bar = Control(barId)) PostMessageW(bar, message, wParam, lParam);
-}
-
-void MainWindow::SetBarColour(int barId, Colour colour) {
-    PostToBar(barId, PBM_SETBARCOLOR, 0, RGB(colour.red, colour.green, colour.blue));
-}
-
-void MainWindow::SetBarRange(int barId, int low, int high) {
-    PostToBar(barId, PBM_SETRANGE32, static_cast<WPARAM>(low), static_cast<LPARAM>(high));
-}
-
-void MainWindow::SetBarPosition(int barId, std::int32_t position) {
-    PostToBar(barId, PBM_SETPOS, static_cast<WPARAM>(static_cast<INT_PTR>(position)), 0);
-}
-
-// --- Message boxes
-
-BoxResult MainWindow::MessageBox(BoxOwner owner, std::string_view text, std::string_view caption,
-                                 BoxButtons buttons) {
-    driver_.KeepBarsMoving();
-    const UINT type = buttons == BoxButtons::YesNo ? MB_YESNO : MB_OK;
-    const int answer = MessageBoxW(owner == BoxOwner::Dialog ? hwnd_ : nullptr, Widen(text).c_str(),
-                                   Widen(caption).c_str(), type);
-    if (answer == IDYES) return BoxResult::Yes;
-    if (answer == IDNO) return BoxResult::No;
-    return buttons == BoxButtons::YesNo ? BoxResult::No : BoxResult::Ok;
-}
-
-// --- The timer and posted requests
-
-void MainWindow::StartTimer(int timerId, int intervalMs) {
-    if (hwnd_) driver_.StartTimer(timerId, intervalMs);
-}
-
-void MainWindow::StopTimer(int timerId) { driver_.StopTimer(timerId); }
-
-void MainWindow::StartTicks(int intervalMs) {
-    ticking_ = SetTimer(hwnd_, IdBarTimer, static_cast<UINT>(intervalMs), nullptr) != 0;
-}
-
-void MainWindow::StopTicks() {
-    KillTimer(hwnd_, IdBarTimer);
-    ticking_ = false;
-}
-
-bool MainWindow::TimerTicking(int timerId) const { return timerId == IdBarTimer && ticking_; }
-
-void MainWindow::PostCommand(int id) {
-    if (hwnd_) PostMessageW(hwnd_, WM_COMMAND, MAKEWPARAM(id, 0), 0);
-}
-
-void MainWindow::PostClose() {
-    if (hwnd_) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-}
-
-void MainWindow::PostQuit(int exitCode) {
-    if (hwnd_) PostMessageW(hwnd_, QuitMessage, static_cast<WPARAM>(exitCode), 0);
-}
-
-// --- Placement and the desktop
-
 Rect MainWindow::DesktopRect() const {
     RECT r{};
     GetWindowRect(GetDesktopWindow(), &r);
     return ToRect(r);
 }
 
-void MainWindow::MoveWindow(int x, int y) {
-    if (hwnd_) SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+// --- The timer
+
+void MainWindow::StartTicks(int intervalMs) {
+    ticking_ = hwnd_ && SetTimer(hwnd_, IdBarTimer, static_cast<UINT>(intervalMs), nullptr) != 0;
 }
+
+void MainWindow::StopTicks() {
+    if (hwnd_) KillTimer(hwnd_, IdBarTimer);
+    ticking_ = false;
+}
+
+// --- The desktop
 
 bool MainWindow::OpenFile(const std::string& path) {
     // A path's UTF-8 keeps what a Windows file name may hold and UTF-16 may not.
@@ -531,7 +517,6 @@ bool MainWindow::ShellOpen(const std::wstring& path) {
 // --- Printing
 
 std::unique_ptr<PrintSurface> MainWindow::RunPrintDialog(bool selectionAvailable) {
-    driver_.KeepBarsMoving();
     PRINTDLGW request{};
     request.lStructSize = sizeof(request);
     request.hwndOwner = hwnd_;

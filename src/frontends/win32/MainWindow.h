@@ -1,34 +1,30 @@
 // The main window on the Win32 API: the dialog template's 69 controls in a
-// dialog made from memory, realising the window seam on the window driver. All
-// logic stays in the core; this class turns seam calls into window messages
-// and window messages into driver calls.
+// dialog made from memory, realising the view on the window driver. All logic
+// stays in the core; this class draws what the driver says and reports the
+// window's messages to it as input.
 #pragma once
 
 #include "frontends/win32/Win32Api.h"
 
+#include <array>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 
 #include "app/WindowDriver.h"
 #include "flow/Clock.h"
 #include "script/ScriptLines.h"
-#include "window/Dialog.h"
-
-namespace kinpath {
-class Session;
-}
+#include "window/View.h"
 
 namespace kinpath::win32 {
 
 class Pane;
 class TextTips;
 
-class MainWindow : public Dialog, private WindowTimer {
+class MainWindow : public View {
 public:
-    // Creates the dialog, hidden; Start shows it. The session must outlive it.
-    explicit MainWindow(Session& session);
+    // Creates the dialog, hidden; Start shows it.
+    MainWindow();
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
@@ -37,57 +33,42 @@ public:
     HWND Handle() const { return hwnd_; }
     // The tooltip of the question or a choice.
     std::wstring TipText(int id) const;
-    // The dialog's start-up, then the window appears; whether the script loaded.
+    // Places the window, starts the run and shows the window with its first
+    // question; whether the script loaded. A script that did not load shows
+    // only its boxes, and the run then ends.
     bool Start(const std::string& scriptPath = ScriptFileName);
-    // Handles messages until a quit request; the exit status it carried.
+    // Handles messages until the run ends; its exit status.
     int Run();
-    // One message as the run handles it: the digit keys, the dialog keys
-    // (Tab, Enter, Escape), then the window procedures.
+    // One message as the run handles it: the keys every window shares, the
+    // dialog keys (Tab, arrows), then the window procedures.
     void HandleMessage(MSG& msg);
-    bool RunEnded() const { return driver_.Ended(); }
-    int ExitCode() const { return driver_.ExitCode(); }
+    const WindowDriver& Driver() const { return driver_; }
     // Whether the bar timer actually ticks (it sleeps while no tick would show).
-    bool TimerTicking(int timerId) const;
+    bool TimerTicking() const { return ticking_; }
 
-    // --- Dialog
-    bool HasControl(int id) const override;
-    void SetControlText(int id, std::string_view text) override;
-    std::string ControlText(int id) const override;
-    void EnableControl(int id, bool enabled) override;
-    bool IsControlEnabled(int id) const override;
-    void ShowControl(int id, bool visible) override;
-    bool IsControlVisible(int id) const override;
-    void SetChecked(int id, bool checked) override;
-    bool IsChecked(int id) const override;
-    Rect ClientRect() const override;
-    Rect ControlRect(int id) const override;
-    void MoveControl(int id, const Rect& rect) override;
-    void Repaint() override;
+    // In pixels, relative to the dialog's client area.
+    Rect ClientRect() const;
+    Rect ControlRect(int id) const;
+    Rect DesktopRect() const;
 
-    std::size_t PaneLength() const override;
-    std::string PaneText() const override;
-    void SetPaneText(std::string_view text) override;
-    void AppendPaneText(std::string_view text) override;
+    // --- View
+    void DrawLayout(Layout layout) override;
+    void DrawControl(int id, const ControlView& control) override;
+    void DrawPane(std::string_view text) override;
+    void DrawBar(int barId, std::int32_t position) override;
+    void DrawBox(const Box* box) override;
+    void DrawEnd(int exitCode) override;
+
     int PaneLineCount() const override;
     std::string PaneLine(int index) const override;
     std::uint32_t PaneLineStart(int index) const override;
     void SelectAllPane() override;
     PaneSelection PaneSelectionRange() const override;
 
-    void SetBarColour(int barId, Colour colour) override;
-    void SetBarRange(int barId, int low, int high) override;
-    void SetBarPosition(int barId, std::int32_t position) override;
-    BoxResult MessageBox(BoxOwner owner, std::string_view text, std::string_view caption,
-                         BoxButtons buttons) override;
-    void StartTimer(int timerId, int intervalMs) override;
-    void StopTimer(int timerId) override;
-    void PostCommand(int id) override;
-    void PostClose() override;
-    void PostQuit(int exitCode) override;
-    Rect DesktopRect() const override;
-    void MoveWindow(int x, int y) override;
     bool OpenFile(const std::string& path) override;
     std::unique_ptr<PrintSurface> RunPrintDialog(bool selectionAvailable) override;
+    void StartTicks(int intervalMs) override;
+    void StopTicks() override;
 
 protected:
     // Where the window meets the desktop; tests replace it. True when a viewer
@@ -95,10 +76,6 @@ protected:
     virtual bool ShellOpen(const std::wstring& path);
 
 private:
-    // The bar timer: a window timer of the dialog's.
-    void StartTicks(int intervalMs) override;
-    void StopTicks() override;
-
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK PaneProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                      UINT_PTR subclassId, DWORD_PTR data);
@@ -106,33 +83,41 @@ private:
                                          UINT_PTR subclassId, DWORD_PTR data);
     INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
     HWND Control(int id) const;
-    // Sets the program's icon and turns the bars' theme off, so they draw red.
+    // The control holding the keyboard focus; 0 for none of the template's.
+    int FocusedControl() const;
+    // Sets the program's icon and dresses the bars: red, 0 to 100, their theme
+    // off so that they draw in that red.
     void DressControls();
-    // The digit keys 1 to 8 press their choice; true when the key was one.
-    bool ChoiceKey(const MSG& msg);
-    // Alt+O, S, P, H and X press OK, Skip, Print, HTML and Exit.
-    bool ButtonKey(const MSG& msg);
-    // F5 or Ctrl+R: the questionnaire again, from the script file as it is now.
-    bool RestartKey(const MSG& msg);
-    // Tab reaches the choices as one group, at the checked choice or else the
-    // first usable one (a choice unchecked loses its tab stop).
-    void UpdateChoiceTabStop();
-    // A control about to be disabled or hidden hands the keyboard focus to the
-    // pane, so that Enter and Space never reach a button the user did not pick.
-    void MoveFocusOffControl(HWND control);
+    // A click on a control, reported; a choice then shows the check the run gave it.
+    void Click(int id);
+    // One of the keys every window shares, reported; true when the run took it.
+    bool SharedKey(const MSG& msg);
+    // After input that may have changed the screen: Tab reaches the choice the
+    // run names, and the focus leaves a control that became unusable, as
+    // decided below the windows. focusWasHere: the focus was in the window.
+    void Settle(bool focusWasHere);
+    bool FocusIsHere() const;
+    void Focus(int id);
+    // Shows the box the run waits on, modally, and reports its answer.
+    void ShowWaitingBox();
+    void SetControlText(int id, ControlKind kind, const std::string& text);
+    void MoveControl(int id, const Rect& rect);
     // The window moved to a monitor of another resolution: everything scales
     // by newDpi / dpi_, and the window takes the place the system suggests.
     void ChangeDpi(int newDpi, const RECT& suggested);
-    // Posts a bar message to a bar of the template.
-    void PostToBar(int barId, UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND hwnd_ = nullptr;
     std::unique_ptr<Pane> pane_;
     std::unique_ptr<TextTips> tips_;
-    std::map<int, std::wstring> wholeTexts_;  // of the question and the choices, as set
-    HFONT scaledFont_ = nullptr;              // the dialog font after a resolution change
+    // Every control as last drawn (the question's and the choices' whole texts).
+    std::array<ControlView, ControlCount> drawn_;
+    // The pane's place on the questions, while the results move it.
+    Rect questionsPane_;
+    HFONT scaledFont_ = nullptr;  // the dialog font after a resolution change
     int dpi_ = 96;
     bool ticking_ = false;
+    bool boxPosted_ = false;
+    bool boxShowing_ = false;
     SteadyClock clock_;
     WindowDriver driver_;
 };

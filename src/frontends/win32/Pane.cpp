@@ -14,7 +14,7 @@ namespace {
 // units (the control's default stops at 32,767).
 constexpr WPARAM PaneUnitLimit = 1 << 20;
 
-// Pane text as the edit control holds it: CR LF is the seam's line break, and
+// Pane text as the edit control holds it: CR LF is the view's line break, and
 // a lone CR or LF breaks the line as well.
 std::wstring EditText(std::string_view text) {
     const std::u16string units = PaneUnits(text, u"\r\n");
@@ -34,56 +34,21 @@ std::wstring WindowText(HWND hwnd) {
     return text;
 }
 
-Pane::Pane(HWND dialog, HWND edit) : dialog_(dialog), edit_(edit) {
+Pane::Pane(HWND edit) : edit_(edit) {
     if (edit_) SendMessageW(edit_, EM_SETLIMITTEXT, PaneUnitLimit, 0);
 }
 
-void Pane::Flush() const {
-    if (pending_.empty()) return;
-    // At the end of the text: the pane takes it without laying out what it has.
-    const int end = GetWindowTextLengthW(edit_);
-    SendMessageW(edit_, EM_SETSEL, end, end);
-    SendMessageW(edit_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(pending_.c_str()));
-    pending_.clear();
-    ShowFromTop();
-}
+std::wstring Pane::Units() const { return edit_ ? WindowText(edit_) : std::wstring(); }
 
-std::wstring Pane::Units() const {
-    if (!edit_) return {};
-    Flush();
-    return WindowText(edit_);
-}
-
-std::string Pane::Text() const { return Narrow(Units()); }
-
-void Pane::ShowFromTop() const {
+void Pane::SetText(std::string_view text) {
+    if (!edit_) return;
+    SetWindowTextW(edit_, EditText(text).c_str());
     SendMessageW(edit_, EM_SETSEL, 0, 0);
     SendMessageW(edit_, WM_VSCROLL, SB_TOP, 0);
 }
 
-void Pane::SetText(std::string_view text) {
-    if (!edit_) return;
-    const std::wstring units = EditText(text);
-    pending_.clear();
-    SetWindowTextW(edit_, units.c_str());
-    length_ = PaneLength(std::wstring_view(units));
-    ShowFromTop();
-}
-
-void Pane::Append(std::string_view text) {
-    if (!edit_ || text.empty()) return;
-    // Lines added one by one during a command reach the control together,
-    // before anything reads the pane or the window is painted: each addition
-    // scrolls the pane, which on some systems costs a redraw of the window.
-    if (pending_.empty()) PostMessageW(dialog_, FlushMessage, 0, 0);
-    const std::wstring units = EditText(text);
-    pending_ += units;
-    length_ += PaneLength(std::wstring_view(units));
-}
-
 int Pane::LineCount() const {
     if (!edit_) return 1;
-    Flush();
     return static_cast<int>(SendMessageW(edit_, EM_GETLINECOUNT, 0, 0));
 }
 
@@ -109,14 +74,11 @@ std::uint32_t Pane::LineStart(int index) const {
 }
 
 void Pane::SelectAll() {
-    if (!edit_) return;
-    Flush();
-    SendMessageW(edit_, EM_SETSEL, 0, -1);
+    if (edit_) SendMessageW(edit_, EM_SETSEL, 0, -1);
 }
 
 PaneSelection Pane::Selection() const {
     if (!edit_) return {};
-    Flush();
     DWORD start = 0, end = 0;
     SendMessageW(edit_, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                  reinterpret_cast<LPARAM>(&end));

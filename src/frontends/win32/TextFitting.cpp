@@ -7,7 +7,6 @@
 
 #include "frontends/win32/Utf16.h"
 #include "window/ControlIds.h"
-#include "window/Dialog.h"
 #include "window/DialogTemplate.h"
 
 namespace kinpath::win32 {

@@ -3,7 +3,6 @@
 #include <string>
 #include <string_view>
 
-#include "flow/Session.h"
 #include "frontends/win32/MainWindow.h"
 #include "frontends/win32/UserFolder.h"
 #include "script/ScriptLines.h"
@@ -44,8 +43,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         }
         LocalFree(argv);
     }
-    kinpath::Session session;
-    kinpath::win32::MainWindow window(session);
+    kinpath::win32::MainWindow window;
     if (!window.Handle()) return 1;
     window.Start(script);
     return window.Run();

@@ -1,16 +1,20 @@
-// The Qt window under test: boxes, print dialogs, opened files and quit
-// requests are recorded instead of waiting for a user or the desktop.
+// The Qt window under test: boxes are recorded and answered at once, print
+// dialogs, opened files and the run's end recorded instead of waiting for a
+// user or the desktop.
 #pragma once
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTextDocument>
+#include <QTimer>
 #include <QUrl>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,25 +29,32 @@ class TestWindow : public qt::MainWindow {
 public:
     using qt::MainWindow::MainWindow;
     // "Caption: text", with " [owned]" when the window is its parent; each box
-    // is answered with its default button.
+    // is answered with its default button, or with answer when the box has it.
     std::vector<std::string> boxes;
+    QMessageBox::StandardButton answer = QMessageBox::NoButton;
     std::vector<QRect> boxPlaces;  // where each box stood once shown
     QString printFile;             // where the print dialog sends the job, as a PDF
     bool printCancel = false;
+    // When set, the real print dialog runs, and this acts in it once it shows.
+    std::function<void(QPrintDialog&)> inPrintDialog;
     std::vector<QUrl> opened;
     bool viewerStarts = true;
     std::vector<int> endRuns;
 
 protected:
-    int RunMessageBox(QMessageBox& box) override {
+    void ShowBox(QMessageBox& box) override {
         boxes.push_back(box.windowTitle().toStdString() + ": " + box.text().toStdString() +
                         (box.parentWidget() == this ? " [owned]" : ""));
         box.show();
         boxPlaces.push_back(box.geometry());
-        box.hide();
-        return box.standardButton(box.defaultButton());
+        // Its answer reaches the driver from the event loop.
+        (box.button(answer) ? box.button(answer) : box.defaultButton())->click();
     }
-    bool RunPrintDialogBox(QPrintDialog&, QPrinter& printer) override {
+    bool RunPrintDialogBox(QPrintDialog& dialog, QPrinter& printer) override {
+        if (inPrintDialog) {
+            QTimer::singleShot(0, &dialog, [this, &dialog] { inPrintDialog(dialog); });
+            return qt::MainWindow::RunPrintDialogBox(dialog, printer);
+        }
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(printFile);
         return !printCancel;
@@ -72,19 +83,20 @@ inline void Pump() {
 
 class QtWindowTest : public ProgramTest {
 protected:
-    // Creates the window on the fixture's session as the program entry does,
-    // runs its start-up and shows it.
+    // Creates the window as the program entry does, runs its start-up and
+    // shows it when the script loaded.
     void Start(bool show = true, const std::string& script = "script.txt") {
-        window = std::make_unique<TestWindow>(session);
-        window->Start(script);
-        if (show) window->show();
+        window = std::make_unique<TestWindow>();
+        if (window->Start(script) && show) window->show();
     }
-    // Writes the script, starts and runs the posted first OK.
+    // Writes the script and starts on it.
     void StartOn(const std::string& script) {
         WriteScript(script);
         Start();
         Pump();
     }
+    // What the run has scored and where it stands.
+    const Session& Scores() const { return window->Driver().CurrentRun()->Scores(); }
     // A click on a control, as the user would make it.
     void Click(int id) {
         qobject_cast<QAbstractButton*>(window->ControlWidget(id))->click();

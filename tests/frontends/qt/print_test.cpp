@@ -4,7 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFile>
+#include <QLineEdit>
 #include <QPageLayout>
 #include <QProcess>
 #include <QRegularExpression>
@@ -86,19 +89,49 @@ TEST_F(QtWindowTest, PrintsEveryPaneLineWhereThePageGeometryPutsIt) {
     EXPECT_NEAR(rows[0].height, g.lineHeight * pt, g.lineHeight * pt * 0.15);  // the font's cell
 }
 
+// A FIFO would hold the window in open() until something reads it. The print
+// dialog never offers one, and Print with it, or with no file, named fails at
+// once, before the dialog or the printer opens anything. Here a reader is
+// there, so a print that went ahead would not hang the test.
 TEST_F(QtWindowTest, PrintingToAFileThatIsNoRegularFileFailsAtOnce) {
     StartOn(Questionnaire(1));
     Click(IdChoice1);
     Click(IdOk);
-    // A FIFO would hold the window in open() until something reads it; here
-    // something does, so a print that went ahead would not hang the test.
     ASSERT_EQ(::mkfifo("Kinpath.pdf", 0600), 0);
     const int reader = ::open("Kinpath.pdf", O_RDONLY | O_NONBLOCK);
-    window->printFile = QString::fromStdString((Dir() / "Kinpath.pdf").string());
+    const QString fifo = QString::fromStdString((Dir() / "Kinpath.pdf").string());
+    std::vector<std::string> offered, asked;
+    QString typed;  // the file the user names, if any
+    window->inPrintDialog = [&](QPrintDialog& dialog) {
+        // What the dialog itself would ask after opening the file is answered No.
+        QTimer::singleShot(0, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                asked.push_back(box->text().toStdString());
+                box->reject();
+            }
+        });
+        auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers"));
+        printers->setCurrentIndex(printers->count() - 1);  // to a file
+        auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("filename"));
+        offered.push_back(name->text().toStdString());
+        if (!typed.isEmpty()) name->setText(typed);
+        dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        if (dialog.isVisible()) dialog.reject();
+    };
+    Click(IdPrint);  // Print as the dialog comes
+    typed = fifo;
+    Click(IdPrint);
+    EXPECT_EQ(offered, std::vector<std::string>(2, ""));
+    EXPECT_EQ(asked, std::vector<std::string>{});
+    EXPECT_EQ(window->boxes,
+              std::vector<std::string>(2, "Error: Could not print the results [owned]"));
+    // The printer, told to print into it all the same, refuses it too.
+    window->inPrintDialog = nullptr;
+    window->printFile = fifo;
     Click(IdPrint);
     ::close(reader);
-    EXPECT_EQ(window->boxes,
-              std::vector<std::string>{"Error: Could not print the results [owned]"});
+    EXPECT_EQ(window->boxes.size(), 3u);
+    EXPECT_EQ(window->boxes.back(), "Error: Could not print the results [owned]");
 }
 
 }  // namespace

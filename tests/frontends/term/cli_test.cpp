@@ -125,16 +125,36 @@ TEST_F(CliTest, BlanksAndCaseAreIgnoredAndImpossibleCommandsChangeNothing) {
     WriteScript(SampleScript);
     EXPECT_EQ(Cli("\n   \n  1 \r\n SKIP\nS\r\nYeS\n").out, Cli("1\ns\ns\ny\n").out);
 
-    const CliRun bad = Cli("ok\n3\nh\nhello\nq\n");
+    const CliRun bad = Cli("ok\nb\n3\n9\nh\nhello\nq\n");
     const CliRun good = Cli("q\n");
     EXPECT_FALSE(Has(good.out, "Thank you"));  // quit before the end: no results
     EXPECT_EQ(bad.status, 0);
     EXPECT_EQ(bad.out, good.out);
     EXPECT_EQ(bad.err,
               "kinpath-cli: OK is not possible now\n"
+              "kinpath-cli: there is no answer to take back now\n"
               "kinpath-cli: there is no choice 3 now\n"
+              "kinpath-cli: unknown command '9' (use a choice number, ok, s, b, h or q)\n"
               "kinpath-cli: the results can be saved once all questions are done\n"
-              "kinpath-cli: unknown command 'hello' (use a choice number, ok, s, h or q)\n");
+              "kinpath-cli: unknown command 'hello' (use a choice number, ok, s, b, h or q)\n");
+}
+
+TEST_F(CliTest, BackTakesTheLastAnswerOrSkipBack) {
+    std::string script;
+    for (const char* q : {"A", "B", "C"}) {
+        script += std::string("<QUESTION>\nname=") + q +
+                  "?\ntext=yes\ntext=no\n<ANSWER>\ntype=1\n" + "explanationtext=" + q +
+                  " yes\nwizpts=3\n</ANSWER>\n<ANSWER>\ntype=2\n" + "explanationtext=" + q +
+                  " no\n</ANSWER>\n</QUESTION>\n";
+    }
+    WriteScript(script + "<FINAL>\nrecap=ask\n</FINAL>\n");
+    const auto results = [](const std::string& out) { return out.substr(out.rfind("It appears")); };
+    const CliRun straight = Cli("2\ns\n1\ny\nh\n");
+    const std::string page = ReadFile("Kinpath.html");
+    const CliRun wandering = Cli("1\nb\n2\n1\nback\ns\n1\ny\nh\n");
+    EXPECT_EQ(wandering.err, straight.err);
+    EXPECT_EQ(results(wandering.out), results(straight.out));
+    EXPECT_EQ(ReadFile("Kinpath.html"), page);
 }
 
 TEST_F(CliTest, ScriptErrorsAndAMissingScriptFailWithTheirMessages) {
@@ -261,8 +281,9 @@ TEST_F(CliTest, ControlCharactersOfScriptAndInputAreShownVisibly) {
     const CliRun check = Cli("", "--check");
     EXPECT_TRUE(Has(run.out, "\nQ^[[2J\tok\n  1) A^G<U+009B>^?B\n  2) <U+0081>\n"));
     EXPECT_TRUE(Has(run.out, "\nE^[]0;t^G\n"));
-    EXPECT_EQ(run.err,
-              "kinpath-cli: unknown command '^[[a<U+009B>' (use a choice number, ok, s, h or q)\n");
+    EXPECT_EQ(
+        run.err,
+        "kinpath-cli: unknown command '^[[a<U+009B>' (use a choice number, ok, s, b, h or q)\n");
     EXPECT_TRUE(Has(check.out, "question 1 \"Q^[[2J\tok\": choice 2 \"<U+0081>\""));
     EXPECT_FALSE(Has(run.out + run.err + check.out, "\x1b"));
     if (UnderWine) GTEST_SKIP() << "Windows file names hold no control characters";

@@ -1,5 +1,6 @@
 // The native window, driven through its own messages: clicks, keys, the bars,
-// the pane, the results layout and real message boxes.
+// the pane, the results layout, real message boxes, Back and the preview that
+// keeps its place.
 #include <algorithm>
 #include <cwchar>
 #include <filesystem>
@@ -38,7 +39,6 @@ std::string Questionnaire(int questions, int choices = 2) {
 
 class TestWindow : public win32::MainWindow {
 public:
-    using MainWindow::MainWindow;
     std::vector<std::wstring> opened;
     bool viewerStarts = true;
 
@@ -51,9 +51,11 @@ protected:
 
 // Every message box this thread shows, as "caption|text", with "|owned" when the
 // window owns it. A thread timer, which also ticks inside the box's own loop,
-// reads each box and presses Yes, or else OK.
+// reads each box and presses Yes, or else OK; while a box that leaves the
+// window usable is up, it may first click a control of the window.
 std::vector<std::string> boxes;
 HWND mainWindow = nullptr;
+int clickUnderBox = 0;
 
 BOOL CALLBACK AnswerBox(HWND box, LPARAM) {
     wchar_t name[16] = L"", caption[256] = L"", text[256] = L"";
@@ -64,6 +66,8 @@ BOOL CALLBACK AnswerBox(HWND box, LPARAM) {
     GetDlgItemTextW(box, 0xFFFF, text, 256);  // the box's text
     const bool owned = mainWindow && GetWindow(box, GW_OWNER) == mainWindow;
     boxes.push_back(win32::Narrow(std::wstring(caption) + L"|" + text + (owned ? L"|owned" : L"")));
+    if (clickUnderBox != 0 && !owned)
+        SendMessageW(GetDlgItem(mainWindow, clickUnderBox), BM_CLICK, 0, 0);
     const int button = GetDlgItem(box, IDYES) ? IDYES : IDOK;
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
@@ -79,6 +83,7 @@ protected:
     void SetUp() override {
         ProgramTest::SetUp();
         boxes.clear();
+        clickUnderBox = 0;
         boxTimer = SetTimer(nullptr, 0, 50, LookForBoxes);
     }
     void TearDown() override {
@@ -86,10 +91,10 @@ protected:
         window.reset();
         ProgramTest::TearDown();
     }
-    // Creates and starts the window as the program does, then runs the posted first OK.
+    // Creates and starts the window as the program does, then handles what it posted.
     bool StartOn(const std::string& script) {
         if (!script.empty()) WriteScript(script);
-        window = std::make_unique<TestWindow>(session);
+        window = std::make_unique<TestWindow>();
         mainWindow = window->Handle();
         const bool loaded = window->Start();
         Pump();
@@ -115,6 +120,23 @@ protected:
         PostMessageW(GetFocus(), WM_KEYDOWN, key, 0);
         Pump();
     }
+    // The same with Ctrl held.
+    void CtrlKey(WPARAM key) {
+        BYTE state[256];
+        GetKeyboardState(state);
+        state[VK_CONTROL] = 0x80;
+        SetKeyboardState(state);
+        Key(key);
+        state[VK_CONTROL] = 0;
+        SetKeyboardState(state);
+    }
+    // What a control shows.
+    std::string Text(int id) const { return win32::Narrow(win32::WindowText(Item(id))); }
+    bool Checked(int id) const { return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    int Wizard() const { return window->Driver().CurrentRun()->Scores().PointTotals()[SlotWizard]; }
+    bool Ended() {
+        return Pump(1000, [this] { return window->Driver().Ended(); });
+    }
     // Dialog units to pixels as the dialog manager places a control: position
     // and size each rounded on their own.
     Rect DialogRect(int x, int y, int width, int height) const {
@@ -123,7 +145,12 @@ protected:
         return {r.left, r.top, r.left + r.right, r.top + r.bottom};
     }
     bool BarTimerSleeps() {
-        return Pump(3000, [this] { return !window->TimerTicking(IdBarTimer); });
+        return Pump(3000, [this] { return !window->TimerTicking(); });
+    }
+    // Saves the results page; its bytes.
+    std::string SavedPage() {
+        Click(IdHtml);
+        return ReadFile("Kinpath.html");
     }
 
     UINT_PTR boxTimer = 0;
@@ -133,7 +160,7 @@ protected:
 TEST_F(Win32WindowTest, BuildsTheTemplateInOrderCentredWithRedBars) {
     ASSERT_TRUE(StartOn(Questionnaire(2)));
     HWND dialog = window->Handle();
-    EXPECT_EQ(window->ControlText(IdQuestionText), "Question 1");
+    EXPECT_EQ(Text(IdQuestionText), "Question 1");
     EXPECT_EQ(window->PaneLine(0), "Answer the questions.");
     EXPECT_TRUE(boxes.empty());
     // The pane has the focus, without a caret to blink or its text selected.
@@ -248,8 +275,9 @@ TEST_F(Win32WindowTest, CutTextsEndInAnEllipsisAndShowWhollyInTheirTooltips) {
     while (choice.size() < 150) choice += " and fight";
     StartOn("<QUESTION>\nname=" + question + "\ntext=Up & close\ntext=" + choice +
             "\n</QUESTION>\n");
-    // The core reads back what it set; the row shows a start of it and "…".
-    EXPECT_EQ(window->ControlText(IdChoice1 + 1), choice);
+    // The screen holds the whole text; the row shows a start of it and "…".
+    const Screen& screen = window->Driver().Shown();
+    EXPECT_EQ(screen.Control(IdChoice1 + 1)->text, choice);
     wchar_t shown[256] = L"";
     GetWindowTextW(Item(IdChoice1 + 1), shown, 256);
     const std::wstring row(shown), whole = win32::Widen(choice);
@@ -257,14 +285,14 @@ TEST_F(Win32WindowTest, CutTextsEndInAnEllipsisAndShowWhollyInTheirTooltips) {
     EXPECT_EQ(row.substr(0, 12), L"Fight && fly");
     EXPECT_LT(row.size(), whole.size());
     EXPECT_EQ(window->TipText(IdChoice1 + 1), whole + L"\nPress 2");
-    EXPECT_EQ(window->ControlText(IdChoice1), "Up & close");
+    EXPECT_EQ(Text(IdChoice1), "Up && close");
     EXPECT_EQ(window->TipText(IdChoice1), L"Press 1");
     EXPECT_EQ(window->TipText(IdQuestionText), win32::Widen(question));
-    // The question's last visible line ends in "…"; the core reads back the whole text.
+    // The question's last visible line ends in "…".
     const std::wstring cut = win32::WindowText(Item(IdQuestionText));
     ASSERT_EQ(cut.back(), L'\u2026');
     EXPECT_EQ(win32::Widen(question).rfind(cut.substr(0, cut.size() - 1), 0), 0u);
-    EXPECT_EQ(window->ControlText(IdQuestionText), question);
+    EXPECT_EQ(screen.Control(IdQuestionText)->text, question);
     // Its text keeps a margin from the border: the edge columns stay blank,
     // and ink starts right after them.
     HWND box = Item(IdQuestionText);
@@ -278,16 +306,21 @@ TEST_F(Win32WindowTest, CutTextsEndInAnEllipsisAndShowWhollyInTheirTooltips) {
     }
     ReleaseDC(box, dc);
     EXPECT_TRUE(blankEdge && ink);
-    window->SetControlText(IdQuestionText, "Short?");
+    window->DrawControl(IdQuestionText, {"Short?"});
+    EXPECT_EQ(Text(IdQuestionText), "Short?");
     EXPECT_EQ(window->TipText(IdQuestionText), L"");
 }
 
 TEST_F(Win32WindowTest, NoScriptShowsItsBoxThenEnds) {
-    EXPECT_FALSE(StartOn(""));
+    window = std::make_unique<TestWindow>();
+    mainWindow = window->Handle();
+    EXPECT_FALSE(window->Start());
+    EXPECT_FALSE(IsWindowVisible(window->Handle()));  // the box alone: the window never opens
+    Pump();
     EXPECT_EQ(boxes, std::vector<std::string>{"Error|Could not open script.txt|owned"});
-    EXPECT_TRUE(Pump(1000, [this] { return window->RunEnded(); }));
-    EXPECT_EQ(window->ExitCode(), 0);
-    EXPECT_FALSE(window->TimerTicking(IdBarTimer));
+    EXPECT_TRUE(Ended());
+    EXPECT_EQ(window->Driver().ExitCode(), 0);
+    EXPECT_FALSE(window->TimerTicking());
 }
 
 TEST_F(Win32WindowTest, ClicksDigitKeysEnterAndEscape) {
@@ -295,12 +328,12 @@ TEST_F(Win32WindowTest, ClicksDigitKeysEnterAndEscape) {
     Click(IdChoice1 + 1);
     EXPECT_TRUE(IsWindowEnabled(Item(IdOk)));
     Click(IdOk);
-    EXPECT_EQ(session.PointTotals()[SlotWizard], 2);
-    EXPECT_FALSE(window->IsChecked(IdChoice1 + 1));
+    EXPECT_EQ(Wizard(), 2);
+    EXPECT_FALSE(Checked(IdChoice1 + 1));
     EXPECT_FALSE(IsWindowEnabled(Item(IdOk)));
     Click(IdChoice1);
     Click(IdSkip);  // records nothing
-    EXPECT_EQ(window->ControlText(IdQuestionText), "Question 3");
+    EXPECT_EQ(Text(IdQuestionText), "Question 3");
     // Tab reaches the choices as one group; the arrows move within it.
     SendMessageW(window->Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IdExit)), TRUE);
     Key(VK_TAB);
@@ -314,28 +347,118 @@ TEST_F(Win32WindowTest, ClicksDigitKeysEnterAndEscape) {
     SendMessageW(window->Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IdSkip)), TRUE);
     for (int k = 1; k <= ChoiceButtonCount; ++k) {
         Key('0' + k);
-        EXPECT_EQ(SendMessageW(Item(IdChoice1 + k - 1), BM_GETCHECK, 0, 0), BST_CHECKED) << k;
+        EXPECT_TRUE(Checked(IdChoice1 + k - 1)) << k;
+        EXPECT_EQ(GetFocus(), Item(IdChoice1 + k - 1)) << k;
     }
     EXPECT_EQ(SendMessageW(Item(IdSkip), WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON, 0);
     Key(VK_NUMPAD3);
+    for (int k = 1; k <= ChoiceButtonCount; ++k) EXPECT_EQ(Checked(IdChoice1 + k - 1), k == 3);
     Key(VK_RETURN);
-    EXPECT_EQ(session.PointTotals()[SlotWizard], 5);
+    EXPECT_EQ(Wizard(), 5);
     // Alt and a caption's letter: OK is disabled, so Alt+O does nothing; Alt+S skips.
     for (WPARAM letter : {'O', 'S'}) {
         PostMessageW(GetFocus(), WM_SYSKEYDOWN, letter, 1 << 29);
         Pump();
     }
-    EXPECT_EQ(session.PointTotals()[SlotWizard], 5);
+    EXPECT_EQ(Wizard(), 5);
     EXPECT_TRUE(IsWindowEnabled(Item(IdHtml)));
-    // F5 starts again from the script as it is now.
+    // F5 reads the script as it is now; its first question changed, so the
+    // questions start again, and a box says so.
     WriteScript("<QUESTION>\nname=Edited\ntext=One\n</QUESTION>\n");
     Key(VK_F5);
-    Pump();
-    EXPECT_EQ(window->ControlText(IdQuestionText), "Edited");
+    EXPECT_EQ(Text(IdQuestionText), "Edited");
+    EXPECT_EQ(boxes, std::vector<std::string>{
+                         "Kinpath|script.txt was read again.\r\nIt has changed from question 1 "
+                         "on, so the questions start again.|owned"});
     EXPECT_TRUE(IsWindowVisible(Item(IdChoice1)) && !IsWindowEnabled(Item(IdHtml)));
     Key(VK_ESCAPE);
-    EXPECT_TRUE(Pump(1000, [this] { return window->RunEnded(); }));
-    EXPECT_FALSE(window->TimerTicking(IdBarTimer));
+    EXPECT_TRUE(Ended());
+    EXPECT_FALSE(window->TimerTicking());
+    EXPECT_FALSE(IsWindowVisible(window->Handle()));
+}
+
+// Backspace and Ctrl+Z take back the last answer or skip, also from the
+// results, and the page saved after any such wandering is that of a straight
+// run with the same answers.
+TEST_F(Win32WindowTest, BackspaceAndCtrlZTakeAnswersBack) {
+    StartOn(Questionnaire(3));
+    const Rect questionsPane = window->ControlRect(IdTranscript);
+    Key('2');
+    Key(VK_RETURN);
+    Key('1');
+    Key(VK_RETURN);
+    EXPECT_EQ(Text(IdQuestionText), "Question 3");
+    EXPECT_EQ(Wizard(), 3);
+    Key(VK_BACK);  // to question 2, its answer still picked
+    EXPECT_EQ(Text(IdQuestionText), "Question 2");
+    EXPECT_EQ(Wizard(), 2);
+    EXPECT_TRUE(Checked(IdChoice1) && IsWindowEnabled(Item(IdOk)));
+    CtrlKey('Z');  // and to question 1
+    EXPECT_EQ(Text(IdQuestionText), "Question 1");
+    EXPECT_EQ(Wizard(), 0);
+    EXPECT_TRUE(Checked(IdChoice1 + 1));
+    EXPECT_FALSE(Checked(IdChoice1));
+    Key(VK_BACK);  // before the first answer there is nothing to take back
+    EXPECT_EQ(Text(IdQuestionText), "Question 1");
+    for (WPARAM digit : {'1', '1', '2'}) {
+        Key(digit);
+        Key(VK_RETURN);
+    }
+    ASSERT_TRUE(IsWindowEnabled(Item(IdHtml)));
+    // From the results the questions come back as they were.
+    Key(VK_BACK);
+    EXPECT_EQ(Text(IdQuestionText), "Question 3");
+    EXPECT_EQ(window->ControlRect(IdTranscript), questionsPane);
+    for (int id : {IdQuestionText, IdChoice1, IdFirstBar, IdFirstLabel})
+        EXPECT_TRUE(IsWindowVisible(Item(id))) << id;
+    EXPECT_FALSE(IsWindowEnabled(Item(IdHtml)));
+    EXPECT_TRUE(Checked(IdChoice1 + 1));
+    Key(VK_RETURN);
+    const std::string wandered = SavedPage();
+
+    StartOn(Questionnaire(3));
+    for (int choice : {1, 1, 2}) {
+        Click(IdChoice1 + choice - 1);
+        Click(IdOk);
+    }
+    EXPECT_EQ(SavedPage(), wandered);
+    EXPECT_TRUE(boxes.empty());
+}
+
+// F5 or Ctrl+R replays the answers given so far on the file as it is now, up
+// to its first changed question, and a box says where it stopped.
+TEST_F(Win32WindowTest, ThePreviewKeepsTheAnswersBeforeTheFirstChange) {
+    std::string script = Questionnaire(4);
+    StartOn(script);
+    for (WPARAM digit : {'2', '1', '2'}) {
+        Key(digit);
+        Key(VK_RETURN);
+    }
+    CtrlKey('R');  // unchanged: every answer kept, silently
+    EXPECT_EQ(Text(IdQuestionText), "Question 4");
+    EXPECT_EQ(Wizard(), 5);
+    EXPECT_TRUE(boxes.empty());
+    script.replace(script.find("name=Question 3"), 15, "name=Question Three");
+    WriteScript(script);
+    Key(VK_F5);
+    EXPECT_EQ(Text(IdQuestionText), "Question Three");
+    EXPECT_EQ(Wizard(), 3);
+    EXPECT_EQ(boxes, std::vector<std::string>{
+                         "Kinpath|script.txt was read again.\r\nIt has changed from question 3 "
+                         "on: your answers before it were kept.|owned"});
+    // The bars stand where the kept answers leave them, at once.
+    EXPECT_EQ(SendMessageW(Item(BarIdForSlot(SlotWizard)), PBM_GETPOS, 0, 0), 3);
+    // A draft that no longer loads says why and leaves the run as it was; a
+    // click on a choice while its error stands is not taken.
+    boxes.clear();
+    clickUnderBox = IdChoice1 + 1;
+    WriteScript("<QUESTION>\nwrong\n</QUESTION>\n");
+    Key(VK_F5);
+    EXPECT_EQ(boxes, (std::vector<std::string>{"ScriptError|Undefined symbol found, line 2",
+                                               "Error|Could not open script.txt|owned"}));
+    EXPECT_EQ(Text(IdQuestionText), "Question Three");
+    EXPECT_FALSE(Checked(IdChoice1 + 1) || IsWindowEnabled(Item(IdOk)));
+    EXPECT_FALSE(window->Driver().Ended());
 }
 
 TEST_F(Win32WindowTest, BarsRiseSettleSleepAndCatchUp) {
@@ -348,10 +471,10 @@ TEST_F(Win32WindowTest, BarsRiseSettleSleepAndCatchUp) {
     int peak = 0;
     Click(IdChoice1);
     Click(IdOk);
-    EXPECT_TRUE(window->TimerTicking(IdBarTimer));
+    EXPECT_TRUE(window->TimerTicking());
     Pump(3000, [&] {
         peak = std::max(peak, static_cast<int>(SendMessageW(wizard, PBM_GETPOS, 0, 0)));
-        return !window->TimerTicking(IdBarTimer);
+        return !window->TimerTicking();
     });
     EXPECT_EQ(peak, 12);  // the overshoot, then back to the total
     EXPECT_EQ(SendMessageW(wizard, PBM_GETPOS, 0, 0), 2);
@@ -361,10 +484,10 @@ TEST_F(Win32WindowTest, BarsRiseSettleSleepAndCatchUp) {
     Click(IdOk);
     ASSERT_TRUE(BarTimerSleeps());
     EXPECT_EQ(SendMessageW(wizard, PBM_GETPOS, 0, 0), 100);
-    const int asleep = session.Bars().BarShown[SlotWizard];
+    const int asleep = window->Driver().Bars().BarShown[SlotWizard];
     Sleep(300);  // 20 ticks of 15 ms: 10 units
     Click(IdChoice1);
-    EXPECT_GE(session.Bars().BarShown[SlotWizard], asleep + 9);
+    EXPECT_GE(window->Driver().Bars().BarShown[SlotWizard], asleep + 9);
 }
 
 TEST_F(Win32WindowTest, ResultsAskFillTheWindowAndSaveThePage) {
@@ -372,6 +495,7 @@ TEST_F(Win32WindowTest, ResultsAskFillTheWindowAndSaveThePage) {
     script.replace(script.find("recap=yes"), 9, "recap=ask");
     StartOn(script);
     Click(IdChoice1);
+    SendMessageW(window->Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IdOk)), TRUE);
     Click(IdOk);
     EXPECT_EQ(boxes, std::vector<std::string>{
                          "Output results?|Would you like to review the results?|owned"});
@@ -384,6 +508,7 @@ TEST_F(Win32WindowTest, ResultsAskFillTheWindowAndSaveThePage) {
     for (int id : {IdOk, IdSkip, IdPrint, IdHtml})
         EXPECT_EQ(IsWindowEnabled(Item(id)) != 0, id == IdPrint || id == IdHtml) << id;
     EXPECT_EQ(window->PaneLine(0).rfind("It appears that the best race for you is ", 0), 0u);
+    EXPECT_NE(window->Driver().Shown().pane.find("Answer Analysis"), std::string::npos);  // Yes
     Click(IdHtml);
     ASSERT_EQ(window->opened.size(), 1u);
     EXPECT_EQ(window->opened[0], (Dir() / "Kinpath.html").wstring());
@@ -424,7 +549,7 @@ TEST_F(Win32WindowTest, PaneWrapsCountsCharactersHoldsTheWholeTranscriptAndShows
     std::string text = "\xF0\x9F\x90\x89 x\nnext\r\n";
     for (int i = 0; i < 40; ++i) text += "word" + std::to_string(i) + " ";
     text += "end\r\n";
-    window->SetPaneText(text);
+    window->DrawPane(text);
     EXPECT_EQ(window->PaneLine(0), "\xF0\x9F\x90\x89 x");
     EXPECT_EQ(window->PaneLineStart(1), 5u);
     // The displayed lines put back together give the text: the control wrapped it.
@@ -443,15 +568,17 @@ TEST_F(Win32WindowTest, PaneWrapsCountsCharactersHoldsTheWholeTranscriptAndShows
     EXPECT_EQ(window->PaneSelectionRange().start, 2u);
     EXPECT_EQ(window->PaneSelectionRange().end, 3u);
     window->SelectAllPane();
-    EXPECT_EQ(window->PaneSelectionRange().end, window->PaneLength());
-    // The whole transcript fits, and appending shows the first line again.
-    const std::string line(98, 'a');
-    window->SetPaneText("");
-    for (int i = 0; i < 511; ++i) window->AppendPaneText(line + "\r\n");
+    EXPECT_EQ(window->PaneSelectionRange().end, Utf8Length(expected));
+    // The whole transcript fits, and a new text shows its first line.
+    std::string whole;
+    for (int i = 0; i < 511; ++i) whole += std::string(98, 'a') + "\r\n";
+    whole += std::string(99, 'b');
+    window->DrawPane(whole);
+    window->SelectAllPane();
+    EXPECT_EQ(window->PaneSelectionRange().end, 51199u);
+    EXPECT_EQ(Text(IdTranscript), whole);  // all of it in the control
     SendMessageW(Item(IdTranscript), WM_VSCROLL, SB_BOTTOM, 0);
-    window->AppendPaneText(std::string(99, 'b'));
-    EXPECT_EQ(window->PaneLength(), 51199u);
-    EXPECT_EQ(window->PaneText().size(), 51199u);  // all of it in the control
+    window->DrawPane(whole);
     EXPECT_EQ(SendMessageW(Item(IdTranscript), EM_GETFIRSTVISIBLELINE, 0, 0), 0);
 }
 

@@ -1,4 +1,4 @@
-#include "frontends/term/TerminalDialog.h"
+#include "frontends/term/TerminalView.h"
 
 #include <algorithm>
 #include <cctype>
@@ -48,37 +48,33 @@ std::string Lower(std::string text) {
 
 }  // namespace
 
-TerminalDialog::TerminalDialog(Session& session, std::FILE* in, std::FILE* out, std::FILE* err,
-                               bool interactive)
-    : MemoryDialog(session), in_(in), out_(out), err_(err), interactive_(interactive) {}
+TerminalView::TerminalView(std::FILE* in, std::FILE* out, std::FILE* err, bool interactive)
+    : driver(*this, clock), in_(in), out_(out), err_(err), interactive_(interactive) {}
 
-bool TerminalDialog::Usable(int id) const { return IsControlEnabled(id) && IsControlVisible(id); }
-
-BoxResult TerminalDialog::MessageBox(BoxOwner, std::string_view text, std::string_view caption,
-                                     BoxButtons buttons) {
+void TerminalView::DrawBox(const Box* box) {
+    if (box == nullptr) return;
     // Whatever went to standard output so far comes first.
     std::fflush(out_);
-    std::string line = OneLine(caption) + ": " + OneLine(text);
-    if (buttons == BoxButtons::YesNo && interactive_) {
+    std::string line = OneLine(box->caption) + ": " + OneLine(box->text);
+    if (box->buttons == BoxButtons::YesNo && interactive_) {
         std::fprintf(err_, "%s [y/N] ", line.c_str());
     } else {
         std::fprintf(err_, "%s\n", line.c_str());
     }
     std::fflush(err_);
-    if (buttons == BoxButtons::Ok) return BoxResult::Ok;
+    if (box->buttons == BoxButtons::Ok) return driver.Answer(BoxResult::Ok);
     std::optional<std::string> answer = ReadLine();
-    if (!answer) return BoxResult::No;
-    std::string word = Lower(Trimmed(*answer));
-    return word == "y" || word == "yes" ? BoxResult::Yes : BoxResult::No;
+    std::string word = answer ? Lower(Trimmed(*answer)) : std::string();
+    driver.Answer(word == "y" || word == "yes" ? BoxResult::Yes : BoxResult::No);
 }
 
-bool TerminalDialog::OpenFile(const std::string& path) {
+bool TerminalView::OpenFile(const std::string& path) {
     WriteOut(VisibleControls(path) + "\n");
     std::fflush(out_);
     return true;
 }
 
-std::optional<std::string> TerminalDialog::ReadLine() {
+std::optional<std::string> TerminalView::ReadLine() {
     std::string line;
     int c;
     bool any = false;
@@ -102,13 +98,13 @@ std::optional<std::string> TerminalDialog::ReadLine() {
     return line;
 }
 
-void TerminalDialog::WriteOut(const std::string& text) {
+void TerminalView::WriteOut(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), out_);
     wroteOutput_ = true;
 }
 
-void TerminalDialog::PrintPaneIfChanged() {
-    std::string pane = PaneText();
+void TerminalView::PrintPaneIfChanged() {
+    const std::string& pane = driver.Shown().pane;
     if (pane == printedPane_) return;
     printedPane_ = pane;
     if (pane.empty()) return;
@@ -125,7 +121,7 @@ void TerminalDialog::PrintPaneIfChanged() {
     std::fflush(out_);
 }
 
-std::string TerminalDialog::PromptText() const {
+std::string TerminalView::PromptText() const {
     std::vector<int> choices;
     for (int k = 1; k <= ChoiceButtonCount; ++k) {
         if (Usable(IdChoice1 + k - 1)) choices.push_back(k);
@@ -149,15 +145,16 @@ std::string TerminalDialog::PromptText() const {
     return prompt + ":";
 }
 
-void TerminalDialog::ShowPrompt() {
+void TerminalView::ShowPrompt() {
     std::string text = wroteOutput_ ? "\n" : "";
-    if (IsControlVisible(IdQuestionText)) {
-        std::string question = OneLine(ControlText(IdQuestionText));
+    const Screen& screen = driver.Shown();
+    if (screen.Control(IdQuestionText)->visible) {
+        std::string question = OneLine(screen.Control(IdQuestionText)->text);
         if (!question.empty()) text += question + "\n";
         for (int k = 1; k <= ChoiceButtonCount; ++k) {
             int id = IdChoice1 + k - 1;
             if (!Usable(id)) continue;
-            text += "  " + std::to_string(k) + ") " + OneLine(ControlText(id)) + "\n";
+            text += "  " + std::to_string(k) + ") " + OneLine(screen.Control(id)->text) + "\n";
         }
     }
     text += PromptText();
@@ -166,13 +163,13 @@ void TerminalDialog::ShowPrompt() {
     std::fflush(out_);
 }
 
-void TerminalDialog::RepeatPrompt() {
+void TerminalView::RepeatPrompt() {
     if (!interactive_) return;
     WriteOut(PromptText() + " ");
     std::fflush(out_);
 }
 
-void TerminalDialog::Complain(const std::string& message) {
+void TerminalView::Complain(const std::string& message) {
     std::fflush(out_);
     std::fprintf(err_, "%s: %s\n", ProgramName, VisibleControls(message).c_str());
     std::fflush(err_);

@@ -1,4 +1,4 @@
-// The main dialog in a terminal: the dialog lives in memory, its pane and
+// The main dialog in a terminal: the window lives in memory, its pane and
 // question area are written to standard output, message boxes to standard
 // error, and answers are read line by line from standard input.
 #pragma once
@@ -7,21 +7,22 @@
 #include <optional>
 #include <string>
 
-#include "app/MemoryDialog.h"
+#include "app/MemoryView.h"
+#include "app/WindowDriver.h"
 
 namespace kinpath::term {
 
 inline constexpr const char* ProgramName = "kinpath-cli";
 
-class TerminalDialog : public MemoryDialog {
+class TerminalView : public MemoryView {
 public:
     // interactive: input comes from a person at a terminal, so prompts stay on
     // the input line.
-    TerminalDialog(Session& session, std::FILE* in, std::FILE* out, std::FILE* err,
-                   bool interactive);
+    TerminalView(std::FILE* in, std::FILE* out, std::FILE* err, bool interactive);
 
-    BoxResult MessageBox(BoxOwner owner, std::string_view text, std::string_view caption,
-                         BoxButtons buttons) override;
+    // A box is a line on standard error; a Yes/No box reads its answer from
+    // the next input line.
+    void DrawBox(const Box* box) override;
     // No viewer in a terminal: the saved file's path is printed instead, its
     // control characters made visible.
     bool OpenFile(const std::string& path) override;
@@ -41,7 +42,10 @@ public:
     void Complain(const std::string& message);
 
     // Whether a control can be used now: enabled and shown.
-    bool Usable(int id) const;
+    bool Usable(int id) const { return driver.Shown().Usable(id); }
+
+    SteadyClock clock;
+    WindowDriver driver;
 
 private:
     void WriteOut(const std::string& text);

@@ -1,0 +1,251 @@
+#include "flow/Run.h"
+
+#include <utility>
+
+#include "scoring/PickReasons.h"
+#include "script/ScriptDocument.h"
+#include "text/TextCodec.h"
+#include "window/ControlIds.h"
+
+namespace kinpath {
+
+static_assert(ChoiceCount == ChoiceButtonCount, "one button for every choice a question offers");
+
+bool EventOfControl(int id, Event& event) {
+    if (id >= IdChoice1 && id < IdChoice1 + ChoiceButtonCount) {
+        event = ChooseEvent(id - IdChoice1 + 1);
+        return true;
+    }
+    switch (id) {
+        case IdOk:
+            event = {EventKind::Ok};
+            return true;
+        case IdSkip:
+            event = {EventKind::Skip};
+            return true;
+        case IdPrint:
+            event = {EventKind::Print};
+            return true;
+        case IdHtml:
+            event = {EventKind::Html};
+            return true;
+        case IdExit:
+            event = {EventKind::Exit};
+            return true;
+        default:
+            return false;
+    }
+}
+
+Run::Run(std::shared_ptr<const ScriptDocument> document) {
+    state_.session.StartRun(std::move(document));
+    AppendTranscriptLine(state_.transcript, "Answer the questions.");
+    AppendTranscriptLine(state_.transcript, "Skip any that you don't want to answer.");
+    AppendTranscriptLine(state_.transcript, "At the end you will be given the answer!");
+    // The OK the window sends itself once set up: it records nothing and
+    // shows the first question.
+    OkCommand(state_);
+}
+
+Run::Run(std::vector<Box> refusal) {
+    state_.loaded = false;
+    for (Box& box : refusal) state_.boxes.push_back({std::move(box), AfterBox::Nothing, true});
+    if (state_.boxes.empty()) {
+        state_.ended = true;
+    } else {
+        state_.boxes.back().then = AfterBox::Close;
+    }
+}
+
+std::optional<std::size_t> Run::QuestionIndex() const {
+    if (state_.session.CurrentQuestion() == nullptr) return std::nullopt;
+    return state_.session.QuestionCursor();
+}
+
+Step Run::Apply(const Event& event) {
+    if (state_.ended) return {};
+    if (!state_.boxes.empty()) {
+        // A box is modal: only its answer gets through.
+        if (event.kind != EventKind::Answer) return {};
+        if (state_.boxes.front().ofRun) Record(event);
+        ContinueAfterBox(state_, static_cast<BoxResult>(event.value));
+        return {true, state_.ended ? Effect::End : Effect::None};
+    }
+    return Dispatch(event);
+}
+
+Step Run::Dispatch(const Event& event) {
+    const bool asking = state_.loaded && !state_.resultsLayout;
+    const bool results = state_.loaded && state_.resultsLayout;
+    switch (event.kind) {
+        case EventKind::Choose: {
+            const QuestionBlock* question = state_.session.CurrentQuestion();
+            if (!asking || question == nullptr || event.value < 1 ||
+                static_cast<std::size_t>(event.value) >
+                    state_.session.Document().OfferedChoices(*question).size())
+                return {};
+            state_.checked = event.value;
+            state_.okEnabled = true;
+            Record(event);
+            return {true};
+        }
+        case EventKind::Ok:
+            if (!asking || !state_.okEnabled) return {};
+            Record(event);
+            OkCommand(state_);
+            return {true};
+        case EventKind::Skip:
+            if (!asking) return {};
+            Record(event);
+            NextQuestion(state_);
+            return {true};
+        case EventKind::Print:
+            return {results, results ? Effect::Print : Effect::None};
+        case EventKind::Html:
+            return {results, results ? Effect::SaveHtml : Effect::None};
+        case EventKind::Exit:
+            state_.ended = true;
+            return {true, Effect::End};
+        case EventKind::Answer:
+            break;
+    }
+    return {};
+}
+
+void Run::Record(const Event& event) {
+    // Choosing again before OK replaces the choice: only the last one counts.
+    if (event.kind == EventKind::Choose && !events_.empty() &&
+        events_.back().kind == EventKind::Choose) {
+        events_.back() = event;
+        return;
+    }
+    events_.push_back(event);
+}
+
+void Run::Notify(Box box) {
+    if (state_.ended) return;
+    state_.boxes.push_back({std::move(box), AfterBox::Nothing, false});
+}
+
+bool Run::CanGoBack() const { return EventsBeforeLastStep().size() != events_.size(); }
+
+std::vector<Event> Run::EventsBeforeLastStep() const {
+    for (std::size_t i = events_.size(); i-- > 0;) {
+        if (events_[i].kind == EventKind::Ok || events_[i].kind == EventKind::Skip)
+            return {events_.begin(), events_.begin() + static_cast<std::ptrdiff_t>(i)};
+    }
+    return events_;
+}
+
+Run Run::Replay(std::shared_ptr<const ScriptDocument> document, std::span<const Event> events,
+                std::size_t stopAt) {
+    Run run(std::move(document));
+    for (const Event& event : events) {
+        const std::optional<std::size_t> at = run.QuestionIndex();
+        if ((at && *at >= stopAt) || !run.Apply(event).accepted) break;
+    }
+    return run;
+}
+
+namespace {
+
+bool SameText(const ScriptDocument& a, ScriptText ta, const ScriptDocument& b, ScriptText tb) {
+    return a.Text(ta) == b.Text(tb);
+}
+
+bool SameQuestion(const ScriptDocument& a, const QuestionBlock& qa, const ScriptDocument& b,
+                  const QuestionBlock& qb) {
+    if (!SameText(a, qa.name, b, qb.name)) return false;
+    const auto choicesA = a.Choices(qa), choicesB = b.Choices(qb);
+    if (choicesA.size() != choicesB.size()) return false;
+    for (std::size_t i = 0; i < choicesA.size(); ++i) {
+        if (!SameText(a, choicesA[i], b, choicesB[i])) return false;
+    }
+    const auto answersA = a.Answers(qa), answersB = b.Answers(qb);
+    if (answersA.size() != answersB.size()) return false;
+    for (std::size_t i = 0; i < answersA.size(); ++i) {
+        if (!SameText(a, answersA[i].type, b, answersB[i].type) ||
+            !SameText(a, answersA[i].explanation, b, answersB[i].explanation) ||
+            a.Points(answersA[i]) != b.Points(answersB[i]))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::size_t FirstChangedQuestion(const ScriptDocument& before, const ScriptDocument& now) {
+    const auto a = before.Questions(), b = now.Questions();
+    std::size_t i = 0;
+    while (i < a.size() && i < b.size() && SameQuestion(before, a[i], now, b[i])) ++i;
+    return i;
+}
+
+namespace {
+
+Verdict MakeVerdict(const Session& session, const BestPick& pick) {
+    Verdict verdict{pick.race, pick.className, {}, {}, {}};
+    for (const RankEntry& row : session.RaceTable()) verdict.races.push_back({row.name, row.score});
+    for (const RankEntry& row : session.ClassTable())
+        verdict.classes.push_back({row.name, row.score});
+    const SettingsBlock* settings = session.Document().Settings();
+    verdict.reasons =
+        ExplainPick(session.PointTotals(), session.RaceTable(), session.ClassTable(),
+                    settings ? settings->preference : Preference::ClassOverRace, pick);
+    return verdict;
+}
+
+}  // namespace
+
+Screen Run::Render() const {
+    Screen screen = TemplateScreen();
+    const FlowState& s = state_;
+    if (!s.boxes.empty()) screen.box = s.boxes.front().box;
+    screen.boxesAnswered = s.boxesAnswered;
+    screen.ended = s.ended;
+    // A refused script leaves the window as the template made it.
+    if (!s.loaded) return screen;
+
+    screen.pane = s.transcript.Text();
+    screen.questionCount = static_cast<int>(s.session.Document().Questions().size());
+    ControlView& ok = *screen.Control(IdOk);
+    ControlView& question = *screen.Control(IdQuestionText);
+    if (s.resultsLayout) {
+        screen.layout = Layout::Results;
+        question.visible = false;
+        for (int k = 0; k < ChoiceButtonCount; ++k) {
+            ControlView& choice = *screen.Control(IdChoice1 + k);
+            choice = {"", false, false, false};
+        }
+        for (int k = 0; k < BarCount; ++k) {
+            screen.Control(IdFirstBar + k)->visible = false;
+            screen.Control(IdFirstLabel + k)->visible = false;
+        }
+        ok.enabled = false;
+        screen.Control(IdSkip)->enabled = false;
+        screen.Control(IdPrint)->enabled = true;
+        screen.Control(IdHtml)->enabled = true;
+        if (s.pick) screen.verdict = MakeVerdict(s.session, *s.pick);
+        return screen;
+    }
+
+    ok.enabled = s.okEnabled;
+    const QuestionBlock* current = s.session.CurrentQuestion();
+    const ScriptDocument& document = s.session.Document();
+    question.text = current ? DisplayText(document.Text(current->name)) : "";
+    question.visible = current != nullptr;
+    const auto offered =
+        current ? document.OfferedChoices(*current) : std::span<const ScriptText>{};
+    for (int k = 0; k < ChoiceButtonCount; ++k) {
+        ControlView& choice = *screen.Control(IdChoice1 + k);
+        const auto n = static_cast<std::size_t>(k);
+        // A choice the question does not fill shows as an empty, disabled button.
+        choice.text = n < offered.size() ? DisplayText(document.Text(offered[n])) : "";
+        choice.enabled = n < offered.size();
+        choice.checked = s.checked == k + 1;
+    }
+    if (current) screen.questionNumber = static_cast<int>(s.session.QuestionCursor()) + 1;
+    return screen;
+}
+
+}  // namespace kinpath

@@ -1,0 +1,20 @@
+// Why the pick came out as it did, in plain words, read off the same sorted
+// tables and totals the pick used: the rows that scored above it and why they
+// were passed over, how ties were settled, and what the leanings added.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "scoring/BestPick.h"
+#include "scoring/RankTables.h"
+
+namespace kinpath {
+
+// The tables as PickBestRaceAndClass left them (scored and sorted), the
+// totals, the preference and the pick it made.
+std::vector<std::string> ExplainPick(const PointValues& totals, const RaceRows& races,
+                                     const ClassRows& classes, Preference preference,
+                                     const BestPick& pick);
+
+}  // namespace kinpath

@@ -1,0 +1,90 @@
+// What the window shows, as a value: every control's state, the layout, the
+// pane's text, the bars' positions and the box waiting for an answer. The
+// questionnaire machine says what it should be; the front ends draw it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "window/ControlIds.h"
+#include "window/DialogTemplate.h"
+
+namespace kinpath {
+
+enum class BoxButtons { Ok, YesNo };
+enum class BoxResult { Ok, Yes, No };
+// Script errors are shown with no owner window; everything else is owned by the dialog.
+enum class BoxOwner { None, Dialog };
+
+// A modal message box. Texts are UTF-8 with CR LF line breaks.
+struct Box {
+    BoxOwner owner = BoxOwner::Dialog;
+    std::string text;
+    std::string caption;
+    BoxButtons buttons = BoxButtons::Ok;
+    friend bool operator==(const Box&, const Box&) = default;
+};
+
+struct ControlView {
+    std::string text;  // UTF-8
+    bool enabled = true;
+    bool visible = true;
+    bool checked = false;
+    friend bool operator==(const ControlView&, const ControlView&) = default;
+};
+
+// The dialog's two faces: the questions, or the results, where the pane fills
+// the window above the button row (ResultsPaneRect).
+enum class Layout { Questions, Results };
+
+// The pick and why, for a view that explains it beside the report.
+struct Verdict {
+    std::string race;
+    std::string className;
+    struct Standing {
+        std::string name;
+        std::int32_t score = 0;
+        friend bool operator==(const Standing&, const Standing&) = default;
+    };
+    // Every race and class with its score, as the ranking ordered them.
+    std::vector<Standing> races;
+    std::vector<Standing> classes;
+    // In plain words: what was passed over and why, how ties were settled.
+    std::vector<std::string> reasons;
+    friend bool operator==(const Verdict&, const Verdict&) = default;
+};
+
+struct Screen {
+    // In template order (DialogControls); the pane's text is in pane.
+    std::array<ControlView, ControlCount> controls;
+    Layout layout = Layout::Questions;
+    std::string pane;  // UTF-8, CR LF after every line
+    // Bar positions by bar index (bar IdFirstBar + index).
+    std::array<std::int32_t, BarCount> bars{};
+    // The first box waiting for an answer; input other than its answer waits.
+    std::optional<Box> box;
+    // How many boxes were answered so far: a box equal to the one before is
+    // still another box.
+    std::uint32_t boxesAnswered = 0;
+    // Where the player is: question n (from 1) of count, 0 before the first
+    // and on the results; skipped questions count as asked.
+    int questionNumber = 0;
+    int questionCount = 0;
+    // Once the pick is made.
+    std::optional<Verdict> verdict;
+    bool ended = false;
+
+    const ControlView* Control(int id) const;
+    ControlView* Control(int id);
+    // Enabled and shown: what a click or key can reach.
+    bool Usable(int id) const;
+    friend bool operator==(const Screen&, const Screen&) = default;
+};
+
+// The screen as the template makes it, before anything is shown in it.
+Screen TemplateScreen();
+
+}  // namespace kinpath
