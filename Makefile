@@ -3,7 +3,7 @@
 
 # The Debian packages: what building and starting the programs needs, and
 # what the tests, the Windows cross-build and the tools need on top.
-RUN_PACKAGES  := cmake make g++ pkg-config libgtest-dev qt6-base-dev libgl-dev \
+RUN_PACKAGES  := cmake make g++ pkg-config libgtest-dev qt6-base-dev libgl-dev libcli11-dev \
                  nlohmann-json3-dev fonts-liberation fonts-dejavu-core python3
 TEST_PACKAGES := libgmock-dev libbenchmark-dev desktop-file-utils appstream poppler-utils \
                  xvfb xauth hyperfine clang-14 libclang-rt-14-dev time clang-format cloc \
@@ -52,8 +52,12 @@ deps run-deps:
 # only `make test` has the Linux build run the command-line tests against the
 # Windows program too (test cli-windows).
 WINDOWS_CLI_TESTS ?=
+# `make test` compiles the benchmarks too, so that none rots unseen; running
+# them is `make bench`'s.
+BENCH ?= OFF
 CONFIGURE = cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKINPATH_WERROR=$(WERROR) \
-	  -DKINPATH_WINDOWS_BUILD_DIR=$(WINDOWS_CLI_TESTS) -DKINPATH_WEB_PAGE=$(WITH_WEB)
+	  -DKINPATH_WINDOWS_BUILD_DIR=$(WINDOWS_CLI_TESTS) -DKINPATH_WEB_PAGE=$(WITH_WEB) \
+	  -DKINPATH_BUILD_BENCH=$(BENCH)
 build: deps
 	$(CONFIGURE)
 	cmake --build $(BUILD) -j $(JOBS)
@@ -61,6 +65,7 @@ build: deps
 # The formatting check first: it takes a second, the builds take minutes. Then
 # the Linux suite, the Windows one under Wine, and the sanitizers last.
 test test-linux test-windows test-asan: WERROR = ON
+test test-linux test-windows: BENCH = ON
 test test-linux test-windows: WINDOWS_CLI_TESTS = $(CURDIR)/$(WINDOWS)
 # The Linux build gets the page, so the browser tests run with its tests.
 test test-linux test-windows web: WITH_WEB = $(WEB_PAGE)
@@ -169,8 +174,8 @@ FUZZDIR      := build-fuzz
 fuzz: deps
 	cmake -S fuzz -B $(FUZZDIR) -DCMAKE_CXX_COMPILER=clang++-14
 	cmake --build $(FUZZDIR) -j $(JOBS)
-	@for t in script_fuzz pane_fuzz balance_fuzz; do \
-	  mkdir -p $(FUZZDIR)/corpus/$$t $(FUZZDIR)/artifacts; \
+	@for t in script_fuzz pane_fuzz publish_fuzz balance_fuzz; do \
+	  mkdir -p $(FUZZDIR)/corpus/$$t $(FUZZDIR)/artifacts fuzz/regressions/$$t; \
 	  echo "== $$t for $(FUZZ_SECONDS) s (log: $(FUZZDIR)/$$t.log)"; \
 	  if ! $(FUZZDIR)/$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	      -timeout=10 -rss_limit_mb=2048 -max_len=32768 -dict=$(CURDIR)/fuzz/kinpath.dict \

@@ -31,7 +31,7 @@ void BM_RecordAnswer(benchmark::State& state) {
     const QuestionBlock& question = document.Questions()[0];
     PointValues totals{};
     for (auto _ : state) {
-        AddAnswerPoints(totals, *FindAnswer(document, question, choice));
+        AddAnswerPoints(totals, document.Points(*FindAnswer(document, question, choice)));
     }
     benchmark::DoNotOptimize(totals);
 }

@@ -18,3 +18,14 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # No DLLs beyond Windows' own: the C++ runtime and the thread library are
 # linked into each program.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+
+# Header-only libraries from the build machine's packages (CLI11 of
+# libcli11-dev): their own folders, linked into one folder of the build, as
+# /usr/include whole holds the build machine's C headers, not Windows'.
+set(KINPATH_HOST_HEADERS ${CMAKE_BINARY_DIR}/host-headers)
+foreach(folder CLI)
+  if(EXISTS /usr/include/${folder} AND NOT EXISTS ${KINPATH_HOST_HEADERS}/${folder})
+    file(MAKE_DIRECTORY ${KINPATH_HOST_HEADERS})
+    file(CREATE_LINK /usr/include/${folder} ${KINPATH_HOST_HEADERS}/${folder} SYMBOLIC)
+  endif()
+endforeach()

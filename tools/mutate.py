@@ -23,8 +23,8 @@ import subprocess
 import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-SUITES = ["kinpath_text_tests", "kinpath_script_tests", "kinpath_scoring_tests",
-          "kinpath_flow_tests", "kinpath_app_tests", "kinpath_authoring_tests",
+SUITES = ["kinpath_text_tests", "kinpath_platform_tests", "kinpath_script_tests",
+          "kinpath_scoring_tests", "kinpath_flow_tests", "kinpath_app_tests", "kinpath_authoring_tests",
           "kinpath_term_tests"]
 QT_SOURCES = "src/frontends/qt/"
 QT_SUITES = ["kinpath", "kinpath_qt_tests"]

@@ -6,6 +6,7 @@
 
 #include "flow/Transcript.h"
 #include "platform/Files.h"
+#include "platform/SafeSave.h"
 #include "text/HtmlText.h"
 #include "text/PathText.h"
 #include "text/TextCodec.h"
@@ -90,17 +91,6 @@ std::string BuildHtmlPage(const DisplayedPane& pane) {
 
 namespace {
 
-// Writes over the page itself, for a page whose owner a new file could not
-// keep; its old bytes are put back when that fails.
-bool WriteInPlace(FileSystem& files, const SaveTarget& target, std::string_view page) {
-    File file = files.OpenInPlace(target);
-    std::string old;
-    if (!file.IsOpen() || file.ReadAll(old) != 0) return false;
-    if (files.Write(file, 0, page) && files.Finish(file, page.size()) && file.Close()) return true;
-    if (file.IsOpen() && files.Write(file, 0, old)) files.Finish(file, old.size());
-    return false;
-}
-
 // The saved page's path as box text: what is not UTF-8 and what would garble
 // the box shows as U+FFFD.
 std::string ShownPath(std::string_view path) {
@@ -114,34 +104,6 @@ std::string ShownPath(std::string_view path) {
 
 }  // namespace
 
-bool WriteHtmlFile(FileSystem& files, const std::string& path, std::string_view page) {
-    const SaveTarget target = files.FindTarget(path);
-    // Only a regular file the user may write is ever written over: never a
-    // device, FIFO, socket or folder, nor a page made read-only.
-    if (target.kind != FileKind::Missing && (target.kind != FileKind::Regular || !target.writable))
-        return false;
-    // Nothing ends the program between creating the temporary and removing it.
-    SignalsHeld held;
-    std::string temporary;
-    File file = files.CreateTemporary(target, temporary);
-    if (!file.IsOpen()) return false;
-    if (!files.KeepAttributes(target, file)) {
-        file.Close();
-        files.Remove(target, temporary);
-        // Another user's page stays theirs: a new file would be this user's.
-        return target.kind == FileKind::Regular && WriteInPlace(files, target, page);
-    }
-    // The old page survives every failure before the rename, which replaces
-    // it in one step.
-    if (files.Write(file, 0, page) && files.Finish(file, page.size()) && file.Close() &&
-        files.Replace(target, temporary)) {
-        return true;
-    }
-    file.Close();
-    files.Remove(target, temporary);
-    return false;
-}
-
 ExportOutcome ExportHtml(View& view) {
     SystemFiles files;
     return ExportHtml(view, files);
@@ -151,7 +113,7 @@ ExportOutcome ExportHtml(View& view, FileSystem& files) {
     std::string page = BuildHtmlPage(view);
     // Saved by its name in the working folder, however deep that is; the
     // viewer gets the whole path.
-    if (!WriteHtmlFile(files, HtmlFileName, page)) {
+    if (!SaveFile(files, HtmlFileName, page)) {
         return {false,
                 Box{BoxOwner::Dialog, "Could not write Kinpath.html", "Error", BoxButtons::Ok}};
     }

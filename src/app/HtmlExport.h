@@ -19,12 +19,6 @@ inline constexpr const char* HtmlFileName = "Kinpath.html";
 void WriteHtmlLine(std::string& out, const char* text, int tabCount);
 // The whole page for the pane's current displayed lines.
 std::string BuildHtmlPage(const DisplayedPane& pane);
-// Replaces the file at path (see platform/Files.h) with page through a temporary
-// file in the same folder, keeping its owner, group and permissions; the old
-// file stays untouched unless every step succeeded. A page whose owner a new
-// file could not keep is written over in place, its old bytes put back when
-// that fails.
-bool WriteHtmlFile(FileSystem& files, const std::string& path, std::string_view page);
 struct ExportOutcome {
     bool saved = false;
     // The box to show: the page could not be written, or no viewer could be

@@ -4,6 +4,7 @@
 
 #include "authoring/ScriptCheck.h"
 #include "script/ScriptLines.h"
+#include "text/TextCodec.h"
 
 namespace kinpath {
 
@@ -12,7 +13,7 @@ namespace {
 bool ReadForAuthor(const std::string& path, std::string& bytes, std::ostream& err) {
     ScriptFileText file = ReadScriptFile(path);
     if (file.failure != ReadFailure::None) {
-        err << path << ": error: cannot open (" << DescribeReadFailure(file) << ")\n";
+        err << TerminalText(path) << ": error: cannot open (" << DescribeReadFailure(file) << ")\n";
         return false;
     }
     bytes = std::move(file.bytes);
@@ -23,7 +24,7 @@ bool ReadForAuthor(const std::string& path, std::string& bytes, std::ostream& er
 
 void PrintDiagnostic(const std::string& name, const CheckDiagnostic& diagnostic,
                      std::ostream& out) {
-    out << name << ':' << diagnostic.line
+    out << TerminalText(name) << ':' << diagnostic.line
         << (diagnostic.severity == CheckSeverity::Error ? ": error: " : ": warning: ")
         << diagnostic.text << '\n';
 }
@@ -34,7 +35,7 @@ void PrintSummary(const std::string& name, const CheckResult& result, std::ostre
     const auto count = [](int n, const char* word) {
         return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
     };
-    out << name << ": " << count(result.questions, "question") << ", "
+    out << TerminalText(name) << ": " << count(result.questions, "question") << ", "
         << count(result.errors, "error");
     if (!errorsOnly) {
         out << ", " << count(result.warnings, "warning");

@@ -5,11 +5,11 @@
 
 namespace kinpath {
 
-int File::ReadAll(std::string& bytes) {
+int File::ReadAll(std::string& bytes, std::uint64_t limit) {
     // One read of the size the file has, so a file that grows meanwhile (a log
     // named script.txt) cannot keep the reader busy.
     const std::uint64_t size = Size();
-    if (size > bytes.max_size()) throw std::length_error("file too large to hold");
+    if (size > limit || size > bytes.max_size()) throw std::length_error("file too large to hold");
     bytes.resize(static_cast<std::size_t>(size));
     std::size_t done = 0;
     while (done < bytes.size()) {

@@ -43,8 +43,9 @@ public:
     FileKind Kind() const;
     // Reads the file whole into bytes (once opened, it is read from its start):
     // 0, or the system's error number. A file that shrank meanwhile gives what
-    // is there. Throws std::length_error or std::bad_alloc when it cannot be held.
-    int ReadAll(std::string& bytes);
+    // is there. Throws std::length_error, before reading, when it is larger than
+    // limit or than a string holds, and std::bad_alloc when memory runs out.
+    int ReadAll(std::string& bytes, std::uint64_t limit = UINT64_MAX);
     // Closes it now: false when a write the system had deferred failed.
     bool Close();
 
@@ -58,6 +59,11 @@ private:
 
 // What a name leads to, links followed, without opening it.
 FileKind KindOf(const std::string& name);
+
+// A file name (a path's last part) as the system stores it: Windows drops
+// trailing dots and blanks ("Kinpath.html." is Kinpath.html); elsewhere a name
+// is stored as it is given.
+std::string StoredName(std::string_view name);
 
 // The file a save writes: what the saved name leads to through links.
 struct SaveTarget {

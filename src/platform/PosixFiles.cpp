@@ -133,6 +133,8 @@ FileKind KindOf(const std::string& name) {
     return errno == ENOENT ? FileKind::Missing : FileKind::Other;
 }
 
+std::string StoredName(std::string_view name) { return std::string(name); }
+
 SaveTarget SystemFiles::FindTarget(const std::string& name) {
     SaveTarget target;
     auto [folder, leaf] = Split(name);

@@ -76,6 +76,11 @@ FileKind KindOf(const std::string& name) {
     return KindOfStatus(fs::status(PathFromUtf8(name), ec));
 }
 
+std::string StoredName(std::string_view name) {
+    const std::size_t end = name.find_last_not_of(". ");
+    return std::string(name.substr(0, end == name.npos ? 0 : end + 1));
+}
+
 SaveTarget SystemFiles::FindTarget(const std::string& name) {
     SaveTarget target;
     target.kind = FileKind::Other;

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "platform/Files.h"
+#include "script/ScriptDocument.h"
 #include "text/Ascii.h"
 
 namespace kinpath {
@@ -70,7 +71,8 @@ ScriptFileText ReadScriptFile(const std::string& path) {
     }
     try {
         ScriptFileText text;
-        if (const int failed = file.ReadAll(text.bytes)) {
+        // Past the most a document holds the file is not even read.
+        if (const int failed = file.ReadAll(text.bytes, MaxScriptBytes)) {
             return Failed(ReadFailure::ReadError, failed);
         }
         DropByteOrderMark(text.bytes);

@@ -22,7 +22,8 @@ struct ScriptFileText {
 };
 
 // Reads a script file whole: one open, one size check, one read. Nothing but a
-// regular file is ever read or waited on.
+// regular file is ever read or waited on, and one past the most a document
+// holds (MaxScriptBytes) is TooLarge without being read.
 ScriptFileText ReadScriptFile(const std::string& path);
 // A short reason for a failed read, for authors ("not a regular file").
 std::string DescribeReadFailure(const ScriptFileText& file);

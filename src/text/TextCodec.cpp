@@ -191,7 +191,7 @@ std::string VisibleControls(std::string_view utf8) {
         char32_t cp = NextCodePoint(utf8, i);
         // A terminal reading bytes takes a stray 0x80 to 0x9F as a C1 control.
         if (i - start == 1) cp = static_cast<unsigned char>(utf8[start]);
-        if (!IsHiddenControl(cp)) {
+        if (!IsHiddenControl(cp) && !IsLayoutControl(cp)) {
             out.append(utf8.substr(start, i - start));
         } else if (cp < 0x80) {
             out += '^';
@@ -207,5 +207,7 @@ std::string VisibleControls(std::string_view utf8) {
     }
     return out;
 }
+
+std::string TerminalText(std::string_view bytes) { return VisibleControls(DisplayText(bytes)); }
 
 }  // namespace kinpath

@@ -36,10 +36,21 @@ constexpr bool IsHiddenControl(char32_t cp) {
 }
 // The UTF-8 text with each hidden control replaced by U+FFFD.
 std::string ReplaceHiddenControls(std::string_view utf8);
-// The text with every hidden control made visible, so that none reaches a
-// terminal: C0 controls and DEL in caret notation (ESC as ^[, DEL as ^?), C1
-// controls as <U+0080> to <U+009F>. A byte that is not UTF-8 counts as the
-// Latin-1 character of its value.
+// A character that reorders or breaks the text around it on a terminal: the
+// bidirectional marks, embeddings, overrides and isolates, and the line and
+// paragraph separators U+2028 and U+2029.
+constexpr bool IsLayoutControl(char32_t cp) {
+    return cp == 0x061C || cp == 0x200E || cp == 0x200F || (cp >= 0x202A && cp <= 0x202E) ||
+           (cp >= 0x2066 && cp <= 0x2069) || cp == 0x2028 || cp == 0x2029;
+}
+// The text with every hidden control and layout control made visible, so that
+// none reaches a terminal: C0 controls and DEL in caret notation (ESC as ^[,
+// DEL as ^?), C1 controls as <U+0080> to <U+009F>, layout controls as <U+202E>
+// and the like. A byte that is not UTF-8 counts as the Latin-1 character of
+// its value.
 std::string VisibleControls(std::string_view utf8);
+// A name or any other bytes for a terminal: as DisplayText reads them, with
+// every control made visible.
+std::string TerminalText(std::string_view bytes);
 
 }  // namespace kinpath

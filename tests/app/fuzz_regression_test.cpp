@@ -6,6 +6,7 @@
 
 #include "../../fuzz/BalanceFuzz.h"
 #include "../../fuzz/FuzzDrivers.h"
+#include "../../fuzz/PublishFuzz.h"
 #include "TestSupport.h"
 
 namespace kinpath::testing {
@@ -19,10 +20,13 @@ TEST_F(FuzzRegressionTest, EverySavedInputPassesItsTarget) {
     const std::pair<const char*, void (*)(const std::uint8_t*, std::size_t)> targets[] = {
         {"script_fuzz", fuzz::RunScriptInput},
         {"pane_fuzz", fuzz::RunPaneInput},
-        {"balance_fuzz", fuzz::RunBalanceInput}};
+        {"balance_fuzz", fuzz::RunBalanceInput},
+        {"publish_fuzz", fuzz::RunPublishInput}};
     for (const auto& [target, run] : targets) {
         int replayed = 0;
         for (const char* kind : {"corpus", "regressions"}) {
+            if (!fs::exists(fs::path(KINPATH_FUZZ_DIR) / kind / target))
+                continue;  // none found yet
             for (const auto& e :
                  fs::directory_iterator(fs::path(KINPATH_FUZZ_DIR) / kind / target)) {
                 SCOPED_TRACE(e.path().string());

@@ -1,5 +1,5 @@
 // Saving the pane as Kinpath.html: the page's exact bytes, and an old page that
-// survives every failed save, its owner and every signal.
+// survives a failed save (the save's own cases: tests/platform/).
 #ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -16,6 +16,7 @@
 #include <set>
 #include <utility>
 
+#include "FailingFiles.h"
 #include "TestSupport.h"
 #include "app/HtmlExport.h"
 #include "app/MainDialog.h"
@@ -42,31 +43,6 @@ std::string Page(std::initializer_list<std::string> lines) {
 
 // The number of entries in the folder, to see that no temporary is left.
 auto Entries(const fs::path& dir) { return std::distance(fs::directory_iterator(dir), {}); }
-
-// The system's files on a disk that holds `room` bytes of a file, where a page's
-// owner cannot be kept when `foreignOwner`, and where `signal` comes halfway
-// through the next write.
-class FailingFiles : public SystemFiles {
-public:
-    std::uint64_t room = UINT64_MAX;
-    bool foreignOwner = false;
-    int signal = 0;
-
-    bool Write(File& file, std::uint64_t offset, std::string_view bytes) override {
-        if (const int raised = std::exchange(signal, 0)) {
-            const std::size_t half = bytes.size() / 2;
-            const bool first = Write(file, offset, bytes.substr(0, half));
-            std::raise(raised);
-            return first && Write(file, offset + half, bytes.substr(half));
-        }
-        const std::size_t fits =
-            offset >= room ? 0 : std::min<std::uint64_t>(bytes.size(), room - offset);
-        return SystemFiles::Write(file, offset, bytes.substr(0, fits)) && fits == bytes.size();
-    }
-    bool KeepAttributes(const SaveTarget& target, File& file) override {
-        return !foreignOwner && SystemFiles::KeepAttributes(target, file);
-    }
-};
 
 class HtmlExportTest : public ProgramTest {
 protected:
@@ -164,52 +140,6 @@ TEST_F(HtmlExportTest, PageIsExactAndSavingAgainKeepsPermissionsAndLinks) {
 #endif
 }
 
-// Every entry of the folder with its type, permissions and a regular file's bytes.
-std::set<std::string> State(const fs::path& dir) {
-    std::set<std::string> state;
-    for (const fs::path& path : fs::directory_iterator(dir)) {
-        const fs::file_status s = fs::symlink_status(path);
-        std::ifstream in(s.type() == fs::file_type::regular ? path : fs::path());
-        state.insert(path.filename().string() + std::to_string(int(s.type())) + " " +
-                     std::to_string(int(s.permissions())) +
-                     std::string(std::istreambuf_iterator(in), {}));
-    }
-    return state;
-}
-
-TEST_F(HtmlExportTest, OnlyARegularFileTheUserMayWriteIsWrittenOver) {
-    // Kinpath.html as each of these, and as a link to it, is refused and left as
-    // it is: a device (where mknod is allowed), a FIFO, a folder, a read-only
-    // page, another user's private file (where chown is allowed) and nothing.
-    // Windows has the folder and the read-only page (links need rights there).
-    fs::create_directory("folder");
-    for (const char* name : {"read-only", "private"}) std::ofstream(name) << "keep";
-    fs::permissions("read-only", static_cast<fs::perms>(0444));
-#ifdef _WIN32
-    fs::remove("private");
-    const bool links = false;
-#else
-    ::mknod("device", S_IFCHR | 0666, ::makedev(1, 3));
-    ::mkfifo("fifo", 0666);
-    fs::permissions("private", static_cast<fs::perms>(0600));
-    if (::chown("private", ::geteuid() + 1, 65534) != 0) fs::remove("private");
-    const bool links = true;
-#endif
-    const std::set<std::string> before = State(Dir());
-    for (const char* name : {"device", "fifo", "folder", "read-only", "private", "missing"}) {
-        if (links) {
-            fs::create_symlink(name, HtmlFileName);
-            EXPECT_FALSE(Save()) << "link to " << name;
-            fs::remove(HtmlFileName);
-        }
-        if (std::rename(name, HtmlFileName) != 0) continue;  // none made here
-        EXPECT_FALSE(Save()) << name;
-        fs::rename(HtmlFileName, name);
-    }
-    EXPECT_EQ(State(Dir()), before);  // no temporary left either
-    fs::permissions("read-only", fs::perms::owner_write, fs::perm_options::add);  // removable
-}
-
 TEST_F(HtmlExportTest, FailedSavesKeepWhatWasThereAndCanBeRetried) {
     // A pane at capacity.
     for (int i = 0; pane.Length() < TranscriptCapacity; ++i)
@@ -264,46 +194,6 @@ TEST_F(HtmlExportTest, FailedSavesKeepWhatWasThereAndCanBeRetried) {
     EXPECT_EQ(ReadFile(HtmlFileName), BuildHtmlPage(dialog));
 }
 
-TEST_F(HtmlExportTest, SavingKeepsThePagesOwnerOrElseWritesItInPlace) {
-    Append("new");
-    const std::string page = BuildHtmlPage(dialog);
-#ifndef _WIN32
-    // Root can give the new file away: another user's page that all may write
-    // is replaced and stays theirs, group and mode included.
-    std::ofstream(HtmlFileName) << "old";
-    fs::permissions(HtmlFileName, static_cast<fs::perms>(0646));
-    if (::geteuid() == 0 && ::chown(HtmlFileName, 4321, 4322) == 0) {
-        ASSERT_TRUE(Save());
-        struct stat saved {};
-        ASSERT_EQ(::stat(HtmlFileName, &saved), 0);
-        EXPECT_EQ(std::tuple(saved.st_uid, saved.st_gid, saved.st_mode & 07777),
-                  std::tuple(4321u, 4322u, 0646u));
-        EXPECT_EQ(ReadFile(HtmlFileName), page);
-    }
-#endif
-    // Where a new file could not keep the owner, the page itself is written
-    // over; when that fails, its old bytes are put back.
-    std::ofstream(HtmlFileName, std::ios::binary) << std::string(9000, 'o');
-    FailingFiles foreign;
-    foreign.foreignOwner = true;
-    foreign.room = 100;
-    EXPECT_FALSE(Save(&foreign));
-    EXPECT_EQ(ReadFile(HtmlFileName), std::string(9000, 'o'));
-    foreign.room = UINT64_MAX;
-#ifndef _WIN32
-    struct stat before {
-    }, after{};
-    ::stat(HtmlFileName, &before);
-    ASSERT_TRUE(Save(&foreign));
-    ::stat(HtmlFileName, &after);
-    EXPECT_EQ(after.st_ino, before.st_ino);  // the same file, not a new one
-#else
-    ASSERT_TRUE(Save(&foreign));
-#endif
-    EXPECT_EQ(ReadFile(HtmlFileName), page);
-    EXPECT_EQ(Entries(Dir()), 1);
-}
-
 #ifndef _WIN32
 TEST_F(HtmlExportTest, AFolderDeeperThanThePathLimitIsSavedInto) {
     const std::string level(200, 'd');
@@ -323,17 +213,6 @@ TEST_F(HtmlExportTest, AFolderDeeperThanThePathLimitIsSavedInto) {
     }
 }
 
-TEST_F(HtmlExportTest, AnEndingSignalWaitsUntilTheSaveIsOver) {
-    Append("page");
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        FailingFiles files;
-        files.signal = signal;
-        EXPECT_EXIT(Save(&files), ::testing::KilledBySignal(signal), "");
-        EXPECT_EQ(ReadFile(HtmlFileName), BuildHtmlPage(dialog));
-        EXPECT_EQ(Entries(Dir()), 1);  // no temporary file survives
-        fs::remove(HtmlFileName);
-    }
-}
 #endif
 
 }  // namespace

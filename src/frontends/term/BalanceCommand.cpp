@@ -11,6 +11,7 @@
 #include "authoring/ScriptCheck.h"
 #include "authoring/balance/BalanceReport.h"
 #include "script/ScriptDocument.h"
+#include "text/TextCodec.h"
 
 namespace kinpath::term {
 
@@ -24,7 +25,7 @@ int RunBalance(const std::string& path, const BalanceOptions& options, BalanceFo
     auto document = std::make_shared<ScriptDocument>();
     const LoadOutcome outcome = LoadScriptText(*document, std::move(script));
     if (!outcome.loaded) {
-        err << path << ": error: cannot load the script ("
+        err << TerminalText(path) << ": error: cannot load the script ("
             << (outcome.outOfMemory ? "out of memory" : "the window refuses it") << ")\n";
         return 1;
     }
@@ -32,7 +33,7 @@ int RunBalance(const std::string& path, const BalanceOptions& options, BalanceFo
         const BalanceTally tally = SimulateBalance(document, options, progress);
         WriteBalanceReport(path, *document, options, tally, format, out);
     } catch (const std::bad_alloc&) {
-        err << path << ": error: out of memory for the runs\n";
+        err << TerminalText(path) << ": error: out of memory for the runs\n";
         return 1;
     }
     return 0;

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -266,7 +267,9 @@ TEST_F(CliTest, BalanceNumbersAtTheirEdges) {
         {"--jobs 1", "  Random runs: 1\n"},
         {"--jobs=1024", "  Random runs: 1\n"}};
     for (const auto& [args, report] : taken) {
-        const CliRun run = Cli("", "--balance --runs 1 " + std::string(args));
+        // One run, unless the case gives the runs itself: an option is given once.
+        const std::string runs = std::string(args).starts_with("--runs") ? "" : "--runs 1 ";
+        const CliRun run = Cli("", "--balance " + runs + args);
         EXPECT_EQ(run.status, 0) << args;
         EXPECT_TRUE(Has(run.out, report)) << args << "\n" << run.out;
     }
@@ -329,6 +332,74 @@ TEST_F(CliTest, ControlCharactersOfScriptAndInputAreShownVisibly) {
     fs::current_path(Dir());
     EXPECT_TRUE(Has(saved.out, "/^[]0;x^G/Kinpath.html\n")) << saved.out;
     EXPECT_FALSE(Has(saved.out, "\x1b"));
+}
+
+// Every name the author tools show goes to the terminal in caret notation:
+// the script's and the page's, in "cannot open" too, and unknown options.
+TEST_F(CliTest, NamesReachTheTerminalInCaretNotation) {
+    const CliRun unknown = Cli("", "\"$(printf '%s\\033]0;t\\007' --x)\"");
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.err.rfind("kinpath-cli: unknown option '--x^[]0;t^G'\nUsage:", 0), 0u)
+        << unknown.err;
+    const CliRun twice = Cli("", "--publish -o a.html -o b.html");
+    EXPECT_EQ(std::tuple(twice.status, twice.err.substr(0, twice.err.find('\n'))),
+              std::tuple(2, "kinpath-cli --publish: -o given twice"));
+    if (UnderWine) GTEST_SKIP() << "Windows file names hold no control characters";
+    const std::string evil = "evil\x1b]0;PWNED\x07\x1b[31m\xE2\x80\xAE";
+    const std::string shown = "evil^[]0;PWNED^G^[[31m<U+202E>";
+    WriteScript(SampleScript, evil + ".txt");
+    const bool page = fs::exists(fs::path(KINPATH_CLI_PATH).parent_path() / "kinpath-page.html");
+    fs::create_directory(evil);
+    for (const std::string& args : {"--check '" + evil + ".txt'", "--check '" + evil + "'",
+                                    "--balance --runs 1 '" + evil + "'",
+                                    "--publish '" + evil + ".txt' -o '" + evil + "/Kinpath.html'",
+                                    page ? "--publish '" + evil + ".txt' -o '" + evil + ".html'"
+                                         : "--check '" + evil + "'"}) {
+        const CliRun run = Cli("", args);
+        EXPECT_FALSE(Has(run.out + run.err, "\x1b") || Has(run.out + run.err, "\xE2\x80\xAE"));
+        EXPECT_TRUE(Has(run.out + run.err, shown)) << args << "\n" << run.out << run.err;
+    }
+}
+
+// A script past the 2 GiB a document holds is refused by every command alike,
+// at once, without being read (a sparse file).
+TEST_F(CliTest, AScriptOverTheLimitIsTooLargeForEveryCommand) {
+    std::ofstream("big.txt").close();
+    fs::resize_file("big.txt", std::uintmax_t(1) << 31);
+    for (const char* args : {"--check big.txt", "--balance big.txt", "--publish big.txt"}) {
+        const CliRun run = Cli("", args);
+        if (Has(run.err, "kinpath-page.html not found")) continue;
+        EXPECT_EQ(std::tuple(run.status, run.err),
+                  std::tuple(1, "big.txt: error: cannot open (too large to hold in memory)\n"))
+            << args;
+    }
+    EXPECT_EQ(std::tuple(Cli("", "big.txt").status, Cli("", "big.txt").err),
+              std::tuple(1, "Error: Could not open big.txt\n"));
+}
+
+// The published page: its size said as written, the title as text, an empty
+// script published as a script; the page without a script is never its target.
+TEST_F(CliTest, PublishWritesTheTitleAndNeverOverThePageWithoutAScript) {
+    WriteScript(SampleScript, "quiz.txt");
+    const CliRun run = Cli("", "--publish quiz.txt --title 'Quiz & <b>'");
+    if (Has(run.err, "kinpath-page.html not found")) GTEST_SKIP() << "no page beside the program";
+    const std::string bytes = std::to_string(ReadFile("quiz.html").size());
+    std::string grouped;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        grouped += ((i > 0 && (bytes.size() - i) % 3 == 0) ? "," : "") + bytes.substr(i, 1);
+    EXPECT_EQ(std::tuple(run.status, run.out),
+              std::tuple(0, "quiz.html: " + grouped + " bytes, 3 questions\n"));
+    EXPECT_TRUE(Has(ReadFile("quiz.html"), "<title>Quiz &amp; &lt;b&gt;</title>"));
+    WriteScript("", "empty.txt");
+    EXPECT_TRUE(Has(Cli("", "--publish empty.txt").out, " bytes, 0 questions\n"));
+    EXPECT_TRUE(Has(ReadFile("empty.html"), "id=\"kinpath-script\" data-embedded></script>"));
+    if (UnderWine) GTEST_SKIP() << "the Windows program's folder is another";
+    const fs::path page = fs::path(KINPATH_CLI_PATH).parent_path() / "kinpath-page.html";
+    const std::string before = Read(page.c_str());
+    const CliRun refused = Cli("", "--publish quiz.txt -o '" + page.string() + "'");
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err.rfind("kinpath-cli --publish: the page may not be written to ", 0), 0u);
+    EXPECT_EQ(Read(page.c_str()), before);
 }
 
 TEST_F(CliTest, LinesPastTheLimitAreDroppedAndFailedOutputFailsEveryMode) {

@@ -431,6 +431,22 @@ def test_published_page_runs_offline_from_a_file_and_fetches_nothing(t):
                       downloadThroughput=-1, uploadThroughput=-1)
 
 
+def test_published_empty_script_shows_results_and_title_is_text(t):
+    folder = t.folder("empty", "", page=False)
+    title = 'Quiz <script>window.pwned=1</script> & "more"'
+    run = t.cli(folder, [], "--publish", "-o", "empty.html", "--title", title)
+    assert run.returncode == 0 and b"0 questions" in run.stdout, run
+    server = t.serve(folder)
+    for url in (server.url + "empty.html", file_url(os.path.join(folder, "empty.html"))):
+        t.open(url)
+        # An empty script is a script: the results at once, as kinpath-cli shows them.
+        wait_for(lambda: t.control(HTML)["enabled"], what="the results")
+        assert t.js("return document.title") == title
+        assert t.js("return document.getElementById('caption').textContent") == title
+        assert t.js("return window.pwned === undefined && window.__violations.length === 0")
+    assert server.requests == ["/empty.html"], server.requests
+
+
 def test_script_texts_show_as_text_never_as_markup(t):
     folder = t.folder("markup", MARKUP_SCRIPT)
     t.cli(folder, [], "--publish", "-o", "markup.html")

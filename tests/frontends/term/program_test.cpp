@@ -1,0 +1,89 @@
+// kinpath-cli run whole inside this process, where memory runs out at every
+// size of allocation: each command ends with a message and status 1, or does
+// its work as without the limit; none aborts.
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <sstream>
+
+#include "FailingNew.h"
+#include "TestSupport.h"
+#include "frontends/term/Program.h"
+
+namespace kinpath::testing {
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out, err;
+    friend bool operator==(const Outcome&, const Outcome&) = default;
+};
+
+std::string Contents(std::FILE* file) {
+    std::string text;
+    std::rewind(file);
+    for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
+    std::fclose(file);
+    return text;
+}
+
+class ProgramRunTest : public ProgramTest {
+protected:
+    Outcome Program(const std::vector<std::string>& args, std::size_t failFrom) {
+        std::FILE* in = std::tmpfile();
+        std::FILE* out = std::tmpfile();
+        std::FILE* err = std::tmpfile();
+        std::ostringstream textOut, textErr;
+        FailFrom = failFrom;
+        const int status = term::RunProgram(args, {(Dir() / "page.html").string()},
+                                            {in, out, err, textOut, textErr});
+        FailFrom = SIZE_MAX;
+        std::fclose(in);
+        return {status, Contents(out) + textOut.str(), Contents(err) + textErr.str()};
+    }
+};
+
+bool Has(const std::string& text, const char* piece) { return text.find(piece) != text.npos; }
+
+TEST_F(ProgramRunTest, MemoryThatRunsOutEndsEveryCommandWithAMessage) {
+    // A script of 2 MB, most of it comments, so that every command is quick.
+    std::string script =
+        "<QUESTION>\nname=Q\ntext=a\n<ANSWER>\ntype=1\nwarpts=1\n</ANSWER>\n"
+        "</QUESTION>\n";
+    while (script.size() < (2 << 20)) script += "# " + std::string(500, 'x') + "\n";
+    WriteScript(script);
+    WriteScript(
+        "<meta content=\"default-src 'none'; connect-src 'self'\"><title>T</title>"
+        "<script type=\"application/octet-stream\" id=\"kinpath-script\"></script>",
+        "page.html");
+    const std::vector<std::string> commands[] = {{},
+                                                 {"--check"},
+                                                 {"--balance", "--runs", "3000", "--jobs", "2"},
+                                                 {"--publish", "-o", "p.html"},
+                                                 {"--help"}};
+    bool outOfMemory = false;
+    for (const std::vector<std::string>& args : commands) {
+        const Outcome normal = Program(args, SIZE_MAX);
+        // Every fourth power of two, and 2.5 MB: more than the script, less
+        // than the page published from it.
+        for (const std::size_t from :
+             {1 << 24, 1 << 22, 5 << 19, 1 << 20, 1 << 18, 1 << 16, 1 << 14, 1 << 12}) {
+            const Outcome run = Program(args, from);
+            SCOPED_TRACE((args.empty() ? "" : args[0]) + " with allocations of " +
+                         std::to_string(from) + " bytes failing:\n" + run.err);
+            if (run == normal) continue;
+            EXPECT_EQ(run.status, 1);
+            EXPECT_TRUE(Has(run.err, "kinpath-cli: out of memory\n") ||
+                        Has(run.err, ": error: cannot open (too large to hold in memory)\n") ||
+                        Has(run.err, "(out of memory)\n") ||
+                        Has(run.err, "Error: Could not open script.txt\n"));
+            outOfMemory |= Has(run.err, "kinpath-cli: out of memory\n");
+        }
+    }
+    EXPECT_TRUE(outOfMemory);  // the handler of last resort was reached
+}
+
+}  // namespace
+}  // namespace kinpath::testing
