@@ -16,12 +16,11 @@
 #include "authoring/ScriptCheck.h"
 #include "script/ScriptKeys.h"
 #include "script/ScriptLines.h"
+#include "script/ScriptReader.h"
 
 namespace kinpath::check {
 
 inline constexpr int ShownChoices = 8;
-// ReadScriptLine stores at most this many characters of one line.
-inline constexpr std::size_t PieceLength = LineBufferSize - 1;
 // Characters the window's default font (8-point sans-serif) shows whole in a
 // choice row and in the question box for text in capitals; ordinary text fits
 // a little more, text of wide letters only 30 and 216.
