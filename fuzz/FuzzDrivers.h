@@ -27,7 +27,7 @@
 #include "app/MainDialog.h"
 #include "app/MemoryDialog.h"
 #include "app/PrintTranscript.h"
-#include "authoring/ScriptCheck.h"
+#include "authoring/check/ScriptCheck.h"
 #include "flow/QuestionFlow.h"
 #include "flow/Session.h"
 #include "flow/Transcript.h"

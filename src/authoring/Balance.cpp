@@ -16,7 +16,7 @@
 #include <thread>
 #include <utility>
 
-#include "authoring/ScriptCheck.h"
+#include "authoring/check/ScriptCheck.h"
 #include "flow/QuestionFlow.h"
 #include "flow/Session.h"
 #include "scoring/AnswerRecording.h"
@@ -422,8 +422,21 @@ BalanceTally SimulateBalance(std::shared_ptr<const ScriptDocument> document,
 
 int RunBalance(const std::string& path, const BalanceOptions& options, BalanceFormat format,
                std::ostream& out, std::ostream& err, const BalanceProgress& progress) {
-    std::string script;
-    if (!ReadCheckedScript(path, script, err)) {
+    ScriptFileText file = ReadScriptFile(path);
+    if (file.failure != ReadFailure::None) {
+        err << path << ": error: cannot open (" << DescribeReadFailure(file) << ")\n";
+        return 1;
+    }
+    std::string script = std::move(file.bytes);
+    const CheckResult check = CheckScript(script, [&](const CheckDiagnostic& diagnostic) {
+        if (diagnostic.severity == CheckSeverity::Error) {
+            err << path << ':' << diagnostic.line << ": error: " << diagnostic.text << '\n';
+        }
+    });
+    if (check.errors > 0) {
+        err << path << ": " << check.questions
+            << (check.questions == 1 ? " question, " : " questions, ") << check.errors
+            << (check.errors == 1 ? " error\n" : " errors\n");
         return 1;
     }
     // One document for every thread: it is never written once loaded.

@@ -4,7 +4,7 @@
 #include <ostream>
 
 #include "app/HtmlExport.h"
-#include "authoring/ScriptCheck.h"
+#include "authoring/check/ScriptCheck.h"
 #include "platform/Files.h"
 #include "script/ScriptLines.h"
 #include "text/PathText.h"
@@ -95,10 +95,16 @@ int RunPublish(const PublishRequest& request, std::ostream& out, std::ostream& e
         return 1;
     }
     const CheckResult check = CheckScript(script.bytes, [&](const CheckDiagnostic& diagnostic) {
-        PrintDiagnostic(request.script, diagnostic, err);
+        err << request.script << ':' << diagnostic.line
+            << (diagnostic.severity == CheckSeverity::Error ? ": error: " : ": warning: ")
+            << diagnostic.text << '\n';
     });
     if (check.errors > 0) {
-        PrintSummary(request.script, check, err, false);
+        const auto count = [](int n, const char* word) {
+            return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
+        };
+        err << request.script << ": " << count(check.questions, "question") << ", "
+            << count(check.errors, "error") << ", " << count(check.warnings, "warning") << '\n';
         err << ProgramName << ": the script has errors: no page was written\n";
         return 1;
     }

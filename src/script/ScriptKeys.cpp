@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "text/Ascii.h"
 
@@ -25,12 +27,12 @@ static_assert(EndsInOneEquals(SettingsKeys) && EndsInOneEquals(FinalKeys) &&
 // many; a line's four before an "=" lead to the few keys ending in them.
 constexpr std::size_t TailLength = 4;
 constexpr std::uint32_t Tail(const char* end) {
-    std::uint32_t tail = 0;
-    for (std::size_t i = TailLength; i > 0; --i) {
-        tail = tail << 8 | static_cast<unsigned char>(*(end - i));
-    }
-    return tail;
+    return std::bit_cast<std::uint32_t>(
+        std::array<char, TailLength>{*(end - 4), *(end - 3), *(end - 2), *(end - 1)});
 }
+// Setting the case bit of the characters of a key part: a key's letters are
+// lower case, and only a letter becomes one of them so.
+constexpr std::uint32_t FoldedAll = 0x20202020;
 constexpr bool LongEnough(KeyList keys) {
     return std::all_of(keys.begin(), keys.end(),
                        [](std::string_view key) { return key.size() > TailLength; });
@@ -103,12 +105,15 @@ void KeysAt(KeyList keys, const KeyIndex* index, std::string_view line, std::siz
         return;
     }
     if (end <= TailLength) return;  // too near the start for any key
-    char before[TailLength];
-    for (std::size_t i = 0; i < TailLength; ++i) {
-        const std::size_t at = end - 1 - TailLength + i;
-        before[i] = at < first ? FoldAscii(line[at]) : line[at];
+    std::uint32_t tail;
+    std::memcpy(&tail, line.data() + end - 1 - TailLength, TailLength);
+    if (end - 1 <= first) {
+        tail |= FoldedAll;  // the whole tail stands before the first "="
+    } else if (end - 1 - TailLength < first) {
+        std::array<char, TailLength> fold{};
+        for (std::size_t i = 0; end - 1 - TailLength + i < first; ++i) fold[i] = 0x20;
+        tail |= std::bit_cast<std::uint32_t>(fold);
     }
-    const std::uint32_t tail = Tail(before + TailLength);
     for (std::size_t entry = index->first[BucketOf(tail)]; entry != 0 && entry <= tried;
          entry = index->next[entry - 1]) {
         const std::size_t k = entry - 1;
@@ -124,9 +129,14 @@ void KeysAt(KeyList keys, const KeyIndex* index, std::string_view line, std::siz
 LineKey FindLineKey(KeyList keys, std::string_view line, std::vector<KeyHit>* hits) {
     LineKey found;
     const KeyIndex* index = IndexFor(keys);
-    const std::size_t first = line.find('=');
-    for (std::size_t equals = first; equals != std::string_view::npos;
-         equals = line.find('=', equals + 1)) {
+    const auto equalsFrom = [&](std::size_t from) {
+        if (from >= line.size()) return line.size();
+        const void* at = std::memchr(line.data() + from, '=', line.size() - from);
+        return at != nullptr ? static_cast<std::size_t>(static_cast<const char*>(at) - line.data())
+                             : line.size();
+    };
+    const std::size_t first = equalsFrom(0);
+    for (std::size_t equals = first; equals < line.size(); equals = equalsFrom(equals + 1)) {
         const std::size_t end = equals + 1;
         // Without hits to note, only keys tested before the one found matter.
         const std::size_t tried = hits != nullptr ? keys.size() : std::min(found.key, keys.size());

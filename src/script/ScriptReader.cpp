@@ -43,15 +43,26 @@ bool IsWord(std::string_view written, std::string_view word) {
     return true;
 }
 
+// No two tag names share their length and first letter: Classify compares a
+// line with the one name that does.
+constexpr bool TellableApart() {
+    for (std::size_t a = 0; a < TagNames.size(); ++a) {
+        for (std::size_t b = a + 1; b < TagNames.size(); ++b) {
+            if (TagNames[a].size() == TagNames[b].size() && TagNames[a][0] == TagNames[b][0]) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+static_assert(TellableApart());
+
 }  // namespace
 
 bool ScriptReader::Next(ScriptLine& line) {
     if (at_.ended) return false;
-    const bool continues = at_.cut;
     const std::size_t start = at_.offset;
-    bool copied = false;
-    const std::string_view stored = Piece(copied);
-    if (continues) {
+    if (at_.cut) {
         ++at_.piece;
     } else {
         at_.piece = 0;
@@ -59,49 +70,54 @@ bool ScriptReader::Next(ScriptLine& line) {
         // of the file.
         if (start != bytes_.size()) ++at_.fileLine;
     }
+    ++at_.number;
+    // Each field is written once, straight into the line: a line built aside
+    // and copied whole is read back before its parts are stored.
+    line.number = at_.number;
+    line.fileLine = at_.fileLine;
+    line.piece = at_.piece;
+    Piece(line);
     // The text ends at a zero byte; blanks and tabs at both ends do not count.
-    std::string_view text = stored;
-    bool zeroByte = false;
-    if (copied || zeros_.Holds(bytes_, start, start + stored.size())) {
-        if (const void* zero = std::memchr(stored.data(), '\0', stored.size())) {
-            text = stored.substr(
-                0, static_cast<std::size_t>(static_cast<const char*>(zero) - stored.data()));
-            zeroByte = true;
+    std::string_view text = line.stored;
+    line.zeroByte = false;
+    if (line.copied || zeros_.Holds(bytes_, start, start + text.size())) {
+        if (const void* zero = std::memchr(text.data(), '\0', text.size())) {
+            text = text.substr(
+                0, static_cast<std::size_t>(static_cast<const char*>(zero) - text.data()));
+            line.zeroByte = true;
         }
     }
     while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
     while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    ScriptTag tag = ScriptTag::Settings;
-    const ScriptLine::Kind kind = Classify(text, tag);
-    line = {kind, tag, text, stored, at_.number, at_.fileLine, at_.piece, zeroByte, copied};
+    line.text = text;
+    line.kind = Classify(text, line.tag);
     return true;
 }
 
 // Takes the next piece, as ReadScriptLine would store it.
-std::string_view ScriptReader::Piece(bool& copied) {
-    ++at_.number;
+void ScriptReader::Piece(ScriptLine& line) {
     const std::size_t start = at_.offset;
     const std::size_t window = std::min(bytes_.size() - start, PieceLength);
     const char* from = bytes_.data() + start;
     const auto* feed =
         window != 0 ? static_cast<const char*>(std::memchr(from, '\n', window)) : nullptr;
     const std::size_t length = feed != nullptr ? static_cast<std::size_t>(feed - from) : window;
-    copied = returns_.Holds(bytes_, start, start + length);
-    std::string_view stored(from, length);
-    if (copied) {
+    line.copied = returns_.Holds(bytes_, start, start + length);
+    if (line.copied) {
         // Carriage returns take no room: the piece reaches further than its bytes.
         slow_.Seek({start, 0, false});
         slow_.ReadScriptLine(copy_, LineBufferSize);
-        stored = std::string_view(copy_, slow_.LastLength());
+        line.stored = std::string_view(copy_, slow_.LastLength());
         at_.offset = slow_.Tell().offset;
         at_.ended = slow_.Tell().ended;
+        at_.cut = slow_.LastLength() == PieceLength;
     } else {
+        line.stored = std::string_view(from, length);
         at_.offset = start + length + (feed != nullptr ? 1 : 0);
         // A piece that stops short of the room has met the end of the text.
         at_.ended = feed == nullptr && length < PieceLength;
+        at_.cut = length == PieceLength;
     }
-    at_.cut = stored.size() == PieceLength;
-    return stored;
 }
 
 ScriptLine::Kind ScriptReader::Classify(std::string_view text, ScriptTag& tag) {
@@ -112,7 +128,8 @@ ScriptLine::Kind ScriptReader::Classify(std::string_view text, ScriptTag& tag) {
     const bool end = text[1] == '/';
     const std::string_view name = text.substr(end ? 2 : 1, text.size() - (end ? 3 : 2));
     for (std::size_t t = 0; t < TagNames.size(); ++t) {
-        if (IsWord(name, TagNames[t])) {
+        if (TagNames[t].size() == name.size() && TagNames[t][0] == (name[0] & ~0x20)) {
+            if (!IsWord(name, TagNames[t])) break;
             tag = static_cast<ScriptTag>(t);
             return end ? ScriptLine::Kind::EndTag : ScriptLine::Kind::StartTag;
         }

@@ -86,7 +86,7 @@ public:
     void Seek(const Position& at) { at_ = at; }
 
 private:
-    std::string_view Piece(bool& copied);
+    void Piece(ScriptLine& line);
     static ScriptLine::Kind Classify(std::string_view text, ScriptTag& tag);
 
     std::string_view bytes_;

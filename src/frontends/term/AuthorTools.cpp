@@ -10,15 +10,17 @@
 
 #include "authoring/Balance.h"
 #include "authoring/Publish.h"
-#include "authoring/ScriptCheck.h"
 #include "frontends/term/BalanceArguments.h"
+#include "frontends/term/CheckCommand.h"
 #include "script/ScriptLines.h"
 
 namespace kinpath::term {
 
 namespace {
 
-constexpr const char* CheckUsage = "usage: kinpath-cli --check [FILE]\n";
+constexpr const char* CheckUsage =
+    "usage: kinpath-cli --check [--all] [FILE]\n"
+    "  --all  list every problem (default: the first 100 of each kind, then how many more)\n";
 constexpr const char* BalanceUsage =
     "usage: kinpath-cli --balance [FILE] [--runs N] [--seed S] [--skip P] [--jobs N] [--format F]\n"
     "  FILE        the script (default script.txt)\n"
@@ -113,14 +115,26 @@ int RunCheckCommand(const std::vector<std::string>& args, std::ostream& out, std
         out << CheckUsage;
         return 0;
     }
-    if (args.size() > 1 || (args.size() == 1 && args[0].size() > 1 && args[0][0] == '-')) {
+    std::vector<std::string> files;
+    int all = 0;
+    for (const std::string& arg : args) {
+        if (arg == "--all") {
+            ++all;
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (all > 1 || files.size() > 1 ||
+        (files.size() == 1 && files[0].size() > 1 && files[0][0] == '-')) {
         err << "kinpath-cli --check: "
-            << (args.size() > 1 ? "more than one script file given" : "unknown option " + args[0])
+            << (all > 1            ? std::string("--all given twice")
+                : files.size() > 1 ? "more than one script file given"
+                                   : "unknown option " + files[0])
             << '\n'
             << CheckUsage;
         return 2;
     }
-    return RunScriptCheck(args.empty() ? ScriptFileName : args[0], out, err);
+    return RunScriptCheck(files.empty() ? ScriptFileName : files[0], out, err, all == 1);
 }
 
 int RunBalanceCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,

@@ -22,7 +22,7 @@ void PrintUsage(std::FILE* to) {
     std::fprintf(
         to,
         "Usage: %s [FILE]\n"
-        "       %s --check [FILE]\n"
+        "       %s --check [--all] [FILE]\n"
         "       %s --balance [FILE] [--runs N] [--seed S] [--skip P] [--jobs N] [--format F]\n"
         "       %s --publish [SCRIPT] [-o FILE]\n"
         "\n"
@@ -37,7 +37,8 @@ void PrintUsage(std::FILE* to) {
         "question reads the next line (y or yes for Yes, anything else for No).\n"
         "\n"
         "Options:\n"
-        "  --check    check a script (default script.txt) and list every problem\n"
+        "  --check    check a script (default script.txt) and list its problems\n"
+        "    --all       every one (default: the first 100 of each kind, then a count)\n"
         "  --balance  answer a script at random many times and report how often each\n"
         "             race, class and pair is recommended, and why\n"
         "    --runs N    number of random runs (default 10000)\n"

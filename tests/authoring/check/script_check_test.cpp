@@ -1,26 +1,14 @@
-#ifndef _WIN32
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
-#include <filesystem>
-#include <future>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "TestSupport.h"
-#include "authoring/ScriptCheck.h"
+#include "authoring/check/ScriptCheck.h"
 
 using namespace kinpath;
 using namespace std::string_literals;
 
 namespace {
-
-class ScriptCheckTest : public kinpath::testing::ProgramTest {};
 
 // Each script with every diagnostic it gets, in order: "line:kind:" and a part
 // of the text. Whether a script loads, and the line of its first error, are
@@ -29,8 +17,8 @@ TEST(ScriptCheck, EachErrorAndWarningAtItsLine) {
     std::string many = "<QUESTION>\nname=Many\n";                               // lines 1, 2
     for (int k = 1; k <= 10; ++k) many += "text=C" + std::to_string(k) + "\n";  // lines 3..12
     for (int k = 1; k <= 9; ++k)
-        many += "<ANSWER>\ntype=" + std::to_string(k) + "\n</ANSWER>\n";  // 9: line 38
-    many += "</QUESTION>\n<QUESTION>\n</QUESTION>\n";  // the second question starts at line 41
+        many += "<ANSWER>\ntype=" + std::to_string(k) + "\nwarpts=0\n</ANSWER>\n";  // 9: line 46
+    many += "</QUESTION>\n<QUESTION>\n</QUESTION>\n";  // the second question starts at line 50
     const auto twoChoices = [](const std::string& first, const std::string& second) {
         return "<QUESTION>\ntext=A\ntext=B\n<ANSWER>\ntype=1\n" + first +
                "</ANSWER>\n<ANSWER>\ntype=2\n" + second + "</ANSWER>\n</QUESTION>\n";
@@ -99,8 +87,10 @@ TEST(ScriptCheck, EachErrorAndWarningAtItsLine) {
          "<ANSWER>\ntype= 2\n</ANSWER>\n<ANSWER>\ntype=2\n</ANSWER>\n</QUESTION>\n",
          {"5:warning:question 1 \"Pick one\": choice 3 \"Blue\" has no answer of type 3: choosing it shows "
           "\"Unable to find the proper answer data for that answer\"",
-          "10:warning:the answer of line 6 comes first for choice 1", "12:warning:has no type=",
-          "16:warning:\"4\" matches none of the shown choices", "19:warning:\" 2\""}},
+          "6:warning:the answer of line 6 gives no points: choosing choice 1 \"Red\" adds nothing",
+          "10:warning:the answer of line 6 comes first for choice 1",
+          "12:warning:has no type=", "16:warning:\"4\" matches none of the shown choices",
+          "19:warning:\" 2\"", "21:warning:line 21 gives no points"}},
         // texts the window may cut, and what it then shows
         {"<QUESTION>\nname=" + std::string(311, 'q') + "\ntext=" + std::string(50, 'c') +
              "\ntext=" + std::string(51, 'c') + "\n</QUESTION>\n",
@@ -115,8 +105,8 @@ TEST(ScriptCheck, EachErrorAndWarningAtItsLine) {
         // choices never shown, question without name or choices
         {many,
          {"11:warning:choice 9 \"C9\" is never shown", "12:warning:choice 10",
-          "38:warning:\"9\" matches none",
-          "41:warning:question 2 (no name): the question has no name=", "41:warning:no choices"}},
+          "46:warning:\"9\" matches none",
+          "50:warning:question 2 (no name): the question has no name=", "50:warning:no choices"}},
         // keys inside values
         {"<QUESTION>\nname=Which type=of hero?\nname=Enter your text here\nexplanationtext=Fast\ntext=Slow\n"
          "<ANSWER>\ntype=1 warpts=5\nbarbpts=3 trollpts=5\nexplanationtext=You say type=2\n"
@@ -128,7 +118,8 @@ TEST(ScriptCheck, EachErrorAndWarningAtItsLine) {
           "7:warning:the warpts= in the value of type= is not read as a key",
           "8:warning:holds barbpts= and then trollpts=",
           "9:warning:holds explanationtext= and then type=",
-          "9:warning:type= given again: it replaces the one of line 7"}},
+          "9:warning:type= given again: it replaces the one of line 7",
+          "12:warning:gives no points"}},
         // a line too long is reported where it starts, its rest too; later lines keep their
         // own numbers, the window's messages run ahead
         {"<QUESTION>\nname=" + std::string(1100, 'n') + "\noops\n</QUESTION>\n",
@@ -165,7 +156,8 @@ TEST(ScriptCheck, EachErrorAndWarningAtItsLine) {
          {"3:warning:preference= given again: it replaces the one of line 2",
           "5:warning:a second SETTINGS block replaces the one of line 1", "7:warning:no name=",
           "9:warning:name= given again with an empty value: it clears the one of line 8",
-          "16:warning:warpts= given again: its value replaces the one of line 14"}},
+          "16:warning:warpts= given again: its value replaces the one of line 14",
+          "18:warning:gives no points"}},
         // loads but is not what it seems
         {"<SETTINGS>\npreference= classoverrace\n</SETTINGS>\n<ANSWER>\ntype=1\n</ANSWER>\n<QUESTION>\nname=Q\n"
          "text=A\n<ANSWER>\ntype=1\ntrollpts=abc\nogrepts=5x\nhumanpts=-3\ngnomepts=99999999999\n</ANSWER>\n"
@@ -210,63 +202,6 @@ TEST(ScriptCheck, QuestionWithManyProblemsIsNamedByItsLastName) {
         EXPECT_TRUE(diagnostics[i].text.starts_with("question 1 \"Last\": ")) << i;
         EXPECT_LT(i > 0 ? diagnostics[i - 1].line : 0, diagnostics[i].line) << i;
     }
-}
-
-TEST_F(ScriptCheckTest, PrintsOneLinePerProblemAndRefusesOnErrorsOnly) {
-    // --check's exit status, output and errors, then what an author tool reads.
-    const auto run = [](const std::string& path) {
-        std::ostringstream out, err;
-        std::string bytes;
-        const int status = RunScriptCheck(path, out, err);
-        const bool read = ReadCheckedScript(path, bytes, err);
-        return std::to_string(status) + "|" + out.str() + "|" + err.str() +
-               (read ? "|read " + bytes : "");
-    };
-    const std::string warnings =
-        "script.txt:1: warning: question 1 (no name): the question has no name= "
-        "(no question text is shown)\n"
-        "script.txt:1: warning: question 1 (no name): the question has no choices "
-        "(text=): it can only be skipped\n";
-    WriteScript("\xEF\xBB\xBF<QUESTION>\n</QUESTION>\n");  // the byte-order mark is not read
-    EXPECT_EQ(run("script.txt"), "0|" + warnings +
-                                     "script.txt: 1 question, 0 errors, 2 warnings\n||read "
-                                     "<QUESTION>\n</QUESTION>\n");
-    const std::string error =
-        "script.txt:9: error: question 2 \"Q\": the line holds no key of a QUESTION block: \"what\" "
-        "(the window says \"Undefined symbol found, line 9\")\n";
-    WriteScript(
-        "<QUESTION>\n</QUESTION>\n<QUESTION>\nname=Q\ntext=A\n<ANSWER>\ntype=1\n</ANSWER>\n"
-        "what\n</QUESTION>\n");
-    EXPECT_EQ(run("script.txt"), "1|" + warnings + error +
-                                     "script.txt: 2 questions, 1 error, 2 warnings\n|" + error +
-                                     "script.txt: 2 questions, 1 error\n");
-    const std::string missing = "missing.txt: error: cannot open (No such file or directory)\n";
-    EXPECT_EQ(run("missing.txt"), "1||" + missing + missing);
-    std::filesystem::create_directory(Dir() / "folder");
-    const std::string folder = "folder: error: cannot open (not a regular file)\n";
-    EXPECT_EQ(run("folder"), "1||" + folder + folder);
-
-#ifndef _WIN32  // Windows has no FIFOs; its devices are refused in script_lines_test.cpp
-    // A FIFO is refused at once, not waited on for a writer.
-    ASSERT_EQ(::mkfifo("fifo", 0600), 0);
-    auto fifo = std::async(std::launch::async, [] {
-        std::ostringstream none, why;
-        const int status = RunScriptCheck("fifo", none, why);
-        return std::to_string(status) + " " + why.str();
-    });
-    if (fifo.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
-        ADD_FAILURE() << "--check waits on a FIFO";
-        ::close(::open("fifo", O_WRONLY | O_NONBLOCK));  // lets the reader go
-    }
-    EXPECT_EQ(fifo.get(), "1 fifo: error: cannot open (not a regular file)\n");
-#endif
-
-    // The sample questionnaire is clean: the summary is all --check prints.
-    const std::string sample = run(KINPATH_EXAMPLES_DIR "/script.txt");
-    const std::string summary = sample.substr(0, sample.find('\n') + 1);
-    EXPECT_TRUE(summary.starts_with("0|") && summary.ends_with(" 0 errors, 0 warnings\n") &&
-                sample.starts_with(summary + "||read "))
-        << sample.substr(0, 300);
 }
 
 }  // namespace
