@@ -91,6 +91,8 @@ std::string NoKeyError(ScriptTag block, KeyList known, std::string_view line) {
     }
     const WrittenKey key = KeyBeforeEquals(line);
     std::string error = "unknown key '" + key.shown + "'";
+    // The keys nearest to a High Elf word are other races'.
+    if (!key.blank && !HighElfNote(key.word).empty()) return error + HighElfNote(key.word);
     std::vector<std::string_view> nearest = NearestKeys(key.word, known);
     std::vector<std::string_view> elsewhere;
     const std::optional<ScriptTag> other =
@@ -102,12 +104,7 @@ std::string NoKeyError(ScriptTag block, KeyList known, std::string_view line) {
     } else if (!nearest.empty()) {
         error += ": did you mean " + KeyChoices(nearest) + "?";
     }
-    if (key.blank) {
-        error += " (no blank may stand before the =)";
-    } else if (key.word == "highelfpts=") {
-        error += " (High Elf has no key of its own: it gains only from goodpts=)";
-    }
-    return error;
+    return error + (key.blank ? " (no blank may stand before the =)" : "");
 }
 
 bool IsRecap(std::string_view value) {

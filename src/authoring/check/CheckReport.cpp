@@ -61,18 +61,18 @@ void CheckReport::Deliver(Pending pending) {
         pending.text = subject_ + ": " + pending.text;
     }
     VerdictBefore(pending.line);
-    Send(pending.severity, pending.line, pending.windowLine, std::move(pending.text));
+    Send(pending.kind, pending.severity, pending.line, pending.windowLine, std::move(pending.text));
 }
 
-void CheckReport::Send(CheckSeverity severity, std::int64_t line, std::int64_t windowLine,
-                       std::string text) {
+void CheckReport::Send(CheckKind kind, CheckSeverity severity, std::int64_t line,
+                       std::int64_t windowLine, std::string text) {
     if (noQuestionDue_ && line > 1) {
         noQuestionDue_ = false;
         if (Admit(CheckKind::NoQuestion, CheckSeverity::Warning, 1)) {
-            Send(CheckSeverity::Warning, 1, 0, NoQuestionWarning());
+            Send(CheckKind::NoQuestion, CheckSeverity::Warning, 1, 0, NoQuestionWarning());
         }
     }
-    sink_({line, severity, std::move(text), windowLine});
+    sink_({line, severity, std::move(text), windowLine, KindName(kind)});
 }
 
 // Most questions have no diagnostic: theirs is worded only for the first.
@@ -93,7 +93,7 @@ const std::string& CheckReport::Subject() {
 void CheckReport::VerdictBefore(std::int64_t line) {
     while (std::optional<Pending> due = verdict_.NextBefore(line)) {
         if (Admit(due->kind, due->severity, due->line)) {
-            Send(due->severity, due->line, 0, Subject() + ": " + due->text);
+            Send(due->kind, due->severity, due->line, 0, Subject() + ": " + due->text);
         }
     }
 }
@@ -125,7 +125,7 @@ CheckResult CheckReport::Finish(int questions) {
     if (noQuestionDue_) {
         noQuestionDue_ = false;
         if (Admit(CheckKind::NoQuestion, CheckSeverity::Warning, 1)) {
-            Send(CheckSeverity::Warning, 1, 0, NoQuestionWarning());
+            Send(CheckKind::NoQuestion, CheckSeverity::Warning, 1, 0, NoQuestionWarning());
         }
     }
     result_.questions = questions;

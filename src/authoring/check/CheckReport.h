@@ -57,7 +57,8 @@ private:
     bool Admit(CheckKind kind, CheckSeverity severity, std::int64_t line);
     void Place(Pending pending);
     void Deliver(Pending pending);
-    void Send(CheckSeverity severity, std::int64_t line, std::int64_t windowLine, std::string text);
+    void Send(CheckKind kind, CheckSeverity severity, std::int64_t line, std::int64_t windowLine,
+              std::string text);
     void VerdictBefore(std::int64_t line);
     const std::string& Subject();
 

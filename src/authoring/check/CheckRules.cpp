@@ -7,6 +7,7 @@
 #include "authoring/check/Suggest.h"
 #include "flow/QuestionFlow.h"
 #include "scoring/BestPick.h"
+#include "text/Ascii.h"
 #include "text/TextCodec.h"
 
 namespace kinpath::check {
@@ -40,6 +41,7 @@ constexpr std::array<std::string_view, CheckKindCount> KindNames{
     "question text longer than its box",
     "point value that is no plain number",
     "key inside a value",
+    "key inside a longer word",
     "key given again",
     "block left open",
     "unknown key",
@@ -219,6 +221,29 @@ std::string KeyInValueWarning(KeyList known, ScriptTag block, LineKey found, con
     }
     return "key found inside a value: the " + Str(otherKey) + " in the value of " + Str(key) +
            " is not read as a key: " + reading;
+}
+
+std::optional<std::string_view> WordAroundKey(KeyList known, LineKey found, std::string_view line) {
+    const std::size_t start = found.value - known[found.key].size();
+    if (start == 0 || IsBlank(line[start - 1]) || line.find('=') + 1 != found.value) {
+        return std::nullopt;
+    }
+    std::size_t word = start;
+    while (word > 0 && !IsBlank(line[word - 1])) --word;
+    return line.substr(word, found.value - word);
+}
+
+std::string KeyInWordWarning(std::string_view word, std::string_view key, std::string_view value) {
+    return "key found inside a word: '" + Plain(word) + "' is no key, but the " + Str(key) +
+           " it ends in is: the line is read as " + Str(key) + " " + Quote(value) +
+           HighElfNote(word);
+}
+
+std::string HighElfNote(std::string_view word) {
+    std::string folded;
+    for (const char c : word) folded += FoldAscii(c);
+    if (!folded.ends_with("highelfpts=")) return "";
+    return " (High Elf has no key of its own: it gains only from goodpts=)";
 }
 
 std::string RepeatWarning(std::string_view key, std::int64_t earlier, std::string_view value,

@@ -42,6 +42,7 @@ enum class CheckKind : std::uint8_t {
     CutQuestion,
     PointValue,
     KeyInValue,
+    KeyInWord,
     KeyRepeated,
     UnclosedBlock,
     UnknownKey,
@@ -58,7 +59,7 @@ enum class CheckKind : std::uint8_t {
     AnswerNeverReached,
     AnswerWithoutPoints,
 };
-inline constexpr std::size_t CheckKindCount = 26;
+inline constexpr std::size_t CheckKindCount = 27;
 // "unknown key": a kind as a summary names it.
 std::string_view KindName(CheckKind kind);
 
@@ -139,6 +140,12 @@ using KeyLines = std::array<std::int64_t, AnswerKeys.size()>;
 const KeyHit* OtherKey(KeyList known, LineKey found, const std::vector<KeyHit>& hits);
 std::string KeyInValueWarning(KeyList known, ScriptTag block, LineKey found, const KeyHit& other,
                               std::string_view line);
+// The word before a line's first "=" that is no key but ends in the key
+// found (`highelfpts=` ends in helfpts=), if it is so.
+std::optional<std::string_view> WordAroundKey(KeyList known, LineKey found, std::string_view line);
+std::string KeyInWordWarning(std::string_view word, std::string_view key, std::string_view value);
+// " (High Elf has no key of its own...)" after a word meant for High Elf.
+std::string HighElfNote(std::string_view word);
 // A key given again in its block (`earlier`: the line it was given on).
 std::string RepeatWarning(std::string_view key, std::int64_t earlier, std::string_view value,
                           bool isPoint);

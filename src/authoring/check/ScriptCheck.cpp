@@ -468,11 +468,14 @@ void Checker::EndAnswer(QuestionInfo& question, const AnswerState& answer) {
 
 void Checker::CheckKeyLine(KeyList known, ScriptTag block, LineKey found, KeyLines& seen,
                            bool isPoint) {
+    const std::string_view value = line_.text.substr(found.value);
     if (const KeyHit* other = OtherKey(known, found, hits_)) {
         Warn(CheckKind::KeyInValue,
              [&] { return KeyInValueWarning(known, block, found, *other, line_.text); });
+    } else if (const auto word = WordAroundKey(known, found, line_.text)) {
+        Warn(CheckKind::KeyInWord,
+             [&] { return KeyInWordWarning(*word, known[found.key], value); });
     }
-    const std::string_view value = line_.text.substr(found.value);
     // Choices add up; an empty point value changes nothing.
     if (found.key == QuestionTextKey && block == ScriptTag::Question) return;
     if (isPoint && value.empty()) return;

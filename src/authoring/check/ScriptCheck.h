@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kinpath {
@@ -21,6 +22,7 @@ struct CheckDiagnostic {
     std::string text;  // UTF-8, without the "error: " or "warning: " label
     // Of an error: the line the window's own message names; 0 for a warning.
     std::int64_t windowLine = 0;
+    std::string_view kind;  // what it is about: "unknown key", "answer never reached"...
 };
 
 struct CheckOptions {

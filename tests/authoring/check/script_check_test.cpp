@@ -1,4 +1,7 @@
+#include <map>
+#include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -166,6 +169,40 @@ TEST(ScriptCheck, EachErrorAndWarningAtItsLine) {
           "4:warning:3 lines outside any block (up to line 6) are ignored, the first: \"<ANSWER>\" (an "
           "ANSWER block counts only inside a QUESTION block)",
           "12:warning:read as 0", "13:warning:read as 5", "15:warning:read as 2147483647"}},
+        // a misspelt tag in any case; a point value after a tab is the number it reads as
+        {"<QUESTION>\ntext=A\n<answr>\ntype=1\nwarpts=\t5\n</answr>\n</QUESTION>\n",
+         {"1:warning:no name=", "3:error:misspelt tag '<answr>': did you mean <ANSWER>?",
+          "6:error:misspelt end tag '</answr>'"}},
+        // a key cut short, and the race without a key of its own
+        {"<QUESTION>\ntext=A\n<ANSWER>\ntype=1\nexplanation=Hi\nhighelfpts=3\n</ANSWER>\n</QUESTION>\n",
+         {"1:warning:no name=",
+          "5:error:unknown key 'explanation=': did you mean 'explanationtext='? (the window says",
+          "6:warning:key found inside a word: 'highelfpts=' is no key, but the helfpts= it ends "
+          "in is: the line is read as helfpts= \"3\" (High Elf has no key of its own: it gains "
+          "only from goodpts=)"}},
+        {"<QUESTION>\nhighelfpts=3\n</QUESTION>\n",
+         {"1:warning:no name=", "1:warning:no choices",
+          "2:error:unknown key 'highelfpts=' (High Elf has no key of its own: it gains only from "
+          "goodpts=) (the window says"}},
+        // "text" is a choice written wrong only in a question: elsewhere the window says so
+        {"<SETTINGS>\ntext\n</SETTINGS>\n<FINAL>\nTEXT=yes\n</FINAL>\n",
+         {"1:warning:the script has no QUESTION block",
+          "2:error:SETTINGS block: the line holds no key of a SETTINGS block: \"text\" (the window "
+          "says \"Undefined symbol found, line 2\")",
+          "5:error:FINAL block: unknown key 'TEXT=': it is a key of a QUESTION block, not of a FINAL "
+          "block (the window says \"Undefined symbol found, line 5\")"}},
+        // an empty choice is none: the next is choice 1; quoted texts are cut past 48 characters
+        {"<QUESTION>\nname=" + std::string(48, 'n') +
+             "\ntext=\ntext=B\n</QUESTION>\n<QUESTION>\nname=" + std::string(49, 'm') +
+             "\ntext=C\n</QUESTION>\n",
+         {"4:warning:question 1 \"" + std::string(48, 'n') + "\": choice 1 \"B\" has no answer",
+          "8:warning:question 2 \"" + std::string(48, 'm') + "...\": choice 1 \"C\""}},
+        // a line over two buffers long: each piece is quoted from its own start
+        {"<QUESTION>\nname=" + std::string(506, 'a') + std::string(511, 'b') +
+             std::string(100, 'c') + "\n</QUESTION>\n",
+         {"1:warning:no choices", "2:warning:its rest, from \"bbbb",
+          "2:warning:the question text has 506", "2:error:from its character 512 on, \"bbbb",
+          "2:error:from its character 1023 on, \"cccc"}},
     };
     for (const auto& [script, expected] : cases) {
         SCOPED_TRACE(script.substr(0, 80));
@@ -201,6 +238,48 @@ TEST(ScriptCheck, QuestionWithManyProblemsIsNamedByItsLastName) {
     for (std::size_t i = 0; i < diagnostics.size(); ++i) {
         EXPECT_TRUE(diagnostics[i].text.starts_with("question 1 \"Last\": ")) << i;
         EXPECT_LT(i > 0 ? diagnostics[i - 1].line : 0, diagnostics[i].line) << i;
+    }
+}
+
+// Past the limit of a kind the rest are counted, not handed out: what goes
+// out is the first of each kind in line order, the totals stay whole.
+TEST(ScriptCheck, PastTheLimitOfAKindTheRestAreCounted) {
+    const std::string pool[] = {
+        "<QUESTION>", "name=Q",       "text=A",      "text=",  "<ANSWER>",  "type=1",
+        "type=9",     "rogpt=1",      "warpts=x",    "junk",   "</ANSWER>", "</QUESTION>",
+        "<SETTINGS>", "preference=x", "</SETTINGS>", "# note", "<FOO>"};
+    std::mt19937 random(4711);
+    for (int round = 0; round < 40; ++round) {
+        std::string script;
+        for (int n = 0; n < 300; ++n) script += pool[random() % std::size(pool)] + "\n";
+        const CheckResult all = CheckScript(script);
+        for (const std::int64_t perKind : {1, 4, 25}) {
+            const CheckResult some = CheckScript(script, CheckOptions{perKind});
+            std::map<std::string_view, std::int64_t> seen;
+            std::map<std::string_view, std::tuple<std::int64_t, std::int64_t, std::int64_t>> left;
+            std::vector<std::string> kept;
+            for (const CheckDiagnostic& d : all.diagnostics) {
+                if (++seen[d.kind] <= perKind) {
+                    kept.push_back(std::to_string(d.line) + d.text);
+                } else {
+                    auto& [count, first, last] = left[d.kind];
+                    if (count++ == 0) first = d.line;
+                    last = d.line;
+                }
+            }
+            std::vector<std::string> got;
+            for (const CheckDiagnostic& d : some.diagnostics) {
+                got.push_back(std::to_string(d.line) + d.text);
+            }
+            ASSERT_EQ(got, kept) << script;
+            EXPECT_TRUE(some.errors == all.errors && some.warnings == all.warnings &&
+                        some.questions == all.questions);
+            std::map<std::string_view, std::tuple<std::int64_t, std::int64_t, std::int64_t>> told;
+            for (const CheckOmitted& o : some.omitted) {
+                told[o.kind] = {o.count, o.firstLine, o.lastLine};
+            }
+            EXPECT_EQ(told, left);
+        }
     }
 }
 

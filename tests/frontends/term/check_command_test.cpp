@@ -10,11 +10,15 @@
 #include <future>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "frontends/term/AuthorTools.h"
 #include "frontends/term/CheckCommand.h"
+#include "script/ScriptReader.h"
 
 using namespace kinpath;
 
@@ -80,6 +84,51 @@ TEST_F(ScriptCheckTest, PrintsOneLinePerProblemAndRefusesOnErrorsOnly) {
     EXPECT_TRUE(summary.starts_with("0|") && summary.ends_with(" 0 errors, 0 warnings\n") &&
                 sample.starts_with(summary + "||read "))
         << sample.substr(0, 300);
+}
+
+// The error-heavy scripts of a user's report, smaller: misspelt keys line after
+// line, and one line of many buffers in a block. --check lists the first 100
+// of each kind and says how many more there are; --all lists every one.
+TEST_F(ScriptCheckTest, ErrorHeavyScriptsListAHundredOfEachKind) {
+    std::string keys = "<QUESTION>\n<ANSWER>\n";
+    for (int i = 0; i < 20000; ++i) keys += "rogpt=1\n";
+    WriteScript(keys, "keys.txt");
+    WriteScript("<QUESTION>\nname=" + std::string(300000, 'x') + "\n</QUESTION>\n", "line.txt");
+    const auto check = [](const std::vector<std::string>& args) {
+        std::ostringstream out, err;
+        const int status = term::RunCheckCommand(args, out, err);
+        std::vector<std::string> lines;
+        std::istringstream in(out.str());
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        EXPECT_EQ(err.str(), "");
+        return std::pair{status, lines};
+    };
+    const auto [keysStatus, keysOut] = check({"keys.txt"});
+    EXPECT_EQ(keysStatus, 1);
+    ASSERT_EQ(keysOut.size(), 2u + 100 + 1 + 1 + 1);  // no name, no choices; the end of the file
+    EXPECT_TRUE(keysOut[101].starts_with("keys.txt:102: error: question 1 (no name): unknown key"));
+    EXPECT_EQ(keysOut[103],
+              "keys.txt:103: note: 19900 more errors of this kind (unknown key), up to line 20002, "
+              "are not listed (--check --all lists every one)");
+    EXPECT_EQ(keysOut[104], "keys.txt: 1 question, 20001 errors, 2 warnings");
+    EXPECT_EQ(check({"--all", "keys.txt"}).second.size(), 2u + 20001 + 1);
+
+    const auto [lineStatus, lineOut] = check({"line.txt", "--all"});
+    const std::size_t pieces = (5 + 300000) / PieceLength;  // the ones after the first
+    EXPECT_EQ(lineStatus, 1);
+    EXPECT_EQ(lineOut.size(), 3 + pieces + 1);  // no choices, the cut line, the question's length
+    EXPECT_EQ(lineOut.back(),
+              "line.txt: 1 question, " + std::to_string(pieces) + " errors, 3 warnings");
+    const auto [cutStatus, cutOut] = check({"line.txt"});
+    EXPECT_EQ(cutOut.size(), 3 + 100 + 1 + 1);
+    EXPECT_EQ(cutOut[cutOut.size() - 2],
+              "line.txt:2: note: " + std::to_string(pieces - 100) +
+                  " more errors of this kind (line without a key), up to line 2, are not listed "
+                  "(--check --all lists every one)");
+
+    std::ostringstream out, err;
+    EXPECT_EQ(term::RunCheckCommand({"--all", "keys.txt", "--all"}, out, err), 2);
+    EXPECT_TRUE(err.str().starts_with("kinpath-cli --check: --all given twice\nusage: "));
 }
 
 }  // namespace
