@@ -33,12 +33,14 @@ bool ScriptReader::ByteScan::Look(std::string_view bytes, std::size_t start, std
 
 namespace {
 
+constexpr char WithCaseBit(char c) { return static_cast<char>(c | 0x20); }
+
 // Whether written is word in any case; word is all letters, so that setting
 // the case bit of a character cannot make anything but a letter one of them.
 bool IsWord(std::string_view written, std::string_view word) {
     if (written.size() != word.size()) return false;
     for (std::size_t i = 0; i < word.size(); ++i) {
-        if ((written[i] | 0x20) != (word[i] | 0x20)) return false;
+        if (WithCaseBit(written[i]) != WithCaseBit(word[i])) return false;
     }
     return true;
 }

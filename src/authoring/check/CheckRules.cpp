@@ -174,11 +174,10 @@ std::string CutQuestionWarning(std::size_t length) {
 std::optional<std::int64_t> OddPointValue(std::string_view value) {
     if (value.empty()) return std::nullopt;
     const std::int64_t read = ReadPointValue(value);
+    // The white space atoi skips that a trimmed line can still hold.
+    constexpr std::string_view leading = " \t\v\f";
     std::size_t at = 0;
-    while (at < value.size() &&
-           (value[at] == ' ' || value[at] == '\t' || value[at] == '\v' || value[at] == '\f')) {
-        ++at;
-    }
+    while (at < value.size() && leading.find(value[at]) != std::string_view::npos) ++at;
     if (at < value.size() && value[at] == '+') ++at;
     std::int64_t exact = 0;
     const char* end = value.data() + value.size();
@@ -412,9 +411,10 @@ std::optional<Pending> QuestionVerdict::JudgeAnswer(const AnswerInfo& answer) {
         });
     }
     takenBy_[choice] = answer.line;
+    if (answer.faulty) return std::nullopt;  // its errors say more
     // A choice that is meant to add nothing still needs its answer: a point
     // key set to 0 says so.
-    if (answer.setsPoints || answer.faulty) return std::nullopt;
+    if (answer.setsPoints) return std::nullopt;
     return Warning(answer.line, CheckKind::AnswerWithoutPoints, [&] {
         const ChoiceInfo& info = question_->choices[static_cast<std::size_t>(choice - 1)];
         return which() + " gives no points: choosing choice " + std::to_string(choice) + " " +

@@ -230,8 +230,10 @@ TEST(ScriptCheck, QuestionWithManyProblemsIsNamedByItsLastName) {
     std::string script = "<QUESTION>\ntext=A\n";  // lines 1, 2
     for (int k = 0; k < 2000; ++k)
         script += k == 1000 ? "<ANSWER>\ntype=9\n</ANSWER>\n" : "name=n\n";
-    const auto diagnostics = CheckScript(script + "name=Last\n</QUESTION>\n").diagnostics;
+    const CheckResult result = CheckScript(script + "name=Last\n</QUESTION>\n");
+    const auto& diagnostics = result.diagnostics;
     ASSERT_EQ(diagnostics.size(), 2001u);  // choice 1 unanswered, 1999 names given again
+    EXPECT_EQ(result.warnings, 2001);      // each counted once, though read twice
     EXPECT_EQ(diagnostics[0].line, 2);
     EXPECT_TRUE(diagnostics[1000].line == 1004 &&
                 diagnostics[1000].text.ends_with("(type 1 or yes)"));
