@@ -1,6 +1,6 @@
 // Loading generated scripts of 0.1, 1 and 10 MB (1x, 10x, 100x): from the
-// file and from memory, the line reader alone, and the whole start-up of the
-// window on them.
+// file and from memory, the reader alone, the check, and the whole start-up of
+// the window on them.
 // The scripts come from bench/scale/gen_script.sh, the same ones the
 // whole-process timing in bench/scale/run_scale.sh uses.
 #include <unistd.h>
@@ -16,9 +16,11 @@
 
 #include "HeadlessDialog.h"
 #include "app/MainDialog.h"
+#include "authoring/check/ScriptCheck.h"
 #include "flow/Session.h"
 #include "script/ScriptDocument.h"
 #include "script/ScriptLines.h"
+#include "script/ScriptReader.h"
 
 namespace {
 
@@ -110,29 +112,39 @@ void BM_LoadScriptText(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadScriptText)->Arg(102)->Arg(1024)->Arg(10240)->Unit(benchmark::kMillisecond);
 
-// The line reader alone (read, trim, lower-case the key part): the floor under
-// any parse with this line protocol.
+// The script's reader alone (pieces, trimming, what each line is): the floor
+// under the load and the check.
 void BM_ReadLinesOnly(benchmark::State& state) {
     InScriptFolder(state, [&] {
         const std::string bytes = ReadScriptFile(ScriptFileName).bytes;
-        char line[LineBufferSize];
         std::size_t lines = 0;
         for (auto _ : state) {
-            state.PauseTiming();
-            ScriptLines reader(bytes);
-            state.ResumeTiming();
+            ScriptReader reader(bytes);
             lines = 0;
-            while (reader.ReadScriptLine(line, LineBufferSize)) {
-                TrimLine(line);
-                LowerKey(line);
-                ++lines;
-            }
+            for (ScriptLine line; reader.Next(line);) ++lines;
             benchmark::DoNotOptimize(lines);
         }
         return std::size_t{0};
     });
 }
 BENCHMARK(BM_ReadLinesOnly)->Arg(10240)->Unit(benchmark::kMillisecond);
+
+// The check of --check, text already in memory, listing 100 of each kind.
+void BM_CheckScript(benchmark::State& state) {
+    InScriptFolder(state, [&] {
+        const std::string bytes = ReadScriptFile(ScriptFileName).bytes;
+        int questions = 0;
+        for (auto _ : state) {
+            state.PauseTiming();
+            std::string copy = bytes;  // the check takes the text over
+            state.ResumeTiming();
+            questions =
+                CheckScript(std::move(copy), [](const CheckDiagnostic&) {}, {100}).questions;
+        }
+        return std::size_t(questions);
+    });
+}
+BENCHMARK(BM_CheckScript)->Arg(10240)->Unit(benchmark::kMillisecond);
 
 // Loading, greeting and showing the first question, as the window starts.
 void BM_StartUp(benchmark::State& state) {

@@ -28,7 +28,7 @@
 #include "app/MemoryView.h"
 #include "app/PrintTranscript.h"
 #include "app/WindowDriver.h"
-#include "authoring/ScriptCheck.h"
+#include "authoring/check/ScriptCheck.h"
 #include "flow/QuestionFlow.h"
 #include "flow/Session.h"
 #include "flow/Transcript.h"

@@ -3,10 +3,10 @@
 
 Usage: check_layers.py [SRC_DIR]   (default: the src/ beside this script's folder)
 
-Each folder of src/ is a layer; a folder inside it (authoring/balance) is
-part of that layer. A file may include headers of its own folder
-and of lower layers; each folder under frontends/ is a front end of its own at
-the top and includes no other front end. Toolkit and system headers stay in the
+Each folder of src/ is a layer, and its sub-folders (authoring/check/) belong
+to it. A file may include headers of its own layer and of lower layers; each
+folder under frontends/ is a front end of its own at the top and includes no
+other front end. Toolkit and system headers stay in the
 front ends that own them. Beside src/, each folder of tests/ mirrors a folder
 of src/ (tests/support holds what all suites share). Every broken rule is listed as file:line; the exit
 status is 1 when there is any, 0 when there is none.
@@ -40,7 +40,8 @@ NAMES_WIN32 = re.compile(r"^(?:defined\s*\(\s*_WIN32\s*\)|defined\s+_WIN32|_WIN3
 
 
 def folder_of(relative_path):
-    """The layer folder of a path relative to src/ ("flow", "frontends/qt"), or None."""
+    """The layer of a path relative to src/ ("flow", "frontends/qt"; "authoring" for
+    authoring/check/...), or None."""
     parts = relative_path.replace(os.sep, "/").split("/")
     if parts[0] == FRONTENDS:
         return "/".join(parts[:2]) if len(parts) > 2 else None

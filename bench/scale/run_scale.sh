@@ -5,7 +5,8 @@
 # Each figure is the best of RUNS batches; peak memory comes from GNU time.
 #   bench/scale/run_scale.sh [path/to/kinpath-cli] [RUNS]
 # Prints a Markdown table and checks the targets for the 10 MB script: load
-# time within 5 times `wc -l`, --check within 2 times the load; then the peak
+# time within 5 times `wc -l`, --check within 2 times the load; the same for
+# --check on 10 MB of misspelt keys and on one 100 MB line; then the peak
 # memory of loading and of checking 10 MB of empty question blocks (the most
 # blocks a file of that size can hold), target within 4 times the file size;
 # and the peak memory of publishing the 10 MB script, within 2 times the page.
@@ -69,6 +70,24 @@ for kb in 102 1024 10240; do
         }'
     fi
 done
+
+# Error-heavy scripts: 10 MB of misspelt keys in one answer, and one line of
+# 100 MB in a question. The window refuses both at their first faulty line;
+# --check reads them to the end and lists 100 diagnostics of each kind.
+awk 'BEGIN { printf "<QUESTION>\n<ANSWER>\n"; while (n < 10485760) { printf "rogpt=1\n"; n += 8 } }' > keys.txt
+{ printf '<QUESTION>\nname='; head -c 104857600 /dev/zero | tr '\0' x; printf '\n</QUESTION>\n'; } > line.txt
+for input in "keys.txt 10 MB of misspelt keys" "line.txt one 100 MB line"; do
+    set -- $input; file=$1; shift
+    k=5; [ "$file" = line.txt ] && k=1
+    set -- $(best "$runs" "$k" "$cli" "$file"); load_cpu=$1
+    set -- $(best "$runs" "$k" "$cli" --check "$file"); check_cpu=$1; check_kb=$3
+    lines=$("$cli" --check "$file" 2>&1 | wc -l)
+    awk -v what="${input#* }" -v l="$load_cpu" -v c="$check_cpu" -v n="$lines" -v ck="$check_kb" 'BEGIN {
+        printf "%s: load %.4f s, --check %.4f s = %.1fx the load (peak %.1f MB), %d lines of output; target --check within 2x the load: %s\n",
+            what, l, c, c / l, ck / 1024, n, (c <= 2 * l) ? "met" : "NOT met"
+    }'
+done
+rm -f keys.txt line.txt
 
 # Empty question blocks: the most blocks, so the most memory, per byte of file.
 awk 'BEGIN { while (n < 10485760) { printf "<QUESTION>\n</QUESTION>\n"; n += 23 } }' > script.txt

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <stdexcept>
 
+#include "platform/Memory.h"
+
 namespace kinpath {
 
 int File::ReadAll(std::string& bytes, std::uint64_t limit) {
@@ -10,6 +12,8 @@ int File::ReadAll(std::string& bytes, std::uint64_t limit) {
     // named script.txt) cannot keep the reader busy.
     const std::uint64_t size = Size();
     if (size > limit || size > bytes.max_size()) throw std::length_error("file too large to hold");
+    bytes.reserve(static_cast<std::size_t>(size));
+    AdviseLargePages(bytes.data(), bytes.capacity());
     bytes.resize(static_cast<std::size_t>(size));
     std::size_t done = 0;
     while (done < bytes.size()) {

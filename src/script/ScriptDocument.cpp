@@ -6,28 +6,31 @@
 #include <new>
 #include <utility>
 
+#include "platform/Memory.h"
 #include "script/ScriptKeys.h"
+#include "script/ScriptReader.h"
 #include "text/Ascii.h"
 
 namespace kinpath {
 
-std::int32_t ReadPointValue(const char* value) {
+std::int32_t ReadPointValue(std::string_view value) {
     const auto isSpace = [](char c) {
         return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
     };
-    while (isSpace(*value)) {
-        ++value;
+    std::size_t at = 0;
+    while (at < value.size() && isSpace(value[at])) {
+        ++at;
     }
     bool negative = false;
-    if (*value == '+' || *value == '-') {
-        negative = *value == '-';
-        ++value;
+    if (at < value.size() && (value[at] == '+' || value[at] == '-')) {
+        negative = value[at] == '-';
+        ++at;
     }
     constexpr std::int64_t limit = static_cast<std::int64_t>(INT32_MAX) + 1;
     std::int64_t magnitude = 0;
-    for (; *value >= '0' && *value <= '9'; ++value) {
+    for (; at < value.size() && value[at] >= '0' && value[at] <= '9'; ++at) {
         if (magnitude < limit) {
-            magnitude = magnitude * 10 + (*value - '0');
+            magnitude = magnitude * 10 + (value[at] - '0');
         }
     }
     if (negative) {
@@ -72,16 +75,44 @@ PointValues ScriptDocument::Points(const AnswerBlock& answer) const {
     return values;
 }
 
-// Parses a document's own text into it, block by block, following the line
-// protocol: lines trimmed, empty and comment lines skipped, tags tested on the
-// whole line before the key part is lowered and the block's keys are tried.
+std::vector<ScriptError> Refusal(ScriptTag block, const ScriptLine* line, std::int64_t number) {
+    const auto at = [number](ScriptMessage message) { return ScriptError{message, number}; };
+    if (block == ScriptTag::Answer) {
+        // The question holding the answer adds its own message, at the same
+        // line, however the answer failed.
+        if (line == nullptr) return {at(ScriptMessage::EndOfScriptExpected)};
+        return {at(ScriptMessage::UndefinedSymbol), at(ScriptMessage::EndOfScriptExpected)};
+    }
+    if (line == nullptr) return {};  // the end of the file inside a block says nothing
+    if (block == ScriptTag::Question && HoldsChoiceWord(line->text)) {
+        return {at(ScriptMessage::InvalidCommand)};
+    }
+    return {at(ScriptMessage::UndefinedSymbol)};
+}
+
+namespace {
+
+// Makes room for one more item of a document's list. A list of a large
+// script grows to megabytes: its new room is advised before it is touched.
+template <typename T>
+void MakeRoom(std::vector<T>& list) {
+    if (list.size() < list.capacity()) return;
+    std::vector<T> bigger;
+    bigger.reserve(std::max<std::size_t>(64, 2 * list.capacity()));
+    AdviseLargePages(bigger.data(), bigger.capacity() * sizeof(T));
+    bigger.insert(bigger.end(), list.begin(), list.end());
+    list.swap(bigger);
+}
+
+}  // namespace
+
+// Parses a document's own text into it, block by block, with the script's one
+// reader, stopping at the first line a block refuses.
 class DocumentReader {
 public:
     // The document takes the bytes over.
-    DocumentReader(ScriptDocument& document, std::string bytes) : document_(document) {
-        document_.source_ = std::move(bytes);
-        lines_ = ScriptLines(document_.source_);
-    }
+    DocumentReader(ScriptDocument& document, std::string bytes)
+        : document_(document), reader_(Own(document, std::move(bytes))) {}
 
     // Reads the whole text; false on the first error.
     bool Parse();
@@ -89,61 +120,38 @@ public:
     std::vector<ScriptError> errors;
 
 private:
-    bool Next();
-    bool MayBeEndTag(const char* name) const {
-        return line_[0] == '<' && line_[1] == '/' && length_ == std::strlen(name) + 3;
+    static std::string_view Own(ScriptDocument& document, std::string bytes) {
+        document.source_ = std::move(bytes);
+        return document.source_;
     }
-    LineKey KeyOf(KeyList keys) {
-        LowerKey(line_);
-        return FindLineKey(keys, std::string_view(line_, length_));
-    }
+    bool Next() { return reader_.NextUnskipped(line_); }
     // The line's text from position at on, kept in the document.
     ScriptText Keep(std::size_t at);
-    void Report(ScriptMessage message) { errors.push_back({message, lines_.CurrentLine}); }
+    bool Refuse(ScriptTag block, const ScriptLine* line) {
+        for (const ScriptError& error : Refusal(block, line, reader_.Number())) {
+            errors.push_back(error);
+        }
+        return false;
+    }
 
-    bool Settings(const char* tag, SettingsBlock& block);
-    bool Final(const char* tag, FinalBlock& block);
-    bool Question(const char* tag);
-    bool Answer(const char* tag, AnswerBlock& answer);
+    bool Settings(SettingsBlock& block);
+    bool Final(FinalBlock& block);
+    bool Question();
+    bool Answer(AnswerBlock& answer);
     void SetPoint(AnswerBlock& answer, PointSlot slot, std::int32_t value);
 
     ScriptDocument& document_;
-    ScriptLines lines_;
-    std::string_view text_;      // the line, trimmed, where its bytes stand
-    char line_[LineBufferSize];  // the same bytes, zero-terminated, to lower and search
-    std::size_t length_ = 0;
+    ScriptReader reader_;
+    ScriptLine line_;
 };
 
-bool DocumentReader::Next() {
-    std::string_view line;
-    while (lines_.NextLine(line)) {
-        // The text ends at the first zero byte; blanks and tabs at both ends
-        // do not count.
-        if (const void* zero = std::memchr(line.data(), '\0', line.size())) {
-            line = line.substr(
-                0, static_cast<std::size_t>(static_cast<const char*>(zero) - line.data()));
-        }
-        while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
-        while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
-        if (line.empty() || line.front() == '#') {
-            continue;
-        }
-        text_ = line;
-        length_ = line.size();
-        std::memcpy(line_, line.data(), length_);
-        line_[length_] = '\0';
-        return true;
-    }
-    return false;
-}
-
 ScriptText DocumentReader::Keep(std::size_t at) {
-    const std::string_view value = text_.substr(at);
+    const std::string_view value = line_.text.substr(at);
     if (value.empty()) {
         return {};
     }
     ScriptText text{0, static_cast<std::uint32_t>(value.size())};
-    if (!lines_.LastCopied()) {
+    if (!line_.copied) {
         text.offset = static_cast<std::uint32_t>(value.data() - document_.source_.data());
     } else {
         // A carriage return stood inside the line: its bytes are not together
@@ -155,41 +163,40 @@ ScriptText DocumentReader::Keep(std::size_t at) {
     return text;
 }
 
-bool DocumentReader::Settings(const char* tag, SettingsBlock& block) {
+bool DocumentReader::Settings(SettingsBlock& block) {
     while (Next()) {
-        if (IsEndTag(line_, tag)) {
+        if (line_.IsEnd(ScriptTag::Settings)) {
             return true;
         }
-        const LineKey key = KeyOf(SettingsKeys);
+        const LineKey key = FindLineKey(SettingsKeys, line_.text);
         if (key.key == NoKey) {
-            Report(ScriptMessage::UndefinedSymbol);
-            return false;
+            return Refuse(ScriptTag::Settings, &line_);
         }
-        block.preference = SameText(line_ + key.value, "classoverrace") ? Preference::ClassOverRace
-                                                                        : Preference::RaceOverClass;
+        block.preference = SameText(line_.text.substr(key.value), "classoverrace")
+                               ? Preference::ClassOverRace
+                               : Preference::RaceOverClass;
     }
-    return false;
+    return Refuse(ScriptTag::Settings, nullptr);
 }
 
-bool DocumentReader::Final(const char* tag, FinalBlock& block) {
+bool DocumentReader::Final(FinalBlock& block) {
     while (Next()) {
-        if (IsEndTag(line_, tag)) {
+        if (line_.IsEnd(ScriptTag::Final)) {
             return true;
         }
-        const LineKey key = KeyOf(FinalKeys);
-        const char* value = key.key != NoKey ? line_ + key.value : nullptr;
-        if (SameText(value, "yes")) {
+        const LineKey key = FindLineKey(FinalKeys, line_.text);
+        const std::string_view value = line_.text.substr(std::min(key.value, line_.text.size()));
+        if (key.key != NoKey && SameText(value, "yes")) {
             block.recap = RecapMode::Yes;
-        } else if (SameText(value, "no")) {
+        } else if (key.key != NoKey && SameText(value, "no")) {
             block.recap = RecapMode::No;
-        } else if (SameText(value, "ask")) {
+        } else if (key.key != NoKey && SameText(value, "ask")) {
             block.recap = RecapMode::Ask;
         } else {
-            Report(ScriptMessage::UndefinedSymbol);
-            return false;
+            return Refuse(ScriptTag::Final, &line_);
         }
     }
-    return false;
+    return Refuse(ScriptTag::Final, nullptr);
 }
 
 // Sets a point of the answer being read, whose entries end the list: a slot
@@ -202,62 +209,60 @@ void DocumentReader::SetPoint(AnswerBlock& answer, PointSlot slot, std::int32_t 
     if (entry != own.end()) {
         entry->value = value;
     } else {
+        MakeRoom(points);
         points.push_back({value, static_cast<std::uint8_t>(slot)});
         ++answer.points.count;
     }
 }
 
-bool DocumentReader::Answer(const char* tag, AnswerBlock& answer) {
+bool DocumentReader::Answer(AnswerBlock& answer) {
     answer.points.first = static_cast<std::uint32_t>(document_.points_.size());
     while (Next()) {
-        if (MayBeEndTag(tag) && IsEndTag(line_, tag)) {
+        if (line_.IsEnd(ScriptTag::Answer)) {
             return true;
         }
-        const LineKey key = KeyOf(AnswerKeys);
+        const LineKey key = FindLineKey(AnswerKeys, line_.text);
         if (key.key == AnswerTypeKey) {
             answer.type = Keep(key.value);
         } else if (key.key == AnswerExplanationKey) {
             answer.explanation = Keep(key.value);
         } else if (key.key != NoKey) {
             // An empty value leaves the slot as it was.
-            if (line_[key.value] != '\0') {
+            if (key.value < line_.text.size()) {
                 SetPoint(answer, AnswerPointKeys[key.key - FirstPointKey].slot,
-                         ReadPointValue(line_ + key.value));
+                         ReadPointValue(line_.text.substr(key.value)));
             }
         } else {
-            Report(ScriptMessage::UndefinedSymbol);
-            return false;
+            return Refuse(ScriptTag::Answer, &line_);
         }
     }
-    return false;
+    return Refuse(ScriptTag::Answer, nullptr);
 }
 
-bool DocumentReader::Question(const char* tag) {
+bool DocumentReader::Question() {
     // Installed before its lines are read; its answers and choices follow the
     // earlier questions' in the document's lists.
+    MakeRoom(document_.questions_);
     QuestionBlock& question = document_.questions_.emplace_back();
     question.answers.first = static_cast<std::uint32_t>(document_.answers_.size());
     question.choices.first = static_cast<std::uint32_t>(document_.choices_.size());
     while (Next()) {
-        if (line_[0] == '<') {
-            if (MayBeEndTag(tag) && IsEndTag(line_, tag)) {
-                return true;
-            }
-            if (const TagEntry* answerTag =
-                    line_[1] != '/' ? FindTag(line_, AnswerTags) : nullptr) {
-                AnswerBlock answer;
-                if (!Answer(answerTag->name, answer)) {
-                    // The failed answer is dropped, and its points with it.
-                    document_.points_.resize(answer.points.first);
-                    Report(ScriptMessage::EndOfScriptExpected);
-                    return false;
-                }
-                document_.answers_.push_back(answer);
-                ++question.answers.count;
-                continue;
-            }
+        if (line_.IsEnd(ScriptTag::Question)) {
+            return true;
         }
-        const LineKey key = KeyOf(QuestionKeys);
+        if (line_.IsStart(ScriptTag::Answer)) {
+            AnswerBlock answer;
+            if (!Answer(answer)) {
+                // The failed answer is dropped, and its points with it.
+                document_.points_.resize(answer.points.first);
+                return false;
+            }
+            MakeRoom(document_.answers_);
+            document_.answers_.push_back(answer);
+            ++question.answers.count;
+            continue;
+        }
+        const LineKey key = FindLineKey(QuestionKeys, line_.text);
         if (key.key == QuestionTypeKey) {
             question.type = Keep(key.value);
         } else if (key.key == QuestionNameKey) {
@@ -266,36 +271,37 @@ bool DocumentReader::Question(const char* tag) {
             // A line holding text= holds text: a choice, with what follows the
             // first text=; an empty one is no choice.
             if (const ScriptText choice = Keep(key.value)) {
+                MakeRoom(document_.choices_);
                 document_.choices_.push_back(choice);
                 ++question.choices.count;
             }
         } else {
-            Report(FindKey(line_, "text") != nullptr ? ScriptMessage::InvalidCommand
-                                                     : ScriptMessage::UndefinedSymbol);
-            return false;
+            return Refuse(ScriptTag::Question, &line_);
         }
     }
-    return false;
+    return Refuse(ScriptTag::Question, nullptr);
 }
 
 bool DocumentReader::Parse() {
     while (Next()) {
-        const TagEntry* tag = line_[0] == '<' ? FindTag(line_, BlockTags) : nullptr;
-        if (tag == nullptr) {
+        if (line_.kind != ScriptLine::Kind::StartTag) {
             continue;
         }
         // A later SETTINGS or FINAL block replaces an earlier one when its
-        // start tag is read, and starts from the defaults.
-        bool read = false;
-        switch (static_cast<BlockTag>(tag->id)) {
-            case BlockTag::Settings:
-                read = Settings(tag->name, document_.settings_.emplace());
+        // start tag is read, and starts from the defaults. An ANSWER block
+        // counts only inside a question.
+        bool read = true;
+        switch (line_.tag) {
+            case ScriptTag::Settings:
+                read = Settings(document_.settings_.emplace());
                 break;
-            case BlockTag::Question:
-                read = Question(tag->name);
+            case ScriptTag::Question:
+                read = Question();
                 break;
-            case BlockTag::Final:
-                read = Final(tag->name, document_.final_.emplace());
+            case ScriptTag::Final:
+                read = Final(document_.final_.emplace());
+                break;
+            case ScriptTag::Answer:
                 break;
         }
         if (!read) {

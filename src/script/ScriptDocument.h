@@ -12,6 +12,7 @@
 
 #include "script/PointSlot.h"
 #include "script/ScriptLines.h"
+#include "script/ScriptReader.h"
 
 namespace kinpath {
 
@@ -70,6 +71,10 @@ struct ScriptError {
 
 // "Undefined symbol found, line 3" and the like: the one place these are worded.
 std::string ScriptErrorText(const ScriptError& error);
+// The errors the window shows when a block refuses a line (`line`), or meets
+// the end of the file (no line), at its line `number`: how the loader stops,
+// for the checker to quote. Of an ANSWER block, its question's message too.
+std::vector<ScriptError> Refusal(ScriptTag block, const ScriptLine* line, std::int64_t number);
 
 // What loading a script came to: the errors are the ScriptError boxes to show,
 // in order, before the load is refused.
@@ -142,7 +147,7 @@ LoadOutcome LoadScriptText(ScriptDocument& document, std::string bytes);
 
 // The number at the start of a point value, read as atoi reads it but clamped
 // to the 32-bit range.
-std::int32_t ReadPointValue(const char* value);
+std::int32_t ReadPointValue(std::string_view value);
 // Whether an answer's type names choice (1-based): its number, or "yes" and
 // "no" for the first two. An empty (absent) type names none.
 bool TypeMatchesChoice(std::string_view type, int choice);

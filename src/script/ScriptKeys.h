@@ -48,12 +48,12 @@ struct KeyHit {
     std::size_t at;   // where its first character stands
 };
 
-// The key of a line whose key part is lowered (LowerKey): the same as trying
-// FindKey with each of keys in turn, the first found winning with the value
-// after its first occurrence. Every key ends in "=", so a key stands only
-// before an "=": each "=" is looked at once. When hits is given, it receives
-// every key text of keys the line holds, by its "=" from left to right, and
-// at one "=" in test order.
+// The key of a line as written: the same as lowering its key part (up to
+// its first "=") and trying FindKey with each of keys in turn, the first
+// found winning with the value after its first occurrence. Every key ends in
+// "=", so a key stands only before an "=": each "=" is looked at once. When
+// hits is given, it receives every key text of keys the line holds, by its
+// "=" from left to right, and at one "=" in test order.
 LineKey FindLineKey(KeyList keys, std::string_view line, std::vector<KeyHit>* hits = nullptr);
 
 }  // namespace kinpath

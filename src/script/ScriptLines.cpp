@@ -138,34 +138,6 @@ bool ScriptLines::ReadScriptLine(char* buffer, int size) {
     return true;
 }
 
-bool ScriptLines::NextLine(std::string_view& line) {
-    if (ended_) {
-        lastLength_ = 0;
-        return false;
-    }
-    // Most lines are shorter than a piece and free of carriage returns: their
-    // bytes are taken where they stand. The rest go through ReadScriptLine.
-    constexpr std::size_t room = LineBufferSize - 1;
-    const char* from = bytes_.data() + position_;
-    const std::size_t window = std::min(bytes_.size() - position_, room);
-    const auto* feed =
-        window != 0 ? static_cast<const char*>(std::memchr(from, '\n', window)) : nullptr;
-    const std::size_t length = feed != nullptr ? static_cast<std::size_t>(feed - from) : window;
-    copied_ = length != 0 && std::memchr(from, '\r', length) != nullptr;
-    if (copied_) {
-        ReadScriptLine(piece_, LineBufferSize);
-        line = std::string_view(piece_, lastLength_);
-        return true;
-    }
-    ++CurrentLine;
-    position_ += length + (feed != nullptr ? 1 : 0);
-    // A piece that stops short of the room has met the end of the text.
-    ended_ = feed == nullptr && length < room;
-    lastLength_ = length;
-    line = std::string_view(from, length);
-    return true;
-}
-
 void TrimLine(char* line) {
     if (line == nullptr || line[0] == '\0') {
         return;

@@ -41,14 +41,9 @@ public:
     explicit ScriptLines(std::string&&) = delete;  // the text must outlive the reader
 
     // Delivers the next line into buffer (always zero-terminated, at most
-    // size - 1 bytes); false when no line is left.
+    // size - 1 bytes); false when no line is left. ScriptReader reads the
+    // script's lines for the blocks; this is the rule it keeps.
     bool ReadScriptLine(char* buffer, int size);
-    // The next line's stored bytes, as ReadScriptLine(buffer, LineBufferSize)
-    // would store them: where they stand in the text, unless a carriage return
-    // stood among them (LastCopied); then in the reader's own buffer, valid
-    // until the next call.
-    bool NextLine(std::string_view& line);
-    bool LastCopied() const { return copied_; }
     // Bytes stored by the last ReadScriptLine, zero bytes included.
     std::size_t LastLength() const { return lastLength_; }
 
@@ -74,8 +69,6 @@ private:
     std::size_t position_ = 0;
     std::size_t lastLength_ = 0;
     bool ended_ = false;
-    bool copied_ = false;
-    char piece_[LineBufferSize];
 };
 
 struct TagEntry {

@@ -18,7 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "authoring/ScriptCheck.h"
+#include "authoring/check/ScriptCheck.h"
 #include "script/ScriptDocument.h"
 #include "script/ScriptLines.h"
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "authoring/ScriptCheck.h"
+#include "authoring/check/ScriptCheck.h"
 #include "script/ScriptLines.h"
 
 namespace kinpath {

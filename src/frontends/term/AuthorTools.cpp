@@ -7,9 +7,9 @@
 #include <ostream>
 #include <thread>
 
-#include "authoring/ScriptCheck.h"
 #include "authoring/publish/Publish.h"
 #include "frontends/term/BalanceCommand.h"
+#include "frontends/term/CheckCommand.h"
 #include "platform/Files.h"
 #include "text/TextCodec.h"
 

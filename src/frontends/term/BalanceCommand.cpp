@@ -8,8 +8,8 @@
 #include <ostream>
 #include <utility>
 
-#include "authoring/ScriptCheck.h"
 #include "authoring/balance/BalanceReport.h"
+#include "frontends/term/CheckCommand.h"
 #include "script/ScriptDocument.h"
 #include "text/TextCodec.h"
 

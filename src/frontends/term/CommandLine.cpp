@@ -127,6 +127,11 @@ const char* SetTitle(CommandLine& line, std::string_view value) {
     return nullptr;
 }
 
+const char* SetAll(CommandLine& line, std::string_view) {
+    line.all = true;
+    return nullptr;
+}
+
 // For the script the refusal is the whole problem.
 const char* SetScript(CommandLine& line, std::string_view value) {
     if (value.empty()) return "the script's file name is empty";
@@ -194,9 +199,11 @@ private:
 // the function that takes its value.
 void Declare(Declarations& d) {
     d.AddScript("FILE");
-    [[maybe_unused]] CLI::Option* check =
-        d.AddCommand("--check", "FILE",
-                     "check a script (default script.txt) and list every problem", Command::Check);
+    CLI::Option* check =
+        d.AddCommand("--check", "FILE", "check a script (default script.txt) and list its problems",
+                     Command::Check);
+    d.AddFlag("--all", "every one (default: the first 100 of each kind, then a count)", check,
+              SetAll);
     CLI::Option* balance =
         d.AddCommand("--balance", "FILE",
                      "answer a script at random many times and report how often each race, "

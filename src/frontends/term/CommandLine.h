@@ -17,6 +17,7 @@ enum class Command { Questionnaire, Help, Check, Balance, Publish };
 struct CommandLine {
     Command command = Command::Questionnaire;
     std::string script = ScriptFileName;  // the script file (FILE or SCRIPT)
+    bool all = false;                     // --check's --all
     BalanceOptions balance;               // --balance's --runs, --seed, --skip, --jobs
     BalanceFormat format = BalanceFormat::Text;
     std::string output;  // --publish's -o; empty for the script's name ending in .html

@@ -5,8 +5,8 @@
 #include <ostream>
 #include <thread>
 
-#include "authoring/ScriptCheck.h"
 #include "frontends/term/AuthorTools.h"
+#include "frontends/term/CheckCommand.h"
 #include "frontends/term/CommandLine.h"
 #include "frontends/term/TerminalRun.h"
 #include "frontends/term/TerminalView.h"
@@ -30,7 +30,7 @@ int Run(const std::vector<std::string>& args, const std::vector<std::string>& pa
             streams.textOut << HelpText();
             return 0;
         case Command::Check:
-            return RunScriptCheck(line.script, streams.textOut, streams.textErr);
+            return RunScriptCheck(line.script, streams.textOut, streams.textErr, line.all);
         case Command::Balance:
             return RunBalanceCommand(line, streams.textOut, streams.textErr,
                                      streams.errorIsTerminal);

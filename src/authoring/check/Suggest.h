@@ -2,12 +2,14 @@
 // misspelt one. The window knows nothing of this; only the checker suggests.
 #pragma once
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "script/ScriptKeys.h"
+#include "script/ScriptReader.h"
 
 namespace kinpath::check {
 
@@ -17,8 +19,9 @@ int EditDistance(std::string_view a, std::string_view b);
 
 // The keys of `keys` nearest to `written` (a lowered word ending in "="),
 // closest first and at most three; none when every key is too far off to be
-// what was meant. A point key may also be named by its race or class
-// ("warriorpts=" means warpts=).
+// what was meant. A word that a key starts with is that key cut short
+// ("explanation=" means explanationtext=); a point key may also be named by
+// its race or class ("warriorpts=" means warpts=).
 std::vector<std::string_view> NearestKeys(std::string_view written, KeyList keys);
 
 // "'rogpts='", "'welfpts=' or 'helfpts='": the keys for "did you mean ...?".
@@ -31,8 +34,7 @@ struct TagShape {
 };
 std::optional<TagShape> ShapeOfTag(std::string_view line);
 
-// The tag name of `names` that `shape` is a misspelling of, if one is near.
-std::optional<std::string_view> NearestTag(const TagShape& shape,
-                                           const std::vector<std::string_view>& names);
+// The tag of `tags` that `shape` is a misspelling of, if one is near.
+std::optional<ScriptTag> NearestTag(const TagShape& shape, std::initializer_list<ScriptTag> tags);
 
 }  // namespace kinpath::check

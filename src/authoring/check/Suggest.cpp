@@ -1,4 +1,4 @@
-#include "authoring/Suggest.h"
+#include "authoring/check/Suggest.h"
 
 #include <algorithm>
 #include <numeric>
@@ -13,6 +13,9 @@ namespace {
 // How far off a word may be and still be taken for a misspelling: a short
 // one only by one edit, where two would make it another word altogether.
 int Tolerance(std::string_view word) { return word.size() <= 5 ? 1 : 2; }
+
+// The fewest letters a key cut short keeps: fewer would fit too many keys.
+constexpr std::size_t MinimumStem = 3;
 
 // "warrior" in "warriorpts=": the point key of the race, class or leaning
 // whose name (without blanks) starts with it, when it has three letters or more.
@@ -52,6 +55,16 @@ int EditDistance(std::string_view a, std::string_view b) {
 
 std::vector<std::string_view> NearestKeys(std::string_view written, KeyList keys) {
     std::vector<std::string_view> nearest;
+    // A key cut short is the likeliest slip, however far off it then is.
+    const std::string_view stem = written.substr(0, written.size() - 1);
+    if (stem.size() >= MinimumStem) {
+        for (const std::string_view key : keys) {
+            if (key.starts_with(stem) && key.size() > written.size() && nearest.size() < 3) {
+                nearest.push_back(key);
+            }
+        }
+        if (!nearest.empty()) return nearest;
+    }
     int best = Tolerance(written) + 1;
     for (const std::string_view key : keys) {
         const int distance = EditDistance(written, key);
@@ -93,15 +106,14 @@ std::optional<TagShape> ShapeOfTag(std::string_view line) {
     return shape;
 }
 
-std::optional<std::string_view> NearestTag(const TagShape& shape,
-                                           const std::vector<std::string_view>& names) {
-    std::optional<std::string_view> nearest;
+std::optional<ScriptTag> NearestTag(const TagShape& shape, std::initializer_list<ScriptTag> tags) {
+    std::optional<ScriptTag> nearest;
     int best = Tolerance(shape.name) + 1;
-    for (const std::string_view name : names) {
-        const int distance = EditDistance(shape.name, name);
+    for (const ScriptTag tag : tags) {
+        const int distance = EditDistance(shape.name, TagName(tag));
         if (distance < best) {
             best = distance;
-            nearest = name;
+            nearest = tag;
         }
     }
     return nearest;

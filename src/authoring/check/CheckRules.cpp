@@ -1,14 +1,13 @@
-#include "authoring/CheckRules.h"
+#include "authoring/check/CheckRules.h"
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 #include <utility>
 
-#include "authoring/Suggest.h"
+#include "authoring/check/Suggest.h"
 #include "flow/QuestionFlow.h"
 #include "scoring/BestPick.h"
-#include "script/ScriptDocument.h"
+#include "text/Ascii.h"
 #include "text/TextCodec.h"
 
 namespace kinpath::check {
@@ -30,20 +29,39 @@ std::string ShownTypes(int shown) {
     return "types 1 to " + std::to_string(shown) + ", yes or no";
 }
 
-// How a point value is read when it is not a plain number; none when it is.
-std::optional<std::int64_t> OddPointValue(const char* value) {
-    const std::int64_t read = ReadPointValue(value);
-    const char* p = value;
-    while (*p == ' ' || *p == '\t' || *p == '\v' || *p == '\f') ++p;
-    if (*p == '+') ++p;
-    const char* end = p + std::strlen(p);
-    std::int64_t exact = 0;
-    const auto [stop, ec] = std::from_chars(p, end, exact);
-    if (ec == std::errc() && stop == end && exact == read) return std::nullopt;
-    return read;
-}
+constexpr std::array<std::string_view, CheckKindCount> KindNames{
+    "script without a question",
+    "line longer than the window reads",
+    "zero byte in a line",
+    "lines outside any block",
+    "block given again",
+    "preference value after a blank",
+    "choice never shown",
+    "choice text longer than its row",
+    "question text longer than its box",
+    "point value that is no plain number",
+    "key inside a value",
+    "key inside a longer word",
+    "key given again",
+    "block left open",
+    "unknown key",
+    "line without a key",
+    "recap value",
+    "misspelt end tag",
+    "end tag of no open block",
+    "unknown tag",
+    "total past the 32-bit range",
+    "question without a name",
+    "question without choices",
+    "choice without an answer",
+    "answer without a type",
+    "answer never reached",
+    "answer without points",
+};
 
 }  // namespace
+
+std::string_view KindName(CheckKind kind) { return KindNames[static_cast<std::size_t>(kind)]; }
 
 std::string Plain(std::string_view bytes) {
     constexpr std::size_t limit = 48;
@@ -57,13 +75,21 @@ std::string Plain(std::string_view bytes) {
 
 std::string Quote(std::string_view bytes) { return "\"" + Plain(bytes) + "\""; }
 
+std::string StartTag(ScriptTag tag) { return "<" + Str(TagName(tag)) + ">"; }
+std::string EndTag(ScriptTag tag) { return "</" + Str(TagName(tag)) + ">"; }
+
 // --- Lines and blocks --------------------------------------------------------
 
-std::string CutLineWarning(std::size_t length, const char* rest) {
+std::string NoQuestionWarning() {
+    return "the script has no " + Str(TagName(ScriptTag::Question)) +
+           " block: the window goes straight to the results";
+}
+
+std::string CutLineWarning(std::size_t length, std::string_view rest) {
     const std::string count = std::to_string(length / PieceLength);
     const std::string later =
         ": the window's messages number the lines after it " + count + " higher than here";
-    if (rest[0] == '\0' && length == PieceLength) {
+    if (rest.empty() && length == PieceLength) {
         return "line of 511 characters: the window reads it whole, but counts an empty line "
                "after it" +
                later;
@@ -74,101 +100,121 @@ std::string CutLineWarning(std::size_t length, const char* rest) {
            " on, as the next line" + (length >= 2 * PieceLength ? "s" : "") + later;
 }
 
-std::string RestOfLongLine(int piece, const char* line) {
+std::string RestOfLongLine(std::uint32_t piece, std::string_view line) {
     return "the rest of this line from its character " +
            std::to_string(std::size_t(piece) * PieceLength + 1) + " on, " + Quote(line) +
            ", is read as a line of its own: ";
 }
 
-std::string ZeroByteWarning(const char* line) {
+std::string ZeroByteWarning(std::string_view line) {
     return "zero byte in the line: the window reads only " + Quote(line) + " and drops the rest";
 }
 
-std::string IgnoredLinesWarning(std::int64_t count, std::int64_t last, const char* line) {
-    std::string text = count == 1
-                           ? "line outside any block is ignored: " + Quote(line)
-                           : std::to_string(count) + " lines outside any block (up to line " +
-                                 std::to_string(last) + ") are ignored, the first: " + Quote(line);
-    if (FindTag(line, AnswerTags) != nullptr) {
-        text += " (an ANSWER block counts only inside a QUESTION block)";
-    } else if (const std::optional<TagShape> shape = ShapeOfTag(line); shape && !shape->end) {
-        if (const auto meant = NearestTag(*shape, {"SETTINGS", "QUESTION", "FINAL"})) {
-            text += " (did you mean <" + std::string(*meant) +
-                    ">? a tag stands alone on its line, "
-                    "without blanks)";
+std::string IgnoredLinesWarning(std::int64_t count, std::int64_t last, const ScriptLine& line) {
+    std::string text =
+        count == 1 ? "line outside any block is ignored: " + Quote(line.text)
+                   : std::to_string(count) + " lines outside any block (up to line " +
+                         std::to_string(last) + ") are ignored, the first: " + Quote(line.text);
+    if (line.IsStart(ScriptTag::Answer)) {
+        text += " (an " + Str(TagName(ScriptTag::Answer)) + " block counts only inside a " +
+                Str(TagName(ScriptTag::Question)) + " block)";
+    } else if (const std::optional<TagShape> shape = ShapeOfTag(line.text); shape && !shape->end) {
+        if (const auto meant =
+                NearestTag(*shape, {ScriptTag::Settings, ScriptTag::Question, ScriptTag::Final})) {
+            text += " (did you mean " + StartTag(*meant) +
+                    "? a tag stands alone on its line, without blanks)";
         }
     }
     return text;
 }
 
-std::string SecondBlockWarning(const char* tag, std::int64_t previous) {
-    return std::string("a second ") + tag + " block replaces the one of line " +
+std::string SecondBlockWarning(ScriptTag tag, std::int64_t previous) {
+    return "a second " + Str(TagName(tag)) + " block replaces the one of line " +
            std::to_string(previous) + " and everything it set";
 }
 
-std::optional<std::string> PreferenceWarning(const char* value) {
-    const char* word = value + std::strspn(value, " \t");
-    if (word == value || !SameText(word, "classoverrace")) return std::nullopt;
+bool PreferenceHasBlank(std::string_view value) {
+    const std::size_t word = std::min(value.find_first_not_of(" \t"), value.size());
+    return word > 0 && SameText(value.substr(word), "classoverrace");
+}
+
+std::string PreferenceWarning(std::string_view value) {
     return "the value " + Quote(value) +
            " starts with a blank, so it is not classoverrace: the pick decides the race first";
 }
 
-std::string HiddenChoiceWarning(std::size_t number, const char* value) {
+std::string HiddenChoiceWarning(std::size_t number, std::string_view value) {
     return "choice " + std::to_string(number) + " " + Quote(value) +
-           " is never shown: only the first 8 choices are";
+           " is never shown: only the first " + std::to_string(ChoiceCount) + " choices are";
 }
 
 // A text shows at most one character for each of its bytes: a short one needs
 // no measuring.
-std::optional<std::string> CutChoiceWarning(const char* value, std::size_t number) {
-    if (std::strlen(value) <= ChoiceTextBudget) return std::nullopt;
+std::optional<std::size_t> CutTextLength(std::string_view value, std::size_t budget) {
+    if (value.size() <= budget) return std::nullopt;
     const std::size_t length = Utf8Length(DisplayText(value));
-    if (length <= ChoiceTextBudget) return std::nullopt;
+    if (length <= budget) return std::nullopt;
+    return length;
+}
+
+std::string CutChoiceWarning(std::size_t length, std::size_t number) {
     return "choice " + std::to_string(number) + " has " + std::to_string(length) +
            " characters: its row may not show it whole (" + std::to_string(ChoiceTextBudget) +
            " fit in the window's default font); the row then ends in \"\u2026\" and the choice's "
            "tooltip shows its whole text";
 }
 
-std::optional<std::string> CutQuestionWarning(const char* value) {
-    if (std::strlen(value) <= QuestionTextBudget) return std::nullopt;
-    const std::size_t length = Utf8Length(DisplayText(value));
-    if (length <= QuestionTextBudget) return std::nullopt;
+std::string CutQuestionWarning(std::size_t length) {
     return "the question text has " + std::to_string(length) +
            " characters: its box may not show it whole (" + std::to_string(QuestionTextBudget) +
            " fit in the window's default font); the last line the box shows then ends in "
            "\"\u2026\" and the question's tooltip shows its whole text";
 }
 
-std::optional<std::string> PointValueWarning(std::string_view key, const char* value) {
-    if (value[0] == '\0') return std::nullopt;
-    const auto read = OddPointValue(value);
-    if (!read) return std::nullopt;
-    return "the value " + Quote(value) + " of " + Str(key) + " is read as " + std::to_string(*read);
+std::optional<std::int64_t> OddPointValue(std::string_view value) {
+    if (value.empty()) return std::nullopt;
+    const std::int64_t read = ReadPointValue(value);
+    // The white space atoi skips that a trimmed line can still hold.
+    constexpr std::string_view leading = " \t\v\f";
+    std::size_t at = 0;
+    while (at < value.size() && leading.find(value[at]) != std::string_view::npos) ++at;
+    if (at < value.size() && value[at] == '+') ++at;
+    std::int64_t exact = 0;
+    const char* end = value.data() + value.size();
+    const auto [stop, ec] = std::from_chars(value.data() + at, end, exact);
+    if (ec == std::errc() && stop == end && exact == read) return std::nullopt;
+    return read;
+}
+
+std::string PointValueWarning(std::string_view key, std::string_view value, std::int64_t read) {
+    return "the value " + Quote(value) + " of " + Str(key) + " is read as " + std::to_string(read);
 }
 
 // --- Key lines ---------------------------------------------------------------
 
-std::optional<std::string> KeyInValueWarning(KeyList known, const char* block, LineKey found,
-                                             const std::vector<KeyHit>& hits, const char* line) {
-    const std::string_view key = known[found.key];
-    const std::size_t pos = found.value - key.size();
+const KeyHit* OtherKey(KeyList known, LineKey found, const std::vector<KeyHit>& hits) {
+    const std::size_t size = known[found.key].size();
+    const std::size_t pos = found.value - size;
     const KeyHit* other = nullptr;
     for (const KeyHit& hit : hits) {
-        const bool insideWinner =
-            hit.at >= pos && hit.at + known[hit.key].size() <= pos + key.size();
+        const bool insideWinner = hit.at >= pos && hit.at + known[hit.key].size() <= pos + size;
         if (!insideWinner && (other == nullptr || hit.at < other->at)) other = &hit;
     }
-    if (other == nullptr) {
-        return std::nullopt;
+    return other;
+}
+
+std::string KeyInValueWarning(KeyList known, ScriptTag block, LineKey found, const KeyHit& other,
+                              std::string_view line) {
+    const std::string_view key = known[found.key];
+    const std::size_t pos = found.value - key.size();
+    const std::string_view otherKey = known[other.key];
+    const std::string reading =
+        "the line is read as " + Str(key) + " " + Quote(line.substr(found.value));
+    if (other.at <= pos && other.at + otherKey.size() >= pos + key.size()) {
+        return "key found inside a key: " + Str(otherKey) + " is no key of a " +
+               Str(TagName(block)) + " block, but the " + Str(key) + " inside it is: " + reading;
     }
-    const std::string_view otherKey = known[other->key];
-    const std::string reading = "the line is read as " + Str(key) + " " + Quote(line + found.value);
-    if (other->at <= pos && other->at + otherKey.size() >= pos + key.size()) {
-        return "key found inside a key: " + Str(otherKey) + " is no key of a " + block +
-               " block, but the " + Str(key) + " inside it is: " + reading;
-    }
-    if (other->at < pos) {
+    if (other.at < pos) {
         return "key found inside a value: the line holds " + Str(otherKey) + " and then " +
                Str(key) + ", which is tested first: " + reading + " and sets no " + Str(otherKey);
     }
@@ -176,21 +222,37 @@ std::optional<std::string> KeyInValueWarning(KeyList known, const char* block, L
            " is not read as a key: " + reading;
 }
 
-std::optional<std::string> RepeatWarning(std::string_view key, std::int64_t& last,
-                                         std::int64_t line, const char* value, bool isPoint) {
-    if (isPoint && value[0] == '\0') {
-        return std::nullopt;  // an empty point value changes nothing
-    }
-    const std::int64_t earlier = std::exchange(last, line);
-    if (earlier == 0) {
+std::optional<std::string_view> WordAroundKey(KeyList known, LineKey found, std::string_view line) {
+    const std::size_t start = found.value - known[found.key].size();
+    if (start == 0 || IsBlank(line[start - 1]) || line.find('=') + 1 != found.value) {
         return std::nullopt;
     }
+    std::size_t word = start;
+    while (word > 0 && !IsBlank(line[word - 1])) --word;
+    return line.substr(word, found.value - word);
+}
+
+std::string KeyInWordWarning(std::string_view word, std::string_view key, std::string_view value) {
+    return "key found inside a word: '" + Plain(word) + "' is no key, but the " + Str(key) +
+           " it ends in is: the line is read as " + Str(key) + " " + Quote(value) +
+           HighElfNote(word);
+}
+
+std::string HighElfNote(std::string_view word) {
+    std::string folded;
+    for (const char c : word) folded += FoldAscii(c);
+    if (!folded.ends_with("highelfpts=")) return "";
+    return " (High Elf has no key of its own: it gains only from goodpts=)";
+}
+
+std::string RepeatWarning(std::string_view key, std::int64_t earlier, std::string_view value,
+                          bool isPoint) {
     const std::string before = std::to_string(earlier);
     if (isPoint) {
         return Str(key) + " given again: its value replaces the one of line " + before +
                " (points are set, not added)";
     }
-    if (value[0] == '\0') {
+    if (value.empty()) {
         return Str(key) + " given again with an empty value: it clears the one of line " + before;
     }
     return Str(key) + " given again: it replaces the one of line " + before;
@@ -200,7 +262,7 @@ std::optional<std::string> RepeatWarning(std::string_view key, std::int64_t& las
 
 // A type names at most one choice.
 std::uint8_t ChoiceOfType(std::string_view type) {
-    for (int choice = 1; choice <= ShownChoices; ++choice) {
+    for (int choice = 1; choice <= ChoiceCount; ++choice) {
         if (TypeMatchesChoice(type, choice)) return static_cast<std::uint8_t>(choice);
     }
     return 0;
@@ -276,6 +338,7 @@ void WarnPastRange(const QuestionInfo& question, TotalsReach& totals, std::vecto
                 std::string(isRow ? RowName(row) : SlotName(sum)) + (isRow ? " score" : " total");
             const std::string keys = isRow ? RowKeys(row) : std::string(SlotKey(sum));
             out.push_back({KeyLineOf(*furthest, slots), CheckSeverity::Warning,
+                           CheckKind::PastRange,
                            PastRangeWarning(high, what, keys, high ? now.high : now.low)});
         }
     }
@@ -283,32 +346,38 @@ void WarnPastRange(const QuestionInfo& question, TotalsReach& totals, std::vecto
 
 }  // namespace
 
+Pending QuestionVerdict::Warning(std::int64_t line, CheckKind kind,
+                                 const std::function<std::string()>& word) {
+    return {line, CheckSeverity::Warning, kind, wanted_(kind) ? word() : std::string()};
+}
+
 void QuestionVerdict::Start(const QuestionInfo& question, TotalsReach& reach) {
     question_ = &question;
     front_.clear();
     nextFront_ = 0;
-    nextAnswer_ = question.answers.size();
     takenBy_.fill(0);
     answer_.reset();
     WarnPastRange(question, reach, front_);
     if (question.name.empty()) {
-        front_.push_back({question.line, CheckSeverity::Warning,
-                          "the question has no name= (no question text is shown)"});
+        front_.push_back(Warning(question.line, CheckKind::NoName, [] {
+            return "the question has no name= (no question text is shown)";
+        }));
     }
     if (question.choices.empty()) {
-        front_.push_back({question.line, CheckSeverity::Warning,
-                          "the question has no choices (text=): it can only be skipped"});
+        front_.push_back(Warning(question.line, CheckKind::NoChoices, [] {
+            return "the question has no choices (text=): it can only be skipped";
+        }));
     }
     nextAnswer_ = question.choices.empty() ? question.answers.size() : 0;
     const int shown = static_cast<int>(question.choices.size());
     for (int choice = 1; choice <= shown; ++choice) {
-        if (question.reached[static_cast<std::size_t>(choice - 1)].line == 0) {
-            const ChoiceInfo& info = question.choices[static_cast<std::size_t>(choice - 1)];
-            front_.push_back({info.line, CheckSeverity::Warning,
-                              "choice " + std::to_string(choice) + " " + Quote(info.text) +
-                                  " has no answer of type " + ChoiceTypes(choice) +
-                                  ": choosing it shows \"" + NoAnswerMessage + "\""});
-        }
+        if (question.reached[static_cast<std::size_t>(choice - 1)].line != 0) continue;
+        const ChoiceInfo& info = question.choices[static_cast<std::size_t>(choice - 1)];
+        front_.push_back(Warning(info.line, CheckKind::ChoiceWithoutAnswer, [&] {
+            return "choice " + std::to_string(choice) + " " + Quote(info.text) +
+                   " has no answer of type " + ChoiceTypes(choice) + ": choosing it shows \"" +
+                   NoAnswerMessage + "\"";
+        }));
     }
     std::stable_sort(front_.begin(), front_.end(),
                      [](const Pending& a, const Pending& b) { return a.line < b.line; });
@@ -325,22 +394,34 @@ std::optional<Pending> QuestionVerdict::JudgeAnswer(const AnswerInfo& answer) {
     };
     const int choice = answer.choice;
     if (answer.typeLength == 0) {
-        return Pending{line, CheckSeverity::Warning,
-                       which() + " has no type=, so no choice reaches it"};
+        return Warning(line, CheckKind::AnswerWithoutType,
+                       [&] { return which() + " has no type=, so no choice reaches it"; });
     }
     if (choice == 0 || choice > shown) {
-        return Pending{line, CheckSeverity::Warning,
-                       which() + " is never reached: its type " + type() +
-                           " matches none of the shown choices (" + ShownTypes(shown) + ")"};
+        return Warning(line, CheckKind::AnswerNeverReached, [&] {
+            return which() + " is never reached: its type " + type() +
+                   " matches none of the shown choices (" + ShownTypes(shown) + ")";
+        });
     }
-    if (takenBy_[choice] == 0) {
-        takenBy_[choice] = answer.line;
-        return std::nullopt;
+    if (takenBy_[choice] != 0) {
+        return Warning(line, CheckKind::AnswerNeverReached, [&] {
+            return which() + " is never reached: the answer of line " +
+                   std::to_string(takenBy_[choice]) + " comes first for choice " +
+                   std::to_string(choice) + " (type " + type() + ")";
+        });
     }
-    return Pending{line, CheckSeverity::Warning,
-                   which() + " is never reached: the answer of line " +
-                       std::to_string(takenBy_[choice]) + " comes first for choice " +
-                       std::to_string(choice) + " (type " + type() + ")"};
+    takenBy_[choice] = answer.line;
+    if (answer.faulty) return std::nullopt;  // its errors say more
+    // A choice that is meant to add nothing still needs its answer: a point
+    // key set to 0 says so.
+    if (answer.setsPoints) return std::nullopt;
+    return Warning(answer.line, CheckKind::AnswerWithoutPoints, [&] {
+        const ChoiceInfo& info = question_->choices[static_cast<std::size_t>(choice - 1)];
+        return which() + " gives no points: choosing choice " + std::to_string(choice) + " " +
+               Quote(info.text) +
+               " adds nothing to any total (a point key set to 0 says that "
+               "this is meant)";
+    });
 }
 
 std::optional<Pending> QuestionVerdict::NextBefore(std::int64_t line) {
