@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -26,9 +25,12 @@ static_assert(EndsInOneEquals(SettingsKeys) && EndsInOneEquals(FinalKeys) &&
 // The four characters before a key's "=", as one number. Every key has that
 // many; a line's four before an "=" lead to the few keys ending in them.
 constexpr std::size_t TailLength = 4;
+constexpr std::uint32_t Pack(char a, char b, char c, char d) {
+    return std::uint32_t(std::uint8_t(a)) | std::uint32_t(std::uint8_t(b)) << 8 |
+           std::uint32_t(std::uint8_t(c)) << 16 | std::uint32_t(std::uint8_t(d)) << 24;
+}
 constexpr std::uint32_t Tail(const char* end) {
-    return std::bit_cast<std::uint32_t>(
-        std::array<char, TailLength>{*(end - 4), *(end - 3), *(end - 2), *(end - 1)});
+    return Pack(*(end - 4), *(end - 3), *(end - 2), *(end - 1));
 }
 // Setting the case bit of the characters of a key part: a key's letters are
 // lower case, and only a letter becomes one of them so.
@@ -105,14 +107,13 @@ void KeysAt(KeyList keys, const KeyIndex* index, std::string_view line, std::siz
         return;
     }
     if (end <= TailLength) return;  // too near the start for any key
-    std::uint32_t tail;
-    std::memcpy(&tail, line.data() + end - 1 - TailLength, TailLength);
+    std::uint32_t tail = Tail(line.data() + end - 1);
     if (end - 1 <= first) {
         tail |= FoldedAll;  // the whole tail stands before the first "="
     } else if (end - 1 - TailLength < first) {
         std::array<char, TailLength> fold{};
         for (std::size_t i = 0; end - 1 - TailLength + i < first; ++i) fold[i] = 0x20;
-        tail |= std::bit_cast<std::uint32_t>(fold);
+        tail |= Pack(fold[0], fold[1], fold[2], fold[3]);
     }
     for (std::size_t entry = index->first[BucketOf(tail)]; entry != 0 && entry <= tried;
          entry = index->next[entry - 1]) {
