@@ -106,6 +106,27 @@ TEST_F(MainDialogTest, CentreWindowHalvesDesktopAndClientApart) {
     EXPECT_EQ(CentreWindow({0, 0, 1023, 768}, {0, 0, 480, 200}), (Point{271, 284}));
 }
 
+// Where the windows put the focus: Tab enters the choices at the checked one
+// (else the first), and a focused control that turns unusable hands the focus
+// to the pane rather than keeping a focus Enter and Tab cannot use.
+TEST_F(MainDialogTest, FocusNeverStaysWhereItCannotBeUsed) {
+    WriteScript(Question("First?", "warpts=5\n") + Question("Second?", ""));
+    ASSERT_TRUE(dialog.Start());
+    const auto shown = [&] { return dialog.driver.Shown(); };
+    EXPECT_EQ(ChoiceTabStop(shown()), IdChoice1);
+    EXPECT_EQ(FocusAfterChange(shown(), IdOk), IdTranscript);  // OK waits for a choice
+    dialog.Click(IdChoice1 + 1);
+    EXPECT_EQ(ChoiceTabStop(shown()), IdChoice1 + 1);
+    EXPECT_EQ(FocusAfterChange(shown(), IdOk), IdOk);
+    EXPECT_EQ(FocusAfterChange(shown(), IdSkip), IdSkip);
+    dialog.Click(IdOk);
+    EXPECT_EQ(FocusAfterChange(shown(), IdOk), IdTranscript);
+    dialog.Click(IdSkip);  // the results: no choice left to tab into
+    EXPECT_EQ(ChoiceTabStop(shown()), 0);
+    EXPECT_EQ(FocusAfterChange(shown(), IdChoice1), IdTranscript);
+    EXPECT_EQ(FocusAfterChange(shown(), IdPrint), IdPrint);
+}
+
 TEST_F(MainDialogTest, HugeRepetitiveScriptLoadsAndFinishesQuickly) {
     // 20,000 questions, each followed by SETTINGS and FINAL blocks that replace
     // the last ones; a quadratic pass would take minutes.
