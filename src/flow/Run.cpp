@@ -38,7 +38,8 @@ bool EventOfControl(int id, Event& event) {
     }
 }
 
-Run::Run(std::shared_ptr<const ScriptDocument> document) {
+Run::Run(std::shared_ptr<const ScriptDocument> document, TranscriptKept kept) {
+    state_.transcript = Transcript(kept);
     state_.session.StartRun(std::move(document));
     AppendTranscriptLine(state_.transcript, "Answer the questions.");
     AppendTranscriptLine(state_.transcript, "Skip any that you don't want to answer.");
