@@ -106,6 +106,7 @@ void WriteReport(FlowState& state) {
 
 void FinishReport(FlowState& state, bool full) {
     Transcript& pane = state.transcript;
+    if (!pane.Kept()) return;  // the report is the pane's alone
     if (full) {
         const Session& session = state.session;
         AppendTranscriptLine(pane, " ");

@@ -44,9 +44,9 @@ struct FlowState {
     bool resultsLayout = false;
     bool loaded = true;  // false: the script was refused, only its boxes show
     bool ended = false;
-    std::deque<WaitingBox> boxes;
+    std::deque<WaitingBox> boxes{};
     std::uint32_t boxesAnswered = 0;
-    std::optional<BestPick> pick;  // the last one made
+    std::optional<BestPick> pick{};  // the last one made
 };
 
 // Number 1 to 8 of the checked choice, 0 if none is checked.

@@ -38,8 +38,12 @@ bool EventOfControl(int id, Event& event) {
     }
 }
 
-Run::Run(std::shared_ptr<const ScriptDocument> document) {
-    state_.session.StartRun(std::move(document));
+// The session starts on the document itself: a default one would make an
+// empty document first, which the balance report's many runs notice.
+Run::Run(std::shared_ptr<const ScriptDocument> document, TranscriptKept kept)
+    : state_{.session = Session(std::move(document)), .transcript = Transcript(kept)} {
+    // Room for a choice and its OK on every question, as most runs go.
+    events_.reserve(2 * state_.session.Document().Questions().size());
     AppendTranscriptLine(state_.transcript, "Answer the questions.");
     AppendTranscriptLine(state_.transcript, "Skip any that you don't want to answer.");
     AppendTranscriptLine(state_.transcript, "At the end you will be given the answer!");

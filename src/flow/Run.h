@@ -57,8 +57,10 @@ class Run {
 public:
     // A run of a loaded document as the window shows it once set up: the
     // greeting in the pane and the first question (or, for a script without
-    // questions, the results).
-    explicit Run(std::shared_ptr<const ScriptDocument> document);
+    // questions, the results). With TranscriptKept::No the pane stays empty and
+    // the run is otherwise the same: for runs that no window shows.
+    explicit Run(std::shared_ptr<const ScriptDocument> document,
+                 TranscriptKept kept = TranscriptKept::Yes);
     // A run whose script did not load: its boxes, one after the other, then the end.
     explicit Run(std::vector<Box> refusal);
 

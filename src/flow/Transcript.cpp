@@ -24,7 +24,7 @@ void AppendTranscriptLine(Transcript& transcript, const char* text) {
 
 void AppendTranscriptLine(Transcript& transcript, std::string_view text) {
     const std::size_t used = transcript.Length();
-    if (used >= TranscriptCapacity) return;
+    if (!transcript.Kept() || used >= TranscriptCapacity) return;
     const std::size_t room = TranscriptCapacity - used;
     std::string line = DisplayText(text);
     const std::size_t textLength = Utf8Length(line);

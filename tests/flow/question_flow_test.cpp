@@ -1,6 +1,8 @@
 // Stepping through the questions in the real window, recording choices, the
 // results layout, the closing report in every recap mode, and sessions that
 // never meet.
+#include <memory>
+#include <random>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -11,6 +13,7 @@
 #include "TestSupport.h"
 #include "flow/QuestionFlow.h"
 #include "flow/Run.h"
+#include "script/ScriptDocument.h"
 #include "window/ControlIds.h"
 
 using namespace kinpath;
@@ -251,6 +254,36 @@ TEST(RunTest, EqualBoxesInARowAreTwoBoxes) {
     EXPECT_TRUE(first.box == box && second.box == box);
     EXPECT_NE(first, second);
     EXPECT_EQ(run.Apply(AnswerEvent(BoxResult::Ok)).effect, Effect::End);
+}
+
+// A run that keeps no pane text is the same run: every event is taken or
+// refused alike, and every screen is the same but for the empty pane.
+TEST_F(QuestionFlowTest, ARunWithoutItsPaneIsTheSameRun) {
+    const std::string scripts[] = {ReadFile(std::string(KINPATH_EXAMPLES_DIR) + "/script.txt"),
+                                   ThreeQuestions + "<FINAL>\nrecap=ask\n</FINAL>\n"};
+    std::mt19937 random(3);
+    for (const std::string& script : scripts) {
+        auto document = std::make_shared<ScriptDocument>();
+        ASSERT_TRUE(LoadScriptText(*document, script).loaded);
+        for (int round = 0; round < 10; ++round) {
+            kinpath::Run kept(document), dropped(document, TranscriptKept::No);
+            for (int step = 0; step < 200; ++step) {
+                const Event events[] = {ChooseEvent(1 + static_cast<int>(random() % 9)),
+                                        {EventKind::Ok},
+                                        {EventKind::Skip},
+                                        AnswerEvent(static_cast<BoxResult>(random() % 3))};
+                const Event event = events[random() % 4];
+                const Step a = kept.Apply(event), b = dropped.Apply(event);
+                ASSERT_TRUE(a.accepted == b.accepted && a.effect == b.effect);
+                Screen shown = kept.Render();
+                EXPECT_FALSE(shown.pane.empty());
+                shown.pane.clear();
+                ASSERT_EQ(dropped.Render(), shown) << step;
+                ASSERT_EQ(dropped.BarTargets(), kept.BarTargets());
+            }
+            EXPECT_EQ(dropped.Events(), kept.Events());
+        }
+    }
 }
 
 // Everything a run and its window hold, as text.

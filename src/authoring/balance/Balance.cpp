@@ -15,8 +15,8 @@
 #include <utility>
 
 #include "flow/QuestionFlow.h"
+#include "flow/Run.h"
 #include "flow/Session.h"
-#include "scoring/AnswerRecording.h"
 #include "scoring/BestPick.h"
 #include "script/ScriptDocument.h"
 
@@ -103,13 +103,6 @@ TotalCounts BalanceTally::AllBars() const {
 
 namespace {
 
-// The questions a simulated player is asked: those with choices, with the
-// number of choices the window shows.
-struct AskedQuestion {
-    const QuestionBlock* question;
-    std::uint32_t shown;
-};
-
 // What a thread counts of its own: small, added up once all runs are done.
 struct RunCounts {
     std::array<std::uint64_t, RaceRowCount + 1> races{};
@@ -180,7 +173,6 @@ private:
 // What every thread of one simulation reads and shares.
 struct Simulation {
     std::shared_ptr<const ScriptDocument> document;
-    std::vector<AskedQuestion> asked;
     const BalanceOptions& options;
     Preference preference;
     std::uint64_t blocks;
@@ -214,33 +206,52 @@ void CountPassedOver(const Session& session, const BestPick& pick, Preference pr
     }
 }
 
-// One run of the questionnaire on the session, from a new start to the pick:
-// how a simulated player answers is decided here and nowhere else. The
-// session is left as the run ends it (totals, answers, tables).
-BestPick PlayRun(const Simulation& simulation, Session& session, Draws& draws, RunCounts& counts) {
+// The box a run waits on, answered as a player would: the "no answer" box
+// of a choice without an answer is dismissed and counted, the recap question
+// at the end is answered No.
+void AnswerBox(Run& run, RunCounts& counts) {
+    const AfterBox then = run.State().boxes.front().then;
+    if (then == AfterBox::NextQuestion) ++counts.unmatched;
+    run.Apply(AnswerEvent(then == AfterBox::Recap ? BoxResult::No : BoxResult::Ok));
+}
+
+// One run of the questionnaire, from a new start to the pick, on the machine
+// every window drives: how a simulated player answers is decided here and
+// nowhere else, and every rule of a run is the machine's.
+Run PlayRun(const Simulation& simulation, Draws& draws, RunCounts& counts) {
     const BalanceOptions& options = simulation.options;
-    session.StartRun();
-    for (const AskedQuestion& q : simulation.asked) {
+    Run run(simulation.document, TranscriptKept::No);  // no window shows it
+    for (;;) {
+        if (run.BoxWaiting()) {
+            AnswerBox(run, counts);
+            continue;
+        }
+        const QuestionBlock* question = run.Scores().CurrentQuestion();
+        if (question == nullptr) break;  // the results
+        const auto shown =
+            static_cast<std::uint32_t>(run.Scores().Document().OfferedChoices(*question).size());
+        // Nothing to choose: passed by, without a draw and without counting.
+        if (shown == 0) {
+            run.Apply({EventKind::Skip});
+            continue;
+        }
         if (options.skipProbability > 0.0 && draws.Unit() < options.skipProbability) {
             ++counts.skipped;
+            run.Apply({EventKind::Skip});
             continue;
         }
-        const int choice = 1 + static_cast<int>(draws.Below(q.shown));
-        const AnswerBlock* answer = FindAnswer(session.Document(), *q.question, choice);
-        if (answer == nullptr) {
-            ++counts.unmatched;
-            continue;
-        }
-        session.RecordPoints(*answer);
+        run.Apply(ChooseEvent(1 + static_cast<int>(draws.Below(shown))));
+        run.Apply({EventKind::Ok});
     }
-    counts.answered += session.AnsweredList().size();
-    return session.PickBest(simulation.preference);
+    counts.answered += run.Scores().AnsweredList().size();
+    return run;
 }
 
 // One run, played and counted.
-void SimulateRun(Simulation& simulation, Session& session, Draws& draws, RunCounts& counts,
-                 RunLog& log) {
-    const BestPick pick = PlayRun(simulation, session, draws, counts);
+void SimulateRun(Simulation& simulation, Draws& draws, RunCounts& counts, RunLog& log) {
+    const Run run = PlayRun(simulation, draws, counts);
+    const Session& session = run.Scores();
+    const BestPick& pick = *run.State().pick;
     const auto race = static_cast<std::size_t>(NameIndex(InitialRaceTable, pick.race));
     const auto cls = static_cast<std::size_t>(NameIndex(InitialClassTable, pick.className));
     ++counts.races[race];
@@ -260,15 +271,13 @@ void SimulateRun(Simulation& simulation, Session& session, Draws& draws, RunCoun
 // the runs into counts; afterBlock is called after each block.
 template <typename AfterBlock>
 void SimulateBlocks(Simulation& simulation, RunCounts& counts, AfterBlock afterBlock) {
-    Session session(simulation.document);
     RunLog log;
     const std::uint64_t runs = simulation.options.runs;
     for (std::uint64_t block; (block = simulation.nextBlock.fetch_add(1)) < simulation.blocks;) {
         Draws draws(simulation.options.seed, block);
         const std::uint64_t first = block * RunsPerBlock;
         const std::uint64_t count = std::min(RunsPerBlock, runs - first);
-        for (std::uint64_t run = 0; run < count; ++run)
-            SimulateRun(simulation, session, draws, counts, log);
+        for (std::uint64_t run = 0; run < count; ++run) SimulateRun(simulation, draws, counts, log);
         simulation.done.fetch_add(count, std::memory_order_relaxed);
         afterBlock();
     }
@@ -293,18 +302,11 @@ void AddCounts(BalanceTally& into, const RunCounts& from) {
     }
 }
 
-std::vector<AskedQuestion> AskedQuestions(const ScriptDocument& document, BalanceTally& tally) {
-    std::vector<AskedQuestion> asked;
+void CountQuestions(const ScriptDocument& document, BalanceTally& tally) {
     for (const QuestionBlock& question : document.Questions()) {
         ++tally.questions;
-        const auto count = static_cast<std::uint32_t>(document.OfferedChoices(question).size());
-        if (count == 0) {
-            ++tally.questionsWithoutChoices;
-            continue;
-        }
-        asked.push_back({&question, count});
+        if (document.OfferedChoices(question).empty()) ++tally.questionsWithoutChoices;
     }
-    return asked;
 }
 
 // The threads of one simulation and what they share with the calling thread.
@@ -384,9 +386,9 @@ BalanceTally SimulateBalance(std::shared_ptr<const ScriptDocument> document,
     // Each block of runs draws from a sequence of its own, so however the
     // blocks are shared among threads a seed gives one result.
     const std::uint64_t blocks = options.runs / RunsPerBlock + (options.runs % RunsPerBlock != 0);
-    Simulation simulation{document, AskedQuestions(*document, tally),
-                          options,  tally.preference,
-                          blocks,   SharedCounts(document->AllAnswers().size())};
+    CountQuestions(*document, tally);
+    Simulation simulation{document, options, tally.preference, blocks,
+                          SharedCounts(document->AllAnswers().size())};
     RunCounts own;  // the calling thread's, when not one thread can be started
     Workers workers(simulation);
     const auto wanted =

@@ -1,6 +1,6 @@
 // The balance report behind `kinpath-cli --balance`: answers the loaded script
-// many times at random with the real recording and pick code and counts which
-// race and class each run recommends.
+// many times at random on the questionnaire machine every window drives
+// (flow/Run.h) and counts which race and class each run recommends.
 #pragma once
 
 #include <array>

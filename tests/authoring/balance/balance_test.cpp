@@ -107,13 +107,25 @@ TEST(BalanceTest, TalliesFollowTheChoicesSkipsAndPreference) {
 
     tally = Simulate(
         "<QUESTION>\nname=Q\ntext=A\ntext=B\ntext=C\n<ANSWER>\ntype=1\nclrpts=1\n</ANSWER>\n</QUESTION>\n"
-        "<QUESTION>\nname=Silent\n</QUESTION>\n",
+        "<QUESTION>\nname=Silent\n</QUESTION>\n<FINAL>\nrecap=ask\n</FINAL>\n",
         3000, 5);
     EXPECT_EQ(tally.questions, 2);
     EXPECT_EQ(tally.questionsWithoutChoices, 1);
+    // The recap question at the end is no choice without an answer.
     EXPECT_EQ(tally.answered + tally.unmatched, 3000u);
     EXPECT_TRUE(tally.unmatched > 1800 && tally.unmatched < 2200);  // two choices in three
     EXPECT_EQ(Pair(tally, "Halfling", "Cleric"), tally.answered);
+
+    // Only the eight choices shown are drawn, the eighth as often as any:
+    // one run in eight, within 6 standard deviations.
+    std::string nine = "<QUESTION>\nname=Nine\n";
+    for (int c = 1; c <= 9; ++c) nine += "text=" + std::to_string(c) + "\n";
+    tally = Simulate(nine +
+                         "<ANSWER>\ntype=8\nclrpts=1\n</ANSWER>\n<ANSWER>\ntype=9\n</ANSWER>\n"
+                         "</QUESTION>\n",
+                     8000, 9);
+    EXPECT_EQ(tally.answered + tally.unmatched, 8000u);
+    EXPECT_TRUE(tally.answered > 820 && tally.answered < 1180) << tally.answered;
 
     tally = Simulate(
         "<SETTINGS>\npreference=raceoverclass\n</SETTINGS>\n<QUESTION>\nname=Scales?\ntext=Yes\n"
