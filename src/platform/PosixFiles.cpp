@@ -175,7 +175,11 @@ File SystemFiles::CreateTemporary(const SaveTarget& target, std::string& tempora
     std::minstd_rand random(static_cast<std::uint_fast32_t>(
         std::chrono::steady_clock::now().time_since_epoch().count()));
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary.assign(".").append(target.name).append(".");
+        // Built a piece at a time: GCC 12 misreads assign(".").append() at -O3.
+        temporary.clear();
+        temporary += '.';
+        temporary += target.name;
+        temporary += '.';
         for (int i = 0; i < 6; ++i) temporary += Letters[random() % Letters.size()];
         File file(::openat(target.folder.Descriptor(), temporary.c_str(),
                            O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
