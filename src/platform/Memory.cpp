@@ -10,9 +10,7 @@ namespace kinpath {
 
 void AdviseLargePages([[maybe_unused]] void* data, [[maybe_unused]] std::size_t size) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-    // The system's transparent large pages are 2 MiB on the machines that
-    // have them.
-    constexpr std::uintptr_t page = std::uintptr_t{2} << 20;
+    constexpr std::uintptr_t page = LargePage;
     const auto start = reinterpret_cast<std::uintptr_t>(data);
     const std::uintptr_t first = (start + page - 1) & ~(page - 1);
     const std::uintptr_t last = (start + size) & ~(page - 1);

@@ -6,7 +6,6 @@
 #include <new>
 #include <utility>
 
-#include "platform/Memory.h"
 #include "script/ScriptKeys.h"
 #include "script/ScriptReader.h"
 #include "text/Ascii.h"
@@ -90,21 +89,8 @@ std::vector<ScriptError> Refusal(ScriptTag block, const ScriptLine* line, std::i
     return {at(ScriptMessage::UndefinedSymbol)};
 }
 
-namespace {
-
-// Makes room for one more item of a document's list. A list of a large
-// script grows to megabytes: its new room is advised before it is touched.
-template <typename T>
-void MakeRoom(std::vector<T>& list) {
-    if (list.size() < list.capacity()) return;
-    std::vector<T> bigger;
-    bigger.reserve(std::max<std::size_t>(64, 2 * list.capacity()));
-    AdviseLargePages(bigger.data(), bigger.capacity() * sizeof(T));
-    bigger.insert(bigger.end(), list.begin(), list.end());
-    list.swap(bigger);
-}
-
-}  // namespace
+// From this size on, the lists are sized for the script before it is read.
+constexpr std::size_t LargeScript = std::size_t{1} << 20;
 
 // Parses a document's own text into it, block by block, with the script's one
 // reader, stopping at the first line a block refuses.
@@ -112,7 +98,18 @@ class DocumentReader {
 public:
     // The document takes the bytes over.
     DocumentReader(ScriptDocument& document, std::string bytes)
-        : document_(document), reader_(Own(document, std::move(bytes))) {}
+        : document_(document), reader_(Own(document, std::move(bytes))) {
+        // A large script's lists start with room for more than a script of the
+        // usual kind needs, on large pages, rather than growing there through
+        // copies on small ones: room never touched takes no memory.
+        const std::size_t size = document_.source_.size();
+        if (size >= LargeScript) {
+            document_.questions_.reserve(size / 128);
+            document_.answers_.reserve(size / 64);
+            document_.choices_.reserve(size / 64);
+            document_.points_.reserve(size / 32);
+        }
+    }
 
     // Reads the whole text; false on the first error.
     bool Parse();
@@ -209,7 +206,6 @@ void DocumentReader::SetPoint(AnswerBlock& answer, PointSlot slot, std::int32_t 
     if (entry != own.end()) {
         entry->value = value;
     } else {
-        MakeRoom(points);
         points.push_back({value, static_cast<std::uint8_t>(slot)});
         ++answer.points.count;
     }
@@ -242,7 +238,6 @@ bool DocumentReader::Answer(AnswerBlock& answer) {
 bool DocumentReader::Question() {
     // Installed before its lines are read; its answers and choices follow the
     // earlier questions' in the document's lists.
-    MakeRoom(document_.questions_);
     QuestionBlock& question = document_.questions_.emplace_back();
     question.answers.first = static_cast<std::uint32_t>(document_.answers_.size());
     question.choices.first = static_cast<std::uint32_t>(document_.choices_.size());
@@ -257,7 +252,6 @@ bool DocumentReader::Question() {
                 document_.points_.resize(answer.points.first);
                 return false;
             }
-            MakeRoom(document_.answers_);
             document_.answers_.push_back(answer);
             ++question.answers.count;
             continue;
@@ -271,7 +265,6 @@ bool DocumentReader::Question() {
             // A line holding text= holds text: a choice, with what follows the
             // first text=; an empty one is no choice.
             if (const ScriptText choice = Keep(key.value)) {
-                MakeRoom(document_.choices_);
                 document_.choices_.push_back(choice);
                 ++question.choices.count;
             }

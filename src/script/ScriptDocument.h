@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Memory.h"
 #include "script/PointSlot.h"
 #include "script/ScriptLines.h"
 #include "script/ScriptReader.h"
@@ -130,12 +131,16 @@ private:
     // return split in the script are kept joined after them, in extra_.
     std::string source_;
     std::string extra_;
+    // A list of a large script grows to megabytes.
+    template <typename T>
+    using List = std::vector<T, LargePageAllocator<T>>;
+
     std::optional<SettingsBlock> settings_;
     std::optional<FinalBlock> final_;
-    std::vector<QuestionBlock> questions_;
-    std::vector<AnswerBlock> answers_;
-    std::vector<ScriptText> choices_;
-    std::vector<PointEntry> points_;  // answers set few of their slots
+    List<QuestionBlock> questions_;
+    List<AnswerBlock> answers_;
+    List<ScriptText> choices_;
+    List<PointEntry> points_;  // answers set few of their slots
 };
 
 // Reads the script file and parses it into the document (replacing what it

@@ -131,7 +131,11 @@ LineKey FindLineKey(KeyList keys, std::string_view line, std::vector<KeyHit>* hi
     LineKey found;
     const KeyIndex* index = IndexFor(keys);
     const auto equalsFrom = [&](std::size_t from) {
-        if (from >= line.size()) return line.size();
+        // Most lines are short: a call to search a few bytes costs more than it saves.
+        if (line.size() - std::min(from, line.size()) <= 16) {
+            while (from < line.size() && line[from] != '=') ++from;
+            return std::min(from, line.size());
+        }
         const void* at = std::memchr(line.data() + from, '=', line.size() - from);
         return at != nullptr ? static_cast<std::size_t>(static_cast<const char*>(at) - line.data())
                              : line.size();
@@ -149,6 +153,7 @@ LineKey FindLineKey(KeyList keys, std::string_view line, std::vector<KeyHit>* hi
         });
         if (found.key == 0 && hits == nullptr) break;
     }
+    if (found.key == NoKey && first < line.size()) found.value = first + 1;
     return found;
 }
 

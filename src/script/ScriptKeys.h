@@ -35,8 +35,9 @@ enum AnswerKey : std::size_t { AnswerTypeKey, AnswerExplanationKey, FirstPointKe
 
 inline constexpr std::size_t NoKey = SIZE_MAX;
 
-// The key a line belongs to: an index into its block's keys (NoKey when it
-// holds none) and where the key's value starts in the line.
+// The key a line belongs to: an index into its block's keys and where the
+// key's value starts in the line; NoKey when it holds none, with value past
+// its first "=" (0 when it has none).
 struct LineKey {
     std::size_t key = NoKey;
     std::size_t value = 0;

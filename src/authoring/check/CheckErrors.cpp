@@ -77,12 +77,12 @@ std::string WindowSaysAtEnd(ScriptTag block, std::int64_t windowLine) {
     return WindowText(Refusal(block, nullptr, windowLine));
 }
 
-CheckKind NoKeyKind(std::string_view line) {
-    return line.find('=') != std::string_view::npos ? CheckKind::UnknownKey : CheckKind::NoKey;
+CheckKind NoKeyKind(LineKey found) {
+    return found.value != 0 ? CheckKind::UnknownKey : CheckKind::NoKey;
 }
 
 std::string NoKeyError(ScriptTag block, KeyList known, std::string_view line) {
-    if (NoKeyKind(line) == CheckKind::NoKey) {
+    if (line.find('=') == std::string_view::npos) {
         if (block == ScriptTag::Question && HoldsChoiceWord(line)) {
             return "the line holds \"text\" but no text=: a choice is written text=, then its "
                    "text";

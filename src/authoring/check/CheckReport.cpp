@@ -22,20 +22,10 @@ CheckReport::CheckReport(const CheckSink& sink, const CheckOptions& options)
       waitingLimit_(WaitingLimit(options)),
       verdict_([this](CheckKind kind) { return Wanted(kind); }) {}
 
-bool CheckReport::Admit(CheckKind kind, CheckSeverity severity, std::int64_t line) {
-    (severity == CheckSeverity::Error ? result_.errors : result_.warnings) += 1;
+void CheckReport::FirstLeftOut(CheckKind kind, CheckSeverity severity, std::int64_t line) {
     KindTally& tally = tallies_[std::size_t(kind)];
-    if (Wanted(kind)) {
-        ++tally.shown;
-        return true;
-    }
-    CheckOmitted& omitted = tally.omitted;
-    if (omitted.count++ == 0) {
-        omitted = {std::string(KindName(kind)), severity, 1, line, line};
-        tally.order = ++overflowed_;
-    }
-    omitted.lastLine = line;
-    return false;
+    tally.omitted = {std::string(KindName(kind)), severity, 1, line, line};
+    tally.order = ++overflowed_;
 }
 
 void CheckReport::Place(Pending pending) {

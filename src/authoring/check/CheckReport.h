@@ -54,7 +54,18 @@ private:
     };
 
     // Counts a diagnostic; false when it is left out.
-    bool Admit(CheckKind kind, CheckSeverity severity, std::int64_t line);
+    bool Admit(CheckKind kind, CheckSeverity severity, std::int64_t line) {
+        (severity == CheckSeverity::Error ? result_.errors : result_.warnings) += 1;
+        KindTally& tally = tallies_[std::size_t(kind)];
+        if (Wanted(kind)) {
+            ++tally.shown;
+            return true;
+        }
+        if (tally.omitted.count++ == 0) FirstLeftOut(kind, severity, line);
+        tally.omitted.lastLine = line;
+        return false;
+    }
+    void FirstLeftOut(CheckKind kind, CheckSeverity severity, std::int64_t line);
     void Place(Pending pending);
     void Deliver(Pending pending);
     void Send(CheckKind kind, CheckSeverity severity, std::int64_t line, std::int64_t windowLine,

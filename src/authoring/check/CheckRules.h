@@ -116,7 +116,7 @@ std::string WindowSays(ScriptTag block, const ScriptLine& line);
 std::string WindowSaysAtEnd(ScriptTag block, std::int64_t windowLine);
 // The kind of error of a line of the block that holds none of its keys, and
 // what is wrong with it, with the nearest key when one is near.
-CheckKind NoKeyKind(std::string_view line);
+CheckKind NoKeyKind(LineKey found);
 std::string NoKeyError(ScriptTag block, KeyList known, std::string_view line);
 bool IsRecap(std::string_view value);
 std::string RecapError(std::string_view value);

@@ -63,9 +63,9 @@ private:
     void ReadQuestion(std::int64_t opened);
     void QuestionLine(QuestionInfo& question, LineKey found);
     bool Answer(QuestionInfo& question);
-    bool AnswerLine(AnswerState& answer);
+    LineKey AnswerLine(AnswerState& answer);
     void EndAnswer(QuestionInfo& question, const AnswerState& answer);
-    Keyless KeylessLine(ScriptTag block, KeyList known, std::int64_t opened);
+    Keyless KeylessLine(ScriptTag block, KeyList known, LineKey found, std::int64_t opened);
     void CheckKeyLine(KeyList known, ScriptTag block, LineKey found, KeyLines& seen, bool isPoint);
 
     bool Wanted(CheckKind kind) const { return report_.Wanted(kind); }
@@ -238,7 +238,7 @@ void Checker::SettingsOrFinal(ScriptTag tag) {
         }
         const LineKey found = KeyOf(known);
         if (found.key == NoKey) {
-            open = KeylessLine(tag, known, start) != Keyless::EndsBlock;
+            open = KeylessLine(tag, known, found, start) != Keyless::EndsBlock;
             continue;
         }
         CheckKeyLine(known, tag, found, seen, false);
@@ -264,15 +264,18 @@ void Checker::SettingsOrFinal(ScriptTag tag) {
 // A line of the block that holds none of its keys: an error worded by what
 // the line looks like. A line shaped like an end tag is taken for the block's
 // own, and one shaped like <ANSWER> in a question for that.
-Keyless Checker::KeylessLine(ScriptTag block, KeyList known, std::int64_t opened) {
+Keyless Checker::KeylessLine(ScriptTag block, KeyList known, LineKey found, std::int64_t opened) {
     const auto error = [&](CheckKind kind, auto word) {
         Report(kind, CheckSeverity::Error, [&] { return word() + WindowSays(block, line_); });
     };
-    const std::optional<TagShape> shape = ShapeOfTag(line_.text);
-    if (!shape) {
-        error(NoKeyKind(line_.text), [&] { return NoKeyError(block, known, line_.text); });
+    const auto noKey = [&] {
+        error(NoKeyKind(found), [&] { return NoKeyError(block, known, line_.text); });
         return Keyless::ReadOn;
-    }
+    };
+    // Most such lines are no tag: they are told apart first, and cheaply.
+    if (line_.text.front() != '<') return noKey();
+    const std::optional<TagShape> shape = ShapeOfTag(line_.text);
+    if (!shape) return noKey();
     if (shape->end) {
         if (block == ScriptTag::Question && shape->name == TagName(ScriptTag::Answer)) {
             error(CheckKind::StrayEndTag, [&] { return StrayEndError(line_.text); });
@@ -343,8 +346,9 @@ void Checker::ReadQuestion(std::int64_t opened) {
             QuestionLine(question, found);
             continue;
         }
-        const Keyless keyless = KeylessLine(
-            ScriptTag::Question, KeyList(QuestionKeys).first(QuestionTextKey + 1), question.line);
+        const Keyless keyless =
+            KeylessLine(ScriptTag::Question, KeyList(QuestionKeys).first(QuestionTextKey + 1),
+                        found, question.line);
         if (keyless == Keyless::EndsBlock) return;
         if (keyless == Keyless::StartsAnswer && !Answer(question)) return;
     }
@@ -404,9 +408,10 @@ bool Checker::Answer(QuestionInfo& question) {
             if (!questionEnds) Hold();
             return nested;
         }
-        if (!AnswerLine(answer)) {
+        if (const LineKey found = AnswerLine(answer); found.key == NoKey) {
             answer.faulty = true;
-            if (KeylessLine(ScriptTag::Answer, AnswerKeys, answer.line) == Keyless::EndsBlock) {
+            if (KeylessLine(ScriptTag::Answer, AnswerKeys, found, answer.line) ==
+                Keyless::EndsBlock) {
                 EndAnswer(question, answer);
                 return true;
             }
@@ -424,10 +429,11 @@ bool Checker::Answer(QuestionInfo& question) {
     return false;
 }
 
-bool Checker::AnswerLine(AnswerState& answer) {
+// The line's key, and what it sets in the answer.
+LineKey Checker::AnswerLine(AnswerState& answer) {
     const LineKey found = KeyOf(AnswerKeys);
     if (found.key == NoKey) {
-        return false;
+        return found;
     }
     const bool isPoint = found.key >= FirstPointKey;
     CheckKeyLine(AnswerKeys, ScriptTag::Answer, found, answer.seen, isPoint);
@@ -447,7 +453,7 @@ bool Checker::AnswerLine(AnswerState& answer) {
             answer.setsPoints = true;
         }
     }
-    return true;
+    return found;
 }
 
 void Checker::EndAnswer(QuestionInfo& question, const AnswerState& answer) {
