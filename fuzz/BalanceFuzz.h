@@ -19,21 +19,12 @@
 
 #include <nlohmann/json.hpp>
 
+#include "FuzzCheck.h"
 #include "authoring/balance/Balance.h"
 #include "authoring/balance/BalanceReport.h"
 #include "script/ScriptDocument.h"
 #include "text/HtmlText.h"
 #include "text/TextCodec.h"
-
-#ifndef KINPATH_FUZZ_CHECK
-#define KINPATH_FUZZ_CHECK(cond)                                                                \
-    do {                                                                                        \
-        if (!(cond)) {                                                                          \
-            std::fprintf(stderr, "fuzz check failed: %s (%s:%d)\n", #cond, __FILE__, __LINE__); \
-            std::abort();                                                                       \
-        }                                                                                       \
-    } while (0)
-#endif
 
 namespace kinpath::fuzz {
 

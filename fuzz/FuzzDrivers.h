@@ -23,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "FuzzCheck.h"
 #include "app/HtmlExport.h"
 #include "app/MainDialog.h"
 #include "app/MemoryView.h"
@@ -36,14 +37,6 @@
 #include "script/ScriptLines.h"
 #include "text/TextCodec.h"
 #include "window/ControlIds.h"
-
-#define KINPATH_FUZZ_CHECK(cond)                                                                \
-    do {                                                                                        \
-        if (!(cond)) {                                                                          \
-            std::fprintf(stderr, "fuzz check failed: %s (%s:%d)\n", #cond, __FILE__, __LINE__); \
-            std::abort();                                                                       \
-        }                                                                                       \
-    } while (0)
 
 namespace kinpath::fuzz {
 

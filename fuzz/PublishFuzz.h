@@ -11,16 +11,9 @@
 #include <string>
 #include <string_view>
 
+#include "FuzzCheck.h"
 #include "authoring/publish/Publish.h"
 #include "text/TextCodec.h"
-
-#define KINPATH_PUBLISH_CHECK(cond)                                                             \
-    do {                                                                                        \
-        if (!(cond)) {                                                                          \
-            std::fprintf(stderr, "fuzz check failed: %s (%s:%d)\n", #cond, __FILE__, __LINE__); \
-            std::abort();                                                                       \
-        }                                                                                       \
-    } while (0)
 
 namespace kinpath::fuzz {
 
@@ -43,7 +36,7 @@ inline std::string FromBase64(std::string_view text) {
     for (const char c : text) {
         if (c == '=') break;
         const std::size_t digit = Digits.find(c);
-        KINPATH_PUBLISH_CHECK(digit != Digits.npos);
+        KINPATH_FUZZ_CHECK(digit != Digits.npos);
         group = group << 6 | static_cast<std::uint32_t>(digit);
         if ((bits += 6) >= 8) bytes += static_cast<char>(group >> (bits -= 8));
     }
@@ -65,28 +58,28 @@ inline void RunPublishInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view title = line == input.npos ? std::string_view() : input.substr(0, line);
     const std::string_view script = line == input.npos ? input : input.substr(line + 1);
     const std::optional<std::string> page = PublishedPage(PublishTemplate, script, title);
-    KINPATH_PUBLISH_CHECK(page.has_value());
+    KINPATH_FUZZ_CHECK(page.has_value());
 
     constexpr std::string_view Open = "id=\"kinpath-script\" data-embedded>";
     const std::size_t begin = page->find(Open) + Open.size();
     const std::size_t end = page->find("</script>", begin);
-    KINPATH_PUBLISH_CHECK(begin >= Open.size() && end != page->npos);
+    KINPATH_FUZZ_CHECK(begin >= Open.size() && end != page->npos);
     const std::string_view slot = std::string_view(*page).substr(begin, end - begin);
-    KINPATH_PUBLISH_CHECK(slot.size() % 4 == 0);
-    KINPATH_PUBLISH_CHECK(FromBase64(slot) == script);
+    KINPATH_FUZZ_CHECK(slot.size() % 4 == 0);
+    KINPATH_FUZZ_CHECK(FromBase64(slot) == script);
 
     // Without the script's bytes, the page is the one published for no bytes.
     const std::string rest = page->substr(0, begin) + page->substr(end);
-    KINPATH_PUBLISH_CHECK(rest == *PublishedPage(PublishTemplate, "", title));
-    KINPATH_PUBLISH_CHECK(Count(rest, "<") == Count(PublishTemplate, "<"));
-    KINPATH_PUBLISH_CHECK(Count(rest, "style-src 'sha256-y'\">") == 1);  // nothing fetched
-    KINPATH_PUBLISH_CHECK(Count(rest, "connect-src 'self'\">") == 0);
+    KINPATH_FUZZ_CHECK(rest == *PublishedPage(PublishTemplate, "", title));
+    KINPATH_FUZZ_CHECK(Count(rest, "<") == Count(PublishTemplate, "<"));
+    KINPATH_FUZZ_CHECK(Count(rest, "style-src 'sha256-y'\">") == 1);  // nothing fetched
+    KINPATH_FUZZ_CHECK(Count(rest, "connect-src 'self'\">") == 0);
     const std::size_t titleBegin = rest.find("<title>") + 7;
     const std::string shown = rest.substr(titleBegin, rest.find("</title>") - titleBegin);
-    KINPATH_PUBLISH_CHECK(IsValidUtf8(shown));
-    KINPATH_PUBLISH_CHECK(shown == ReplaceHiddenControls(shown));
-    KINPATH_PUBLISH_CHECK(title.empty() || rest.find("<h1 class=\"caption\" id=\"caption\">" +
-                                                     shown + "</h1>") != rest.npos);
+    KINPATH_FUZZ_CHECK(IsValidUtf8(shown));
+    KINPATH_FUZZ_CHECK(shown == ReplaceHiddenControls(shown));
+    KINPATH_FUZZ_CHECK(title.empty() || rest.find("<h1 class=\"caption\" id=\"caption\">" + shown +
+                                                  "</h1>") != rest.npos);
 }
 
 }  // namespace kinpath::fuzz

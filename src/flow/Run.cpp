@@ -132,14 +132,19 @@ void Run::Notify(Box box) {
     state_.boxes.push_back({std::move(box), AfterBox::Nothing, false});
 }
 
-bool Run::CanGoBack() const { return EventsBeforeLastStep().size() != events_.size(); }
+std::optional<std::size_t> Run::LastStep() const {
+    for (std::size_t i = events_.size(); i-- > 0;) {
+        if (events_[i].kind == EventKind::Ok || events_[i].kind == EventKind::Skip) return i;
+    }
+    return std::nullopt;
+}
+
+bool Run::CanGoBack() const { return LastStep().has_value(); }
 
 std::vector<Event> Run::EventsBeforeLastStep() const {
-    for (std::size_t i = events_.size(); i-- > 0;) {
-        if (events_[i].kind == EventKind::Ok || events_[i].kind == EventKind::Skip)
-            return {events_.begin(), events_.begin() + static_cast<std::ptrdiff_t>(i)};
-    }
-    return events_;
+    const std::optional<std::size_t> last = LastStep();
+    if (!last) return events_;
+    return {events_.begin(), events_.begin() + static_cast<std::ptrdiff_t>(*last)};
 }
 
 Run Run::Replay(std::shared_ptr<const ScriptDocument> document, std::span<const Event> events,

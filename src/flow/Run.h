@@ -102,6 +102,8 @@ public:
 private:
     Step Dispatch(const Event& event);
     void Record(const Event& event);
+    // Where the last answer or skip stands among the events.
+    std::optional<std::size_t> LastStep() const;
 
     FlowState state_;
     std::vector<Event> events_;

@@ -70,4 +70,14 @@ std::string NumberText(double value) {
     return text;
 }
 
+std::string GroupedNumberText(std::uint64_t value) {
+    const std::string digits = NumberText(value);
+    std::string out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return out;
+}
+
 }  // namespace kinpath

@@ -24,6 +24,8 @@ double DecimalValue(Decimal decimal);
 std::string NumberText(std::int64_t value);
 std::string NumberText(std::uint64_t value);
 std::string NumberText(Decimal value);  // "39.17", "-0.50", "16"
+// With thousands separators, as sizes are told to people: "312,345".
+std::string GroupedNumberText(std::uint64_t value);
 // The fewest significant digits that read back as value, and as "%g" writes
 // them where that reads back ("0.1", "20", "1e-07", "0.123456789").
 std::string NumberText(double value);

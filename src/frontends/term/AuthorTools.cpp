@@ -11,24 +11,10 @@
 #include "frontends/term/BalanceCommand.h"
 #include "frontends/term/CheckCommand.h"
 #include "platform/Files.h"
+#include "text/NumberText.h"
 #include "text/TextCodec.h"
 
 namespace kinpath::term {
-
-namespace {
-
-// A number with thousands separators: 312,345.
-std::string Grouped(std::uintmax_t n) {
-    const std::string digits = std::to_string(n);
-    std::string out;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-        out += digits[i];
-    }
-    return out;
-}
-
-}  // namespace
 
 int RunBalanceCommand(const CommandLine& line, std::ostream& out, std::ostream& err,
                       bool errIsTerminal) {
@@ -46,7 +32,8 @@ int RunPublishCommand(const CommandLine& line, const std::vector<std::string>& p
     const std::string output = TerminalText(outcome.output);
     switch (outcome.status) {
         case PublishStatus::Written:
-            out << output << ": " << Grouped(outcome.bytes) << " bytes, " << outcome.check.questions
+            out << output << ": " << GroupedNumberText(outcome.bytes) << " bytes, "
+                << outcome.check.questions
                 << (outcome.check.questions == 1 ? " question" : " questions") << '\n';
             return 0;
         case PublishStatus::NameRefused:
