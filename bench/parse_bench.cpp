@@ -95,12 +95,12 @@ BENCHMARK(BM_LoadScript)->Arg(102)->Arg(1024)->Arg(10240)->Unit(benchmark::kMill
 // The parse alone, on the text already in memory.
 void BM_LoadScriptText(benchmark::State& state) {
     InScriptFolder(state, [&] {
-        const std::string bytes = ReadScriptFile(ScriptFileName).bytes;
+        const ScriptBytes bytes = ReadScriptFile(ScriptFileName).bytes;
         ScriptDocument document;
         for (auto _ : state) {
             state.PauseTiming();
             document = ScriptDocument();
-            std::string copy = bytes;  // the parse takes the text over
+            ScriptBytes copy = bytes;  // the parse takes the text over
             state.ResumeTiming();
             if (!LoadScriptText(document, std::move(copy)).loaded) {
                 state.SkipWithError("script did not load");
@@ -116,7 +116,7 @@ BENCHMARK(BM_LoadScriptText)->Arg(102)->Arg(1024)->Arg(10240)->Unit(benchmark::k
 // under the load and the check.
 void BM_ReadLinesOnly(benchmark::State& state) {
     InScriptFolder(state, [&] {
-        const std::string bytes = ReadScriptFile(ScriptFileName).bytes;
+        const ScriptBytes bytes = ReadScriptFile(ScriptFileName).bytes;
         std::size_t lines = 0;
         for (auto _ : state) {
             ScriptReader reader(bytes);
@@ -132,14 +132,10 @@ BENCHMARK(BM_ReadLinesOnly)->Arg(10240)->Unit(benchmark::kMillisecond);
 // The check of --check, text already in memory, listing 100 of each kind.
 void BM_CheckScript(benchmark::State& state) {
     InScriptFolder(state, [&] {
-        const std::string bytes = ReadScriptFile(ScriptFileName).bytes;
+        const ScriptBytes bytes = ReadScriptFile(ScriptFileName).bytes;
         int questions = 0;
         for (auto _ : state) {
-            state.PauseTiming();
-            std::string copy = bytes;  // the check takes the text over
-            state.ResumeTiming();
-            questions =
-                CheckScript(std::move(copy), [](const CheckDiagnostic&) {}, {100}).questions;
+            questions = CheckScript(bytes, [](const CheckDiagnostic&) {}, {100}).questions;
         }
         return std::size_t(questions);
     });

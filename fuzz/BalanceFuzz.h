@@ -275,7 +275,7 @@ inline void RunBalanceInput(const std::uint8_t* data, std::size_t size) {
     std::uint32_t pushed = 0;
     for (int k = 0; k < 4; ++k) pushed = pushed << 8 | HeaderByte(input);
     auto document = std::make_shared<ScriptDocument>();
-    if (!LoadScriptText(*document, std::string(input)).loaded) return;
+    if (!LoadScriptText(*document, input).loaded) return;
     BalanceTally tally = SimulateBalance(document, options);
     KINPATH_FUZZ_CHECK(tally.runs == options.runs);
     // Totals the runs did not make, at and past the ends of what is counted.

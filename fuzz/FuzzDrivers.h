@@ -244,7 +244,7 @@ inline void RunScriptInput(const std::uint8_t* data, std::size_t size) {
     // What the checker behind `kinpath-cli --check` says of the same bytes.
     ScriptFileText file = ReadScriptFile(ScriptFileName);
     KINPATH_FUZZ_CHECK(file.failure == ReadFailure::None);
-    const CheckResult check = CheckScript(std::move(file.bytes));
+    const CheckResult check = CheckScript(file.bytes);
 
     ByteSource in(reinterpret_cast<const std::uint8_t*>(commands.data()), commands.size());
     FuzzDialog dialog(in);

@@ -3,17 +3,17 @@
 #include <cerrno>
 #include <stdexcept>
 
-#include "platform/Memory.h"
-
 namespace kinpath {
 
-int File::ReadAll(std::string& bytes, std::uint64_t limit) {
+template <typename Bytes>
+int File::ReadInto(Bytes& bytes, std::uint64_t limit) {
     // One read of the size the file has, so a file that grows meanwhile (a log
     // named script.txt) cannot keep the reader busy.
     const std::uint64_t size = Size();
     if (size > limit || size > bytes.max_size()) throw std::length_error("file too large to hold");
+    // A LargeBytes of megabytes starts on a large page, so reading into it
+    // costs a handful of page faults rather than one per 4 KB.
     bytes.reserve(static_cast<std::size_t>(size));
-    AdviseLargePages(bytes.data(), bytes.capacity());
     bytes.resize(static_cast<std::size_t>(size));
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -25,5 +25,8 @@ int File::ReadAll(std::string& bytes, std::uint64_t limit) {
     bytes.resize(done);
     return 0;
 }
+
+int File::ReadAll(std::string& bytes, std::uint64_t limit) { return ReadInto(bytes, limit); }
+int File::ReadAll(LargeBytes& bytes, std::uint64_t limit) { return ReadInto(bytes, limit); }
 
 }  // namespace kinpath

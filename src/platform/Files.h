@@ -12,6 +12,8 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/Memory.h"
+
 namespace kinpath {
 
 enum class FileKind { Missing, Regular, Folder, Other };
@@ -46,6 +48,7 @@ public:
     // is there. Throws std::length_error, before reading, when it is larger than
     // limit or than a string holds, and std::bad_alloc when memory runs out.
     int ReadAll(std::string& bytes, std::uint64_t limit = UINT64_MAX);
+    int ReadAll(LargeBytes& bytes, std::uint64_t limit = UINT64_MAX);
     // Closes it now: false when a write the system had deferred failed.
     bool Close();
 
@@ -53,6 +56,8 @@ private:
     // Up to n bytes: how many, 0 at the end, -1 on an error (errno tells).
     std::ptrdiff_t Read(char* to, std::size_t n);
     std::uint64_t Size() const;
+    template <typename Bytes>
+    int ReadInto(Bytes& bytes, std::uint64_t limit);
 
     int fd_ = -1;
 };

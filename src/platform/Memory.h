@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 
 namespace kinpath {
 
@@ -20,6 +21,12 @@ void AdviseLargePages(void* data, std::size_t size);
 // least a list must take to be given them.
 inline constexpr std::size_t LargePage = std::size_t{2} << 20;
 inline constexpr std::size_t LargeBuffer = LargePage / 2;
+// Elsewhere aligning a list to them would only waste memory.
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+inline constexpr bool HasLargePages = true;
+#else
+inline constexpr bool HasLargePages = false;
+#endif
 
 // An allocator for lists that can grow to megabytes: their memory is whole
 // large pages, advised to be large pages before it is first touched.
@@ -31,7 +38,7 @@ struct LargePageAllocator {
     LargePageAllocator(const LargePageAllocator<U>&) noexcept {}
 
     T* allocate(std::size_t n) {
-        if (n * sizeof(T) < LargeBuffer) return std::allocator<T>().allocate(n);
+        if (!HasLargePages || n * sizeof(T) < LargeBuffer) return std::allocator<T>().allocate(n);
         // Room to move the start up to the next large page, and to keep the
         // block's own start just before it.
         char* block = static_cast<char*>(::operator new(Pages(n) + LargePage));
@@ -41,7 +48,9 @@ struct LargePageAllocator {
         return reinterpret_cast<T*>(start);
     }
     void deallocate(T* memory, std::size_t n) noexcept {
-        if (n * sizeof(T) < LargeBuffer) return std::allocator<T>().deallocate(memory, n);
+        if (!HasLargePages || n * sizeof(T) < LargeBuffer) {
+            return std::allocator<T>().deallocate(memory, n);
+        }
         char* block = nullptr;
         std::memcpy(&block, reinterpret_cast<char*>(memory) - sizeof block, sizeof block);
         ::operator delete(block);
@@ -53,5 +62,8 @@ private:
         return (n * sizeof(T) + LargePage - 1) / LargePage * LargePage;
     }
 };
+
+// Bytes that can run to megabytes, such as a whole script read at once.
+using LargeBytes = std::basic_string<char, std::char_traits<char>, LargePageAllocator<char>>;
 
 }  // namespace kinpath

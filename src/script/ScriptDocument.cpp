@@ -97,7 +97,7 @@ constexpr std::size_t LargeScript = std::size_t{1} << 20;
 class DocumentReader {
 public:
     // The document takes the bytes over.
-    DocumentReader(ScriptDocument& document, std::string bytes)
+    DocumentReader(ScriptDocument& document, ScriptBytes bytes)
         : document_(document), reader_(Own(document, std::move(bytes))) {
         // A large script's lists start with room for more than a script of the
         // usual kind needs, on large pages, rather than growing there through
@@ -117,7 +117,7 @@ public:
     std::vector<ScriptError> errors;
 
 private:
-    static std::string_view Own(ScriptDocument& document, std::string bytes) {
+    static std::string_view Own(ScriptDocument& document, ScriptBytes bytes) {
         document.source_ = std::move(bytes);
         return document.source_;
     }
@@ -315,7 +315,11 @@ LoadOutcome LoadScript(ScriptDocument& document, const std::string& path) {
     return LoadScriptText(document, std::move(file.bytes));
 }
 
-LoadOutcome LoadScriptText(ScriptDocument& document, std::string bytes) {
+LoadOutcome LoadScriptText(ScriptDocument& document, std::string_view bytes) {
+    return LoadScriptText(document, ScriptBytes(bytes));
+}
+
+LoadOutcome LoadScriptText(ScriptDocument& document, ScriptBytes bytes) {
     document = ScriptDocument();
     LoadOutcome outcome;
     if (bytes.size() > MaxScriptBytes) {

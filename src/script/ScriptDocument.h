@@ -129,7 +129,7 @@ private:
 
     // The script's bytes, which most texts point into; texts that a carriage
     // return split in the script are kept joined after them, in extra_.
-    std::string source_;
+    ScriptBytes source_;
     std::string extra_;
     // A list of a large script grows to megabytes.
     template <typename T>
@@ -148,7 +148,9 @@ private:
 // line.
 LoadOutcome LoadScript(ScriptDocument& document, const std::string& path = ScriptFileName);
 // The same on a script's text already in memory (as ReadScriptFile gives it).
-LoadOutcome LoadScriptText(ScriptDocument& document, std::string bytes);
+LoadOutcome LoadScriptText(ScriptDocument& document, ScriptBytes bytes);
+// The same on a copy of bytes.
+LoadOutcome LoadScriptText(ScriptDocument& document, std::string_view bytes);
 
 // The number at the start of a point value, read as atoi reads it but clamped
 // to the 32-bit range.

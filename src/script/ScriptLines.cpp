@@ -28,7 +28,7 @@ namespace {
 
 // Editors that write a byte-order mark put it before the first line; it is no
 // part of the script's text and would otherwise spoil the first tag line.
-void DropByteOrderMark(std::string& bytes) {
+void DropByteOrderMark(ScriptBytes& bytes) {
     if (bytes.starts_with("\xEF\xBB\xBF")) {
         bytes.erase(0, 3);
     }

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Memory.h"
+
 namespace kinpath {
 
 inline constexpr int LineBufferSize = 512;
@@ -15,8 +17,11 @@ inline constexpr const char* ScriptFileName = "script.txt";
 // Why a script file gave no text.
 enum class ReadFailure { None, CannotOpen, NotRegularFile, TooLarge, ReadError };
 
+// A script's whole text.
+using ScriptBytes = LargeBytes;
+
 struct ScriptFileText {
-    std::string bytes;  // the whole file, without a leading UTF-8 byte-order mark
+    ScriptBytes bytes;  // the whole file, without a leading UTF-8 byte-order mark
     ReadFailure failure = ReadFailure::None;
     int error = 0;  // the system's error number, where there was one
 };

@@ -23,6 +23,7 @@
 #include "script/ScriptLines.h"
 
 using namespace kinpath;
+using namespace std::string_view_literals;
 
 namespace {
 
@@ -283,13 +284,13 @@ TEST(ScriptDocument, ExampleScript) {
         "  <ANSWER>\n    type=1\n    explanationtext=Close.\n    warpts=5\n    OGREPTS=2\n"
         "barbpts=1 humanpts=3\nwarpts=6\nwarpts=\n  </ANSWER>\n"
         "  <answer>\n    type=no\n    wizpts=5\n  </Answer>\n</QUESTION>\n<FINAL>\nrecap=ask\n</FINAL>\n"
-        "<ANSWER>\nstray=1\n</ANSWER>\n</QUESTION>\nname=x\n");
+        "<ANSWER>\nstray=1\n</ANSWER>\n</QUESTION>\nname=x\n"sv);
     ASSERT_TRUE(outcome.loaded && outcome.errors.empty());
     EXPECT_EQ(Dump(document),
               "settings 0 final 2\nquestion -[Do you like to fight up close?][Yes][No]\n"
               "  answer [1][Close.] 0=1 10=2 25=6\n  answer [no]- 26=5");
     // A new block starts from the defaults.
-    ASSERT_TRUE(LoadScriptText(document, "<SETTINGS>\n</SETTINGS>\n<FINAL>\n</FINAL>\n").loaded);
+    ASSERT_TRUE(LoadScriptText(document, "<SETTINGS>\n</SETTINGS>\n<FINAL>\n</FINAL>\n"sv).loaded);
     EXPECT_EQ(Dump(document), "settings 1 final 0");
 }
 

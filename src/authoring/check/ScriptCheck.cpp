@@ -38,8 +38,8 @@ struct AnswerState {
 
 class Checker {
 public:
-    Checker(std::string bytes, const CheckSink& sink, const CheckOptions& options)
-        : bytes_(std::move(bytes)), reader_(bytes_), report_(sink, options) {}
+    Checker(std::string_view bytes, const CheckSink& sink, const CheckOptions& options)
+        : reader_(bytes), report_(sink, options) {}
     CheckResult Run();
 
 private:
@@ -78,7 +78,6 @@ private:
         Report(kind, CheckSeverity::Warning, word);
     }
 
-    const std::string bytes_;
     ScriptReader reader_;
     CheckReport report_;
     ScriptLine line_;
@@ -494,15 +493,16 @@ void Checker::CheckKeyLine(KeyList known, ScriptTag block, LineKey found, KeyLin
 
 }  // namespace
 
-CheckResult CheckScript(std::string bytes, const CheckSink& sink, const CheckOptions& options) {
-    return Checker(std::move(bytes), sink, options).Run();
+CheckResult CheckScript(std::string_view bytes, const CheckSink& sink,
+                        const CheckOptions& options) {
+    return Checker(bytes, sink, options).Run();
 }
 
-CheckResult CheckScript(std::string bytes, const CheckOptions& options) {
+CheckResult CheckScript(std::string_view bytes, const CheckOptions& options) {
     std::vector<CheckDiagnostic> diagnostics;
     CheckResult result = CheckScript(
-        std::move(bytes),
-        [&](const CheckDiagnostic& diagnostic) { diagnostics.push_back(diagnostic); }, options);
+        bytes, [&](const CheckDiagnostic& diagnostic) { diagnostics.push_back(diagnostic); },
+        options);
     result.diagnostics = std::move(diagnostics);
     return result;
 }

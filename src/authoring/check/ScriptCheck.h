@@ -54,8 +54,9 @@ using CheckSink = std::function<void(const CheckDiagnostic&)>;
 // Checks a script's whole text (as read by ReadScriptFile), handing the
 // diagnostics to sink in line order while it reads: the memory it takes does
 // not grow with their number, nor, past the limit of each kind, the time.
-CheckResult CheckScript(std::string bytes, const CheckSink& sink, const CheckOptions& options = {});
+CheckResult CheckScript(std::string_view bytes, const CheckSink& sink,
+                        const CheckOptions& options = {});
 // The same, with the diagnostics collected in the result.
-CheckResult CheckScript(std::string bytes, const CheckOptions& options = {});
+CheckResult CheckScript(std::string_view bytes, const CheckOptions& options = {});
 
 }  // namespace kinpath

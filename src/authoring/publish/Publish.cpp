@@ -177,7 +177,7 @@ PublishOutcome Publish(const PublishRequest& request, FileSystem& files, const C
     }
     // The script's bytes are in the page now; a page written in place holds
     // the old page's bytes beside it.
-    std::string().swap(script.bytes);
+    ScriptBytes().swap(script.bytes);
     outcome.bytes = published->size();
     outcome.status = SaveFile(files, outcome.output, *published) ? PublishStatus::Written
                                                                  : PublishStatus::NotWritten;

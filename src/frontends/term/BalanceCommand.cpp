@@ -17,7 +17,7 @@ namespace kinpath::term {
 
 int RunBalance(const std::string& path, const BalanceOptions& options, BalanceFormat format,
                std::ostream& out, std::ostream& err, const BalanceProgress& progress) {
-    std::string script;
+    ScriptBytes script;
     if (!ReadCheckedScript(path, script, err)) {
         return 1;
     }

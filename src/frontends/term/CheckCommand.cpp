@@ -10,7 +10,7 @@ namespace kinpath {
 
 namespace {
 
-bool ReadForAuthor(const std::string& path, std::string& bytes, std::ostream& err) {
+bool ReadForAuthor(const std::string& path, ScriptBytes& bytes, std::ostream& err) {
     ScriptFileText file = ReadScriptFile(path);
     if (file.failure != ReadFailure::None) {
         err << TerminalText(path) << ": error: cannot open (" << DescribeReadFailure(file) << ")\n";
@@ -52,7 +52,7 @@ void PrintSummary(const std::string& name, const CheckResult& result, std::ostre
     out << '\n';
 }
 
-bool ReadCheckedScript(const std::string& path, std::string& bytes, std::ostream& err) {
+bool ReadCheckedScript(const std::string& path, ScriptBytes& bytes, std::ostream& err) {
     if (!ReadForAuthor(path, bytes, err)) {
         return false;
     }
@@ -71,13 +71,12 @@ bool ReadCheckedScript(const std::string& path, std::string& bytes, std::ostream
 }
 
 int RunScriptCheck(const std::string& path, std::ostream& out, std::ostream& err, bool all) {
-    std::string bytes;
+    ScriptBytes bytes;
     if (!ReadForAuthor(path, bytes, err)) {
         return 1;
     }
     const CheckResult result = CheckScript(
-        std::move(bytes),
-        [&](const CheckDiagnostic& diagnostic) { PrintDiagnostic(path, diagnostic, out); },
+        bytes, [&](const CheckDiagnostic& diagnostic) { PrintDiagnostic(path, diagnostic, out); },
         {all ? 0 : ListedPerKind});
     PrintSummary(path, result, out, false);
     return result.errors == 0 ? 0 : 1;

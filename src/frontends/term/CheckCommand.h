@@ -6,6 +6,7 @@
 #include <string>
 
 #include "authoring/check/ScriptCheck.h"
+#include "script/ScriptLines.h"
 
 namespace kinpath {
 
@@ -15,7 +16,7 @@ inline constexpr std::int64_t ListedPerKind = 100;
 // Reads a script for an author tool and checks it. False, after printing why
 // (or the script's errors and the summary line) to err, when the window would
 // not load it.
-bool ReadCheckedScript(const std::string& path, std::string& bytes, std::ostream& err);
+bool ReadCheckedScript(const std::string& path, ScriptBytes& bytes, std::ostream& err);
 
 // One diagnostic as "NAME:LINE: error: ..." or "NAME:LINE: warning: ...".
 void PrintDiagnostic(const std::string& name, const CheckDiagnostic& diagnostic, std::ostream& out);

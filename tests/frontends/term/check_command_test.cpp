@@ -37,11 +37,11 @@ TEST_F(ScriptCheckTest, PrintsOneLinePerProblemAndRefusesOnErrorsOnly) {
     // --check's exit status, output and errors, then what an author tool reads.
     const auto run = [](const std::string& path) {
         std::ostringstream out, err;
-        std::string bytes;
+        ScriptBytes bytes;
         const int status = RunScriptCheck(path, out, err);
         const bool read = ReadCheckedScript(path, bytes, err);
         return std::to_string(status) + "|" + out.str() + "|" + err.str() +
-               (read ? "|read " + bytes : "");
+               (read ? "|read " + std::string(bytes) : "");
     };
     const std::string warnings =
         "script.txt:1: warning: question 1 (no name): the question has no name= "
