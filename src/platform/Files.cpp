@@ -5,8 +5,7 @@
 
 namespace kinpath {
 
-template <typename Bytes>
-int File::ReadInto(Bytes& bytes, std::uint64_t limit) {
+int File::ReadAll(LargeBytes& bytes, std::uint64_t limit) {
     // One read of the size the file has, so a file that grows meanwhile (a log
     // named script.txt) cannot keep the reader busy.
     const std::uint64_t size = Size();
@@ -25,8 +24,5 @@ int File::ReadInto(Bytes& bytes, std::uint64_t limit) {
     bytes.resize(done);
     return 0;
 }
-
-int File::ReadAll(std::string& bytes, std::uint64_t limit) { return ReadInto(bytes, limit); }
-int File::ReadAll(LargeBytes& bytes, std::uint64_t limit) { return ReadInto(bytes, limit); }
 
 }  // namespace kinpath

@@ -47,7 +47,6 @@ public:
     // 0, or the system's error number. A file that shrank meanwhile gives what
     // is there. Throws std::length_error, before reading, when it is larger than
     // limit or than a string holds, and std::bad_alloc when memory runs out.
-    int ReadAll(std::string& bytes, std::uint64_t limit = UINT64_MAX);
     int ReadAll(LargeBytes& bytes, std::uint64_t limit = UINT64_MAX);
     // Closes it now: false when a write the system had deferred failed.
     bool Close();
@@ -56,8 +55,6 @@ private:
     // Up to n bytes: how many, 0 at the end, -1 on an error (errno tells).
     std::ptrdiff_t Read(char* to, std::size_t n);
     std::uint64_t Size() const;
-    template <typename Bytes>
-    int ReadInto(Bytes& bytes, std::uint64_t limit);
 
     int fd_ = -1;
 };

@@ -9,7 +9,7 @@ namespace {
 // Writes over the file itself; its old bytes are put back when that fails.
 bool WriteInPlace(FileSystem& files, const SaveTarget& target, std::string_view bytes) {
     File file = files.OpenInPlace(target);
-    std::string old;
+    LargeBytes old;
     if (!file.IsOpen() || file.ReadAll(old) != 0) return false;
     if (files.Write(file, 0, bytes) && files.Finish(file, bytes.size()) && file.Close()) {
         return true;
