@@ -43,17 +43,21 @@ public:
     int Descriptor() const { return fd_; }
     // Other when it cannot be told.
     FileKind Kind() const;
-    // Reads the file whole into bytes (once opened, it is read from its start):
-    // 0, or the system's error number. A file that shrank meanwhile gives what
-    // is there. Throws std::length_error, before reading, when it is larger than
-    // limit or than a string holds, and std::bad_alloc when memory runs out.
+    // Reads the file whole into bytes (once opened, it is read from its start),
+    // to its end whatever size the system says it has (procfs says 0): 0, or
+    // the system's error number. Throws std::length_error when it holds more
+    // than limit or than a string holds (before reading, where its size says
+    // so), and std::bad_alloc when memory runs out.
     int ReadAll(LargeBytes& bytes, std::uint64_t limit = UINT64_MAX);
+    // Whether the file, read from its start, holds exactly bytes.
+    bool Holds(std::string_view bytes);
     // Closes it now: false when a write the system had deferred failed.
     bool Close();
 
 private:
     // Up to n bytes: how many, 0 at the end, -1 on an error (errno tells).
     std::ptrdiff_t Read(char* to, std::size_t n);
+    bool Rewind();
     std::uint64_t Size() const;
 
     int fd_ = -1;
@@ -101,7 +105,11 @@ public:
     // Puts the temporary in the target's place in one step.
     virtual bool Replace(const SaveTarget& target, const std::string& temporary) = 0;
     virtual void Remove(const SaveTarget& target, const std::string& temporary) = 0;
-    // Opens the target itself to be read and written over.
+    // Opens the target itself to be read and written over, and holds it until
+    // it is closed, so that saves in place take turns; not open when it is no
+    // regular file on a file system of files (procfs and sysfs report regular
+    // files that are the kernel's settings), or when another save holds it
+    // for more than a few seconds.
     virtual File OpenInPlace(const SaveTarget& target) = 0;
 };
 

@@ -1,8 +1,13 @@
 // File access on POSIX systems. A save works through its folder's descriptor,
 // so names stay short however deep the working folder is.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#if defined(__linux__)
+#include <linux/magic.h>
+#include <sys/vfs.h>
+#endif
 
 #include <algorithm>
 #include <array>
@@ -12,6 +17,7 @@
 #include <cstdio>
 #include <random>
 #include <string_view>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -91,6 +97,46 @@ bool MayWrite(const File& folder, const std::string& name, const struct stat& fi
     return (file.st_mode & (member ? S_IWGRP : S_IWOTH)) != 0;
 }
 
+// Whether the kernel's guard on links in shared folders lets this user follow
+// a link in folder: in a sticky folder all may write (as /tmp), only a link of
+// the user's own or of the folder's owner. Held whether or not the system
+// enforces it (fs.protected_symlinks), so that a link planted there never
+// sends a save into another of the user's files.
+bool MayFollow(const File& folder, const struct stat& link) {
+    struct stat shared {};
+    if (::fstat(folder.Descriptor(), &shared) != 0) return false;
+    if ((shared.st_mode & (S_ISVTX | S_IWOTH)) != (S_ISVTX | S_IWOTH)) return true;
+    return link.st_uid == ::geteuid() || link.st_uid == shared.st_uid;
+}
+
+// Whether an open file lives on a file system of files, not on one of the
+// kernel's, whose "regular" files are its settings (procfs, sysfs and kin).
+bool OnFileSystemOfFiles([[maybe_unused]] const File& file) {
+#if defined(__linux__)
+    struct statfs where {};
+    if (::fstatfs(file.Descriptor(), &where) != 0) return false;
+    static constexpr std::array<unsigned long, 14> KernelOwn = {
+        PROC_SUPER_MAGIC,   SYSFS_MAGIC,         DEBUGFS_MAGIC,  TRACEFS_MAGIC,  SECURITYFS_MAGIC,
+        CGROUP_SUPER_MAGIC, CGROUP2_SUPER_MAGIC, BPF_FS_MAGIC,   PSTOREFS_MAGIC, EFIVARFS_MAGIC,
+        SELINUX_MAGIC,      SMACK_MAGIC,         BINFMTFS_MAGIC, NSFS_MAGIC};
+    return std::find(KernelOwn.begin(), KernelOwn.end(),
+                     static_cast<unsigned long>(where.f_type)) == KernelOwn.end();
+#else
+    return true;
+#endif
+}
+
+// Takes the file's lock for this save, waiting a few seconds at most for a
+// save that holds it.
+bool Lock(const File& file) {
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        if (::flock(file.Descriptor(), LOCK_EX | LOCK_NB) == 0) return true;
+        if (errno != EWOULDBLOCK && errno != EINTR) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
 SaveTarget Refused() {
     SaveTarget target;
     target.kind = FileKind::Other;
@@ -125,6 +171,8 @@ std::ptrdiff_t File::Read(char* to, std::size_t n) {
     return got;
 }
 
+bool File::Rewind() { return ::lseek(fd_, 0, SEEK_SET) == 0; }
+
 bool File::Close() { return fd_ < 0 || ::close(std::exchange(fd_, -1)) == 0; }
 
 FileKind KindOf(const std::string& name) {
@@ -152,6 +200,7 @@ SaveTarget SystemFiles::FindTarget(const std::string& name) {
             target.kind = KindOfMode(info.st_mode);
             break;
         }
+        if (!MayFollow(at, info)) return Refused();
         // A link to the page stays a link: the file it leads to is written.
         std::tie(folder, leaf) = Split(ReadLink(at, leaf));
         at = File(::openat(at.Descriptor(), folder.c_str(), FolderFlags));
@@ -235,7 +284,10 @@ File SystemFiles::OpenInPlace(const SaveTarget& target) {
     File file(::openat(target.folder.Descriptor(), target.name.c_str(),
                        O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     // Whatever replaced the page since it was looked at is left alone.
-    return file.IsOpen() && file.Kind() == FileKind::Regular ? std::move(file) : File();
+    return file.IsOpen() && file.Kind() == FileKind::Regular && OnFileSystemOfFiles(file) &&
+                   Lock(file)
+               ? std::move(file)
+               : File();
 }
 
 namespace {

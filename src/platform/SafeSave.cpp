@@ -1,17 +1,33 @@
 #include "platform/SafeSave.h"
 
+#include <cstdint>
+#include <exception>
+
 #include "platform/Files.h"
 
 namespace kinpath {
 
 namespace {
 
-// Writes over the file itself; its old bytes are put back when that fails.
+// The most an old file may exceed the page by, beyond the page's own size,
+// to be written over in place: it is held in memory to be put back.
+constexpr std::uint64_t RestoreSlack = std::uint64_t{1} << 20;
+
+// Writes over the file itself; its old bytes are put back when that fails. It
+// is held meanwhile, so that a save in place elsewhere waits its turn, and read
+// back, so that a page someone else wrote into meanwhile is not taken for
+// saved. An old file far larger than the page (a sparse one of terabytes) is
+// refused rather than read.
 bool WriteInPlace(FileSystem& files, const SaveTarget& target, std::string_view bytes) {
     File file = files.OpenInPlace(target);
     LargeBytes old;
-    if (!file.IsOpen() || file.ReadAll(old) != 0) return false;
-    if (files.Write(file, 0, bytes) && files.Finish(file, bytes.size()) && file.Close()) {
+    try {
+        if (!file.IsOpen() || file.ReadAll(old, 2 * bytes.size() + RestoreSlack) != 0) return false;
+    } catch (const std::exception&) {  // too large, or no memory to hold it
+        return false;
+    }
+    if (files.Write(file, 0, bytes) && files.Finish(file, bytes.size()) && file.Holds(bytes) &&
+        file.Close()) {
         return true;
     }
     if (file.IsOpen() && files.Write(file, 0, old)) files.Finish(file, old.size());

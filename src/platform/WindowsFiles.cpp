@@ -2,6 +2,7 @@
 // A save names its files by their whole paths.
 #include <fcntl.h>
 #include <io.h>
+#include <sys/locking.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <climits>
 #include <filesystem>
 #include <random>
+#include <thread>
 
 #include "platform/Files.h"
 #include "text/PathText.h"
@@ -68,6 +70,8 @@ std::ptrdiff_t File::Read(char* to, std::size_t n) {
     // _read takes an unsigned count but returns an int.
     return ::_read(fd_, to, static_cast<unsigned>(std::min<std::size_t>(n, 1u << 30)));
 }
+
+bool File::Rewind() { return ::_lseeki64(fd_, 0, SEEK_SET) == 0; }
 
 bool File::Close() { return fd_ < 0 || ::_close(std::exchange(fd_, -1)) == 0; }
 
@@ -154,7 +158,15 @@ void SystemFiles::Remove(const SaveTarget&, const std::string& temporary) {
 }
 
 File SystemFiles::OpenInPlace(const SaveTarget& target) {
-    return File(::_wopen(PathFromUtf8(target.name).c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT));
+    File file(::_wopen(PathFromUtf8(target.name).c_str(), _O_RDWR | _O_BINARY | _O_NOINHERIT));
+    if (!file.IsOpen() || file.Kind() != FileKind::Regular) return File();
+    // Its bytes from the start are locked to this descriptor until it closes,
+    // so that a save in place elsewhere waits its turn (a few seconds at most).
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        if (file.Rewind() && ::_locking(file.Descriptor(), _LK_NBLCK, LONG_MAX) == 0) return file;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return File();
 }
 
 // Windows programs get no hang-up or termination signal, and a file has no size

@@ -98,20 +98,10 @@ class DocumentReader {
 public:
     // The document takes the bytes over.
     DocumentReader(ScriptDocument& document, ScriptBytes bytes)
-        : document_(document), reader_(Own(document, std::move(bytes))) {
-        // A large script's lists start with room for more than a script of the
-        // usual kind needs, on large pages, rather than growing there through
-        // copies on small ones: room never touched takes no memory.
-        const std::size_t size = document_.source_.size();
-        if (size >= LargeScript) {
-            document_.questions_.reserve(size / 128);
-            document_.answers_.reserve(size / 64);
-            document_.choices_.reserve(size / 64);
-            document_.points_.reserve(size / 32);
-        }
-    }
+        : document_(document), reader_(Own(document, std::move(bytes))) {}
 
-    // Reads the whole text; false on the first error.
+    // Reads the whole text; false on the first error. Throws std::bad_alloc
+    // when memory runs out, the room it makes first included.
     bool Parse();
 
     std::vector<ScriptError> errors;
@@ -276,6 +266,15 @@ bool DocumentReader::Question() {
 }
 
 bool DocumentReader::Parse() {
+    // A large script's lists start with room for more than a script of the
+    // usual kind needs, on large pages, rather than growing there through
+    // copies on small ones: room never touched takes no memory.
+    if (const std::size_t size = document_.source_.size(); size >= LargeScript) {
+        document_.questions_.reserve(size / 128);
+        document_.answers_.reserve(size / 64);
+        document_.choices_.reserve(size / 64);
+        document_.points_.reserve(size / 32);
+    }
     while (Next()) {
         if (line_.kind != ScriptLine::Kind::StartTag) {
             continue;

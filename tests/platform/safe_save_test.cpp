@@ -1,17 +1,21 @@
 // The safe save: only a regular file the user may write is ever replaced, the
-// old file survives every failure, its owner and every signal.
+// old file survives every failure, its owner and every signal; and files are
+// read to their end.
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 #endif
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <set>
+#include <stdexcept>
 #include <tuple>
 #include <vector>
 
@@ -80,6 +84,14 @@ TEST_F(SafeSaveTest, OnlyARegularFileTheUserMayWriteIsWrittenOver) {
         fs::rename(Name, name);
     }
     EXPECT_EQ(State(Dir()), before);  // no temporary left either
+#ifdef __linux__
+    // Nor a setting of the kernel's, which says it is a regular file (here one
+    // any user may raise: how soon this process goes when memory runs out).
+    const std::string kernel = "/proc/self/oom_score_adj", setting = ReadFile(kernel);
+    SystemFiles files;
+    EXPECT_FALSE(SaveFile(files, kernel, std::to_string(std::stoi(setting) + 1)));
+    EXPECT_EQ(ReadFile(kernel), setting);
+#endif
     fs::permissions("read-only", fs::perms::owner_write, fs::perm_options::add);  // removable
 }
 
@@ -116,6 +128,9 @@ TEST_F(SafeSaveTest, AFileKeepsItsOwnerOrElseIsWrittenInPlace) {
         EXPECT_FALSE(Save(files));
         EXPECT_EQ(ReadFile(Name), std::string(9000, 'o'));
         files.room = UINT64_MAX;
+        files.garble = true;  // a write that lands changed is found out
+        EXPECT_FALSE(Save(files));
+        EXPECT_EQ(ReadFile(Name), std::string(9000, 'o'));
 #ifndef _WIN32
         struct stat before {
         }, after{};
@@ -128,6 +143,13 @@ TEST_F(SafeSaveTest, AFileKeepsItsOwnerOrElseIsWrittenInPlace) {
 #endif
         EXPECT_EQ(ReadFile(Name), NewPage);
         EXPECT_EQ(Entries(Dir()), 1);
+        // An old file far larger than the page is refused, never read whole:
+        // a sparse one of 64 GiB too.
+        for (const std::uintmax_t size : {std::uintmax_t{4} << 20, std::uintmax_t{1} << 36}) {
+            fs::resize_file(Name, size);
+            EXPECT_FALSE(Save(files));
+            EXPECT_EQ(fs::file_size(Name), size);
+        }
         fs::remove(Name);
     }
 #ifndef _WIN32
@@ -142,7 +164,62 @@ TEST_F(SafeSaveTest, AFileKeepsItsOwnerOrElseIsWrittenInPlace) {
 #endif
 }
 
+TEST_F(SafeSaveTest, SavesInPlaceTakeTurns) {
+    // A save in place waits while another holds the page, then writes it.
+    std::ofstream(Name) << "old";
+    SystemFiles system;
+    File held = system.OpenInPlace(system.FindTarget(Name));
+    ASSERT_TRUE(held.IsOpen());
+    FailingFiles files;
+    files.noNewFiles = true;
+    auto saved = std::async(std::launch::async, [&files] { return Save(files); });
+    EXPECT_EQ(saved.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
+    held.Close();
+    EXPECT_TRUE(saved.get());
+    EXPECT_EQ(ReadFile(Name), NewPage);
+}
+
+TEST_F(SafeSaveTest, AFileIsReadToItsEndUpToTheLimit) {
+    // Whatever size the system says it has: a file of procfs says 0.
+    std::ofstream("big", std::ios::binary) << std::string(100000, 'b');
+    std::vector<std::string> names = {"big"};
+#ifdef __linux__
+    names.push_back("/proc/self/mounts");
+#endif
+    for (const std::string& name : names) {
+        const std::string expected = ReadFile(name);
+        int error = 0;
+        LargeBytes bytes;
+        EXPECT_EQ(File::OpenToRead(name, error).ReadAll(bytes, expected.size()), 0);
+        EXPECT_EQ(std::string_view(bytes), expected) << name;
+        EXPECT_THROW(File::OpenToRead(name, error).ReadAll(bytes, expected.size() - 1),
+                     std::length_error);
+    }
+}
+
 #ifndef _WIN32
+TEST_F(SafeSaveTest, ALinkInASharedFolderIsFollowedOnlyWhereTheSystemWould) {
+    // In a sticky folder all may write (as /tmp), a link another user planted
+    // is never followed; one of the user's own or the folder owner's is, and
+    // any link elsewhere.
+    if (::geteuid() != 0) GTEST_SKIP() << "giving a link away needs root";
+    fs::create_directory("shared");
+    const std::string link = "shared/" + Name;
+    const uid_t other = 4321;
+    for (const auto& [folderOwner, linkOwner, mode, followed] :
+         {std::tuple(0u, other, 01777, false), std::tuple(other, other, 01777, true),
+          std::tuple(0u, 0u, 01777, true), std::tuple(0u, other, 0777, true)}) {
+        std::ofstream("notes.txt") << "notes";
+        fs::create_symlink("../notes.txt", link);
+        ASSERT_EQ(::lchown(link.c_str(), linkOwner, 0), 0);
+        ASSERT_EQ(::chown("shared", folderOwner, 0) | ::chmod("shared", mode), 0);
+        SystemFiles files;
+        EXPECT_EQ(SaveFile(files, link, NewPage), followed) << linkOwner << " " << mode;
+        EXPECT_EQ(ReadFile("notes.txt"), followed ? NewPage : "notes");
+        fs::remove(link);
+    }
+}
+
 TEST_F(SafeSaveTest, AnEndingSignalWaitsUntilTheSaveIsOver) {
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         FailingFiles files;

@@ -13,13 +13,15 @@ namespace kinpath::testing {
 
 // A disk that holds `room` bytes of a file, where a file's owner cannot be
 // kept when `foreignOwner`, where the folder takes no new file when
-// `noNewFiles`, and where `signal` comes halfway through the next write.
+// `noNewFiles`, where `signal` comes halfway through the next write, and where
+// the next write's first byte lands changed, though said written, when `garble`.
 class FailingFiles : public SystemFiles {
 public:
     std::uint64_t room = UINT64_MAX;
     bool foreignOwner = false;
     bool noNewFiles = false;
     int signal = 0;
+    bool garble = false;
 
     bool Write(File& file, std::uint64_t offset, std::string_view bytes) override {
         if (const int raised = std::exchange(signal, 0)) {
@@ -27,6 +29,11 @@ public:
             const bool first = Write(file, offset, bytes.substr(0, half));
             std::raise(raised);
             return first && Write(file, offset + half, bytes.substr(half));
+        }
+        if (std::exchange(garble, false) && !bytes.empty()) {
+            std::string changed(bytes);
+            changed[0] ^= 1;
+            return Write(file, offset, changed);
         }
         const std::size_t fits =
             offset >= room ? 0 : std::min<std::uint64_t>(bytes.size(), room - offset);

@@ -85,19 +85,26 @@ std::string HtmlText(std::string_view bytes) {
     return out;
 }
 
-// The page may not take the name of the saved results (in any folder, as the
-// programs save them beside whatever they run), of the script, which must
-// survive its own publishing, or of a page without a script, which every later
-// publish needs. Names are compared as the system stores them.
+// The page may not be the saved results (named so in any folder, as the
+// programs save them beside whatever they run, or the same file by another
+// name: a link, a hard link, a Windows short name), the script, which must
+// survive its own publishing, or a page without a script, which every later
+// publish needs. Names are compared as the system stores them, files by what
+// they are.
 bool OutputAllowed(const std::string& output, const PublishRequest& request) {
     namespace fs = std::filesystem;
     const fs::path given = PathFromUtf8(output);
     const std::string leaf = StoredName(Utf8FromPath(given.filename()));
-    if (SameText(leaf, HtmlFileName)) return false;
     const fs::path folder = given.has_parent_path() ? given.parent_path() : fs::path(".");
     const fs::path path = folder / PathFromUtf8(leaf);
     std::error_code ec;
-    if (fs::equivalent(path, PathFromUtf8(request.script), ec)) return false;
+    // The folder the file is really in, its links followed.
+    const fs::path really = fs::weakly_canonical(path, ec).parent_path();
+    if (SameText(leaf, HtmlFileName) ||
+        fs::equivalent(path, really / PathFromUtf8(HtmlFileName), ec) ||
+        fs::equivalent(path, PathFromUtf8(request.script), ec)) {
+        return false;
+    }
     for (const std::string& page : request.pages) {
         const fs::path other = PathFromUtf8(page);
         if (fs::equivalent(path, other, ec) || (SameText(leaf, Utf8FromPath(other.filename())) &&

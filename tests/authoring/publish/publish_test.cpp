@@ -150,6 +150,18 @@ TEST_F(PublishRun, WarningsAreShownErrorsRefusedAndNamesNeverTaken) {
     EXPECT_FALSE(fs::exists(Dir() / "prog" / "kinpath-page.html"));
     // The same name in another folder is a page like any other.
     EXPECT_EQ(Run("quiz.txt", "sub/page.html").status, PublishStatus::Written);
+    // The saved results by another name: a hard link, a link from another
+    // folder and, under Wine, the short name Windows gives it.
+    WriteScript("results", "Kinpath.html");
+    fs::create_hard_link("Kinpath.html", "hard.html");
+#ifndef _WIN32
+    fs::create_symlink("../Kinpath.html", "sub/res.html");
+#endif
+    for (const char* name : {"hard.html", "sub/res.html", "KINP~L1D.HTM"}) {
+        if (!fs::exists(Dir() / name)) continue;
+        EXPECT_EQ(Run("quiz.txt", name).status, PublishStatus::NameRefused) << name;
+    }
+    EXPECT_EQ(ReadFile("Kinpath.html"), "results");
 }
 
 TEST_F(PublishRun, AnEmptyScriptIsAScriptAndNoPageIsNoPage) {

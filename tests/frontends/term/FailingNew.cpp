@@ -7,11 +7,13 @@
 namespace kinpath::testing {
 
 std::atomic<std::size_t> FailFrom{SIZE_MAX};
+std::atomic<std::size_t> FailBelow{SIZE_MAX};
 
 }  // namespace kinpath::testing
 
 void* operator new(std::size_t size) {
-    if (size >= kinpath::testing::FailFrom.load()) throw std::bad_alloc();
+    if (size >= kinpath::testing::FailFrom.load() && size < kinpath::testing::FailBelow.load())
+        throw std::bad_alloc();
     if (void* memory = std::malloc(size != 0 ? size : 1)) return memory;
     throw std::bad_alloc();
 }

@@ -1,5 +1,6 @@
 // Memory that runs out on demand: every allocation of at least FailFrom
-// bytes fails. The suite's operator new (FailingNew.cpp) reads it.
+// bytes, and less than FailBelow, fails. The suite's operator new
+// (FailingNew.cpp) reads them.
 #pragma once
 
 #include <atomic>
@@ -8,5 +9,6 @@
 namespace kinpath::testing {
 
 extern std::atomic<std::size_t> FailFrom;
+extern std::atomic<std::size_t> FailBelow;
 
 }  // namespace kinpath::testing

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <new>
 #include <sstream>
+#include <tuple>
 
 #include "FailingNew.h"
 #include "TestSupport.h"
@@ -31,15 +32,17 @@ std::string Contents(std::FILE* file) {
 
 class ProgramRunTest : public ProgramTest {
 protected:
-    Outcome Program(const std::vector<std::string>& args, std::size_t failFrom) {
+    Outcome Program(const std::vector<std::string>& args, std::size_t failFrom,
+                    std::size_t failBelow = SIZE_MAX) {
         std::FILE* in = std::tmpfile();
         std::FILE* out = std::tmpfile();
         std::FILE* err = std::tmpfile();
         std::ostringstream textOut, textErr;
         FailFrom = failFrom;
+        FailBelow = failBelow;
         const int status = term::RunProgram(args, {(Dir() / "page.html").string()},
                                             {in, out, err, textOut, textErr});
-        FailFrom = SIZE_MAX;
+        FailFrom = FailBelow = SIZE_MAX;
         std::fclose(in);
         return {status, Contents(out) + textOut.str(), Contents(err) + textErr.str()};
     }
@@ -85,6 +88,17 @@ TEST_F(ProgramRunTest, MemoryThatRunsOutEndsEveryCommandWithAMessage) {
         }
     }
     EXPECT_TRUE(outOfMemory);  // the handler of last resort was reached
+}
+
+// A script of megabytes gets room for its lists before it is read: memory that
+// runs out there too is a script that cannot be opened, never an abort.
+TEST_F(ProgramRunTest, AScriptWithoutRoomForItsListsCannotBeOpened) {
+    std::string script = "<QUESTION>\nname=Q\n</QUESTION>\n";
+    while (script.size() < (3 << 20)) script += "# " + std::string(500, 'x') + "\n";
+    WriteScript(script);
+    // Its bytes (6 MB with their large page) are read; its lists find no room.
+    const Outcome run = Program({}, 1 << 18, 6 << 20);
+    EXPECT_EQ(std::tuple(run.status, run.err), std::tuple(1, "Error: Could not open script.txt\n"));
 }
 
 }  // namespace
