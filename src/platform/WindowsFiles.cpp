@@ -163,7 +163,10 @@ File SystemFiles::OpenInPlace(const SaveTarget& target) {
     // Its bytes from the start are locked to this descriptor until it closes,
     // so that a save in place elsewhere waits its turn (a few seconds at most).
     for (int attempt = 0; attempt < 200; ++attempt) {
-        if (file.Rewind() && ::_locking(file.Descriptor(), _LK_NBLCK, LONG_MAX) == 0) return file;
+        if (::_lseeki64(file.Descriptor(), 0, SEEK_SET) == 0 &&
+            ::_locking(file.Descriptor(), _LK_NBLCK, LONG_MAX) == 0) {
+            return file;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return File();
