@@ -105,7 +105,8 @@ bool MayWrite(const File& folder, const std::string& name, const struct stat& fi
 bool MayFollow(const File& folder, const struct stat& link) {
     struct stat shared {};
     if (::fstat(folder.Descriptor(), &shared) != 0) return false;
-    if ((shared.st_mode & (S_ISVTX | S_IWOTH)) != (S_ISVTX | S_IWOTH)) return true;
+    constexpr mode_t Guarded = S_ISVTX | S_IWOTH;
+    if ((shared.st_mode & Guarded) != Guarded) return true;
     return link.st_uid == ::geteuid() || link.st_uid == shared.st_uid;
 }
 
