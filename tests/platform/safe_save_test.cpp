@@ -86,11 +86,12 @@ TEST_F(SafeSaveTest, OnlyARegularFileTheUserMayWriteIsWrittenOver) {
     EXPECT_EQ(State(Dir()), before);  // no temporary left either
 #ifdef __linux__
     // Nor a setting of the kernel's, which says it is a regular file (here one
-    // any user may raise: how soon this process goes when memory runs out).
+    // any user may raise: how soon this process goes when memory runs out),
+    // not even for a moment.
     const std::string kernel = "/proc/self/oom_score_adj", setting = ReadFile(kernel);
-    SystemFiles files;
+    FailingFiles files;
     EXPECT_FALSE(SaveFile(files, kernel, std::to_string(std::stoi(setting) + 1)));
-    EXPECT_EQ(ReadFile(kernel), setting);
+    EXPECT_EQ(std::tuple(ReadFile(kernel), files.writes), std::tuple(setting, 0));
 #endif
     fs::permissions("read-only", fs::perms::owner_write, fs::perm_options::add);  // removable
 }

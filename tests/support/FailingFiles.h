@@ -14,7 +14,8 @@ namespace kinpath::testing {
 // A disk that holds `room` bytes of a file, where a file's owner cannot be
 // kept when `foreignOwner`, where the folder takes no new file when
 // `noNewFiles`, where `signal` comes halfway through the next write, and where
-// the next write's first byte lands changed, though said written, when `garble`.
+// the next write's first byte lands changed, though said written, when `garble`;
+// `writes` counts the writes asked for.
 class FailingFiles : public SystemFiles {
 public:
     std::uint64_t room = UINT64_MAX;
@@ -22,8 +23,10 @@ public:
     bool noNewFiles = false;
     int signal = 0;
     bool garble = false;
+    int writes = 0;
 
     bool Write(File& file, std::uint64_t offset, std::string_view bytes) override {
+        ++writes;
         if (const int raised = std::exchange(signal, 0)) {
             const std::size_t half = bytes.size() / 2;
             const bool first = Write(file, offset, bytes.substr(0, half));
