@@ -17,8 +17,9 @@ import re
 import sys
 
 # The layers, bottom to top. Every folder of src/ must be one of them; every
-# folder under frontends/ is a layer of its own at the top.
-LAYERS = ["window", "text", "platform", "script", "scoring", "flow", "app", "authoring",
+# folder under frontends/ is a layer of its own at the top. Folders in one
+# tuple are siblings: they share a rank and include nothing of each other.
+LAYERS = ["window", "text", "platform", "script", "scoring", "flow", ("app", "authoring"),
           "frontends"]
 FRONTENDS = "frontends"
 
@@ -49,9 +50,12 @@ def folder_of(relative_path):
 
 
 def rank(folder):
-    """Position in LAYERS (the front ends share the top), or None when unlisted."""
+    """Position in LAYERS (siblings and the front ends share one), or None when unlisted."""
     top = folder.split("/")[0]
-    return LAYERS.index(top) if top in LAYERS else None
+    for position, layer in enumerate(LAYERS):
+        if top == layer or (isinstance(layer, tuple) and top in layer):
+            return position
+    return None
 
 
 def win32_branches(word, test):
@@ -97,7 +101,7 @@ def resolve(src, directory, header):
             relative = os.path.relpath(candidate, src)
             return None if relative.startswith("..") else folder_of(relative)
     # A header that is not there (any more) still names its folder.
-    return folder_of(header) if header.split("/")[0] in LAYERS else None
+    return folder_of(header) if rank(header.split("/")[0]) is not None else None
 
 
 def check(src):
@@ -140,6 +144,9 @@ def check(src):
                                      % (quoted, folder, to)))
                 elif rank(to) > rank(folder):
                     problems.append((path, number, "%s: %s is above %s" % (quoted, to, folder)))
+                elif rank(to) == rank(folder):
+                    problems.append((path, number, "%s: %s and %s are siblings"
+                                     % (quoted, folder, to)))
     for circle in circles(edges):
         steps = []
         for a, b in zip(circle, circle[1:] + circle[:1]):
@@ -236,7 +243,8 @@ def main(argv):
         print(where + text)
     if problems:
         print("check_layers.py: %d problem%s (layers bottom to top: %s)"
-              % (len(problems), "" if len(problems) == 1 else "s", ", ".join(LAYERS)))
+              % (len(problems), "" if len(problems) == 1 else "s", ", ".join(
+                  " and ".join(layer) if isinstance(layer, tuple) else layer for layer in LAYERS)))
         return 1
     return 0
 

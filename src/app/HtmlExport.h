@@ -6,14 +6,13 @@
 #include <string_view>
 
 #include "window/Screen.h"
+#include "window/WindowWords.h"
 
 namespace kinpath {
 
 class DisplayedPane;
 class FileSystem;
 class View;
-
-inline constexpr const char* HtmlFileName = "Kinpath.html";
 
 // Appends tabCount tabs, the text and CR LF to out.
 void WriteHtmlLine(std::string& out, const char* text, int tabCount);

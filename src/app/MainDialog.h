@@ -8,11 +8,10 @@
 
 #include "script/ScriptDocument.h"
 #include "window/Screen.h"
+#include "window/WindowWords.h"
 
 namespace kinpath {
 
-inline constexpr const char* DialogCaption = "Kinpath Race and Class chooser";
-inline constexpr const char* NoScriptMessage = "Could not open script.txt";
 // The box when a script does not load: NoScriptMessage for script.txt, and
 // the same words naming any other file.
 std::string NoScriptText(const std::string& scriptPath);

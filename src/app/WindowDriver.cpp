@@ -138,8 +138,12 @@ void WindowDriver::Carry(Effect effect) {
     }
 }
 
+bool WindowDriver::CanGoBack() const {
+    return run_ && !Ended() && !run_->BoxWaiting() && run_->CanGoBack();
+}
+
 bool WindowDriver::Back() {
-    if (!run_ || Ended() || run_->BoxWaiting() || !run_->CanGoBack()) return false;
+    if (!CanGoBack()) return false;
     Exclusive([&] { Begin(Run::Replay(document_, run_->EventsBeforeLastStep())); });
     return true;
 }

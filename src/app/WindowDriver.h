@@ -62,6 +62,7 @@ public:
     // Takes back the last answer or skip: the run replayed without it, at
     // once. False when there is none (or a box waits).
     bool Back();
+    bool CanGoBack() const;
     // Reads the script file again and replays the answers given so far on it,
     // as far as its questions and choices still allow; a box says where it
     // stopped when that was before the last answer. A file that no longer

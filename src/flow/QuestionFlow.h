@@ -12,11 +12,9 @@
 #include "flow/Transcript.h"
 #include "scoring/BestPick.h"
 #include "window/Screen.h"
+#include "window/WindowWords.h"
 
 namespace kinpath {
-
-inline constexpr const char* NoAnswerMessage =
-    "Unable to find the proper answer data for that answer";
 
 // What a box's answer lets go on.
 enum class AfterBox : std::uint8_t {

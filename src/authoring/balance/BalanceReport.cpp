@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "flow/QuestionFlow.h"
 #include "scoring/AnswerRecording.h"
 #include "scoring/BestPick.h"
 #include "script/ScriptDocument.h"
 #include "text/TextCodec.h"
+#include "window/WindowWords.h"
 
 namespace kinpath {
 

@@ -2,10 +2,10 @@
 // words with what was probably meant, and the window's own message after it.
 #include <algorithm>
 
-#include "app/MainDialog.h"
 #include "authoring/check/CheckRules.h"
 #include "authoring/check/Suggest.h"
 #include "text/Ascii.h"
+#include "window/WindowWords.h"
 
 namespace kinpath::check {
 

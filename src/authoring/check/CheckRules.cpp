@@ -5,10 +5,10 @@
 #include <utility>
 
 #include "authoring/check/Suggest.h"
-#include "flow/QuestionFlow.h"
 #include "scoring/BestPick.h"
 #include "text/Ascii.h"
 #include "text/TextCodec.h"
+#include "window/WindowWords.h"
 
 namespace kinpath::check {
 

@@ -3,11 +3,12 @@
 #include <filesystem>
 #include <utility>
 
-#include "app/HtmlExport.h"
 #include "platform/Files.h"
 #include "platform/SafeSave.h"
+#include "text/HtmlText.h"
 #include "text/PathText.h"
 #include "text/TextCodec.h"
+#include "window/WindowWords.h"
 
 namespace kinpath {
 
@@ -62,27 +63,8 @@ void AppendBase64(std::string& out, std::string_view bytes) {
 }
 
 // Any text as page text: UTF-8, no control character, no markup.
-std::string HtmlText(std::string_view bytes) {
-    std::string out;
-    for (const char c : ReplaceHiddenControls(DisplayText(bytes))) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
+std::string PageText(std::string_view bytes) {
+    return HtmlEscaped(ReplaceHiddenControls(DisplayText(bytes)));
 }
 
 // The page may not be the saved results (named so in any folder, as the
@@ -127,7 +109,7 @@ std::optional<std::string> PublishedPage(std::string_view page, std::string_view
     // bytes then go once into a string of the published page's size.
     std::string shell = Replaced(std::string(page), OwnSiteFetch, "\">");
     if (!title.empty()) {
-        const std::string text = HtmlText(title);
+        const std::string text = PageText(title);
         ReplaceBetween(shell, TitleOpen, TitleClose, text);
         if (OccursOnce(shell, HeadingOpen)) ReplaceBetween(shell, HeadingOpen, HeadingClose, text);
     }

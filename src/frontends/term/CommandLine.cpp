@@ -3,8 +3,8 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <charconv>
+#include <limits>
 #include <memory>
-#include <set>
 #include <string_view>
 #include <utility>
 
@@ -17,16 +17,22 @@ namespace {
 
 constexpr unsigned MaxJobs = 1024;
 
-// Sets an option's value into the command line: nullptr when it is taken,
-// else what the option takes ("a whole number from 1 to 1024"). A flag gets
-// the empty value.
-using Setter = const char* (*)(CommandLine& line, std::string_view value);
+// Reads an option's value into the command line: empty when it is taken, else
+// what the option takes ("a whole number from 1 to 1024").
+using Reader = std::string (*)(CommandLine& line, const std::string& value);
 
+// A plain decimal number from low to high, read exactly: no sign, blank, base
+// prefix or exponent.
 template <typename Number>
-bool ParseWhole(std::string_view text, Number& value) {
+std::string ReadWhole(std::string_view text, Number low, Number high, Number& value) {
     const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    return ec == std::errc() && ptr == end;
+    Number read = 0;
+    const auto [ptr, ec] = std::from_chars(text.data(), end, read);
+    if (ec != std::errc() || ptr != end || read < low || read > high) {
+        return "a whole number from " + std::to_string(low) + " to " + std::to_string(high);
+    }
+    value = read;
+    return "";
 }
 
 // Whether a decimal number lies from 0 to 1, judged on its digits rather than
@@ -67,27 +73,20 @@ bool InUnitRange(std::string_view text) {
     return place < 0 || (place == 0 && digits == "1");
 }
 
-const char* SetRuns(CommandLine& line, std::string_view value) {
-    std::uint64_t runs = 0;
-    if (!ParseWhole(value, runs) || runs == 0 || runs > MaxBalanceRuns)
-        return "a whole number from 1 to 1000000000000";
-    line.balance.runs = runs;
-    return nullptr;
+std::string ReadRuns(CommandLine& line, const std::string& value) {
+    return ReadWhole(value, std::uint64_t{1}, MaxBalanceRuns, line.balance.runs);
 }
 
-const char* SetSeed(CommandLine& line, std::string_view value) {
-    return ParseWhole(value, line.balance.seed) ? nullptr : "a whole number from 0";
+std::string ReadSeed(CommandLine& line, const std::string& value) {
+    return ReadWhole(value, std::uint64_t{0}, std::numeric_limits<std::uint64_t>::max(),
+                     line.balance.seed);
 }
 
-const char* SetJobs(CommandLine& line, std::string_view value) {
-    unsigned jobs = 0;
-    if (!ParseWhole(value, jobs) || jobs == 0 || jobs > MaxJobs)
-        return "a whole number from 1 to 1024";
-    line.balance.jobs = jobs;
-    return nullptr;
+std::string ReadJobs(CommandLine& line, const std::string& value) {
+    return ReadWhole(value, 1u, MaxJobs, line.balance.jobs);
 }
 
-const char* SetSkip(CommandLine& line, std::string_view value) {
+std::string ReadSkip(CommandLine& line, const std::string& value) {
     double p = 0;
     const char* end = value.data() + value.size();
     const auto [ptr, ec] = std::from_chars(value.data(), end, p);
@@ -97,10 +96,10 @@ const char* SetSkip(CommandLine& line, std::string_view value) {
     }
     // Too small for a double is 0; -0 is 0.
     line.balance.skipProbability = ec != std::errc() || p == 0.0 ? 0.0 : p;
-    return nullptr;
+    return "";
 }
 
-const char* SetFormat(CommandLine& line, std::string_view value) {
+std::string ReadFormat(CommandLine& line, const std::string& value) {
     constexpr std::pair<std::string_view, BalanceFormat> Formats[] = {
         {"text", BalanceFormat::Text},
         {"csv", BalanceFormat::Csv},
@@ -109,34 +108,31 @@ const char* SetFormat(CommandLine& line, std::string_view value) {
     for (const auto& [name, format] : Formats) {
         if (value == name) {
             line.format = format;
-            return nullptr;
+            return "";
         }
     }
     return "text, csv, json or html";
 }
 
-const char* SetOutput(CommandLine& line, std::string_view value) {
+// "-" would be standard output, where the page does not go: its report does.
+std::string ReadOutput(CommandLine& line, const std::string& value) {
+    if (value == "-") return "a file name; the page is not written to standard output";
     if (value.empty()) return "a file name";
     line.output = value;
-    return nullptr;
+    return "";
 }
 
-const char* SetTitle(CommandLine& line, std::string_view value) {
+std::string ReadTitle(CommandLine& line, const std::string& value) {
     if (value.empty()) return "a text of one character or more";
     line.title = value;
-    return nullptr;
-}
-
-const char* SetAll(CommandLine& line, std::string_view) {
-    line.all = true;
-    return nullptr;
+    return "";
 }
 
 // For the script the refusal is the whole problem.
-const char* SetScript(CommandLine& line, std::string_view value) {
+std::string ReadScript(CommandLine& line, const std::string& value) {
     if (value.empty()) return "the script's file name is empty";
     line.script = value;
-    return nullptr;
+    return "";
 }
 
 // What the program does without a command; the help shows it under the usage.
@@ -150,214 +146,136 @@ constexpr const char* About =
     "  h, html    save the results as Kinpath.html and print its path\n"
     "  q, quit    leave (also x, exit, or the end of the input)\n"
     "Message boxes appear on standard error as \"<caption>: <text>\"; a yes/no\n"
-    "question reads the next line (y or yes for Yes, anything else for No).\n";
+    "question reads the next line (y or yes for Yes, anything else for No).";
 
-struct Declared {
-    CLI::Option* option;
-    Setter set;
-    Command command;  // of a command's own flag; Questionnaire for the others
-};
-
-// The declarations' bookkeeping around CLI11: each command is a flag that
-// excludes the others, each option of a command needs it.
-class Declarations {
-public:
-    explicit Declarations(CLI::App& app) : app_(app) {}
-
-    // A command, shown in the usage with the name of its script.
-    CLI::Option* AddCommand(const char* name, const char* script, const char* help,
-                            Command command) {
-        CLI::Option* flag = app_.add_flag(name)->description(help)->type_name(script);
-        for (const Declared& other : declared) {
-            if (other.command != Command::Questionnaire) flag->excludes(other.option);
-        }
-        declared.push_back({flag, nullptr, command});
-        return flag;
-    }
-    // An option of a command that takes a value, shown as "name placeholder".
-    void AddValue(const char* name, const char* placeholder, const char* help, CLI::Option* command,
-                  Setter set) {
-        declared.push_back(
-            {app_.add_option(name)->description(help)->type_name(placeholder)->needs(command),
-             set,
-             {}});
-    }
-    // An option of a command that takes no value.
-    void AddFlag(const char* name, const char* help, CLI::Option* command, Setter set) {
-        declared.push_back({app_.add_flag(name)->description(help)->needs(command), set, {}});
-    }
-    void AddScript(const char* name) { declared.push_back({app_.add_option(name), SetScript, {}}); }
-
-    std::vector<Declared> declared;
-
-private:
-    CLI::App& app_;
-};
-
-// Every command and option of kinpath-cli. A new option is one line here: its
-// name, the placeholder of its value, its help, the command it belongs to and
-// the function that takes its value.
-void Declare(Declarations& d) {
-    d.AddScript("FILE");
-    CLI::Option* check =
-        d.AddCommand("--check", "FILE", "check a script (default script.txt) and list its problems",
-                     Command::Check);
-    d.AddFlag("--all", "every one (default: the first 100 of each kind, then a count)", check,
-              SetAll);
-    CLI::Option* balance =
-        d.AddCommand("--balance", "FILE",
-                     "answer a script at random many times and report how often each race, "
-                     "class and pair is recommended, and why",
-                     Command::Balance);
-    d.AddValue("--runs", "N", "number of random runs (default 10000)", balance, SetRuns);
-    d.AddValue("--seed", "S", "seed of the random choices (default 1)", balance, SetSeed);
-    d.AddValue("--skip", "P", "probability that a question is skipped (default 0)", balance,
-               SetSkip);
-    d.AddValue("--jobs", "N", "threads that share the runs (default: one per core)", balance,
-               SetJobs);
-    d.AddValue("--format", "F", "text, csv, json or html, a page with charts (default text)",
-               balance, SetFormat);
-    CLI::Option* publish =
-        d.AddCommand("--publish", "SCRIPT",
-                     "write a script as one web page that runs the questionnaire in any browser "
-                     "(default: script.txt to script.html)",
-                     Command::Publish);
-    d.AddValue("-o", "FILE", "the page to write (default: the script's name, .html)", publish,
-               SetOutput);
-    d.AddValue("--title", "TEXT", "the page's title (default: Kinpath Race and Class chooser)",
-               publish, SetTitle);
-}
-
-// Words of text in lines of at most 79 characters, the first line going on
-// from column `from`, the others starting at column `indent`.
-std::string Wrapped(std::string_view text, std::size_t from, std::size_t indent) {
-    std::string out;
-    std::size_t column = from;
-    while (!text.empty()) {
-        const std::size_t end = std::min(text.find(' '), text.size());
-        if (column > indent && column + 1 + end > 79) {
-            out += '\n' + std::string(indent, ' ');
-            column = indent;
-        } else if (column > indent) {
-            out += ' ';
-            ++column;
-        }
-        out += text.substr(0, end);
-        column += end;
-        text.remove_prefix(std::min(end + 1, text.size()));
-    }
-    return out + '\n';
-}
-
-// The help as kinpath-cli has always shown it, made from the declarations:
-// the usage lines (one for each command, with its options), what the program
-// does, then each command with its options under it.
+// CLI11's help, with one usage line for each command (a group of the help)
+// and its options, shown before what the program does; an option shows the
+// placeholder of its value and its help alone.
 class HelpFormatter : public CLI::Formatter {
 public:
-    std::string make_help(const CLI::App* app, std::string, CLI::AppFormatMode) const override {
-        return Usage(*app) + "\n" + app->get_description() + "\nOptions:\n" + Options(*app);
-    }
+    HelpFormatter() { column_width(22); }
 
-    static std::string Usage(const CLI::App& app) {
-        std::string usage = "Usage: " + std::string(ProgramName) + " [" + Script(app) + "]\n";
-        for (const CLI::Option* command : Commands(app)) {
-            usage += "       " + std::string(ProgramName) + " " + command->get_name() + " [" +
-                     command->get_type_name() + "]";
-            for (const CLI::Option* option : OptionsOf(app, command))
-                usage += " [" + Shown(*option) + "]";
+    std::string make_usage(const CLI::App* app, std::string name) const override {
+        std::string usage = "Usage: " + name + " [FILE]\n";
+        for (const std::string& group : app->get_groups()) {
+            const auto options = app->get_options(
+                [&](const CLI::Option* option) { return option->get_group() == group; });
+            if (group.empty() || group == app->get_help_ptr()->get_group()) continue;
+            usage += "       " + name;
+            for (const CLI::Option* option : options) {
+                const std::string shown =
+                    option->get_name() +
+                    (option->get_option_text().empty() ? "" : " " + option->get_option_text());
+                usage += " " + (option == options.front() ? shown : "[" + shown + "]");
+            }
             usage += '\n';
         }
         return usage;
     }
-
-private:
-    static bool IsCommand(const CLI::App& app, const CLI::Option* option) {
-        return !option->get_positional() && option->get_needs().empty() &&
-               option != app.get_help_ptr();
+    std::string make_help(const CLI::App* app, std::string name,
+                          CLI::AppFormatMode mode) const override {
+        return make_usage(app, name) + "\n" + make_description(app) + "\n" + make_groups(app, mode);
     }
-    static std::vector<const CLI::Option*> Commands(const CLI::App& app) {
-        std::vector<const CLI::Option*> commands;
-        for (const CLI::Option* option : app.get_options()) {
-            if (IsCommand(app, option)) commands.push_back(option);
-        }
-        return commands;
-    }
-    static std::vector<const CLI::Option*> OptionsOf(const CLI::App& app,
-                                                     const CLI::Option* command) {
-        std::vector<const CLI::Option*> options;
-        for (const CLI::Option* option : app.get_options()) {
-            const auto& needs = option->get_needs();
-            if (needs.count(const_cast<CLI::Option*>(command)) != 0) options.push_back(option);
-        }
-        return options;
-    }
-    static std::string Script(const CLI::App& app) {
-        for (const CLI::Option* option : app.get_options()) {
-            if (option->get_positional()) return option->get_name();
-        }
-        return "FILE";
-    }
-    static std::string Shown(const CLI::Option& option) {
-        const std::string value =
-            option.get_items_expected_max() == 0 ? "" : option.get_type_name();
-        return option.get_name() + (value.empty() ? "" : " " + value);
-    }
-    static std::string Options(const CLI::App& app) {
-        const std::vector<const CLI::Option*> commands = Commands(app);
-        std::size_t width = 4;  // "--help"
-        std::size_t optionWidth = 0;
-        for (const CLI::Option* command : commands) {
-            width = std::max(width, command->get_name().size());
-            for (const CLI::Option* option : OptionsOf(app, command))
-                optionWidth = std::max(optionWidth, Shown(*option).size());
-        }
-        std::string out;
-        const auto entry = [&](const std::string& name, std::size_t indent, std::size_t column,
-                               const std::string& help) {
-            out +=
-                std::string(indent, ' ') + name + std::string(column - indent - name.size(), ' ');
-            out += Wrapped(help, column, column);
-        };
-        for (const CLI::Option* command : commands) {
-            entry(command->get_name(), 2, width + 4, command->get_description());
-            for (const CLI::Option* option : OptionsOf(app, command))
-                entry(Shown(*option), 4, optionWidth + 6, option->get_description());
-        }
-        const CLI::Option* help = app.get_help_ptr();
-        entry(help->get_name(), 2, width + 4, help->get_description());
+    std::string make_group(std::string group, bool positional,
+                           std::vector<const CLI::Option*> options) const override {
+        std::string out = group + ":\n";
+        for (const CLI::Option* option : options) out += make_option(option, positional);
         return out;
+    }
+    std::string make_option_opts(const CLI::Option* option) const override {
+        return option->get_option_text().empty() ? "" : " " + option->get_option_text();
     }
 };
 
-// The app and its declarations, made afresh for each use.
-struct Parser {
-    CLI::App app{About, ProgramName};
-    Declarations declarations{app};
-
-    Parser() {
-        app.set_help_flag("--help,-h", "show this help");
+// The app, its declarations and what they read, made afresh for each use.
+class Parser {
+public:
+    explicit Parser(CommandLine& line) : line_(line) {
         app.formatter(std::make_shared<HelpFormatter>());
-        // Unknown options and further scripts are told apart below; a repeated
-        // option is refused below rather than by CLI11's own words.
+        app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+        // Unknown options and further scripts are told apart by Leftovers.
         app.allow_extras();
-        app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-        Declare(declarations);
+        Declare();
+        Policy(app.set_help_flag("--help,-h", "show this help"))->group("Other options");
     }
 
-    const Declared* Find(const CLI::Option* option) const {
-        for (const Declared& d : declarations.declared) {
-            if (d.option == option) return &d;
-        }
-        return nullptr;
+    // A problem met while reading a value, in our words rather than CLI11's.
+    std::string refusal;
+    std::vector<std::pair<CLI::Option*, Command>> commands;
+    CLI::App app{About, ProgramName};
+
+private:
+    // Every command and option of kinpath-cli. A new option is one line here:
+    // its name, the placeholder of its value, its help, the command it belongs
+    // to and the function that reads its value.
+    void Declare() {
+        AddValue("FILE", "", "", nullptr, ReadScript);
+        CLI::Option* check =
+            AddCommand("--check", "FILE", "Checking a script",
+                       "check a script (default script.txt) and list its problems", Command::Check);
+        AddFlag("--all", line_.all,
+                "every one (default: the first 100 of each kind,\nthen a count)", check);
+        CLI::Option* balance = AddCommand("--balance", "FILE", "Balancing a script",
+                                          "answer a script at random many times and report how\n"
+                                          "often each race, class and pair is recommended, and why",
+                                          Command::Balance);
+        AddValue("--runs", "N", "number of random runs (default 10000)", balance, ReadRuns);
+        AddValue("--seed", "S", "seed of the random choices (default 1)", balance, ReadSeed);
+        AddValue("--skip", "P", "probability that a question is skipped (default 0)", balance,
+                 ReadSkip);
+        AddValue("--jobs", "N", "threads that share the runs (default: one per core)", balance,
+                 ReadJobs);
+        AddValue("--format", "F", "text, csv, json or html, a page with charts\n(default text)",
+                 balance, ReadFormat);
+        CLI::Option* publish = AddCommand("--publish", "SCRIPT", "Publishing a script",
+                                          "write a script as one web page that runs the\n"
+                                          "questionnaire in any browser (default: script.txt to\n"
+                                          "script.html)",
+                                          Command::Publish);
+        AddValue("-o", "FILE", "the page to write (default: the script's name, .html)", publish,
+                 ReadOutput);
+        AddValue("--title", "TEXT", "the page's title (default: Kinpath Race and Class\nchooser)",
+                 publish, ReadTitle);
     }
-    // The option an argument names, when it names one.
-    const CLI::Option* Named(const std::string& arg) const {
-        const std::string name = arg.substr(0, arg.starts_with("--") ? arg.find('=') : 2);
-        for (const Declared& d : declarations.declared) {
-            if (!d.option->get_positional() && d.option->check_name(name)) return d.option;
-        }
-        return nullptr;
+
+    // A flag is given once at most, as any option is.
+    static CLI::Option* Policy(CLI::Option* flag) {
+        return flag->multi_option_policy(CLI::MultiOptionPolicy::Throw);
     }
+    // A command: a flag that heads its group in the help and excludes the others.
+    CLI::Option* AddCommand(const char* name, const char* script, const char* heading,
+                            const char* help, Command command) {
+        CLI::Option* flag = Policy(app.add_flag(name)->description(help));
+        flag->option_text(std::string("[") + script + "]")->group(heading);
+        for (const auto& [other, ignored] : commands) flag->excludes(other);
+        commands.emplace_back(flag, command);
+        return flag;
+    }
+    // An option of a command that takes no value, setting a field.
+    void AddFlag(const char* name, bool& field, const char* help, CLI::Option* command) {
+        Policy(app.add_flag(name, field, help))->group(command->get_group())->needs(command);
+    }
+    // An option of a command that takes a value, shown as "name placeholder";
+    // without a command, the script.
+    void AddValue(const char* name, const char* placeholder, const char* help, CLI::Option* command,
+                  Reader read) {
+        CLI::Option* option = app.add_option(name)->description(help)->group("");
+        if (command != nullptr) {
+            option->option_text(placeholder)->group(command->get_group())->needs(command);
+        }
+        option->check(CLI::Validator(
+            [this, option, read](std::string& value) {
+                std::string takes = read(line_, value);
+                if (takes.empty()) return takes;
+                refusal = option->get_positional() ? takes
+                                                   : option->get_name() + " does not take \"" +
+                                                         TerminalText(value) + "\" (" + takes + ")";
+                return takes;
+            },
+            placeholder));
+    }
+
+    CommandLine& line_;
 };
 
 std::string Quoted(std::string_view text) { return "'" + TerminalText(text) + "'"; }
@@ -377,44 +295,36 @@ std::string Leftovers(const std::vector<std::string>& rest) {
                : "more than one script file given";
 }
 
-// The first option given twice or with a value it does not take, in the order
-// of the arguments.
-std::string Values(const Parser& parser, CommandLine& line) {
-    std::set<const CLI::Option*> seen;
-    for (const CLI::Option* option : parser.app.parse_order()) {
-        if (!seen.insert(option).second) continue;
-        const Declared* declared = parser.Find(option);
-        if (declared == nullptr) continue;
-        const std::vector<std::string>& values = option->results();
-        if (!option->get_positional() && values.size() > 1)
-            return option->get_name() + " given twice";
-        const bool flag = option->get_items_expected_max() == 0;
-        if (flag && values[0] != "true") return option->get_name() + " takes no value";
-        if (declared->set == nullptr) continue;
-        if (const char* takes = declared->set(line, flag ? std::string_view() : values[0])) {
-            if (option->get_positional()) return takes;
-            return option->get_name() + " does not take \"" + TerminalText(values[0]) + "\" (" +
-                   takes + ")";
+// CLI11 reads "--runs=" as "--runs" and the next argument, "-o=x" as "=x" and
+// "--check=" as "--check": an option's "=" form is split here, so that
+// "--runs=" is an empty value and "-o=x" is "-o x", and a flag given a value
+// is refused. The arguments go to CLI11 last first.
+std::vector<std::string> ForParsing(const CLI::App& app, const std::vector<std::string>& args,
+                                    std::string& problem) {
+    std::vector<std::string> out;
+    bool value = false;  // the argument is the value of the one before
+    for (auto arg = args.begin(); arg != args.end(); ++arg) {
+        if (*arg == "--") {
+            out.insert(out.end(), arg, args.end());
+            break;
         }
-    }
-    return "";
-}
-
-// "--runs=" is an empty value, as "--runs ''" is (CLI11 would take the next
-// argument for it); the arguments go to CLI11 last first.
-std::vector<std::string> ForParsing(const Parser& parser, const std::vector<std::string>& args) {
-    std::vector<std::string> reversed;
-    for (auto arg = args.rbegin(); arg != args.rend(); ++arg) {
-        const CLI::Option* option = parser.Named(*arg);
-        if (arg->starts_with("--") && arg->ends_with('=') && arg->find('=') == arg->size() - 1 &&
-            option != nullptr && option->get_items_expected_max() != 0) {
-            reversed.emplace_back();
-            reversed.push_back(arg->substr(0, arg->size() - 1));
+        const std::size_t equals = arg->find('=');
+        const CLI::Option* option = value || !arg->starts_with('-')
+                                        ? nullptr
+                                        : app.get_option_no_throw(arg->substr(0, equals));
+        const bool flag = option != nullptr && option->get_items_expected_max() == 0;
+        value = option != nullptr && !flag && equals == arg->npos;
+        if (option == nullptr || equals == arg->npos) {
+            out.push_back(*arg);
+        } else if (flag) {
+            if (problem.empty()) problem = option->get_name() + " takes no value";
         } else {
-            reversed.push_back(*arg);
+            out.push_back(arg->substr(0, equals));
+            out.push_back(arg->substr(equals + 1));
         }
     }
-    return reversed;
+    std::reverse(out.begin(), out.end());
+    return out;
 }
 
 }  // namespace
@@ -423,46 +333,65 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args,
                              const BalanceOptions& balanceDefaults) {
     CommandLine line;
     line.balance = balanceDefaults;
-    Parser parser;
-    std::vector<std::string> reversed = ForParsing(parser, args);
+    Parser parser(line);
+    std::vector<std::string> reversed = ForParsing(parser.app, args, line.problem);
+    // Only the last argument can lack its value.
+    const std::string last = reversed.empty() ? "" : reversed.front();
+    std::string problem;
     try {
         parser.app.parse(reversed);
     } catch (const CLI::CallForHelp&) {
-        line.command = Command::Help;
-        return line;
-    } catch (const CLI::ArgumentMismatch& e) {
-        // Only the last argument can lack its value: every other takes the next.
-        const CLI::Option* option = args.empty() ? nullptr : parser.Named(args.back());
-        line.problem =
-            option != nullptr ? option->get_name() + " needs a value" : TerminalText(e.what());
+    } catch (const CLI::ValidationError&) {
+        problem = parser.refusal;
+    } catch (const CLI::ArgumentMismatch&) {
+        // Given twice, or the last argument lacks its value.
+        for (const CLI::Option* option : parser.app.parse_order()) {
+            if (problem.empty() && option->count() > 1)
+                problem = option->get_name() + " given twice";
+        }
+        const CLI::Option* option = parser.app.get_option_no_throw(last);
+        if (problem.empty()) problem = (option ? option->get_name() : last) + " needs a value";
     } catch (const CLI::ParseError& e) {
-        line.problem = TerminalText(e.what());
+        problem = TerminalText(e.what());
+    }
+    // --help given once asks for the help, whatever else is wrong.
+    if (parser.app.get_help_ptr()->count() == 1) {
+        line.command = Command::Help;
+        line.problem.clear();
+        return line;
     }
     // The command given, for the problem's prefix too; none when several are.
     int commands = 0;
-    for (const Declared& d : parser.declarations.declared) {
-        if (d.command != Command::Questionnaire && d.option->count() > 0) {
-            line.command = d.command;
+    for (const auto& [option, command] : parser.commands) {
+        if (option->count() > 0) {
+            line.command = command;
             ++commands;
         }
     }
     if (commands > 1) line.command = Command::Questionnaire;
+    if (line.problem.empty()) line.problem = problem;
     if (line.problem.empty()) line.problem = Leftovers(parser.app.remaining());
-    if (line.problem.empty()) line.problem = Values(parser, line);
     return line;
 }
 
 std::string ProblemPrefix(Command command) {
-    const Parser parser;
-    for (const Declared& d : parser.declarations.declared) {
-        if (d.command == command && command != Command::Questionnaire)
-            return std::string(ProgramName) + " " + d.option->get_name();
+    CommandLine line;
+    const Parser parser(line);
+    for (const auto& [option, declared] : parser.commands) {
+        if (declared == command) return std::string(ProgramName) + " " + option->get_name();
     }
     return ProgramName;
 }
 
-std::string HelpText() { return Parser().app.help(); }
+std::string HelpText() {
+    CommandLine line;
+    return Parser(line).app.help();
+}
 
-std::string UsageText() { return HelpFormatter::Usage(Parser().app); }
+std::string UsageText() {
+    CommandLine line;
+    const Parser parser(line);
+    return HelpFormatter().make_usage(&parser.app, ProgramName);
+}
 
 }  // namespace kinpath::term

@@ -31,7 +31,8 @@ struct CommandLine {
 // defaults of --balance. One rule for every option: given twice, with an empty
 // value, or with a value it does not take, it is refused; a number is read
 // exactly (its digits decide whether it is in range, not the number it rounds
-// to) or refused. --help anywhere asks for the help.
+// to) or refused; "-o=x" is "-o x", and a flag takes no "=". --help given
+// once asks for the help, whatever else is wrong.
 CommandLine ParseCommandLine(const std::vector<std::string>& args,
                              const BalanceOptions& balanceDefaults = {});
 

@@ -14,6 +14,7 @@
 #else
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #endif
 
@@ -107,7 +108,9 @@ bool ErrorIsTerminal() { return Saved.errorModeChanged; }
 
 #else
 
-ConsoleSetup::ConsoleSetup() = default;
+// Output to a pipe whose reader is gone (| head) fails like output to a full
+// disk, and is reported, rather than ending the program without a word.
+ConsoleSetup::ConsoleSetup() { std::signal(SIGPIPE, SIG_IGN); }
 ConsoleSetup::~ConsoleSetup() = default;
 
 std::vector<std::string> CommandArguments(int argc, char** argv) {

@@ -9,8 +9,9 @@
 namespace kinpath::term {
 
 // Sets the console up for the program's output while it lives and puts it
-// back as it was afterwards (also when Ctrl+C ends the program). Nothing to do
-// where standard streams are bytes already.
+// back as it was afterwards (also when Ctrl+C ends the program). Where the
+// standard streams are bytes already, only a closed pipe is made an error the
+// program reports instead of a signal that ends it.
 class ConsoleSetup {
 public:
     ConsoleSetup();

@@ -1,6 +1,7 @@
 #include "frontends/term/TerminalRun.h"
 
 #include <cctype>
+#include <cstdio>
 #include <string>
 
 #include "frontends/term/TerminalView.h"
@@ -78,7 +79,8 @@ int RunSession(std::FILE* in, std::FILE* out, std::FILE* err, bool interactive,
     bool prompt = true;
     for (;;) {
         view.PrintPaneIfChanged();
-        if (view.driver.Ended()) break;
+        // Output that fails (a closed pipe, a full disk) ends the run.
+        if (view.driver.Ended() || std::ferror(out)) break;
         if (prompt) view.ShowPrompt();
 
         std::optional<std::string> line = view.ReadLine();

@@ -135,6 +135,7 @@ std::string TerminalView::PromptText() const {
     }
     if (Usable(IdOk)) parts.push_back("ok to confirm");
     if (Usable(IdSkip)) parts.push_back("s to skip");
+    if (driver.CanGoBack()) parts.push_back("b to go back");
     if (Usable(IdHtml)) parts.push_back("h to save the results as a web page");
     parts.push_back("q to quit");
     std::string prompt = "Type ";

@@ -171,6 +171,10 @@ TEST_F(CliTest, BackTakesTheLastAnswerOrSkipBack) {
     const auto results = [](const std::string& out) { return out.substr(out.rfind("It appears")); };
     const CliRun straight = Cli("2\ns\n1\ny\nh\n");
     const std::string page = ReadFile("Kinpath.html");
+    // The prompt offers b once there is an answer to take back.
+    const std::size_t second = straight.out.find("\nB?\n");
+    EXPECT_FALSE(Has(straight.out.substr(0, second), " b to go back"));
+    EXPECT_TRUE(Has(straight.out.substr(second), "s to skip, b to go back or q to quit:\n"));
     const CliRun wandering = Cli("1\nb\n2\n1\nback\ns\n1\ny\nh\n");
     EXPECT_EQ(wandering.err, straight.err);
     EXPECT_EQ(results(wandering.out), results(straight.out));
@@ -410,11 +414,24 @@ TEST_F(CliTest, LinesPastTheLimitAreDroppedAndFailedOutputFailsEveryMode) {
                            std::string(40, '2') + "...'\n");
 
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    // A full disk, and a pipe whose reader is gone (| head), which no signal
+    // may turn into a silent end; the questionnaire ends with its output.
+    int pipe[2];
+    ASSERT_EQ(::pipe(pipe), 0);
+    ::close(pipe[0]);
+    ASSERT_LT(pipe[1], 10);  // a descriptor the shell can name
+    std::vector<std::string> outputs{" > /dev/full"};
+    if (!UnderWine) outputs.push_back(" >&" + std::to_string(pipe[1]));  // no SIGPIPE there
     for (const char* args : {"", "--check", "--balance --runs 10", "--help"}) {
-        const CliRun full = Cli("q\n", std::string(args) + " > /dev/full");
-        EXPECT_EQ(full.status, 1) << args;
-        EXPECT_EQ(full.err, "kinpath-cli: could not write the output\n") << args;
+        for (const std::string& to : outputs) {
+            const CliRun failed = Cli("1\n2\ns\ny\nh\n", args + to);
+            EXPECT_EQ(std::tuple(failed.status, failed.err),
+                      std::tuple(1, "kinpath-cli: could not write the output\n"))
+                << args << to;
+        }
     }
+    ::close(pipe[1]);
+    EXPECT_FALSE(fs::exists("Kinpath.html"));
     // A file size limit (512 bytes) on the output fails it the same way.
     if (UnderWine) GTEST_SKIP() << "Windows has no file size limit";
     const CliRun limited = Cli("", "--balance --runs 10", "ulimit -f 1;");

@@ -134,17 +134,24 @@ TEST(BalanceArgumentsTest, FileAndWhatIsNoOption) {
 
 // One rule for every option of every command: given twice, empty, or
 // without its command, it is refused, and what is refused is shown safely.
+// "-o=x" is "-o x" as "--title=x" is "--title x"; a flag takes no "=".
 TEST(CommandLineTest, OneRuleForEveryOption) {
     const std::pair<std::vector<std::string>, std::string> refused[] = {
         {{"--balance", "--runs", "5", "--runs", "5"}, "--runs given twice"},
         {{"--balance", "--format", "csv", "--format=json"}, "--format given twice"},
-        {{"--publish", "-o", ""}, "-o does not take \"\" (a file name)"},
-        {{"--publish", "-o", "", "-o", "x.html"}, "-o given twice"},
+        {{"--publish", "-o="}, "-o does not take \"\" (a file name)"},
+        {{"--publish", "-o", "-"},
+         "-o does not take \"-\" (a file name; the page is not written to standard output)"},
         {{"--publish", "-ox.html", "-o", "y.html"}, "-o given twice"},
         {{"--publish", "--title="}, "--title does not take \"\" (a text of one character or more)"},
         {{"--publish", "-o"}, "-o needs a value"},
         {{"--check", "--check"}, "--check given twice"},
+        {{"-hh"}, "--help given twice"},
         {{"--check=yes"}, "--check takes no value"},
+        {{"--check="}, "--check takes no value"},
+        {{"--help=1"}, "--help takes no value"},
+        {{"--balance", "--seed", "-1"},
+         "--seed does not take \"-1\" (a whole number from 0 to 18446744073709551615)"},
         {{"--check", "--publish"}, "--check excludes --publish"},
         {{"--runs", "5"}, "--runs requires --balance"},
         {{"--balance", "--runs=", "--seed", "5"},
@@ -159,13 +166,17 @@ TEST(CommandLineTest, OneRuleForEveryOption) {
         EXPECT_EQ(kinpath::term::ParseCommandLine(args).problem, problem) << args[0];
     }
     CommandLine line =
-        kinpath::term::ParseCommandLine({"q.txt", "--title", "<T>", "--publish", "-o", "x.html"});
+        kinpath::term::ParseCommandLine({"q.txt", "--title", "-o=<T>", "--publish", "-o=x.html"});
     EXPECT_EQ(std::tuple(line.command, line.script, line.output, line.title, line.problem),
-              std::tuple(Command::Publish, "q.txt", "x.html", "<T>", ""));
+              std::tuple(Command::Publish, "q.txt", "x.html", "-o=<T>", ""));
     line = kinpath::term::ParseCommandLine({"--", "-x.txt"});
     EXPECT_EQ(std::tuple(line.command, line.script, line.problem),
               std::tuple(Command::Questionnaire, "-x.txt", ""));
-    EXPECT_EQ(kinpath::term::ParseCommandLine({"--balance", "--bad", "-h"}).command, Command::Help);
+    // --help given once asks for the help, whatever else is wrong.
+    for (const auto& args : {std::vector<std::string>{"--balance", "--bad", "-h"},
+                             std::vector<std::string>{"--balance", "--runs", "0", "--help"}}) {
+        EXPECT_EQ(kinpath::term::ParseCommandLine(args).command, Command::Help);
+    }
 }
 
 // The help is made from the same declarations the arguments are read by:
@@ -174,6 +185,8 @@ TEST(CommandLineTest, TheHelpNamesWhatTheCommandLineTakes) {
     const std::string usage = kinpath::term::UsageText();
     const std::string help = kinpath::term::HelpText();
     EXPECT_EQ(help.rfind(usage + "\nAsks the questions of script.txt", 0), 0u) << help;
+    std::istringstream below(help.substr(usage.size()));
+    for (std::string line; std::getline(below, line);) EXPECT_LE(line.size(), 79u) << line;
     EXPECT_EQ(usage.rfind("Usage: kinpath-cli [FILE]\n       kinpath-cli --check [FILE]", 0), 0u);
     const std::map<std::string, std::string> samples = {
         {"N", "1"}, {"S", "1"}, {"P", "0"}, {"F", "csv"}, {"FILE", "x.html"}, {"TEXT", "t"}};
@@ -187,7 +200,7 @@ TEST(CommandLineTest, TheHelpNamesWhatTheCommandLineTakes) {
         for (std::string word; words >> word;) {
             if (word.starts_with("[-")) {
                 args.push_back(word.substr(1, word.find(']') - 1));
-                EXPECT_NE(help.find("\n    " + args.back()), std::string::npos) << args.back();
+                EXPECT_NE(help.find("\n  " + args.back() + " "), std::string::npos) << args.back();
                 ++options;
             } else if (word.starts_with("[")) {
                 args.push_back("script.txt");
