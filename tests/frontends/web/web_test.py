@@ -120,8 +120,8 @@ class Case:
         if page:
             shutil.copy(self.args.page, os.path.join(path, "index.html"))
         if script is not None:
-            with open(os.path.join(path, "script.txt"), "w", encoding="utf-8") as f:
-                f.write(script)
+            with open(os.path.join(path, "script.txt"), "wb") as f:
+                f.write(script if isinstance(script, bytes) else script.encode())
         return path
 
     def serve(self, folder):
@@ -389,6 +389,13 @@ def test_narrow_screen_is_one_column_and_saves_the_same_page(t):
         # The pane wraps on screen, yet each written line stays one line of the page.
         t.answer(answers[3:])
         assert t.saved_page() == t.cli_page(script, [str(a) for a in answers])
+        # Scores at the 32-bit limits: the standings and "Why" fit as well.
+        huge = "".join("%spts=%d\n" % (row, 2**31 - 1 if up else -2**31) for row, up in (
+            ("war", 1), ("wiz", 0), ("ogre", 0), ("troll", 1), ("human", 0), ("good", 1)))
+        t.open(t.serve(t.folder("huge", MARKUP_SCRIPT.replace("warpts=1\n", huge))).url)
+        t.answer([1, "s"])
+        wait_for(lambda: t.control(HTML)["enabled"], what="the results")
+        assert t.js("return document.documentElement.scrollWidth") <= 375
     finally:
         t.emulate("Emulation.clearDeviceMetricsOverride")
 
@@ -409,11 +416,13 @@ def test_missing_and_broken_script_show_the_programs_boxes(t):
 
 
 def test_published_page_runs_offline_from_a_file_and_fetches_nothing(t):
-    folder = t.folder("published", ASK_SCRIPT, page=False)
+    script = ASK_SCRIPT.replace("fight up close", "Caf\u00e9 or th\u00e9").encode("cp1252")
+    folder = t.folder("published", script, page=False)
     run = t.cli(folder, [], "--publish", "-o", "quiz.html")
     assert run.returncode == 0 and b"quiz.html" in run.stdout, run
     server = t.serve(folder)
     t.open(server.url + "quiz.html")
+    assert t.control(1008)["text"] == "Do you like to Caf\u00e9 or th\u00e9?"
     t.answer([1])
     assert server.requests == ["/quiz.html"], server.requests
     t.emulate("Network.enable")
@@ -423,7 +432,7 @@ def test_published_page_runs_offline_from_a_file_and_fetches_nothing(t):
         t.open(file_url(os.path.join(folder, "quiz.html")))
         t.answer([2, 2])
         t.answer_box("Yes")
-        assert t.saved_page() == t.cli_page(ASK_SCRIPT, ["2", "2", "y"])
+        assert t.saved_page() == t.cli_page(script, ["2", "2", "y"])
         assert t.js("return performance.getEntriesByType('resource').length") == 0
         assert t.js("return window.__violations") == []
     finally:
@@ -504,20 +513,24 @@ def test_bars_at_rest_wake_nothing(t):
 def test_page_without_script_opens_a_chosen_file(t):
     folder = t.folder("picker", None)
     script = os.path.join(folder, "mine.txt")
-    with open(script, "w", encoding="utf-8") as f:
-        f.write(ASK_SCRIPT)
     t.open(file_url(os.path.join(folder, "index.html")))
-    assert t.js("return !document.getElementById('source').hidden")
-    t.browser.type_into("#picker", script)
-    wait_for(lambda: t.control(1000)["text"] == "Yes", what="the chosen script's question")
-    # Once it has ended, the file (changed meanwhile) can be opened again.
-    t.browser.keys("Escape")
-    t.answer_box("Leave")
-    wait_for(lambda: t.js("return !document.getElementById('source').hidden"), what="the picker")
-    with open(script, "w", encoding="utf-8") as f:
-        f.write(ASK_SCRIPT.replace("text=Yes", "text=Sure"))
-    t.browser.type_into("#picker", script)
-    wait_for(lambda: t.control(1000)["text"] == "Sure", what="the changed script's question")
+    # Picked, picked again once changed, then dropped: each time the file's
+    # own Windows-1252 bytes reach the questionnaire.
+    for answer in ("Caf\u00e9", "Th\u00e9", "S\u00fbre"):
+        wait_for(lambda: t.js("return !document.getElementById('source').hidden"),
+                 what="the picker")
+        with open(script, "wb") as f:
+            f.write(ASK_SCRIPT.replace("text=Yes", "text=" + answer).encode("cp1252"))
+        if answer == "S\u00fbre":
+            t.js("const d = new DataTransfer(), f = new File([new Uint8Array(arguments[0])], 'x');"
+                 "d.items.add(f); document.dispatchEvent(new DragEvent('drop', {dataTransfer: d,"
+                 " cancelable: true}))", list(open(script, "rb").read()))
+        else:
+            t.browser.type_into("#picker", script)
+        wait_for(lambda: t.control(1000)["text"] == answer, what="the chosen script's question")
+        # Once it has ended, another file can be opened.
+        t.browser.keys("Escape")
+        t.answer_box("Leave")
 
 
 def main():
