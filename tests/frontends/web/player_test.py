@@ -218,7 +218,7 @@ def test_one_run_at_a_time(t):
     server.hold("/script.txt")
     t.js("const again = document.getElementById('again'); again.click(); again.click()")
     wait_for(lambda: t.js("return !document.getElementById('loading').hidden"), what="loading")
-    assert server.requests.count("/script.txt") == loads + 1
+    wait_for(lambda: server.requests.count("/script.txt") == loads + 1, what="the load")
     server.release("/script.txt")
     at(t, 1, n)
     assert server.requests.count("/script.txt") == loads + 1
