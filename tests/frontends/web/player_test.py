@@ -190,6 +190,8 @@ def test_the_pages_back_never_leaves_the_page(t):
                 f.write(script_of(60).replace("name=Q6\n", "name=Q6, reworded\n"))
             t.browser.refresh()
             t.answer_box("OK")
+        # The browser's entry is the step's, not one it no longer has.
+        assert t.js("return history.state.depth") == (5 if edit else 59)
         for number in range(6 if edit else 60, 1, -1):
             at(t, number, 60)
             t.browser.keys("Backspace")

@@ -551,6 +551,11 @@ def main():
     passed = failed = 0
     scratch = tempfile.mkdtemp(prefix="kinpath-web-")
     try:
+        # kinpath-cli publishes the page beside it: there, the page under test.
+        programs = os.path.join(scratch, "programs")
+        os.mkdir(programs)
+        shutil.copy(ARGS.page, os.path.join(programs, "kinpath-page.html"))
+        ARGS.cli = shutil.copy(ARGS.cli, programs)
         t = Case(ARGS, scratch)
         try:
             for name, case in cases:
