@@ -207,8 +207,10 @@ def test_one_run_at_a_time(t):
     server = t.serve(t.folder("starts", script))
     t.open(server.url)
     at(t, 1, n)
-    # Two thousand starts, each ending the run before it cleanly; then OK.
-    t.js("for (let i = 0; i < 2000; ++i) Module.ccall('KinpathStart', null, ['string'], [''])")
+    # Two thousand starts, each ending the run before it cleanly; then OK
+    # (in four calls, each within WebDriver's time for a script on a busy machine).
+    for _ in range(4):
+        t.js("for (let i = 0; i < 500; ++i) Module.ccall('KinpathStart', null, ['string'], [''])")
     choose(t, [1])
     at(t, 2, n)
     assert t.js("return window.__errors") == []
