@@ -7,7 +7,7 @@ Each case gets the Case of web_test.py; web_test.py runs them with its own.
 
 import os
 
-from webdriver import ELEMENT, file_url, wait_for
+from web_test import file_url, wait_for
 
 
 def script_of(questions, points="wizpts=5", final=""):
@@ -58,7 +58,7 @@ def checked(t):
 
 def focus(t, role, name):
     element = wait_for(lambda: t.find_role(role, name), what="%s %r" % (role, name))
-    t.js("arguments[0].focus()", {ELEMENT: element})
+    t.js("arguments[0].focus()", element)
 
 
 def ended(t):
@@ -324,7 +324,7 @@ RECT = "const r = arguments[0].getBoundingClientRect(); return [r.left, r.top, r
 
 def rect(t, role, name):
     element = wait_for(lambda: t.find_role(role, name), what="%s %r" % (role, name))
-    return t.js(RECT, {ELEMENT: element})
+    return t.js(RECT, element)
 
 
 def size(t, width, height, scale=1):
