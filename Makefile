@@ -8,7 +8,8 @@ RUN_PACKAGES  := cmake make g++ pkg-config libgtest-dev qt6-base-dev libgl-dev l
 TEST_PACKAGES := libgmock-dev libbenchmark-dev desktop-file-utils appstream poppler-utils \
                  xvfb xauth hyperfine clang-14 libclang-rt-14-dev time clang-format cloc \
                  g++-mingw-w64-x86-64-posix googletest wine wine64 nsis zip fonts-wine procps \
-                 ghostscript emscripten node-acorn node-terser chromium chromium-driver
+                 ghostscript emscripten node-acorn node-terser chromium chromium-driver \
+                 python3-selenium
 PACKAGES      := $(RUN_PACKAGES) $(TEST_PACKAGES)
 
 JOBS      ?= $(shell nproc 2>/dev/null || echo 2)

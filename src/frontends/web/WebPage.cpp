@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/MainDialog.h"
@@ -33,8 +34,11 @@ EM_JS(int, JsHistoryDepth, (const char* token), {
 });
 EM_JS(int, JsHistoryBase, (), { return history.state ? history.state.base : 0; });
 EM_JS(int, JsOnRunEntry, (), { return !!(history.state && history.state.token); });
-EM_JS(void, JsHistory, (int push, const char* token, int depth, int base),
-      { Kinpath.history(!!push, {token : UTF8ToString(token), depth : depth, base : base}); });
+// Whether the tab's history grew.
+EM_JS(int, JsHistory, (int push, const char* token, int depth, int base), {
+    return Kinpath.history(!!push, {token : UTF8ToString(token), depth : depth, base : base}) ? 1
+                                                                                              : 0;
+});
 EM_JS(void, JsHistoryBack, (), { history.back(); });
 EM_JS(void, JsHistoryGo, (int delta), { history.go(delta); });
 EM_JS(void, JsShare, (const char* text), { Kinpath.share(UTF8ToString(text)); });
@@ -57,6 +61,13 @@ std::optional<PageRecord> StoredRecord(const std::string& key) {
     std::optional<PageRecord> record = DecodeRecord(text);
     std::free(text);
     return record;
+}
+
+// A served script without a single block is a page in its place (a host's
+// "not found" page sent as text): no script at all.
+bool ServedNoScript(const std::string& source, const ScriptDocument& document) {
+    return source.starts_with("http") && document.Questions().empty() && !document.Settings() &&
+           !document.Final();
 }
 
 // The keyboard lands in a question on its choice (the checked one, else the
@@ -111,8 +122,10 @@ void WebPage::Start(const std::string& source) {
     ScriptFileText file = ReadScriptFile(PageScript);
     auto document = std::make_shared<ScriptDocument>();
     const std::uint64_t hash = ScriptHash(file.bytes);
-    if (file.failure != ReadFailure::None ||
-        !LoadScriptText(*document, std::move(file.bytes)).loaded) {
+    bool loaded = file.failure == ReadFailure::None &&
+                  LoadScriptText(*document, std::move(file.bytes)).loaded;
+    if (loaded && ServedNoScript(source, *document)) loaded = std::remove(PageScript) != 0;
+    if (!loaded) {
         // The boxes that say why, as the programs show them.
         Handle(0, [&] { r.driver.Start(PageScript); });
         return;
@@ -148,13 +161,12 @@ void WebPage::Start(const std::string& source) {
     // edited draft); else it becomes the run's first.
     const int depth = r.Depth();
     const int entry = r.record.token.empty() ? -1 : JsHistoryDepth(r.record.token.c_str());
-    if (entry < 0) {
-        r.record.token = NewToken();
-        r.record.base = depth;
-    } else {
-        r.record.base = std::min(JsHistoryBase(), depth);
-    }
-    if (entry > depth && depth >= r.record.base) {
+    // The entries from base up are the run's: the browser goes back to the
+    // step only where it still has that step's entry.
+    const int base = entry < 0 ? depth : JsHistoryBase();
+    if (entry < 0) r.record.token = NewToken();
+    r.record.base = std::min(base, depth);
+    if (entry > depth && depth >= base) {
         JsHistoryGo(depth - entry);
     } else {
         JsHistory(false, r.record.token.c_str(), depth, r.record.base);
@@ -343,7 +355,13 @@ void WebPage::KeepHistory(int depthBefore) {
         r.entryMarked = true;
     }
     if (depth == depthBefore + 1) {
-        JsHistory(true, r.record.token.c_str(), depth, r.record.base);
+        // A history that did not grow dropped an entry to make room, maybe
+        // one of the run's (or those ahead): Back no longer trusts the
+        // entries below this one.
+        if (!JsHistory(true, r.record.token.c_str(), depth, r.record.base)) {
+            r.record.base = depth;
+            JsHistory(false, r.record.token.c_str(), depth, depth);
+        }
     } else {
         r.record.base = std::min(r.record.base, depth);
         JsHistory(false, r.record.token.c_str(), depth, r.record.base);

@@ -1,6 +1,10 @@
 // The page's entry points: the shell's script calls them for each event.
 #include <emscripten/emscripten.h>
+#include <emscripten/heap.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
 
 #include <string>
 #include <string_view>
@@ -60,6 +64,15 @@ EMSCRIPTEN_KEEPALIVE int KinpathKey(const char* key, const char* code, int ctrl,
 EMSCRIPTEN_KEEPALIVE void KinpathAnswer(int button, int focused) { page.Answer(button, focused); }
 
 EMSCRIPTEN_KEEPALIVE void KinpathTick() { page.Tick(); }
+
+// The most bytes of script the page may copy in: loading holds the bytes,
+// the document made of them and the run, about three times the script at
+// its peak, in what the heap can still grow to.
+EMSCRIPTEN_KEEPALIVE double KinpathRoom() {
+    const std::uintptr_t used = reinterpret_cast<std::uintptr_t>(::sbrk(0));
+    const std::size_t most = emscripten_get_heap_max();
+    return used < most ? static_cast<double>(most - used) / 3 : 0;
+}
 
 // The browser's Back or Forward reached a history entry of the page.
 EMSCRIPTEN_KEEPALIVE void KinpathTravel(const char* token, int depth) { page.Travel(token, depth); }

@@ -10,15 +10,29 @@ answers. Ends with "N passed, N failed".
 """
 
 import argparse
+import base64
+import functools
+import http.server
 import os
 import shutil
 import subprocess
 import sys
 import tempfile
+import threading
+import time
 import traceback
 
 sys.dont_write_bytecode = True  # no cache files among the sources
-from webdriver import Browser, Server, file_url, wait_for
+try:
+    import selenium
+except ImportError:  # a Python of one's own beside Debian's: Debian's python3-selenium
+    sys.path.append("/usr/lib/python3/dist-packages")
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.by import By
+from selenium.webdriver.common.keys import Keys
+from selenium.webdriver.common.print_page_options import PrintOptions
 
 ASK_SCRIPT = """<QUESTION>
 name=Do you like to fight up close?
@@ -84,6 +98,127 @@ window.__printed = 0; window.print = () => window.__printed++;
 """
 
 OK, EXIT, SKIP, PRINT, HTML, PANE = 1, 2, 3, 1010, 1011, 1009
+KEYS = {"Enter": Keys.ENTER, "Escape": Keys.ESCAPE, "Tab": Keys.TAB, "Backspace": Keys.BACKSPACE,
+        "Alt": Keys.ALT, "Control": Keys.CONTROL, "F5": Keys.F5}
+
+
+def wait_for(condition, timeout=60, what="condition"):
+    """The condition's first true value, polled until timeout seconds passed
+    (generous: a loaded machine slows the browser, never what it shows)."""
+    end = time.monotonic() + timeout
+    while not (value := condition()):
+        if time.monotonic() > end:
+            raise AssertionError("timed out waiting for " + what)
+        time.sleep(0.05)
+    return value
+
+
+def file_url(path):
+    return "file://" + os.path.abspath(path)
+
+
+class Browser:
+    """Debian's Chromium, headless, under its chromedriver; ended by close()."""
+
+    def __init__(self, profile, downloads):
+        options = webdriver.ChromeOptions()
+        options.binary_location = "/usr/bin/chromium"
+        # The rest keeps a closed network from slowing it down.
+        for arg in ("--headless", "--disable-gpu", "--disable-quic", "--no-first-run",
+                    "--disable-background-networking", "--disable-component-update",
+                    "--disable-sync", "--disable-dev-shm-usage", "--window-size=1280,900",
+                    "--user-data-dir=" + profile) + (("--no-sandbox",) if os.geteuid() == 0 else ()):
+            options.add_argument(arg)
+        options.add_experimental_option("prefs", {"download.default_directory": downloads,
+                                                  "download.prompt_for_download": False})
+        self.driver = d = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+        self.go, self.js, self.back, self.forward = d.get, d.execute_script, d.back, d.forward
+        self.refresh, self.close, self.screenshot = d.refresh, d.quit, d.save_screenshot
+        self.find = lambda css: d.find_element(By.CSS_SELECTOR, css)
+        self.cdp = lambda command, **params: d.execute_cdp_cmd(command, params)
+
+    def click(self, css):
+        self.find(css).click()
+
+    def type_into(self, css, text):
+        self.find(css).send_keys(text)
+
+    def keys(self, *names):
+        """Presses keys on whatever has the focus ("Enter", "Tab", "1", ...);
+        "Alt+x" holds Alt (or Control) while x is pressed."""
+        chain = ActionChains(self.driver)
+        for name in names:
+            down = [KEYS.get(k, k) for k in (name.split("+") if len(name) > 1 else [name])]
+            for k in down:
+                chain.key_down(k)
+            for k in reversed(down):
+                chain.key_up(k)
+        chain.perform()
+
+    def print_pdf(self):
+        """The page as the printer gets it: US Letter, no margins."""
+        options = PrintOptions()
+        options.page_width, options.page_height, options.shrink_to_fit = 21.59, 27.94, False
+        options.margin_top = options.margin_bottom = options.margin_left = options.margin_right = 0
+        return base64.b64decode(self.driver.print_page(options))
+
+    def fresh_tab(self):
+        """Goes on in a new tab, the old one closed: no history, no session storage."""
+        old = self.driver.current_window_handle
+        self.driver.switch_to.new_window("tab")
+        new = self.driver.current_window_handle
+        self.driver.switch_to.window(old)
+        self.driver.close()
+        self.driver.switch_to.window(new)
+
+
+class Server:
+    """A static web server for one folder on 127.0.0.1 that counts requests;
+    a path in held is answered only once the test lets it go (release), a path
+    in pages with (content type, bytes) and status 200."""
+
+    def __init__(self, folder):
+        self.requests, self.held, self.pages = [], {}, {}
+        log, held, pages = self.requests, self.held, self.pages
+
+        class Handler(http.server.SimpleHTTPRequestHandler):
+            def log_message(self, *args):
+                pass
+
+            def do_GET(self):
+                try:
+                    log.append(self.path)
+                    if self.path in held:
+                        held[self.path].wait(120)
+                    if self.path not in pages:
+                        return super().do_GET()
+                    kind, body = pages[self.path]
+                    self.send_response(200)
+                    self.send_header("Content-Type", kind)
+                    self.send_header("Content-Length", str(len(body)))
+                    self.end_headers()
+                    self.wfile.write(body)
+                except (BrokenPipeError, ConnectionResetError):
+                    pass  # the page went on without this answer
+
+        handler = functools.partial(Handler, directory=folder)
+        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+        self.url = "http://127.0.0.1:%d/" % self.httpd.server_address[1]
+        self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
+        self.thread.start()
+
+    def hold(self, path):
+        self.held[path] = threading.Event()
+
+    def release(self, path):
+        self.held.pop(path).set()
+
+    def close(self):
+        for event in self.held.values():
+            event.set()
+        self.httpd.shutdown()
+        self.httpd.server_close()
+        self.thread.join()
 
 
 class Case:
@@ -120,8 +255,8 @@ class Case:
         if page:
             shutil.copy(self.args.page, os.path.join(path, "index.html"))
         if script is not None:
-            with open(os.path.join(path, "script.txt"), "w", encoding="utf-8") as f:
-                f.write(script)
+            with open(os.path.join(path, "script.txt"), "wb") as f:
+                f.write(script if isinstance(script, bytes) else script.encode())
         return path
 
     def serve(self, folder):
@@ -181,7 +316,7 @@ class Case:
     def press(self, role, name):
         """Clicks the control with this role and accessible name."""
         element = wait_for(lambda: self.find_role(role, name), what="%s %r" % (role, name))
-        self.browser.click_element(element)
+        element.click()
 
     def usable(self, role, name):
         """Whether a control with this role and name is there and enabled."""
@@ -389,6 +524,13 @@ def test_narrow_screen_is_one_column_and_saves_the_same_page(t):
         # The pane wraps on screen, yet each written line stays one line of the page.
         t.answer(answers[3:])
         assert t.saved_page() == t.cli_page(script, [str(a) for a in answers])
+        # Scores at the 32-bit limits: the standings and "Why" fit as well.
+        huge = "".join("%spts=%d\n" % (row, 2**31 - 1 if up else -2**31) for row, up in (
+            ("war", 1), ("wiz", 0), ("ogre", 0), ("troll", 1), ("human", 0), ("good", 1)))
+        t.open(t.serve(t.folder("huge", MARKUP_SCRIPT.replace("warpts=1\n", huge))).url)
+        t.answer([1, "s"])
+        wait_for(lambda: t.control(HTML)["enabled"], what="the results")
+        assert t.js("return document.documentElement.scrollWidth") <= 375
     finally:
         t.emulate("Emulation.clearDeviceMetricsOverride")
 
@@ -409,11 +551,13 @@ def test_missing_and_broken_script_show_the_programs_boxes(t):
 
 
 def test_published_page_runs_offline_from_a_file_and_fetches_nothing(t):
-    folder = t.folder("published", ASK_SCRIPT, page=False)
+    script = ASK_SCRIPT.replace("fight up close", "Caf\u00e9 or th\u00e9").encode("cp1252")
+    folder = t.folder("published", script, page=False)
     run = t.cli(folder, [], "--publish", "-o", "quiz.html")
     assert run.returncode == 0 and b"quiz.html" in run.stdout, run
     server = t.serve(folder)
     t.open(server.url + "quiz.html")
+    assert t.control(1008)["text"] == "Do you like to Caf\u00e9 or th\u00e9?"
     t.answer([1])
     assert server.requests == ["/quiz.html"], server.requests
     t.emulate("Network.enable")
@@ -423,7 +567,7 @@ def test_published_page_runs_offline_from_a_file_and_fetches_nothing(t):
         t.open(file_url(os.path.join(folder, "quiz.html")))
         t.answer([2, 2])
         t.answer_box("Yes")
-        assert t.saved_page() == t.cli_page(ASK_SCRIPT, ["2", "2", "y"])
+        assert t.saved_page() == t.cli_page(script, ["2", "2", "y"])
         assert t.js("return performance.getEntriesByType('resource').length") == 0
         assert t.js("return window.__violations") == []
     finally:
@@ -504,20 +648,24 @@ def test_bars_at_rest_wake_nothing(t):
 def test_page_without_script_opens_a_chosen_file(t):
     folder = t.folder("picker", None)
     script = os.path.join(folder, "mine.txt")
-    with open(script, "w", encoding="utf-8") as f:
-        f.write(ASK_SCRIPT)
     t.open(file_url(os.path.join(folder, "index.html")))
-    assert t.js("return !document.getElementById('source').hidden")
-    t.browser.type_into("#picker", script)
-    wait_for(lambda: t.control(1000)["text"] == "Yes", what="the chosen script's question")
-    # Once it has ended, the file (changed meanwhile) can be opened again.
-    t.browser.keys("Escape")
-    t.answer_box("Leave")
-    wait_for(lambda: t.js("return !document.getElementById('source').hidden"), what="the picker")
-    with open(script, "w", encoding="utf-8") as f:
-        f.write(ASK_SCRIPT.replace("text=Yes", "text=Sure"))
-    t.browser.type_into("#picker", script)
-    wait_for(lambda: t.control(1000)["text"] == "Sure", what="the changed script's question")
+    # Picked, picked again once changed, then dropped: each time the file's
+    # own Windows-1252 bytes reach the questionnaire.
+    for answer in ("Caf\u00e9", "Th\u00e9", "S\u00fbre"):
+        wait_for(lambda: t.js("return !document.getElementById('source').hidden"),
+                 what="the picker")
+        with open(script, "wb") as f:
+            f.write(ASK_SCRIPT.replace("text=Yes", "text=" + answer).encode("cp1252"))
+        if answer == "S\u00fbre":
+            t.js("const d = new DataTransfer(), f = new File([new Uint8Array(arguments[0])], 'x');"
+                 "d.items.add(f); document.dispatchEvent(new DragEvent('drop', {dataTransfer: d,"
+                 " cancelable: true}))", list(open(script, "rb").read()))
+        else:
+            t.browser.type_into("#picker", script)
+        wait_for(lambda: t.control(1000)["text"] == answer, what="the chosen script's question")
+        # Once it has ended, another file can be opened.
+        t.browser.keys("Escape")
+        t.answer_box("Leave")
 
 
 def main():
@@ -538,6 +686,11 @@ def main():
     passed = failed = 0
     scratch = tempfile.mkdtemp(prefix="kinpath-web-")
     try:
+        # kinpath-cli publishes the page beside it: there, the page under test.
+        programs = os.path.join(scratch, "programs")
+        os.mkdir(programs)
+        shutil.copy(ARGS.page, os.path.join(programs, "kinpath-page.html"))
+        ARGS.cli = shutil.copy(ARGS.cli, programs)
         t = Case(ARGS, scratch)
         try:
             for name, case in cases:
