@@ -117,8 +117,15 @@ void WindowDriver::Focused(int id) {
     // The focus the driver draws comes back here while it draws: not the
     // user's; and while a box waits, the focus comes back where it was.
     if (!run_ || busy_ || Ended() || shown_.box) return;
-    shown_.focus = ControlIndex(id) >= 0 ? id : 0;
-    Exclusive([&] { Update(); });
+    const int focus = ControlIndex(id) >= 0 ? id : 0;
+    if (focus == shown_.focus) return;
+    // Nothing else changed: the screen stays, and so do the bars and their timer.
+    shown_.focus = focus;
+    const FocusPlace place = DecideFocus(shown_, shown_, 0);
+    if (place.focus != focus) {
+        shown_.focus = place.focus;
+        view_.DrawFocus(place.focus);
+    }
 }
 
 KeyDecision WindowDriver::Key(const KeyPress& key) {

@@ -308,6 +308,8 @@ void MainWindow::DrawChecks() {
         const bool checked = drawn_[static_cast<std::size_t>(ControlIndex(c))].checked;
         SendMessageW(Control(c), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     }
+    // Setting a radio button's check sets or clears its tab stop as well.
+    DrawChoiceTabStop(choiceTabStop_);
 }
 
 // --- Input
@@ -352,8 +354,10 @@ void MainWindow::DrawControl(int id, const ControlView& control) {
     ControlView& drawn = drawn_[static_cast<std::size_t>(index)];
     const ControlKind kind = DialogControls[static_cast<std::size_t>(index)].kind;
     if (control.text != drawn.text) SetControlText(id, kind, control.text);
-    if (kind == ControlKind::Choice && control.checked != drawn.checked)
+    if (kind == ControlKind::Choice && control.checked != drawn.checked) {
         SendMessageW(c, BM_SETCHECK, control.checked ? BST_CHECKED : BST_UNCHECKED, 0);
+        DrawChoiceTabStop(choiceTabStop_);  // the check took the tab stop along
+    }
     if (control.enabled != drawn.enabled) EnableWindow(c, control.enabled);
     if (control.visible != drawn.visible) ShowWindow(c, control.visible ? SW_SHOWNA : SW_HIDE);
     drawn = control;
@@ -361,6 +365,7 @@ void MainWindow::DrawControl(int id, const ControlView& control) {
 
 void MainWindow::DrawChoiceTabStop(int id) {
     // The arrow keys move within the choices; Tab enters them at this one.
+    choiceTabStop_ = id;
     for (int c = IdChoice1; c < IdChoice1 + ChoiceButtonCount; ++c) {
         const LONG style = GetWindowLongW(Control(c), GWL_STYLE);
         SetWindowLongW(Control(c), GWL_STYLE, c == id ? style | WS_TABSTOP : style & ~WS_TABSTOP);

@@ -123,6 +123,7 @@ private:
     // The window moves the focus itself: a choice that checks itself on
     // getting it is no click of the user's.
     bool focusing_ = false;
+    int choiceTabStop_ = 0;
     SteadyClock clock_;
     WindowDriver driver_;
 };
