@@ -163,7 +163,7 @@ void WebPage::Handle(int focused, F input, bool travelled) {
         if (!travelled) KeepHistory(depth);
         Store();
     }
-    r.view.ShowFocus();
+    r.view.ShowFocus(r.driver.Shown().focus);
 }
 
 void WebPage::Press(int id, int focused) {

@@ -175,17 +175,14 @@ void WebView::DrawPageControl(int id, bool enabled, bool visible) {
     JsControl(id, PageCaption(id), enabled, visible, false);
 }
 
-void WebView::DrawFocus(int id) {
-    focus_ = id;
-    focusDue_ = true;
-}
+void WebView::DrawFocus(int) { focusDue_ = true; }
 
-void WebView::ShowFocus() {
+void WebView::ShowFocus(int id) {
     if (!focusDue_ || BoxOpen() || !shown_) return;
     focusDue_ = false;
-    if (focus_ == 0) return;
+    if (id == 0) return;
     const bool reveal = std::exchange(newFace_, false);
-    JsFocus(results_ && reveal && focus_ == IdTranscript ? IdVerdict : focus_, reveal);
+    JsFocus(results_ && reveal && id == IdTranscript ? IdVerdict : id, reveal);
 }
 
 void WebView::DrawEnd(int) {

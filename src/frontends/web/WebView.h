@@ -47,10 +47,11 @@ public:
     void DrawVerdict(const Verdict* verdict);
     // A control only the page has (Back, Share).
     void DrawPageControl(int id, bool enabled, bool visible);
-    // The focus the driver drew, once the page drew what it adds and no box
-    // is open: a new question or the results scrolled into sight from their
-    // top, the results' pane as the pick above it.
-    void ShowFocus();
+    // The screen's focus, once the driver drew a change of it or a box
+    // closed, the page drew what it adds and no box is open: a new question
+    // or the results scrolled into sight from their top, the results' pane
+    // as the pick above it.
+    void ShowFocus(int id);
 
     // The meaning of the box button the page reports, when a box is open.
     std::optional<BoxChoice> ChoiceOfButton(int index) const;
@@ -68,7 +69,6 @@ private:
 
     std::vector<BoxChoice> boxChoices_;
     bool shown_ = false;
-    int focus_ = 0;
     bool focusDue_ = false;
     // A new face (a question, the results) since the focus was last shown.
     bool newFace_ = false;
