@@ -402,7 +402,7 @@ void MainWindow::DrawChoiceTabStop(int id) {
 void MainWindow::DrawFocus(int id) {
     // Unusable, a control passes the focus on in the tab order (after the last
     // question to Exit); it lands where the screen says instead.
-    (void)id;
+    if (QWidget* widget = ControlWidget(id)) widget->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::DrawPane(std::string_view text) { pane_->SetText(text); }
