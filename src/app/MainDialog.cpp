@@ -27,19 +27,30 @@ Point CentreWindow(const Rect& desktop, const Rect& client) {
             (desktop.bottom - desktop.top) / 2 - (client.bottom - client.top) / 2};
 }
 
-int ChoiceTabStop(const Screen& screen) {
-    int stop = 0;
+FocusPlace DecideFocus(const Screen& shown, const Screen& next, int chosen) {
+    FocusPlace place;
     for (int id = IdChoice1; id < IdChoice1 + ChoiceButtonCount; ++id) {
-        if (!screen.Usable(id)) continue;
-        if (screen.Control(id)->checked) return id;
-        if (stop == 0) stop = id;
+        if (!next.Usable(id)) continue;
+        if (next.Control(id)->checked) {
+            place.choiceTabStop = id;
+            break;
+        }
+        if (place.choiceTabStop == 0) place.choiceTabStop = id;
     }
-    return stop;
-}
-
-int FocusAfterChange(const Screen& screen, int focused) {
-    if (focused != 0 && screen.Usable(focused)) return focused;
-    return screen.Control(IdTranscript)->visible ? IdTranscript : 0;
+    const int pane = next.Usable(IdTranscript) ? IdTranscript : 0;
+    const bool newFace = next.layout != shown.layout || next.questionNumber != shown.questionNumber;
+    if (chosen != 0 && next.Usable(chosen)) {
+        place.focus = chosen;
+    } else if (newFace && next.layout == Layout::Results) {
+        place.focus = pane;
+    } else if (newFace && place.choiceTabStop != 0) {
+        place.focus = place.choiceTabStop;
+    } else if (shown.focus == 0 || next.Usable(shown.focus)) {
+        place.focus = shown.focus;
+    } else {
+        place.focus = pane;
+    }
+    return place;
 }
 
 }  // namespace kinpath

@@ -28,12 +28,19 @@ struct Point {
 // stands in the middle of the desktop.
 Point CentreWindow(const Rect& desktop, const Rect& client);
 
-// The choice Tab reaches: the choices are one group in the tab order, entered
-// at the checked choice or else the first usable one. 0 when none is usable.
-int ChoiceTabStop(const Screen& screen);
-// Where the keyboard focus goes once the screen changed: where it is while
-// that control is usable, else the pane (so that the next Enter or Space
-// never presses a button the user did not pick), else nowhere (0).
-int FocusAfterChange(const Screen& screen, int focused);
+struct FocusPlace {
+    int focus = 0;
+    int choiceTabStop = 0;
+    friend bool operator==(const FocusPlace&, const FocusPlace&) = default;
+};
+// Where the keyboard focus and the choices' tab stop go on the screen next,
+// coming from the screen shown (its focus where the user or the last
+// decision put it); chosen: the choice the input just pressed, 0 for none.
+// Tab reaches the choices as one group, entered at the checked choice or else
+// the first usable one. A choice pressed (a digit, a click) takes the focus;
+// a new question puts it on its tab stop and the results on the pane; else
+// it stays while its control is usable, and goes to the pane when not, so
+// that the next Enter or Space never presses a button the user did not pick.
+FocusPlace DecideFocus(const Screen& shown, const Screen& next, int chosen);
 
 }  // namespace kinpath

@@ -15,12 +15,22 @@ namespace kinpath {
 
 namespace {
 
-// The box after a replay that stopped short of the answers given.
-Box PreviewStopped(const std::string& scriptPath, int question) {
+// The box after a replay that stopped short of the answers given: on a
+// question, or on the results when the script now ends before them.
+Box PreviewStopped(const std::string& scriptPath, int question, bool onResults) {
     std::string text = DisplayText(scriptPath) + " was read again.\r\n";
-    text += question <= 1 ? "It has changed from question 1 on, so the questions start again."
-                          : "It has changed from question " + std::to_string(question) +
-                                " on: your answers before it were kept.";
+    if (onResults) {
+        text += question == 0 ? "It has no questions now, so the results are empty."
+                              : "It now ends after question " + std::to_string(question) +
+                                    ": the results count your answers up to it.";
+        text +=
+            "\r\nYour other answers were kept: they come back when it is read again with "
+            "its questions.";
+    } else {
+        text += question <= 1 ? "It has changed from question 1 on, so the questions start again."
+                              : "It has changed from question " + std::to_string(question) +
+                                    " on: your answers before it were kept.";
+    }
     return {BoxOwner::Dialog, text, "Kinpath", BoxButtons::Ok};
 }
 
@@ -47,6 +57,7 @@ void WindowDriver::Exclusive(F f) {
 
 bool WindowDriver::Start(const std::string& scriptPath) {
     scriptPath_ = scriptPath;
+    earlier_.reset();
     auto document = std::make_shared<ScriptDocument>();
     const LoadOutcome outcome = LoadScript(*document, scriptPath);
     document_ = std::move(document);
@@ -62,6 +73,7 @@ void WindowDriver::Resume(std::shared_ptr<const ScriptDocument> document,
                           std::size_t stopAt) {
     scriptPath_ = scriptPath;
     document_ = std::move(document);
+    earlier_.reset();
     running_ = true;
     Exclusive([&] { Begin(Replayed(events, stopAt)); });
 }
@@ -70,7 +82,12 @@ Run WindowDriver::Replayed(std::span<const Event> events, std::size_t stopAt) co
     Run next = Run::Replay(document_, events, stopAt);
     const bool stopped = next.Events().size() < events.size();
     const std::optional<std::size_t> at = next.QuestionIndex();
-    if (stopped && at) next.Notify(PreviewStopped(scriptPath_, static_cast<int>(*at) + 1));
+    if (stopped && at) {
+        next.Notify(PreviewStopped(scriptPath_, static_cast<int>(*at) + 1, false));
+    } else if (stopped && next.State().resultsLayout) {
+        const std::size_t count = document_->Questions().size();
+        next.Notify(PreviewStopped(scriptPath_, static_cast<int>(count), true));
+    }
     return next;
 }
 
@@ -95,6 +112,21 @@ void WindowDriver::Feed(const Event& event) {
 void WindowDriver::Answer(BoxResult answer) { Feed(AnswerEvent(answer)); }
 
 void WindowDriver::Close() { Feed({EventKind::Exit}); }
+
+void WindowDriver::Focused(int id) {
+    // The focus the driver draws comes back here while it draws: not the
+    // user's; and while a box waits, the focus comes back where it was.
+    if (!run_ || busy_ || Ended() || shown_.box) return;
+    const int focus = ControlIndex(id) >= 0 ? id : 0;
+    if (focus == shown_.focus) return;
+    // Nothing else changed: the screen stays, and so do the bars and their timer.
+    shown_.focus = focus;
+    const FocusPlace place = DecideFocus(shown_, shown_, 0);
+    if (place.focus != focus) {
+        shown_.focus = place.focus;
+        view_.DrawFocus(place.focus);
+    }
+}
 
 KeyDecision WindowDriver::Key(const KeyPress& key) {
     const KeyDecision decision = DecideKey(shown_, key);
@@ -121,7 +153,7 @@ void WindowDriver::Process(const Event& event) {
     if (running_) sleep_.CatchUp(bars_, run_->BarTargets(), intervalMs_);
     const Step step = run_->Apply(event);
     if (!step.accepted) return;
-    Update();
+    Update(event.kind == EventKind::Choose ? IdChoice1 + event.value - 1 : 0);
     Carry(step.effect);
 }
 
@@ -159,16 +191,30 @@ bool WindowDriver::Restart() {
         });
         return false;
     }
-    const std::vector<Event> events = run_->Events();
-    const std::size_t stopAt = FirstChangedQuestion(*document_, *document);
+    // While the run stands where a replay that stopped short left it, the
+    // answers it could not replay are still the player's: a script cut short
+    // for a moment (an editor writing it) gives them all back once whole.
+    const bool keeping =
+        earlier_ && run_->Events().size() == earlier_->replayed &&
+        std::equal(run_->Events().begin(), run_->Events().end(), earlier_->events.begin());
+    Earlier from = keeping ? std::move(*earlier_) : Earlier{run_->Events(), document_, 0};
+    const std::size_t stopAt = FirstChangedQuestion(*from.document, *document);
     document_ = std::move(document);
-    Exclusive([&] { Begin(Replayed(events, stopAt)); });
+    earlier_.reset();
+    Exclusive([&] {
+        Begin(Replayed(from.events, stopAt));
+        from.replayed = run_->Events().size();
+        if (from.replayed < from.events.size()) earlier_ = std::move(from);
+    });
     return true;
 }
 
-void WindowDriver::Update() {
+void WindowDriver::Update(int chosen) {
     Screen next = run_->Render();
     for (int b = 0; b < BarCount; ++b) next.bars[b] = bars_.BarShown[SlotForBarIndex(b)];
+    const FocusPlace focus = DecideFocus(shown_, next, chosen);
+    next.focus = focus.focus;
+    next.choiceTabStop = focus.choiceTabStop;
 
     if (next.layout != shown_.layout) view_.DrawLayout(next.layout);
     for (std::size_t i = 0; i < next.controls.size(); ++i) {
@@ -179,6 +225,8 @@ void WindowDriver::Update() {
     for (int b = 0; b < BarCount; ++b) {
         if (next.bars[b] != shown_.bars[b]) view_.DrawBar(IdFirstBar + b, next.bars[b]);
     }
+    if (next.choiceTabStop != shown_.choiceTabStop) view_.DrawChoiceTabStop(next.choiceTabStop);
+    if (next.focus != shown_.focus) view_.DrawFocus(next.focus);
     if (next.questionNumber != shown_.questionNumber || next.questionCount != shown_.questionCount)
         view_.DrawProgress(next.questionNumber, next.questionCount);
     const bool boxChanged = next.box != shown_.box || next.boxesAnswered != shown_.boxesAnswered;

@@ -54,6 +54,10 @@ public:
     void Answer(BoxResult answer);
     // The window's close box: Exit.
     void Close();
+    // The user moved the keyboard focus (a click, Tab) to that control; 0 for
+    // none of the window's. The driver keeps it there while the control is
+    // usable.
+    void Focused(int id);
     // One of the keys every window shares (app/Keys.h), carried out; what was
     // decided, so that the window can focus a choice a digit pressed.
     KeyDecision Key(const KeyPress& key);
@@ -92,8 +96,9 @@ private:
     // the box that says where it stopped when it stopped early.
     Run Replayed(std::span<const Event> events, std::size_t stopAt) const;
     void Carry(Effect effect);
-    // Draws what changed since the last update and keeps the timer going.
-    void Update();
+    // Draws what changed since the last update and keeps the timer going;
+    // chosen: the choice the input pressed, which takes the focus.
+    void Update(int chosen = 0);
     void KeepBarsMoving();
     void StartTicking();
     void StopTimer();
@@ -107,6 +112,14 @@ private:
     BarState bars_;
     Screen shown_;
     std::deque<Event> pending_;
+    // The answers a replay on a shortened script could not give, with the
+    // script they were given on and how many of them the replay took.
+    struct Earlier {
+        std::vector<Event> events;
+        std::shared_ptr<const ScriptDocument> document;
+        std::size_t replayed = 0;
+    };
+    std::optional<Earlier> earlier_;
     bool busy_ = false;
     bool running_ = false;
     bool ticking_ = false;

@@ -76,6 +76,11 @@ struct Screen {
     // Once the pick is made.
     std::optional<Verdict> verdict;
     bool ended = false;
+    // The control holding the keyboard focus (0: none of the window's, and
+    // the window leaves it where it is), and the one choice Tab reaches (0
+    // when no choice is usable): the driver decides both (app/MainDialog.h).
+    int focus = 0;
+    int choiceTabStop = 0;
 
     const ControlView* Control(int id) const;
     ControlView* Control(int id);

@@ -70,7 +70,8 @@ public:
 class View : public DisplayedPane {
 public:
     // --- Drawing. The driver calls each only with a change, in this order
-    // within one update: layout, controls, pane, bars, box, end.
+    // within one update: layout, controls, pane, bars, tab stop, focus,
+    // progress, box, end.
     virtual void DrawLayout(Layout layout) = 0;
     virtual void DrawControl(int id, const ControlView& control) = 0;
     // The pane's whole text, CR LF line breaks; the pane then shows its first line.
@@ -80,6 +81,11 @@ public:
     // The box waiting for an answer, or null once none waits. The answer
     // comes back later, through WindowDriver::Answer.
     virtual void DrawBox(const Box* box) = 0;
+    // The choice Tab reaches (Screen::choiceTabStop), then the control to
+    // hold the keyboard focus (Screen::focus; 0: leave it where it is). A
+    // window without a keyboard need not draw them.
+    virtual void DrawChoiceTabStop(int /*id*/) {}
+    virtual void DrawFocus(int /*id*/) {}
     // Where the player is (Screen::questionNumber); a window need not show it.
     virtual void DrawProgress(int /*number*/, int /*count*/) {}
     // The run is over; the program may end with this status.

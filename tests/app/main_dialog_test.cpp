@@ -106,25 +106,48 @@ TEST_F(MainDialogTest, CentreWindowHalvesDesktopAndClientApart) {
     EXPECT_EQ(CentreWindow({0, 0, 1023, 768}, {0, 0, 480, 200}), (Point{271, 284}));
 }
 
-// Where the windows put the focus: Tab enters the choices at the checked one
-// (else the first), and a focused control that turns unusable hands the focus
-// to the pane rather than keeping a focus Enter and Tab cannot use.
-TEST_F(MainDialogTest, FocusNeverStaysWhereItCannotBeUsed) {
+// Where the focus goes, over the faces of a run: a pressed choice takes it, a
+// new question puts it on its tab stop (the checked choice, else the first),
+// the results on the pane; else it stays while usable and goes to the pane,
+// never where Enter or Tab could not use it.
+TEST_F(MainDialogTest, FocusGoesWhereTheNextKeyIsMeant) {
     WriteScript(Question("First?", "warpts=5\n") + Question("Second?", ""));
     ASSERT_TRUE(dialog.Start());
-    const auto shown = [&] { return dialog.driver.Shown(); };
-    EXPECT_EQ(ChoiceTabStop(shown()), IdChoice1);
-    EXPECT_EQ(FocusAfterChange(shown(), IdOk), IdTranscript);  // OK waits for a choice
-    dialog.Click(IdChoice1 + 1);
-    EXPECT_EQ(ChoiceTabStop(shown()), IdChoice1 + 1);
-    EXPECT_EQ(FocusAfterChange(shown(), IdOk), IdOk);
-    EXPECT_EQ(FocusAfterChange(shown(), IdSkip), IdSkip);
-    dialog.Click(IdOk);
-    EXPECT_EQ(FocusAfterChange(shown(), IdOk), IdTranscript);
-    dialog.Click(IdSkip);  // the results: no choice left to tab into
-    EXPECT_EQ(ChoiceTabStop(shown()), 0);
-    EXPECT_EQ(FocusAfterChange(shown(), IdChoice1), IdTranscript);
-    EXPECT_EQ(FocusAfterChange(shown(), IdPrint), IdPrint);
+    std::vector<Screen> faces{dialog.driver.Shown()};
+    for (int id : {IdChoice1 + 1, IdOk, IdSkip}) {
+        dialog.Click(id);
+        faces.push_back(dialog.driver.Shown());
+    }
+    const Screen &first = faces[0], &chosen = faces[1], &second = faces[2], &results = faces[3];
+    EXPECT_EQ(std::tuple(first.focus, first.choiceTabStop), std::tuple(IdChoice1, IdChoice1));
+    EXPECT_EQ(std::tuple(chosen.focus, chosen.choiceTabStop),
+              std::tuple(IdChoice1 + 1, IdChoice1 + 1));
+    EXPECT_EQ(std::tuple(results.focus, results.choiceTabStop), std::tuple(IdTranscript, 0));
+    const auto decide = [](Screen from, int focus, const Screen& to, int pressed = 0) {
+        from.focus = focus;
+        return DecideFocus(from, to, pressed).focus;
+    };
+    for (int focus : {IdOk, IdChoice1 + 1, IdSkip, IdExit, 0})
+        EXPECT_EQ(decide(chosen, focus, second), IdChoice1) << focus;
+    EXPECT_EQ(decide(second, IdSkip, second), IdSkip);
+    EXPECT_EQ(decide(second, 0, second), 0);
+    EXPECT_EQ(decide(second, IdOk, second), IdTranscript);           // OK waits for a choice
+    EXPECT_EQ(decide(first, IdSkip, first, IdChoice1 + 2), IdSkip);  // no third choice
+    EXPECT_EQ(decide(second, IdExit, results), IdTranscript);
+    EXPECT_EQ(decide(results, IdPrint, results), IdPrint);
+    for (const Screen& from : faces) {
+        for (const Screen& to : faces) {
+            for (const ControlTemplate& t : DialogControls) {
+                for (int pressed : {0, IdChoice1 + 1}) {
+                    Screen focused = from;
+                    focused.focus = t.id;
+                    const FocusPlace place = DecideFocus(focused, to, pressed);
+                    EXPECT_TRUE(place.focus == 0 || to.Usable(place.focus)) << t.id;
+                    EXPECT_TRUE(place.choiceTabStop == 0 || to.Usable(place.choiceTabStop));
+                }
+            }
+        }
+    }
 }
 
 TEST_F(MainDialogTest, HugeRepetitiveScriptLoadsAndFinishesQuickly) {

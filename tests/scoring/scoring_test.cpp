@@ -203,6 +203,27 @@ TEST(BestPickTest, ReasonsNameEveryRowPassedOverAndEveryTie) {
     }
 }
 
+// Every question skipped: the tie on the race names only the races that go
+// with the class, and leanings of 0 are not worth a word.
+TEST(BestPickTest, ReasonsWhenNothingWasAnswered) {
+    PointValues totals{};
+    RaceRows races = InitialRaceTable;
+    ClassRows classes = InitialClassTable;
+    const BestPick pick = PickBestRaceAndClass(totals, races, classes, Preference::ClassOverRace);
+    EXPECT_EQ(ExplainPick(totals, races, classes, Preference::ClassOverRace, pick),
+              std::vector<std::string>(
+                  {"The best class is chosen first, then the best race that goes with it.",
+                   "Paladin, Cleric, Druid, Enchanter, Magician, Monk, Necromancer, Bard, Ranger, "
+                   "Rogue, Shadow Knight, Shaman, Warrior and Wizard tied at 0 for the best "
+                   "class; the ranking, which keeps its own order among equal scores, put "
+                   "Paladin first.",
+                   "Halfling 0: the game has no Halfling Paladin.",
+                   "Dark Elf 0: the game has no Dark Elf Paladin.",
+                   "Dwarf, Erudite, Half Elf, High Elf and Human tied at 0 and all go with "
+                   "Paladin; the ranking, which keeps its own order among equal scores, put "
+                   "Dwarf first."}));
+}
+
 // The reference models above pinned to picks known from use, and the cases
 // random totals rarely reach.
 TEST(BestPickTest, KnownPicks) {

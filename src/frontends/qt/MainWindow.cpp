@@ -235,6 +235,8 @@ QLabel* MainWindow::MakeQuestionText(const QString& text) {
 QRadioButton* MainWindow::MakeChoice(int id, const QString& text) {
     auto* choice = new QRadioButton(text, this);
     choice->setAutoExclusive(true);
+    // Tab reaches no choice until the screen names one (DrawChoiceTabStop).
+    choice->setFocusPolicy(Qt::ClickFocus);
     PressOnClick(choice, id);
     choices_[static_cast<std::size_t>(id - IdChoice1)] = choice;
     return choice;
@@ -304,12 +306,6 @@ int MainWindow::FocusedControl() const {
     return 0;
 }
 
-void MainWindow::UpdateChoiceTabStop() {
-    const int stop = ChoiceTabStop(drawn_);
-    for (int id = IdChoice1; id < IdChoice1 + ChoiceButtonCount; ++id)
-        Choice(id)->setFocusPolicy(id == stop ? Qt::StrongFocus : Qt::ClickFocus);
-}
-
 // --- Input
 
 void MainWindow::reject() { driver_.Press(IdExit); }
@@ -321,6 +317,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        for (const auto& [id, widget] : controls_) {
+            if (widget == watched) driver_.Focused(id);
+        }
+        return QDialog::eventFilter(watched, event);
+    }
     const bool override = event->type() == QEvent::ShortcutOverride;
     if (!override && event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
     const KeyPress press = SharedKey(*static_cast<QKeyEvent*>(event), FocusedControl());
@@ -331,12 +333,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         event->accept();
         return true;
     }
-    const KeyDecision decision = driver_.Key(press);
-    if (decision.action == KeyAction::Press) {
-        // As a click would: a digit's choice takes the focus, so that Enter then presses OK.
-        if (QRadioButton* choice = Choice(decision.id)) choice->setFocus(Qt::OtherFocusReason);
-    }
-    return decision.handled;
+    return driver_.Key(press).handled;
 }
 
 // --- Drawing
@@ -370,13 +367,6 @@ void MainWindow::DrawControl(int id, const ControlView& control) {
     ControlView& drawn = drawn_.controls[static_cast<std::size_t>(index)];
     const bool newText = drawn.text != control.text;
     drawn = control;
-    // Unusable, the control holding the focus would pass it on in the tab
-    // order: after the last question to Exit, which the next Enter or Space
-    // would press. It goes where the core says instead.
-    if (widget == focusWidget() && !(control.enabled && control.visible)) {
-        if (QWidget* next = ControlWidget(FocusAfterChange(drawn_, id)))
-            next->setFocus(Qt::OtherFocusReason);
-    }
     const QString text = FromUtf8(control.text);
     switch (DialogControls[static_cast<std::size_t>(index)].kind) {
         case ControlKind::QuestionText:
@@ -401,7 +391,18 @@ void MainWindow::DrawControl(int id, const ControlView& control) {
     }
     if (widget->isEnabledTo(this) != control.enabled) widget->setEnabled(control.enabled);
     if (widget->isHidden() == control.visible) widget->setVisible(control.visible);
-    if (Choice(id)) UpdateChoiceTabStop();
+}
+
+void MainWindow::DrawChoiceTabStop(int id) {
+    // The arrow keys move within the choices; Tab enters them at this one.
+    for (int k = 0; k < ChoiceButtonCount; ++k)
+        choices_[k]->setFocusPolicy(IdChoice1 + k == id ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+void MainWindow::DrawFocus(int id) {
+    // Unusable, a control passes the focus on in the tab order (after the last
+    // question to Exit); it lands where the screen says instead.
+    if (QWidget* widget = ControlWidget(id)) widget->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::DrawPane(std::string_view text) { pane_->SetText(text); }

@@ -92,6 +92,8 @@ public:
     void DrawControl(int id, const ControlView& control) override;
     void DrawPane(std::string_view text) override;
     void DrawBar(int barId, std::int32_t position) override;
+    void DrawChoiceTabStop(int id) override;
+    void DrawFocus(int id) override;
     void DrawBox(const Box* box) override;
     void DrawEnd(int exitCode) override;
 
@@ -114,7 +116,7 @@ protected:
     virtual void EndRun(int exitCode);
 
     // The keys every window shares, before the control holding the focus or a
-    // button's Alt letter takes them.
+    // button's Alt letter takes them; the focus the user moves, reported.
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -140,9 +142,6 @@ private:
     int FocusedControl() const;
     // A choice shows checked what the screen says, and only that.
     void DrawChecked(QRadioButton& choice, bool checked);
-    // Tab reaches the choices as one group, at the checked choice or else the
-    // first usable one; the arrow keys move within it.
-    void UpdateChoiceTabStop();
     // Keeps the window inside the screen's available area, title bar first.
     QPoint PlaceOnScreen(QPoint wanted) const;
 
@@ -152,7 +151,7 @@ private:
     std::array<QRadioButton*, ChoiceButtonCount> choices_{};
     Pane* pane_ = nullptr;
     // What the controls were last told to show: the whole texts the
-    // fitted ones cut, and where the focus may stay.
+    // fitted ones cut.
     Screen drawn_ = TemplateScreen();
     QPointer<QMessageBox> box_;  // the box waiting for its answer
     QTimer timer_;

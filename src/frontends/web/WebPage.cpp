@@ -45,8 +45,6 @@ EM_JS(void, JsShare, (const char* text), { Kinpath.share(UTF8ToString(text)); })
 
 namespace {
 
-bool IsChoice(int id) { return id >= IdChoice1 && id < IdChoice1 + ChoiceButtonCount; }
-
 // A token no other run of this tab has: its history entries are its own.
 std::string NewToken() {
     static unsigned count = 0;
@@ -70,13 +68,6 @@ bool ServedNoScript(const std::string& source, const ScriptDocument& document) {
            !document.Final();
 }
 
-// The keyboard lands in a question on its choice (the checked one, else the
-// first), or on Skip when it has none.
-int QuestionFocus(const Screen& screen) {
-    if (const int choice = ChoiceTabStop(screen)) return choice;
-    return screen.Usable(IdSkip) ? IdSkip : IdExit;
-}
-
 }  // namespace
 
 struct WebPage::Run {
@@ -94,9 +85,6 @@ struct WebPage::Run {
     bool verdictDrawn = false;
     bool backEnabled = false;
     bool resultsShown = false;
-    int questionFocused = 0;
-    bool resultsFocused = false;
-    int focusBeforeBox = 0;
 
     int Depth() const { return StepCount(driver.CurrentRun()->Events()); }
     bool Asking() const {
@@ -178,8 +166,8 @@ void WebPage::Start(const std::string& source) {
 template <typename F>
 void WebPage::Handle(int focused, F input, bool travelled) {
     Run& r = *run_;
-    const bool boxBefore = r.view.BoxOpen();
-    if (!boxBefore) r.focusBeforeBox = focused;
+    // Where the user put the focus is theirs; the driver decides from there.
+    if (!r.view.BoxOpen()) r.driver.Focused(focused);
     const int depth = r.document && r.driver.CurrentRun() ? r.Depth() : -1;
     input();
     DrawPageState();
@@ -187,7 +175,7 @@ void WebPage::Handle(int focused, F input, bool travelled) {
         if (!travelled) KeepHistory(depth);
         Store();
     }
-    SetFocus(boxBefore, focused);
+    r.view.ShowFocus(r.driver.Shown().focus);
 }
 
 void WebPage::Press(int id, int focused) {
@@ -223,16 +211,10 @@ bool WebPage::Key(const KeyPress& key) {
     // Reading the script again is the browser's reload, which resumes the run
     // on the script as it is now.
     if (decision.action == KeyAction::Restart) return false;
-    const int focused =
-        decision.action == KeyAction::Press && IsChoice(decision.id) ? decision.id : key.focused;
-    Handle(focused, [&] {
+    Handle(key.focused, [&] {
         if (decision.action == KeyAction::Press) PressNow(decision.id);
         if (decision.action == KeyAction::Back) GoBack();
     });
-    // A choice pressed by its digit takes the focus.
-    if (decision.action == KeyAction::Press && IsChoice(decision.id) &&
-        run_->driver.Shown().Usable(decision.id))
-        run_->view.Focus(decision.id, false);
     return decision.handled;
 }
 
@@ -377,37 +359,6 @@ void WebPage::Store() {
     }
     r.record.events = r.driver.CurrentRun()->Events();
     JsStore(r.key.c_str(), EncodeRecord(r.record).c_str());
-}
-
-void WebPage::SetFocus(bool boxBefore, int focused) {
-    Run& r = *run_;
-    const Screen& s = r.driver.Shown();
-    if (r.view.BoxOpen() || s.ended || !r.view.WindowShown()) return;
-    // A new question: its first choice, with the question in sight; the
-    // results: the pick, from its top.
-    if (s.layout == Layout::Results) {
-        r.questionFocused = 0;
-        if (!r.resultsFocused) {
-            r.resultsFocused = true;
-            return r.view.Focus(IdVerdict, true);
-        }
-    } else {
-        r.resultsFocused = false;
-        if (s.questionNumber != r.questionFocused) {
-            r.questionFocused = s.questionNumber;
-            return r.view.Focus(QuestionFocus(s), true);
-        }
-    }
-    // Otherwise the focus stays, or comes back from a box, where it was while
-    // that control is usable; never to the report, which would take the
-    // question out of sight.
-    const int kept = boxBefore ? r.focusBeforeBox : focused;
-    if (kept != 0 && r.Usable(kept)) {
-        if (boxBefore) r.view.Focus(kept, false);
-        return;
-    }
-    if (kept == 0 && !boxBefore) return;
-    r.view.Focus(s.layout == Layout::Results ? IdVerdict : QuestionFocus(s), false);
 }
 
 }  // namespace kinpath::web

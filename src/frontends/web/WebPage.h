@@ -60,7 +60,6 @@ private:
     void DrawPageState();
     void KeepHistory(int depthBefore);
     void Store();
-    void SetFocus(bool boxBefore, int focused);
 
     std::unique_ptr<Run> run_;
 };

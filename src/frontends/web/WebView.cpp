@@ -3,6 +3,7 @@
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "app/PanePositions.h"
 #include "frontends/web/PageLayout.h"
@@ -89,6 +90,8 @@ void WebView::Reveal() {
 
 void WebView::DrawLayout(Layout layout) {
     Reveal();
+    results_ = layout == Layout::Results;
+    newFace_ = true;
     JsLayoutIs(layout == Layout::Results);
 }
 
@@ -115,6 +118,8 @@ void WebView::DrawBox(const Box* box) {
     if (box == nullptr) {
         boxChoices_.clear();
         JsCloseBox();
+        // The focus comes back from the box where the screen has it.
+        focusDue_ = true;
         return;
     }
     if (box->buttons == BoxButtons::YesNo) {
@@ -151,6 +156,7 @@ std::optional<BoxChoice> WebView::ChoiceOfButton(int index) const {
 }
 
 void WebView::DrawProgress(int number, int count) {
+    newFace_ = true;
     JsProgress(ProgressText(number, count).c_str());
 }
 
@@ -169,7 +175,15 @@ void WebView::DrawPageControl(int id, bool enabled, bool visible) {
     JsControl(id, PageCaption(id), enabled, visible, false);
 }
 
-void WebView::Focus(int id, bool reveal) { JsFocus(id, reveal); }
+void WebView::DrawFocus(int) { focusDue_ = true; }
+
+void WebView::ShowFocus(int id) {
+    if (!focusDue_ || BoxOpen() || !shown_) return;
+    focusDue_ = false;
+    if (id == 0) return;
+    const bool reveal = std::exchange(newFace_, false);
+    JsFocus(results_ && reveal && id == IdTranscript ? IdVerdict : id, reveal);
+}
 
 void WebView::DrawEnd(int) {
     boxChoices_.clear();

@@ -28,6 +28,7 @@ public:
     void DrawControl(int id, const ControlView& control) override;
     void DrawPane(std::string_view text) override;
     void DrawBar(int barId, std::int32_t position) override;
+    void DrawFocus(int id) override;
     void DrawBox(const Box* box) override;
     void DrawProgress(int number, int count) override;
     void DrawEnd(int exitCode) override;
@@ -46,9 +47,11 @@ public:
     void DrawVerdict(const Verdict* verdict);
     // A control only the page has (Back, Share).
     void DrawPageControl(int id, bool enabled, bool visible);
-    // The keyboard focus to a control; reveal: scrolled so that what it
-    // belongs to (the question, the verdict) is in sight from its top.
-    void Focus(int id, bool reveal);
+    // The screen's focus, once the driver drew a change of it or a box
+    // closed, the page drew what it adds and no box is open: a new question
+    // or the results scrolled into sight from their top, the results' pane
+    // as the pick above it.
+    void ShowFocus(int id);
 
     // The meaning of the box button the page reports, when a box is open.
     std::optional<BoxChoice> ChoiceOfButton(int index) const;
@@ -66,6 +69,10 @@ private:
 
     std::vector<BoxChoice> boxChoices_;
     bool shown_ = false;
+    bool focusDue_ = false;
+    // A new face (a question, the results) since the focus was last shown.
+    bool newFace_ = false;
+    bool results_ = false;
 };
 
 }  // namespace kinpath::web

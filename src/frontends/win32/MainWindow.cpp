@@ -154,11 +154,10 @@ bool MainWindow::Start(const std::string& scriptPath) {
     const bool loaded = driver_.Start(scriptPath);
     // A script that did not load gets its boxes alone: the window never opens.
     if (!loaded) return false;
-    Settle(false);
     ShowWindow(hwnd_, SW_SHOW);
-    // Shown, the dialog gave its first tab stop the focus; it starts where
-    // no key picks an answer the player did not pick.
-    Focus(FocusAfterChange(driver_.Shown(), 0));
+    // Shown, the dialog gave its first tab stop the focus; it goes where the
+    // screen says.
+    DrawFocus(driver_.Shown().focus);
     return true;
 }
 
@@ -175,10 +174,11 @@ int MainWindow::Run() {
 }
 
 void MainWindow::HandleMessage(MSG& msg) {
-    if (SharedKey(msg)) return;
-    if (hwnd_ && IsDialogMessageW(hwnd_, &msg)) return;
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
+    if (!SharedKey(msg) && !(hwnd_ && IsDialogMessageW(hwnd_, &msg))) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    ReportFocus();
 }
 
 INT_PTR CALLBACK MainWindow::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -198,18 +198,15 @@ INT_PTR MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             // A click. A radio button's double click is the same choice again,
             // and the pane's notifications are no input.
-            if (HIWORD(wParam) == BN_CLICKED) Click(LOWORD(wParam));
+            if (HIWORD(wParam) == BN_CLICKED && !focusing_) Click(LOWORD(wParam));
             return TRUE;
         case WM_TIMER:
             if (wParam == static_cast<WPARAM>(IdBarTimer)) driver_.Tick();
             return TRUE;
-        case WM_CLOSE: {
+        case WM_CLOSE:
             // The window never closes by itself: the run ends, as Exit ends it.
-            const bool here = FocusIsHere();
             driver_.Close();
-            Settle(here);
             return TRUE;
-        }
         case BoxMessage:
             ShowWaitingBox();
             return TRUE;
@@ -306,19 +303,27 @@ void MainWindow::Focus(int id) {
     if (HWND c = Control(id)) SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(c), TRUE);
 }
 
+void MainWindow::DrawChecks() {
+    for (int c = IdChoice1; c < IdChoice1 + ChoiceButtonCount; ++c) {
+        const bool checked = drawn_[static_cast<std::size_t>(ControlIndex(c))].checked;
+        SendMessageW(Control(c), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+    // Setting a radio button's check sets or clears its tab stop as well.
+    DrawChoiceTabStop(choiceTabStop_);
+}
+
 // --- Input
 
 void MainWindow::Click(int id) {
-    const bool here = FocusIsHere();
     driver_.Press(id);
     // A radio button checks itself when clicked; the run may not have taken the click.
-    if (IsChoiceId(id)) {
-        for (int c = IdChoice1; c < IdChoice1 + ChoiceButtonCount; ++c) {
-            const bool checked = drawn_[static_cast<std::size_t>(ControlIndex(c))].checked;
-            SendMessageW(Control(c), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-        }
-    }
-    Settle(here);
+    if (IsChoiceId(id)) DrawChecks();
+}
+
+void MainWindow::ReportFocus() {
+    // Focus in another window (a box, another program) is no move within this one.
+    if (FocusIsHere() && FocusedControl() != driver_.Shown().focus)
+        driver_.Focused(FocusedControl());
 }
 
 bool MainWindow::SharedKey(const MSG& msg) {
@@ -326,34 +331,7 @@ bool MainWindow::SharedKey(const MSG& msg) {
     std::optional<KeyPress> key = KeyPressOf(msg);
     if (!key) return false;
     key->focused = FocusedControl();
-    const bool here = FocusIsHere();
-    const KeyDecision decision = driver_.Key(*key);
-    if (decision.action == KeyAction::None) return decision.handled;
-    // A digit takes the focus to its choice, as a click would, so that Enter
-    // then presses OK rather than the button that had it.
-    if (decision.action == KeyAction::Press && IsChoiceId(decision.id) &&
-        driver_.Shown().Usable(decision.id))
-        Focus(decision.id);
-    Settle(here);
-    return decision.handled;
-}
-
-void MainWindow::Settle(bool focusWasHere) {
-    if (!hwnd_) return;
-    const Screen& screen = driver_.Shown();
-    const int stop = ChoiceTabStop(screen);
-    for (int id = IdChoice1; id < IdChoice1 + ChoiceButtonCount; ++id) {
-        HWND c = Control(id);
-        const LONG style = GetWindowLongW(c, GWL_STYLE);
-        SetWindowLongW(c, GWL_STYLE, id == stop ? style | WS_TABSTOP : style & ~WS_TABSTOP);
-    }
-    // A control disabled with the focus keeps it, but no key reaches it any
-    // more; one hidden takes it along, leaving it nowhere. Focus that went to
-    // another window (a box) stays there.
-    if (!focusWasHere || (GetFocus() && !FocusIsHere()) || screen.ended) return;
-    const int focused = FocusedControl();
-    const int target = FocusAfterChange(screen, focused);
-    if (target != 0 && target != focused) Focus(target);
+    return driver_.Key(*key).handled;
 }
 
 // --- Drawing
@@ -376,11 +354,36 @@ void MainWindow::DrawControl(int id, const ControlView& control) {
     ControlView& drawn = drawn_[static_cast<std::size_t>(index)];
     const ControlKind kind = DialogControls[static_cast<std::size_t>(index)].kind;
     if (control.text != drawn.text) SetControlText(id, kind, control.text);
-    if (kind == ControlKind::Choice && control.checked != drawn.checked)
+    if (kind == ControlKind::Choice && control.checked != drawn.checked) {
         SendMessageW(c, BM_SETCHECK, control.checked ? BST_CHECKED : BST_UNCHECKED, 0);
+        DrawChoiceTabStop(choiceTabStop_);  // the check took the tab stop along
+    }
     if (control.enabled != drawn.enabled) EnableWindow(c, control.enabled);
     if (control.visible != drawn.visible) ShowWindow(c, control.visible ? SW_SHOWNA : SW_HIDE);
     drawn = control;
+}
+
+void MainWindow::DrawChoiceTabStop(int id) {
+    // The arrow keys move within the choices; Tab enters them at this one.
+    choiceTabStop_ = id;
+    for (int c = IdChoice1; c < IdChoice1 + ChoiceButtonCount; ++c) {
+        const LONG style = GetWindowLongW(Control(c), GWL_STYLE);
+        SetWindowLongW(Control(c), GWL_STYLE, c == id ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+    }
+}
+
+void MainWindow::DrawFocus(int id) {
+    // A control disabled with the focus keeps it, but no key reaches it any
+    // more; one hidden takes it along, leaving it nowhere. The focus goes
+    // where the screen says once the window is shown and holds it, never
+    // out of another window (a box, another program).
+    if (!hwnd_ || !IsWindowVisible(hwnd_) || (GetFocus() && !FocusIsHere())) return;
+    // An automatic radio button checks itself when it gets the focus; only
+    // the player's click or key chooses, so it shows the screen's check again.
+    focusing_ = true;
+    Focus(id);
+    focusing_ = false;
+    if (IsChoiceId(id)) DrawChecks();
 }
 
 void MainWindow::SetControlText(int id, ControlKind kind, const std::string& text) {
@@ -435,9 +438,7 @@ void MainWindow::ShowWaitingBox() {
     boxShowing_ = false;
     BoxResult result = box.buttons == BoxButtons::YesNo ? BoxResult::No : BoxResult::Ok;
     if (answer == IDYES) result = BoxResult::Yes;
-    const bool here = FocusIsHere();
     driver_.Answer(result);
-    Settle(here);
 }
 
 void MainWindow::DrawEnd(int) {

@@ -56,6 +56,8 @@ public:
     void DrawControl(int id, const ControlView& control) override;
     void DrawPane(std::string_view text) override;
     void DrawBar(int barId, std::int32_t position) override;
+    void DrawChoiceTabStop(int id) override;
+    void DrawFocus(int id) override;
     void DrawBox(const Box* box) override;
     void DrawEnd(int exitCode) override;
 
@@ -90,12 +92,12 @@ private:
     void DressControls();
     // A click on a control, reported; a choice then shows the check the run gave it.
     void Click(int id);
+    // The choices show the checks the run gave them.
+    void DrawChecks();
     // One of the keys every window shares, reported; true when the run took it.
     bool SharedKey(const MSG& msg);
-    // After input that may have changed the screen: Tab reaches the choice the
-    // run names, and the focus leaves a control that became unusable, as
-    // decided below the windows. focusWasHere: the focus was in the window.
-    void Settle(bool focusWasHere);
+    // A focus the user moved (a click, Tab, the arrows), reported.
+    void ReportFocus();
     bool FocusIsHere() const;
     void Focus(int id);
     // Shows the box the run waits on, modally, and reports its answer.
@@ -118,6 +120,10 @@ private:
     bool ticking_ = false;
     bool boxPosted_ = false;
     bool boxShowing_ = false;
+    // The window moves the focus itself: a choice that checks itself on
+    // getting it is no click of the user's.
+    bool focusing_ = false;
+    int choiceTabStop_ = 0;
     SteadyClock clock_;
     WindowDriver driver_;
 };

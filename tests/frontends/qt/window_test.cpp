@@ -200,6 +200,7 @@ TEST_F(QtWindowTest, ClicksAndDigitKeysAnswerSkipPassesAndEscapeEnds) {
     Click(IdChoice1);
     Click(IdSkip);
     EXPECT_EQ(window->ControlText(IdQuestionText), "Question 3");
+    EXPECT_EQ(window->focusWidget(), window->ControlWidget(window->Driver().Shown().focus));
     // Tab reaches the choices as one group, the arrows move and choose within it.
     window->ControlWidget(IdExit)->setFocus();
     Key(Qt::Key_Tab);
@@ -210,6 +211,7 @@ TEST_F(QtWindowTest, ClicksAndDigitKeysAnswerSkipPassesAndEscapeEnds) {
     EXPECT_TRUE(window->IsChecked(IdChoice1 + 1) && window->IsControlEnabled(IdOk));
     Key(Qt::Key_Tab);
     EXPECT_EQ(window->focusWidget(), window->ControlWidget(IdTranscript));
+    EXPECT_EQ(window->Driver().Shown().focus, IdTranscript);  // the user's move, reported
     Key(Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(window->focusWidget(), window->ControlWidget(IdChoice1 + 1));
     // A digit reaches the window while Skip has the focus, and moves the focus

@@ -163,13 +163,15 @@ TEST_F(Win32WindowTest, BuildsTheTemplateInOrderCentredWithRedBars) {
     EXPECT_EQ(Text(IdQuestionText), "Question 1");
     EXPECT_EQ(window->PaneLine(0), "Answer the questions.");
     EXPECT_TRUE(boxes.empty());
-    // The pane has the focus, without a caret to blink or its text selected.
+    // The focus where the screen has it, which picks nothing; the pane, given
+    // it, has no caret to blink and its text is not selected.
+    EXPECT_EQ(GetFocus(), Item(window->Driver().Shown().focus));
+    EXPECT_FALSE(Checked(IdChoice1));
+    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IdTranscript)), TRUE);
     GUITHREADINFO gui{};
     gui.cbSize = sizeof(gui);
     GetGUIThreadInfo(0, &gui);
-    EXPECT_EQ(gui.hwndFocus, Item(IdTranscript));
     EXPECT_EQ(gui.hwndCaret, nullptr);
-    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IdTranscript)), TRUE);
     EXPECT_EQ(window->PaneSelectionRange().end, 0u);
     wchar_t caption[64] = L"";
     GetWindowTextW(dialog, caption, 64);
@@ -342,6 +344,7 @@ TEST_F(Win32WindowTest, ClicksDigitKeysEnterAndEscape) {
     EXPECT_EQ(GetFocus(), Item(IdChoice1 + 1));
     Key(VK_TAB);
     EXPECT_EQ(GetFocus(), Item(IdTranscript));
+    EXPECT_EQ(window->Driver().Shown().focus, IdTranscript);  // the user's move, reported
     // The digits press their choice wherever the focus is, and take the focus
     // along, so that Enter presses OK rather than the button that had it.
     SendMessageW(window->Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IdSkip)), TRUE);
