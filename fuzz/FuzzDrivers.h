@@ -249,13 +249,8 @@ inline void RunScriptInput(const std::uint8_t* data, std::size_t size) {
     ByteSource in(reinterpret_cast<const std::uint8_t*>(commands.data()), commands.size());
     FuzzDialog dialog(in);
     const bool loaded = dialog.driver.Start(ScriptFileName);
-    // The checker finds an error exactly when the window refuses the script,
-    // and counts the questions the window loads.
+    // The checker finds an error exactly where the loader stops its walk.
     KINPATH_FUZZ_CHECK((check.errors > 0) == !loaded);
-    if (loaded) {
-        KINPATH_FUZZ_CHECK(static_cast<std::size_t>(check.questions) ==
-                           dialog.driver.CurrentRun()->Scores().Document().Questions().size());
-    }
     bool running = !dialog.driver.Ended();
     KINPATH_FUZZ_CHECK(running == loaded);
     const auto finished = [&] { return dialog.driver.CurrentRun()->Scores().QuestionsFinished(); };

@@ -6,6 +6,7 @@
 #include <new>
 #include <utility>
 
+#include "script/BlockWalker.h"
 #include "script/ScriptKeys.h"
 #include "script/ScriptReader.h"
 #include "text/Ascii.h"
@@ -92,53 +93,88 @@ std::vector<ScriptError> Refusal(ScriptTag block, const ScriptLine* line, std::i
 // From this size on, the lists are sized for the script before it is read.
 constexpr std::size_t LargeScript = std::size_t{1} << 20;
 
-// Parses a document's own text into it, block by block, with the script's one
-// reader, stopping at the first line a block refuses.
+// Parses a document's own text into it: a handler of the block walk that
+// stops at the first line a block refuses.
 class DocumentReader {
 public:
     // The document takes the bytes over.
     DocumentReader(ScriptDocument& document, ScriptBytes bytes)
-        : document_(document), reader_(Own(document, std::move(bytes))) {}
+        : document_(document), walker_(Own(document, std::move(bytes)), *this) {}
 
     // Reads the whole text; false on the first error. Throws std::bad_alloc
     // when memory runs out, the room it makes first included.
-    bool Parse();
+    bool Parse() {
+        // A large script's lists start with room for more than a script of the
+        // usual kind needs, on large pages, rather than growing there through
+        // copies on small ones: room never touched takes no memory.
+        if (const std::size_t size = document_.source_.size(); size >= LargeScript) {
+            document_.questions_.reserve(size / 128);
+            document_.answers_.reserve(size / 64);
+            document_.choices_.reserve(size / 64);
+            document_.points_.reserve(size / 32);
+        }
+        return walker_.Walk();
+    }
 
     std::vector<ScriptError> errors;
 
 private:
+    friend class BlockWalker<DocumentReader>;
+
     static std::string_view Own(ScriptDocument& document, ScriptBytes bytes) {
         document.source_ = std::move(bytes);
         return document.source_;
     }
-    bool Next() { return reader_.NextUnskipped(line_); }
+    const ScriptLine& Line() const { return walker_.Line(); }
     // The line's text from position at on, kept in the document.
     ScriptText Keep(std::size_t at);
+    // The block refuses the line, or meets the end of the file (no line):
+    // false, the walk stops.
     bool Refuse(ScriptTag block, const ScriptLine* line) {
-        for (const ScriptError& error : Refusal(block, line, reader_.Number())) {
+        for (const ScriptError& error : Refusal(block, line, walker_.Number())) {
             errors.push_back(error);
         }
+        // A failed answer is dropped, and its points with it.
+        if (block == ScriptTag::Answer) document_.points_.resize(answer_.points.first);
         return false;
     }
+    void SetPoint(PointSlot slot, std::int32_t value);
+    Then QuestionKey(LineKey key);
+    Then AnswerKey(LineKey key);
 
-    bool Settings(SettingsBlock& block);
-    bool Final(FinalBlock& block);
-    bool Question();
-    bool Answer(AnswerBlock& answer);
-    void SetPoint(AnswerBlock& answer, PointSlot slot, std::int32_t value);
+    // The walk's hooks.
+    void Read(const ScriptLine&) {}
+    void Outside() {}
+    void Open(ScriptTag block);
+    Then Key(ScriptTag block, LineKey key);
+    Then Keyless(ScriptTag block, LineKey) {
+        Refuse(block, &Line());
+        return Then::Stop;
+    }
+    bool Cut(ScriptTag block) { return Refuse(block, &Line()); }
+    bool EndOfFile(ScriptTag block) { return Refuse(block, nullptr); }
+    void Close(ScriptTag block) {
+        if (block == ScriptTag::Answer) {
+            document_.answers_.push_back(answer_);
+            ++document_.questions_.back().answers.count;
+        }
+    }
+    bool CloseQuestion() { return false; }
+    std::vector<KeyHit>* Hits() { return nullptr; }
 
     ScriptDocument& document_;
-    ScriptReader reader_;
-    ScriptLine line_;
+    BlockWalker<DocumentReader> walker_;
+    AnswerBlock answer_;  // the answer being read
 };
 
 ScriptText DocumentReader::Keep(std::size_t at) {
-    const std::string_view value = line_.text.substr(at);
+    const ScriptLine& line = Line();
+    const std::string_view value = line.text.substr(at);
     if (value.empty()) {
         return {};
     }
     ScriptText text{0, static_cast<std::uint32_t>(value.size())};
-    if (!line_.copied) {
+    if (!line.copied) {
         text.offset = static_cast<std::uint32_t>(value.data() - document_.source_.data());
     } else {
         // A carriage return stood inside the line: its bytes are not together
@@ -150,157 +186,99 @@ ScriptText DocumentReader::Keep(std::size_t at) {
     return text;
 }
 
-bool DocumentReader::Settings(SettingsBlock& block) {
-    while (Next()) {
-        if (line_.IsEnd(ScriptTag::Settings)) {
-            return true;
+// A later SETTINGS or FINAL block replaces an earlier one when its start tag
+// is read, and starts from the defaults. A question is installed before its
+// lines are read; its answers and choices follow the earlier questions' in the
+// document's lists.
+void DocumentReader::Open(ScriptTag block) {
+    switch (block) {
+        case ScriptTag::Settings:
+            document_.settings_.emplace();
+            break;
+        case ScriptTag::Final:
+            document_.final_.emplace();
+            break;
+        case ScriptTag::Question: {
+            QuestionBlock& question = document_.questions_.emplace_back();
+            question.answers.first = static_cast<std::uint32_t>(document_.answers_.size());
+            question.choices.first = static_cast<std::uint32_t>(document_.choices_.size());
+            break;
         }
-        const LineKey key = FindLineKey(SettingsKeys, line_.text);
-        if (key.key == NoKey) {
-            return Refuse(ScriptTag::Settings, &line_);
-        }
-        block.preference = SameText(line_.text.substr(key.value), "classoverrace")
-                               ? Preference::ClassOverRace
-                               : Preference::RaceOverClass;
+        case ScriptTag::Answer:
+            answer_ = AnswerBlock();
+            answer_.points.first = static_cast<std::uint32_t>(document_.points_.size());
+            break;
     }
-    return Refuse(ScriptTag::Settings, nullptr);
 }
 
-bool DocumentReader::Final(FinalBlock& block) {
-    while (Next()) {
-        if (line_.IsEnd(ScriptTag::Final)) {
-            return true;
-        }
-        const LineKey key = FindLineKey(FinalKeys, line_.text);
-        const std::string_view value = line_.text.substr(std::min(key.value, line_.text.size()));
-        if (key.key != NoKey && SameText(value, "yes")) {
-            block.recap = RecapMode::Yes;
-        } else if (key.key != NoKey && SameText(value, "no")) {
-            block.recap = RecapMode::No;
-        } else if (key.key != NoKey && SameText(value, "ask")) {
-            block.recap = RecapMode::Ask;
-        } else {
-            return Refuse(ScriptTag::Final, &line_);
-        }
+Then DocumentReader::Key(ScriptTag block, LineKey key) {
+    const std::string_view value = Line().text.substr(key.value);
+    switch (block) {
+        case ScriptTag::Settings:
+            document_.settings_->preference = SameText(value, "classoverrace")
+                                                  ? Preference::ClassOverRace
+                                                  : Preference::RaceOverClass;
+            return Then::ReadOn;
+        case ScriptTag::Final:
+            if (SameText(value, "yes")) {
+                document_.final_->recap = RecapMode::Yes;
+            } else if (SameText(value, "no")) {
+                document_.final_->recap = RecapMode::No;
+            } else if (SameText(value, "ask")) {
+                document_.final_->recap = RecapMode::Ask;
+            } else {
+                return Keyless(block, key);
+            }
+            return Then::ReadOn;
+        case ScriptTag::Question:
+            return QuestionKey(key);
+        case ScriptTag::Answer:
+            break;
     }
-    return Refuse(ScriptTag::Final, nullptr);
+    return AnswerKey(key);
+}
+
+Then DocumentReader::QuestionKey(LineKey key) {
+    QuestionBlock& question = document_.questions_.back();
+    if (key.key == QuestionTypeKey) {
+        question.type = Keep(key.value);
+    } else if (key.key == QuestionNameKey) {
+        question.name = Keep(key.value);
+    } else if (const ScriptText choice = Keep(key.value)) {
+        // A line holding text= holds text: a choice, with what follows the
+        // first text=; an empty one is no choice.
+        document_.choices_.push_back(choice);
+        ++question.choices.count;
+    }
+    return Then::ReadOn;
 }
 
 // Sets a point of the answer being read, whose entries end the list: a slot
 // set again keeps its entry with the new value.
-void DocumentReader::SetPoint(AnswerBlock& answer, PointSlot slot, std::int32_t value) {
+void DocumentReader::SetPoint(PointSlot slot, std::int32_t value) {
     auto& points = document_.points_;
-    const auto own = std::span(points).subspan(answer.points.first);
+    const auto own = std::span(points).subspan(answer_.points.first);
     const auto entry = std::find_if(own.begin(), own.end(),
                                     [slot](const PointEntry& e) { return e.slot == slot; });
     if (entry != own.end()) {
         entry->value = value;
     } else {
         points.push_back({value, static_cast<std::uint8_t>(slot)});
-        ++answer.points.count;
+        ++answer_.points.count;
     }
 }
 
-bool DocumentReader::Answer(AnswerBlock& answer) {
-    answer.points.first = static_cast<std::uint32_t>(document_.points_.size());
-    while (Next()) {
-        if (line_.IsEnd(ScriptTag::Answer)) {
-            return true;
-        }
-        const LineKey key = FindLineKey(AnswerKeys, line_.text);
-        if (key.key == AnswerTypeKey) {
-            answer.type = Keep(key.value);
-        } else if (key.key == AnswerExplanationKey) {
-            answer.explanation = Keep(key.value);
-        } else if (key.key != NoKey) {
-            // An empty value leaves the slot as it was.
-            if (key.value < line_.text.size()) {
-                SetPoint(answer, AnswerPointKeys[key.key - FirstPointKey].slot,
-                         ReadPointValue(line_.text.substr(key.value)));
-            }
-        } else {
-            return Refuse(ScriptTag::Answer, &line_);
-        }
+Then DocumentReader::AnswerKey(LineKey key) {
+    if (key.key == AnswerTypeKey) {
+        answer_.type = Keep(key.value);
+    } else if (key.key == AnswerExplanationKey) {
+        answer_.explanation = Keep(key.value);
+    } else if (key.value < Line().text.size()) {
+        // An empty value leaves the slot as it was.
+        SetPoint(AnswerPointKeys[key.key - FirstPointKey].slot,
+                 ReadPointValue(Line().text.substr(key.value)));
     }
-    return Refuse(ScriptTag::Answer, nullptr);
-}
-
-bool DocumentReader::Question() {
-    // Installed before its lines are read; its answers and choices follow the
-    // earlier questions' in the document's lists.
-    QuestionBlock& question = document_.questions_.emplace_back();
-    question.answers.first = static_cast<std::uint32_t>(document_.answers_.size());
-    question.choices.first = static_cast<std::uint32_t>(document_.choices_.size());
-    while (Next()) {
-        if (line_.IsEnd(ScriptTag::Question)) {
-            return true;
-        }
-        if (line_.IsStart(ScriptTag::Answer)) {
-            AnswerBlock answer;
-            if (!Answer(answer)) {
-                // The failed answer is dropped, and its points with it.
-                document_.points_.resize(answer.points.first);
-                return false;
-            }
-            document_.answers_.push_back(answer);
-            ++question.answers.count;
-            continue;
-        }
-        const LineKey key = FindLineKey(QuestionKeys, line_.text);
-        if (key.key == QuestionTypeKey) {
-            question.type = Keep(key.value);
-        } else if (key.key == QuestionNameKey) {
-            question.name = Keep(key.value);
-        } else if (key.key != NoKey) {
-            // A line holding text= holds text: a choice, with what follows the
-            // first text=; an empty one is no choice.
-            if (const ScriptText choice = Keep(key.value)) {
-                document_.choices_.push_back(choice);
-                ++question.choices.count;
-            }
-        } else {
-            return Refuse(ScriptTag::Question, &line_);
-        }
-    }
-    return Refuse(ScriptTag::Question, nullptr);
-}
-
-bool DocumentReader::Parse() {
-    // A large script's lists start with room for more than a script of the
-    // usual kind needs, on large pages, rather than growing there through
-    // copies on small ones: room never touched takes no memory.
-    if (const std::size_t size = document_.source_.size(); size >= LargeScript) {
-        document_.questions_.reserve(size / 128);
-        document_.answers_.reserve(size / 64);
-        document_.choices_.reserve(size / 64);
-        document_.points_.reserve(size / 32);
-    }
-    while (Next()) {
-        if (line_.kind != ScriptLine::Kind::StartTag) {
-            continue;
-        }
-        // A later SETTINGS or FINAL block replaces an earlier one when its
-        // start tag is read, and starts from the defaults. An ANSWER block
-        // counts only inside a question.
-        bool read = true;
-        switch (line_.tag) {
-            case ScriptTag::Settings:
-                read = Settings(document_.settings_.emplace());
-                break;
-            case ScriptTag::Question:
-                read = Question();
-                break;
-            case ScriptTag::Final:
-                read = Final(document_.final_.emplace());
-                break;
-            case ScriptTag::Answer:
-                break;
-        }
-        if (!read) {
-            return false;
-        }
-    }
-    return true;
+    return Then::ReadOn;
 }
 
 LoadOutcome LoadScript(ScriptDocument& document, const std::string& path) {

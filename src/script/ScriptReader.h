@@ -2,9 +2,8 @@
 // reads them (pieces of at most 511 characters, carriage returns dropped, a
 // zero byte ending the text, blanks and tabs trimmed at both ends) and says
 // once what each is: a start tag, an end tag, a line that may hold keys, or a
-// line the window skips. What a line means inside a block is the block's
-// reader's business: the loader's, which stops at the first error, and the
-// checker's, which recovers and reads on.
+// line the window skips. Which block a line belongs to is the block walk's
+// business (BlockWalker.h).
 #pragma once
 
 #include <array>
@@ -62,13 +61,6 @@ public:
     // text is used up (after the empty line the window reads behind a final
     // line feed).
     bool Next(ScriptLine& line);
-    // The next line a block looks at: skipped lines are passed over.
-    bool NextUnskipped(ScriptLine& line) {
-        while (Next(line)) {
-            if (line.kind != ScriptLine::Kind::Skipped) return true;
-        }
-        return false;
-    }
     // The window's number of the last line read (its count at the end of the
     // file, once Next has said there is none).
     std::int64_t Number() const { return at_.number; }

@@ -148,13 +148,21 @@ std::string HiddenChoiceWarning(std::size_t number, std::string_view value) {
            " is never shown: only the first " + std::to_string(ChoiceCount) + " choices are";
 }
 
-// A text shows at most one character for each of its bytes: a short one needs
-// no measuring.
-std::optional<std::size_t> CutTextLength(std::string_view value, std::size_t budget) {
-    if (value.size() <= budget) return std::nullopt;
-    const std::size_t length = Utf8Length(DisplayText(value));
-    if (length <= budget) return std::nullopt;
-    return length;
+// A text shows one character for each letter of UTF-8, or else for each
+// byte: at most one for each byte, so a short text needs no measuring, and a
+// long one's letters are counted only until they pass the budget.
+bool LongerThan(std::string_view value, std::size_t budget) {
+    if (value.size() <= budget) return false;
+    std::size_t letters = 0;
+    for (const char c : value) {
+        const bool startsLetter = (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        if (startsLetter && ++letters > budget) return true;
+    }
+    return !IsValidUtf8(value);  // then each byte is a character
+}
+
+std::size_t ShownLength(std::string_view value) {
+    return IsValidUtf8(value) ? Utf8Length(value) : value.size();
 }
 
 std::string CutChoiceWarning(std::size_t length, std::size_t number) {

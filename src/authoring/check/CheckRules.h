@@ -97,9 +97,11 @@ std::string SecondBlockWarning(ScriptTag tag, std::int64_t previous);
 bool PreferenceHasBlank(std::string_view value);
 std::string PreferenceWarning(std::string_view value);
 std::string HiddenChoiceWarning(std::size_t number, std::string_view value);
-// The choice or the question text is longer than the window shows whole: its
-// length in characters, when it is.
-std::optional<std::size_t> CutTextLength(std::string_view value, std::size_t budget);
+// Whether a choice or question text shows more characters than budget, which
+// the window may cut: measured only as far as the budget.
+bool LongerThan(std::string_view value, std::size_t budget);
+// How many characters a text shows, for the warning that it is cut.
+std::size_t ShownLength(std::string_view value);
 std::string CutChoiceWarning(std::size_t length, std::size_t number);
 std::string CutQuestionWarning(std::size_t length);
 // How a point value is read when it is not a plain number; none when it is.

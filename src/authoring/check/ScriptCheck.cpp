@@ -1,5 +1,6 @@
-// The checker's reading: the script's lines from its one reader, recovery
-// after an error, the order of the diagnostics and how many of a kind go out.
+// The checker's reading: a handler of the script's block walk that diagnoses
+// each line and reads on where the walk recovers after an error, and how many
+// diagnostics of a kind go out.
 // What each diagnostic says, and when there is one, is CheckRules' (and
 // CheckErrors').
 #include "authoring/check/ScriptCheck.h"
@@ -11,6 +12,7 @@
 #include "authoring/check/CheckReport.h"
 #include "authoring/check/CheckRules.h"
 #include "authoring/check/Suggest.h"
+#include "script/BlockWalker.h"
 #include "script/ScriptDocument.h"
 #include "script/ScriptKeys.h"
 #include "script/ScriptReader.h"
@@ -20,9 +22,6 @@ namespace kinpath {
 namespace {
 
 using namespace check;
-
-// What a line that holds no key does to the reading, besides its error.
-enum class Keyless { ReadOn, EndsBlock, StartsAnswer };
 
 // An answer being read.
 struct AnswerState {
@@ -36,37 +35,50 @@ struct AnswerState {
     bool faulty = false;
 };
 
+// A handler of the block walk that says what is wrong with each line and
+// reads on where the walk recovers.
 class Checker {
 public:
     Checker(std::string_view bytes, const CheckSink& sink, const CheckOptions& options)
-        : reader_(bytes), report_(sink, options) {}
+        : walker_(bytes, *this), report_(sink, options) {}
     CheckResult Run();
 
 private:
-    bool Next();
-    void Hold() { held_ = true; }
-    // The current line's key among known, noting every key text it holds.
-    LineKey KeyOf(KeyList known) {
-        hits_.clear();
-        return FindLineKey(known, line_.text, &hits_);
-    }
+    friend class BlockWalker<Checker>;
+
     bool IsBlockStart() const {
         return line_.kind == ScriptLine::Kind::StartTag && line_.tag != ScriptTag::Answer;
     }
-    bool HasQuestion();
+    bool HasQuestion() const;
     void WarnCutLine();
-
-    void TopLevel();
     void WarnIgnoredLines();
-    void SettingsOrFinal(ScriptTag tag);
-    void Question();
-    void ReadQuestion(std::int64_t opened);
+    void StartReading();
+    Then SettingsOrFinalLine(ScriptTag block, LineKey found);
     void QuestionLine(QuestionInfo& question, LineKey found);
-    bool Answer(QuestionInfo& question);
-    LineKey AnswerLine(AnswerState& answer);
+    void AnswerLine(AnswerState& answer, LineKey found);
     void EndAnswer(QuestionInfo& question, const AnswerState& answer);
-    Keyless KeylessLine(ScriptTag block, KeyList known, LineKey found, std::int64_t opened);
+    Then KeylessLine(ScriptTag block, KeyList known, LineKey found, std::int64_t opened);
     void CheckKeyLine(KeyList known, ScriptTag block, LineKey found, KeyLines& seen, bool isPoint);
+    // The line the block being read opened at.
+    std::int64_t Opened(ScriptTag block) const {
+        if (block == ScriptTag::Answer) return answer_.line;
+        return block == ScriptTag::Question ? question_->line : blockLine_;
+    }
+    // The block and the QUESTION around it were left open at this line (or,
+    // with atEnd, at the end of the file).
+    void ReportUnclosed(ScriptTag block, std::int64_t question, bool atEnd);
+
+    // The walk's hooks.
+    void Read(const ScriptLine& line);
+    void Outside();
+    void Open(ScriptTag block);
+    Then Key(ScriptTag block, LineKey found);
+    Then Keyless(ScriptTag block, LineKey found);
+    bool Cut(ScriptTag block);
+    bool EndOfFile(ScriptTag block);
+    void Close(ScriptTag block);
+    bool CloseQuestion();
+    std::vector<KeyHit>* Hits() { return &hits_; }
 
     bool Wanted(CheckKind kind) const { return report_.Wanted(kind); }
     // A diagnostic of the line just read (or, at the end of the file, of its
@@ -78,12 +90,11 @@ private:
         Report(kind, CheckSeverity::Warning, word);
     }
 
-    ScriptReader reader_;
+    BlockWalker<Checker> walker_;
+    const ScriptLine& line_ = walker_.Line();
     CheckReport report_;
-    ScriptLine line_;
-    std::string copied_;  // the text of a line whose bytes are the reader's
-    bool held_ = false;
     std::vector<KeyHit> hits_;
+    bool ignoring_ = false;   // in a run of lines outside any block
     bool rereading_ = false;  // the first reading has the question's answers
     int questions_ = 0;
 
@@ -92,39 +103,31 @@ private:
     std::array<QuestionInfo, 2> questionInfos_;
     QuestionInfo* question_ = &questionInfos_[0];
     QuestionInfo* judged_ = &questionInfos_[1];
+    std::int64_t questionLine_ = 0;
+    AnswerState answer_;
     TotalsReach reach_;
 
+    // The SETTINGS or FINAL block being read.
+    std::int64_t blockLine_ = 0;
+    KeyLines seen_{};
     std::int64_t settingsLine_ = 0;
     std::int64_t finalLine_ = 0;
 };
 
-// The window's lines (empty and comment lines skipped), with a note of every
-// line cut at the buffer's size or by a zero byte.
-bool Checker::Next() {
-    if (held_) {
-        held_ = false;
-        return true;
+// Every line the window reads, with a note of every line cut at the buffer's
+// size or by a zero byte.
+void Checker::Read(const ScriptLine& line) {
+    if (line.piece == 0 && line.Cut()) WarnCutLine();
+    if (line.zeroByte && !line.text.starts_with('#')) {
+        Warn(CheckKind::ZeroByte, [&] { return ZeroByteWarning(line.text); });
     }
-    while (reader_.Next(line_)) {
-        if (line_.copied) {
-            // The reader's own bytes: keep them while it reads ahead.
-            copied_.assign(line_.text);
-            line_.text = copied_;
-        }
-        if (line_.piece == 0 && line_.Cut()) WarnCutLine();
-        if (line_.zeroByte && !line_.text.starts_with('#')) {
-            Warn(CheckKind::ZeroByte, [&] { return ZeroByteWarning(line_.text); });
-        }
-        if (line_.kind != ScriptLine::Kind::Skipped) return true;
-    }
-    return false;
 }
 
 // Whether a QUESTION start tag stands on any line: every one of them starts a
 // question, whatever comes before it. Without one, the warning that there is
 // none belongs on line 1, before everything after it.
-bool Checker::HasQuestion() {
-    ScriptReader ahead = reader_;
+bool Checker::HasQuestion() const {
+    ScriptReader ahead = walker_.Reader();
     ScriptLine line;
     while (ahead.Next(line)) {
         if (line.IsStart(ScriptTag::Question)) return true;
@@ -138,30 +141,29 @@ void Checker::WarnCutLine() {
         Warn(CheckKind::CutLine, [] { return std::string(); });  // counted only
         return;
     }
-    const ScriptReader::Position start = reader_.Tell();
+    ScriptReader ahead = walker_.Reader();
     std::size_t length = line_.stored.size();
     std::string rest;
     ScriptLine piece;
-    for (bool cut = true; cut && reader_.Next(piece); cut = piece.Cut()) {
+    for (bool cut = true; cut && ahead.Next(piece); cut = piece.Cut()) {
         if (length == PieceLength) {
             rest.assign(piece.stored.substr(0, piece.stored.find('\0')));
         }
         length += piece.stored.size();
     }
-    reader_.Seek(start);
     Warn(CheckKind::CutLine, [&] { return CutLineWarning(length, rest); });
 }
 
 CheckResult Checker::Run() {
     if (!HasQuestion()) report_.NoQuestionDue();
-    TopLevel();
+    walker_.Walk();
     return report_.Finish(questions_);
 }
 
 template <typename Word>
 void Checker::Report(CheckKind kind, CheckSeverity severity, Word word, bool atEnd) {
     const std::int64_t line = atEnd ? std::max<std::int64_t>(line_.fileLine, 1) : line_.fileLine;
-    const std::int64_t windowLine = severity == CheckSeverity::Error ? reader_.Number() : 0;
+    const std::int64_t windowLine = severity == CheckSeverity::Error ? walker_.Number() : 0;
     report_.Report(kind, severity, line, windowLine, [&] {
         // One on the rest of a cut line says so.
         if (atEnd || line_.piece == 0) return word();
@@ -171,25 +173,13 @@ void Checker::Report(CheckKind kind, CheckSeverity severity, Word word, bool atE
 
 // --- Top level -------------------------------------------------------------
 
-void Checker::TopLevel() {
-    bool ignoring = false;
-    while (Next()) {
-        if (!IsBlockStart()) {
-            if (!ignoring) WarnIgnoredLines();
-            ignoring = true;
-            continue;
-        }
-        ignoring = false;
-        if (line_.tag == ScriptTag::Question) {
-            Question();
-        } else {
-            SettingsOrFinal(line_.tag);
-        }
-    }
-}
-
 // One warning for each run of lines the window passes over between blocks, on
 // its first line: how far the run goes is looked up first.
+void Checker::Outside() {
+    if (std::exchange(ignoring_, true)) return;
+    WarnIgnoredLines();
+}
+
 void Checker::WarnIgnoredLines() {
     if (!Wanted(CheckKind::IgnoredLines)) {
         Warn(CheckKind::IgnoredLines, [] { return std::string(); });  // counted only
@@ -197,7 +187,7 @@ void Checker::WarnIgnoredLines() {
     }
     std::int64_t count = 1;
     std::int64_t last = line_.fileLine;
-    ScriptReader ahead = reader_;
+    ScriptReader ahead = walker_.Reader();
     ScriptLine line;
     while (ahead.Next(line)) {
         if (line.kind == ScriptLine::Kind::Skipped) continue;
@@ -208,113 +198,36 @@ void Checker::WarnIgnoredLines() {
     Warn(CheckKind::IgnoredLines, [&] { return IgnoredLinesWarning(count, last, line_); });
 }
 
-// --- SETTINGS and FINAL ----------------------------------------------------
-
-void Checker::SettingsOrFinal(ScriptTag tag) {
-    const bool settings = tag == ScriptTag::Settings;
-    const std::int64_t start = line_.fileLine;
-    report_.SetSubject(std::string(TagName(tag)) + " block");
-    std::int64_t& previous = settings ? settingsLine_ : finalLine_;
-    if (previous != 0) {
-        Warn(CheckKind::SecondBlock, [&] { return SecondBlockWarning(tag, previous); });
-    }
-    previous = start;
-    const KeyList known = settings ? KeyList(SettingsKeys) : KeyList(FinalKeys);
-    KeyLines seen{};
-    bool open = true;
-    while (open && Next()) {
-        if (line_.IsEnd(tag)) {
-            report_.SetSubject("");
-            return;
-        }
-        if (IsBlockStart()) {
-            Report(CheckKind::UnclosedBlock, CheckSeverity::Error, [&] {
-                return UnclosedError(tag, start, 0, line_.text) + WindowSays(tag, line_);
-            });
-            Hold();
-            report_.SetSubject("");
-            return;
-        }
-        const LineKey found = KeyOf(known);
-        if (found.key == NoKey) {
-            open = KeylessLine(tag, known, found, start) != Keyless::EndsBlock;
-            continue;
-        }
-        CheckKeyLine(known, tag, found, seen, false);
-        const std::string_view value = line_.text.substr(found.value);
-        if (settings && PreferenceHasBlank(value)) {
-            Warn(CheckKind::PreferenceBlank, [&] { return PreferenceWarning(value); });
-        } else if (!settings && !IsRecap(value)) {
-            Report(CheckKind::RecapValue, CheckSeverity::Error,
-                   [&] { return RecapError(value) + WindowSays(tag, line_); });
-        }
-    }
-    if (open) {
-        Report(
-            CheckKind::UnclosedBlock, CheckSeverity::Error,
-            [&] {
-                return UnclosedError(tag, start, 0, "") + WindowSaysAtEnd(tag, reader_.Number());
-            },
-            true);
-    }
-    report_.SetSubject("");
-}
-
-// A line of the block that holds none of its keys: an error worded by what
-// the line looks like. A line shaped like an end tag is taken for the block's
-// own, and one shaped like <ANSWER> in a question for that.
-Keyless Checker::KeylessLine(ScriptTag block, KeyList known, LineKey found, std::int64_t opened) {
-    const auto error = [&](CheckKind kind, auto word) {
-        Report(kind, CheckSeverity::Error, [&] { return word() + WindowSays(block, line_); });
-    };
-    const auto noKey = [&] {
-        error(NoKeyKind(found), [&] { return NoKeyError(block, known, line_.text); });
-        return Keyless::ReadOn;
-    };
-    // Most such lines are no tag: they are told apart first, and cheaply.
-    if (line_.text.front() != '<') return noKey();
-    const std::optional<TagShape> shape = ShapeOfTag(line_.text);
-    if (!shape) return noKey();
-    if (shape->end) {
-        if (block == ScriptTag::Question && shape->name == TagName(ScriptTag::Answer)) {
-            error(CheckKind::StrayEndTag, [&] { return StrayEndError(line_.text); });
-            return Keyless::ReadOn;
-        }
-        error(CheckKind::MisspeltEndTag,
-              [&] { return MisspeltEndError(line_.text, block, opened); });
-        return Keyless::EndsBlock;
-    }
-    std::optional<ScriptTag> meant;
-    if (block == ScriptTag::Question) meant = NearestTag(*shape, {ScriptTag::Answer});
-    error(CheckKind::UnknownTag, [&] { return UnknownTagError(line_.text, block, meant); });
-    return meant ? Keyless::StartsAnswer : Keyless::ReadOn;
-}
-
-// --- QUESTION ----------------------------------------------------------------
+// --- Blocks ------------------------------------------------------------------
 
 // A question's diagnostics name it, and its name= may come last; its verdict
 // (choices without answer, answers never reached) goes between them by line.
-void Checker::Question() {
-    ++questions_;
-    const ScriptReader::Position start = reader_.Tell();
-    const std::int64_t opened = line_.fileLine;
-    report_.StartQuestion(questions_);
-    ReadQuestion(opened);
-    std::swap(question_, judged_);
-    if (!report_.EndQuestionReading(*judged_, reach_)) {
-        // Too many to wait: read it again, now that its name is known.
-        reader_.Seek(start);
-        held_ = false;
-        rereading_ = true;
-        ReadQuestion(opened);
-        rereading_ = false;
+void Checker::Open(ScriptTag block) {
+    ignoring_ = false;
+    if (block == ScriptTag::Answer) {
+        answer_ = AnswerState();
+        answer_.line = line_.fileLine;
+        return;
     }
-    report_.EndQuestion();
+    if (block == ScriptTag::Question) {
+        ++questions_;
+        questionLine_ = line_.fileLine;
+        report_.StartQuestion(questions_);
+        StartReading();
+        return;
+    }
+    report_.SetSubject(std::string(TagName(block)) + " block");
+    std::int64_t& previous = block == ScriptTag::Settings ? settingsLine_ : finalLine_;
+    if (previous != 0) {
+        Warn(CheckKind::SecondBlock, [&] { return SecondBlockWarning(block, previous); });
+    }
+    previous = blockLine_ = line_.fileLine;
+    seen_.fill(0);
 }
 
-void Checker::ReadQuestion(std::int64_t opened) {
+void Checker::StartReading() {
     QuestionInfo& question = *question_;
-    question.line = opened;
+    question.line = questionLine_;
     question.name.clear();
     question.choiceCount = 0;
     question.choices.clear();
@@ -324,49 +237,130 @@ void Checker::ReadQuestion(std::int64_t opened) {
     for (ReachedAnswer& reached : question.reached) {
         if (reached.line != 0) reached = {};
     }
-    while (Next()) {
-        if (line_.IsTag()) {  // tags are tested first, as the window does
-            if (line_.IsEnd(ScriptTag::Question)) return;
-            if (line_.IsStart(ScriptTag::Answer)) {
-                if (!Answer(question)) return;
-                continue;
-            }
-            if (IsBlockStart()) {
-                Report(CheckKind::UnclosedBlock, CheckSeverity::Error, [&] {
-                    return UnclosedError(ScriptTag::Question, question.line, 0, line_.text) +
-                           WindowSays(ScriptTag::Question, line_);
-                });
-                Hold();
-                return;
-            }
-        }
-        const LineKey found = KeyOf(QuestionKeys);
-        if (found.key != NoKey) {
-            QuestionLine(question, found);
-            continue;
-        }
-        const Keyless keyless =
-            KeylessLine(ScriptTag::Question, KeyList(QuestionKeys).first(QuestionTextKey + 1),
-                        found, question.line);
-        if (keyless == Keyless::EndsBlock) return;
-        if (keyless == Keyless::StartsAnswer && !Answer(question)) return;
+}
+
+Then Checker::Key(ScriptTag block, LineKey found) {
+    if (block == ScriptTag::Question) {
+        QuestionLine(*question_, found);
+    } else if (block == ScriptTag::Answer) {
+        AnswerLine(answer_, found);
+    } else {
+        return SettingsOrFinalLine(block, found);
     }
+    return Then::ReadOn;
+}
+
+Then Checker::Keyless(ScriptTag block, LineKey found) {
+    KeyList known = BlockKeys(block);
+    if (block == ScriptTag::Question) known = known.first(QuestionTextKey + 1);
+    if (block == ScriptTag::Answer) answer_.faulty = true;
+    return KeylessLine(block, known, found, Opened(block));
+}
+
+// A block's start tag before the block's end tag (and in an ANSWER, an
+// <ANSWER> or a </QUESTION>).
+bool Checker::Cut(ScriptTag block) {
+    const bool question = block == ScriptTag::Answer && IsBlockStart();
+    if (block == ScriptTag::Answer) answer_.faulty = true;
+    ReportUnclosed(block, question ? question_->line : 0, false);
+    return true;
+}
+
+bool Checker::EndOfFile(ScriptTag block) {
+    if (block == ScriptTag::Answer) answer_.faulty = true;
+    ReportUnclosed(block, block == ScriptTag::Answer ? question_->line : 0, true);
+    return true;
+}
+
+void Checker::ReportUnclosed(ScriptTag block, std::int64_t question, bool atEnd) {
     Report(
         CheckKind::UnclosedBlock, CheckSeverity::Error,
         [&] {
-            return UnclosedError(ScriptTag::Question, question.line, 0, "") +
-                   WindowSaysAtEnd(ScriptTag::Question, reader_.Number());
+            const std::string_view next = atEnd ? std::string_view() : line_.text;
+            return UnclosedError(block, Opened(block), question, next) +
+                   (atEnd ? WindowSaysAtEnd(block, walker_.Number()) : WindowSays(block, line_));
         },
-        true);
+        atEnd);
 }
+
+void Checker::Close(ScriptTag block) {
+    if (block == ScriptTag::Answer) {
+        EndAnswer(*question_, answer_);
+    } else {
+        report_.SetSubject("");
+    }
+}
+
+// After its first reading a question is judged; when too many of its
+// diagnostics would wait, it is read again, now that its name is known.
+bool Checker::CloseQuestion() {
+    if (std::exchange(rereading_, false)) {
+        report_.EndQuestion();
+        return false;
+    }
+    std::swap(question_, judged_);
+    if (report_.EndQuestionReading(*judged_, reach_)) {
+        report_.EndQuestion();
+        return false;
+    }
+    rereading_ = true;
+    StartReading();
+    return true;
+}
+
+// --- SETTINGS and FINAL ----------------------------------------------------
+
+Then Checker::SettingsOrFinalLine(ScriptTag block, LineKey found) {
+    CheckKeyLine(BlockKeys(block), block, found, seen_, false);
+    const std::string_view value = line_.text.substr(found.value);
+    if (block == ScriptTag::Settings && PreferenceHasBlank(value)) {
+        Warn(CheckKind::PreferenceBlank, [&] { return PreferenceWarning(value); });
+    } else if (block == ScriptTag::Final && !IsRecap(value)) {
+        Report(CheckKind::RecapValue, CheckSeverity::Error,
+               [&] { return RecapError(value) + WindowSays(block, line_); });
+    }
+    return Then::ReadOn;
+}
+
+// A line of the block that holds none of its keys: an error worded by what
+// the line looks like. A line shaped like an end tag is taken for the block's
+// own, and one shaped like <ANSWER> in a question for that.
+Then Checker::KeylessLine(ScriptTag block, KeyList known, LineKey found, std::int64_t opened) {
+    const auto error = [&](CheckKind kind, auto word) {
+        Report(kind, CheckSeverity::Error, [&] { return word() + WindowSays(block, line_); });
+    };
+    const auto noKey = [&] {
+        error(NoKeyKind(found), [&] { return NoKeyError(block, known, line_.text); });
+        return Then::ReadOn;
+    };
+    // Most such lines are no tag: they are told apart first, and cheaply.
+    if (line_.text.front() != '<') return noKey();
+    const std::optional<TagShape> shape = ShapeOfTag(line_.text);
+    if (!shape) return noKey();
+    if (shape->end) {
+        if (block == ScriptTag::Question && shape->name == TagName(ScriptTag::Answer)) {
+            error(CheckKind::StrayEndTag, [&] { return StrayEndError(line_.text); });
+            return Then::ReadOn;
+        }
+        error(CheckKind::MisspeltEndTag,
+              [&] { return MisspeltEndError(line_.text, block, opened); });
+        return Then::EndBlock;
+    }
+    std::optional<ScriptTag> meant;
+    if (block == ScriptTag::Question) meant = NearestTag(*shape, {ScriptTag::Answer});
+    error(CheckKind::UnknownTag, [&] { return UnknownTagError(line_.text, block, meant); });
+    return meant ? Then::StartAnswer : Then::ReadOn;
+}
+
+// --- QUESTION ----------------------------------------------------------------
 
 void Checker::QuestionLine(QuestionInfo& question, LineKey found) {
     CheckKeyLine(QuestionKeys, ScriptTag::Question, found, question.keys, false);
     const std::string_view value = line_.text.substr(found.value);
     if (found.key == QuestionNameKey) {
         question.name = value;
-        if (const auto length = CutTextLength(value, QuestionTextBudget)) {
-            Warn(CheckKind::CutQuestion, [&] { return CutQuestionWarning(*length); });
+        if (LongerThan(value, QuestionTextBudget)) {
+            Warn(CheckKind::CutQuestion, [&] { return CutQuestionWarning(ShownLength(value)); });
         }
     } else if (found.key == QuestionTextKey && !value.empty()) {
         const std::size_t number = ++question.choiceCount;
@@ -374,8 +368,9 @@ void Checker::QuestionLine(QuestionInfo& question, LineKey found) {
             Warn(CheckKind::HiddenChoice, [&] { return HiddenChoiceWarning(number, value); });
         } else {
             question.choices.push_back({std::string(value), line_.fileLine});
-            if (const auto length = CutTextLength(value, ChoiceTextBudget)) {
-                Warn(CheckKind::CutChoice, [&] { return CutChoiceWarning(*length, number); });
+            if (LongerThan(value, ChoiceTextBudget)) {
+                Warn(CheckKind::CutChoice,
+                     [&] { return CutChoiceWarning(ShownLength(value), number); });
             }
         }
     }
@@ -383,57 +378,8 @@ void Checker::QuestionLine(QuestionInfo& question, LineKey found) {
 
 // --- ANSWER ------------------------------------------------------------------
 
-// Reads an answer to its end tag; a start tag, a </QUESTION> or the end of the
-// file ends it too, after an error. Returns whether the question goes on.
-bool Checker::Answer(QuestionInfo& question) {
-    AnswerState answer;
-    answer.line = line_.fileLine;
-    while (Next()) {
-        if (line_.IsEnd(ScriptTag::Answer)) {
-            EndAnswer(question, answer);
-            return true;
-        }
-        const bool nested = line_.IsStart(ScriptTag::Answer);
-        const bool questionEnds = line_.IsEnd(ScriptTag::Question);
-        const bool blockStarts = IsBlockStart();
-        if (nested || questionEnds || blockStarts) {
-            Report(CheckKind::UnclosedBlock, CheckSeverity::Error, [&] {
-                return UnclosedError(ScriptTag::Answer, answer.line,
-                                     blockStarts ? question.line : 0, line_.text) +
-                       WindowSays(ScriptTag::Answer, line_);
-            });
-            answer.faulty = true;
-            EndAnswer(question, answer);
-            if (!questionEnds) Hold();
-            return nested;
-        }
-        if (const LineKey found = AnswerLine(answer); found.key == NoKey) {
-            answer.faulty = true;
-            if (KeylessLine(ScriptTag::Answer, AnswerKeys, found, answer.line) ==
-                Keyless::EndsBlock) {
-                EndAnswer(question, answer);
-                return true;
-            }
-        }
-    }
-    Report(
-        CheckKind::UnclosedBlock, CheckSeverity::Error,
-        [&] {
-            return UnclosedError(ScriptTag::Answer, answer.line, question.line, "") +
-                   WindowSaysAtEnd(ScriptTag::Answer, reader_.Number());
-        },
-        true);
-    answer.faulty = true;
-    EndAnswer(question, answer);
-    return false;
-}
-
 // The line's key, and what it sets in the answer.
-LineKey Checker::AnswerLine(AnswerState& answer) {
-    const LineKey found = KeyOf(AnswerKeys);
-    if (found.key == NoKey) {
-        return found;
-    }
+void Checker::AnswerLine(AnswerState& answer, LineKey found) {
     const bool isPoint = found.key >= FirstPointKey;
     CheckKeyLine(AnswerKeys, ScriptTag::Answer, found, answer.seen, isPoint);
     const std::string_view value = line_.text.substr(found.value);
@@ -452,7 +398,6 @@ LineKey Checker::AnswerLine(AnswerState& answer) {
             answer.setsPoints = true;
         }
     }
-    return found;
 }
 
 void Checker::EndAnswer(QuestionInfo& question, const AnswerState& answer) {

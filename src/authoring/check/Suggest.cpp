@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
 #include "scoring/Reach.h"
 #include "text/Ascii.h"
@@ -16,6 +17,13 @@ int Tolerance(std::string_view word) { return word.size() <= 5 ? 1 : 2; }
 
 // The fewest letters a key cut short keeps: fewer would fit too many keys.
 constexpr std::size_t MinimumStem = 3;
+
+// Words a new author writes for a key, too far off to be taken for a
+// misspelling of it: the question's text as question=, a choice as choice=.
+constexpr std::pair<std::string_view, std::string_view> Misreadings[] = {
+    {"question=", "name="},
+    {"choice=", "text="},
+};
 
 // "warrior" in "warriorpts=": the point key of the race, class or leaning
 // whose name (without blanks) starts with it, when it has three letters or more.
@@ -55,6 +63,9 @@ int EditDistance(std::string_view a, std::string_view b) {
 
 std::vector<std::string_view> NearestKeys(std::string_view written, KeyList keys) {
     std::vector<std::string_view> nearest;
+    for (const auto& [word, key] : Misreadings) {
+        if (written == word && std::find(keys.begin(), keys.end(), key) != keys.end()) return {key};
+    }
     // A key cut short is the likeliest slip, however far off it then is.
     const std::string_view stem = written.substr(0, written.size() - 1);
     if (stem.size() >= MinimumStem) {

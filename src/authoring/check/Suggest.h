@@ -21,7 +21,8 @@ int EditDistance(std::string_view a, std::string_view b);
 // closest first and at most three; none when every key is too far off to be
 // what was meant. A word that a key starts with is that key cut short
 // ("explanation=" means explanationtext=); a point key may also be named by
-// its race or class ("warriorpts=" means warpts=).
+// its race or class ("warriorpts=" means warpts=); a few words stand for a
+// key ("question=" means name=, "choice=" text=).
 std::vector<std::string_view> NearestKeys(std::string_view written, KeyList keys);
 
 // "'rogpts='", "'welfpts=' or 'helfpts='": the keys for "did you mean ...?".

@@ -13,6 +13,12 @@ using namespace std::string_literals;
 
 namespace {
 
+std::string Repeat(const std::string& text, int times) {
+    std::string repeated;
+    while (times-- > 0) repeated += text;
+    return repeated;
+}
+
 // Each script with every diagnostic it gets, in order: "line:kind:" and a part
 // of the text. Whether a script loads, and the line of its first error, are
 // held to the window on random scripts in script_document_test.cpp.
@@ -94,9 +100,11 @@ TEST(ScriptCheck, EachErrorAndWarningAtItsLine) {
           "10:warning:the answer of line 6 comes first for choice 1",
           "12:warning:has no type=", "16:warning:\"4\" matches none of the shown choices",
           "19:warning:\" 2\"", "21:warning:line 21 gives no points"}},
-        // texts the window may cut, and what it then shows
+        // texts the window may cut, and what it then shows: a letter of UTF-8 is one character,
+        // a byte of no UTF-8 one too
         {"<QUESTION>\nname=" + std::string(311, 'q') + "\ntext=" + std::string(50, 'c') +
-             "\ntext=" + std::string(51, 'c') + "\n</QUESTION>\n",
+             "\ntext=" + std::string(51, 'c') + "\ntext=" + Repeat("\u00e9", 50) + "\ntext=" +
+             Repeat("\u00e9", 51) + "\ntext=" + std::string(50, 'c') + "\x92\n</QUESTION>\n",
          {"2:warning:the question text has 311 characters: its box may not show it whole (310 fit "
           "in the window's default font); the last line the box shows then ends in \"\u2026\" and "
           "the question's tooltip shows its whole text",
@@ -104,7 +112,8 @@ TEST(ScriptCheck, EachErrorAndWarningAtItsLine) {
           "4:warning:choice 2 has 51 characters: its row may not show it whole (50 fit in the "
           "window's default font); the row then ends in \"\u2026\" and the choice's tooltip shows "
           "its whole text",
-          "4:warning:choice 2 \"c"}},
+          "4:warning:choice 2 \"c", "5:warning:choice 3 \"\u00e9", "6:warning:choice 4 has 51 ",
+          "6:warning:choice 4 \"\u00e9", "7:warning:choice 5 has 51 ", "7:warning:choice 5 \"c"}},
         // choices never shown, question without name or choices
         {many,
          {"11:warning:choice 9 \"C9\" is never shown", "12:warning:choice 10",
@@ -180,10 +189,15 @@ TEST(ScriptCheck, EachErrorAndWarningAtItsLine) {
           "6:warning:key found inside a word: 'highelfpts=' is no key, but the helfpts= it ends "
           "in is: the line is read as helfpts= \"3\" (High Elf has no key of its own: it gains "
           "only from goodpts=)"}},
-        {"<QUESTION>\nhighelfpts=3\n</QUESTION>\n",
+        // and a new author's words for a question's keys
+        {"<QUESTION>\nhighelfpts=3\nQuestion=Who?\nchoice =A\n<ANSWER>\nchoice=1\n",
          {"1:warning:no name=", "1:warning:no choices",
           "2:error:unknown key 'highelfpts=' (High Elf has no key of its own: it gains only from "
-          "goodpts=) (the window says"}},
+          "goodpts=) (the window says",
+          "3:error:unknown key 'Question=': did you mean 'name='? (the window says",
+          "4:error:unknown key 'choice =': did you mean 'text='? (no blank",
+          "6:error:unknown key 'choice=': did you mean 'text=', a key of a QUESTION block?",
+          "6:error:the ANSWER block opened at line 5 has no </ANSWER>"}},
         // "text" is a choice written wrong only in a question: elsewhere the window says so
         {"<SETTINGS>\ntext\n</SETTINGS>\n<FINAL>\nTEXT=yes\n</FINAL>\n",
          {"1:warning:the script has no QUESTION block",
