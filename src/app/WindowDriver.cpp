@@ -69,13 +69,34 @@ bool WindowDriver::Start(const std::string& scriptPath) {
 }
 
 void WindowDriver::Resume(std::shared_ptr<const ScriptDocument> document,
-                          const std::string& scriptPath, std::span<const Event> events,
-                          std::size_t stopAt) {
+                          const std::string& scriptPath, std::span<const Event> events) {
     scriptPath_ = scriptPath;
     document_ = std::move(document);
     earlier_.reset();
     running_ = true;
-    Exclusive([&] { Begin(Replayed(events, stopAt)); });
+    Exclusive([&] { Begin(Replayed(events, SIZE_MAX)); });
+}
+
+void WindowDriver::Reload(std::shared_ptr<const ScriptDocument> document,
+                          const std::string& scriptPath, GivenAnswers given,
+                          std::optional<GivenAnswers> kept) {
+    // While the run stands where a replay that stopped short left it, the
+    // answers it could not replay are still the player's: a script cut short
+    // for a moment (an editor writing it) gives them all back once whole.
+    const bool keeping = kept && given.events.size() == kept->replayed &&
+                         kept->replayed <= kept->events.size() &&
+                         std::equal(given.events.begin(), given.events.end(), kept->events.begin());
+    GivenAnswers from = keeping ? std::move(*kept) : std::move(given);
+    const std::size_t stopAt = FirstChangedQuestion(from.fingerprints, *document);
+    scriptPath_ = scriptPath;
+    document_ = std::move(document);
+    earlier_.reset();
+    running_ = true;
+    Exclusive([&] {
+        Begin(Replayed(from.events, stopAt));
+        from.replayed = run_->Events().size();
+        if (from.replayed < from.events.size()) earlier_ = std::move(from);
+    });
 }
 
 Run WindowDriver::Replayed(std::span<const Event> events, std::size_t stopAt) const {
@@ -191,21 +212,8 @@ bool WindowDriver::Restart() {
         });
         return false;
     }
-    // While the run stands where a replay that stopped short left it, the
-    // answers it could not replay are still the player's: a script cut short
-    // for a moment (an editor writing it) gives them all back once whole.
-    const bool keeping =
-        earlier_ && run_->Events().size() == earlier_->replayed &&
-        std::equal(run_->Events().begin(), run_->Events().end(), earlier_->events.begin());
-    Earlier from = keeping ? std::move(*earlier_) : Earlier{run_->Events(), document_, 0};
-    const std::size_t stopAt = FirstChangedQuestion(*from.document, *document);
-    document_ = std::move(document);
-    earlier_.reset();
-    Exclusive([&] {
-        Begin(Replayed(from.events, stopAt));
-        from.replayed = run_->Events().size();
-        if (from.replayed < from.events.size()) earlier_ = std::move(from);
-    });
+    Reload(std::move(document), scriptPath_, {run_->Events(), QuestionFingerprints(*document_), 0},
+           earlier_);
     return true;
 }
 

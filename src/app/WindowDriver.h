@@ -41,11 +41,15 @@ public:
     // are answered). Whether the script loaded.
     bool Start(const std::string& scriptPath);
     // A run of a document already loaded, resumed from its events (as far as
-    // they apply, and short of question stopAt, 0-based), at once: the bars
-    // stand where the answers leave them. A box says where it stopped when
-    // that was before the last answer, as for Restart.
+    // they apply) at once: the bars stand where the answers leave them.
     void Resume(std::shared_ptr<const ScriptDocument> document, const std::string& scriptPath,
-                std::span<const Event> events, std::size_t stopAt = SIZE_MAX);
+                std::span<const Event> events);
+    // A run resumed from answers given on another version of the script (a
+    // page reloaded on an edited draft), replayed up to its first changed
+    // question, as Restart does. kept: the answers a replay before could not
+    // give (Kept()), given back while the run still stands where it left them.
+    void Reload(std::shared_ptr<const ScriptDocument> document, const std::string& scriptPath,
+                GivenAnswers given, std::optional<GivenAnswers> kept = std::nullopt);
 
     // A click on a control, or its key.
     void Press(int id);
@@ -77,6 +81,9 @@ public:
     const Screen& Shown() const { return shown_; }
     const Run* CurrentRun() const { return run_ ? &*run_ : nullptr; }
     const BarState& Bars() const { return bars_; }
+    // The answers the last replay on a shortened script could not give, with
+    // the script they were given on, while the run stands where it left them.
+    const std::optional<GivenAnswers>& Kept() const { return earlier_; }
     bool Ended() const { return shown_.ended; }
     int ExitCode() const { return 0; }
     // The bar timer runs from the start to the end of a run (it may sleep).
@@ -112,14 +119,7 @@ private:
     BarState bars_;
     Screen shown_;
     std::deque<Event> pending_;
-    // The answers a replay on a shortened script could not give, with the
-    // script they were given on and how many of them the replay took.
-    struct Earlier {
-        std::vector<Event> events;
-        std::shared_ptr<const ScriptDocument> document;
-        std::size_t replayed = 0;
-    };
-    std::optional<Earlier> earlier_;
+    std::optional<GivenAnswers> earlier_;
     bool busy_ = false;
     bool running_ = false;
     bool ticking_ = false;

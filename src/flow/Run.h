@@ -53,6 +53,16 @@ std::size_t FirstChangedQuestion(const ScriptDocument& before, const ScriptDocum
 std::vector<std::uint64_t> QuestionFingerprints(const ScriptDocument& document);
 std::size_t FirstChangedQuestion(std::span<const std::uint64_t> before, const ScriptDocument& now);
 
+// Answers given on one version of a script: the run's events, the script's
+// question fingerprints, and how many of the events the last replay on a
+// later version took (fewer than all when it stopped short).
+struct GivenAnswers {
+    std::vector<Event> events;
+    std::vector<std::uint64_t> fingerprints;
+    std::size_t replayed = 0;
+    friend bool operator==(const GivenAnswers&, const GivenAnswers&) = default;
+};
+
 class Run {
 public:
     // A run of a loaded document as the window shows it once set up: the

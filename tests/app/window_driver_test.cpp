@@ -281,8 +281,7 @@ TEST_F(WindowDriverTest, AResumedRunStopsWhereTheFingerprintsSayTheScriptChanged
     const std::vector<std::uint64_t> kept = QuestionFingerprints(session().Document());
     const auto edited = load(question(1, 1) + question(2, 5) + question(3, 1));
     HeadlessDialog reloaded;
-    reloaded.driver.Resume(edited, ScriptFileName, dialog.driver.CurrentRun()->Events(),
-                           FirstChangedQuestion(kept, *edited));
+    reloaded.driver.Reload(edited, ScriptFileName, {dialog.driver.CurrentRun()->Events(), kept});
     EXPECT_EQ(reloaded.ControlText(IdQuestionText), "Q2");
     EXPECT_EQ(reloaded.Scores().PointTotals()[SlotWizard], 1);
     ASSERT_EQ(reloaded.boxes.size(), 1u);

@@ -88,30 +88,51 @@ std::vector<std::string_view> Fields(std::string_view text) {
     }
 }
 
+std::string Prints(std::span<const std::uint64_t> fingerprints) {
+    std::string text;
+    for (const std::uint64_t p : fingerprints) text += (text.empty() ? "" : ",") + Hex(p);
+    return text;
+}
+
+bool ReadPrints(std::string_view text, std::vector<std::uint64_t>& fingerprints) {
+    while (!text.empty()) {
+        const std::size_t comma = text.find(',');
+        std::uint64_t p = 0;
+        if (!ReadNumber(text.substr(0, comma), p, 16)) return false;
+        fingerprints.push_back(p);
+        text = comma == text.npos ? std::string_view() : text.substr(comma + 1);
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string EncodeRecord(const PageRecord& r) {
-    std::string prints;
-    for (const std::uint64_t p : r.fingerprints) prints += (prints.empty() ? "" : ",") + Hex(p);
-    return std::string(Version) + ' ' + Hex(r.scriptHash) + ' ' + prints + ' ' + Letters(r.events) +
-           ' ' + Letters(r.timeline) + ' ' + r.token + ' ' + std::to_string(r.base);
+    std::string text = std::string(Version) + ' ' + Hex(r.scriptHash) + ' ' +
+                       Prints(r.fingerprints) + ' ' + Letters(r.events) + ' ' +
+                       Letters(r.timeline) + ' ' + r.token + ' ' + std::to_string(r.base);
+    if (r.kept) {
+        text += ' ' + Letters(r.kept->events) + ' ' + Prints(r.kept->fingerprints) + ' ' +
+                std::to_string(r.kept->replayed);
+    }
+    return text;
 }
 
 std::optional<PageRecord> DecodeRecord(std::string_view text) {
     const std::vector<std::string_view> f = Fields(text);
     PageRecord r;
-    if (f.size() != 7 || f[0] != Version || !ReadNumber(f[1], r.scriptHash, 16) ||
+    if ((f.size() != 7 && f.size() != 10) || f[0] != Version ||
+        !ReadNumber(f[1], r.scriptHash, 16) || !ReadPrints(f[2], r.fingerprints) ||
         !ReadEvents(f[3], r.events) || !ReadEvents(f[4], r.timeline) ||
         !ReadNumber(f[6], r.base, 10))
         return std::nullopt;
-    for (std::string_view prints = f[2]; !prints.empty();) {
-        const std::size_t comma = prints.find(',');
-        std::uint64_t p = 0;
-        if (!ReadNumber(prints.substr(0, comma), p, 16)) return std::nullopt;
-        r.fingerprints.push_back(p);
-        prints = comma == prints.npos ? std::string_view() : prints.substr(comma + 1);
-    }
     r.token = std::string(f[5]);
+    if (f.size() == 10) {
+        r.kept.emplace();
+        if (!ReadEvents(f[7], r.kept->events) || !ReadPrints(f[8], r.kept->fingerprints) ||
+            !ReadNumber(f[9], r.kept->replayed, 10))
+            return std::nullopt;
+    }
     return r;
 }
 

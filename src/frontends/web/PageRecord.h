@@ -1,8 +1,8 @@
 // A run as the page keeps it in the tab's session storage, so that a reload
 // resumes it: the script it ran on (a hash of its bytes, and one fingerprint
 // per question, to find where an edited draft changed), the run's events,
-// the steps taken back since (what the browser's Forward does again), and
-// the run's history entries.
+// the steps taken back since (what the browser's Forward does again), the
+// run's history entries, and the answers a draft cut short could not take.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +27,7 @@ struct PageRecord {
     // one of them stands for.
     std::string token;
     int base = 0;
+    std::optional<GivenAnswers> kept;
     friend bool operator==(const PageRecord&, const PageRecord&) = default;
 };
 

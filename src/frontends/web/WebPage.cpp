@@ -122,23 +122,22 @@ void WebPage::Start(const std::string& source) {
     r.key = RecordKey(source, hash);
     r.record.scriptHash = hash;
     r.record.fingerprints = QuestionFingerprints(*document);
-    std::vector<Event> events;
-    std::size_t stopAt = SIZE_MAX;
     // Only a page that stands on an entry of a run kept one: a new visit
     // starts afresh without asking the storage.
     std::optional<PageRecord> kept = JsOnRunEntry() ? StoredRecord(r.key) : std::nullopt;
     if (kept) {
-        events = kept->events;
         r.record.token = kept->token;
-        if (kept->scriptHash == hash) {
-            // The same script: the same run, its steps taken back with it.
-            r.record.timeline = kept->timeline;
-        } else {
-            stopAt = FirstChangedQuestion(kept->fingerprints, *document);
-        }
+        // The same script: the same run, its steps taken back with it.
+        if (kept->scriptHash == hash) r.record.timeline = kept->timeline;
     }
     Handle(
-        0, [&] { r.driver.Resume(document, PageScript, events, stopAt); }, true);
+        0,
+        [&] {
+            if (!kept) return r.driver.Resume(document, PageScript, {});
+            r.driver.Reload(document, PageScript, {kept->events, kept->fingerprints, 0},
+                            kept->kept);
+        },
+        true);
     if (!kept) {
         // The entry is marked once there is a step to come back to.
         r.record.token = NewToken();
@@ -358,6 +357,7 @@ void WebPage::Store() {
         return;
     }
     r.record.events = r.driver.CurrentRun()->Events();
+    r.record.kept = r.driver.Kept();
     JsStore(r.key.c_str(), EncodeRecord(r.record).c_str());
 }
 

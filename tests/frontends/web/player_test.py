@@ -146,9 +146,27 @@ def test_a_draft_reloaded_after_an_edit_keeps_the_answers_before_the_change(t):
     t.browser.refresh()
     at(t, 5, 5)
     assert t.box() is None
+
+    def write(text):
+        with open(os.path.join(folder, "script.txt"), "w", encoding="utf-8") as f:
+            f.write(text)
+
+    # Cut short for a moment (an editor writing it): the results of what is
+    # left, and every answer back once the draft is whole again.
+    write(script_of(2))
+    t.browser.refresh()
+    wait_for(t.box, what="the box that says the draft ends sooner")
+    assert t.box()[1] == ("script.txt was read again.\nIt now ends after question 2: the results "
+                          "count your answers up to it.\nYour other answers were kept: they come "
+                          "back when it is read again with its questions."), t.box()
+    t.answer_box("OK")
+    write(script_of(5))
+    t.browser.refresh()
+    at(t, 5, 5)
+    assert t.box() is None and checked(t) == []
+
     edited = script_of(5).replace("name=Q3\n", "name=Q3, reworded\n")
-    with open(os.path.join(folder, "script.txt"), "w", encoding="utf-8") as f:
-        f.write(edited)
+    write(edited)
     t.browser.refresh()
     wait_for(t.box, what="the box that says where the run stopped")
     assert t.box() == ["Kinpath", "script.txt was read again.\nIt has changed from question 3 "
