@@ -119,15 +119,20 @@ void WindowDriver::Begin(Run run) {
     Update();
 }
 
-void WindowDriver::Press(int id) {
-    Event event;
-    if (EventOfControl(id, event)) Feed(event);
+Step WindowDriver::Press(int id) {
+    const std::optional<Event> event = EventOfControl(id);
+    return event ? Feed(*event) : Step{};
 }
 
-void WindowDriver::Feed(const Event& event) {
-    if (!run_ || Ended()) return;
-    pending_.push_back(event);
-    Exclusive([] {});
+Step WindowDriver::Feed(const Event& event) {
+    if (!run_ || Ended()) return {};
+    if (busy_) {
+        pending_.push_back(event);
+        return {};
+    }
+    Step step;
+    Exclusive([&] { step = Process(event); });
+    return step;
 }
 
 void WindowDriver::Answer(BoxResult answer) { Feed(AnswerEvent(answer)); }
@@ -167,15 +172,16 @@ KeyDecision WindowDriver::Key(const KeyPress& key) {
     return decision;
 }
 
-void WindowDriver::Process(const Event& event) {
-    if (Ended()) return;
+Step WindowDriver::Process(const Event& event) {
+    if (Ended()) return {};
     // A sleeping timer missed ticks that changed nothing on screen; the bars
     // move on by them before the event can change a total.
     if (running_) sleep_.CatchUp(bars_, run_->BarTargets(), intervalMs_);
     const Step step = run_->Apply(event);
-    if (!step.accepted) return;
+    if (!step.accepted) return step;
     Update(event.kind == EventKind::Choose ? IdChoice1 + event.value - 1 : 0);
     Carry(step.effect);
+    return step;
 }
 
 void WindowDriver::Carry(Effect effect) {

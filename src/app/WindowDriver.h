@@ -51,9 +51,11 @@ public:
     void Reload(std::shared_ptr<const ScriptDocument> document, const std::string& scriptPath,
                 GivenAnswers given, std::optional<GivenAnswers> kept = std::nullopt);
 
-    // A click on a control, or its key.
-    void Press(int id);
-    void Feed(const Event& event);
+    // A click on a control, or its key; an event. The step it gave: not
+    // accepted when the window does not allow it now, nor while an earlier
+    // input is still being drawn (it is then carried out right after).
+    Step Press(int id);
+    Step Feed(const Event& event);
     // The answer to the box the view was last given.
     void Answer(BoxResult answer);
     // The window's close box: Exit.
@@ -97,7 +99,7 @@ private:
     // box was being drawn), one after the other.
     template <typename F>
     void Exclusive(F f);
-    void Process(const Event& event);
+    Step Process(const Event& event);
     void Begin(Run run);
     // The document's run replayed from events short of question stopAt, with
     // the box that says where it stopped when it stopped early.

@@ -12,29 +12,22 @@ namespace kinpath {
 
 static_assert(ChoiceCount == ChoiceButtonCount, "one button for every choice a question offers");
 
-bool EventOfControl(int id, Event& event) {
-    if (id >= IdChoice1 && id < IdChoice1 + ChoiceButtonCount) {
-        event = ChooseEvent(id - IdChoice1 + 1);
-        return true;
-    }
+std::optional<Event> EventOfControl(int id) {
+    if (id >= IdChoice1 && id < IdChoice1 + ChoiceButtonCount)
+        return ChooseEvent(id - IdChoice1 + 1);
     switch (id) {
         case IdOk:
-            event = {EventKind::Ok};
-            return true;
+            return Event{EventKind::Ok};
         case IdSkip:
-            event = {EventKind::Skip};
-            return true;
+            return Event{EventKind::Skip};
         case IdPrint:
-            event = {EventKind::Print};
-            return true;
+            return Event{EventKind::Print};
         case IdHtml:
-            event = {EventKind::Html};
-            return true;
+            return Event{EventKind::Html};
         case IdExit:
-            event = {EventKind::Exit};
-            return true;
+            return Event{EventKind::Exit};
         default:
-            return false;
+            return std::nullopt;
     }
 }
 

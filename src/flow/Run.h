@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -29,10 +30,9 @@ struct Event {
 inline Event ChooseEvent(int choice) { return {EventKind::Choose, choice}; }
 inline Event AnswerEvent(BoxResult answer) { return {EventKind::Answer, static_cast<int>(answer)}; }
 
-// The event a click on a control gives; an Ok for a control that gives none
-// is refused by Apply as the question text's click is. False when the
-// control sends nothing.
-bool EventOfControl(int id, Event& event);
+// The event a click on a control gives; none for a control that sends
+// nothing (the question's text, a bar).
+std::optional<Event> EventOfControl(int id);
 
 // What the platform is left to do after an event.
 enum class Effect : std::uint8_t { None, SaveHtml, Print, End };

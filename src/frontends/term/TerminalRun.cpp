@@ -31,13 +31,11 @@ Outcome Execute(TerminalView& view, const std::string& command) {
         return Outcome::Exit;
     }
     if (command.size() == 1 && command[0] >= '1' && command[0] < '1' + ChoiceButtonCount) {
-        int id = IdChoice1 + (command[0] - '1');
-        if (!view.Usable(id)) {
+        if (!view.driver.Press(IdChoice1 + (command[0] - '1')).accepted) {
             view.Complain("there is no choice " + command + " now");
             return Outcome::Rejected;
         }
-        view.driver.Press(id);
-        if (view.Usable(IdOk)) view.driver.Press(IdOk);
+        view.driver.Press(IdOk);
         return Outcome::Done;
     }
     if (command == "b" || command == "back") {
@@ -58,12 +56,9 @@ Outcome Execute(TerminalView& view, const std::string& command) {
     };
     for (const Button& button : Buttons) {
         if (command != button.shortName && command != button.longName) continue;
-        if (!view.Usable(button.id)) {
-            view.Complain(button.refusal);
-            return Outcome::Rejected;
-        }
-        view.driver.Press(button.id);
-        return Outcome::Done;
+        if (view.driver.Press(button.id).accepted) return Outcome::Done;
+        view.Complain(button.refusal);
+        return Outcome::Rejected;
     }
     view.Complain("unknown command '" + command + "' (use a choice number, ok, s, b, h or q)");
     return Outcome::Rejected;

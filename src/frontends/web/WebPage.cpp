@@ -299,8 +299,7 @@ void WebPage::GoTo(int depth) {
 void WebPage::DrawPageState() {
     Run& r = *run_;
     const Screen& s = r.driver.Shown();
-    const bool back = r.document && !s.ended && !s.box && !r.leaving && r.driver.CurrentRun() &&
-                      r.driver.CurrentRun()->CanGoBack();
+    const bool back = r.document && !r.leaving && r.driver.CanGoBack();
     const bool results = s.layout == Layout::Results && !s.ended;
     if (back != r.backEnabled || results != r.resultsShown) {
         r.backEnabled = back;

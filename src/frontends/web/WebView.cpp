@@ -3,6 +3,8 @@
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
+#include <string>
+#include <string_view>
 #include <utility>
 
 #include "app/PanePositions.h"
@@ -29,7 +31,8 @@ EM_JS(void, JsLayoutIs, (int results), { Kinpath.layout(!!results); });
 EM_JS(void, JsControl, (int id, const char* text, int enabled, int visible, int checked),
       { Kinpath.control(id, UTF8ToString(text), !!enabled, !!visible, !!checked); });
 EM_JS(void, JsBar, (int id, int value, int permille), { Kinpath.bar(id, value, permille); });
-EM_JS(void, JsPane, (const char* text), { Kinpath.pane(UTF8ToString(text)); });
+EM_JS(void, JsPane, (const char* text, const char* added),
+      { Kinpath.pane(UTF8ToString(text), UTF8ToString(added)); });
 EM_JS(void, JsProgress, (const char* text), { Kinpath.progress(UTF8ToString(text)); });
 EM_JS(void, JsBox,
       (const char* caption, const char* text, const char* buttons, int cancel, int focus), {
@@ -56,6 +59,16 @@ namespace {
 // outside its range.
 int Clamped(std::int32_t value) { return std::clamp<std::int32_t>(value, BarLow, BarHigh); }
 int Permille(std::int32_t value) { return (Clamped(value) - BarLow) * 1000 / (BarHigh - BarLow); }
+
+// The pane's text as a text box holds it: LF line breaks.
+std::string LfLines(std::string_view text) {
+    std::string lines;
+    lines.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lines += text[i];
+    }
+    return lines;
+}
 
 }  // namespace
 
@@ -105,9 +118,13 @@ void WebView::DrawControl(int id, const ControlView& control) {
 }
 
 void WebView::DrawPane(std::string_view text) {
+    // New lines are read out: what was added, or all of a new text.
+    const std::string before(Pane().Text());
+    std::string added(text.starts_with(before) ? text.substr(before.size()) : text);
+    if (added.find_first_not_of(" \t\r\n") == std::string::npos) added.clear();
     MemoryView::DrawPane(text);
     Reveal();
-    JsPane(std::string(text).c_str());
+    JsPane(LfLines(text).c_str(), LfLines(added).c_str());
 }
 
 void WebView::DrawBar(int barId, std::int32_t position) {
