@@ -22,7 +22,9 @@ std::u16string CutToFit(std::u16string_view text,
     std::size_t good = 0, bad = text.size();
     while (bad - good > 1) {
         std::size_t middle = good + (bad - good) / 2;
-        if (SplitsPair(text, middle)) --middle;  // a pair stays whole
+        // A pair stays whole: the length after it, or the one before it when
+        // that is the last left to try.
+        if (SplitsPair(text, middle)) middle = middle + 1 < bad ? middle + 1 : middle - 1;
         if (middle == good) break;
         if (fits(cut(middle))) {
             good = middle;
