@@ -3,6 +3,7 @@
 #include <string_view>
 #include <utility>
 
+#include "flow/RunLog.h"
 #include "scoring/PickReasons.h"
 #include "script/ScriptDocument.h"
 #include "text/TextCodec.h"
@@ -127,7 +128,7 @@ void Run::Notify(Box box) {
 
 std::optional<std::size_t> Run::LastStep() const {
     for (std::size_t i = events_.size(); i-- > 0;) {
-        if (events_[i].kind == EventKind::Ok || events_[i].kind == EventKind::Skip) return i;
+        if (IsStep(events_[i])) return i;
     }
     return std::nullopt;
 }

@@ -1,6 +1,9 @@
 #include "frontends/web/PageRecord.h"
 
 #include <charconv>
+#include <utility>
+
+#include "flow/RunLog.h"
 
 namespace kinpath::web {
 
@@ -9,60 +12,10 @@ namespace {
 // A record of another layout is not read.
 constexpr std::string_view Version = "kinpath-run-1";
 
-bool IsStep(const Event& event) {
-    return event.kind == EventKind::Ok || event.kind == EventKind::Skip;
-}
-
-// One letter an event: the choice's digit, o OK, s Skip, and a box's answer
-// a (OK), y (Yes) or n (No). Print, HTML and Exit are never among a run's.
-char Letter(const Event& e) {
-    switch (e.kind) {
-        case EventKind::Choose:
-            return static_cast<char>('0' + e.value);
-        case EventKind::Ok:
-            return 'o';
-        case EventKind::Skip:
-            return 's';
-        case EventKind::Answer:
-            return e.value == static_cast<int>(BoxResult::Yes)  ? 'y'
-                   : e.value == static_cast<int>(BoxResult::No) ? 'n'
-                                                                : 'a';
-        default:
-            return '?';
-    }
-}
-
-std::optional<Event> FromLetter(char c) {
-    if (c >= '1' && c <= '9') return ChooseEvent(c - '0');
-    switch (c) {
-        case 'o':
-            return Event{EventKind::Ok};
-        case 's':
-            return Event{EventKind::Skip};
-        case 'a':
-            return AnswerEvent(BoxResult::Ok);
-        case 'y':
-            return AnswerEvent(BoxResult::Yes);
-        case 'n':
-            return AnswerEvent(BoxResult::No);
-        default:
-            return std::nullopt;
-    }
-}
-
-std::string Letters(std::span<const Event> events) {
-    std::string text;
-    for (const Event& e : events) text += Letter(e);
-    return text;
-}
-
 bool ReadEvents(std::string_view text, std::vector<Event>& events) {
-    for (const char c : text) {
-        const std::optional<Event> e = FromLetter(c);
-        if (!e) return false;
-        events.push_back(*e);
-    }
-    return true;
+    std::optional<std::vector<Event>> read = EventsOfLetters(text);
+    if (read) events = std::move(*read);
+    return read.has_value();
 }
 
 std::string Hex(std::uint64_t n) {
@@ -109,10 +62,10 @@ bool ReadPrints(std::string_view text, std::vector<std::uint64_t>& fingerprints)
 
 std::string EncodeRecord(const PageRecord& r) {
     std::string text = std::string(Version) + ' ' + Hex(r.scriptHash) + ' ' +
-                       Prints(r.fingerprints) + ' ' + Letters(r.events) + ' ' +
-                       Letters(r.timeline) + ' ' + r.token + ' ' + std::to_string(r.base);
+                       Prints(r.fingerprints) + ' ' + EventLetters(r.events) + ' ' +
+                       EventLetters(r.timeline) + ' ' + r.token + ' ' + std::to_string(r.base);
     if (r.kept) {
-        text += ' ' + Letters(r.kept->events) + ' ' + Prints(r.kept->fingerprints) + ' ' +
+        text += ' ' + EventLetters(r.kept->events) + ' ' + Prints(r.kept->fingerprints) + ' ' +
                 std::to_string(r.kept->replayed);
     }
     return text;
@@ -144,20 +97,6 @@ std::uint64_t ScriptHash(std::string_view bytes) {
 
 std::string RecordKey(const std::string& source, std::uint64_t scriptHash) {
     return source.empty() ? "kinpath:" + Hex(scriptHash) : "kinpath:" + source;
-}
-
-int StepCount(std::span<const Event> events) {
-    int steps = 0;
-    for (const Event& e : events) steps += IsStep(e) ? 1 : 0;
-    return steps;
-}
-
-std::vector<Event> EventsAtDepth(std::span<const Event> events, int depth) {
-    int steps = 0;
-    for (std::size_t i = 0; i < events.size(); ++i) {
-        if (IsStep(events[i]) && steps++ == depth) return {events.begin(), events.begin() + i};
-    }
-    return {events.begin(), events.end()};
 }
 
 }  // namespace kinpath::web

@@ -40,11 +40,4 @@ std::uint64_t ScriptHash(std::string_view bytes);
 // script starts afresh; a draft by its name, so that an edit of it resumes.
 std::string RecordKey(const std::string& source, std::uint64_t scriptHash);
 
-// The steps (answers and skips) among events: how far the run is.
-int StepCount(std::span<const Event> events);
-// The events before step depth + 1 (0-based depth: 0 is before the first
-// step): what the run was when it stood there. All of them when it never
-// went further.
-std::vector<Event> EventsAtDepth(std::span<const Event> events, int depth);
-
 }  // namespace kinpath::web

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "app/MainDialog.h"
+#include "flow/RunLog.h"
 #include "frontends/web/PageLayout.h"
 #include "frontends/web/PageRecord.h"
 #include "script/ScriptDocument.h"
@@ -286,12 +287,11 @@ void WebPage::Travel(const std::string& token, int depth) {
 void WebPage::GoTo(int depth) {
     Run& r = *run_;
     const std::vector<Event>& events = r.driver.CurrentRun()->Events();
-    const std::vector<Event>& timeline = r.record.timeline;
-    const int now = StepCount(events);
-    if (depth == now || depth < 0) return;
-    const std::vector<Event> target = EventsAtDepth(depth < now ? events : timeline, depth);
-    if (depth > now && StepCount(target) != depth) return;  // nothing to go forward to
-    r.driver.Resume(r.document, PageScript, target);
+    if (depth == StepCount(events)) return;
+    const std::optional<std::vector<Event>> target =
+        EventsToTravel(events, r.record.timeline, depth);
+    if (!target) return;
+    r.driver.Resume(r.document, PageScript, *target);
     // Travelling writes no new entry.
     r.record.base = std::min(r.record.base, depth);
 }
@@ -318,16 +318,7 @@ void WebPage::DrawPageState() {
 void WebPage::KeepHistory(int depthBefore) {
     Run& r = *run_;
     const std::vector<Event>& events = r.driver.CurrentRun()->Events();
-    std::vector<Event>& timeline = r.record.timeline;
-    // The steps taken back stay to go forward to while the run keeps to
-    // them; a step of its own replaces them.
-    const std::vector<Event> steps = EventsAtDepth(events, StepCount(events) - 1);
-    const auto within = [&](const std::vector<Event>& part) {
-        return part.size() <= timeline.size() &&
-               std::equal(part.begin(), part.end(), timeline.begin());
-    };
-    const bool kept = within(events) || (within(steps) && StepCount(timeline) > StepCount(events));
-    if (!kept) timeline = events;
+    KeepTimeline(r.record.timeline, events);
     const int depth = StepCount(events);
     if (depth == depthBefore) return;
     if (!r.entryMarked) {
