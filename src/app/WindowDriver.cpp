@@ -56,16 +56,22 @@ void WindowDriver::Exclusive(F f) {
 }
 
 bool WindowDriver::Start(const std::string& scriptPath) {
-    scriptPath_ = scriptPath;
-    earlier_.reset();
     auto document = std::make_shared<ScriptDocument>();
     const LoadOutcome outcome = LoadScript(*document, scriptPath);
-    document_ = std::move(document);
+    if (!outcome.loaded) {
+        Refuse(scriptPath, outcome);
+        return false;
+    }
+    Resume(std::move(document), scriptPath, {});
+    return true;
+}
+
+void WindowDriver::Refuse(const std::string& scriptPath, const LoadOutcome& outcome) {
+    scriptPath_ = scriptPath;
+    earlier_.reset();
+    document_ = std::make_shared<ScriptDocument>();
     running_ = true;
-    Exclusive([&] {
-        Begin(outcome.loaded ? Run(document_) : Run(LoadFailureBoxes(outcome, scriptPath)));
-    });
-    return outcome.loaded;
+    Exclusive([&] { Begin(Run(LoadFailureBoxes(outcome, scriptPath))); });
 }
 
 void WindowDriver::Resume(std::shared_ptr<const ScriptDocument> document,

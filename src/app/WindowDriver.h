@@ -40,6 +40,8 @@ public:
     // or the boxes that say why it did not load (the run then ends once they
     // are answered). Whether the script loaded.
     bool Start(const std::string& scriptPath);
+    // The same for a script loaded already, which did not load: its boxes.
+    void Refuse(const std::string& scriptPath, const LoadOutcome& outcome);
     // A run of a document already loaded, resumed from its events (as far as
     // they apply) at once: the bars stand where the answers leave them.
     void Resume(std::shared_ptr<const ScriptDocument> document, const std::string& scriptPath,

@@ -282,7 +282,10 @@ Then DocumentReader::AnswerKey(LineKey key) {
 }
 
 LoadOutcome LoadScript(ScriptDocument& document, const std::string& path) {
-    ScriptFileText file = ReadScriptFile(path);
+    return LoadScriptFile(document, ReadScriptFile(path));
+}
+
+LoadOutcome LoadScriptFile(ScriptDocument& document, ScriptFileText file) {
     if (file.failure != ReadFailure::None) {
         document = ScriptDocument();
         LoadOutcome outcome;

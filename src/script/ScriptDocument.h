@@ -147,6 +147,8 @@ private:
 // held). When it fails, the document holds what was read up to the failing
 // line.
 LoadOutcome LoadScript(ScriptDocument& document, const std::string& path = ScriptFileName);
+// The same on a file already read (ReadScriptFile).
+LoadOutcome LoadScriptFile(ScriptDocument& document, ScriptFileText file);
 // The same on a script's text already in memory (as ReadScriptFile gives it).
 LoadOutcome LoadScriptText(ScriptDocument& document, ScriptBytes bytes);
 // The same on a copy of bytes.

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 
 #include "app/MainDialog.h"
@@ -111,12 +110,12 @@ void WebPage::Start(const std::string& source) {
     ScriptFileText file = ReadScriptFile(PageScript);
     auto document = std::make_shared<ScriptDocument>();
     const std::uint64_t hash = ScriptHash(file.bytes);
-    bool loaded = file.failure == ReadFailure::None &&
-                  LoadScriptText(*document, std::move(file.bytes)).loaded;
-    if (loaded && ServedNoScript(source, *document)) loaded = std::remove(PageScript) != 0;
-    if (!loaded) {
+    LoadOutcome outcome = LoadScriptFile(*document, std::move(file));
+    // Refused as a missing file is.
+    if (outcome.loaded && ServedNoScript(source, *document)) outcome = LoadOutcome();
+    if (!outcome.loaded) {
         // The boxes that say why, as the programs show them.
-        Handle(0, [&] { r.driver.Start(PageScript); });
+        Handle(0, [&] { r.driver.Refuse(PageScript, outcome); });
         return;
     }
     r.document = document;
