@@ -155,6 +155,10 @@ void WebPage::Start(const std::string& source) {
     r.record.base = std::min(base, depth);
     if (entry > depth && depth >= base) {
         JsHistoryGo(depth - entry);
+    } else if (entry >= 0 && entry < depth) {
+        // The run resumed past the entry the browser stands on (a draft made
+        // whole again): the steps between get entries of their own.
+        for (int step = entry + 1; step <= depth; ++step) PushEntry(step);
     } else {
         JsHistory(false, r.record.token.c_str(), depth, r.record.base);
     }
@@ -325,16 +329,20 @@ void WebPage::KeepHistory(int depthBefore) {
         r.entryMarked = true;
     }
     if (depth == depthBefore + 1) {
-        // A history that did not grow dropped an entry to make room, maybe
-        // one of the run's (or those ahead): Back no longer trusts the
-        // entries below this one.
-        if (!JsHistory(true, r.record.token.c_str(), depth, r.record.base)) {
-            r.record.base = depth;
-            JsHistory(false, r.record.token.c_str(), depth, depth);
-        }
+        PushEntry(depth);
     } else {
         r.record.base = std::min(r.record.base, depth);
         JsHistory(false, r.record.token.c_str(), depth, r.record.base);
+    }
+}
+
+void WebPage::PushEntry(int depth) {
+    Run& r = *run_;
+    // A history that did not grow dropped an entry to make room, maybe one of
+    // the run's (or those ahead): Back no longer trusts the entries below.
+    if (!JsHistory(true, r.record.token.c_str(), depth, r.record.base)) {
+        r.record.base = depth;
+        JsHistory(false, r.record.token.c_str(), depth, depth);
     }
 }
 
