@@ -301,11 +301,12 @@ TEST_F(Win32WindowTest, ClicksAndKeysReachTheRunAndTheScreenIsDrawn) {
     for (const auto& [message, key, ctrl, state] : {
              Step{0, IdChoice1 + 1, false, "Question 1 | 2 | OK | 0"},
              Step{0, IdOk, false, "Question 2 | | | 2"},
-             Step{WM_KEYDOWN, VK_NUMPAD3, false, "Question 2 | 3 | OK | 2"},
-             Step{WM_KEYDOWN, VK_RETURN, false, "Question 3 | | | 5"},
-             Step{WM_KEYDOWN, VK_BACK, false, "Question 2 | 3 | OK | 2"},
-             Step{WM_SYSKEYDOWN, 'O', false, "Question 3 | | | 5"},
-             Step{WM_KEYDOWN, 'Z', true, "Question 2 | 3 | OK | 2"},
+             Step{WM_KEYDOWN, VK_NUMPAD1, false, "Question 2 | 1 | OK | 2"},
+             // The focus stays on the first choice: the checks alone change.
+             Step{WM_KEYDOWN, VK_RETURN, false, "Question 3 | | | 3"},
+             Step{WM_KEYDOWN, VK_BACK, false, "Question 2 | 1 | OK | 2"},
+             Step{WM_SYSKEYDOWN, 'O', false, "Question 3 | | | 3"},
+             Step{WM_KEYDOWN, 'Z', true, "Question 2 | 1 | OK | 2"},
              Step{WM_SYSKEYDOWN, 'S', false, "Question 3 | | | 2"},
          }) {
         message ? Key(key, ctrl, message) : Click(static_cast<int>(key));
