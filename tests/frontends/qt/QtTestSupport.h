@@ -34,7 +34,6 @@ public:
     QMessageBox::StandardButton answer = QMessageBox::NoButton;
     std::vector<QRect> boxPlaces;  // where each box stood once shown
     QString printFile;             // where the print dialog sends the job, as a PDF
-    bool printCancel = false;
     // When set, the real print dialog runs, and this acts in it once it shows.
     std::function<void(QPrintDialog&)> inPrintDialog;
     std::vector<QUrl> opened;
@@ -57,7 +56,7 @@ protected:
         }
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(printFile);
-        return !printCancel;
+        return true;
     }
     bool OpenUrl(const QUrl& url) override {
         opened.push_back(url);
@@ -89,15 +88,11 @@ protected:
         window = std::make_unique<TestWindow>();
         if (window->Start(script) && show) window->show();
     }
-    // Writes the script and starts on it.
     void StartOn(const std::string& script) {
         WriteScript(script);
         Start();
         Pump();
     }
-    // What the run has scored and where it stands.
-    const Session& Scores() const { return window->Driver().CurrentRun()->Scores(); }
-    // A click on a control, as the user would make it.
     void Click(int id) {
         qobject_cast<QAbstractButton*>(window->ControlWidget(id))->click();
         Pump();
@@ -107,7 +102,6 @@ protected:
         QWidget* target = window->focusWidget() ? window->focusWidget() : window.get();
         QKeyEvent press(QEvent::KeyPress, key, modifiers);
         QCoreApplication::sendEvent(target, &press);
-        // Space presses a button when it comes up again.
         QKeyEvent release(QEvent::KeyRelease, key, modifiers);
         QCoreApplication::sendEvent(target, &release);
         Pump();

@@ -1,12 +1,11 @@
 // Printing through the real QPrinter into a PDF file, read back with poppler's
-// pdftotext to check where every row landed.
+// pdftotext: where the surface puts each row, and the dialog's refusals.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFile>
 #include <QLineEdit>
 #include <QPageLayout>
 #include <QProcess>
@@ -26,7 +25,6 @@ struct Row {
     QString firstWord;
 };
 
-// The printed rows in order.
 std::vector<Row> PrintedRows(const QString& pdf) {
     QProcess p;
     p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
@@ -53,18 +51,11 @@ TEST_F(QtWindowTest, PrintsEveryPaneLineWhereThePageGeometryPutsIt) {
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
         GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
     StartOn(Questionnaire(70));
-    for (int q = 0; q < 70; ++q) {
-        Click(IdChoice1);
-        Click(IdOk);
-    }
+    for (int q = 0; q < 140; ++q) Click(q % 2 ? IdOk : IdChoice1);
     window->printFile = QString::fromStdString((Dir() / "out.pdf").string());
-    window->printCancel = true;
-    Click(IdPrint);
-    ASSERT_FALSE(QFile::exists(window->printFile));
-    window->printCancel = false;
     Click(IdPrint);
 
-    // The PDF printer's resolution; the painter's origin is the printable area's corner.
+    // The painter's origin is the printable area's corner.
     QPrinter reference(QPrinter::HighResolution);
     reference.setOutputFormat(QPrinter::PdfFormat);
     const PageGeometry g = ComputePageGeometry(reference.resolution(), reference.resolution());
@@ -95,8 +86,7 @@ TEST_F(QtWindowTest, PrintsEveryPaneLineWhereThePageGeometryPutsIt) {
 // there, so a print that went ahead would not hang the test.
 TEST_F(QtWindowTest, PrintingToAFileThatIsNoRegularFileFailsAtOnce) {
     StartOn(Questionnaire(1));
-    Click(IdChoice1);
-    Click(IdOk);
+    Click(IdSkip);
     ASSERT_EQ(::mkfifo("Kinpath.pdf", 0600), 0);
     const int reader = ::open("Kinpath.pdf", O_RDONLY | O_NONBLOCK);
     const QString fifo = QString::fromStdString((Dir() / "Kinpath.pdf").string());
