@@ -143,6 +143,12 @@ void WebPage::Start(const std::string& source) {
         r.record.token = NewToken();
         return;
     }
+    Rejoin();
+    Store();
+}
+
+void WebPage::Rejoin() {
+    Run& r = *run_;
     // The browser's entry stays the run's when it is one of its own (a
     // reload), and goes back to the one of the step the run resumed at (an
     // edited draft); else it becomes the run's first.
@@ -163,7 +169,6 @@ void WebPage::Start(const std::string& source) {
         JsHistory(false, r.record.token.c_str(), depth, r.record.base);
     }
     r.entryMarked = true;
-    Store();
 }
 
 template <typename F>

@@ -59,6 +59,8 @@ private:
     void GoTo(int depth);
     void DrawPageState();
     void KeepHistory(int depthBefore);
+    // A resumed run takes its place among the browser's entries.
+    void Rejoin();
     // A new entry of the browser's history for the run at that step.
     void PushEntry(int depth);
     void Store();
