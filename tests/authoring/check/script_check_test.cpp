@@ -77,7 +77,8 @@ TEST(ScriptCheck, EachErrorAndWarningAtItsLine) {
           "9:error:'</ANSWER>' ends no block: no ANSWER block is open here",
           "10:error:'<FOO>' is no tag of a QUESTION block (it takes <ANSWER> and </QUESTION>)",
           "11:error:misspelt end tag '</QUESTIO>': the QUESTION block opened at line 4",
-          "12:warning:2 lines outside any block (up to line 13) are ignored, the first: \"<QUESTON>\""}},
+          "12:warning:2 lines outside any block (up to line 13) are ignored, the first: "
+          "\"<QUESTON>\" (did you mean <QUESTION>?"}},
         // choices without answer, answers no choice reaches
         {"<QUESTION>\nname=Pick one\ntext=Red\ntext=Green\ntext=Blue\n<ANSWER>\ntype=Yes\n</ANSWER>\n"
          "<ANSWER>\ntype=1\n</ANSWER>\n<ANSWER>\nwarpts=1\n</ANSWER>\n<ANSWER>\ntype=4\n</ANSWER>\n"
