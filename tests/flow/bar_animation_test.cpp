@@ -134,41 +134,21 @@ TEST_F(BarAnimationTest, TicksFollowTheModelOverRandomTotals) {
     }
 }
 
-TEST_F(BarAnimationTest, BarsStartEmptyRedAndEachSlotHasItsBar) {
-    EXPECT_TRUE(BarColour == (Colour{255, 0, 0}) && BarLow == 0 && BarHigh == 100);
-    ASSERT_TRUE(Start("<QUESTION>\nname=Q\n</QUESTION>\n"));
-    for (int k = 0; k < 27; ++k) EXPECT_EQ(dialog.BarPosition(1012 + k), 0) << k;
-    for (int slot = 0; slot < 31; ++slot) {
-        EXPECT_EQ(BarIdForSlot(slot), slot < 27 ? 1012 + SlotOfBar(slot) : 0);
-    }
-}
-
-// Through the real window: every point key moves its bar, and no key reaches
-// the High Elf slot.
+// Through the real window: the bars start empty, every point key
+// moves its bar, and no key reaches the High Elf slot.
 TEST_F(BarAnimationTest, EveryKeyMovesItsBarButHighElfHasNoKey) {
+    for (int slot = 0; slot < 31; ++slot)
+        EXPECT_EQ(BarIdForSlot(slot), slot < 27 ? 1012 + SlotOfBar(slot) : 0);
     std::string answer = "<ANSWER>\ntype=1\n";
     for (const PointKey& key : AnswerPointKeys) answer += std::string(key.key) + "5\n";
     ASSERT_TRUE(Start("<QUESTION>\nname=All\ntext=Everything\n" + answer +
                       "</ANSWER>\n</QUESTION>\n<QUESTION>\nname=Wait\ntext=x\n</QUESTION>\n"));
+    for (int k = 0; k < 27; ++k) EXPECT_EQ(dialog.BarPosition(1012 + k), 0) << k;
     dialog.Click(IdChoice1);
     dialog.Click(IdOk);
     for (int tick = 0; tick < 100 && dialog.TimerTicking(); ++tick) dialog.Tick();
     for (int slot = 0; slot < 27; ++slot) {
         EXPECT_EQ(dialog.BarPosition(BarIdForSlot(slot)), slot == SlotHighElf ? 0 : 5) << slot;
-    }
-}
-
-// Points taken away: a bar sinks one a tick to its new total, but not below empty.
-TEST_F(BarAnimationTest, BarsSinkToALowerTotalButNotBelowEmpty) {
-    Session session(Answers({{"warpts=20", "wizpts=-2000"}}));
-    Record(session, 0);
-    BarState bars;
-    bars.BarShown[SlotWarrior] = 60, bars.BarShown[SlotWizard] = 100;
-    for (int tick = 1; tick <= 110; ++tick) {  // and then stays
-        AnimateBars(bars, session.PointTotals());
-        ASSERT_TRUE(bars.BarShown[SlotWarrior] == std::max(60 - tick, 20) &&
-                    bars.BarShown[SlotWizard] == std::max(100 - tick, 0))
-            << tick;
     }
 }
 

@@ -272,37 +272,18 @@ TEST(ScriptParseEquivalence, BlocksMatchKeysTriedOneByOne) {
     EXPECT_LT(failedLoads, 510);
 }
 
-TEST(ScriptDocument, ExampleScript) {
-    // Lines between blocks mean nothing; of two keys in a line, the one tested
-    // first wins wherever it stands; a point given again is set again, and an
-    // empty value leaves it.
-    ScriptDocument document;
-    const LoadOutcome outcome = LoadScriptText(
-        document,
-        "# comment\n<SETTINGS>\npreference=raceoverclass\n</SETTINGS>\n\n"
-        "  <QUESTION>\n  name=Do you like to fight up close?\n  text=Yes\n\ttext=No\n"
-        "  <ANSWER>\n    type=1\n    explanationtext=Close.\n    warpts=5\n    OGREPTS=2\n"
-        "barbpts=1 humanpts=3\nwarpts=6\nwarpts=\n  </ANSWER>\n"
-        "  <answer>\n    type=no\n    wizpts=5\n  </Answer>\n</QUESTION>\n<FINAL>\nrecap=ask\n</FINAL>\n"
-        "<ANSWER>\nstray=1\n</ANSWER>\n</QUESTION>\nname=x\n"sv);
-    ASSERT_TRUE(outcome.loaded && outcome.errors.empty());
-    EXPECT_EQ(Dump(document),
-              "settings 0 final 2\nquestion -[Do you like to fight up close?][Yes][No]\n"
-              "  answer [1][Close.] 0=1 10=2 25=6\n  answer [no]- 26=5");
-    // A new block starts from the defaults.
-    ASSERT_TRUE(LoadScriptText(document, "<SETTINGS>\n</SETTINGS>\n<FINAL>\n</FINAL>\n"sv).loaded);
-    EXPECT_EQ(Dump(document), "settings 1 final 0");
-}
-
+// Every key has a slot of its own; a point given again is set again, and an
+// empty value leaves it (random scripts seldom repeat a key with a value).
 TEST(ScriptDocument, EveryPointKeyHasASlotOfItsOwn) {
     std::string script = "<QUESTION>\n<ANSWER>\n";
     for (std::size_t i = 0; i < AnswerPointKeys.size(); ++i)
         script += std::string(AnswerPointKeys[i].key) + std::to_string(100 + i) + "\n";
+    script += std::string(AnswerPointKeys[0].key) + "5\n" + AnswerPointKeys[1].key + "\n";
     ScriptDocument document;
     ASSERT_TRUE(LoadScriptText(document, script + "</ANSWER>\n</QUESTION>\n").loaded);
     PointValues points = document.Points(document.Answers(document.Questions()[0])[0]);
     for (std::size_t i = 0; i < AnswerPointKeys.size(); ++i) {
-        EXPECT_EQ(std::exchange(points[AnswerPointKeys[i].slot], 0), 100 + i)
+        EXPECT_EQ(std::exchange(points[AnswerPointKeys[i].slot], 0), i == 0 ? 5 : 100 + i)
             << AnswerPointKeys[i].key;
     }
     EXPECT_EQ(points, PointValues{});                  // High Elf has no key; no slot has two
@@ -310,27 +291,17 @@ TEST(ScriptDocument, EveryPointKeyHasASlotOfItsOwn) {
     EXPECT_EQ(AnswerPointKeys[4].slot, SlotHalfling);  // helfpts=
 }
 
+// The random scripts above all end in a line feed and seldom cut a line at
+// its last character; and the messages' wording.
 TEST(ScriptDocument, MessagesAndTheirLineNumbers) {
     const std::pair<std::string, std::vector<ScriptError>> cases[] = {
-        {"<SETTINGS>\n# c\nbogus\n</SETTINGS>\n", {{Undefined, 3}}},
-        {"<FINAL>\nrecap=maybe\n</FINAL>\n", {{Undefined, 2}}},
-        {"<QUESTION>\nsome text here\n", {{Invalid, 2}}},
-        {"<QUESTION>\n<QUESTION>\n", {{Undefined, 2}}},
-        // An ANSWER that fails takes its question with it: two boxes.
-        {"<QUESTION>\n<ANSWER>\ntype=1\nwarpts 5\n</ANSWER>\n", {{Undefined, 4}, {EndExpected, 4}}},
         // The text ending inside an ANSWER: the question reports it, after the
         // empty line that follows the final line feed.
         {"<QUESTION>\n<ANSWER>\ntype=1\n", {{EndExpected, 4}}},
         {"<QUESTION>\n<ANSWER>\ntype=1", {{EndExpected, 3}}},
-        // Pieces of an over-long line count as lines.
-        {"<QUESTION>\nname=" + std::string(600, 'x') + "\nbad\n", {{Undefined, 3}}},
+        // An ANSWER that fails takes its question with it: two boxes.
+        {"<QUESTION>\n<ANSWER>\ntype=1\nwarpts 5\n</ANSWER>\n", {{Undefined, 4}, {EndExpected, 4}}},
         {"<QUESTION>\nname=" + std::string(506, 'x') + "\nbad\n", {{Undefined, 4}}},
-        {"<QUESTION>\r\nname=a\r\n\r\n\xEF\xBB\xBF\r\n", {{Undefined, 4}}},
-        // No boxes when the text ends inside a block.
-        {"<SETTINGS>\npreference=x\n", {}},
-        {"<FINAL>\n", {}},
-        {"<QUESTION>\nname=a\n", {}},
-        {"<QUESTION>\n<ANSWER>\n</ANSWER>\n", {}},
     };
     for (const auto& [script, errors] : cases) {
         ScriptDocument document;
@@ -367,30 +338,12 @@ TEST(ScriptDocument, PointValuesReadLikeStrtollClampedTo32Bits) {
     }
 }
 
-TEST(ScriptDocument, TypeMatchesChoiceByNumberOrYesNo) {
-    const auto matches = [](const char* type, int choice) {
-        return TypeMatchesChoice(type != nullptr ? type : "", choice);
-    };
-    for (int choice = 1; choice <= 10; ++choice) {
-        const std::string number = std::to_string(choice);
-        EXPECT_TRUE(matches(number.c_str(), choice));
-        EXPECT_FALSE(matches(number.c_str(), choice + 1));
-        EXPECT_FALSE(matches(("0" + number).c_str(), choice) ||
-                     matches((number + " ").c_str(), choice));
-        EXPECT_EQ(matches("YES", choice), choice == 1);
-        EXPECT_EQ(matches("no", choice), choice == 2);
-        EXPECT_FALSE(matches("y", choice) || matches("yes ", choice) || matches(nullptr, choice));
-    }
-}
-
 TEST_F(ScriptLoadTest, LoadsAFileAndClearsTheDocumentFirst) {
     ScriptDocument document;
-    WriteScript("\xEF\xBB\xBF<QUESTION>\nname=Q\n</QUESTION>\n<SETTINGS>\n</SETTINGS>\n");
+    WriteScript("<QUESTION>\nname=Q\n</QUESTION>\n<SETTINGS>\n</SETTINGS>\n");
     ASSERT_TRUE(LoadScript(document).loaded);
     EXPECT_EQ(document.Text(document.Questions()[0].name), "Q");
-    for (const char* path : {"missing.txt", "."}) {  // no file, a directory
-        const LoadOutcome outcome = LoadScript(document, path);
-        EXPECT_FALSE(outcome.loaded || !outcome.errors.empty() || document.Settings());
-        EXPECT_TRUE(document.Questions().empty());
-    }
+    const LoadOutcome outcome = LoadScript(document, "missing.txt");
+    EXPECT_FALSE(outcome.loaded || !outcome.errors.empty() || document.Settings());
+    EXPECT_TRUE(document.Questions().empty());
 }

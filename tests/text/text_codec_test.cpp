@@ -163,24 +163,9 @@ TEST(NumberText, DecimalsAsPrintfAndFractionsThatReadBack) {
               "-518446744073709551615");
 }
 
-// Text escaped for HTML holds no markup character and reads back as it was.
+// Only the markup characters become references; everything else stays.
 TEST(HtmlText, MarkupCharactersBecomeReferencesAndNothingElseChanges) {
-    const std::string text = "a<b>&\"c'\xC3\xA9&amp;\t\n";
-    const std::string html = HtmlEscaped(text);
-    EXPECT_EQ(html, "a&lt;b&gt;&amp;&quot;c'\xC3\xA9&amp;amp;\t\n");
-    std::string back;
-    for (std::size_t i = 0; i < html.size(); ++i) {
-        std::size_t length = 1;
-        for (const char c : std::string("&<>\"")) {
-            const std::string_view reference = HtmlReference(static_cast<unsigned char>(c));
-            if (html.compare(i, reference.size(), reference) == 0) {
-                back += c;
-                length = reference.size();
-            }
-        }
-        if (length == 1) back += html[i];
-        i += length - 1;
-    }
-    EXPECT_EQ(back, text);
+    EXPECT_EQ(HtmlEscaped("a<b>&\"c'\xC3\xA9&amp;\t\n"),
+              "a&lt;b&gt;&amp;&quot;c'\xC3\xA9&amp;amp;\t\n");
     EXPECT_EQ(HtmlReference(U'\u2039'), "");
 }

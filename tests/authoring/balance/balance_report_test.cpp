@@ -68,20 +68,10 @@ TEST(BalanceReportTest, EveryFormatReadsBackAndShowsTextsSafely) {
     EXPECT_TRUE(Has(html, "<td>Sword &lt;i&gt; &amp; &quot;x&quot;</td>")) << html;
     EXPECT_FALSE(Has(html, "<i>") || Has(html, "<b>"));
 
-    // The leanings by their names, in every format.
-    const char* leanings[] = {"evil", "good", "big race", "small race"};
+    // The leanings by their names (every format holds the same cells).
     const std::string text = Written(report, WriteReportText);
-    const nlohmann::json parsed = nlohmann::json::parse(json);
-    for (int slot = BarSlotCount; slot < PointSlotCount; ++slot) {
-        const std::string name = leanings[slot - BarSlotCount], key(SlotKey(slot));
-        EXPECT_TRUE(Has(text, "\n  " + name + " ")) << name;
-        EXPECT_TRUE(Has(csv, "\r\n" + name + "," + key + ",")) << name;
-        const nlohmann::json& leaning =
-            parsed.at("tables").at("leanings").at(std::size_t(slot - BarSlotCount));
-        EXPECT_EQ(leaning["leaning"], name);
-        EXPECT_EQ(leaning["key"], key);
-        EXPECT_TRUE(Has(html, "<tr><td>" + name + "</td><td>" + key + "</td>")) << name;
-    }
+    for (const char* name : {"evil", "good", "big race", "small race"})
+        EXPECT_TRUE(Has(text, "\n  " + std::string(name) + " ")) << name;
 }
 
 // Totals are counted exactly from -1000 to 1000; where a bar ends is told in
@@ -117,10 +107,8 @@ TEST(BalanceReportTest, FiguresAtTheEdgesOfWhatIsCounted) {
     const auto& warrior = ends.rows[std::size_t(RaceRowCount + 12)];
     ASSERT_EQ(warrior[0].Text(), "Warrior");
     const std::vector<ReportCell> counts(warrior.begin() + 1, warrior.end());
-    EXPECT_EQ(counts, (std::vector<ReportCell>{
-                          std::uint64_t{3}, std::uint64_t{2}, std::uint64_t{1}, std::uint64_t{0},
-                          std::uint64_t{0}, std::uint64_t{0}, std::uint64_t{0}, std::uint64_t{0},
-                          std::uint64_t{0}, std::uint64_t{0}, std::uint64_t{1}, std::uint64_t{3}}));
+    const std::uint64_t expected[] = {3, 2, 1, 0, 0, 0, 0, 0, 0, 0, 1, 3};
+    EXPECT_EQ(counts, std::vector<ReportCell>(std::begin(expected), std::end(expected)));
     EXPECT_EQ(ends.columns.back().title, "100+");
     EXPECT_EQ(report.charts.ends[std::size_t(RaceRowCount + 12)].second[EndBins - 1], 3u);
     const std::string html = Written(report, WriteReportHtml);

@@ -1,6 +1,7 @@
 // The --balance simulation and report: the same result for a seed however
 // many threads share the runs (or can be started), tallies that follow the
-// script, what the report says, and the same numbers in every format.
+// script, and what the report says. The formats are held to the report in
+// balance_report_test.cpp.
 #if !defined(_WIN32)
 #include <sys/resource.h>
 #endif
@@ -11,8 +12,6 @@
 #include <fstream>
 #include <memory>
 #include <new>
-#include <regex>
-#include <set>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -127,14 +126,9 @@ TEST(BalanceTest, TalliesFollowTheChoicesSkipsAndPreference) {
     EXPECT_EQ(tally.answered + tally.unmatched, 8000u);
     EXPECT_TRUE(tally.answered > 820 && tally.answered < 1180) << tally.answered;
 
-    tally = Simulate(
-        "<SETTINGS>\npreference=raceoverclass\n</SETTINGS>\n<QUESTION>\nname=Scales?\ntext=Yes\n"
-        "text=No\n<ANSWER>\ntype=yes\nikspts=5\n</ANSWER>\n<ANSWER>\ntype=no\n</ANSWER>\n</QUESTION>\n",
-        1000, 3);
-    EXPECT_EQ(tally.preference, Preference::RaceOverClass);
-    EXPECT_TRUE(tally.preferenceFromScript);
-    EXPECT_GT(Pair(tally, "Iksar", "Monk"), 400u);
-    EXPECT_EQ(Pair(tally, "Iksar", "Monk") + Pair(tally, "Halfling", "Cleric"), 1000u);
+    // The pick by preference is proved in flow/; the tally says where it came from.
+    tally = Simulate("<SETTINGS>\npreference=raceoverclass\n</SETTINGS>\n" + TwoOutcomes, 10, 3);
+    EXPECT_TRUE(tally.preference == Preference::RaceOverClass && tally.preferenceFromScript);
 }
 
 // Where the bars end, and advice that scales every key alike: followed, it
@@ -176,13 +170,10 @@ TEST(BalanceTest, AdviceScalesEveryKeyAndKeepsTheRecommendations) {
     for (TotalCounts& bar : full.bars) bar.Add(5000);
     full.leadingRace.Add(30);  // not nearly empty
     full.leadingClass.Add(5000);
-    EXPECT_NE(Report(*low, full, options, BalanceFormat::Json)
-                  .find("Most bars stand full: more than half of the bar totals end above 100, "
-                        "the most a bar shows. Multiply every point value, the leanings"),
+    const std::string advice = Report(*low, full, options, BalanceFormat::Json);
+    EXPECT_NE(advice.find("Most bars stand full: more than half of the bar totals end above 100"),
               std::string::npos);
-    EXPECT_NE(Report(*low, full, options, BalanceFormat::Json)
-                  .find("; by less than 0.08, the leaders then end near 80."),
-              std::string::npos);
+    EXPECT_NE(advice.find("; by less than 0.08, the leaders then end near 80."), std::string::npos);
     EXPECT_EQ(Report(*low, full, options).find("nearly empty"), std::string::npos);
     TotalCounts three;
     for (const int total : {1, 2, 3}) three.Add(total);
@@ -214,41 +205,9 @@ TEST_F(BalanceRunTest, ReportSaysWhatMovesTheRecommendationsAndWhy) {
         csv.find("\r\nDruid,class,40,Druid can reach at most 40; Warrior reaches at least 41 on "
                  "every way of answering that gives Druid 40\r\n"),
         std::string::npos);
-    EXPECT_NE(
-        csv.find(
-            "\r\nHigh Elf,race,0,High Elf has no key of its own and gains only from "
-            "goodpts=; Human scores at least as much as High Elf on every way of answering and "
-            "goes with every class High Elf goes with"),
-        std::string::npos);
-}
-
-// Every format holds the same figures: the CSV's and the JSON's numbers are
-// one list, and the text and the page show each of them. Compared as numbers:
-// JSON has no trailing zeros (the CSV's 12.50 is its 12.5).
-TEST_F(BalanceRunTest, EveryFormatHoldsTheSameNumbers) {
-    const auto sample = Load(ReadFile(KINPATH_EXAMPLES_DIR "/script.txt"));
-    const BalanceOptions options{2000, 7, 0.1, 2};
-    const BalanceTally tally = SimulateBalance(sample, options);
-    const auto numbers = [](const std::string& text, const char* pattern) {
-        std::multiset<double> found;
-        const std::regex number(pattern);
-        for (std::sregex_iterator it(text.begin(), text.end(), number), end; it != end; ++it)
-            found.insert(std::stod((*it)[1]));
-        return found;
-    };
-    const auto csv = numbers(Report(*sample, tally, options, BalanceFormat::Csv),
-                             "(?:\n|,)(-?[0-9][0-9.]*)(?=\r|,)");
-    const auto json =
-        numbers(Report(*sample, tally, options, BalanceFormat::Json), "\": (-?[0-9][0-9.]*)[,}\n]");
-    EXPECT_GT(csv.size(), 600u);
-    EXPECT_EQ(csv, json);
-    const auto text = numbers(Report(*sample, tally, options), "(-?[0-9]+(?:\\.[0-9]+)?)");
-    const auto html =
-        numbers(Report(*sample, tally, options, BalanceFormat::Html), ">(-?[0-9][0-9.]*)<");
-    for (const double n : csv) {
-        EXPECT_GE(text.count(n), csv.count(n)) << n;
-        EXPECT_GE(html.count(n), csv.count(n)) << n;
-    }
+    EXPECT_NE(csv.find("; Human scores at least as much as High Elf on every way of answering and "
+                       "goes with every class High Elf goes with"),
+              std::string::npos);
 }
 
 #if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__)
