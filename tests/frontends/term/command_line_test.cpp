@@ -82,6 +82,7 @@ TEST(CommandLineTest, EachBalanceNumberTakesItsRangeAndNothingElse) {
 TEST(CommandLineTest, OneRuleForEveryOption) {
     const std::pair<std::vector<std::string>, std::string> refused[] = {
         {{"--balance", "--runs", "5", "--runs", "5"}, "--runs given twice"},
+        {{"--balance", "--format", "csv", "--format=json"}, "--format given twice"},
         {{"--publish", "-o="}, "-o does not take \"\" (a file name)"},
         {{"--publish", "-o", "-"},
          "-o does not take \"-\" (a file name; the page is not written to standard output)"},
