@@ -25,10 +25,9 @@ TEST_F(FuzzRegressionTest, EverySavedInputPassesItsTarget) {
     for (const auto& [target, run] : targets) {
         int replayed = 0;
         for (const char* kind : {"corpus", "regressions"}) {
-            if (!fs::exists(fs::path(KINPATH_FUZZ_DIR) / kind / target))
-                continue;  // none found yet
-            for (const auto& e :
-                 fs::directory_iterator(fs::path(KINPATH_FUZZ_DIR) / kind / target)) {
+            const fs::path folder = fs::path(KINPATH_FUZZ_DIR) / kind / target;
+            if (!fs::exists(folder)) continue;  // none found yet
+            for (const auto& e : fs::directory_iterator(folder)) {
                 SCOPED_TRACE(e.path().string());
                 const std::string bytes = ReadFile(e.path().string());  // absolute: read there
                 run(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());

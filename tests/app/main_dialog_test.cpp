@@ -40,11 +40,9 @@ TEST_F(MainDialogTest, LoadedScriptGreetsShowsTheFirstQuestionAndTakesCommands) 
     EXPECT_EQ(dialog.PaneText(),
               "Answer the questions.\r\nSkip any that you don't want to answer.\r\n"
               "At the end you will be given the answer!\r\n");
-    EXPECT_TRUE(dialog.boxes.empty());
-    EXPECT_TRUE(dialog.TimerRunning());
+    EXPECT_TRUE(dialog.boxes.empty() && dialog.TimerRunning());
     // The first question comes with the window: no placeholder is ever shown.
     EXPECT_EQ(dialog.ControlText(IdQuestionText), "First?");
-    EXPECT_EQ(dialog.ControlText(IdChoice1 + 2), "");
 
     // Only a choice the question offers enables OK.
     dialog.driver.Press(1008);
@@ -65,37 +63,33 @@ TEST_F(MainDialogTest, LoadedScriptGreetsShowsTheFirstQuestionAndTakesCommands) 
     EXPECT_EQ(dialog.printJobs.size(), 1u);
 
     dialog.Click(IdExit);
-    EXPECT_FALSE(dialog.TimerRunning());
-    EXPECT_TRUE(dialog.Ended());
+    EXPECT_TRUE(dialog.Ended() && !dialog.TimerRunning());
     EXPECT_EQ(dialog.driver.ExitCode(), 0);
 }
 
+// Script errors, in order, have no owner window; the refusal belongs to the
+// dialog, and the window closes once it is answered.
 TEST_F(MainDialogTest, RefusedScriptShowsItsErrorsThenClosesTheWindow) {
-    using Box = std::tuple<BoxOwner, std::string, std::string, BoxButtons>;
-    const Box refusal{BoxOwner::Dialog, NoScriptMessage, "Error", BoxButtons::Ok};
-    // Script errors, in order, have no owner window; the refusal belongs to the dialog.
-    const std::pair<const char*, std::vector<Box>> cases[] = {
-        {"<QUESTION>\n<ANSWER>\n# note\nwrong\n</ANSWER>\n</QUESTION>\n",
-         {{BoxOwner::None, "Undefined symbol found, line 4", "ScriptError", BoxButtons::Ok},
-          {BoxOwner::None, "End of script expected, line 4", "ScriptError", BoxButtons::Ok},
-          refusal}},
-        {nullptr, {refusal}},  // no script
-    };
-    for (const auto& [script, boxes] : cases) {
-        SCOPED_TRACE(script ? script : "no script");
+    const std::string refusal = "Dialog " + std::string(NoScriptMessage) + " Error Ok\n";
+    for (const char* script : {"<QUESTION>\n<ANSWER>\n# note\nwrong\n</ANSWER>\n</QUESTION>\n",
+                               static_cast<const char*>(nullptr)}) {
         std::filesystem::remove(Dir() / "script.txt");
         if (script) WriteScript(script);
         HeadlessDialog d;
         EXPECT_FALSE(d.Start());
-        std::vector<Box> shown;
-        for (const RecordedBox& b : d.boxes)
-            shown.emplace_back(b.owner, b.text, b.caption, b.buttons);
-        EXPECT_EQ(shown, boxes);
+        std::string shown;
+        for (const RecordedBox& b : d.boxes) {
+            shown += std::string(b.owner == BoxOwner::Dialog ? "Dialog " : "None ") + b.text + " " +
+                     b.caption + (b.buttons == BoxButtons::Ok ? " Ok\n" : " other\n");
+        }
+        EXPECT_EQ(shown, script ? "None Undefined symbol found, line 4 ScriptError Ok\n"
+                                  "None End of script expected, line 4 ScriptError Ok\n" +
+                                      refusal
+                                : refusal);
         EXPECT_EQ(d.PaneText(), "");  // no greeting promises questions that never come
         EXPECT_EQ(d.ControlText(IdQuestionText), "Static");  // the window as the template made it
-        EXPECT_TRUE(d.Ended());
+        EXPECT_TRUE(d.Ended() && !d.TimerRunning());
         EXPECT_EQ(d.driver.ExitCode(), 0);
-        EXPECT_FALSE(d.TimerRunning());
     }
 }
 

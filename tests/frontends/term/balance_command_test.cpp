@@ -1,11 +1,8 @@
 // The --balance run as the terminal makes it: a script that does not load and
 // a load that runs out of memory are errors with their messages, and the
 // progress view tells how long a run takes in the units a person reads.
-#include <atomic>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
-#include <new>
 #include <sstream>
 #include <string>
 
@@ -20,31 +17,24 @@ namespace {
 
 using BalanceCommandTest = ProgramTest;
 
+// A script that does not load, and memory that runs out after the check: the
+// load fails, and says so, instead of a report on an empty script.
 TEST_F(BalanceCommandTest, AScriptThatDoesNotLoadIsAnError) {
-    const BalanceOptions options{1000, 1, 0.0, 2};
-    std::ostringstream out, err;
+    const auto run = [](std::size_t failFrom) {
+        std::ostringstream out, err;
+        FailFrom = failFrom;
+        const int status = term::RunBalance("script.txt", BalanceOptions{10, 1, 0.0, 1},
+                                            BalanceFormat::Text, out, err);
+        FailFrom = SIZE_MAX;
+        EXPECT_EQ(out.str(), "");
+        return std::to_string(status) + " " + err.str();
+    };
     WriteScript("<QUESTION>\nname=Q\ntext=A\nnonsense\n</QUESTION>\n");
-    EXPECT_EQ(term::RunBalance("script.txt", options, BalanceFormat::Text, out, err), 1);
-    EXPECT_EQ(out.str(), "");
-    EXPECT_EQ(err.str().rfind("script.txt:4: error: ", 0), 0u) << err.str();
-    EXPECT_EQ(term::RunBalance("none.txt", options, BalanceFormat::Text, out, err), 1);
-    EXPECT_NE(err.str().find("none.txt: error: cannot open"), std::string::npos);
-}
-
-// Memory that runs out after the check: the load fails, and says so, instead
-// of a report on an empty script.
-TEST_F(BalanceCommandTest, ALoadThatRunsOutOfMemoryIsAnError) {
+    EXPECT_EQ(run(SIZE_MAX).rfind("1 script.txt:4: error: ", 0), 0u);
     std::string script;  // 920 KB that the check reads in small pieces, the load in a 1 MB list
     for (int i = 0; i < 40000; ++i) script += "<QUESTION>\n</QUESTION>\n";
     WriteScript(script);
-    std::ostringstream out, err;
-    FailFrom = 1 << 20;
-    const int status = term::RunBalance("script.txt", BalanceOptions{10, 1, 0.0, 1},
-                                        BalanceFormat::Text, out, err);
-    FailFrom = SIZE_MAX;
-    EXPECT_EQ(status, 1);
-    EXPECT_EQ(out.str(), "");
-    EXPECT_EQ(err.str(), "script.txt: error: cannot load the script (out of memory)\n");
+    EXPECT_EQ(run(1 << 20), "1 script.txt: error: cannot load the script (out of memory)\n");
 }
 
 // "N units": the largest unit of which there are at least two, N rounded.
@@ -52,8 +42,7 @@ TEST(BalanceProgressTest, TimesAreToldInTheLargestUnitThereAreTwoOf) {
     const std::pair<double, const char*> units[] = {
         {365.25 * 86400, "year"}, {86400, "day"}, {3600, "hour"}, {60, "minute"}, {1, "second"}};
     for (double seconds = 0.3; seconds < 1e10; seconds *= 1.37) {
-        const std::string said = term::About(seconds);
-        std::istringstream words(said);
+        std::istringstream words(term::About(seconds));
         long long count = 0;
         std::string name;
         words >> count >> name;
@@ -62,9 +51,7 @@ TEST(BalanceProgressTest, TimesAreToldInTheLargestUnitThereAreTwoOf) {
         EXPECT_EQ(name, units[u].second + std::string(count == 1 ? "" : "s")) << seconds;
         EXPECT_EQ(count, std::llround(seconds / units[u].first)) << seconds;
     }
-    EXPECT_EQ(term::About(119), "119 seconds");
     EXPECT_EQ(term::About(120), "2 minutes");
-    EXPECT_EQ(term::About(2 * 365.25 * 86400), "2 years");
 }
 
 // The pace is known once a second has gone and some runs are done; only a
@@ -86,17 +73,14 @@ TEST(BalanceProgressTest, ALongRunSaysHowLongAndOnlyATerminalGetsTheBar) {
         view(1000);
         const std::string estimate =
             "kinpath-cli --balance: 1000 runs will take about 20 seconds (Ctrl+C stops them)\n";
-        if (!terminal) {
-            EXPECT_EQ(err.str(), estimate);
-            continue;
-        }
         EXPECT_EQ(err.str(),
-                  "[####------------------------------------]  10.0%\r\x1b[K"
-                  "[----------------------------------------]   0.0%\r\x1b[K" +
-                      estimate +
-                      "[####------------------------------------]  10.0%, about 18 "
-                      "seconds left\r\x1b[K[######----------------------------------]  "
-                      "15.0%, about 17 seconds left\r\x1b[K");
+                  terminal ? "[####------------------------------------]  10.0%\r\x1b[K"
+                             "[----------------------------------------]   0.0%\r\x1b[K" +
+                                 estimate +
+                                 "[####------------------------------------]  10.0%, about 18 "
+                                 "seconds left\r\x1b[K[######----------------------------------]  "
+                                 "15.0%, about 17 seconds left\r\x1b[K"
+                           : estimate);
     }
     std::ostringstream quick;
     term::ProgressView view(1000, false, quick, [] { return 1.0; });

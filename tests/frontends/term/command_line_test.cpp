@@ -15,12 +15,7 @@
 using namespace kinpath;
 using kinpath::term::Command;
 using kinpath::term::CommandLine;
-
-// The --balance command line of the given arguments.
-CommandLine ParseBalanceArguments(std::vector<std::string> args, const BalanceOptions& defaults) {
-    args.insert(args.begin(), "--balance");
-    return kinpath::term::ParseCommandLine(args, defaults);
-}
+using kinpath::term::ParseCommandLine;
 
 namespace {
 
@@ -34,102 +29,51 @@ std::string Value(const BalanceOptions& options, const std::string& option) {
     return text;
 }
 
-TEST(BalanceArgumentsTest, EachOptionTakesItsRangeAndNothingElse) {
-    // "--option=value" and what the option becomes; "" where it is refused.
-    const std::pair<std::string, std::string> table[] = {
-        {"--runs=0", ""},
-        {"--runs=1", "1"},
-        {"--runs=1000000000000", "1000000000000"},
-        {"--runs=1000000000001", ""},
-        {"--runs=18446744073709550593", ""},
-        {"--runs=18446744073709551615", ""},
-        {"--runs=18446744073709551616", ""},
-        {"--runs=-1", ""},
-        {"--runs=+5", ""},
-        {"--runs=0x10", ""},
-        {"--runs= 5", ""},
-        {"--runs=5 ", ""},
-        {"--runs=1e3", ""},
-        {"--runs=", ""},
-        {"--seed=0", "0"},
-        {"--seed=18446744073709551615", "18446744073709551615"},
-        {"--seed=18446744073709551616", ""},
-        {"--seed=-1", ""},
-        {"--seed=0x1", ""},
-        {"--seed= 1", ""},
-        {"--seed=", ""},
-        {"--jobs=0", ""},
-        {"--jobs=1", "1"},
-        {"--jobs=1024", "1024"},
-        {"--jobs=1025", ""},
-        {"--jobs=-1", ""},
-        {"--jobs=0x4", ""},
-        {"--jobs=4 ", ""},
-        {"--jobs=", ""},
-        {"--skip=0", "0"},
-        {"--skip=-0", "0"},
-        {"--skip=1", "1"},
-        {"--skip=1e-1", "0.1"},
-        {"--skip=1.0000001", ""},
-        {"--skip=-0.1", ""},
-        {"--skip=nan", ""},
-        {"--skip=inf", ""},
-        {"--skip=0x0.8p0", ""},
-        {"--skip= 0.5", ""},
-        {"--skip=", ""},
-        // Exactly: the digits decide, not the double they round to.
-        {"--skip=1.0000000000000000000001", ""},
-        {"--skip=0." + std::string(330, '0') + "1", "0"},
-        {"--skip=0.99999999999999999999", "1"},
-        {"--skip=10e-1", "1"},
-        {"--skip=1.5e0", ""},
-        {"--skip=1e-400", "0"},
-        {"--skip=1e+400", ""},
-    };
+// Each number is read exactly, in "--x=v" and "--x v" alike: its digits decide
+// whether it is in range, not the double it rounds to.
+TEST(CommandLineTest, EachBalanceNumberTakesItsRangeAndNothingElse) {
+    // "--option=value what-it-becomes;" and "--option=value;" one after another.
+    const std::string taken =
+        "--runs=1 1;--runs=007 7;--runs=1000000000000 1000000000000;--seed=0 0;"
+        "--seed=18446744073709551615 18446744073709551615;--jobs=1 1;--jobs=1024 1024;"
+        "--skip=-0 0;--skip=1 1;--skip=1e-1 0.1;--skip=0.99999999999999999999 1;--skip=10e-1 1;"
+        "--skip=1e-400 0;--skip=0." +
+        std::string(330, '0') + "1 0;";
+    const std::string refused =
+        "--runs=0;--runs=1000000000001;--runs=18446744073709551616;--runs=-1;--runs=+5;"
+        "--runs=0x10;--runs= 5;--runs=5 ;--runs=1e3;--runs=;--seed=18446744073709551616;"
+        "--seed=-1;--seed=0x1;--jobs=0;--jobs=1025;--jobs=4 ;--skip=1.0000001;--skip=-0.1;"
+        "--skip=nan;--skip=inf;--skip=0x0.8p0;--skip=1.0000000000000000000001;--skip=1.5e0;"
+        "--skip=1e+400;";
     const BalanceOptions defaults{10000, 1, 0.0, 4};
-    for (const auto& [arg, wanted] : table) {
+    const auto check = [&](const std::string& arg, const std::string& wanted) {
         const std::string option = arg.substr(0, arg.find('='));
         const std::string value = arg.substr(arg.find('=') + 1);
         for (const std::vector<std::string>& args :
-             {std::vector<std::string>{arg}, std::vector<std::string>{option, value}}) {
-            const auto parsed = ParseBalanceArguments(args, defaults);
-            EXPECT_EQ(parsed.command, Command::Balance);
+             {std::vector<std::string>{"--balance", arg}, {"--balance", option, value}}) {
+            const CommandLine parsed = ParseCommandLine(args, defaults);
             if (wanted.empty()) {
                 EXPECT_EQ(parsed.problem.rfind(option + " does not take \"" + value + "\" (", 0),
                           0u)
                     << arg << ": " << parsed.problem;
             } else {
-                EXPECT_EQ(parsed.problem, "") << arg;
-                EXPECT_EQ(Value(parsed.balance, option), wanted) << arg;
+                EXPECT_EQ(std::tuple(parsed.problem, Value(parsed.balance, option)),
+                          std::tuple("", wanted))
+                    << arg;
             }
         }
-    }
-    EXPECT_EQ(ParseBalanceArguments({"--runs", "18446744073709551615"}, defaults).problem,
-              "--runs does not take \"18446744073709551615\" (a whole number from 1 to "
-              "1000000000000)");
-}
-
-TEST(BalanceArgumentsTest, FileAndWhatIsNoOption) {
-    const BalanceOptions defaults{10000, 1, 0.0, 4};
-    auto parsed = ParseBalanceArguments({}, defaults);
-    EXPECT_TRUE(parsed.script == "script.txt" && parsed.problem.empty());
-    EXPECT_EQ(parsed.balance.runs, 10000u);
-    parsed =
-        ParseBalanceArguments({"--runs", "50", "q.txt", "--seed=9", "--skip", "0.25"}, defaults);
-    EXPECT_EQ(parsed.script, "q.txt");
-    EXPECT_TRUE(parsed.balance.runs == 50 && parsed.balance.seed == 9 &&
-                parsed.balance.skipProbability == 0.25 && parsed.balance.jobs == 4);
-    const std::pair<std::vector<std::string>, std::string> wrong[] = {
-        {{"--runs"}, "--runs needs a value"},
-        {{"--fast"}, "unknown option '--fast'"},
-        {{"a.txt", "b.txt"}, "more than one script file given"},
-        {{"-"}, "more than one script file given"},  // "-" is a file name
     };
-    for (const auto& [args, problem] : wrong) {
-        std::vector<std::string> withFile = args;
-        if (args[0] == "-") withFile.insert(withFile.begin(), "a.txt");
-        EXPECT_EQ(ParseBalanceArguments(withFile, defaults).problem, problem);
+    for (std::size_t at = 0, end; (end = taken.find(';', at)) != taken.npos; at = end + 1) {
+        const std::size_t space = taken.rfind(' ', end);
+        check(taken.substr(at, space - at), taken.substr(space + 1, end - space - 1));
     }
+    for (std::size_t at = 0, end; (end = refused.find(';', at)) != refused.npos; at = end + 1)
+        check(refused.substr(at, end - at), "");
+    const CommandLine line = ParseCommandLine(
+        {"--balance", "--runs", "50", "q.txt", "--seed=9", "--skip", "0.25"}, defaults);
+    EXPECT_EQ(std::tuple(line.script, line.balance.runs, line.balance.seed,
+                         line.balance.skipProbability, line.balance.jobs),
+              std::tuple("q.txt", 50u, 9u, 0.25, 4u));
 }
 
 // One rule for every option of every command: given twice, empty, or
@@ -146,6 +90,7 @@ TEST(CommandLineTest, OneRuleForEveryOption) {
         {{"--publish", "--title="}, "--title does not take \"\" (a text of one character or more)"},
         {{"--publish", "-o"}, "-o needs a value"},
         {{"--check", "--check"}, "--check given twice"},
+        {{"--check", "--all", "x", "--all"}, "--all given twice"},
         {{"-hh"}, "--help given twice"},
         {{"--check=yes"}, "--check takes no value"},
         {{"--check="}, "--check takes no value"},
@@ -158,24 +103,24 @@ TEST(CommandLineTest, OneRuleForEveryOption) {
          "--runs does not take \"\" (a whole number from 1 to 1000000000000)"},
         {{""}, "the script's file name is empty"},
         {{"a.txt", "--", "b.txt"}, "more than one script file given"},
+        {{"a.txt", "-"}, "more than one script file given"},  // "-" is a file name
         {{"--x\x1b]0;t\x07"}, "unknown option '--x^[]0;t^G'"},
         {{"--balance", "--format", "\xE2\x80\xAEtxt"},
          "--format does not take \"<U+202E>txt\" (text, csv, json or html)"},
     };
     for (const auto& [args, problem] : refused) {
-        EXPECT_EQ(kinpath::term::ParseCommandLine(args).problem, problem) << args[0];
+        EXPECT_EQ(ParseCommandLine(args).problem, problem) << args[0];
     }
-    CommandLine line =
-        kinpath::term::ParseCommandLine({"q.txt", "--title", "-o=<T>", "--publish", "-o=x.html"});
+    CommandLine line = ParseCommandLine({"q.txt", "--title", "-o=<T>", "--publish", "-o=x.html"});
     EXPECT_EQ(std::tuple(line.command, line.script, line.output, line.title, line.problem),
               std::tuple(Command::Publish, "q.txt", "x.html", "-o=<T>", ""));
-    line = kinpath::term::ParseCommandLine({"--", "-x.txt"});
+    line = ParseCommandLine({"--", "-x.txt"});
     EXPECT_EQ(std::tuple(line.command, line.script, line.problem),
               std::tuple(Command::Questionnaire, "-x.txt", ""));
     // --help given once asks for the help, whatever else is wrong.
     for (const auto& args : {std::vector<std::string>{"--balance", "--bad", "-h"},
                              std::vector<std::string>{"--balance", "--runs", "0", "--help"}}) {
-        EXPECT_EQ(kinpath::term::ParseCommandLine(args).command, Command::Help);
+        EXPECT_EQ(ParseCommandLine(args).command, Command::Help);
     }
 }
 
@@ -210,7 +155,7 @@ TEST(CommandLineTest, TheHelpNamesWhatTheCommandLineTakes) {
                 args.push_back(word);
             }
         }
-        EXPECT_EQ(kinpath::term::ParseCommandLine(args).problem, "") << entry;
+        EXPECT_EQ(ParseCommandLine(args).problem, "") << entry;
     }
     EXPECT_GE(options, 7);
 }

@@ -1,11 +1,8 @@
 // kinpath-cli run whole inside this process, where memory runs out at every
 // size of allocation: each command ends with a message and status 1, or does
 // its work as without the limit; none aborts.
-#include <atomic>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <new>
 #include <sstream>
 #include <tuple>
 
@@ -32,11 +29,10 @@ std::string Contents(std::FILE* file) {
 
 class ProgramRunTest : public ProgramTest {
 protected:
+    // The program with allocations of failFrom bytes or more failing, up to failBelow.
     Outcome Program(const std::vector<std::string>& args, std::size_t failFrom,
                     std::size_t failBelow = SIZE_MAX) {
-        std::FILE* in = std::tmpfile();
-        std::FILE* out = std::tmpfile();
-        std::FILE* err = std::tmpfile();
+        std::FILE *in = std::tmpfile(), *out = std::tmpfile(), *err = std::tmpfile();
         std::ostringstream textOut, textErr;
         FailFrom = failFrom;
         FailBelow = failBelow;
@@ -46,30 +42,31 @@ protected:
         std::fclose(in);
         return {status, Contents(out) + textOut.str(), Contents(err) + textErr.str()};
     }
+    // A script of `size` bytes, most of it comments, so that every command is quick.
+    void WriteLongScript(std::size_t size) {
+        std::string script =
+            "<QUESTION>\nname=Q\ntext=a\n<ANSWER>\ntype=1\nwarpts=1\n</ANSWER>\n</QUESTION>\n";
+        while (script.size() < size) script += "# " + std::string(500, 'x') + "\n";
+        WriteScript(script);
+    }
 };
 
 bool Has(const std::string& text, const char* piece) { return text.find(piece) != text.npos; }
 
 TEST_F(ProgramRunTest, MemoryThatRunsOutEndsEveryCommandWithAMessage) {
-    // A script of 0.9 MB, most of it comments, so that every command is quick;
-    // it is read into memory of its own size (a larger one starts on a large
+    // 0.9 MB, read into memory of its own size (a larger one starts on a large
     // page, and takes more).
-    std::string script =
-        "<QUESTION>\nname=Q\ntext=a\n<ANSWER>\ntype=1\nwarpts=1\n</ANSWER>\n"
-        "</QUESTION>\n";
-    while (script.size() < (900 << 10)) script += "# " + std::string(500, 'x') + "\n";
-    WriteScript(script);
+    WriteLongScript(900 << 10);
     WriteScript(
         "<meta content=\"default-src 'none'; connect-src 'self'\"><title>T</title>"
         "<script type=\"application/octet-stream\" id=\"kinpath-script\"></script>",
         "page.html");
-    const std::vector<std::string> commands[] = {{},
+    bool outOfMemory = false;
+    for (const std::vector<std::string>& args : {std::vector<std::string>{},
                                                  {"--check"},
                                                  {"--balance", "--runs", "3000", "--jobs", "2"},
                                                  {"--publish", "-o", "p.html"},
-                                                 {"--help"}};
-    bool outOfMemory = false;
-    for (const std::vector<std::string>& args : commands) {
+                                                 {"--help"}}) {
         const Outcome normal = Program(args, SIZE_MAX);
         // Every fourth power of two; 1 MB is more than the script, less than
         // the page published from it.
@@ -88,15 +85,9 @@ TEST_F(ProgramRunTest, MemoryThatRunsOutEndsEveryCommandWithAMessage) {
         }
     }
     EXPECT_TRUE(outOfMemory);  // the handler of last resort was reached
-}
-
-// A script of megabytes gets room for its lists before it is read: memory that
-// runs out there too is a script that cannot be opened, never an abort.
-TEST_F(ProgramRunTest, AScriptWithoutRoomForItsListsCannotBeOpened) {
-    std::string script = "<QUESTION>\nname=Q\n</QUESTION>\n";
-    while (script.size() < (3 << 20)) script += "# " + std::string(500, 'x') + "\n";
-    WriteScript(script);
-    // Its bytes (6 MB with their large page) are read; its lists find no room.
+    // A script of megabytes gets room for its lists before it is read: its
+    // bytes (6 MB with their large page) are read, its lists find no room.
+    WriteLongScript(3 << 20);
     const Outcome run = Program({}, 1 << 18, 6 << 20);
     EXPECT_EQ(std::tuple(run.status, run.err), std::tuple(1, "Error: Could not open script.txt\n"));
 }
