@@ -162,8 +162,8 @@ def test_loading_says_so_one_run_at_a_time_and_gives_up_after_thirty_seconds(t):
 
 def test_what_is_no_script_shows_the_boxes_of_a_missing_one(t):
     expected = t.cli_boxes(t.folder("missing", None, page=False))
-    # script.txt a folder, served as its listing; a host's "not found" page
-    # answered with 200; both are no script.
+    # script.txt a folder, served as its listing; one sent as HTML, whatever it
+    # holds; a host's "not found" text answered with 200: none is a script.
     listing = t.folder("listing")
     os.mkdir(os.path.join(listing, "script.txt"))
     t.open(t.serve(listing).url)
@@ -173,7 +173,7 @@ def test_what_is_no_script_shows_the_boxes_of_a_missing_one(t):
     assert not t.shown("window")
     folder = t.folder("host")
     host = t.serve(folder)
-    for kind, body in (("text/html", "<!DOCTYPE html><title>Not found</title>"),
+    for kind, body in (("text/html", script_of(1)),  # a page, whatever it holds
                        ("text/plain", "404: Not Found")):
         write(os.path.join(folder, "script.txt"), body)
         host.kinds["/script.txt"] = kind
