@@ -20,7 +20,12 @@ const wchar_t* const DriverName = L"Wine PostScript Driver";
 const wchar_t* const DriverFile = L"kinpath-test.ppd";
 // Letter paper at 300 dots per inch.
 const char* const PrinterDescription = R"ppd(*PPD-Adobe: "4.3"
+*FormatVersion: "4.3"
+*LanguageEncoding: ISOLatin1
+*LanguageVersion: English
+*ModelName: "Kinpath Test"
 *NickName: "Kinpath Test"
+*PCFileName: "KINPATH.PPD"
 *LanguageLevel: "2"
 *ColorDevice: False
 *DefaultResolution: 300dpi
