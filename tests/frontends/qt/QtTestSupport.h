@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "../WindowTestSupport.h"
 #include "TestSupport.h"
 #include "app/MainDialog.h"
 #include "frontends/qt/MainWindow.h"
@@ -109,20 +110,5 @@ protected:
 
     std::unique_ptr<TestWindow> window;
 };
-
-// Questions "Question N" of `choices` choices "Answer K"; answer K adds K points
-// to the Wizard and explains "You chose K.".
-inline std::string Questionnaire(int questions, int choices = 2) {
-    std::string body, s;
-    for (int k = 1; k <= choices; ++k) body += "text=Answer " + std::to_string(k) + "\n";
-    for (int k = 1; k <= choices; ++k) {
-        const std::string n = std::to_string(k);
-        body += "<ANSWER>\ntype=" + n + "\nexplanationtext=You chose " + n + ".\nwizpts=" + n +
-                "\n</ANSWER>\n";
-    }
-    for (int q = 1; q <= questions; ++q)
-        s += "<QUESTION>\nname=Question " + std::to_string(q) + "\n" + body + "</QUESTION>\n";
-    return s + "<FINAL>\nrecap=yes\n</FINAL>\n";
-}
 
 }  // namespace kinpath::testing

@@ -62,10 +62,6 @@ TEST_F(QtWindowTest, BuildsTheTemplatesControlsInOrder) {
         EXPECT_STREQ(children[i]->metaObject()->className(), classes[static_cast<int>(t.kind)]);
         EXPECT_EQ(children[i]->geometry(), px(t.x, t.y, t.width, t.height));
         EXPECT_EQ(window->ControlText(t.id), t.kind == ControlKind::Pane ? "" : t.text);
-        // A button's caption underlines the letter Alt presses it with.
-        if (const auto* button = qobject_cast<QPushButton*>(children[i])) {
-            EXPECT_EQ(button->text().remove(QLatin1Char('&')).toStdString(), t.text);
-        }
         if (const auto* bar = qobject_cast<QProgressBar*>(children[i])) {
             EXPECT_EQ(bar->palette().color(QPalette::Highlight), QColor(255, 0, 0));
             EXPECT_EQ(bar->maximum(), 100);
@@ -214,13 +210,12 @@ TEST_F(QtWindowTest, CutTextsEndInAnEllipsisWithTheWholeTextAndDigitKeyInTheirTo
             Questionnaire(1));
     auto* cut = qobject_cast<QRadioButton*>(window->ControlWidget(IdChoice1));
     auto* question = qobject_cast<QLabel*>(window->ControlWidget(IdQuestionText));
-    EXPECT_EQ(window->ControlText(IdChoice1), text);
     EXPECT_TRUE(cut->text().endsWith(QChar(0x2026)));
     EXPECT_LE(cut->sizeHint().width(), cut->width());
     EXPECT_EQ(ShownTip(cut), text + "\nPress 1");
     EXPECT_EQ(ShownTip(question), text);
-    EXPECT_TRUE(question->text().endsWith(QChar(0x2026)));
-    EXPECT_TRUE(QString::fromStdString(text).startsWith(question->text().chopped(1)));
+    EXPECT_EQ(question->text(),
+              QString::fromStdString(text).left(question->text().size() - 1) + QChar(0x2026));
     EXPECT_LE(question->heightForWidth(question->width()), question->height());
     // Whole texts: the digit key alone; an ampersand is no shortcut mark.
     EXPECT_EQ(qobject_cast<QRadioButton*>(window->ControlWidget(IdChoice1 + 1))->text(),
@@ -228,18 +223,6 @@ TEST_F(QtWindowTest, CutTextsEndInAnEllipsisWithTheWholeTextAndDigitKeyInTheirTo
     EXPECT_EQ(ShownTip(window->ControlWidget(IdChoice1 + 1)), "Press 2");
     Click(IdSkip);
     EXPECT_EQ(question->toolTip(), QString());
-}
-
-// The displayed lines put back together: a line starting two positions past
-// the previous one's end follows a written line break.
-std::string Rejoin(const DisplayedPane& d) {
-    std::string text = d.PaneLine(0);
-    for (int i = 1; i <= d.PaneLineCount(); ++i) {  // past the end: empty, at the length
-        const auto gap = d.PaneLineStart(i) - d.PaneLineStart(i - 1) -
-                         QString::fromStdString(d.PaneLine(i - 1)).toUcs4().size();
-        text += (gap == 2 ? "\r\n" : gap == 0 ? "" : "<gap>") + d.PaneLine(i);
-    }
-    return text;
 }
 
 TEST_F(QtWindowTest, PaneWrapsAtItsWidthBeforeShowingAndAfterEveryResize) {
@@ -257,8 +240,8 @@ TEST_F(QtWindowTest, PaneWrapsAtItsWidthBeforeShowingAndAfterEveryResize) {
     cursor.setPosition(3);
     cursor.setPosition(4, QTextCursor::KeepAnchor);  // the "x"
     pane->setTextCursor(cursor);
-    EXPECT_EQ(window->PaneSelectionRange().start, 2u);
-    EXPECT_EQ(window->PaneSelectionRange().end, 3u);
+    EXPECT_EQ(std::pair(window->PaneSelectionRange().start, window->PaneSelectionRange().end),
+              std::pair(2u, 3u));
     window->SelectAllPane();
     EXPECT_EQ(window->PaneSelectionRange().end, window->PaneLineStart(window->PaneLineCount()));
     window->show();

@@ -3,7 +3,6 @@
 // rows were drawn is read back from the file's drawing commands.
 #include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -148,11 +147,7 @@ protected:
     }
     // The sample questionnaire, each question answered with its first choice.
     void AnswerTheSample() {
-        std::ifstream in(std::filesystem::path(KINPATH_EXAMPLES_DIR) / "script.txt",
-                         std::ios::binary);
-        std::ostringstream script;
-        script << in.rdbuf();
-        WriteScript(script.str());
+        WriteScript(ReadFile(KINPATH_EXAMPLES_DIR "/script.txt"));
         window = std::make_unique<win32::MainWindow>();
         mainWindow = window->Handle();
         ASSERT_TRUE(window->Start());
@@ -171,10 +166,7 @@ protected:
         Press(IdPrint);
         EXPECT_EQ(printDialogs, 1);
         printDialogs = 0;
-        std::ifstream in(std::filesystem::path(port), std::ios::binary);
-        std::ostringstream file;
-        file << in.rdbuf();
-        const std::string postscript = file.str();
+        const std::string postscript = ReadFile("printed.ps");
         static const std::regex mark(R"((%%Page: \d+ \d+)|gsave\n(\d+) (\d+) moveto\n)");
         std::vector<Page> pages;
         for (std::sregex_iterator it(postscript.begin(), postscript.end(), mark), end; it != end;
