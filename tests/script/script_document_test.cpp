@@ -104,9 +104,8 @@ public:
                 doc.settings = 1;  // ClassOverRace
                 loaded = Block(tag->name, [&](const char* line) {
                     const char* value = FindKey(line, "preference=");
-                    if (value == nullptr) return Error(Undefined);
-                    doc.settings = SameText(value, "classoverrace");
-                    return true;
+                    if (value != nullptr) doc.settings = SameText(value, "classoverrace");
+                    return value != nullptr || Error(Undefined);
                 });
             } else {
                 doc.final = 0;
