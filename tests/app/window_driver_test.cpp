@@ -25,6 +25,13 @@ void Step(HeadlessDialog& d, int choice) {
     d.Click(IdOk);
 }
 
+// Question n, whose first answer gives the Wizard that many points.
+std::string Question(int n, int points = 1) {
+    return "<QUESTION>\nname=Q" + std::to_string(n) +
+           "\ntext=a\ntext=b\n<ANSWER>\ntype=1\nwizpts=" + std::to_string(points) +
+           "\n</ANSWER>\n<ANSWER>\ntype=2\n</ANSWER>\n</QUESTION>\n";
+}
+
 TEST_F(WindowDriverTest, SleepingBarsCatchUpOnTheTicksTheyMissed) {
     WriteScript(
         "<QUESTION>\nname=Far\ntext=Up\n<ANSWER>\ntype=1\nwizpts=150\n</ANSWER>\n</QUESTION>\n"
@@ -35,8 +42,7 @@ TEST_F(WindowDriverTest, SleepingBarsCatchUpOnTheTicksTheyMissed) {
     HeadlessDialog window(&clock);
     ASSERT_TRUE(window.Start());
     // At rest nothing ticks; 1 ms is asked for, and ticks come no sooner than every 15 ms.
-    EXPECT_FALSE(window.TimerTicking());
-    EXPECT_EQ(window.ticksStarted, 0);
+    EXPECT_TRUE(!window.TimerTicking() && window.ticksStarted == 0);
     Step(window, 1);
     EXPECT_EQ(window.driver.TimerIntervalMs(), 15);
     // The reference bars tick by hand, every tick, as a timer that never sleeps would.
@@ -71,8 +77,7 @@ TEST_F(WindowDriverTest, SleepingBarsCatchUpOnTheTicksTheyMissed) {
 }
 
 TEST_F(WindowDriverTest, TheRunEndsOnceAndNothingReachesItAfter) {
-    ASSERT_TRUE(
-        Start("<QUESTION>\nname=Q\ntext=A\n<ANSWER>\ntype=1\nwizpts=5\n</ANSWER>\n</QUESTION>\n"));
+    ASSERT_TRUE(Start(Question(1)));
     dialog.driver.Close();
     EXPECT_TRUE(dialog.Ended() && !dialog.TimerTicking() && !dialog.TimerRunning());
     Step(dialog, 1);
@@ -85,20 +90,17 @@ TEST_F(WindowDriverTest, TheRunEndsOnceAndNothingReachesItAfter) {
 // A script of random questions: some with answers for every choice, some with
 // gaps (the "no answer" box), with or without a recap question at the end.
 std::string RandomScript(std::mt19937& random) {
+    const auto n = [](auto v) { return std::to_string(v); };
     std::string script;
-    const int questions = 1 + static_cast<int>(random() % 6);
-    for (int q = 0; q < questions; ++q) {
-        script += "<QUESTION>\nname=Q" + std::to_string(q) + "\n";
+    for (int q = 0, questions = 1 + static_cast<int>(random() % 6); q < questions; ++q) {
+        script += "<QUESTION>\nname=Q" + n(q) + "\n";
         const int choices = static_cast<int>(random() % 4);
-        for (int c = 1; c <= choices; ++c) script += "text=c" + std::to_string(c) + "\n";
-        for (int c = 1; c <= choices; ++c) {
-            if (random() % 5 == 0) continue;
-            script += "<ANSWER>\ntype=" + std::to_string(c) + "\nexplanationtext=q" +
-                      std::to_string(q) + "c" + std::to_string(c) +
-                      "\nwizpts=" + std::to_string(static_cast<int>(random() % 40) - 10) +
-                      "\nbarbpts=" + std::to_string(static_cast<int>(random() % 30)) +
-                      "\n</ANSWER>\n";
-        }
+        for (int c = 1; c <= choices; ++c) script += "text=c" + n(c) + "\n";
+        for (int c = 1; c <= choices; ++c)
+            if (random() % 5 != 0)
+                script += "<ANSWER>\ntype=" + n(c) + "\nexplanationtext=q" + n(q) + "c" + n(c) +
+                          "\nwizpts=" + n(static_cast<int>(random() % 40) - 10) +
+                          "\nbarbpts=" + n(random() % 30) + "\n</ANSWER>\n";
         script += "</QUESTION>\n";
     }
     if (random() % 2) script += "<FINAL>\nrecap=ask\n</FINAL>\n";
@@ -116,11 +118,8 @@ TEST_F(WindowDriverTest, BackThenAnsweringAgainSavesThePageOfAStraightRun) {
         // The player's answers so far, each kept until taken back.
         std::vector<int> answers;
         for (int move = 0; move < 400 && !wandering.Scores().QuestionsFinished(); ++move) {
-            const int usable =
-                static_cast<int>(wandering.Scores()
-                                     .Document()
-                                     .OfferedChoices(*wandering.Scores().CurrentQuestion())
-                                     .size());
+            const Session& at = wandering.Scores();
+            const auto usable = at.Document().OfferedChoices(*at.CurrentQuestion()).size();
             if (!answers.empty() && random() % 3 == 0) {
                 ASSERT_TRUE(wandering.driver.Back());
                 answers.pop_back();
@@ -128,9 +127,8 @@ TEST_F(WindowDriverTest, BackThenAnsweringAgainSavesThePageOfAStraightRun) {
                 EXPECT_TRUE(BarsAtRest(wandering.driver.Bars(), wandering.Scores().PointTotals()));
                 continue;
             }
-            const int choice = static_cast<int>(random() % (usable + 1));
-            answers.push_back(choice);
-            Step(wandering, choice);
+            answers.push_back(static_cast<int>(random() % (usable + 1)));
+            Step(wandering, answers.back());
         }
         for (const int choice : answers) Step(straight, choice);
         ASSERT_TRUE(wandering.Scores().QuestionsFinished() && straight.Scores().QuestionsFinished())
@@ -158,21 +156,16 @@ TEST_F(WindowDriverTest, ARunResumesFromItsEvents) {
     const std::vector<Event> foreign{ChooseEvent(8), {EventKind::Ok}, ChooseEvent(1)};
     stale.driver.Resume(document, ScriptFileName, foreign);
     EXPECT_TRUE(stale.driver.CurrentRun()->Events().empty());
-    // The same screen but for the bars, which the straight run still animates.
+    // The same screen but for the bars, which the straight run still animates;
+    // the resumed bars stand at once where the answers leave them.
     Screen mine = dialog.driver.Shown(), theirs = resumed.driver.Shown();
     mine.bars = theirs.bars = {};
     EXPECT_EQ(mine, theirs);
-    EXPECT_EQ(resumed.Scores().PointTotals(), dialog.Scores().PointTotals());
-    // At once: the bars stand where the answers leave them.
-    EXPECT_TRUE(BarsAtRest(resumed.driver.Bars(), resumed.Scores().PointTotals()));
+    EXPECT_TRUE(BarsAtRest(resumed.driver.Bars(), dialog.Scores().PointTotals()));
     EXPECT_EQ(resumed.driver.CurrentRun()->Events(), dialog.driver.CurrentRun()->Events());
 }
 
 TEST_F(WindowDriverTest, RestartKeepsTheAnswersUpToTheFirstChangedQuestion) {
-    const auto question = [](int n, const std::string& points) {
-        return "<QUESTION>\nname=Q" + std::to_string(n) + "\ntext=a\ntext=b\n<ANSWER>\ntype=1\n" +
-               points + "\n</ANSWER>\n<ANSWER>\ntype=2\n</ANSWER>\n</QUESTION>\n";
-    };
     // F5 on this script: whether it loaded, the question shown (empty at the
     // results), the Wizard's points and the boxes it brought.
     const auto restart = [&](const std::string& script) {
@@ -186,32 +179,31 @@ TEST_F(WindowDriverTest, RestartKeepsTheAnswersUpToTheFirstChangedQuestion) {
                           session().PointTotals()[SlotWizard], boxes);
     };
     std::string script;
-    for (int n = 1; n <= 5; ++n) script += question(n, "wizpts=1");
+    for (int n = 1; n <= 5; ++n) script += Question(n);
     ASSERT_TRUE(Start(script));
     for (int n = 1; n <= 4; ++n) Step(dialog, 1);
     // Nothing changed: every answer is kept, silently.
     EXPECT_EQ(restart(script), std::tuple(true, "Q5", 4, ""));
     // Cut short for a moment (an editor writing it): the results of what is
     // left, a box that says so, and every answer back once the file is whole.
-    const std::string kept =
-        "\r\nYour other answers were kept: they come back when it is read again with its "
-        "questions.|";
-    EXPECT_EQ(restart(""), std::tuple(true, "", 0,
-                                      "script.txt was read again.\r\nIt has no questions now, so "
-                                      "the results are empty." +
-                                          kept));
-    EXPECT_EQ(restart(question(1, "wizpts=1") + question(2, "wizpts=1")),
-              std::tuple(true, "", 2,
-                         "script.txt was read again.\r\nIt now ends after question 2: the results "
-                         "count your answers up to it." +
-                             kept));
+    const std::string again = "script.txt was read again.\r\nIt ";
+    const auto cut = [&](const char* why) {
+        return again + why +
+               "\r\nYour other answers were kept: they come back when it is read again "
+               "with its questions.|";
+    };
+    EXPECT_EQ(restart(""),
+              std::tuple(true, "", 0, cut("has no questions now, so the results are empty.")));
+    EXPECT_EQ(
+        restart(Question(1) + Question(2)),
+        std::tuple(true, "", 2,
+                   cut("now ends after question 2: the results count your answers up to it.")));
     EXPECT_EQ(restart(script), std::tuple(true, "Q5", 4, ""));
     // Question 3 changed: answers to 1 and 2 are kept, and a box says so.
-    EXPECT_EQ(restart(question(1, "wizpts=1") + question(2, "wizpts=1") + question(3, "wizpts=9") +
-                      question(4, "wizpts=1") + question(5, "wizpts=1")),
-              std::tuple(true, "Q3", 2,
-                         "script.txt was read again.\r\nIt has changed from question 3 on: your "
-                         "answers before it were kept.|"));
+    EXPECT_EQ(
+        restart(Question(1) + Question(2) + Question(3, 9) + Question(4) + Question(5)),
+        std::tuple(true, "Q3", 2,
+                   again + "has changed from question 3 on: your answers before it were kept.|"));
     EXPECT_TRUE(BarsAtRest(dialog.driver.Bars(), session().PointTotals()));
     // A draft that no longer loads shows why and leaves the run as it was.
     EXPECT_EQ(
@@ -249,15 +241,10 @@ TEST_F(WindowDriverTest, AResumedRunStopsWhereTheFingerprintsSayTheScriptChanged
             << after;
     }
 
-    const auto question = [](int n, int points) {
-        return "<QUESTION>\nname=Q" + std::to_string(n) +
-               "\ntext=a\n<ANSWER>\ntype=1\nwizpts=" + std::to_string(points) +
-               "\n</ANSWER>\n</QUESTION>\n";
-    };
-    ASSERT_TRUE(Start(question(1, 1) + question(2, 1) + question(3, 1)));
+    ASSERT_TRUE(Start(Question(1) + Question(2) + Question(3)));
     for (int n = 1; n <= 3; ++n) Step(dialog, 1);
     const std::vector<std::uint64_t> kept = QuestionFingerprints(session().Document());
-    const auto edited = load(question(1, 1) + question(2, 5) + question(3, 1));
+    const auto edited = load(Question(1) + Question(2, 5) + Question(3));
     HeadlessDialog reloaded;
     reloaded.driver.Reload(edited, ScriptFileName, {dialog.driver.CurrentRun()->Events(), kept});
     EXPECT_EQ(std::tuple(reloaded.ControlText(IdQuestionText),

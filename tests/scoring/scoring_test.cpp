@@ -95,12 +95,6 @@ Rows ReferenceRanking(const PointValues& totals, Rows rows) {
     return rows;
 }
 
-std::string PickOf(const PointValues& totals, RaceRows& races, ClassRows& classes, bool raceFirst) {
-    const BestPick pick = PickBestRaceAndClass(
-        totals, races, classes, raceFirst ? Preference::RaceOverClass : Preference::ClassOverRace);
-    return std::string(pick.race) + "/" + pick.className;
-}
-
 TEST(BestPickTest, SortMatchesTheReferenceProcedureTiesIncluded) {
     std::mt19937 random(11);
     for (int round = 0; round < 3000; ++round) {
@@ -116,7 +110,6 @@ TEST(BestPickTest, SortMatchesTheReferenceProcedureTiesIncluded) {
         ReferenceSort(expected.data(), 0, size - 1);
         SortByScore(rows.data(), size);
         ASSERT_EQ(Ranked(rows), Ranked(expected)) << "round " << round;
-        for (int i = 1; i < size; ++i) ASSERT_GE(rows[i - 1].score, rows[i].score);
     }
     SortByScore(nullptr, 5);  // nothing to sort
 }
@@ -129,23 +122,24 @@ TEST(BestPickTest, PickMatchesTheReferenceOnRandomTotalsAndTables) {
     int unknown = 0;
     for (int round = 0; round < 3000; ++round) {
         PointValues totals{};
-        for (std::int32_t& total : totals) {
+        for (std::int32_t& total : totals)
             total = random() % 20 ? static_cast<std::int32_t>(random() % 5) - 2 : random();
-        }
         RaceRows races = InitialRaceTable;
         ClassRows classes = InitialClassTable;
         std::shuffle(races.begin(), races.end(), random);
         std::shuffle(classes.begin(), classes.end(), random);
-        for (RankEntry& row : races) row.partners[random() % 40 % 14] = nullptr;
-        for (RankEntry& row : classes) row.partners[random() % 40 % 14] = nullptr;
-        for (RankEntry& row : races) row.score = random();
-        for (RankEntry& row : classes) row.score = random();
+        for (RankEntry& row : races)
+            row.partners[random() % 40 % 14] = nullptr, row.score = random();
+        for (RankEntry& row : classes)
+            row.partners[random() % 40 % 14] = nullptr, row.score = random();
         const bool raceFirst = random() % 2;
-
         const RaceRows sortedRaces = ReferenceRanking(totals, races);
         const ClassRows sortedClasses = ReferenceRanking(totals, classes);
         const std::string expected = ReferencePick(sortedRaces, sortedClasses, raceFirst);
-        ASSERT_EQ(PickOf(totals, races, classes, raceFirst), expected) << "round " << round;
+        const BestPick pick =
+            PickBestRaceAndClass(totals, races, classes,
+                                 raceFirst ? Preference::RaceOverClass : Preference::ClassOverRace);
+        ASSERT_EQ(std::string(pick.race) + "/" + pick.className, expected) << "round " << round;
         ASSERT_EQ(Ranked(races), Ranked(sortedRaces)) << "round " << round;
         ASSERT_EQ(Ranked(classes), Ranked(sortedClasses)) << "round " << round;
         unknown += expected == "Unknown/Unknown";
@@ -181,11 +175,9 @@ TEST(RankTablesTest, TablesStartAlphabeticalAndAgreeOnEveryPair) {
     auto races = Ranked(InitialRaceTable), classes = Ranked(InitialClassTable);
     EXPECT_TRUE(std::is_sorted(races.begin(), races.end()) && races[0].second == 0);
     EXPECT_TRUE(std::is_sorted(classes.begin(), classes.end()) && classes[0].second == 0);
-    for (const RankEntry& race : InitialRaceTable) {
-        for (const RankEntry& cls : InitialClassTable) {
+    for (const RankEntry& race : InitialRaceTable)
+        for (const RankEntry& cls : InitialClassTable)
             EXPECT_EQ(Lists(race, cls.name), Lists(cls, race.name)) << race.name << "/" << cls.name;
-        }
-    }
 }
 
 // A type names a choice by its number or, for the first two, by "yes" and
@@ -217,8 +209,7 @@ TEST(AnswerRecordingTest, FindAnswerTakesTheFirstMatchInScriptOrder) {
                    !ReferenceMatch(document.Text(answers[first].type), choice))
                 ++first;
             ASSERT_EQ(FindAnswer(document, question, choice),
-                      first < answers.size() ? &answers[first] : nullptr)
-                << round;
+                      first < answers.size() ? &answers[first] : nullptr);
         }
     }
 }

@@ -104,9 +104,8 @@ public:
                 doc.settings = 1;  // ClassOverRace
                 loaded = Block(tag->name, [&](const char* line) {
                     const char* value = FindKey(line, "preference=");
-                    if (value == nullptr) return Error(Undefined);
-                    doc.settings = SameText(value, "classoverrace");
-                    return true;
+                    if (value != nullptr) doc.settings = SameText(value, "classoverrace");
+                    return value != nullptr || Error(Undefined);
                 });
             } else {
                 doc.final = 0;
@@ -149,11 +148,6 @@ private:
         return false;
     }
 
-    static bool Assign(std::string& text, const char* value) {
-        text = value;
-        return true;
-    }
-
     bool Question(const char* name, PlainQuestion& question) {
         return Block(name, [&](const char* line) {
             if (const TagEntry* tag = FindTag(line, AnswerTags)) {  // lowering keeps a tag
@@ -162,8 +156,8 @@ private:
                 question.answers.push_back(answer);
                 return true;
             }
-            if (const char* value = FindKey(line, "type=")) return Assign(question.type, value);
-            if (const char* value = FindKey(line, "name=")) return Assign(question.name, value);
+            if (const char* value = FindKey(line, "type=")) return question.type = value, true;
+            if (const char* value = FindKey(line, "name=")) return question.name = value, true;
             if (FindKey(line, "text") == nullptr) return Error(Undefined);
             const char* choice = FindKey(line, "text=");
             if (choice == nullptr) return Error(Invalid);
@@ -174,10 +168,9 @@ private:
 
     bool Answer(const char* name, PlainAnswer& answer) {
         return Block(name, [&](const char* line) {
-            if (const char* value = FindKey(line, "type=")) return Assign(answer.type, value);
-            if (const char* value = FindKey(line, "explanationtext=")) {
-                return Assign(answer.explanation, value);
-            }
+            if (const char* value = FindKey(line, "type=")) return answer.type = value, true;
+            if (const char* value = FindKey(line, "explanationtext="))
+                return answer.explanation = value, true;
             for (const PointKey& key : AnswerPointKeys) {
                 if (const char* number = FindKey(line, key.key)) {
                     if (number[0] != '\0') answer.points[key.slot] = ReadPointValue(number);
@@ -256,8 +249,8 @@ TEST(ScriptParseEquivalence, BlocksMatchKeysTriedOneByOne) {
         PlainDocument plain;
         const LoadOutcome expected = ReferenceParser(script).Load(plain);
         ASSERT_EQ(Dump(document), Dump(plain)) << script;
-        ASSERT_EQ(outcome.loaded, expected.loaded) << script;
-        ASSERT_EQ(outcome.errors, expected.errors) << script;
+        ASSERT_TRUE(outcome.loaded == expected.loaded && outcome.errors == expected.errors)
+            << script;
         failedLoads += !outcome.loaded;
 
         const CheckResult check = CheckScript(script);
@@ -303,11 +296,10 @@ TEST(ScriptDocument, MessagesAndTheirLineNumbers) {
         {"<QUESTION>\n<ANSWER>\ntype=1\nwarpts 5\n</ANSWER>\n", {{Undefined, 4}, {EndExpected, 4}}},
         {"<QUESTION>\nname=" + std::string(506, 'x') + "\nbad\n", {{Undefined, 4}}},
     };
+    ScriptDocument document;
     for (const auto& [script, errors] : cases) {
-        ScriptDocument document;
         const LoadOutcome outcome = LoadScriptText(document, script);
-        EXPECT_FALSE(outcome.loaded) << script;
-        EXPECT_EQ(outcome.errors, errors) << script;
+        EXPECT_TRUE(!outcome.loaded && outcome.errors == errors) << script;
     }
     EXPECT_EQ(ScriptErrorText({Undefined, 12}), "Undefined symbol found, line 12");
     EXPECT_EQ(ScriptErrorText({Invalid, 3}), "Error line 3, invalid command");
@@ -316,8 +308,6 @@ TEST(ScriptDocument, MessagesAndTheirLineNumbers) {
 }
 
 TEST(ScriptDocument, PointValuesReadLikeStrtollClampedTo32Bits) {
-    EXPECT_EQ(ReadPointValue("2147483648"), 2147483647);
-    EXPECT_EQ(ReadPointValue("-2147483649"), -2147483647 - 1);
     std::vector<std::string> values{
         "2147483647", "2147483648", "-2147483647", "-2147483648", "-2147483649",
         "",           " \t",        "+",           "-",           "-0",
@@ -326,10 +316,9 @@ TEST(ScriptDocument, PointValuesReadLikeStrtollClampedTo32Bits) {
     const std::string alphabet = " \t\v\f\n+-x0123456789";
     for (int round = 0; round < 4000; ++round) {
         std::string& value = values.emplace_back();
-        for (int n = static_cast<int>(random() % 14); n > 0; --n) {
+        for (int n = static_cast<int>(random() % 14); n > 0; --n)
             value.append(random() % 6 == 0 ? random() % 12 : 1,
                          alphabet[random() % alphabet.size()]);
-        }
     }
     for (const std::string& value : values) {
         const long long wide = std::strtoll(value.c_str(), nullptr, 10);
