@@ -192,7 +192,6 @@ class Parser {
 public:
     explicit Parser(CommandLine& line) : line_(line) {
         app.formatter(std::make_shared<HelpFormatter>());
-        app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::Throw);
         // Unknown options and further scripts are told apart by Leftovers.
         app.allow_extras();
         Declare();
