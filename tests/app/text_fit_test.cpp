@@ -68,7 +68,9 @@ TEST(TextFit, MarkedCaptionsReadBackAndMarkTheFirstAccessKey) {
             const char key = AccessKey(id);
             const bool has = key != 0 && text.find(key) != std::string::npos;
             EXPECT_EQ(marks, has ? std::string(1, key) : "") << caption;
-            if (has) EXPECT_EQ(caption.find(std::string("&") + key), caption.find(key) - 1);
+            if (has) {
+                EXPECT_EQ(caption.find(std::string("&") + key), caption.find(key) - 1);
+            }
         }
     }
 }
