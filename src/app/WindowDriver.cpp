@@ -67,19 +67,13 @@ bool WindowDriver::Start(const std::string& scriptPath) {
 }
 
 void WindowDriver::Refuse(const std::string& scriptPath, const LoadOutcome& outcome) {
-    scriptPath_ = scriptPath;
-    earlier_.reset();
-    document_ = std::make_shared<ScriptDocument>();
-    running_ = true;
+    Adopt(std::make_shared<ScriptDocument>(), scriptPath);
     Exclusive([&] { Begin(Run(LoadFailureBoxes(outcome, scriptPath))); });
 }
 
 void WindowDriver::Resume(std::shared_ptr<const ScriptDocument> document,
                           const std::string& scriptPath, std::span<const Event> events) {
-    scriptPath_ = scriptPath;
-    document_ = std::move(document);
-    earlier_.reset();
-    running_ = true;
+    Adopt(std::move(document), scriptPath);
     Exclusive([&] { Begin(Replayed(events, SIZE_MAX)); });
 }
 
@@ -94,15 +88,20 @@ void WindowDriver::Reload(std::shared_ptr<const ScriptDocument> document,
                          std::equal(given.events.begin(), given.events.end(), kept->events.begin());
     GivenAnswers from = keeping ? std::move(*kept) : std::move(given);
     const std::size_t stopAt = FirstChangedQuestion(from.fingerprints, *document);
-    scriptPath_ = scriptPath;
-    document_ = std::move(document);
-    earlier_.reset();
-    running_ = true;
+    Adopt(std::move(document), scriptPath);
     Exclusive([&] {
         Begin(Replayed(from.events, stopAt));
         from.replayed = run_->Events().size();
         if (from.replayed < from.events.size()) earlier_ = std::move(from);
     });
+}
+
+void WindowDriver::Adopt(std::shared_ptr<const ScriptDocument> document,
+                         const std::string& scriptPath) {
+    scriptPath_ = scriptPath;
+    document_ = std::move(document);
+    earlier_.reset();
+    running_ = true;
 }
 
 Run WindowDriver::Replayed(std::span<const Event> events, std::size_t stopAt) const {

@@ -102,6 +102,9 @@ private:
     template <typename F>
     void Exclusive(F f);
     Step Process(const Event& event);
+    // A new run's script: the document its events are given on, and the
+    // file F5 reads again; nothing kept from an earlier replay.
+    void Adopt(std::shared_ptr<const ScriptDocument> document, const std::string& scriptPath);
     void Begin(Run run);
     // The document's run replayed from events short of question stopAt, with
     // the box that says where it stopped when it stopped early.

@@ -119,7 +119,7 @@ void WebView::DrawControl(int id, const ControlView& control) {
 
 void WebView::DrawPane(std::string_view text) {
     // New lines are read out: what was added, or all of a new text.
-    const std::string before(Pane().Text());
+    const std::string_view before = Pane().Text();  // read before the pane takes the new text
     std::string added(text.starts_with(before) ? text.substr(before.size()) : text);
     if (added.find_first_not_of(" \t\r\n") == std::string::npos) added.clear();
     MemoryView::DrawPane(text);
