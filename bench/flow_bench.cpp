@@ -1,13 +1,13 @@
 // The end sequence with a report that fills the results pane, one answered
-// question (record and step), and one tick of the bar animation.
+// question (choice, record and step), and one tick of the bar animation, all
+// through the run as a window drives it.
 #include <memory>
 #include <string>
 
 #include <benchmark/benchmark.h>
 
 #include "flow/BarAnimation.h"
-#include "flow/QuestionFlow.h"
-#include "flow/Session.h"
+#include "flow/Run.h"
 #include "flow/Transcript.h"
 #include "script/ScriptDocument.h"
 
@@ -16,8 +16,8 @@ namespace {
 using namespace kinpath;
 
 // Questions with two choices, answered by "yes" (with an explanation of the
-// given length and a few points) or "no".
-bool LoadQuestions(FlowState& state, int count, std::size_t explanationLength) {
+// given length and a few points) or "no"; null when they do not load.
+std::shared_ptr<const ScriptDocument> Questions(int count, std::size_t explanationLength) {
     const std::string question =
         "<QUESTION>\nname=Do you like to fight up close?\ntext=Yes\ntext=No\n"
         "<ANSWER>\ntype=yes\nexplanationtext=" +
@@ -26,45 +26,48 @@ bool LoadQuestions(FlowState& state, int count, std::size_t explanationLength) {
     std::string script;
     for (int i = 0; i < count; ++i) script += question;
     auto document = std::make_shared<ScriptDocument>();
-    const bool loaded = LoadScriptText(*document, std::move(script)).loaded;
-    state.session.StartRun(std::move(document));
-    return loaded;
+    if (!LoadScriptText(*document, std::move(script)).loaded) return nullptr;
+    return document;
 }
 
 void BM_WriteResultsFullPane(benchmark::State& state) {
-    // 300 explanations of 200 characters: more than the pane holds.
-    FlowState flow;
-    if (!LoadQuestions(flow, 300, 200)) state.SkipWithError("questions did not load");
-    const ScriptDocument& document = flow.session.Document();
-    for (const QuestionBlock& question : document.Questions()) {
-        flow.session.RecordPoints(document.Answers(question)[0]);
+    // 300 explanations of 200 characters: more than the pane holds. The run
+    // stands on the last question, "yes" chosen; each round copies it and
+    // takes the OK that writes the results.
+    auto document = Questions(300, 200);
+    if (!document) return state.SkipWithError("questions did not load");
+    Run last(document);
+    for (std::size_t i = 0; i < document->Questions().size(); ++i) {
+        last.Apply(ChooseEvent(1));
+        if (i + 1 < document->Questions().size()) last.Apply({EventKind::Ok});
     }
+    std::size_t length = 0;
     for (auto _ : state) {
-        WriteResults(flow);
+        Run run = last;
+        run.Apply({EventKind::Ok});
+        length = run.State().transcript.Length();
     }
-    state.counters["pane_chars"] = static_cast<double>(flow.transcript.Length());
-    if (flow.transcript.Length() != TranscriptCapacity) state.SkipWithError("pane not full");
+    state.counters["pane_chars"] = static_cast<double>(length);
+    if (length != TranscriptCapacity) state.SkipWithError("pane not full");
 }
 BENCHMARK(BM_WriteResultsFullPane)->Unit(benchmark::kMicrosecond);
 
 void BM_AnswerOneQuestion(benchmark::State& state) {
-    constexpr int Questions = 4096;
-    FlowState flow;
-    if (!LoadQuestions(flow, Questions, 60)) state.SkipWithError("questions did not load");
-    NextQuestion(flow);
+    constexpr int Count = 4096;
+    auto document = Questions(Count, 60);
+    if (!document) return state.SkipWithError("questions did not load");
+    Run run(document);
     int answered = 0;
     for (auto _ : state) {
-        if (answered == Questions - 1) {
+        if (answered == Count - 1) {
             // Stay clear of the end sequence: start the questions over.
             state.PauseTiming();
-            flow.session.StartRun();
-            NextQuestion(flow);
+            run = Run(document);
             answered = 0;
             state.ResumeTiming();
         }
-        flow.checked = 1 + (answered & 1);
-        RecordAnswer(flow);
-        NextQuestion(flow);
+        run.Apply(ChooseEvent(1 + (answered & 1)));
+        run.Apply({EventKind::Ok});
         ++answered;
     }
 }

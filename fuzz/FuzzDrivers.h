@@ -30,7 +30,7 @@
 #include "app/PrintTranscript.h"
 #include "app/WindowDriver.h"
 #include "authoring/check/ScriptCheck.h"
-#include "flow/QuestionFlow.h"
+#include "flow/Run.h"
 #include "flow/Session.h"
 #include "flow/Transcript.h"
 #include "script/ScriptDocument.h"

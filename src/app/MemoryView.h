@@ -21,7 +21,7 @@ public:
     void DrawPane(std::string_view text) override { pane_.SetText(text); }
     void DrawBar(int, std::int32_t) override {}
     void DrawBox(const Box*) override {}
-    void DrawEnd(int) override {}
+    void DrawEnd() override {}
 
     bool OpenFile(const std::string&) override { return true; }
     std::unique_ptr<PrintSurface> RunPrintDialog(bool) override { return nullptr; }

@@ -256,7 +256,7 @@ void WindowDriver::Update(int chosen) {
     if (boxChanged) view_.DrawBox(shown_.box ? &*shown_.box : nullptr);
     if (ending) {
         StopTimer();
-        view_.DrawEnd(ExitCode());
+        view_.DrawEnd();
     } else {
         KeepBarsMoving();
     }

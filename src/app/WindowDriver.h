@@ -89,7 +89,6 @@ public:
     // the script they were given on, while the run stands where it left them.
     const std::optional<GivenAnswers>& Kept() const { return earlier_; }
     bool Ended() const { return shown_.ended; }
-    int ExitCode() const { return 0; }
     // The bar timer runs from the start to the end of a run (it may sleep).
     bool TimerRunning() const { return running_; }
     // The platform timer is ticking: running and awake.

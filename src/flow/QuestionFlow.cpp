@@ -1,11 +1,14 @@
 #include "flow/QuestionFlow.h"
 
 #include <string>
+#include <string_view>
 
 #include "scoring/AnswerRecording.h"
 #include "scoring/BestPick.h"
 #include "scoring/RankTables.h"
+#include "scoring/RowNames.h"
 #include "script/ScriptDocument.h"
+#include "window/WindowWords.h"
 
 namespace kinpath {
 
@@ -16,15 +19,10 @@ constexpr const char* Rule =
 constexpr const char* AnalysisBanner = "                            Answer Analysis    ";
 constexpr const char* DistributionBanner = "                            Point Distribution    ";
 
-void FinishQuestions(FlowState& state) {
-    ShowResultsLayout(state);
-    WriteResults(state);
-}
-
 template <std::size_t N>
 void AppendScoreRows(Transcript& transcript, const std::array<RankEntry, N>& rows) {
     for (const RankEntry& row : rows) {
-        std::string line = row.name ? row.name : "";
+        std::string line(RowName(row.row));
         line += ": ";
         line += std::to_string(row.score);
         AppendTranscriptLine(transcript, line);
@@ -37,12 +35,12 @@ void PutUpBox(FlowState& state, std::string_view text, std::string_view caption,
         {Box{BoxOwner::Dialog, std::string(text), std::string(caption), buttons}, then, true});
 }
 
-}  // namespace
+enum class RecordOutcome { NothingChecked, Recorded, NoMatchingAnswer };
 
-int SelectedChoice(const FlowState& state) { return state.checked; }
-
+// Records the checked choice of the current question, or puts up the "no
+// answer" box.
 RecordOutcome RecordAnswer(FlowState& state) {
-    const int choice = SelectedChoice(state);
+    const int choice = state.checked;
     const QuestionBlock* question = state.session.CurrentQuestion();
     if (choice == 0 || question == nullptr) return RecordOutcome::NothingChecked;
     const AnswerBlock* answer = FindAnswer(state.session.Document(), *question, choice);
@@ -54,40 +52,57 @@ RecordOutcome RecordAnswer(FlowState& state) {
     return RecordOutcome::Recorded;
 }
 
-void OkCommand(FlowState& state) {
-    // The step waits for the "no answer" box to be dismissed.
-    if (RecordAnswer(state) != RecordOutcome::NoMatchingAnswer) NextQuestion(state);
-}
-
-void NextQuestion(FlowState& state) {
-    // Every step starts with an empty question area: nothing checked, OK disabled.
-    state.checked = 0;
-    state.okEnabled = false;
-    if (state.session.StepToNextQuestion() == nullptr) FinishQuestions(state);
-}
-
+// The window's results face: question area and bars hidden, OK and Skip
+// disabled, the pane enlarged, Print and HTML enabled.
 void ShowResultsLayout(FlowState& state) {
     state.checked = 0;
     state.okEnabled = false;
     state.resultsLayout = true;
 }
 
+// Appends "It appears that the best race for you is ..." to the transcript.
 void AnnounceBestPick(FlowState& state) {
     const SettingsBlock* settings = state.session.Document().Settings();
     const BestPick pick =
         state.session.PickBest(settings ? settings->preference : Preference::ClassOverRace);
     state.pick = pick;
     const std::string sentence = std::string("It appears that the best race for you is ") +
-                                 pick.race + "\r\nand the best class is " + pick.className + "!";
+                                 RaceName(pick.race) + "\r\nand the best class is " +
+                                 ClassName(pick.cls) + "!";
     AppendTranscriptLine(state.transcript, sentence.c_str());
 }
 
-void WriteResults(FlowState& state) {
-    ClearTranscript(state.transcript);
-    AnnounceBestPick(state);
-    WriteReport(state);
+// The report after the recap question: full or brief, then the thanks.
+void FinishReport(FlowState& state, bool full) {
+    Transcript& pane = state.transcript;
+    if (!pane.Kept()) return;  // the report is the pane's alone
+    if (full) {
+        const Session& session = state.session;
+        AppendTranscriptLine(pane, " ");
+        AppendTranscriptLine(pane, " ");
+        AppendTranscriptLine(pane, Rule);
+        AppendTranscriptLine(pane, AnalysisBanner);
+        AppendTranscriptLine(pane, Rule);
+        const auto answers = session.Document().AllAnswers();
+        for (const std::uint32_t answer : session.AnsweredList()) {
+            // An answer without an explanation leaves only the empty line.
+            if (const ScriptText explanation = answers[answer].explanation) {
+                AppendTranscriptLine(pane, session.Document().Text(explanation));
+            }
+            AppendTranscriptLine(pane, "");
+        }
+        AppendTranscriptLine(pane, Rule);
+        AppendTranscriptLine(pane, DistributionBanner);
+        AppendTranscriptLine(pane, Rule);
+        AppendScoreRows(pane, session.RaceTable());
+        AppendTranscriptLine(pane, " ");
+        AppendScoreRows(pane, session.ClassTable());
+    }
+    AppendTranscriptLine(pane, "  ");
+    AppendTranscriptLine(pane, "Thank you for using Kinpath!");
 }
 
+// The closing report; with recap=ask it first puts up the question.
 void WriteReport(FlowState& state) {
     const FinalBlock* finalBlock = state.session.Document().Final();
     if (finalBlock == nullptr) return FinishReport(state, true);
@@ -104,32 +119,22 @@ void WriteReport(FlowState& state) {
     FinishReport(state, false);
 }
 
-void FinishReport(FlowState& state, bool full) {
-    Transcript& pane = state.transcript;
-    if (!pane.Kept()) return;  // the report is the pane's alone
-    if (full) {
-        const Session& session = state.session;
-        AppendTranscriptLine(pane, " ");
-        AppendTranscriptLine(pane, " ");
-        AppendTranscriptLine(pane, Rule);
-        AppendTranscriptLine(pane, AnalysisBanner);
-        AppendTranscriptLine(pane, Rule);
-        for (const AnswerBlock* answer : session.AnsweredList()) {
-            // An answer without an explanation leaves only the empty line.
-            if (answer->explanation) {
-                AppendTranscriptLine(pane, session.Document().Text(answer->explanation));
-            }
-            AppendTranscriptLine(pane, "");
-        }
-        AppendTranscriptLine(pane, Rule);
-        AppendTranscriptLine(pane, DistributionBanner);
-        AppendTranscriptLine(pane, Rule);
-        AppendScoreRows(pane, session.RaceTable());
-        AppendTranscriptLine(pane, " ");
-        AppendScoreRows(pane, session.ClassTable());
-    }
-    AppendTranscriptLine(pane, "  ");
-    AppendTranscriptLine(pane, "Thank you for using Kinpath!");
+}  // namespace
+
+void OkCommand(FlowState& state) {
+    // The step waits for the "no answer" box to be dismissed.
+    if (RecordAnswer(state) != RecordOutcome::NoMatchingAnswer) NextQuestion(state);
+}
+
+void NextQuestion(FlowState& state) {
+    // Every step starts with an empty question area: nothing checked, OK disabled.
+    state.checked = 0;
+    state.okEnabled = false;
+    if (state.session.StepToNextQuestion() != nullptr) return;
+    ShowResultsLayout(state);
+    ClearTranscript(state.transcript);
+    AnnounceBestPick(state);
+    WriteReport(state);
 }
 
 void ContinueAfterBox(FlowState& state, BoxResult answer) {

@@ -3,8 +3,10 @@
 #include <string_view>
 #include <utility>
 
+#include "flow/QuestionFlow.h"
 #include "flow/RunLog.h"
 #include "scoring/PickReasons.h"
+#include "scoring/RowNames.h"
 #include "script/ScriptDocument.h"
 #include "text/TextCodec.h"
 #include "window/ControlIds.h"
@@ -242,10 +244,11 @@ std::size_t FirstChangedQuestion(std::span<const std::uint64_t> before, const Sc
 namespace {
 
 Verdict MakeVerdict(const Session& session, const BestPick& pick) {
-    Verdict verdict{pick.race, pick.className, {}, {}, {}};
-    for (const RankEntry& row : session.RaceTable()) verdict.races.push_back({row.name, row.score});
+    Verdict verdict{RaceName(pick.race), ClassName(pick.cls), {}, {}, {}};
+    for (const RankEntry& row : session.RaceTable())
+        verdict.races.push_back({std::string(RowName(row.row)), row.score});
     for (const RankEntry& row : session.ClassTable())
-        verdict.classes.push_back({row.name, row.score});
+        verdict.classes.push_back({std::string(RowName(row.row)), row.score});
     const SettingsBlock* settings = session.Document().Settings();
     verdict.reasons =
         ExplainPick(session.PointTotals(), session.RaceTable(), session.ClassTable(),

@@ -12,7 +12,7 @@
 #include <span>
 #include <vector>
 
-#include "flow/QuestionFlow.h"
+#include "flow/FlowState.h"
 #include "window/Screen.h"
 
 namespace kinpath {
@@ -108,6 +108,9 @@ public:
     bool BoxWaiting() const { return !state_.boxes.empty(); }
     // The question on screen, 0-based; none before the first and on the results.
     std::optional<std::size_t> QuestionIndex() const;
+
+    // The same state (on the same loaded document) made by the same events.
+    friend bool operator==(const Run&, const Run&) = default;
 
 private:
     Step Dispatch(const Event& event);

@@ -9,38 +9,22 @@ namespace kinpath {
 Session::Session() : Session(std::make_shared<const ScriptDocument>()) {}
 
 Session::Session(std::shared_ptr<const ScriptDocument> document) : document_(std::move(document)) {
-    StartRun();
-}
-
-void Session::StartRun() {
     // A run answers each question once at the most, so the list never grows
     // while it runs; room not yet written takes no memory.
-    answeredList_.clear();
     answeredList_.reserve(document_->Questions().size());
-    pointTotals_.fill(0);
-    ResetTables();
-    currentQuestion_ = nullptr;
-    questionCursor_ = 0;
-    questionsFinished_ = false;
-}
-
-void Session::StartRun(std::shared_ptr<const ScriptDocument> document) {
-    document_ = std::move(document);
-    StartRun();
 }
 
 void Session::RecordPoints(const AnswerBlock& answer) {
     AddAnswerPoints(pointTotals_, document_->Points(answer));
-    answeredList_.push_back(&answer);
-}
-
-void Session::ResetTables() {
-    raceTable_ = InitialRaceTable;
-    classTable_ = InitialClassTable;
+    answeredList_.push_back(static_cast<std::uint32_t>(&answer - document_->AllAnswers().data()));
 }
 
 BestPick Session::PickBest(Preference preference) {
     return PickBestRaceAndClass(pointTotals_, raceTable_, classTable_, preference);
+}
+
+const QuestionBlock* Session::CurrentQuestion() const {
+    return asking_ ? &document_->Questions()[questionCursor_] : nullptr;
 }
 
 const QuestionBlock* Session::StepToNextQuestion() {
@@ -48,18 +32,14 @@ const QuestionBlock* Session::StepToNextQuestion() {
         return nullptr;
     }
     const auto questions = document_->Questions();
-    if (currentQuestion_ == nullptr) {
+    if (!asking_) {
         questionCursor_ = 0;
     } else if (questionCursor_ < questions.size()) {
         ++questionCursor_;
     }
-    if (questionCursor_ >= questions.size()) {
-        currentQuestion_ = nullptr;
-        questionsFinished_ = true;
-    } else {
-        currentQuestion_ = &questions[questionCursor_];
-    }
-    return currentQuestion_;
+    asking_ = questionCursor_ < questions.size();
+    questionsFinished_ = !asking_;
+    return CurrentQuestion();
 }
 
 }  // namespace kinpath

@@ -33,6 +33,8 @@ public:
     // text is kept are the caller's: AppendTranscriptLine sees to both).
     void Append(std::string_view utf8);
 
+    friend bool operator==(const Transcript&, const Transcript&) = default;
+
 private:
     std::string text_;
     std::size_t length_ = 0;

@@ -1,10 +1,7 @@
 #include "scoring/BestPick.h"
 
-#include <cstring>
-#include <string>
 #include <utility>
 
-#include "scoring/RowNames.h"
 #include "script/ScriptDocument.h"
 
 namespace kinpath {
@@ -12,52 +9,47 @@ namespace kinpath {
 namespace {
 
 // Which totals make up each row's score. The leanings count for the rows they
-// describe: evil, good, big race, small race. Rows in their initial order.
+// describe: evil, good, big race, small race. Rows as in RowCount, each led by
+// its own total.
 struct ScoreRule {
-    const char* name;
     int count;
     PointSlot slots[3];
 };
 
 const ScoreRule ScoreRules[RaceRowCount + ClassRowCount] = {
-    {"Barbarian", 3, {SlotBarbarian, SlotGood, SlotBigRace}},
-    {"Dark Elf", 2, {SlotDarkElf, SlotEvil}},
-    {"Dwarf", 3, {SlotDwarf, SlotGood, SlotSmallRace}},
-    {"Erudite", 2, {SlotErudite, SlotGood}},
-    {"Gnome", 3, {SlotGnome, SlotGood, SlotSmallRace}},
-    {"Half Elf", 3, {SlotHalfElf, SlotGood, SlotSmallRace}},
-    {"Halfling", 2, {SlotHalfling, SlotGood}},
-    {"High Elf", 2, {SlotHighElf, SlotGood}},
-    {"Human", 2, {SlotHuman, SlotGood}},
-    {"Iksar", 1, {SlotIksar}},
-    {"Ogre", 3, {SlotOgre, SlotEvil, SlotBigRace}},
-    {"Troll", 3, {SlotTroll, SlotEvil, SlotBigRace}},
-    {"Wood Elf", 2, {SlotWoodElf, SlotGood}},
-    {"Bard", 1, {SlotBard}},
-    {"Cleric", 1, {SlotCleric}},
-    {"Druid", 1, {SlotDruid}},
-    {"Enchanter", 1, {SlotEnchanter}},
-    {"Magician", 1, {SlotMagician}},
-    {"Monk", 1, {SlotMonk}},
-    {"Necromancer", 2, {SlotNecromancer, SlotEvil}},
-    {"Paladin", 1, {SlotPaladin}},
-    {"Ranger", 1, {SlotRanger}},
-    {"Rogue", 1, {SlotRogue}},
-    {"Shadow Knight", 2, {SlotShadowKnight, SlotEvil}},
-    {"Shaman", 1, {SlotShaman}},
-    {"Warrior", 1, {SlotWarrior}},
-    {"Wizard", 1, {SlotWizard}},
+    {3, {SlotBarbarian, SlotGood, SlotBigRace}},
+    {2, {SlotDarkElf, SlotEvil}},
+    {3, {SlotDwarf, SlotGood, SlotSmallRace}},
+    {2, {SlotErudite, SlotGood}},
+    {3, {SlotGnome, SlotGood, SlotSmallRace}},
+    {3, {SlotHalfElf, SlotGood, SlotSmallRace}},
+    {2, {SlotHalfling, SlotGood}},
+    {2, {SlotHighElf, SlotGood}},
+    {2, {SlotHuman, SlotGood}},
+    {1, {SlotIksar}},
+    {3, {SlotOgre, SlotEvil, SlotBigRace}},
+    {3, {SlotTroll, SlotEvil, SlotBigRace}},
+    {2, {SlotWoodElf, SlotGood}},
+    {1, {SlotBard}},
+    {1, {SlotCleric}},
+    {1, {SlotDruid}},
+    {1, {SlotEnchanter}},
+    {1, {SlotMagician}},
+    {1, {SlotMonk}},
+    {2, {SlotNecromancer, SlotEvil}},
+    {1, {SlotPaladin}},
+    {1, {SlotRanger}},
+    {1, {SlotRogue}},
+    {2, {SlotShadowKnight, SlotEvil}},
+    {1, {SlotShaman}},
+    {1, {SlotWarrior}},
+    {1, {SlotWizard}},
 };
 
-// Rows are scored by name because a previous pick may have reordered them.
-std::int32_t RowScore(const PointValues& totals, const char* name) {
-    for (const ScoreRule& rule : ScoreRules) {
-        if (std::strcmp(rule.name, name) != 0) continue;
-        std::int32_t sum = 0;
-        for (int i = 0; i < rule.count; ++i) sum = WrappingAdd(sum, totals[rule.slots[i]]);
-        return sum;
-    }
-    return 0;
+std::int32_t RowScore(const PointValues& totals, int row) {
+    std::int32_t sum = 0;
+    for (const PointSlot slot : ScoreSlots(row)) sum = WrappingAdd(sum, totals[slot]);
+    return sum;
 }
 
 // Orders rows lo..hi. Ties end where this exact procedure puts them, and the
@@ -95,12 +87,12 @@ void SortRun(RankEntry* rows, int lo, int hi) {
     if (hi - up >= 1) SortRun(rows, up, hi);
 }
 
-// The first row of `rows` that lists `name`, or null.
-const char* FirstRowListing(const char* name, const RankEntry* rows, int count) {
+// The first of `rows` that goes with `row`, or -1.
+int FirstPartner(int row, const RankEntry* rows, int count) {
     for (int i = 0; i < count; ++i) {
-        if (const char* found = FindPartner(name, rows[i])) return found;
+        if (GoTogether(row, rows[i].row)) return rows[i].row;
     }
-    return nullptr;
+    return -1;
 }
 
 }  // namespace
@@ -111,11 +103,12 @@ std::span<const PointSlot> ScoreSlots(int row) {
 }
 
 void ScoreRows(const PointValues& totals, RaceRows& races, ClassRows& classes) {
+    // By each row's number: a previous pick may have reordered them.
     for (RankEntry& row : races) {
-        row.score = RowScore(totals, row.name);
+        row.score = RowScore(totals, row.row);
     }
     for (RankEntry& row : classes) {
-        row.score = RowScore(totals, row.name);
+        row.score = RowScore(totals, row.row);
     }
 }
 
@@ -136,19 +129,19 @@ BestPick PickBestRaceAndClass(const PointValues& totals, RaceRows& races, ClassR
     SortByScore(classes.data(), ClassRowCount);
     SortByScore(races.data(), RaceRowCount);
     if (preference == Preference::RaceOverClass) {
-        const char* race = races[0].name;
-        const char* className = FirstRowListing(race, classes.data(), ClassRowCount);
-        if (className == nullptr) {
-            return {UnknownName, UnknownName};
+        const int race = races[0].row;
+        const int cls = FirstPartner(race, classes.data(), ClassRowCount);
+        if (cls < 0) {
+            return {};
         }
-        return {race, className};
+        return {race, cls - RaceRowCount};
     }
-    const char* className = classes[0].name;
-    const char* race = FirstRowListing(className, races.data(), RaceRowCount);
-    if (race == nullptr) {
-        return {UnknownName, UnknownName};
+    const int cls = classes[0].row;
+    const int race = FirstPartner(cls, races.data(), RaceRowCount);
+    if (race < 0) {
+        return {};
     }
-    return {race, className};
+    return {race, cls - RaceRowCount};
 }
 
 }  // namespace kinpath

@@ -10,9 +10,13 @@ namespace kinpath {
 
 enum class Preference;
 
+// A race and a class by their places in the initial tables; the tables' row
+// counts (both named "Unknown") when no race goes with the class decided first,
+// or no class with the race.
 struct BestPick {
-    const char* race;
-    const char* className;
+    int race = RaceRowCount;
+    int cls = ClassRowCount;
+    friend bool operator==(const BestPick&, const BestPick&) = default;
 };
 
 // The totals whose sum is a row's score: its own and the leanings that count

@@ -1,15 +1,15 @@
 #include "scoring/PickReasons.h"
 
-#include <cstring>
 #include <span>
 
+#include "scoring/RowNames.h"
 #include "script/ScriptDocument.h"
 
 namespace kinpath {
 
 namespace {
 
-bool Same(const char* a, const char* b) { return a && b && std::strcmp(a, b) == 0; }
+std::string Name(int row) { return std::string(RowName(row)); }
 
 // "A", "A and B", "A, B and C".
 std::string Listed(const std::vector<std::string>& names) {
@@ -21,14 +21,10 @@ std::string Listed(const std::vector<std::string>& names) {
     return text;
 }
 
-std::string Scored(const RankEntry& row) {
-    return std::string(row.name) + " " + std::to_string(row.score);
-}
+std::string Scored(const RankEntry& row) { return Name(row.row) + " " + std::to_string(row.score); }
 
 // The game's name for a pair: race first.
-std::string Pair(const char* race, const char* className) {
-    return std::string("the game has no ") + race + " " + className;
-}
+std::string Pair(int race, int cls) { return "the game has no " + Name(race) + " " + Name(cls); }
 
 // "Wizard, Shadow Knight and Bard tied at 66 ..." for the rows that share the
 // score of rows[at], when there are several and the choice fell among them.
@@ -36,7 +32,7 @@ void ExplainTie(std::span<const RankEntry> rows, std::size_t at, const char* wha
                 std::vector<std::string>& lines) {
     std::vector<std::string> tied;
     for (const RankEntry& row : rows) {
-        if (row.score == rows[at].score) tied.emplace_back(row.name);
+        if (row.score == rows[at].score) tied.push_back(Name(row.row));
     }
     if (tied.size() < 2) return;
     lines.push_back(Listed(tied) + " tied at " + std::to_string(rows[at].score) + " for the best " +
@@ -46,17 +42,17 @@ void ExplainTie(std::span<const RankEntry> rows, std::size_t at, const char* wha
 
 // The rows walked over before the partner was found: each named with its
 // score and the pair the game lacks.
-void ExplainPassedOver(std::span<const RankEntry> rows, const char* taken, const char* first,
-                       bool rowsAreRaces, std::vector<std::string>& lines) {
+void ExplainPassedOver(std::span<const RankEntry> rows, int taken, int first, bool rowsAreRaces,
+                       std::vector<std::string>& lines) {
     for (const RankEntry& row : rows) {
-        if (Same(row.name, taken)) break;
+        if (row.row == taken) break;
         lines.push_back(Scored(row) + ": " +
-                        (rowsAreRaces ? Pair(row.name, first) : Pair(first, row.name)) + ".");
+                        (rowsAreRaces ? Pair(row.row, first) : Pair(first, row.row)) + ".");
     }
 }
 
 // "Erudite scores 72: 45 of its own and 27 for good." when leanings count.
-void ExplainLeanings(const PointValues& totals, int row, const char* name, std::int32_t score,
+void ExplainLeanings(const PointValues& totals, int row, std::int32_t score,
                      std::vector<std::string>& lines) {
     static constexpr const char* Leanings[] = {"evil", "good", "a big race", "a small race"};
     const std::span<const PointSlot> slots = ScoreSlots(row);
@@ -67,19 +63,8 @@ void ExplainLeanings(const PointValues& totals, int row, const char* name, std::
         parts += " and " + std::to_string(value) + " for " + Leanings[slots[i] - SlotEvil];
     }
     if (parts.empty()) return;
-    lines.push_back(std::string(name) + " scores " + std::to_string(score) + ": " +
+    lines.push_back(Name(row) + " scores " + std::to_string(score) + ": " +
                     std::to_string(totals[slots[0]]) + " of its own" + parts + ".");
-}
-
-int InitialRow(const char* name) {
-    for (int i = 0; i < RaceRowCount; ++i) {
-        if (Same(InitialRaceTable[static_cast<std::size_t>(i)].name, name)) return i;
-    }
-    for (int i = 0; i < ClassRowCount; ++i) {
-        if (Same(InitialClassTable[static_cast<std::size_t>(i)].name, name))
-            return RaceRowCount + i;
-    }
-    return -1;
 }
 
 }  // namespace
@@ -93,43 +78,41 @@ std::vector<std::string> ExplainPick(const PointValues& totals, const RaceRows& 
         classFirst ? std::span<const RankEntry>(classes) : std::span<const RankEntry>(races);
     const std::span<const RankEntry> otherRows =
         classFirst ? std::span<const RankEntry>(races) : std::span<const RankEntry>(classes);
-    const char* first = firstRows[0].name;
+    const int first = firstRows[0].row;
     lines.push_back(std::string("The best ") + (classFirst ? "class" : "race") +
                     " is chosen first, then the best " + (classFirst ? "race" : "class") +
                     " that goes with it.");
     ExplainTie(firstRows, 0, classFirst ? "class" : "race", lines);
-    if (Same(pick.race, "Unknown") && Same(pick.className, "Unknown")) {
+    if (pick == BestPick{}) {
         lines.push_back(Scored(firstRows[0]) + ": no " + (classFirst ? "race" : "class") +
-                        " in the game goes with " + first + ", so there is no pick.");
+                        " in the game goes with " + Name(first) + ", so there is no pick.");
         return lines;
     }
-    const char* second = classFirst ? pick.race : pick.className;
+    const int race = pick.race, cls = RaceRowCount + pick.cls;
+    const int second = classFirst ? race : cls;
     ExplainPassedOver(otherRows, second, first, classFirst, lines);
     for (std::size_t i = 0; i < otherRows.size(); ++i) {
-        if (!Same(otherRows[i].name, second)) continue;
+        if (otherRows[i].row != second) continue;
         // Tied rows that go with the first choice as well: the order settled it.
-        std::vector<std::string> tied{otherRows[i].name};
+        std::vector<std::string> tied{Name(second)};
         for (std::size_t j = i + 1; j < otherRows.size(); ++j) {
-            if (otherRows[j].score == otherRows[i].score && FindPartner(first, otherRows[j]))
-                tied.emplace_back(otherRows[j].name);
+            if (otherRows[j].score == otherRows[i].score && GoTogether(first, otherRows[j].row))
+                tied.push_back(Name(otherRows[j].row));
         }
         if (tied.size() > 1) {
             lines.push_back(Listed(tied) + " tied at " + std::to_string(otherRows[i].score) +
                             (tied.size() == 2 ? " and both go with " : " and all go with ") +
-                            first +
+                            Name(first) +
                             "; the ranking, which keeps its own order among equal scores, put " +
                             tied.front() + " first.");
         }
         break;
     }
-    for (const char* name : {pick.race, pick.className}) {
-        const int row = InitialRow(name);
-        if (row < 0) continue;
-        const auto& rows = row < RaceRowCount ? std::span<const RankEntry>(races)
-                                              : std::span<const RankEntry>(classes);
-        for (const RankEntry& entry : rows) {
-            if (Same(entry.name, name)) ExplainLeanings(totals, row, name, entry.score, lines);
-        }
+    for (const RankEntry& entry : races) {
+        if (entry.row == race) ExplainLeanings(totals, race, entry.score, lines);
+    }
+    for (const RankEntry& entry : classes) {
+        if (entry.row == cls) ExplainLeanings(totals, cls, entry.score, lines);
     }
     return lines;
 }

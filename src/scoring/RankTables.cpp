@@ -1,73 +1,71 @@
 #include "scoring/RankTables.h"
 
-#include <cstring>
+#include <initializer_list>
 
 namespace kinpath {
 
 namespace {
 
-// Alphabetical order; partners in the order the game's rules list them. The
-// Iksar entries of the Warrior, Shadow Knight, Shaman, Necromancer and Monk rows
-// mirror the Iksar race row, so that "race over class" can place an Iksar.
-constexpr ClassRows ClassRowsAtStart{{
-    {"Bard", {"Human", "Wood Elf", "Half Elf"}, 0},
-    {"Cleric", {"Human", "Dark Elf", "Dwarf", "High Elf", "Erudite", "Gnome", "Halfling"}, 0},
-    {"Druid", {"Human", "Wood Elf", "Dark Elf", "Halfling", "Half Elf"}, 0},
-    {"Enchanter", {"Human", "Gnome", "Erudite", "High Elf", "Dark Elf"}, 0},
-    {"Magician", {"Human", "Gnome", "Erudite", "High Elf", "Dark Elf"}, 0},
-    {"Monk", {"Human", "Iksar"}, 0},
-    {"Necromancer", {"Human", "Dark Elf", "Gnome", "Erudite", "Iksar"}, 0},
-    {"Paladin", {"Human", "High Elf", "Dwarf", "Erudite", "Half Elf"}, 0},
-    {"Ranger", {"Human", "Wood Elf", "Half Elf"}, 0},
-    {"Rogue",
-     {"Human", "Wood Elf", "Barbarian", "Half Elf", "Gnome", "Halfling", "Dark Elf", "Dwarf"},
-     0},
-    {"Shadow Knight", {"Human", "Troll", "Ogre", "Dark Elf", "Iksar"}, 0},
-    {"Shaman", {"Troll", "Ogre", "Barbarian", "Iksar"}, 0},
-    {"Warrior",
-     {"Human", "Troll", "Wood Elf", "Half Elf", "Dark Elf", "Dwarf", "Ogre", "Gnome", "Halfling",
-      "Erudite", "Barbarian", "Iksar"},
-     0},
-    {"Wizard", {"Human", "Gnome", "Erudite", "High Elf", "Dark Elf"}, 0},
-}};
+// Classes by their place in the class table.
+enum ClassRow : int {
+    Bard,
+    Cleric,
+    Druid,
+    Enchanter,
+    Magician,
+    Monk,
+    Necromancer,
+    Paladin,
+    Ranger,
+    Rogue,
+    ShadowKnight,
+    Shaman,
+    Warrior,
+    Wizard
+};
 
-constexpr RaceRows RaceRowsAtStart{{
-    {"Barbarian", {"Warrior", "Shaman", "Rogue"}, 0},
-    {"Dark Elf",
-     {"Warrior", "Cleric", "Enchanter", "Druid", "Necromancer", "Rogue", "Magician",
-      "Shadow Knight", "Wizard"},
-     0},
-    {"Dwarf", {"Warrior", "Cleric", "Paladin", "Rogue"}, 0},
-    {"Erudite",
-     {"Warrior", "Paladin", "Enchanter", "Magician", "Necromancer", "Cleric", "Wizard"},
-     0},
-    {"Gnome", {"Warrior", "Wizard", "Enchanter", "Magician", "Necromancer", "Rogue", "Cleric"}, 0},
-    {"Half Elf", {"Warrior", "Druid", "Ranger", "Rogue", "Bard", "Paladin"}, 0},
-    {"Halfling", {"Warrior", "Druid", "Rogue", "Cleric"}, 0},
-    {"High Elf", {"Paladin", "Cleric", "Magician", "Wizard", "Enchanter"}, 0},
-    // Every slot is filled (Wizard twice); Shaman is not open to humans.
-    {"Human",
-     {"Warrior", "Shadow Knight", "Necromancer", "Enchanter", "Magician", "Cleric", "Wizard",
-      "Rogue", "Druid", "Bard", "Monk", "Paladin", "Ranger", "Wizard"},
-     0},
-    {"Iksar", {"Warrior", "Shadow Knight", "Shaman", "Necromancer", "Monk"}, 0},
-    {"Ogre", {"Warrior", "Shadow Knight", "Shaman"}, 0},
-    {"Troll", {"Warrior", "Shadow Knight", "Shaman"}, 0},
-    {"Wood Elf", {"Warrior", "Druid", "Rogue", "Bard", "Ranger"}, 0},
-}};
+constexpr std::uint16_t Classes(std::initializer_list<ClassRow> rows) {
+    std::uint16_t set = 0;
+    for (const ClassRow row : rows) set = static_cast<std::uint16_t>(set | 1u << row);
+    return set;
+}
+
+// The classes each race may take, races in alphabetical order (Shaman is not
+// open to humans).
+constexpr std::uint16_t ClassesOfRace[RaceRowCount] = {
+    Classes({Warrior, Shaman, Rogue}),  // Barbarian
+    Classes({Warrior, Cleric, Enchanter, Druid, Necromancer, Rogue, Magician, ShadowKnight,
+             Wizard}),                                                              // Dark Elf
+    Classes({Warrior, Cleric, Paladin, Rogue}),                                     // Dwarf
+    Classes({Warrior, Paladin, Enchanter, Magician, Necromancer, Cleric, Wizard}),  // Erudite
+    Classes({Warrior, Wizard, Enchanter, Magician, Necromancer, Rogue, Cleric}),    // Gnome
+    Classes({Warrior, Druid, Ranger, Rogue, Bard, Paladin}),                        // Half Elf
+    Classes({Warrior, Druid, Rogue, Cleric}),                                       // Halfling
+    Classes({Paladin, Cleric, Magician, Wizard, Enchanter}),                        // High Elf
+    Classes({Warrior, ShadowKnight, Necromancer, Enchanter, Magician, Cleric, Wizard, Rogue, Druid,
+             Bard, Monk, Paladin, Ranger}),                       // Human
+    Classes({Warrior, ShadowKnight, Shaman, Necromancer, Monk}),  // Iksar
+    Classes({Warrior, ShadowKnight, Shaman}),                     // Ogre
+    Classes({Warrior, ShadowKnight, Shaman}),                     // Troll
+    Classes({Warrior, Druid, Rogue, Bard, Ranger}),               // Wood Elf
+};
+
+template <std::size_t N>
+constexpr std::array<RankEntry, N> RowsFrom(int first) {
+    std::array<RankEntry, N> rows{};
+    for (std::size_t i = 0; i < N; ++i) rows[i] = {first + static_cast<int>(i), 0};
+    return rows;
+}
 
 }  // namespace
 
-const RaceRows InitialRaceTable = RaceRowsAtStart;
-const ClassRows InitialClassTable = ClassRowsAtStart;
+const RaceRows InitialRaceTable = RowsFrom<RaceRowCount>(0);
+const ClassRows InitialClassTable = RowsFrom<ClassRowCount>(RaceRowCount);
 
-const char* FindPartner(const char* name, const RankEntry& row) {
-    if (name == nullptr) return nullptr;
-    for (const char* partner : row.partners) {
-        if (partner == nullptr) return nullptr;
-        if (std::strcmp(partner, name) == 0) return row.name;
-    }
-    return nullptr;
+bool GoTogether(int a, int b) {
+    const int race = a < b ? a : b, cls = (a < b ? b : a) - RaceRowCount;
+    if (race < 0 || race >= RaceRowCount || cls < 0 || cls >= ClassRowCount) return false;
+    return (ClassesOfRace[race] >> cls & 1u) != 0;
 }
 
 }  // namespace kinpath

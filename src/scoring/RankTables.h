@@ -1,4 +1,4 @@
-// The fixed race and class tables with their partner lists and scores.
+// The fixed race and class tables: their rows, scores and allowed pairs.
 #pragma once
 
 #include <array>
@@ -8,14 +8,16 @@
 
 namespace kinpath {
 
-inline constexpr int PartnerSlots = 14;
 inline constexpr int RaceRowCount = 13;
 inline constexpr int ClassRowCount = 14;
+// Rows are numbered races first, then classes, each in the initial table's
+// (alphabetical) order; a row's name is RowName's (RowNames.h).
+inline constexpr int RowCount = RaceRowCount + ClassRowCount;
 
 struct RankEntry {
-    const char* name;
-    std::array<const char*, PartnerSlots> partners;  // filled slots first, then null
+    int row;  // as in RowCount
     std::int32_t score;
+    friend bool operator==(const RankEntry&, const RankEntry&) = default;
 };
 
 using RaceRows = std::array<RankEntry, RaceRowCount>;
@@ -26,8 +28,9 @@ using ClassRows = std::array<RankEntry, ClassRowCount>;
 extern const RaceRows InitialRaceTable;
 extern const ClassRows InitialClassTable;
 
-// The row's own name if it lists name among its partners (byte-exact), else null.
-const char* FindPartner(const char* name, const RankEntry& row);
+// Whether the game lets rows a and b go together: a race and a class it
+// allows, in either order.
+bool GoTogether(int a, int b);
 
 // a + b with 32-bit two's-complement wrap-around, without signed overflow.
 inline std::int32_t WrappingAdd(std::int32_t a, std::int32_t b) {

@@ -5,20 +5,24 @@
 
 namespace kinpath {
 
-std::string_view RowName(int row) {
-    return row < RaceRowCount ? RaceName(row) : ClassName(row - RaceRowCount);
-}
+namespace {
+
+constexpr const char* Names[RowCount] = {
+    "Barbarian", "Dark Elf", "Dwarf",         "Erudite",  "Gnome",   "Half Elf",    "Halfling",
+    "High Elf",  "Human",    "Iksar",         "Ogre",     "Troll",   "Wood Elf",    "Bard",
+    "Cleric",    "Druid",    "Enchanter",     "Magician", "Monk",    "Necromancer", "Paladin",
+    "Ranger",    "Rogue",    "Shadow Knight", "Shaman",   "Warrior", "Wizard"};
+
+}  // namespace
+
+std::string_view RowName(int row) { return Names[row]; }
 
 const char* RaceName(int index) {
-    return index >= 0 && index < RaceRowCount
-               ? InitialRaceTable[static_cast<std::size_t>(index)].name
-               : UnknownName;
+    return index >= 0 && index < RaceRowCount ? Names[index] : UnknownName;
 }
 
 const char* ClassName(int index) {
-    return index >= 0 && index < ClassRowCount
-               ? InitialClassTable[static_cast<std::size_t>(index)].name
-               : UnknownName;
+    return index >= 0 && index < ClassRowCount ? Names[RaceRowCount + index] : UnknownName;
 }
 
 std::string_view SlotName(int slot) {

@@ -9,13 +9,10 @@
 
 namespace kinpath {
 
-// Races first, then classes, each in the initial table's order.
-inline constexpr int RowCount = RaceRowCount + ClassRowCount;
-
 // What the pick names when no race and class go together.
 inline constexpr const char* UnknownName = "Unknown";
 
-// A race's or class's name (row as in RowCount).
+// A race's or class's name (row as in RowCount), the one place rows are named.
 std::string_view RowName(int row);
 // A race's or a class's name by its place in the initial table, "Unknown" at
 // (and past) the table's end.

@@ -88,8 +88,8 @@ public:
     virtual void DrawFocus(int /*id*/) {}
     // Where the player is (Screen::questionNumber); a window need not show it.
     virtual void DrawProgress(int /*number*/, int /*count*/) {}
-    // The run is over; the program may end with this status.
-    virtual void DrawEnd(int exitCode) = 0;
+    // The run is over; the program may end (it always ends well).
+    virtual void DrawEnd() = 0;
 
     // --- What only the platform can do.
     // Hands a saved file to the desktop's default viewer; false when none

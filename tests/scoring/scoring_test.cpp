@@ -15,6 +15,7 @@
 #include "scoring/AnswerRecording.h"
 #include "scoring/BestPick.h"
 #include "scoring/PickReasons.h"
+#include "scoring/RowNames.h"
 #include "script/ScriptDocument.h"
 
 using namespace kinpath;
@@ -25,7 +26,7 @@ namespace {
 template <typename Rows>
 std::vector<std::pair<std::string, std::int32_t>> Ranked(const Rows& rows) {
     std::vector<std::pair<std::string, std::int32_t>> ranked;
-    for (const RankEntry& row : rows) ranked.emplace_back(row.name, row.score);
+    for (const RankEntry& row : rows) ranked.emplace_back(RowName(row.row), row.score);
     return ranked;
 }
 
@@ -57,40 +58,60 @@ void ReferenceSort(RankEntry* v, int lo, int hi) {
 
 // A row's own slot (races, then classes, Necromancer before Monk) plus the
 // leanings that describe it (evil, good, big, small), summed modulo 2^32.
-std::int32_t ReferenceScore(const PointValues& totals, const std::string& name) {
+std::int32_t ReferenceScore(const PointValues& totals, int row) {
     static std::map<std::string, std::string> leanings{
         {"Barbarian", "gb"},  {"Dark Elf", "e"},     {"Dwarf", "gs"},   {"Erudite", "g"},
         {"Gnome", "gs"},      {"Half Elf", "gs"},    {"Halfling", "g"}, {"High Elf", "g"},
         {"Human", "g"},       {"Ogre", "eb"},        {"Troll", "eb"},   {"Wood Elf", "g"},
         {"Necromancer", "e"}, {"Shadow Knight", "e"}};
-    int slot = 0;
-    while (slot < 13 && name != InitialRaceTable[slot].name) ++slot;
-    for (int c = 0; slot == 13 && c < 14; ++c)
-        if (name == InitialClassTable[c].name) slot = 13 + (c == 5 ? 6 : c == 6 ? 5 : c);
+    const int slot = row == 18 ? 19 : row == 19 ? 18 : row;
     std::int64_t sum = totals[slot];
-    for (char c : leanings[name]) sum += totals[SlotEvil + std::string("egbs").find(c)];
+    for (char c : leanings[std::string(RowName(row))])
+        sum += totals[SlotEvil + std::string("egbs").find(c)];
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(sum));
 }
 
-bool Lists(const RankEntry& row, const std::string& name) {
-    const auto end = std::find(row.partners.begin(), row.partners.end(), nullptr);
-    return std::find(row.partners.begin(), end, name) != end;
+// The classes the game gives each race, as its rules list them.
+const std::map<std::string, std::string> ClassesOfRace{
+    {"Barbarian", "Warrior,Shaman,Rogue"},
+    {"Dark Elf", "Warrior,Cleric,Enchanter,Druid,Necromancer,Rogue,Magician,Shadow Knight,Wizard"},
+    {"Dwarf", "Warrior,Cleric,Paladin,Rogue"},
+    {"Erudite", "Warrior,Paladin,Enchanter,Magician,Necromancer,Cleric,Wizard"},
+    {"Gnome", "Warrior,Wizard,Enchanter,Magician,Necromancer,Rogue,Cleric"},
+    {"Half Elf", "Warrior,Druid,Ranger,Rogue,Bard,Paladin"},
+    {"Halfling", "Warrior,Druid,Rogue,Cleric"},
+    {"High Elf", "Paladin,Cleric,Magician,Wizard,Enchanter"},
+    {"Human",
+     "Warrior,Shadow Knight,Necromancer,Enchanter,Magician,Cleric,Wizard,Rogue,Druid,Bard,"
+     "Monk,Paladin,Ranger"},
+    {"Iksar", "Warrior,Shadow Knight,Shaman,Necromancer,Monk"},
+    {"Ogre", "Warrior,Shadow Knight,Shaman"},
+    {"Troll", "Warrior,Shadow Knight,Shaman"},
+    {"Wood Elf", "Warrior,Druid,Rogue,Bard,Ranger"}};
+
+// Rows a and b are a race and a class the list pairs, in either order.
+bool Pairs(int a, int b) {
+    if (a > b) std::swap(a, b);
+    if (a >= RaceRowCount || b < RaceRowCount) return false;
+    const std::string classes = "," + ClassesOfRace.at(std::string(RowName(a))) + ",";
+    return classes.find("," + std::string(RowName(b)) + ",") != std::string::npos;
 }
 
 // The best row of the preferred table, then the first row of the other table
-// that lists it, as "race/class".
+// that goes with it, as "race/class".
 std::string ReferencePick(const RaceRows& races, const ClassRows& classes, bool raceFirst) {
-    const std::string race = races[0].name, cls = classes[0].name;
+    const std::string race(RowName(races[0].row)), cls(RowName(classes[0].row));
     for (const RankEntry& row : classes)
-        if (raceFirst && Lists(row, race)) return race + "/" + row.name;
+        if (raceFirst && Pairs(races[0].row, row.row)) return race + "/" + RowName(row.row).data();
     for (const RankEntry& row : races)
-        if (!raceFirst && Lists(row, cls)) return row.name + ("/" + cls);
+        if (!raceFirst && Pairs(row.row, classes[0].row))
+            return RowName(row.row).data() + ("/" + cls);
     return "Unknown/Unknown";
 }
 
 template <typename Rows>
 Rows ReferenceRanking(const PointValues& totals, Rows rows) {
-    for (RankEntry& row : rows) row.score = ReferenceScore(totals, row.name);
+    for (RankEntry& row : rows) row.score = ReferenceScore(totals, row.row);
     ReferenceSort(rows.data(), 0, static_cast<int>(rows.size()) - 1);
     return rows;
 }
@@ -104,7 +125,7 @@ TEST(BestPickTest, SortMatchesTheReferenceProcedureTiesIncluded) {
         for (int i = 0; i < size; ++i) {
             std::int32_t score = static_cast<std::int32_t>(random() % (2 * spread + 1)) - spread;
             if (random() % 16 == 0) score = random() % 2 ? INT32_MAX : INT32_MIN;
-            rows.push_back({InitialClassTable[i].name, {}, score});  // 14 distinct names
+            rows.push_back({RaceRowCount + i, score});  // 14 distinct rows
         }
         std::vector<RankEntry> expected = rows;
         ReferenceSort(expected.data(), 0, size - 1);
@@ -115,8 +136,9 @@ TEST(BestPickTest, SortMatchesTheReferenceProcedureTiesIncluded) {
 }
 
 // Random totals (small ones for ties, huge ones for wrap-around), rows in any
-// order and with stale scores, as an earlier pick leaves them, and partner
-// lists cut short so that some picks find no partner at all.
+// order and with stale scores, as an earlier pick leaves them, and among the
+// rows searched for a partner some of the first's kind, which never go with
+// it, so that some picks find no partner.
 TEST(BestPickTest, PickMatchesTheReferenceOnRandomTotalsAndTables) {
     std::mt19937 random(5);
     int unknown = 0;
@@ -128,18 +150,18 @@ TEST(BestPickTest, PickMatchesTheReferenceOnRandomTotalsAndTables) {
         ClassRows classes = InitialClassTable;
         std::shuffle(races.begin(), races.end(), random);
         std::shuffle(classes.begin(), classes.end(), random);
-        for (RankEntry& row : races)
-            row.partners[random() % 40 % 14] = nullptr, row.score = random();
-        for (RankEntry& row : classes)
-            row.partners[random() % 40 % 14] = nullptr, row.score = random();
         const bool raceFirst = random() % 2;
+        for (RankEntry& row : races)
+            row = {raceFirst || random() % 3 ? row.row : RaceRowCount + row.row, int(random())};
+        for (RankEntry& row : classes)
+            row = {!raceFirst || random() % 3 ? row.row : row.row - RaceRowCount, int(random())};
         const RaceRows sortedRaces = ReferenceRanking(totals, races);
         const ClassRows sortedClasses = ReferenceRanking(totals, classes);
         const std::string expected = ReferencePick(sortedRaces, sortedClasses, raceFirst);
         const BestPick pick =
             PickBestRaceAndClass(totals, races, classes,
                                  raceFirst ? Preference::RaceOverClass : Preference::ClassOverRace);
-        ASSERT_EQ(std::string(pick.race) + "/" + pick.className, expected) << "round " << round;
+        ASSERT_EQ(std::string(RaceName(pick.race)) + "/" + ClassName(pick.cls), expected) << round;
         ASSERT_EQ(Ranked(races), Ranked(sortedRaces)) << "round " << round;
         ASSERT_EQ(Ranked(classes), Ranked(sortedClasses)) << "round " << round;
         unknown += expected == "Unknown/Unknown";
@@ -169,15 +191,16 @@ TEST(BestPickTest, ReasonsWhenNothingWasAnswered) {
                    "Dwarf first."}));
 }
 
-// Alphabetical, scores 0, and the tables agree on every pair (the Iksar
-// entries of the class rows included), so a pick from either side is allowed.
-TEST(RankTablesTest, TablesStartAlphabeticalAndAgreeOnEveryPair) {
+// Alphabetical, scores 0, and the pairs the game allows, asked either way
+// round (two races or two classes never go together).
+TEST(RankTablesTest, TablesStartAlphabeticalAndPairAsTheRulesList) {
     auto races = Ranked(InitialRaceTable), classes = Ranked(InitialClassTable);
     EXPECT_TRUE(std::is_sorted(races.begin(), races.end()) && races[0].second == 0);
     EXPECT_TRUE(std::is_sorted(classes.begin(), classes.end()) && classes[0].second == 0);
-    for (const RankEntry& race : InitialRaceTable)
-        for (const RankEntry& cls : InitialClassTable)
-            EXPECT_EQ(Lists(race, cls.name), Lists(cls, race.name)) << race.name << "/" << cls.name;
+    EXPECT_EQ(races.back().first + classes[0].first, "Wood ElfBard");
+    for (int a = -1; a <= RowCount; ++a)
+        for (int b = 0; b < RowCount; ++b)
+            EXPECT_EQ(GoTogether(a, b), a >= 0 && a < RowCount && Pairs(a, b)) << a << "/" << b;
 }
 
 // A type names a choice by its number or, for the first two, by "yes" and

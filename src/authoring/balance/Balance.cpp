@@ -4,7 +4,6 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <cstring>
 #include <deque>
 #include <exception>
 #include <memory>
@@ -14,7 +13,6 @@
 #include <thread>
 #include <utility>
 
-#include "flow/QuestionFlow.h"
 #include "flow/Run.h"
 #include "flow/Session.h"
 #include "scoring/BestPick.h"
@@ -56,20 +54,6 @@ private:
 
     std::mt19937_64 engine_;
 };
-
-// A row's position in the initial table, which is in alphabetical order; the
-// row count ("Unknown") when the name is none of them. The pick hands out the
-// tables' own name pointers, so a pointer match is tried first.
-template <std::size_t N>
-int NameIndex(const std::array<RankEntry, N>& rows, const char* name) {
-    for (std::size_t i = 0; i < N; ++i) {
-        if (rows[i].name == name) return static_cast<int>(i);
-    }
-    for (std::size_t i = 0; i < N; ++i) {
-        if (name != nullptr && std::strcmp(rows[i].name, name) == 0) return static_cast<int>(i);
-    }
-    return static_cast<int>(N);
-}
 
 }  // namespace
 
@@ -189,19 +173,17 @@ PointSlot BarOf(int row) { return ScoreSlots(row)[0]; }
 // row decided first when none goes with it ("Unknown").
 void CountPassedOver(const Session& session, const BestPick& pick, Preference preference,
                      RunCounts& counts) {
-    const bool unknown = NameIndex(InitialRaceTable, pick.race) == UnknownRace;
+    const bool unknown = pick == BestPick{};
     const bool racesWalked = (preference == Preference::ClassOverRace) != unknown;
     const RankEntry* rows = racesWalked ? session.RaceTable().data() : session.ClassTable().data();
     const int count = racesWalked ? RaceRowCount : ClassRowCount;
-    const char* taken = racesWalked ? pick.race : pick.className;
-    const int first = racesWalked ? 0 : RaceRowCount;
+    const int taken = racesWalked ? pick.race : RaceRowCount + pick.cls;
     const PointValues& totals = session.PointTotals();
     const auto bars = totals.begin() + (racesWalked ? 0 : RaceSlotCount);
     const std::int32_t highest = *std::max_element(
         bars, bars + (racesWalked ? RaceSlotCount : BarSlotCount - RaceSlotCount));
-    for (int i = 0; i < (unknown ? 1 : count) && rows[i].name != taken; ++i) {
-        const int row = first + (racesWalked ? NameIndex(InitialRaceTable, rows[i].name)
-                                             : NameIndex(InitialClassTable, rows[i].name));
+    for (int i = 0; i < (unknown ? 1 : count) && rows[i].row != taken; ++i) {
+        const int row = rows[i].row;
         if (totals[BarOf(row)] == highest) ++counts.passedOver[std::size_t(row)];
     }
 }
@@ -252,16 +234,14 @@ void SimulateRun(Simulation& simulation, Draws& draws, RunCounts& counts, RunLog
     const Run run = PlayRun(simulation, draws, counts);
     const Session& session = run.Scores();
     const BestPick& pick = *run.State().pick;
-    const auto race = static_cast<std::size_t>(NameIndex(InitialRaceTable, pick.race));
-    const auto cls = static_cast<std::size_t>(NameIndex(InitialClassTable, pick.className));
+    const auto race = static_cast<std::size_t>(pick.race);
+    const auto cls = static_cast<std::size_t>(pick.cls);
     ++counts.races[race];
     ++counts.classes[cls];
     ++counts.pairs[race][cls];
     CountPassedOver(session, pick, simulation.preference, counts);
-    const AnswerBlock* first = session.Document().AllAnswers().data();
-    for (const AnswerBlock* chosen : session.AnsweredList()) {
-        log.answers.push_back(static_cast<std::uint32_t>(chosen - first));
-    }
+    log.answers.insert(log.answers.end(), session.AnsweredList().begin(),
+                       session.AnsweredList().end());
     log.runs.push_back({session.PointTotals(), static_cast<std::uint8_t>(race),
                         static_cast<std::uint8_t>(cls), log.answers.size()});
     if (log.Full()) simulation.shared.Add(log);

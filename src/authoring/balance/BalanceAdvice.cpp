@@ -11,21 +11,11 @@ namespace kinpath {
 
 namespace {
 
-const RankEntry& Entry(int row) {
-    return row < RaceRowCount ? InitialRaceTable[std::size_t(row)]
-                              : InitialClassTable[std::size_t(row - RaceRowCount)];
-}
-
-// Whether the pick, looking for a partner of `partner` in row's list, finds it.
-bool GoesWith(int row, int partner) {
-    return FindPartner(std::string(RowName(partner)).c_str(), Entry(row)) != nullptr;
-}
-
 // Whether the game allows row `wider` with everything it allows row `row`
 // with: the partners the pick looks for, of two races or of two classes.
 bool AllowsAllOf(int wider, int row) {
-    for (const char* partner : Entry(row).partners) {
-        if (partner != nullptr && FindPartner(partner, Entry(wider)) == nullptr) return false;
+    for (int partner = 0; partner < RowCount; ++partner) {
+        if (GoTogether(row, partner) && !GoTogether(wider, partner)) return false;
     }
     return true;
 }
@@ -95,7 +85,7 @@ std::vector<int> Partners(int row) {
     std::vector<int> partners;
     const bool race = row < RaceRowCount;
     for (int other = race ? RaceRowCount : 0; other < (race ? RowCount : RaceRowCount); ++other) {
-        if (GoesWith(row, other)) partners.push_back(other);
+        if (GoTogether(row, other)) partners.push_back(other);
     }
     return partners;
 }
@@ -121,7 +111,7 @@ std::string CoveredPartners(const ScriptDocument& document, const Reach& reach, 
         int best = -1;
         for (int rival = race ? 0 : RaceRowCount; rival < (race ? RaceRowCount : RowCount);
              ++rival) {
-            if (rival == row || !GoesWith(rival, partner)) continue;
+            if (rival == row || !GoTogether(rival, partner)) continue;
             if (CompareRows(document, row, rival).least >= 0 &&
                 (best < 0 || reach.Score(rival).high > reach.Score(best).high))
                 best = rival;

@@ -352,7 +352,7 @@ ReportCharts ChartsOf(const BalanceTally& tally) {
         for (int c = 0; c < classes; ++c) {
             runs.push_back(tally.pairs[std::size_t(r)][std::size_t(c)]);
             allowed.push_back(r < RaceRowCount && c < ClassRowCount &&
-                              FindPartner(ClassName(c), InitialRaceTable[std::size_t(r)]));
+                              GoTogether(r, RaceRowCount + c));
         }
     }
     return charts;

@@ -449,7 +449,7 @@ void MainWindow::ShowBox(QMessageBox& box) {
     box.show();
 }
 
-void MainWindow::DrawEnd(int exitCode) { EndRun(exitCode); }
+void MainWindow::DrawEnd() { EndRun(0); }
 
 void MainWindow::EndRun(int exitCode) { QCoreApplication::exit(exitCode); }
 

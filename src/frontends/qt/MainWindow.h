@@ -95,7 +95,7 @@ public:
     void DrawChoiceTabStop(int id) override;
     void DrawFocus(int id) override;
     void DrawBox(const Box* box) override;
-    void DrawEnd(int exitCode) override;
+    void DrawEnd() override;
 
     // --- The platform
     bool OpenFile(const std::string& path) override;

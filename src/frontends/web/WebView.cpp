@@ -202,7 +202,7 @@ void WebView::ShowFocus(int id) {
     JsFocus(results_ && reveal && id == IdTranscript ? IdVerdict : id, reveal);
 }
 
-void WebView::DrawEnd(int) {
+void WebView::DrawEnd() {
     boxChoices_.clear();
     JsEnded();
 }

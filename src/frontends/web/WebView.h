@@ -31,7 +31,7 @@ public:
     void DrawFocus(int id) override;
     void DrawBox(const Box* box) override;
     void DrawProgress(int number, int count) override;
-    void DrawEnd(int exitCode) override;
+    void DrawEnd() override;
 
     void SelectAllPane() override;
     PaneSelection PaneSelectionRange() const override;

@@ -59,7 +59,7 @@ public:
     void DrawChoiceTabStop(int id) override;
     void DrawFocus(int id) override;
     void DrawBox(const Box* box) override;
-    void DrawEnd(int exitCode) override;
+    void DrawEnd() override;
 
     int PaneLineCount() const override;
     std::string PaneLine(int index) const override;
