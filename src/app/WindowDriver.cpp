@@ -6,6 +6,7 @@
 #include "app/HtmlExport.h"
 #include "app/MainDialog.h"
 #include "app/PrintTranscript.h"
+#include "flow/RunLog.h"
 #include "platform/Files.h"
 #include "script/ScriptDocument.h"
 #include "text/TextCodec.h"
@@ -101,6 +102,7 @@ void WindowDriver::Adopt(std::shared_ptr<const ScriptDocument> document,
     scriptPath_ = scriptPath;
     document_ = std::move(document);
     earlier_.reset();
+    timeline_.clear();
     running_ = true;
 }
 
@@ -119,6 +121,7 @@ Run WindowDriver::Replayed(std::span<const Event> events, std::size_t stopAt) co
 
 void WindowDriver::Begin(Run run) {
     run_ = std::move(run);
+    run_->AskBeforeLeaving(asksBeforeLeaving_);
     // A run replayed at once shows no motion for what it replayed.
     SettleBars(bars_, run_->BarTargets());
     Update();
@@ -203,7 +206,8 @@ void WindowDriver::Carry(Effect effect) {
 }
 
 bool WindowDriver::CanGoBack() const {
-    return run_ && !Ended() && !run_->BoxWaiting() && run_->CanGoBack();
+    // The run's own end: the screen may not show it yet.
+    return run_ && !run_->Ended() && !run_->BoxWaiting() && run_->CanGoBack();
 }
 
 bool WindowDriver::Back() {
@@ -248,6 +252,7 @@ void WindowDriver::Update(int chosen) {
     if (next.focus != shown_.focus) view_.DrawFocus(next.focus);
     if (next.questionNumber != shown_.questionNumber || next.questionCount != shown_.questionCount)
         view_.DrawProgress(next.questionNumber, next.questionCount);
+    DrawExtras(next);
     const bool boxChanged = next.box != shown_.box || next.boxesAnswered != shown_.boxesAnswered;
     const bool ending = next.ended && !shown_.ended;
     shown_ = std::move(next);
@@ -260,6 +265,34 @@ void WindowDriver::Update(int chosen) {
     } else {
         KeepBarsMoving();
     }
+}
+
+void WindowDriver::DrawExtras(Screen& next) {
+    kinpath::KeepTimeline(timeline_, run_->Events());
+    if (next.verdict != shown_.verdict) view_.DrawVerdict(next.verdict ? &*next.verdict : nullptr);
+    next.canGoBack = CanGoBack();
+    next.canGoForward = !run_->Ended() && StepCount(timeline_) > StepCount(run_->Events());
+    if (next.canGoBack != shown_.canGoBack || next.canGoForward != shown_.canGoForward)
+        view_.DrawSteps(next.canGoBack, next.canGoForward);
+}
+
+bool WindowDriver::TravelTo(int depth) {
+    if (!run_ || Ended() || busy_ || depth == StepCount(run_->Events())) return false;
+    const std::optional<std::vector<Event>> target =
+        EventsToTravel(run_->Events(), timeline_, depth);
+    if (!target) return false;
+    Exclusive([&] { Begin(Run::Replay(document_, *target)); });
+    return true;
+}
+
+void WindowDriver::ResumeTimeline(std::vector<Event> timeline) {
+    timeline_ = std::move(timeline);
+    if (run_) Exclusive([&] { Update(); });
+}
+
+void WindowDriver::AskBeforeLeaving() {
+    asksBeforeLeaving_ = true;
+    if (run_) run_->AskBeforeLeaving(true);
 }
 
 void WindowDriver::Tick() {

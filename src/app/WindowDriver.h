@@ -11,6 +11,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "app/Keys.h"
 #include "flow/BarAnimation.h"
@@ -75,6 +76,23 @@ public:
     // once. False when there is none (or a box waits).
     bool Back();
     bool CanGoBack() const;
+    // --- The run's log (flow/RunLog.h), for a window with a history of its
+    // own (the page's Back and Forward in the browser).
+    // Goes to the run as it stood at that step depth (0: before the first
+    // step), back along the run or forward along the steps taken back since
+    // the last new step, replayed at once as Back does. False when there is
+    // no such step or the run stands there already.
+    bool TravelTo(int depth);
+    // The furthest run since the last new step: the events the steps taken
+    // back came from.
+    const std::vector<Event>& Timeline() const { return timeline_; }
+    // A timeline kept from before (a page reloaded on the same script), as
+    // far as the run still stands on it.
+    void ResumeTimeline(std::vector<Event> timeline);
+    // Exit among the questions asks first (Run::AskBeforeLeaving), in this
+    // run and every run after it.
+    void AskBeforeLeaving();
+
     // Reads the script file again and replays the answers given so far on it,
     // as far as its questions and choices still allow; a box says where it
     // stopped when that was before the last answer. A file that no longer
@@ -109,6 +127,10 @@ private:
     // the box that says where it stopped when it stopped early.
     Run Replayed(std::span<const Event> events, std::size_t stopAt) const;
     void Carry(Effect effect);
+    // What the next screen holds beyond the template's controls, drawn when
+    // it changes: the verdict, and Back and Forward as the run and its
+    // timeline allow (the timeline kept up first).
+    void DrawExtras(Screen& next);
     // Draws what changed since the last update and keeps the timer going;
     // chosen: the choice the input pressed, which takes the focus.
     void Update(int chosen = 0);
@@ -126,6 +148,8 @@ private:
     Screen shown_;
     std::deque<Event> pending_;
     std::optional<GivenAnswers> earlier_;
+    std::vector<Event> timeline_;
+    bool asksBeforeLeaving_ = false;
     bool busy_ = false;
     bool running_ = false;
     bool ticking_ = false;

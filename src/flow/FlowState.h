@@ -20,6 +20,7 @@ enum class AfterBox : std::uint8_t {
     NextQuestion,  // the step that the "no answer" box held up
     Recap,         // the report, full on Yes
     Close,         // the end of a run whose script did not load
+    Leave,         // the end of the run on Yes (Run::AskBeforeLeaving)
 };
 
 struct WaitingBox {

@@ -154,6 +154,9 @@ void ContinueAfterBox(FlowState& state, BoxResult answer) {
         case AfterBox::Close:
             state.ended = true;
             break;
+        case AfterBox::Leave:
+            state.ended = answer == BoxResult::Yes;
+            break;
     }
 }
 

@@ -105,6 +105,11 @@ Step Run::Dispatch(const Event& event) {
         case EventKind::Html:
             return {results, results ? Effect::SaveHtml : Effect::None};
         case EventKind::Exit:
+            if (asking && askBeforeLeaving_) {
+                const Box leave{BoxOwner::Dialog, LeaveQuestion, "Kinpath", BoxButtons::LeaveStay};
+                state_.boxes.push_back({leave, AfterBox::Leave, false});
+                return {true};
+            }
             state_.ended = true;
             return {true, Effect::End};
         case EventKind::Answer:

@@ -81,6 +81,9 @@ public:
     // A box that only tells something (a page that could not be saved); it
     // waits behind any other and is no part of the run's events.
     void Notify(Box box);
+    // Exit among the questions asks first (LeaveQuestion, Leave or Stay):
+    // Leave ends the run, Stay goes on. Neither answer is part of its events.
+    void AskBeforeLeaving(bool ask) { askBeforeLeaving_ = ask; }
 
     // The events that made the run, in order (Print, HTML and Exit leave no
     // trace: they change nothing a replay needs).
@@ -120,6 +123,7 @@ private:
 
     FlowState state_;
     std::vector<Event> events_;
+    bool askBeforeLeaving_ = false;
 };
 
 }  // namespace kinpath

@@ -14,7 +14,9 @@
 
 namespace kinpath {
 
-enum class BoxButtons { Ok, YesNo };
+// LeaveStay: Yes and No worded for leaving the questions (Leave, Stay), No
+// what a box's cancel does.
+enum class BoxButtons { Ok, YesNo, LeaveStay };
 enum class BoxResult { Ok, Yes, No };
 // Script errors are shown with no owner window; everything else is owned by the dialog.
 enum class BoxOwner { None, Dialog };
@@ -76,6 +78,11 @@ struct Screen {
     // Once the pick is made.
     std::optional<Verdict> verdict;
     bool ended = false;
+    // Whether Back can take a step back now, and whether the steps taken
+    // back can be gone forward to again (a browser's Forward): the driver
+    // says, from the run and its log.
+    bool canGoBack = false;
+    bool canGoForward = false;
     // The control holding the keyboard focus (0: none of the window's, and
     // the window leaves it where it is), and the one choice Tab reaches (0
     // when no choice is usable): the driver decides both (app/MainDialog.h).

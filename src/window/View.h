@@ -71,7 +71,7 @@ class View : public DisplayedPane {
 public:
     // --- Drawing. The driver calls each only with a change, in this order
     // within one update: layout, controls, pane, bars, tab stop, focus,
-    // progress, box, end.
+    // progress, verdict, steps, box, end.
     virtual void DrawLayout(Layout layout) = 0;
     virtual void DrawControl(int id, const ControlView& control) = 0;
     // The pane's whole text, CR LF line breaks; the pane then shows its first line.
@@ -88,8 +88,14 @@ public:
     virtual void DrawFocus(int /*id*/) {}
     // Where the player is (Screen::questionNumber); a window need not show it.
     virtual void DrawProgress(int /*number*/, int /*count*/) {}
+    // The pick and why (Screen::verdict), or null once there is none; and
+    // whether the run can go back and forward (Screen::canGoBack,
+    // canGoForward). A window that shows neither need not draw them.
+    virtual void DrawVerdict(const Verdict* /*verdict*/) {}
+    virtual void DrawSteps(bool /*back*/, bool /*forward*/) {}
     // The run is over; the program may end (it always ends well).
     virtual void DrawEnd() = 0;
+
 
     // --- What only the platform can do.
     // Hands a saved file to the desktop's default viewer; false when none

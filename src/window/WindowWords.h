@@ -9,6 +9,8 @@ inline constexpr const char* DialogCaption = "Kinpath Race and Class chooser";
 inline constexpr const char* NoScriptMessage = "Could not open script.txt";
 inline constexpr const char* NoAnswerMessage =
     "Unable to find the proper answer data for that answer";
+// The page's question before Exit leaves the questions (Run::AskBeforeLeaving).
+inline constexpr const char* LeaveQuestion = "Leave the questionnaire? Your answers will be lost.";
 // The saved results, in the working folder.
 inline constexpr const char* HtmlFileName = "Kinpath.html";
 

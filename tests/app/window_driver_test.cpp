@@ -1,7 +1,7 @@
 // The window driver: the bar timer's pace, its sleep while no tick would show,
 // the ticks it catches up on before an event, the end of the run, and the
-// features a run kept as a value brings: Back, resuming, and a preview that
-// keeps its place when the script changes.
+// features a run kept as a value brings: Back, travel along its log, resuming,
+// and a preview that keeps its place when the script changes.
 #include <random>
 #include <string>
 #include <vector>
@@ -10,6 +10,7 @@
 #include "app/HtmlExport.h"
 #include "app/Keys.h"
 #include "flow/BarAnimation.h"
+#include "flow/RunLog.h"
 #include "script/PointSlot.h"
 #include "window/ControlIds.h"
 
@@ -142,6 +143,55 @@ TEST_F(WindowDriverTest, BackThenAnsweringAgainSavesThePageOfAStraightRun) {
             EXPECT_TRUE(wandering.IsControlEnabled(IdOk));
         }
     }
+}
+
+// The log's rules are flow/RunLog's: the driver keeps the timeline up, says
+// on the screen where Back and Forward reach, and travels there by replaying.
+TEST_F(WindowDriverTest, TheScreenSaysWhereBackAndForwardReachAndTravelGoesThere) {
+    ASSERT_TRUE(Start(Question(1) + Question(2) + Question(3) + Question(4)));
+    const Screen& s = dialog.driver.Shown();
+    const auto events = [&] { return dialog.driver.CurrentRun()->Events(); };
+    EXPECT_FALSE(s.canGoBack || s.canGoForward);
+    for (int choice : {1, 2, 0}) Step(dialog, choice);
+    const std::vector<Event> furthest = events();
+    EXPECT_FALSE(dialog.driver.TravelTo(3) || dialog.driver.TravelTo(4) ||
+                 dialog.driver.TravelTo(-1));
+    ASSERT_TRUE(dialog.driver.TravelTo(1));
+    EXPECT_EQ(events(), EventsAtDepth(furthest, 1));
+    EXPECT_TRUE(s.canGoBack && s.canGoForward && dialog.IsChecked(IdChoice1 + 1));
+    ASSERT_TRUE(dialog.driver.TravelTo(3));
+    EXPECT_TRUE(events() == furthest && !s.canGoForward);
+    ASSERT_TRUE(dialog.driver.Back() && s.canGoForward);
+    // A step of its own ends the way forward; a new run (F5) starts a log of its own.
+    Step(dialog, 1);
+    EXPECT_TRUE(!s.canGoForward && dialog.driver.Timeline() == events());
+    ASSERT_TRUE(dialog.driver.TravelTo(0) && s.canGoForward && dialog.driver.Restart());
+    EXPECT_FALSE(s.canGoForward);
+    // A timeline kept from before (a page reloaded) is the run's again.
+    dialog.driver.ResumeTimeline(furthest);
+    ASSERT_TRUE(s.canGoForward && dialog.driver.TravelTo(3));
+    EXPECT_EQ(events(), furthest);
+}
+
+TEST_F(WindowDriverTest, LeavingAsksFirstAmongTheQuestionsWhereTheWindowWantsIt) {
+    ASSERT_TRUE(Start(Question(1) + Question(2)));
+    dialog.driver.AskBeforeLeaving();
+    Step(dialog, 1);
+    const std::vector<Event> events = dialog.driver.CurrentRun()->Events();
+    dialog.Click(IdExit);  // answered No: Stay, and neither answer is part of the run
+    const Box leave{BoxOwner::Dialog, LeaveQuestion, "Kinpath", BoxButtons::LeaveStay};
+    EXPECT_EQ(dialog.boxes, std::vector<RecordedBox>{leave});
+    EXPECT_TRUE(!dialog.Ended() && dialog.driver.CurrentRun()->Events() == events);
+    // The runs Back replays ask too; Leave ends the run. On the results Exit ends at once.
+    ASSERT_TRUE(dialog.driver.Back());
+    dialog.yesNoAnswers = {BoxResult::Yes};
+    dialog.Click(IdExit);
+    EXPECT_TRUE(dialog.boxes.size() == 2 && dialog.Ended());
+    ASSERT_TRUE(Start(Question(1)));
+    dialog.driver.AskBeforeLeaving();
+    Step(dialog, 0);
+    dialog.Click(IdExit);
+    EXPECT_TRUE(dialog.Ended() && dialog.boxes.size() == 2);
 }
 
 TEST_F(WindowDriverTest, ARunResumesFromItsEvents) {

@@ -87,7 +87,7 @@ void HeadlessDialog::DrawBox(const Box* box) {
     if (box == nullptr) return;
     boxes.push_back(*box);
     BoxResult answer = BoxResult::Ok;
-    if (box->buttons == BoxButtons::YesNo) {
+    if (box->buttons != BoxButtons::Ok) {
         answer = BoxResult::No;
         if (!yesNoAnswers.empty()) {
             answer = yesNoAnswers.front();

@@ -57,6 +57,5 @@ std::string ProgressText(int number, int count);
 // The pick as a heading, and as one sentence to share.
 std::string PickTitle(const Verdict& verdict);
 std::string ShareSentence(const Verdict& verdict);
-inline constexpr const char* LeaveQuestion = "Leave the questionnaire? Your answers will be lost.";
 
 }  // namespace kinpath::web

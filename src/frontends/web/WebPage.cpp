@@ -78,25 +78,10 @@ struct WebPage::Run {
     std::shared_ptr<const ScriptDocument> document;
     std::string key;
     PageRecord record;
-    bool leaving = false;
     // The browser's entry carries the run's token and step.
     bool entryMarked = false;
-    // What the page drew beyond the driver.
-    bool verdictDrawn = false;
-    bool backEnabled = false;
-    bool resultsShown = false;
 
     int Depth() const { return StepCount(driver.CurrentRun()->Events()); }
-    bool Asking() const {
-        const Screen& s = driver.Shown();
-        return document && !s.ended && !s.box && s.layout == Layout::Questions;
-    }
-    bool Usable(int id) const {
-        const Screen& s = driver.Shown();
-        if (id == IdBack) return backEnabled;
-        if (id == IdShare || id == IdVerdict) return resultsShown;
-        return s.Usable(id);
-    }
 };
 
 WebPage::WebPage() = default;
@@ -107,6 +92,8 @@ void WebPage::Start(const std::string& source) {
     run_.reset();
     run_ = std::make_unique<Run>();
     Run& r = *run_;
+    // Leaving loses the answers: the page asks first.
+    r.driver.AskBeforeLeaving();
     ScriptFileText file = ReadScriptFile(PageScript);
     auto document = std::make_shared<ScriptDocument>();
     const std::uint64_t hash = ScriptHash(file.bytes);
@@ -125,17 +112,15 @@ void WebPage::Start(const std::string& source) {
     // Only a page that stands on an entry of a run kept one: a new visit
     // starts afresh without asking the storage.
     std::optional<PageRecord> kept = JsOnRunEntry() ? StoredRecord(r.key) : std::nullopt;
-    if (kept) {
-        r.record.token = kept->token;
-        // The same script: the same run, its steps taken back with it.
-        if (kept->scriptHash == hash) r.record.timeline = kept->timeline;
-    }
+    if (kept) r.record.token = kept->token;
     Handle(
         0,
         [&] {
             if (!kept) return r.driver.Resume(document, PageScript, {});
             r.driver.Reload(document, PageScript, {kept->events, kept->fingerprints, 0},
                             kept->kept);
+            // The same script: the same run, its steps taken back with it.
+            if (kept->scriptHash == hash) r.driver.ResumeTimeline(kept->timeline);
         },
         true);
     if (!kept) {
@@ -178,7 +163,6 @@ void WebPage::Handle(int focused, F input, bool travelled) {
     if (!r.view.BoxOpen()) r.driver.Focused(focused);
     const int depth = r.document && r.driver.CurrentRun() ? r.Depth() : -1;
     input();
-    DrawPageState();
     if (r.document && depth >= 0) {
         if (!travelled) KeepHistory(depth);
         Store();
@@ -197,12 +181,6 @@ void WebPage::PressNow(int id) {
     if (id == IdShare) {
         if (const auto& verdict = r.driver.Shown().verdict)
             JsShare(ShareSentence(*verdict).c_str());
-        return;
-    }
-    // Leaving the questions loses the answers: the page asks first.
-    if (id == IdExit && r.Asking()) {
-        r.leaving = true;
-        r.view.DrawLeaveBox(true);
         return;
     }
     r.driver.Press(id);
@@ -228,31 +206,8 @@ bool WebPage::Key(const KeyPress& key) {
 
 void WebPage::Answer(int button, int focused) {
     if (!run_) return;
-    Run& r = *run_;
-    const std::optional<BoxChoice> choice = r.view.ChoiceOfButton(button);
-    if (!choice) return;
-    Handle(focused, [&] {
-        switch (*choice) {
-            case BoxChoice::Leave:
-                r.leaving = false;
-                r.view.DrawLeaveBox(false);
-                r.driver.Close();
-                break;
-            case BoxChoice::Stay:
-                r.leaving = false;
-                r.view.DrawLeaveBox(false);
-                break;
-            case BoxChoice::Ok:
-                r.driver.Answer(BoxResult::Ok);
-                break;
-            case BoxChoice::Yes:
-                r.driver.Answer(BoxResult::Yes);
-                break;
-            case BoxChoice::No:
-                r.driver.Answer(BoxResult::No);
-                break;
-        }
-    });
+    const std::optional<BoxResult> choice = run_->view.ChoiceOfButton(button);
+    if (choice) Handle(focused, [&] { run_->driver.Answer(*choice); });
 }
 
 void WebPage::Tick() {
@@ -276,11 +231,9 @@ void WebPage::Travel(const std::string& token, int depth) {
     Handle(
         0,
         [&] {
-            if (r.leaving) {
-                r.leaving = false;
-                r.view.DrawLeaveBox(false);
-            }
-            if (token == r.record.token) GoTo(depth);
+            // Travelling writes no new entry.
+            if (token == r.record.token && r.driver.TravelTo(depth))
+                r.record.base = std::min(r.record.base, depth);
         },
         true);
     // An entry the run cannot stand for (another run's, a step no longer
@@ -292,42 +245,9 @@ void WebPage::Travel(const std::string& token, int depth) {
     }
 }
 
-void WebPage::GoTo(int depth) {
-    Run& r = *run_;
-    const std::vector<Event>& events = r.driver.CurrentRun()->Events();
-    if (depth == StepCount(events)) return;
-    const std::optional<std::vector<Event>> target =
-        EventsToTravel(events, r.record.timeline, depth);
-    if (!target) return;
-    r.driver.Resume(r.document, PageScript, *target);
-    // Travelling writes no new entry.
-    r.record.base = std::min(r.record.base, depth);
-}
-
-void WebPage::DrawPageState() {
-    Run& r = *run_;
-    const Screen& s = r.driver.Shown();
-    const bool back = r.document && !r.leaving && r.driver.CanGoBack();
-    const bool results = s.layout == Layout::Results && !s.ended;
-    if (back != r.backEnabled || results != r.resultsShown) {
-        r.backEnabled = back;
-        r.view.DrawPageControl(IdBack, back, true);
-    }
-    if (results != r.resultsShown) {
-        r.resultsShown = results;
-        r.view.DrawPageControl(IdShare, results, results);
-    }
-    if (s.verdict.has_value() != r.verdictDrawn) {
-        r.verdictDrawn = s.verdict.has_value();
-        r.view.DrawVerdict(s.verdict ? &*s.verdict : nullptr);
-    }
-}
-
 void WebPage::KeepHistory(int depthBefore) {
     Run& r = *run_;
-    const std::vector<Event>& events = r.driver.CurrentRun()->Events();
-    KeepTimeline(r.record.timeline, events);
-    const int depth = StepCount(events);
+    const int depth = r.Depth();
     if (depth == depthBefore) return;
     if (!r.entryMarked) {
         JsHistory(false, r.record.token.c_str(), depthBefore, r.record.base);
@@ -360,6 +280,7 @@ void WebPage::Store() {
     }
     r.record.events = r.driver.CurrentRun()->Events();
     r.record.kept = r.driver.Kept();
+    r.record.timeline = r.driver.Timeline();
     JsStore(r.key.c_str(), EncodeRecord(r.record).c_str());
 }
 

@@ -1,9 +1,8 @@
 // The questionnaire in the page: one run at a time, its input from the
-// page's events, and what the page adds around the window driver: the
-// question before leaving, Back beside OK, the verdict above the report, the
-// keyboard focus, one entry of the browser's history per question (its Back
-// and Forward step through the questions), and the run kept in the tab's
-// session storage, so that a reload resumes it.
+// page's events, and what the browser keeps of it around the window driver:
+// one entry of the browser's history per question (its Back and Forward step
+// through the questions, as the driver's log allows), and the run kept in the
+// tab's session storage, so that a reload resumes it.
 #pragma once
 
 #include <cstdint>
@@ -56,8 +55,6 @@ private:
     void Handle(int focused, F input, bool travelled = false);
     void PressNow(int id);
     void GoBack();
-    void GoTo(int depth);
-    void DrawPageState();
     void KeepHistory(int depthBefore);
     // A resumed run takes its place among the browser's entries.
     void Rejoin();

@@ -34,11 +34,10 @@ EM_JS(void, JsBar, (int id, int value, int permille), { Kinpath.bar(id, value, p
 EM_JS(void, JsPane, (const char* text, const char* added),
       { Kinpath.pane(UTF8ToString(text), UTF8ToString(added)); });
 EM_JS(void, JsProgress, (const char* text), { Kinpath.progress(UTF8ToString(text)); });
-EM_JS(void, JsBox,
-      (const char* caption, const char* text, const char* buttons, int cancel, int focus), {
-          Kinpath.box(UTF8ToString(caption), UTF8ToString(text), UTF8ToString(buttons).split('\n'),
-                      cancel, focus);
-      });
+EM_JS(void, JsBox, (const char* caption, const char* text, const char* buttons, int focus), {
+    Kinpath.box(UTF8ToString(caption), UTF8ToString(text), UTF8ToString(buttons).split('\n'),
+                focus);
+});
 EM_JS(void, JsCloseBox, (), { Kinpath.closeBox(); });
 EM_JS(void, JsVerdict, (const char* title), { Kinpath.verdict(UTF8ToString(title)); });
 EM_JS(void, JsVerdictRow, (const char* group, const char* name, int value, int permille),
@@ -105,7 +104,9 @@ void WebView::DrawLayout(Layout layout) {
     Reveal();
     results_ = layout == Layout::Results;
     newFace_ = true;
-    JsLayoutIs(layout == Layout::Results);
+    JsLayoutIs(results_);
+    // Share stands among the results' buttons.
+    DrawPageControl(IdShare, results_, results_);
 }
 
 void WebView::DrawControl(int id, const ControlView& control) {
@@ -139,35 +140,33 @@ void WebView::DrawBox(const Box* box) {
         focusDue_ = true;
         return;
     }
-    if (box->buttons == BoxButtons::YesNo) {
-        // Yes or No must be chosen: Escape does nothing.
-        OpenBox(box->caption, box->text, {{"Yes", BoxChoice::Yes}, {"No", BoxChoice::No}}, -1, 0);
-    } else {
-        OpenBox(box->caption, box->text, {{"OK", BoxChoice::Ok}}, 0, 0);
+    switch (box->buttons) {
+        case BoxButtons::YesNo:
+            // Yes or No must be chosen: Escape does nothing.
+            return OpenBox(*box, {{"Yes", BoxResult::Yes}, {"No", BoxResult::No}}, -1, 0);
+        case BoxButtons::LeaveStay:
+            // Staying is what Escape and a stray Enter do.
+            return OpenBox(*box, {{"Leave", BoxResult::Yes}, {"Stay", BoxResult::No}}, 1, 1);
+        case BoxButtons::Ok:
+            return OpenBox(*box, {{"OK", BoxResult::Ok}}, 0, 0);
     }
 }
 
-void WebView::DrawLeaveBox(bool open) {
-    if (!open) return DrawBox(nullptr);
-    // Staying is what Escape and a stray Enter do.
-    OpenBox("Kinpath", LeaveQuestion, {{"Leave", BoxChoice::Leave}, {"Stay", BoxChoice::Stay}}, 1,
-            1);
-}
-
-void WebView::OpenBox(const std::string& caption, const std::string& text,
-                      const std::vector<std::pair<const char*, BoxChoice>>& buttons, int cancel,
-                      int focus) {
+void WebView::OpenBox(const Box& box, const std::vector<std::pair<const char*, BoxResult>>& buttons,
+                      int cancel, int focus) {
     std::string labels;
     boxChoices_.clear();
+    boxCancel_ = cancel;
     for (const auto& [label, choice] : buttons) {
         if (!labels.empty()) labels += '\n';
         labels += label;
         boxChoices_.push_back(choice);
     }
-    JsBox(caption.c_str(), text.c_str(), labels.c_str(), cancel, focus);
+    JsBox(box.caption.c_str(), box.text.c_str(), labels.c_str(), focus);
 }
 
-std::optional<BoxChoice> WebView::ChoiceOfButton(int index) const {
+std::optional<BoxResult> WebView::ChoiceOfButton(int index) const {
+    if (index == -1) index = boxCancel_;
     if (index < 0 || static_cast<std::size_t>(index) >= boxChoices_.size()) return std::nullopt;
     return boxChoices_[static_cast<std::size_t>(index)];
 }
@@ -187,6 +186,8 @@ void WebView::DrawVerdict(const Verdict* verdict) {
     }
     for (const std::string& reason : verdict->reasons) JsVerdictReason(reason.c_str());
 }
+
+void WebView::DrawSteps(bool back, bool) { DrawPageControl(IdBack, back, true); }
 
 void WebView::DrawPageControl(int id, bool enabled, bool visible) {
     JsControl(id, PageCaption(id), enabled, visible, false);

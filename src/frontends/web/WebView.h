@@ -13,9 +13,6 @@
 
 namespace kinpath::web {
 
-// What a button of the page's box stands for.
-enum class BoxChoice { Ok, Yes, No, Leave, Stay };
-
 class WebView : public MemoryView {
 public:
     // Makes the page's controls afresh, as the template has them.
@@ -31,6 +28,10 @@ public:
     void DrawFocus(int id) override;
     void DrawBox(const Box* box) override;
     void DrawProgress(int number, int count) override;
+    // The pick and why, above the report; none takes it away.
+    void DrawVerdict(const Verdict* verdict) override;
+    // The page's Back beside OK (the browser has its own Forward).
+    void DrawSteps(bool back, bool forward) override;
     void DrawEnd() override;
 
     void SelectAllPane() override;
@@ -41,10 +42,6 @@ public:
     void StopTicks() override;
 
     // --- What only the page shows.
-    // The page's own question before leaving the questions, or none.
-    void DrawLeaveBox(bool open);
-    // The pick and why, above the report; none takes it away.
-    void DrawVerdict(const Verdict* verdict);
     // A control only the page has (Back, Share).
     void DrawPageControl(int id, bool enabled, bool visible);
     // The screen's focus, once the driver drew a change of it or a box
@@ -53,8 +50,9 @@ public:
     // as the pick above it.
     void ShowFocus(int id);
 
-    // The meaning of the box button the page reports, when a box is open.
-    std::optional<BoxChoice> ChoiceOfButton(int index) const;
+    // The answer a button of the open box gives, by its place (-1: the
+    // box's cancel, Escape); none for no button of it.
+    std::optional<BoxResult> ChoiceOfButton(int index) const;
     bool BoxOpen() const { return !boxChoices_.empty(); }
     // The window is in sight: a loaded script drew into it.
     bool WindowShown() const { return shown_; }
@@ -62,12 +60,12 @@ public:
 private:
     // The page's box: its buttons in order, the one Escape presses (-1: none)
     // and the one focused first.
-    void OpenBox(const std::string& caption, const std::string& text,
-                 const std::vector<std::pair<const char*, BoxChoice>>& buttons, int cancel,
-                 int focus);
+    void OpenBox(const Box& box, const std::vector<std::pair<const char*, BoxResult>>& buttons,
+                 int cancel, int focus);
     void Reveal();
 
-    std::vector<BoxChoice> boxChoices_;
+    std::vector<BoxResult> boxChoices_;
+    int boxCancel_ = -1;
     bool shown_ = false;
     bool focusDue_ = false;
     // A new face (a question, the results) since the focus was last shown.

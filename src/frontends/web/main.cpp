@@ -60,7 +60,8 @@ EMSCRIPTEN_KEEPALIVE int KinpathKey(const char* key, const char* code, int ctrl,
     return page.Key(press) ? 1 : 0;
 }
 
-// A button of the page's box, by its place among the box's buttons.
+// A button of the page's box, by its place among the box's buttons; -1 for
+// the box's cancel (Escape).
 EMSCRIPTEN_KEEPALIVE void KinpathAnswer(int button, int focused) { page.Answer(button, focused); }
 
 EMSCRIPTEN_KEEPALIVE void KinpathTick() { page.Tick(); }
