@@ -60,6 +60,15 @@ public:
     Step Feed(const Event& event);
     // The answer to the box the view was last given.
     void Answer(BoxResult answer);
+    // The pane's lines as the window laid them out (wrapped at its width): a
+    // window that wraps reports them after drawing the pane or the layout and
+    // whenever its width changes. Taken at any time, even while drawing.
+    void PaneLaidOut(std::vector<PaneLine> lines);
+    // The user selected that much of the pane (or moved its caret there).
+    void Selected(PaneSelection selection);
+    // The answer to the print dialog the view was asked for: the started
+    // printer, or null when the user cancelled or no printer could be had.
+    void Printed(std::unique_ptr<PrintSurface> surface);
     // The window's close box: Exit.
     void Close();
     // The user moved the keyboard focus (a click, Tab) to that control; 0 for
