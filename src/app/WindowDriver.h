@@ -61,6 +61,15 @@ public:
     Step Feed(const Event& event);
     // The answer to the box the view was last given.
     void Answer(BoxResult answer);
+    // The pane's lines as the window laid them out (wrapped at its width): a
+    // window that wraps reports them after drawing the pane or the layout and
+    // whenever its width changes. Taken at any time, even while drawing.
+    void PaneLaidOut(std::vector<PaneLine> lines);
+    // The user selected that much of the pane (or moved its caret there).
+    void Selected(PaneSelection selection);
+    // The answer to the print dialog the view was asked for: the started
+    // printer, or null when the user cancelled or no printer could be had.
+    void Printed(std::unique_ptr<PrintSurface> surface);
     // The window's close box: Exit.
     void Close();
     // The user moved the keyboard focus (a click, Tab) to that control; 0 for
@@ -127,10 +136,10 @@ private:
     // the box that says where it stopped when it stopped early.
     Run Replayed(std::span<const Event> events, std::size_t stopAt) const;
     void Carry(Effect effect);
-    // What the next screen holds beyond the template's controls, drawn when
-    // it changes: the verdict, and Back and Forward as the run and its
-    // timeline allow (the timeline kept up first).
-    void DrawExtras(Screen& next);
+    // What the screen holds beyond the template's controls, drawn where it
+    // differs from the one before: the verdict, and Back and Forward as the
+    // run and its timeline allow (the timeline kept up first).
+    void DrawExtras(const Screen& before);
     // Draws what changed since the last update and keeps the timer going;
     // chosen: the choice the input pressed, which takes the focus.
     void Update(int chosen = 0);
@@ -151,6 +160,8 @@ private:
     std::vector<Event> timeline_;
     bool asksBeforeLeaving_ = false;
     bool busy_ = false;
+    // The print dialog was asked for and not answered yet.
+    bool asking_ = false;
     bool running_ = false;
     bool ticking_ = false;
     int intervalMs_ = MinTimerIntervalMs;

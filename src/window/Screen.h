@@ -21,6 +21,25 @@ enum class BoxResult { Ok, Yes, No };
 // Script errors are shown with no owner window; everything else is owned by the dialog.
 enum class BoxOwner { None, Dialog };
 
+// Selection in pane positions: every character counts one, every line break
+// two. The end is the position after the last selected character; both equal
+// the caret's position when nothing is selected.
+struct PaneSelection {
+    std::uint32_t start = 0;
+    std::uint32_t end = 0;
+    friend bool operator==(const PaneSelection&, const PaneSelection&) = default;
+};
+
+// A line of the pane as the window lays it out: its whole text (UTF-8,
+// without its line break) and the position of its first character. Wrapped
+// pieces count as lines, the empty piece after a final line break is a line,
+// an empty pane is one line.
+struct PaneLine {
+    std::string text;
+    std::uint32_t start = 0;
+    friend bool operator==(const PaneLine&, const PaneLine&) = default;
+};
+
 // A modal message box. Texts are UTF-8 with CR LF line breaks.
 struct Box {
     BoxOwner owner = BoxOwner::Dialog;
@@ -64,6 +83,12 @@ struct Screen {
     std::array<ControlView, ControlCount> controls;
     Layout layout = Layout::Questions;
     std::string pane;  // UTF-8, CR LF after every line
+    // The pane's lines as the window lays them out, which the saved page and
+    // the print follow: each written line is one until a window that wraps
+    // reports its own (WindowDriver::PaneLaidOut).
+    std::vector<PaneLine> paneLines;
+    // What is selected in the pane; a new text leaves the caret at its start.
+    PaneSelection selection;
     // Bar positions by bar index (bar IdFirstBar + index).
     std::array<std::int32_t, BarCount> bars{};
     // The first box waiting for an answer; input other than its answer waits.

@@ -1,6 +1,6 @@
 // The edge between the core and a platform: drawing what the screen says, and
-// the few things only a platform can do (a box answered later, the pane's
-// line wrapping, printing, opening a page, a timer). Each front end realises
+// the few things only a platform can do (a box and the print dialog answered
+// later, printing, opening a page, a timer). Each front end realises
 // it (the Qt and Win32 windows, the terminal, the web page, the tests); the
 // window driver (app/WindowDriver.h) is its only caller.
 //
@@ -15,15 +15,6 @@
 #include "window/Screen.h"
 
 namespace kinpath {
-
-// Selection in pane positions: every character counts one, every line break
-// two. The end is the position after the last selected character; both equal
-// the caret's position when nothing is selected.
-struct PaneSelection {
-    std::uint32_t start = 0;
-    std::uint32_t end = 0;
-    friend bool operator==(const PaneSelection&, const PaneSelection&) = default;
-};
 
 // A started printer: what the print dialog hands back when the user confirmed.
 // Destroying it releases the printer and everything selected into it.
@@ -49,26 +40,10 @@ public:
     virtual bool EndDocument() = 0;
 };
 
-// The pane as the platform shows it, read back line by line: its lines as
-// wrapped at the pane's width, which the saved page and the print follow.
-// Positions count characters (code points), each line break as two.
-class DisplayedPane {
+class View {
 public:
-    virtual ~DisplayedPane() = default;
-    // Wrapped pieces count as lines, the empty piece after a final line break
-    // is a line, an empty pane is one line.
-    virtual int PaneLineCount() const = 0;
-    // A displayed line's whole text without its line break; empty when out of range.
-    virtual std::string PaneLine(int index) const = 0;
-    // Position of a displayed line's first character; the text's length when out of range.
-    virtual std::uint32_t PaneLineStart(int index) const = 0;
-    // The whole text becomes the selection, highlighted on screen.
-    virtual void SelectAllPane() = 0;
-    virtual PaneSelection PaneSelectionRange() const = 0;
-};
+    virtual ~View() = default;
 
-class View : public DisplayedPane {
-public:
     // --- Drawing. The driver calls each only with a change, in this order
     // within one update: layout, controls, pane, bars, tab stop, focus,
     // progress, verdict, steps, box, end.
@@ -76,6 +51,8 @@ public:
     virtual void DrawControl(int id, const ControlView& control) = 0;
     // The pane's whole text, CR LF line breaks; the pane then shows its first line.
     virtual void DrawPane(std::string_view text) = 0;
+    // What the pane shows selected (the whole text, before it is printed).
+    virtual void DrawSelection(PaneSelection /*selection*/) {}
     // Outside BarLow..BarHigh a bar shows the nearest end.
     virtual void DrawBar(int barId, std::int32_t position) = 0;
     // The box waiting for an answer, or null once none waits. The answer
@@ -101,9 +78,10 @@ public:
     // Hands a saved file to the desktop's default viewer; false when none
     // could be started. The path is the system's own (text/PathText.h).
     virtual bool OpenFile(const std::string& path) = 0;
-    // Shows the print dialog; "Selection" is offered only when
-    // selectionAvailable. Null when the user cancelled or no printer could be had.
-    virtual std::unique_ptr<PrintSurface> RunPrintDialog(bool selectionAvailable) = 0;
+    // Asks for the print dialog; "Selection" is offered only when
+    // selectionAvailable. The answer comes back later, through
+    // WindowDriver::Printed; input meanwhile waits, as it does for a box.
+    virtual void AskPrint(bool selectionAvailable) = 0;
     // The bar timer: each tick reaches WindowDriver::Tick.
     virtual void StartTicks(int intervalMs) = 0;
     virtual void StopTicks() = 0;

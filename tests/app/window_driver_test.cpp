@@ -12,6 +12,7 @@
 #include "flow/BarAnimation.h"
 #include "flow/RunLog.h"
 #include "script/PointSlot.h"
+#include "text/TextCodec.h"
 #include "window/ControlIds.h"
 
 namespace kinpath::testing {
@@ -88,6 +89,35 @@ TEST_F(WindowDriverTest, TheRunEndsOnceAndNothingReachesItAfter) {
     EXPECT_EQ(session().AnsweredList().size(), 0u);
 }
 
+TEST_F(WindowDriverTest, APrintAnsweredLaterPrintsTheSamePagesAndInputWaitsForIt) {
+    ASSERT_TRUE(Start(Question(1) + Question(2)));
+    Step(dialog, 1);
+    Step(dialog, 0);
+    dialog.driver.Selected({3, 9});
+    dialog.printFailsAt = PrintEvent::Kind::EndDocument;  // at its last step
+    dialog.Click(IdPrint);  // answered at once, from inside the dialog's asking
+    ASSERT_EQ(dialog.printJobs.size(), 1u);
+    EXPECT_TRUE(dialog.printJobs[0].selectionOffered);
+    ASSERT_EQ(dialog.boxes.size(), 1u);
+    EXPECT_EQ(dialog.boxes[0].text, "Could not print the results");
+    // Printing everything selects the whole text first, on the view too.
+    const PaneSelection whole{0, static_cast<std::uint32_t>(Utf8Length(dialog.PaneText()))};
+    EXPECT_EQ(std::tuple(dialog.driver.Shown().selection, dialog.drawnSelection),
+              std::tuple(whole, std::optional(whole)));
+
+    dialog.printLater = true;
+    dialog.driver.Selected({3, 9});
+    dialog.Click(IdPrint);
+    ASSERT_TRUE(dialog.printAsked);
+    dialog.driver.Close();  // waits for the dialog's answer, and so does Back
+    EXPECT_FALSE(dialog.Ended() || dialog.driver.Back());
+    dialog.printFailsAt.reset();
+    dialog.AnswerPrint();
+    ASSERT_EQ(dialog.printJobs.size(), 2u);
+    EXPECT_EQ(dialog.printJobs[1].events, dialog.printJobs[0].events);
+    EXPECT_TRUE(dialog.Ended());
+}
+
 // A script of random questions: some with answers for every choice, some with
 // gaps (the "no answer" box), with or without a recap question at the end.
 std::string RandomScript(std::mt19937& random) {
@@ -134,7 +164,8 @@ TEST_F(WindowDriverTest, BackThenAnsweringAgainSavesThePageOfAStraightRun) {
         for (const int choice : answers) Step(straight, choice);
         ASSERT_TRUE(wandering.Scores().QuestionsFinished() && straight.Scores().QuestionsFinished())
             << round;
-        EXPECT_EQ(BuildHtmlPage(wandering), BuildHtmlPage(straight)) << round;
+        EXPECT_EQ(BuildHtmlPage(wandering.driver.Shown()), BuildHtmlPage(straight.driver.Shown()))
+            << round;
         // Back from the results goes to the last question, its answer still checked.
         if (!answers.empty() && answers.back() != 0) {
             ASSERT_TRUE(wandering.driver.Back());

@@ -1,6 +1,6 @@
-// The main dialog as a web page. The pane lives in memory unwrapped (one
-// displayed line per written line, as in the terminal, so that the saved page
-// and the print equal kinpath-cli's); every change the driver draws goes into
+// The main dialog as a web page. The pane is laid out unwrapped (one line per
+// written line, as in the terminal, so that the saved page and the print
+// equal kinpath-cli's); every change the driver draws goes into
 // the page's controls through one small call of the page's script
 // (shell.html), which keeps no state of the questionnaire.
 #pragma once
@@ -10,13 +10,16 @@
 #include <vector>
 
 #include "app/MemoryView.h"
+#include "app/WindowDriver.h"
 
 namespace kinpath::web {
 
 class WebView : public MemoryView {
 public:
-    // Makes the page's controls afresh, as the template has them.
+    // Makes the page's controls afresh, as the template has them. The
+    // driver, which must outlive the view's use, gets the print dialog's answers.
     WebView();
+    void Attach(WindowDriver& driver) { driver_ = &driver; }
     ~WebView() override;
     WebView(const WebView&) = delete;
     WebView& operator=(const WebView&) = delete;
@@ -34,10 +37,9 @@ public:
     void DrawSteps(bool back, bool forward) override;
     void DrawEnd() override;
 
-    void SelectAllPane() override;
-    PaneSelection PaneSelectionRange() const override;
+    void DrawSelection(PaneSelection selection) override;
     bool OpenFile(const std::string& path) override;
-    std::unique_ptr<PrintSurface> RunPrintDialog(bool selectionAvailable) override;
+    void AskPrint(bool selectionAvailable) override;
     void StartTicks(int intervalMs) override;
     void StopTicks() override;
 
@@ -53,6 +55,8 @@ public:
     // The answer a button of the open box gives, by its place (-1: the
     // box's cancel, Escape); none for no button of it.
     std::optional<BoxResult> ChoiceOfButton(int index) const;
+    // What the user selected in the page's pane, in pane positions.
+    PaneSelection PageSelection() const;
     bool BoxOpen() const { return !boxChoices_.empty(); }
     // The window is in sight: a loaded script drew into it.
     bool WindowShown() const { return shown_; }
@@ -66,6 +70,9 @@ private:
 
     std::vector<BoxResult> boxChoices_;
     int boxCancel_ = -1;
+    WindowDriver* driver_ = nullptr;
+    // The pane's text as last drawn, to tell what a new text adds.
+    std::string pane_;
     bool shown_ = false;
     bool focusDue_ = false;
     // A new face (a question, the results) since the focus was last shown.
