@@ -10,6 +10,7 @@
 #include "script/ScriptDocument.h"
 #include "text/TextCodec.h"
 #include "window/ControlIds.h"
+#include "window/WindowWords.h"
 
 namespace kinpath {
 
