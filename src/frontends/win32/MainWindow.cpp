@@ -208,7 +208,7 @@ void MainWindow::ReportSelection() {
 }
 
 void MainWindow::Click(int id) {
-    ReportSelection();
+    ReportSelection();  // Print prints it
     driver_.Press(id);
     // A radio button checks itself when clicked; the run may not have taken the click.
     if (IsChoiceId(id)) DrawChecks();
@@ -227,7 +227,7 @@ bool MainWindow::SharedKey(const MSG& msg) {
     std::optional<KeyPress> key = KeyPressOf(msg);
     if (!key) return false;
     key->focused = FocusedControl();
-    ReportSelection();
+    ReportSelection();  // the key may act on it
     return driver_.Key(*key).handled;
 }
 

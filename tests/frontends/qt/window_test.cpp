@@ -240,15 +240,18 @@ TEST_F(QtWindowTest, PaneReportsItsWrappedLinesAndTheUsersSelection) {
     Click(IdOk);
     const Screen& shown = window->Driver().Shown();
     const auto written = std::count(shown.pane.begin(), shown.pane.end(), '\n') + 1;
-    const std::size_t narrow = shown.paneLines.size();
-    EXPECT_GT(static_cast<long>(narrow), written);
+    const std::size_t wide = shown.paneLines.size();
+    EXPECT_GT(static_cast<long>(wide), written);
     EXPECT_EQ(Rejoin(shown.paneLines), shown.pane);
+    window->DrawLayout(Layout::Questions);  // hidden, the pane is told no new size
+    EXPECT_GT(window->Driver().Shown().paneLines.size(), wide);
+    window->DrawLayout(Layout::Results);
     window->show();
     Pump();
-    EXPECT_EQ(window->Driver().Shown().paneLines.size(), narrow);  // the same layout on screen
+    EXPECT_EQ(window->Driver().Shown().paneLines.size(), wide);  // the same layout on screen
     auto* pane = qobject_cast<QPlainTextEdit*>(window->ControlWidget(IdTranscript));
     pane->setGeometry(10, 10, 250, 90);
-    EXPECT_GT(window->Driver().Shown().paneLines.size(), narrow);
+    EXPECT_GT(window->Driver().Shown().paneLines.size(), wide);
     EXPECT_EQ(Rejoin(window->Driver().Shown().paneLines), window->Driver().Shown().pane);
     // Into the second line: its break counts two.
     const auto first = static_cast<std::uint32_t>(pane->document()->firstBlock().length());
@@ -261,6 +264,9 @@ TEST_F(QtWindowTest, PaneReportsItsWrappedLinesAndTheUsersSelection) {
     cursor.setPosition(static_cast<int>(first) + 2, QTextCursor::KeepAnchor);
     pane->setTextCursor(cursor);
     EXPECT_EQ(window->Driver().Shown().selection, (PaneSelection{2, first + 3}));
+    cursor.clearSelection();  // the caret stays where it was
+    pane->setTextCursor(cursor);
+    EXPECT_EQ(window->Driver().Shown().selection, (PaneSelection{first + 3, first + 3}));
     // A longer text brings the view back to the first line.
     pane->verticalScrollBar()->setValue(pane->verticalScrollBar()->maximum());
     window->DrawPane(window->Driver().Shown().pane + "More\r\n");
