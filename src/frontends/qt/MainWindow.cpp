@@ -262,7 +262,6 @@ void MainWindow::DrawLayout(Layout layout) {
                                    DialogUnitsToPixelsY(t.y, units_.y),
                                    DialogUnitsToPixelsX(t.width, units_.x),
                                    DialogUnitsToPixelsY(t.height, units_.y)));
-    pane_->ReportLines();  // a hidden pane is told no new size
 }
 
 void MainWindow::DrawChecked(QRadioButton& choice, bool checked) {
