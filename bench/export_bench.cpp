@@ -14,14 +14,17 @@
 namespace {
 
 // A pane at its limit, with report-like lines and characters to escape.
-void FillPane(kinpath::testing::HeadlessDialog& dialog) {
+kinpath::Screen FullPane() {
     kinpath::Transcript pane;
     for (int i = 0; pane.Length() < kinpath::TranscriptCapacity; ++i) {
         std::string line = "Answer " + std::to_string(i) +
                            ": you like to fight up close & <loud>, \"caf\xC3\xA9\" style.";
         kinpath::AppendTranscriptLine(pane, line);
     }
-    dialog.DrawPane(pane.Text());
+    kinpath::Screen screen;
+    screen.pane = pane.Text();
+    screen.paneLines = kinpath::UnwrappedLines(screen.pane);
+    return screen;
 }
 
 void BM_ExportHtmlFullPane(benchmark::State& state) {
@@ -32,12 +35,12 @@ void BM_ExportHtmlFullPane(benchmark::State& state) {
     fs::current_path(dir);
 
     kinpath::testing::HeadlessDialog dialog;
-    FillPane(dialog);
+    const kinpath::Screen screen = FullPane();
     for (auto _ : state) {
-        bool ok = static_cast<bool>(kinpath::ExportHtml(dialog));
+        bool ok = static_cast<bool>(kinpath::ExportHtml(screen, dialog));
         benchmark::DoNotOptimize(ok);
     }
-    state.counters["lines"] = dialog.PaneLineCount();
+    state.counters["lines"] = static_cast<double>(screen.paneLines.size());
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                             static_cast<std::int64_t>(fs::file_size(dir / kinpath::HtmlFileName)));
 
@@ -48,9 +51,8 @@ BENCHMARK(BM_ExportHtmlFullPane)->Unit(benchmark::kMicrosecond);
 
 // The page alone, without the file system.
 void BM_BuildHtmlPageFullPane(benchmark::State& state) {
-    kinpath::testing::HeadlessDialog dialog;
-    FillPane(dialog);
-    for (auto _ : state) benchmark::DoNotOptimize(kinpath::BuildHtmlPage(dialog));
+    const kinpath::Screen screen = FullPane();
+    for (auto _ : state) benchmark::DoNotOptimize(kinpath::BuildHtmlPage(screen));
 }
 BENCHMARK(BM_BuildHtmlPageFullPane)->Unit(benchmark::kMicrosecond);
 

@@ -165,13 +165,14 @@ public:
     void Click(int id) {
         if (driver.Shown().Usable(id)) driver.Press(id);
     }
-    const std::string& PaneText() const { return Pane().Text(); }
-    std::size_t PaneLength() const { return Pane().Length(); }
+    const std::string& PaneText() const { return driver.Shown().pane; }
     bool OpenFile(const std::string& path) override {
         opened.push_back(path);
         return true;
     }
-    std::unique_ptr<PrintSurface> RunPrintDialog(bool) override {
+    void AskPrint(bool) override { driver.Printed(Printer()); }
+    // What the print dialog answers, its log a new one.
+    std::unique_ptr<PrintSurface> Printer() {
         logs.emplace_back();
         if (in_.Next() & 0x80) return nullptr;  // the user cancelled
         return std::make_unique<FuzzSurface>(in_, logs.back());
@@ -194,8 +195,8 @@ inline std::string ReadWholeFile(const char* name) {
 }
 
 // The HTML export must write the page the pane shows, or report that it could not.
-inline void CheckExport(FuzzDialog& dialog) {
-    std::string expected = BuildHtmlPage(dialog);
+inline void CheckExport(FuzzDialog& dialog, const Screen& screen) {
+    std::string expected = BuildHtmlPage(screen);
     KINPATH_FUZZ_CHECK(expected.rfind("<html>\r\n", 0) == 0);
     KINPATH_FUZZ_CHECK(expected.size() >= 9 &&
                        expected.compare(expected.size() - 9, 9, "</html>\r\n") == 0);
@@ -204,7 +205,7 @@ inline void CheckExport(FuzzDialog& dialog) {
         KINPATH_FUZZ_CHECK(c == '\r' || c == '\n' || c == '\t' ||
                            !IsHiddenControl(Cp1252CodePoint(static_cast<unsigned char>(c))));
     std::size_t opened = dialog.opened.size();
-    const ExportOutcome outcome = ExportHtml(dialog);
+    const ExportOutcome outcome = ExportHtml(screen, dialog);
     if (outcome.saved) {
         KINPATH_FUZZ_CHECK(dialog.opened.size() == opened + 1);
         KINPATH_FUZZ_CHECK(ReadWholeFile(HtmlFileName) == expected);
@@ -214,9 +215,9 @@ inline void CheckExport(FuzzDialog& dialog) {
     }
 }
 
-inline void CheckPrint(FuzzDialog& dialog) {
+inline void CheckPrint(FuzzDialog& dialog, Screen& screen) {
     std::size_t before = dialog.logs.size();
-    const std::optional<Box> notice = PrintTranscript(dialog);
+    const std::optional<Box> notice = PrintTranscript(dialog.Printer(), screen, dialog);
     if (notice) KINPATH_FUZZ_CHECK(notice->text == "Could not print the results");
     KINPATH_FUZZ_CHECK(dialog.logs.size() == before + 1);
     const FuzzSurface::Log& log = dialog.logs.back();
@@ -283,7 +284,7 @@ inline void RunScriptInput(const std::uint8_t* data, std::size_t size) {
                 dialog.driver.Back();
                 break;
             default:
-                dialog.Pane().Select({in.Next32(), in.Next32()});
+                dialog.driver.Selected({in.Next32(), in.Next32()});
                 break;
         }
         running = !dialog.driver.Ended();
@@ -298,11 +299,13 @@ inline void RunScriptInput(const std::uint8_t* data, std::size_t size) {
     }
     if (running) {
         for (int t = 0; t < 8; ++t) dialog.driver.Tick();
-        KINPATH_FUZZ_CHECK(dialog.PaneLength() <= TranscriptCapacity);
-        KINPATH_FUZZ_CHECK(Utf8Length(dialog.PaneText()) == dialog.PaneLength());
-        CheckExport(dialog);
+        const std::size_t length = Utf8Length(dialog.PaneText());
+        KINPATH_FUZZ_CHECK(length <= TranscriptCapacity);
+        const PaneLine& last = dialog.driver.Shown().paneLines.back();
+        KINPATH_FUZZ_CHECK(last.start + Utf8Length(last.text) == length);
+        CheckExport(dialog, dialog.driver.Shown());
         // The run taken back and given the same events again saves the same page.
-        const std::string page = BuildHtmlPage(dialog);
+        const std::string page = BuildHtmlPage(dialog.driver.Shown());
         const std::vector<Event> all = dialog.driver.CurrentRun()->Events();
         if (dialog.driver.Back()) {
             const std::size_t kept = dialog.driver.CurrentRun()->Events().size();
@@ -311,7 +314,7 @@ inline void RunScriptInput(const std::uint8_t* data, std::size_t size) {
             for (std::size_t i = kept; i < all.size(); ++i) dialog.driver.Feed(all[i]);
             dialog.answerBoxes = true;
             KINPATH_FUZZ_CHECK(dialog.driver.CurrentRun()->Events() == all);
-            KINPATH_FUZZ_CHECK(BuildHtmlPage(dialog) == page);
+            KINPATH_FUZZ_CHECK(BuildHtmlPage(dialog.driver.Shown()) == page);
         }
     }
     dialog.driver.Close();
@@ -353,28 +356,29 @@ inline void RunPaneInput(const std::uint8_t* data, std::size_t size) {
     }
     if (full) AppendTranscriptLine(transcript, "past the end");
     KINPATH_FUZZ_CHECK(transcript.Length() <= TranscriptCapacity);
-    dialog.DrawPane(transcript.Text());
-    KINPATH_FUZZ_CHECK(Utf8Length(dialog.PaneText()) == dialog.PaneLength());
-    KINPATH_FUZZ_CHECK(dialog.PaneLength() == transcript.Length());
+    Screen screen;
+    screen.pane = transcript.Text();
+    screen.paneLines = UnwrappedLines(screen.pane);
+    KINPATH_FUZZ_CHECK(Utf8Length(screen.pane) == transcript.Length());
 
     // A selection the pane could hold.
-    std::uint32_t length = static_cast<std::uint32_t>(dialog.PaneLength());
+    std::uint32_t length = static_cast<std::uint32_t>(transcript.Length());
     selA %= length + 1;
     selB %= length + 1;
     if (selA > selB) std::swap(selA, selB);
-    dialog.Pane().Select({selA, selB});
+    screen.selection = {selA, selB};
 
-    int count = TranscriptLineCount(dialog);
-    KINPATH_FUZZ_CHECK(count >= 1);
-    for (int i = -1; i <= count; ++i) {
-        TranscriptLine line = ReadTranscriptLine(dialog, i);
-        KINPATH_FUZZ_CHECK(line.text == dialog.PaneLine(i));  // whole, however long
-        if (i < 0 || i >= count) KINPATH_FUZZ_CHECK(line.empty);
+    // The lines hold the whole text, however long, each line break between two.
+    std::string joined;
+    for (const PaneLine& line : screen.paneLines) {
+        KINPATH_FUZZ_CHECK(line.start == Utf8Length(joined));
+        joined += line.text + "\r\n";
     }
+    KINPATH_FUZZ_CHECK(joined == screen.pane + "\r\n");
 
-    CheckPrint(dialog);
-    if (flags & 8) CheckExport(dialog);
-    if (flags & 16) CheckPrint(dialog);
+    CheckPrint(dialog, screen);
+    if (flags & 8) CheckExport(dialog, screen);
+    if (flags & 16) CheckPrint(dialog, screen);
 }
 
 }  // namespace kinpath::fuzz

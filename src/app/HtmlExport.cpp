@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <utility>
 
-#include "flow/Transcript.h"
 #include "platform/Files.h"
 #include "platform/SafeSave.h"
 #include "text/HtmlText.h"
@@ -74,14 +73,12 @@ void WriteHtmlLine(std::string& out, const char* text, int tabCount) {
     out += "\r\n";
 }
 
-std::string BuildHtmlPage(const DisplayedPane& pane) {
+std::string BuildHtmlPage(const Screen& screen) {
     std::string page;
-    int lineCount = TranscriptLineCount(pane);
-    page.reserve(1024 + static_cast<std::size_t>(lineCount > 0 ? lineCount : 0) * 40);
+    page.reserve(1024 + screen.paneLines.size() * 40);
     for (const FixedLine& line : PageHead) WriteHtmlLine(page, line.text, line.tabs);
-    for (int i = 0; i < lineCount; ++i) {
-        TranscriptLine line = ReadTranscriptLine(pane, i);
-        WriteHtmlLine(page, line.empty ? " " : PageText(line.text).c_str(), 2);
+    for (const PaneLine& line : screen.paneLines) {
+        WriteHtmlLine(page, line.text.empty() ? " " : PageText(line.text).c_str(), 2);
         WriteHtmlLine(page, "<br>", 0);
     }
     WriteHtmlLine(page, "</body>", 0);
@@ -104,13 +101,13 @@ std::string ShownPath(std::string_view path) {
 
 }  // namespace
 
-ExportOutcome ExportHtml(View& view) {
+ExportOutcome ExportHtml(const Screen& screen, View& opener) {
     SystemFiles files;
-    return ExportHtml(view, files);
+    return ExportHtml(screen, opener, files);
 }
 
-ExportOutcome ExportHtml(View& view, FileSystem& files) {
-    std::string page = BuildHtmlPage(view);
+ExportOutcome ExportHtml(const Screen& screen, View& opener, FileSystem& files) {
+    std::string page = BuildHtmlPage(screen);
     // Saved by its name in the working folder, however deep that is; the
     // viewer gets the whole path.
     if (!SaveFile(files, HtmlFileName, page)) {
@@ -123,7 +120,7 @@ ExportOutcome ExportHtml(View& view, FileSystem& files) {
     // opens the very file written.
     const std::string path =
         Utf8FromPath(ec ? std::filesystem::path(HtmlFileName) : folder / HtmlFileName);
-    if (!view.OpenFile(path)) {
+    if (!opener.OpenFile(path)) {
         return {true,
                 Box{BoxOwner::Dialog,
                     "Could not open Kinpath.html in a viewer. It was saved as:\n" + ShownPath(path),

@@ -10,14 +10,13 @@
 
 namespace kinpath {
 
-class DisplayedPane;
 class FileSystem;
 class View;
 
 // Appends tabCount tabs, the text and CR LF to out.
 void WriteHtmlLine(std::string& out, const char* text, int tabCount);
-// The whole page for the pane's current displayed lines.
-std::string BuildHtmlPage(const DisplayedPane& pane);
+// The whole page for the screen's pane lines.
+std::string BuildHtmlPage(const Screen& screen);
 struct ExportOutcome {
     bool saved = false;
     // The box to show: the page could not be written, or no viewer could be
@@ -25,10 +24,10 @@ struct ExportOutcome {
     std::optional<Box> notice;
     explicit operator bool() const { return saved; }
 };
-// Writes Kinpath.html in the working directory without ever destroying a good
-// file, then hands it to the desktop's viewer.
-ExportOutcome ExportHtml(View& view, FileSystem& files);
+// Writes the screen's page as Kinpath.html in the working directory without
+// ever destroying a good file, then hands it to the opener's viewer.
+ExportOutcome ExportHtml(const Screen& screen, View& opener, FileSystem& files);
 // The same on the system's files.
-ExportOutcome ExportHtml(View& view);
+ExportOutcome ExportHtml(const Screen& screen, View& opener);
 
 }  // namespace kinpath

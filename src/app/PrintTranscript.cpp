@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "flow/Transcript.h"
 #include "text/TextCodec.h"
 #include "window/View.h"
 
@@ -19,19 +18,17 @@ constexpr const char* PrintDocumentName = "Kinpath";
 
 // A pane line as printed: an empty line still occupies its row with a space, and
 // a control character is drawn as U+FFFD, never sent raw to the printer.
-std::string PrintedText(const TranscriptLine& line) {
-    return line.empty ? " " : ReplaceHiddenControls(line.text);
+std::string PrintedText(const PaneLine& line) {
+    return line.text.empty() ? " " : ReplaceHiddenControls(line.text);
 }
 
 // Every displayed line, in order. Lines are still tested against the running
 // position so the whole print and a whole-text selection print the same rows.
-std::vector<std::string> AllLines(const DisplayedPane& pane, PaneSelection selection) {
+std::vector<std::string> AllLines(const std::vector<PaneLine>& pane, PaneSelection selection) {
     std::vector<std::string> lines;
-    int count = TranscriptLineCount(pane);
     std::uint32_t position = 0;
-    for (int i = 0; i < count; ++i) {
-        TranscriptLine line = ReadTranscriptLine(pane, i);
-        if (!line.empty) position += static_cast<std::uint32_t>(Utf8Length(line.text));
+    for (const PaneLine& line : pane) {
+        position += static_cast<std::uint32_t>(Utf8Length(line.text));
         std::string text = PrintedText(line);
         std::uint32_t length = static_cast<std::uint32_t>(Utf8Length(text));
         if (position >= selection.start && position <= selection.end + length) {
@@ -44,16 +41,16 @@ std::vector<std::string> AllLines(const DisplayedPane& pane, PaneSelection selec
 // The displayed lines the selection [start, end) touches. A line reaches from
 // its first character to the next line's first character (its line break
 // included); the last one to the end of the text.
-std::vector<std::string> SelectedLines(const DisplayedPane& pane, PaneSelection selection) {
+std::vector<std::string> SelectedLines(const Screen& screen, PaneSelection selection) {
     std::vector<std::string> lines;
     if (selection.end <= selection.start) return lines;
-    int count = TranscriptLineCount(pane);
-    for (int i = 0; i < count; ++i) {
-        std::uint32_t from = pane.PaneLineStart(i);
-        std::uint32_t to = pane.PaneLineStart(i + 1);
+    const std::vector<PaneLine>& pane = screen.paneLines;
+    for (std::size_t i = 0; i < pane.size(); ++i) {
+        std::uint32_t from = pane[i].start;
+        std::uint32_t to = i + 1 < pane.size() ? pane[i + 1].start : WholePane(screen).end;
         if (from >= selection.end) break;
         if (to > selection.start && to > from) {
-            lines.push_back(PrintedText(ReadTranscriptLine(pane, i)));
+            lines.push_back(PrintedText(pane[i]));
         }
     }
     return lines;
@@ -103,21 +100,26 @@ PageGeometry ComputePageGeometry(int dotsPerInchX, int dotsPerInchY) {
     return g;
 }
 
-std::optional<Box> PrintTranscript(View& view) {
-    PaneSelection current = ReadTranscriptSelection(view);
-    bool selectionAvailable = current.end != current.start;
-    std::unique_ptr<PrintSurface> surface = view.RunPrintDialog(selectionAvailable);
+PaneSelection WholePane(const Screen& screen) {
+    return {0, static_cast<std::uint32_t>(Utf8Length(screen.pane))};
+}
+
+std::optional<Box> PrintTranscript(std::unique_ptr<PrintSurface> surface, Screen& screen,
+                                   View& view) {
     if (!surface) return std::nullopt;
 
     bool selectionOnly = surface->SelectionOnly();
-    if (!selectionOnly) SelectAllTranscript(view);
-    PaneSelection selection = ReadTranscriptSelection(view);
+    if (!selectionOnly) {
+        screen.selection = WholePane(screen);
+        view.DrawSelection(screen.selection);
+    }
+    PaneSelection selection = screen.selection;
 
     PageGeometry page = ComputePageGeometry(surface->DotsPerInchX(), surface->DotsPerInchY());
     surface->SetFont(PrintFontFace, std::max(page.lineHeight, 1));
 
     std::vector<std::string> lines =
-        selectionOnly ? SelectedLines(view, selection) : AllLines(view, selection);
+        selectionOnly ? SelectedLines(screen, selection) : AllLines(screen.paneLines, selection);
 
     // Pages are numbered as the whole print would number them; a range keeps
     // only its own pages away from the others.

@@ -1,12 +1,14 @@
 // Printing the results pane.
 #pragma once
 
+#include <memory>
 #include <optional>
 
 #include "window/Screen.h"
 
 namespace kinpath {
 
+class PrintSurface;
 class View;
 
 inline constexpr int PrintRowsPerPage = 60;
@@ -24,8 +26,14 @@ struct PageGeometry {
 // 5 % margins, 60 rows).
 PageGeometry ComputePageGeometry(int dotsPerInchX, int dotsPerInchY);
 
-// Prints the pane (or its selection) on the printer the user picks; the box to
-// show when the printer failed.
-std::optional<Box> PrintTranscript(View& view);
+// The whole pane as a selection: from its start to past its last character.
+PaneSelection WholePane(const Screen& screen);
+
+// Prints the screen's pane lines on the printer the user started (none: the
+// user cancelled), or only the lines its selection touches when the user
+// chose so; printing everything selects the whole text first, on the view
+// too. The printer is released before the box to show when it failed.
+std::optional<Box> PrintTranscript(std::unique_ptr<PrintSurface> surface, Screen& screen,
+                                   View& view);
 
 }  // namespace kinpath

@@ -6,6 +6,7 @@
 #include "app/HtmlExport.h"
 #include "app/MainDialog.h"
 #include "app/PrintTranscript.h"
+#include "flow/Transcript.h"
 #include "platform/Files.h"
 #include "script/ScriptDocument.h"
 #include "text/TextCodec.h"
@@ -37,7 +38,9 @@ Box PreviewStopped(const std::string& scriptPath, int question, bool onResults) 
 }  // namespace
 
 WindowDriver::WindowDriver(View& view, const Clock& clock, FileSystem* files)
-    : view_(view), files_(files), sleep_(clock), shown_(TemplateScreen()) {}
+    : view_(view), files_(files), sleep_(clock), shown_(TemplateScreen()) {
+    shown_.paneLines = UnwrappedLines(shown_.pane);
+}
 
 WindowDriver::~WindowDriver() = default;
 
@@ -46,12 +49,13 @@ void WindowDriver::Exclusive(F f) {
     if (busy_) return;
     busy_ = true;
     f();
-    while (!pending_.empty() && run_) {
+    // Input that came while the print dialog is asked waits for its answer.
+    while (!pending_.empty() && run_ && !asking_) {
         const Event next = pending_.front();
         pending_.pop_front();
         Process(next);
     }
-    pending_.clear();
+    if (!asking_) pending_.clear();
     busy_ = false;
 }
 
@@ -102,6 +106,8 @@ void WindowDriver::Adopt(std::shared_ptr<const ScriptDocument> document,
     document_ = std::move(document);
     earlier_.reset();
     running_ = true;
+    // A print dialog asked for the run before is answered for nobody.
+    if (std::exchange(asking_, false)) pending_.clear();
 }
 
 Run WindowDriver::Replayed(std::span<const Event> events, std::size_t stopAt) const {
@@ -131,7 +137,7 @@ Step WindowDriver::Press(int id) {
 
 Step WindowDriver::Feed(const Event& event) {
     if (!run_ || Ended()) return {};
-    if (busy_) {
+    if (busy_ || asking_) {
         pending_.push_back(event);
         return {};
     }
@@ -142,12 +148,33 @@ Step WindowDriver::Feed(const Event& event) {
 
 void WindowDriver::Answer(BoxResult answer) { Feed(AnswerEvent(answer)); }
 
+void WindowDriver::PaneLaidOut(std::vector<PaneLine> lines) { shown_.paneLines = std::move(lines); }
+
+void WindowDriver::Selected(PaneSelection selection) { shown_.selection = selection; }
+
+void WindowDriver::Printed(std::unique_ptr<PrintSurface> surface) {
+    if (!std::exchange(asking_, false)) return;
+    const auto print = [&] {
+        if (std::optional<Box> notice = PrintTranscript(std::move(surface), shown_, view_)) {
+            run_->Notify(std::move(*notice));
+            Update();
+        }
+    };
+    // Answered at once, from inside AskPrint, the print is part of the input
+    // that asked; answered later, it is input of its own.
+    if (busy_) {
+        print();
+    } else {
+        Exclusive(print);
+    }
+}
+
 void WindowDriver::Close() { Feed({EventKind::Exit}); }
 
 void WindowDriver::Focused(int id) {
     // The focus the driver draws comes back here while it draws: not the
     // user's; and while a box waits, the focus comes back where it was.
-    if (!run_ || busy_ || Ended() || shown_.box) return;
+    if (!run_ || busy_ || asking_ || Ended() || shown_.box) return;
     const int focus = ControlIndex(id) >= 0 ? id : 0;
     if (focus == shown_.focus) return;
     // Nothing else changed: the screen stays, and so do the bars and their timer.
@@ -192,9 +219,10 @@ Step WindowDriver::Process(const Event& event) {
 void WindowDriver::Carry(Effect effect) {
     std::optional<Box> notice;
     if (effect == Effect::SaveHtml) {
-        notice = (files_ ? ExportHtml(view_, *files_) : ExportHtml(view_)).notice;
+        notice = (files_ ? ExportHtml(shown_, view_, *files_) : ExportHtml(shown_, view_)).notice;
     } else if (effect == Effect::Print) {
-        notice = PrintTranscript(view_);
+        asking_ = true;
+        view_.AskPrint(shown_.selection.end != shown_.selection.start);
     }
     if (notice) {
         run_->Notify(std::move(*notice));
@@ -203,7 +231,7 @@ void WindowDriver::Carry(Effect effect) {
 }
 
 bool WindowDriver::CanGoBack() const {
-    return run_ && !Ended() && !run_->BoxWaiting() && run_->CanGoBack();
+    return run_ && !Ended() && !asking_ && !run_->BoxWaiting() && run_->CanGoBack();
 }
 
 bool WindowDriver::Back() {
@@ -213,7 +241,8 @@ bool WindowDriver::Back() {
 }
 
 bool WindowDriver::Restart() {
-    if (!run_ || Ended() || run_->BoxWaiting() || !run_->State().loaded || busy_) return false;
+    if (!run_ || Ended() || run_->BoxWaiting() || !run_->State().loaded || busy_ || asking_)
+        return false;
     auto document = std::make_shared<ScriptDocument>();
     const LoadOutcome outcome = LoadScript(*document, scriptPath_);
     if (!outcome.loaded) {
@@ -234,27 +263,36 @@ void WindowDriver::Update(int chosen) {
     const FocusPlace focus = DecideFocus(shown_, next, chosen);
     next.focus = focus.focus;
     next.choiceTabStop = focus.choiceTabStop;
+    const bool paneChanged = next.pane != shown_.pane;
+    if (paneChanged) {
+        next.paneLines = UnwrappedLines(next.pane);
+    } else {
+        next.paneLines = std::move(shown_.paneLines);
+        next.selection = shown_.selection;
+    }
 
-    if (next.layout != shown_.layout) view_.DrawLayout(next.layout);
-    for (std::size_t i = 0; i < next.controls.size(); ++i) {
-        if (next.controls[i] != shown_.controls[i])
-            view_.DrawControl(DialogControls[i].id, next.controls[i]);
+    // The new screen stands before it is drawn: a view reads it while
+    // drawing, and what it reports meanwhile (its laid-out lines) lands in it.
+    const Screen before = std::exchange(shown_, std::move(next));
+    if (shown_.layout != before.layout) view_.DrawLayout(shown_.layout);
+    for (std::size_t i = 0; i < shown_.controls.size(); ++i) {
+        if (shown_.controls[i] != before.controls[i])
+            view_.DrawControl(DialogControls[i].id, shown_.controls[i]);
     }
-    if (next.pane != shown_.pane) view_.DrawPane(next.pane);
+    if (paneChanged) view_.DrawPane(shown_.pane);
     for (int b = 0; b < BarCount; ++b) {
-        if (next.bars[b] != shown_.bars[b]) view_.DrawBar(IdFirstBar + b, next.bars[b]);
+        if (shown_.bars[b] != before.bars[b]) view_.DrawBar(IdFirstBar + b, shown_.bars[b]);
     }
-    if (next.choiceTabStop != shown_.choiceTabStop) view_.DrawChoiceTabStop(next.choiceTabStop);
-    if (next.focus != shown_.focus) view_.DrawFocus(next.focus);
-    if (next.questionNumber != shown_.questionNumber || next.questionCount != shown_.questionCount)
-        view_.DrawProgress(next.questionNumber, next.questionCount);
-    const bool boxChanged = next.box != shown_.box || next.boxesAnswered != shown_.boxesAnswered;
-    const bool ending = next.ended && !shown_.ended;
-    shown_ = std::move(next);
-    // Drawn last, from the screen as it now stands: a view that answers a box
-    // at once, or ends the program, sees everything else already drawn.
-    if (boxChanged) view_.DrawBox(shown_.box ? &*shown_.box : nullptr);
-    if (ending) {
+    if (shown_.choiceTabStop != before.choiceTabStop) view_.DrawChoiceTabStop(shown_.choiceTabStop);
+    if (shown_.focus != before.focus) view_.DrawFocus(shown_.focus);
+    if (shown_.questionNumber != before.questionNumber ||
+        shown_.questionCount != before.questionCount)
+        view_.DrawProgress(shown_.questionNumber, shown_.questionCount);
+    // Drawn last: a view that answers a box at once, or ends the program,
+    // sees everything else already drawn.
+    if (shown_.box != before.box || shown_.boxesAnswered != before.boxesAnswered)
+        view_.DrawBox(shown_.box ? &*shown_.box : nullptr);
+    if (shown_.ended && !before.ended) {
         StopTimer();
         view_.DrawEnd(ExitCode());
     } else {

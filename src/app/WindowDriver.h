@@ -137,6 +137,8 @@ private:
     std::deque<Event> pending_;
     std::optional<GivenAnswers> earlier_;
     bool busy_ = false;
+    // The print dialog was asked for and not answered yet.
+    bool asking_ = false;
     bool running_ = false;
     bool ticking_ = false;
     int intervalMs_ = MinTimerIntervalMs;

@@ -45,21 +45,24 @@ void AppendTranscriptLine(Transcript& transcript, std::string_view text) {
 
 void ClearTranscript(Transcript& transcript) { transcript.Clear(); }
 
-int TranscriptLineCount(const DisplayedPane& pane) { return pane.PaneLineCount(); }
-
-TranscriptLine ReadTranscriptLine(const DisplayedPane& pane, int index) {
-    TranscriptLine result;
-    if (index < 0 || index >= pane.PaneLineCount()) return result;
-    result.text = pane.PaneLine(index);
-    // Only a line without text is empty: a line's first character decides nothing.
-    result.empty = result.text.empty();
-    return result;
-}
-
-void SelectAllTranscript(DisplayedPane& pane) { pane.SelectAllPane(); }
-
-PaneSelection ReadTranscriptSelection(const DisplayedPane& pane) {
-    return pane.PaneSelectionRange();
+std::vector<PaneLine> UnwrappedLines(std::string_view paneText) {
+    std::vector<PaneLine> lines;
+    std::size_t begin = 0;
+    std::uint32_t position = 0;
+    std::uint32_t start = 0;
+    for (std::size_t i = 0; i < paneText.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(paneText[i]);
+        if (byte == '\r' && i + 1 < paneText.size() && paneText[i + 1] == '\n') {
+            lines.push_back({std::string(paneText.substr(begin, i - begin)), start});
+            position += 2;
+            begin = ++i + 1;
+            start = position;
+        } else if ((byte & 0xC0) != 0x80) {
+            ++position;  // count code points, not continuation bytes
+        }
+    }
+    lines.push_back({std::string(paneText.substr(begin)), start});
+    return lines;
 }
 
 }  // namespace kinpath

@@ -1,13 +1,14 @@
 // The text of the results pane: written line by line, held to the pane's
-// capacity, and read back as the pane displays it.
+// capacity, and its lines as a pane that wraps nothing lays them out.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "window/View.h"
+#include "window/Screen.h"
 
 namespace kinpath {
 
@@ -46,15 +47,10 @@ void AppendTranscriptLine(Transcript& transcript, const char* text);
 void AppendTranscriptLine(Transcript& transcript, std::string_view text);
 void ClearTranscript(Transcript& transcript);
 
-// Reading back what the pane displays.
-struct TranscriptLine {
-    std::string text;  // UTF-8, the whole displayed line
-    bool empty = true;
-};
-
-int TranscriptLineCount(const DisplayedPane& pane);
-TranscriptLine ReadTranscriptLine(const DisplayedPane& pane, int index);
-void SelectAllTranscript(DisplayedPane& pane);
-PaneSelection ReadTranscriptSelection(const DisplayedPane& pane);
+// The pane's text laid out by a pane that wraps nothing (the terminal, the
+// web page, the tests, and any window until it reports its own): each written
+// line is one line, the empty piece after a final line break is a line, an
+// empty pane is one line. Positions count characters, each CR LF as two.
+std::vector<PaneLine> UnwrappedLines(std::string_view paneText);
 
 }  // namespace kinpath

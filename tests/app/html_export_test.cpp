@@ -35,23 +35,27 @@ std::string Page(std::initializer_list<std::string> lines) {
 
 class HtmlExportTest : public ProgramTest {
 protected:
-    // Saves as the HTML button does, showing the box it brings.
+    // Saves the screen (the one shown unless another is given) as the HTML
+    // button does, showing the box it brings.
     ExportOutcome Save(FileSystem* files = nullptr) {
-        ExportOutcome outcome = files ? ExportHtml(dialog, *files) : ExportHtml(dialog);
+        const Screen& shown = screen ? *screen : dialog.driver.Shown();
+        ExportOutcome outcome =
+            files ? ExportHtml(shown, dialog, *files) : ExportHtml(shown, dialog);
         if (outcome.notice) dialog.boxes.push_back(*outcome.notice);
         return outcome;
     }
     Transcript pane;
+    std::optional<Screen> screen;
 };
 
 // Each line escaped and in Windows-1252 (the codec's own cases: tests/text/),
 // control characters but tab as U+FFFD, an empty line as a blank.
 TEST_F(HtmlExportTest, TextIsEscapedAndWrittenInWindows1252) {
-    EXPECT_EQ(BuildHtmlPage(dialog), Page({" "}));
-    dialog.DrawPane(
+    EXPECT_EQ(BuildHtmlPage(dialog.driver.Shown()), Page({" "}));
+    screen.emplace().paneLines = UnwrappedLines(
         "a & \"<i>\r\n\r\ncaf\xC3\xA9 \xE2\x82\xAC \xE6\x97\xA5\r\n\xC2\x80\x01\x7F\x1B\t." +
         std::string(5000, 'x'));
-    EXPECT_EQ(BuildHtmlPage(dialog),
+    EXPECT_EQ(BuildHtmlPage(*screen),
               Page({"a &amp; &quot;&lt;i&gt;", " ", "caf\xE9 \x80 &#26085;",
                     "&#65533;&#65533;&#65533;&#65533;\t." + std::string(5000, 'x')}));
 }
@@ -95,8 +99,7 @@ TEST_F(HtmlExportTest, FailedSavesKeepWhatWasThereAndCanBeRetried) {
     // A pane at capacity.
     for (int i = 0; pane.Length() < TranscriptCapacity; ++i)
         AppendTranscriptLine(pane, "line " + std::to_string(i) + " <&>");
-    dialog.DrawPane(pane.Text());
-    const std::string pane = dialog.PaneText();
+    screen.emplace().paneLines = UnwrappedLines(pane.Text());
     std::ofstream(Dir() / HtmlFileName, std::ios::binary) << "old page\r\n";
     // A disk that fills up in the page (how a save fails: tests/platform/).
     FailingFiles full;
@@ -123,12 +126,11 @@ TEST_F(HtmlExportTest, FailedSavesKeepWhatWasThereAndCanBeRetried) {
         EXPECT_EQ(std::tuple(box.owner, box.text, box.caption),
                   std::tuple(BoxOwner::Dialog, "Could not write Kinpath.html", "Error"));
     EXPECT_TRUE(dialog.openedFiles.empty());
-    EXPECT_EQ(dialog.PaneText(), pane);
     dialog.boxes.clear();
     Save();  // with room again the same button works
     EXPECT_TRUE(dialog.boxes.empty());
     EXPECT_EQ(dialog.openedFiles.size(), 1u);
-    EXPECT_EQ(ReadFile(HtmlFileName), BuildHtmlPage(dialog));
+    EXPECT_EQ(ReadFile(HtmlFileName), BuildHtmlPage(*screen));
 }
 
 #ifndef _WIN32
@@ -141,7 +143,7 @@ TEST_F(HtmlExportTest, AFolderDeeperThanThePathLimitIsSavedInto) {
     }
     EXPECT_TRUE(Save());
     std::ifstream in(HtmlFileName, std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator(in), {}), BuildHtmlPage(dialog));
+    EXPECT_EQ(std::string(std::istreambuf_iterator(in), {}), BuildHtmlPage(dialog.driver.Shown()));
     EXPECT_EQ(dialog.openedFiles, std::vector{(fs::current_path() / HtmlFileName).string()});
     fs::remove(HtmlFileName);
     for (; depth > 0; --depth) {

@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 #include "app/PrintTranscript.h"
 #include "flow/Transcript.h"
+#include "text/TextCodec.h"
 #include "window/ControlIds.h"
 
 namespace kinpath::testing {
@@ -62,9 +63,12 @@ std::vector<std::string> Lines(int from, int to, bool blankLast = false) {
 
 class PrintTest : public ProgramTest {
 protected:
+    // The screen's pane: its text and its lines unwrapped, the caret at its start.
     void Append(const std::vector<std::string>& lines) {
         for (const std::string& line : lines) AppendTranscriptLine(pane, line.c_str());
-        dialog.DrawPane(pane.Text());
+        screen.pane = pane.Text();
+        screen.paneLines = UnwrappedLines(screen.pane);
+        screen.selection = {};
     }
     void Clear() { ClearTranscript(pane); }
     // Prints pages first to last (0, 0: every page); a printer it got is released.
@@ -72,7 +76,9 @@ protected:
         dialog.printFirstPage = first;
         dialog.printLastPage = last;
         dialog.printJobs.clear();
-        if (std::optional<Box> box = PrintTranscript(dialog)) dialog.boxes.push_back(*box);
+        dialog.drawnSelection.reset();
+        if (std::optional<Box> box = PrintTranscript(dialog.Printer(), screen, dialog))
+            dialog.boxes.push_back(*box);
         ASSERT_EQ(dialog.printJobs.size(), 1u);
         EXPECT_EQ(dialog.printJobs[0].released, !dialog.printCancel);
     }
@@ -90,23 +96,24 @@ protected:
         return log;
     }
     Transcript pane;
+    Screen screen;
 };
 
 TEST_F(PrintTest, WholePanePrintsSixtyRowsAPage) {
     // 61 displayed lines: an empty one first, a long one (printed whole, its
     // control characters as U+FFFD), "line 2" to "line 59" and the empty one
     // behind the last break.
-    Append({"", std::string(300, 'x') + "\x01\t\x7F"});
+    Append({"", std::string(300, 'x') + "\xC3\xA9\x01\t\x7F"});
     Append(Lines(2, 60));
     dialog.printDpiX = dialog.printDpiY = 600;
+    screen.selection = {5, 9};
     Print();
-    EXPECT_FALSE(dialog.printJobs[0].selectionOffered);
     std::vector<std::string> rows = Lines(2, 60, true);
-    rows.insert(rows.begin(), {" ", std::string(300, 'x') + "\xEF\xBF\xBD\t\xEF\xBF\xBD"});
+    rows.insert(rows.begin(), {" ", std::string(300, 'x') + "\xC3\xA9\xEF\xBF\xBD\t\xEF\xBF\xBD"});
     EXPECT_EQ(Log(), Expected(rows, 600));
-    // Printing everything leaves the whole text selected.
-    EXPECT_EQ(dialog.PaneSelectionRange().start, 0u);
-    EXPECT_EQ(dialog.PaneSelectionRange().end, dialog.PaneLength());
+    // Printing everything leaves the whole text selected, on the view too.
+    EXPECT_EQ(screen.selection, (PaneSelection{0, std::uint32_t(Utf8Length(screen.pane))}));
+    EXPECT_EQ(dialog.drawnSelection, screen.selection);
 }
 
 TEST_F(PrintTest, SelectionPrintsTheLinesItTouches) {
@@ -125,16 +132,16 @@ TEST_F(PrintTest, SelectionPrintsTheLinesItTouches) {
         SCOPED_TRACE(::testing::Message() << first << " " << start << "-" << end);
         Clear();
         Append({first, "CD"});
-        dialog.SetPaneSelection(start, end);
+        screen.selection = {start, end};
         Print();
-        EXPECT_TRUE(dialog.printJobs[0].selectionOffered);
         EXPECT_EQ(Log(), Expected(printed));
-        EXPECT_EQ(dialog.PaneSelectionRange().start, start);  // left as the user made it
+        EXPECT_EQ(screen.selection, (PaneSelection{start, end}));  // left as the user made it
+        EXPECT_FALSE(dialog.drawnSelection);
     }
     // From the middle of line 70 to the start of line 131: 61 rows, paged anew.
     Clear();
     Append(Lines(0, 200));
-    dialog.SetPaneSelection(dialog.PaneLineStart(70) + 2, dialog.PaneLineStart(131));
+    screen.selection = {screen.paneLines[70].start + 2, screen.paneLines[131].start};
     Print();
     EXPECT_EQ(Log(), Expected(Lines(70, 131)));
 }
@@ -151,14 +158,9 @@ TEST_F(PrintTest, PageRangeSendsOnlyItsPages) {
 
 TEST_F(PrintTest, CancelChangesNothingAndAFailingPrinterIsReported) {
     Append(Lines(0, 3));
-    dialog.SetPaneSelection(1, 3);
     dialog.printCancel = true;
     Print();
-    EXPECT_TRUE(dialog.printJobs[0].selectionOffered);
-    EXPECT_TRUE(Log().empty());
-    EXPECT_EQ(std::pair(dialog.PaneSelectionRange().start, dialog.PaneSelectionRange().end),
-              std::pair(1u, 3u));
-    EXPECT_TRUE(dialog.boxes.empty());
+    EXPECT_TRUE(Log().empty() && dialog.boxes.empty() && !dialog.drawnSelection);
 
     // A printer that fails at any step, before or after the job started,
     // stops the job there and says so once.

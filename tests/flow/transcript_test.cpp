@@ -1,12 +1,11 @@
 // The results pane's text: lines appended as display text, held to a model
-// of the cut at the pane's capacity, and read back.
+// of the cut at the pane's capacity, and its unwrapped lines.
 #include <random>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "TestSupport.h"
 #include "flow/Transcript.h"
 #include "text/TextCodec.h"
 
@@ -16,10 +15,7 @@ namespace {
 
 class TranscriptTest : public ::testing::Test {
 protected:
-    // The pane as the window shows it, kept in step with the transcript.
-    kinpath::testing::HeadlessDialog dialog;
     Transcript transcript;
-    void Show() { dialog.DrawPane(transcript.Text()); }
 };
 
 constexpr std::size_t PaneCapacity = 51199;  // characters
@@ -66,33 +62,34 @@ TEST_F(TranscriptTest, AppendsNearTheCapacityMatchTheReference) {
             ASSERT_TRUE(IsValidUtf8(transcript.Text()));
             AppendTranscriptLine(transcript, nullptr);
             ASSERT_EQ(transcript.Text(), expected);
-            Show();
-            ASSERT_EQ(dialog.PaneLength(), transcript.Length());  // the pane counts alike
+            ASSERT_EQ(Utf8Length(transcript.Text()), transcript.Length());
         }
     }
 }
 
-TEST_F(TranscriptTest, LinesAreWrittenAndReadBack) {
-    AppendTranscriptLine(transcript, "A");
-    AppendTranscriptLine(transcript, "");  // an empty text is still a line
-    Show();
-    EXPECT_EQ(dialog.PaneText(), "A\r\n\r\n");
-    EXPECT_EQ(TranscriptLineCount(dialog), 3);  // the empty piece after the last break counts
-    for (int index : {-1, 0, 1, 2, 3})
-        EXPECT_EQ(ReadTranscriptLine(dialog, index).empty, index != 0);
-    ClearTranscript(transcript);
-    Show();
-    EXPECT_EQ(TranscriptLineCount(dialog), 1);
+// The pane's text split at each CR LF; a line starts two characters past the
+// end of the one before.
+std::vector<PaneLine> ReferenceLines(const std::string& text) {
+    std::vector<PaneLine> lines;
+    std::uint32_t start = 0;
+    for (std::size_t begin = 0;;) {
+        const std::size_t end = text.find("\r\n", begin);
+        lines.push_back({text.substr(begin, end - begin), start});
+        if (end == std::string::npos) return lines;
+        start += static_cast<std::uint32_t>(Utf8Length(lines.back().text)) + 2;
+        begin = end + 2;
+    }
+}
 
-    AppendTranscriptLine(transcript, "\xFFgg");  // only a line without text is empty
-    // A line reads back whole, however long.
-    std::string wide;
-    for (int i = 0; i < 300; ++i) wide += "\xC3\xA9";
-    AppendTranscriptLine(transcript, wide.c_str());
-    Show();
-    EXPECT_EQ(ReadTranscriptLine(dialog, 0).text, "\xC3\xBFgg");
-    EXPECT_FALSE(ReadTranscriptLine(dialog, 0).empty);
-    EXPECT_EQ(ReadTranscriptLine(dialog, 1).text, wide);
+TEST(UnwrappedLinesTest, EachWrittenLineIsOneLine) {
+    const char* const pieces[] = {"a", "\r\n", "\r", "\n", "\xC3\xA9", "\xF0\x9F\x99\x82", "\t"};
+    std::mt19937 random(3);
+    for (int round = 0; round < 2000; ++round) {
+        std::string text;
+        for (std::size_t n = random() % 12; n > 0; --n) text += pieces[random() % 7];
+        ASSERT_EQ(UnwrappedLines(text), ReferenceLines(text)) << round;
+    }
+    EXPECT_EQ(UnwrappedLines(""), (std::vector<PaneLine>{{"", 0}}));  // an empty pane: one line
 }
 
 }  // namespace

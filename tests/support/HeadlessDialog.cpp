@@ -103,12 +103,23 @@ bool HeadlessDialog::OpenFile(const std::string& path) {
     return viewerStarts;
 }
 
-std::unique_ptr<PrintSurface> HeadlessDialog::RunPrintDialog(bool selectionAvailable) {
+void HeadlessDialog::AskPrint(bool selectionAvailable) {
+    printAsked = selectionAvailable;
+    if (!printLater) AnswerPrint();
+}
+
+void HeadlessDialog::AnswerPrint() {
+    std::unique_ptr<PrintSurface> printer = Printer();
+    printJobs.back().selectionOffered = printAsked.value_or(false);
+    printAsked.reset();
+    driver.Printed(std::move(printer));
+}
+
+std::unique_ptr<PrintSurface> HeadlessDialog::Printer() {
     printJobs.emplace_back();
-    printJobs.back().selectionOffered = selectionAvailable;
     if (printCancel) return nullptr;
     // The log lives in a vector that may grow later; the surface is used and
-    // released within one PrintTranscript call, before any further dialog.
+    // released within one print, before any further dialog.
     return std::make_unique<RecordingSurface>(*this, printJobs.back());
 }
 

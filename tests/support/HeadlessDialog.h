@@ -23,6 +23,7 @@ struct PrintEvent {
     std::string text;  // font face, document name or drawn text
     int x = 0;         // DrawText position; SetFont cell height in x
     int y = 0;
+    friend bool operator==(const PrintEvent&, const PrintEvent&) = default;
 };
 
 struct PrintLog {
@@ -56,9 +57,7 @@ public:
     bool IsControlEnabled(int id) const;
     bool IsControlVisible(int id) const;
     bool IsChecked(int id) const;
-    std::string PaneText() const { return Pane().Text(); }
-    std::size_t PaneLength() const { return Pane().Length(); }
-    void SetPaneSelection(std::uint32_t start, std::uint32_t end) { Pane().Select({start, end}); }
+    const std::string& PaneText() const { return driver.Shown().pane; }
     std::int32_t BarPosition(int barId) const;
     Rect ClientRect() const;
     const Session& Scores() const { return driver.CurrentRun()->Scores(); }
@@ -70,7 +69,12 @@ public:
     // --- The view.
     void DrawBox(const Box* box) override;
     bool OpenFile(const std::string& path) override;
-    std::unique_ptr<PrintSurface> RunPrintDialog(bool selectionAvailable) override;
+    void DrawSelection(PaneSelection selection) override { drawnSelection = selection; }
+    // Answered at once unless printLater: then AnswerPrint answers it.
+    void AskPrint(bool selectionAvailable) override;
+    void AnswerPrint();
+    // What the print dialog answers next (null: cancelled), its log a new job.
+    std::unique_ptr<PrintSurface> Printer();
     void StartTicks(int) override { ++ticksStarted; }
 
     SteadyClock steadyClock;
@@ -82,6 +86,9 @@ public:
     bool viewerStarts = true;  // what OpenFile answers
 
     // How the next print dialog answers.
+    bool printLater = false;
+    // A print dialog waits for AnswerPrint: whether it offers the selection.
+    std::optional<bool> printAsked;
     bool printCancel = false;
     bool printSelection = false;
     int printDpiX = 300;
@@ -91,6 +98,7 @@ public:
     // The first step of this kind fails, as a printer that stops would.
     std::optional<PrintEvent::Kind> printFailsAt;
     std::vector<PrintLog> printJobs;  // one per dialog shown
+    std::optional<PaneSelection> drawnSelection;
 };
 
 }  // namespace kinpath::testing

@@ -26,6 +26,8 @@ public:
     // No viewer in a terminal: the saved file's path is printed instead, its
     // control characters made visible.
     bool OpenFile(const std::string& path) override;
+    // No printer in a terminal: the dialog is cancelled at once.
+    void AskPrint(bool) override { driver.Printed(nullptr); }
 
     // The next input line without its line end; none at the end of input. A
     // line longer than 4096 bytes is dropped with a notice and reads as empty.

@@ -71,6 +71,7 @@ bool ServedNoScript(const std::string& source, const ScriptDocument& document) {
 }  // namespace
 
 struct WebPage::Run {
+    Run() { view.Attach(driver); }
     WebView view;
     SteadyClock clock;
     WindowDriver driver{view, clock};
@@ -205,6 +206,9 @@ void WebPage::PressNow(int id) {
         r.view.DrawLeaveBox(true);
         return;
     }
+    // The page's selection is the user's input, reported as it stands when
+    // it matters: what Print offers to print.
+    if (id == IdPrint) r.driver.Selected(r.view.PageSelection());
     r.driver.Press(id);
 }
 

@@ -119,10 +119,9 @@ void WebView::DrawControl(int id, const ControlView& control) {
 
 void WebView::DrawPane(std::string_view text) {
     // New lines are read out: what was added, or all of a new text.
-    const std::string_view before = Pane().Text();  // read before the pane takes the new text
-    std::string added(text.starts_with(before) ? text.substr(before.size()) : text);
+    std::string added(text.starts_with(pane_) ? text.substr(pane_.size()) : text);
     if (added.find_first_not_of(" \t\r\n") == std::string::npos) added.clear();
-    MemoryView::DrawPane(text);
+    pane_.assign(text);
     Reveal();
     JsPane(LfLines(text).c_str(), LfLines(added).c_str());
 }
@@ -207,15 +206,13 @@ void WebView::DrawEnd(int) {
     JsEnded();
 }
 
-void WebView::SelectAllPane() {
-    MemoryView::SelectAllPane();
-    JsSelectAll();
-}
+// The driver draws a selection only to select the whole text before printing it.
+void WebView::DrawSelection(PaneSelection) { JsSelectAll(); }
 
-PaneSelection WebView::PaneSelectionRange() const {
+PaneSelection WebView::PageSelection() const {
     // The page's text box holds the pane's text with LF line breaks and counts
     // in UTF-16 units; the view counts characters and each break as two.
-    const std::u16string units = PaneUnits(Pane().Text(), u"\n");
+    const std::u16string units = PaneUnits(pane_, u"\n");
     const std::u16string_view view(units);
     const auto start = static_cast<std::size_t>(JsSelectionStart());
     const auto end = static_cast<std::size_t>(JsSelectionEnd());
@@ -228,10 +225,10 @@ bool WebView::OpenFile(const std::string& path) {
     return true;
 }
 
-std::unique_ptr<PrintSurface> WebView::RunPrintDialog(bool selectionAvailable) {
+void WebView::AskPrint(bool selectionAvailable) {
     // The browser's own print dialog comes once the pages are drawn; the
     // selection, when there is one, is what gets printed.
-    return std::make_unique<WebPrintSurface>(selectionAvailable);
+    if (driver_) driver_->Printed(std::make_unique<WebPrintSurface>(selectionAvailable));
 }
 
 void WebView::StartTicks(int intervalMs) { JsTicks(intervalMs); }

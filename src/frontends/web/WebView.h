@@ -1,6 +1,6 @@
-// The main dialog as a web page. The pane lives in memory unwrapped (one
-// displayed line per written line, as in the terminal, so that the saved page
-// and the print equal kinpath-cli's); every change the driver draws goes into
+// The main dialog as a web page. The pane is laid out unwrapped (one line per
+// written line, as in the terminal, so that the saved page and the print
+// equal kinpath-cli's); every change the driver draws goes into
 // the page's controls through one small call of the page's script
 // (shell.html), which keeps no state of the questionnaire.
 #pragma once
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/MemoryView.h"
+#include "app/WindowDriver.h"
 
 namespace kinpath::web {
 
@@ -18,8 +19,10 @@ enum class BoxChoice { Ok, Yes, No, Leave, Stay };
 
 class WebView : public MemoryView {
 public:
-    // Makes the page's controls afresh, as the template has them.
+    // Makes the page's controls afresh, as the template has them. The
+    // driver, which must outlive the view's use, gets the print dialog's answers.
     WebView();
+    void Attach(WindowDriver& driver) { driver_ = &driver; }
     ~WebView() override;
     WebView(const WebView&) = delete;
     WebView& operator=(const WebView&) = delete;
@@ -33,10 +36,9 @@ public:
     void DrawProgress(int number, int count) override;
     void DrawEnd(int exitCode) override;
 
-    void SelectAllPane() override;
-    PaneSelection PaneSelectionRange() const override;
+    void DrawSelection(PaneSelection selection) override;
     bool OpenFile(const std::string& path) override;
-    std::unique_ptr<PrintSurface> RunPrintDialog(bool selectionAvailable) override;
+    void AskPrint(bool selectionAvailable) override;
     void StartTicks(int intervalMs) override;
     void StopTicks() override;
 
@@ -53,6 +55,9 @@ public:
     // as the pick above it.
     void ShowFocus(int id);
 
+    // What the user selected in the page's pane, in pane positions.
+    PaneSelection PageSelection() const;
+
     // The meaning of the box button the page reports, when a box is open.
     std::optional<BoxChoice> ChoiceOfButton(int index) const;
     bool BoxOpen() const { return !boxChoices_.empty(); }
@@ -67,6 +72,9 @@ private:
                  int focus);
     void Reveal();
 
+    WindowDriver* driver_ = nullptr;
+    // The pane's text as last drawn, to tell what a new text adds.
+    std::string pane_;
     std::vector<BoxChoice> boxChoices_;
     bool shown_ = false;
     bool focusDue_ = false;
