@@ -183,7 +183,7 @@ int main(int argc, char** argv) {
                         pane->verticalScrollBar()->minimum(), pane->verticalScrollBar()->maximum(),
                         pane->verticalScrollBar()->pageStep());
         }
-        w.SelectAllPane();
+        w.DrawSelection({0, UINT32_MAX});  // the whole text
         Grab(w, out + QStringLiteral("/5-results-selected.png"));
         for (std::size_t i = 0; i < w.boxShots.size(); ++i)
             Save(w.boxShots[i], out + QStringLiteral("/box-recap-%1.png").arg(i));

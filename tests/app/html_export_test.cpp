@@ -44,12 +44,6 @@ protected:
         if (outcome.notice) dialog.boxes.push_back(*outcome.notice);
         return outcome;
     }
-    // The page of a screen showing that pane text.
-    static std::string PageOf(const std::string& text) {
-        Screen screen;
-        screen.paneLines = UnwrappedLines(text);
-        return BuildHtmlPage(screen);
-    }
     Transcript pane;
     std::optional<Screen> screen;
 };
@@ -58,11 +52,12 @@ protected:
 // control characters but tab as U+FFFD, an empty line as a blank.
 TEST_F(HtmlExportTest, TextIsEscapedAndWrittenInWindows1252) {
     EXPECT_EQ(BuildHtmlPage(dialog.driver.Shown()), Page({" "}));
-    EXPECT_EQ(
-        PageOf("a & \"<i>\r\n\r\ncaf\xC3\xA9 \xE2\x82\xAC \xE6\x97\xA5\r\n\xC2\x80\x01\x7F\x1B\t." +
-               std::string(5000, 'x')),
-        Page({"a &amp; &quot;&lt;i&gt;", " ", "caf\xE9 \x80 &#26085;",
-              "&#65533;&#65533;&#65533;&#65533;\t." + std::string(5000, 'x')}));
+    screen.emplace().paneLines = UnwrappedLines(
+        "a & \"<i>\r\n\r\ncaf\xC3\xA9 \xE2\x82\xAC \xE6\x97\xA5\r\n\xC2\x80\x01\x7F\x1B\t." +
+        std::string(5000, 'x'));
+    EXPECT_EQ(BuildHtmlPage(*screen),
+              Page({"a &amp; &quot;&lt;i&gt;", " ", "caf\xE9 \x80 &#26085;",
+                    "&#65533;&#65533;&#65533;&#65533;\t." + std::string(5000, 'x')}));
 }
 
 TEST_F(HtmlExportTest, ThePageIsSavedHereAndShownByItsAbsolutePath) {

@@ -3,9 +3,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "text/TextCodec.h"
-#include "window/View.h"
+#include "window/Screen.h"
 
 namespace kinpath::testing {
 
@@ -24,14 +25,16 @@ inline std::string Questionnaire(int questions, int choices = 2) {
     return s + "<FINAL>\nrecap=yes\n</FINAL>\n";
 }
 
-// The displayed lines put back together: a line starting two positions past
+// The laid-out lines put back together: a line starting two positions past
 // the previous one's end follows a written line break.
-inline std::string Rejoin(const DisplayedPane& d) {
-    std::string text = d.PaneLine(0);
-    for (int i = 1; i <= d.PaneLineCount(); ++i) {  // past the end: empty, at the length
-        const auto gap =
-            d.PaneLineStart(i) - d.PaneLineStart(i - 1) - Utf8Length(d.PaneLine(i - 1));
-        text += (gap == 2 ? "\r\n" : gap == 0 ? "" : "<gap>") + d.PaneLine(i);
+inline std::string Rejoin(const std::vector<PaneLine>& lines) {
+    std::string text;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) {
+            const auto gap = lines[i].start - lines[i - 1].start - Utf8Length(lines[i - 1].text);
+            text += gap == 2 ? "\r\n" : gap == 0 ? "" : "<gap>";
+        }
+        text += lines[i].text;
     }
     return text;
 }

@@ -104,16 +104,15 @@ bool HeadlessDialog::OpenFile(const std::string& path) {
 }
 
 void HeadlessDialog::AskPrint(bool selectionAvailable) {
-    printJobs.emplace_back();
-    printJobs.back().selectionOffered = selectionAvailable;
-    printAsked = true;
+    printAsked = selectionAvailable;
     if (!printLater) AnswerPrint();
 }
 
 void HeadlessDialog::AnswerPrint() {
-    printAsked = false;
-    driver.Printed(printCancel ? nullptr
-                               : std::make_unique<RecordingSurface>(*this, printJobs.back()));
+    std::unique_ptr<PrintSurface> printer = Printer();
+    printJobs.back().selectionOffered = printAsked.value_or(false);
+    printAsked.reset();
+    driver.Printed(std::move(printer));
 }
 
 std::unique_ptr<PrintSurface> HeadlessDialog::Printer() {

@@ -87,7 +87,8 @@ public:
 
     // How the next print dialog answers.
     bool printLater = false;
-    bool printAsked = false;  // a print dialog waits for AnswerPrint
+    // A print dialog waits for AnswerPrint: whether it offers the selection.
+    std::optional<bool> printAsked;
     bool printCancel = false;
     bool printSelection = false;
     int printDpiX = 300;

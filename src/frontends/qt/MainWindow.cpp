@@ -6,7 +6,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
-#include <QFontMetrics>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,13 +16,13 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QShowEvent>
-#include <QStyle>
 #include <QUrl>
 
 #include <algorithm>
 
 #include "app/Keys.h"
 #include "app/MainDialog.h"
+#include "frontends/qt/KeyPress.h"
 #include "frontends/qt/Pane.h"
 #include "frontends/qt/TextFitting.h"
 #include "frontends/qt/Utf8.h"
@@ -33,72 +32,10 @@ namespace kinpath::qt {
 
 namespace {
 
-// Message texts use CR LF like everything else in the core.
-QString BoxText(std::string_view text) {
-    QString s = FromUtf8(text);
-    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return s;
-}
-
 Rect ToRect(const QRect& r) { return {r.x(), r.y(), r.x() + r.width(), r.y() + r.height()}; }
 
 QRect ToQRect(const Rect& r) {
     return {r.left, r.top, std::max(0, r.Width()), std::max(0, r.Height())};
-}
-
-// A message box with no shown window of the program behind it stands in the
-// middle of the given screen, not wherever the desktop would put it.
-class PlacedBox : public QMessageBox {
-public:
-    PlacedBox(QWidget* owner, const QScreen* centreOn) : QMessageBox(owner), centreOn_(centreOn) {}
-
-protected:
-    void showEvent(QShowEvent* event) override {
-        QMessageBox::showEvent(event);  // gives the box its size
-        if (centreOn_ && !event->spontaneous()) {
-            setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
-                                            centreOn_->availableGeometry()));
-        }
-    }
-
-private:
-    const QScreen* centreOn_;
-};
-
-// The answer a closed box gives: the button pressed, else (closed by other
-// means) what the box's default answer to a refusal is.
-BoxResult AnswerOf(const QMessageBox& box, BoxButtons buttons) {
-    const QMessageBox::StandardButton pressed = box.standardButton(box.clickedButton());
-    if (pressed == QMessageBox::Yes) return BoxResult::Yes;
-    if (pressed == QMessageBox::No) return BoxResult::No;
-    return buttons == BoxButtons::YesNo ? BoxResult::No : BoxResult::Ok;
-}
-
-// The key as the keys every window share name it (KeyName::Other for the
-// rest); the keypad's digits and Enter count as the others.
-KeyPress SharedKey(const QKeyEvent& event, int focused) {
-    KeyPress press;
-    press.ctrl = event.modifiers().testFlag(Qt::ControlModifier);
-    press.alt = event.modifiers().testFlag(Qt::AltModifier);
-    press.shift = event.modifiers().testFlag(Qt::ShiftModifier);
-    press.focused = focused;
-    const int key = event.key();
-    if (key >= Qt::Key_0 && key <= Qt::Key_9) {
-        press.key = KeyName::Digit;
-        press.character = static_cast<char>('0' + (key - Qt::Key_0));
-    } else if (key >= Qt::Key_A && key <= Qt::Key_Z) {
-        press.key = KeyName::Letter;
-        press.character = static_cast<char>('A' + (key - Qt::Key_A));
-    } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        press.key = KeyName::Enter;
-    } else if (key == Qt::Key_Escape) {
-        press.key = KeyName::Escape;
-    } else if (key == Qt::Key_Backspace) {
-        press.key = KeyName::Backspace;
-    } else if (key == Qt::Key_F5) {
-        press.key = KeyName::F5;
-    }
-    return press;
 }
 
 // The pictures the desktop entry installs, built into the program.
@@ -110,36 +47,6 @@ QIcon ProgramIcon() {
 }
 
 }  // namespace
-
-BaseUnits MeasureBaseUnits(const QFont& font) {
-    QFontMetrics metrics(font);
-    int width = metrics.horizontalAdvance(
-        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-    // The average of the 52 letters, rounded half up: the measure the template's
-    // dialog units count in.
-    return {(width / 26 + 1) / 2, metrics.height()};
-}
-
-QSize DialogSize(const QFont& font) {
-    const BaseUnits units = MeasureBaseUnits(font);
-    return {DialogUnitsToPixelsX(DialogUnitsWidth, units.x),
-            DialogUnitsToPixelsY(DialogUnitsHeight, units.y)};
-}
-
-QFont DialogFont(QSize room) {
-    QFont font = QApplication::font();
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSize(8);
-    // The frame the desktop adds is not known before the window shows: room
-    // for a title bar of twice the font's height is kept.
-    for (; !room.isEmpty() && font.pointSizeF() > 4; font.setPointSizeF(font.pointSizeF() - 0.5)) {
-        const QSize size = DialogSize(font);
-        if (size.width() <= room.width() &&
-            size.height() + 2 * MeasureBaseUnits(font).y <= room.height())
-            break;
-    }
-    return font;
-}
 
 MainWindow::MainWindow(QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -242,7 +149,18 @@ QRadioButton* MainWindow::MakeChoice(int id, const QString& text) {
     return choice;
 }
 
-Pane* MainWindow::MakePane() { return new Pane(this); }
+Pane* MainWindow::MakePane() {
+    auto* pane = new Pane(this);
+    // The lines the pane lays out and the user's selection are the screen's.
+    pane->ReportTo(
+        [this](std::vector<PaneLine> lines) {
+            if (lines != driver_.Shown().paneLines) driver_.PaneLaidOut(std::move(lines));
+        },
+        [this](PaneSelection selection) {
+            if (selection != driver_.Shown().selection) driver_.Selected(selection);
+        });
+    return pane;
+}
 
 QProgressBar* MainWindow::MakeBar(int id) {
     auto* bar = new QProgressBar(this);
@@ -273,13 +191,9 @@ void MainWindow::PressOnClick(QAbstractButton* button, int id) {
         // A radio button checks itself when clicked; it shows what the
         // screen says, also when the press changed nothing.
         for (int k = 0; k < ChoiceButtonCount; ++k)
-            DrawChecked(*choices_[k], drawn_.controls[ControlIndex(IdChoice1 + k)].checked);
+            DrawChecked(*choices_[k],
+                        driver_.Shown().controls[ControlIndex(IdChoice1 + k)].checked);
     });
-}
-
-template <typename F>
-void MainWindow::Post(F f) {
-    QMetaObject::invokeMethod(this, std::move(f), Qt::QueuedConnection);
 }
 
 QWidget* MainWindow::ControlWidget(int id) const {
@@ -339,7 +253,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 // --- Drawing
 
 void MainWindow::DrawLayout(Layout layout) {
-    drawn_.layout = layout;
     // The results give the pane the window above the button row; the
     // questions (after Back or a preview) put it back in its place.
     const ControlTemplate& t = DialogControls[ControlIndex(IdTranscript)];
@@ -364,26 +277,22 @@ void MainWindow::DrawControl(int id, const ControlView& control) {
     const int index = ControlIndex(id);
     QWidget* widget = ControlWidget(id);
     if (index < 0 || !widget) return;
-    ControlView& drawn = drawn_.controls[static_cast<std::size_t>(index)];
-    const bool newText = drawn.text != control.text;
-    drawn = control;
     const QString text = FromUtf8(control.text);
     switch (DialogControls[static_cast<std::size_t>(index)].kind) {
         case ControlKind::QuestionText:
-            if (newText) FitQuestion(*question_, text);
+            FitQuestion(*question_, text);
             break;
         case ControlKind::Choice:
-            if (newText) FitChoice(*Choice(id), text, id - IdChoice1 + 1);
+            FitChoice(*Choice(id), text, id - IdChoice1 + 1);
             DrawChecked(*Choice(id), control.checked);
             break;
         case ControlKind::Label:
-            if (newText) static_cast<QLabel*>(widget)->setText(text);
+            static_cast<QLabel*>(widget)->setText(text);
             break;
         case ControlKind::DefaultButton:
         case ControlKind::Button:
-            if (newText)
-                static_cast<QAbstractButton*>(widget)->setText(
-                    FromUtf8(MarkedCaption(control.text, id)));
+            static_cast<QAbstractButton*>(widget)->setText(
+                FromUtf8(MarkedCaption(control.text, id)));
             break;
         case ControlKind::Pane:  // its text comes with DrawPane
         case ControlKind::Bar:   // a bar shows no text
@@ -405,48 +314,16 @@ void MainWindow::DrawFocus(int id) {
     if (QWidget* widget = ControlWidget(id)) widget->setFocus(Qt::OtherFocusReason);
 }
 
-void MainWindow::DrawPane(std::string_view text) { pane_->SetText(text); }
+void MainWindow::DrawPane(std::string_view text) {
+    pane_->SetText(text);
+    pane_->ReportLines();
+}
+
+void MainWindow::DrawSelection(PaneSelection selection) { pane_->Select(selection); }
 
 void MainWindow::DrawBar(int barId, std::int32_t position) {
     // Outside the range the bar shows the nearest end.
     if (QProgressBar* bar = Bar(barId)) bar->setValue(std::clamp(position, BarLow, BarHigh));
-}
-
-void MainWindow::DrawBox(const Box* box) {
-    if (box_) {
-        // Answered already, or no longer waiting: it goes without a word.
-        box_->disconnect(this);
-        box_->deleteLater();
-        box_->hide();
-    }
-    if (!box) return;
-    const bool owned = box->owner == BoxOwner::Dialog;
-    auto* shown = new PlacedBox(owned ? this : nullptr, owned && isVisible() ? nullptr : screen());
-    shown->setAttribute(Qt::WA_DeleteOnClose);
-    shown->setObjectName(QStringLiteral("KinpathMessageBox"));
-    shown->setIcon(QMessageBox::NoIcon);
-    shown->setWindowTitle(FromUtf8(box->caption));
-    shown->setTextFormat(Qt::PlainText);
-    shown->setText(BoxText(box->text));
-    const BoxButtons buttons = box->buttons;
-    const QMessageBox::StandardButton byDefault =
-        buttons == BoxButtons::YesNo ? QMessageBox::Yes : QMessageBox::Ok;
-    shown->setStandardButtons(buttons == BoxButtons::YesNo ? QMessageBox::Yes | QMessageBox::No
-                                                           : QMessageBox::Ok);
-    shown->setDefaultButton(byDefault);
-    // The answer goes to the driver from the event loop, never from inside
-    // the draw that showed the box.
-    connect(shown, &QDialog::finished, this, [this, shown, buttons] {
-        const BoxResult answer = AnswerOf(*shown, buttons);
-        Post([this, answer] { driver_.Answer(answer); });
-    });
-    box_ = shown;
-    ShowBox(*shown);
-}
-
-void MainWindow::ShowBox(QMessageBox& box) {
-    box.setWindowModality(Qt::ApplicationModal);
-    box.show();
 }
 
 void MainWindow::DrawEnd() { EndRun(0); }
@@ -457,7 +334,7 @@ void MainWindow::EndRun(int exitCode) { QCoreApplication::exit(exitCode); }
 
 std::string MainWindow::ControlText(int id) const {
     if (id == IdTranscript) return pane_->Text();
-    const ControlView* control = drawn_.Control(id);
+    const ControlView* control = driver_.Shown().Control(id);
     if (!control) return {};
     // The fitted ones show a cut text; the rest show what they were given.
     if (id == IdQuestionText || Choice(id) || Bar(id)) return control->text;
@@ -482,14 +359,6 @@ bool MainWindow::IsChecked(int id) const {
     const QRadioButton* choice = Choice(id);
     return choice && choice->isChecked();
 }
-
-// --- The pane
-
-int MainWindow::PaneLineCount() const { return pane_->LineCount(); }
-std::string MainWindow::PaneLine(int index) const { return pane_->Line(index); }
-std::uint32_t MainWindow::PaneLineStart(int index) const { return pane_->LineStart(index); }
-void MainWindow::SelectAllPane() { pane_->selectAll(); }
-PaneSelection MainWindow::PaneSelectionRange() const { return pane_->Selection(); }
 
 // --- The timer
 

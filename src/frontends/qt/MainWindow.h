@@ -5,7 +5,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QFont>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
@@ -16,6 +15,7 @@
 
 #include "app/WindowDriver.h"
 #include "flow/Clock.h"
+#include "frontends/qt/DialogFont.h"
 #include "script/ScriptLines.h"
 #include "window/DialogTemplate.h"
 #include "window/View.h"
@@ -37,20 +37,6 @@ class Pane;
 // Names the application so the desktop ties its window to the desktop entry
 // and icon. Call right after the QApplication is made.
 void NameApplication();
-
-// Dialog-unit base units of a font: the average width of the 52 letters and the
-// cell height, in pixels.
-struct BaseUnits {
-    int x = 0;
-    int y = 0;
-};
-BaseUnits MeasureBaseUnits(const QFont& font);
-
-// The dialog font: the desktop's sans-serif face at 8 points, or smaller when
-// the dialog would not fit a screen area of the given size (an empty size fits all).
-QFont DialogFont(QSize room = {});
-// The dialog's client size in the font.
-QSize DialogSize(const QFont& font);
 
 class MainWindow : public QDialog, public View {
 public:
@@ -80,17 +66,11 @@ public:
     // Escape and the like: the cancel command, which is Exit's.
     void reject() override;
 
-    // --- The pane as displayed
-    int PaneLineCount() const override;
-    std::string PaneLine(int index) const override;
-    std::uint32_t PaneLineStart(int index) const override;
-    void SelectAllPane() override;
-    PaneSelection PaneSelectionRange() const override;
-
     // --- Drawing
     void DrawLayout(Layout layout) override;
     void DrawControl(int id, const ControlView& control) override;
     void DrawPane(std::string_view text) override;
+    void DrawSelection(PaneSelection selection) override;
     void DrawBar(int barId, std::int32_t position) override;
     void DrawChoiceTabStop(int id) override;
     void DrawFocus(int id) override;
@@ -99,7 +79,7 @@ public:
 
     // --- The platform
     bool OpenFile(const std::string& path) override;
-    std::unique_ptr<PrintSurface> RunPrintDialog(bool selectionAvailable) override;
+    void AskPrint(bool selectionAvailable) override;
     void StartTicks(int intervalMs) override;
     void StopTicks() override;
 
@@ -132,9 +112,8 @@ private:
     QPushButton* MakeButton(int id, const QString& text, bool isDefault);
     // A click reaches the driver as a press of the control.
     void PressOnClick(QAbstractButton* button, int id);
-    // Runs f later, from the event loop, in the order posted.
-    template <typename F>
-    void Post(F f);
+    // The print dialog the driver asked for; the started printer, or null.
+    std::unique_ptr<PrintSurface> RunPrintDialog(bool selectionAvailable);
 
     QRadioButton* Choice(int id) const;
     QProgressBar* Bar(int id) const;
@@ -150,9 +129,6 @@ private:
     QLabel* question_ = nullptr;
     std::array<QRadioButton*, ChoiceButtonCount> choices_{};
     Pane* pane_ = nullptr;
-    // What the controls were last told to show: the whole texts the
-    // fitted ones cut.
-    Screen drawn_ = TemplateScreen();
     QPointer<QMessageBox> box_;  // the box waiting for its answer
     QTimer timer_;
     SteadyClock clock_;

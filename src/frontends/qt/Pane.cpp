@@ -32,6 +32,23 @@ QString DocumentText(std::string_view text) {
     return s;
 }
 
+// The index of the unit at a pane position, never inside a surrogate pair.
+int UnitAt(std::u16string_view units, std::uint32_t position) {
+    const auto high = [](char16_t u) { return u >= 0xD800 && u <= 0xDBFF; };
+    const auto low = [](char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; };
+    std::size_t i = 0;
+    for (std::uint32_t at = 0; i < units.size() && at < position; ++i) {
+        const char16_t before = i > 0 ? units[i - 1] : u'\0';
+        if (units[i] == u'\n') {
+            at += before == u'\r' ? 1 : 2;
+        } else if (!low(units[i]) || !high(before)) {
+            ++at;
+        }
+    }
+    if (i > 0 && i < units.size() && low(units[i]) && high(units[i - 1])) ++i;
+    return static_cast<int>(i);
+}
+
 }  // namespace
 
 Pane::Pane(QWidget* parent) : QPlainTextEdit(parent) {
@@ -45,6 +62,32 @@ Pane::Pane(QWidget* parent) : QPlainTextEdit(parent) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTabChangesFocus(true);
+    connect(this, &QPlainTextEdit::selectionChanged, this, [this] { ReportSelection(); });
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] { ReportSelection(); });
+}
+
+void Pane::ReportTo(std::function<void(std::vector<PaneLine>)> laidOut,
+                    std::function<void(PaneSelection)> selected) {
+    laidOut_ = std::move(laidOut);
+    selected_ = std::move(selected);
+}
+
+void Pane::ReportSelection() {
+    if (!quiet_ && selected_) selected_(Selection());
+}
+
+void Pane::ReportLines() {
+    if (reporting_ || !laidOut_) return;
+    reporting_ = true;
+    std::vector<PaneLine> lines = Lines();
+    reporting_ = false;
+    laidOut_(std::move(lines));
+}
+
+void Pane::resizeEvent(QResizeEvent* event) {
+    QPlainTextEdit::resizeEvent(event);
+    // A new width wraps the text anew.
+    ReportLines();
 }
 
 void Pane::keyPressEvent(QKeyEvent* event) {
@@ -85,6 +128,8 @@ void Pane::ShowFromTop() {
 }
 
 void Pane::SetText(std::string_view text) {
+    // A new text leaves the caret at its start, as the screen says already.
+    quiet_ = true;
     // A text that goes on from the whole lines shown is added to them.
     const bool extends = text.starts_with(text_) && (text_.empty() || text_.ends_with("\r\n"));
     if (extends && !text_.empty()) {
@@ -97,6 +142,7 @@ void Pane::SetText(std::string_view text) {
         ShowFromTop();
     }
     text_ = text;
+    quiet_ = false;
 }
 
 void Pane::Append(std::string_view text) {
@@ -116,10 +162,10 @@ void Pane::PrepareLayout() const {
     // viewport's size sets the wrapping width.
     for (QWidget* w : {static_cast<QWidget*>(const_cast<Pane*>(this)), viewport()}) {
         if (!w->testAttribute(Qt::WA_PendingResizeEvent)) continue;
+        w->setAttribute(Qt::WA_PendingResizeEvent, false);
         w->ensurePolished();
         QResizeEvent resize(w->size(), QSize(-1, -1));
         QCoreApplication::sendEvent(w, &resize);
-        w->setAttribute(Qt::WA_PendingResizeEvent, false);
     }
 }
 
@@ -139,11 +185,10 @@ void Pane::IndexLines() const {
         if (layout) layout->ensureBlockLayout(b);
         const QTextLayout* blockLines = b.layout();
         const int count = blockLines ? blockLines->lineCount() : 0;
-        if (count == 0)
-            lines_.push_back({b.blockNumber(), 0, static_cast<int>(text.size()), position});
+        if (count == 0) lines_.push_back({ToUtf8(text), position});
         for (int i = 0; i < count; ++i) {
             const QTextLine line = blockLines->lineAt(i);
-            lines_.push_back({b.blockNumber(), line.textStart(), line.textLength(),
+            lines_.push_back({ToUtf8(text.mid(line.textStart(), line.textLength())),
                               position + PanePosition(Units(text), line.textStart())});
         }
         position += PaneLength(Units(text)) + 2;  // and the line break
@@ -152,27 +197,9 @@ void Pane::IndexLines() const {
     linesValid_ = true;
 }
 
-int Pane::LineCount() const {
+std::vector<PaneLine> Pane::Lines() const {
     IndexLines();
-    return static_cast<int>(lines_.size());
-}
-
-const Pane::LineInfo* Pane::LineAt(int index) const {
-    IndexLines();
-    if (index < 0 || index >= static_cast<int>(lines_.size())) return nullptr;
-    return &lines_[static_cast<std::size_t>(index)];
-}
-
-std::string Pane::Line(int index) const {
-    const LineInfo* line = LineAt(index);
-    if (!line) return {};
-    const QTextBlock block = document()->findBlockByNumber(line->block);
-    return ToUtf8(block.text().mid(line->start, line->length));
-}
-
-std::uint32_t Pane::LineStart(int index) const {
-    const LineInfo* line = LineAt(index);
-    return line ? line->position : static_cast<std::uint32_t>(length_);
+    return lines_;
 }
 
 std::uint32_t Pane::PositionOf(int documentPosition) const {
@@ -184,6 +211,19 @@ std::uint32_t Pane::PositionOf(int documentPosition) const {
 PaneSelection Pane::Selection() const {
     const QTextCursor cursor = textCursor();
     return {PositionOf(cursor.selectionStart()), PositionOf(cursor.selectionEnd())};
+}
+
+void Pane::Select(PaneSelection selection) {
+    const QString text = document()->toPlainText();
+    QTextCursor cursor(document());
+    cursor.setPosition(UnitAt(Units(text), selection.start));
+    cursor.setPosition(UnitAt(Units(text), selection.end), QTextCursor::KeepAnchor);
+    // Seen from where it was: the selection moves no view.
+    const int top = verticalScrollBar()->value();
+    quiet_ = true;
+    setTextCursor(cursor);
+    quiet_ = false;
+    verticalScrollBar()->setValue(top);
 }
 
 }  // namespace kinpath::qt

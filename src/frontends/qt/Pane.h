@@ -1,16 +1,17 @@
-// The transcript pane: read-only text that wraps at the pane's width, and the
-// view's reading of it: displayed lines and pane positions.
+// The transcript pane: read-only text that wraps at the pane's width. It
+// reports its lines as laid out and the user's selection, in pane positions.
 #pragma once
 
 #include <QPlainTextEdit>
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "window/View.h"
+#include "window/Screen.h"
 
 namespace kinpath::qt {
 
@@ -25,28 +26,28 @@ public:
     std::string Text() const;
     // Shows the text (CR LF line breaks) from its first line.
     void SetText(std::string_view text);
-    int LineCount() const;
-    std::string Line(int index) const;
-    std::uint32_t LineStart(int index) const;
+    // Where the lines go each time they are laid out anew, and the
+    // selection each time the user changes it.
+    void ReportTo(std::function<void(std::vector<PaneLine>)> laidOut,
+                  std::function<void(PaneSelection)> selected);
+    // Reports the lines as laid out at the pane's width now.
+    void ReportLines();
+    std::vector<PaneLine> Lines() const;
     PaneSelection Selection() const;
+    // Selects that much of the text, highlighted; nothing is reported.
+    void Select(PaneSelection selection);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
-    struct LineInfo {
-        int block;               // block number in the document
-        int start;               // first UTF-16 unit of the line within its block
-        int length;              // UTF-16 units
-        std::uint32_t position;  // pane position of the line's first character
-    };
-
     // Gives the pane its real width before it was ever shown, so that it wraps.
     void PrepareLayout() const;
     void IndexLines() const;
-    const LineInfo* LineAt(int index) const;
     std::uint32_t PositionOf(int documentPosition) const;
+    void ReportSelection();
     void ShowFromTop();
     // Adds text at the end: the same result on screen as setting the whole
     // text anew, for a fraction of the cost.
@@ -54,9 +55,15 @@ private:
 
     std::string text_;  // as last given
     std::size_t length_ = 0;
-    mutable std::vector<LineInfo> lines_;
+    mutable std::vector<PaneLine> lines_;
     mutable bool linesValid_ = false;
     mutable qreal linesWidth_ = -1;
+    std::function<void(std::vector<PaneLine>)> laidOut_;
+    std::function<void(PaneSelection)> selected_;
+    // Set while the pane changes its text or selection itself, and while it
+    // reports its lines.
+    bool quiet_ = false;
+    bool reporting_ = false;
 };
 
 }  // namespace kinpath::qt

@@ -7,6 +7,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTimer>
 
 #include "frontends/qt/MainWindow.h"
 #include "frontends/qt/QtPrintSurface.h"
@@ -50,6 +51,13 @@ void RefuseOddFiles(QPrintDialog& dialog, bool& refused) {
 }
 
 }  // namespace
+
+void MainWindow::AskPrint(bool selectionAvailable) {
+    // The dialog runs from the event loop, never inside the draw that asked for it.
+    QTimer::singleShot(0, this, [this, selectionAvailable] {
+        driver_.Printed(RunPrintDialog(selectionAvailable));
+    });
+}
 
 std::unique_ptr<PrintSurface> MainWindow::RunPrintDialog(bool selectionAvailable) {
     auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);

@@ -1,16 +1,15 @@
 #include "frontends/win32/MainWindow.h"
 
-#include <commdlg.h>
 #include <shellapi.h>
 #include <uxtheme.h>
 
 #include <algorithm>
-#include <optional>
 #include <vector>
 
 #include "app/MainDialog.h"
 #include "frontends/win32/DialogResource.h"
-#include "frontends/win32/GdiPrintSurface.h"
+#include "frontends/win32/Dpi.h"
+#include "frontends/win32/KeyPress.h"
 #include "frontends/win32/Pane.h"
 #include "frontends/win32/ResourceIds.h"
 #include "frontends/win32/TextFitting.h"
@@ -23,72 +22,21 @@ namespace kinpath::win32 {
 
 namespace {
 
-// The run waits on a box: shown from the message loop, never inside a draw.
+// The run waits on a box or the print dialog: shown from the message loop,
+// never inside a draw.
 constexpr UINT BoxMessage = WM_APP + 1;
+constexpr UINT PrintMessage = WM_APP + 2;
 #ifndef WM_DPICHANGED
 constexpr UINT WM_DPICHANGED = 0x02E0;
 #endif
-
-// The question's text stands this far inside its border, in pixels at 96 dots
-// an inch, as in the Linux window.
-constexpr int QuestionMarginAt96Dpi = 2;
 
 bool IsChoiceId(int id) { return id >= IdChoice1 && id < IdChoice1 + ChoiceButtonCount; }
 
 Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
-// Calls of systems newer than the oldest one the program runs on, where there.
-template <typename Function>
-Function SystemCall(const char* name) {
-    return reinterpret_cast<Function>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
-}
-
-int WindowDpi(HWND hwnd) {
-    using GetDpiForWindowCall = UINT(WINAPI*)(HWND);
-    if (auto call = SystemCall<GetDpiForWindowCall>("GetDpiForWindow")) {
-        if (const UINT dpi = call(hwnd)) return static_cast<int>(dpi);
-    }
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
-
-// The key of a key message, named as the core names the keys every window
-// shares; none for other messages.
-std::optional<KeyPress> KeyPressOf(const MSG& msg) {
-    if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return std::nullopt;
-    KeyPress key;
-    // A system key comes with Alt; AltGr holds Ctrl and Alt without one.
-    key.alt = msg.message == WM_SYSKEYDOWN || GetKeyState(VK_MENU) < 0;
-    key.ctrl = GetKeyState(VK_CONTROL) < 0;
-    key.shift = GetKeyState(VK_SHIFT) < 0;
-    const WPARAM vk = msg.wParam;
-    if (vk >= '0' && vk <= '9') {
-        key.key = KeyName::Digit;
-        key.character = static_cast<char>(vk);
-    } else if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9) {
-        key.key = KeyName::Digit;
-        key.character = static_cast<char>('0' + (vk - VK_NUMPAD0));
-    } else if (vk >= 'A' && vk <= 'Z') {
-        key.key = KeyName::Letter;
-        key.character = static_cast<char>(vk);
-    } else if (vk == VK_RETURN) {
-        key.key = KeyName::Enter;
-    } else if (vk == VK_ESCAPE) {
-        key.key = KeyName::Escape;
-    } else if (vk == VK_BACK) {
-        key.key = KeyName::Backspace;
-    } else if (vk == VK_F5) {
-        key.key = KeyName::F5;
-    }
-    return key;
-}
-
 }  // namespace
 
-MainWindow::MainWindow() : drawn_(TemplateScreen().controls), driver_(*this, clock_) {
+MainWindow::MainWindow() : driver_(*this, clock_) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     const std::vector<std::uint16_t> dialog = BuildDialogTemplate();
@@ -98,18 +46,17 @@ MainWindow::MainWindow() : drawn_(TemplateScreen().controls), driver_(*this, clo
                                reinterpret_cast<LPCDLGTEMPLATEW>(dialog.data()), nullptr,
                                DialogProc, reinterpret_cast<LPARAM>(this));
     if (!hwnd_) return;
-    pane_ = std::make_unique<Pane>(Control(IdTranscript));
-    SetWindowSubclass(pane_->Handle(), PaneProc, 0, 0);
+    // The lines the pane lays out are the screen's.
+    pane_ = std::make_unique<Pane>(Control(IdTranscript), [this](std::vector<PaneLine> lines) {
+        if (lines != driver_.Shown().paneLines) driver_.PaneLaidOut(std::move(lines));
+    });
     questionsPane_ = ControlRect(IdTranscript);
     dpi_ = WindowDpi(hwnd_);
     tips_ = std::make_unique<TextTips>(hwnd_);
-    tips_->SetQuestionMargin(MulDiv(QuestionMarginAt96Dpi, dpi_, 96));
+    tips_->SetQuestionMargin(QuestionMargin(dpi_));
     SetWindowSubclass(Control(IdQuestionText), QuestionProc, 0,
                       reinterpret_cast<DWORD_PTR>(tips_.get()));
-    // The window scales itself when it moves to a monitor of another resolution.
-    using SetBehaviourCall = BOOL(WINAPI*)(HWND, int, int);
-    if (auto call = SystemCall<SetBehaviourCall>("SetDialogDpiChangeBehavior"))
-        call(hwnd_, 0x0003, 0x0003);  // DDC_DISABLE_ALL for mask and values
+    ScaleItself(hwnd_);
     DressControls();
     FitLabels(hwnd_);
 }
@@ -205,10 +152,14 @@ INT_PTR MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         case WM_CLOSE:
             // The window never closes by itself: the run ends, as Exit ends it.
+            ReportSelection();
             driver_.Close();
             return TRUE;
         case BoxMessage:
             ShowWaitingBox();
+            return TRUE;
+        case PrintMessage:
+            driver_.Printed(RunPrintDialog(wParam != 0));
             return TRUE;
         case WM_DPICHANGED:
             ChangeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
@@ -216,72 +167,6 @@ INT_PTR MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         default:
             return FALSE;
     }
-}
-
-LRESULT CALLBACK MainWindow::PaneProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                      UINT_PTR, DWORD_PTR) {
-    const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
-    // The pane is read-only and needs no caret; a blinking one would wake the
-    // idle program twice a second.
-    if (message == WM_SETFOCUS) DestroyCaret();
-    // Nor does the focus select its whole text, as the dialog manager would each
-    // time the window is activated: the selection is the user's, for printing.
-    if (message == WM_GETDLGCODE) return result & ~DLGC_HASSETSEL;
-    return result;
-}
-
-LRESULT CALLBACK MainWindow::QuestionProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                          UINT_PTR, DWORD_PTR data) {
-    if (message != WM_PAINT) return DefSubclassProc(hwnd, message, wParam, lParam);
-    // The text keeps a margin from the border, as the static control alone would not.
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(hwnd, &paint);
-    HWND dialog = GetParent(hwnd);
-    auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
-        dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd)));
-    RECT client{};
-    GetClientRect(hwnd, &client);
-    FillRect(dc, &client, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
-    const HGDIOBJ font =
-        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
-    SetBkMode(dc, TRANSPARENT);
-    const std::wstring text = WindowText(hwnd);
-    RECT room = QuestionRoom(hwnd, reinterpret_cast<const TextTips*>(data)->QuestionMargin());
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &room, QuestionTextFlags);
-    SelectObject(dc, font);
-    EndPaint(hwnd, &paint);
-    return 0;
-}
-
-void MainWindow::ChangeDpi(int newDpi, const RECT& suggested) {
-    if (newDpi > 0 && newDpi != dpi_) {
-        // Every control keeps its place and size in proportion, whichever
-        // layout is on (and so does the pane's place on the other); the font
-        // grows with them.
-        const auto scaled = [&](const Rect& r) {
-            const auto scale = [&](int v) { return MulDiv(v, newDpi, dpi_); };
-            return Rect{scale(r.left), scale(r.top), scale(r.right), scale(r.bottom)};
-        };
-        for (const ControlTemplate& t : DialogControls)
-            MoveControl(t.id, scaled(ControlRect(t.id)));
-        questionsPane_ = scaled(questionsPane_);
-        LOGFONTW face{};
-        GetObjectW(reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd_, WM_GETFONT, 0, 0)), sizeof(face),
-                   &face);
-        face.lfHeight = MulDiv(face.lfHeight, newDpi, dpi_);
-        HFONT font = CreateFontIndirectW(&face);
-        SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        for (const ControlTemplate& t : DialogControls)
-            SendMessageW(Control(t.id), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-        if (scaledFont_) DeleteObject(scaledFont_);
-        scaledFont_ = font;
-        dpi_ = newDpi;
-        tips_->SetQuestionMargin(MulDiv(QuestionMarginAt96Dpi, dpi_, 96));
-        for (int id = IdChoice1; id <= IdQuestionText; ++id)
-            tips_->Fit(id, Widen(drawn_[static_cast<std::size_t>(ControlIndex(id))].text));
-    }
-    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
-                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HWND MainWindow::Control(int id) const { return hwnd_ ? GetDlgItem(hwnd_, id) : nullptr; }
@@ -305,7 +190,7 @@ void MainWindow::Focus(int id) {
 
 void MainWindow::DrawChecks() {
     for (int c = IdChoice1; c < IdChoice1 + ChoiceButtonCount; ++c) {
-        const bool checked = drawn_[static_cast<std::size_t>(ControlIndex(c))].checked;
+        const bool checked = driver_.Shown().controls[ControlIndex(c)].checked;
         SendMessageW(Control(c), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     }
     // Setting a radio button's check sets or clears its tab stop as well.
@@ -314,7 +199,16 @@ void MainWindow::DrawChecks() {
 
 // --- Input
 
+void MainWindow::ReportSelection() {
+    // The edit control tells no one of the selection the user makes: it is
+    // read before any input that may act on it.
+    if (!pane_) return;
+    const PaneSelection selection = pane_->Selection();
+    if (selection != driver_.Shown().selection) driver_.Selected(selection);
+}
+
 void MainWindow::Click(int id) {
+    ReportSelection();  // Print prints it
     driver_.Press(id);
     // A radio button checks itself when clicked; the run may not have taken the click.
     if (IsChoiceId(id)) DrawChecks();
@@ -322,8 +216,10 @@ void MainWindow::Click(int id) {
 
 void MainWindow::ReportFocus() {
     // Focus in another window (a box, another program) is no move within this one.
-    if (FocusIsHere() && FocusedControl() != driver_.Shown().focus)
+    if (FocusIsHere() && FocusedControl() != driver_.Shown().focus) {
+        ReportSelection();
         driver_.Focused(FocusedControl());
+    }
 }
 
 bool MainWindow::SharedKey(const MSG& msg) {
@@ -331,6 +227,7 @@ bool MainWindow::SharedKey(const MSG& msg) {
     std::optional<KeyPress> key = KeyPressOf(msg);
     if (!key) return false;
     key->focused = FocusedControl();
+    ReportSelection();  // the key may act on it
     return driver_.Key(*key).handled;
 }
 
@@ -351,16 +248,15 @@ void MainWindow::DrawControl(int id, const ControlView& control) {
     const int index = ControlIndex(id);
     HWND c = Control(id);
     if (index < 0 || !c) return;
-    ControlView& drawn = drawn_[static_cast<std::size_t>(index)];
+    // The driver draws a control only when it changed.
     const ControlKind kind = DialogControls[static_cast<std::size_t>(index)].kind;
-    if (control.text != drawn.text) SetControlText(id, kind, control.text);
-    if (kind == ControlKind::Choice && control.checked != drawn.checked) {
+    SetControlText(id, kind, control.text);
+    if (kind == ControlKind::Choice) {
         SendMessageW(c, BM_SETCHECK, control.checked ? BST_CHECKED : BST_UNCHECKED, 0);
         DrawChoiceTabStop(choiceTabStop_);  // the check took the tab stop along
     }
-    if (control.enabled != drawn.enabled) EnableWindow(c, control.enabled);
-    if (control.visible != drawn.visible) ShowWindow(c, control.visible ? SW_SHOWNA : SW_HIDE);
-    drawn = control;
+    EnableWindow(c, control.enabled);
+    ShowWindow(c, control.visible ? SW_SHOWNA : SW_HIDE);
 }
 
 void MainWindow::DrawChoiceTabStop(int id) {
@@ -410,6 +306,10 @@ void MainWindow::DrawPane(std::string_view text) {
     if (pane_) pane_->SetText(text);
 }
 
+void MainWindow::DrawSelection(PaneSelection selection) {
+    if (pane_) pane_->Select(selection);
+}
+
 void MainWindow::DrawBar(int barId, std::int32_t position) {
     // Posted, so that the bars take their places in the order given, after
     // the input that moved them.
@@ -423,6 +323,10 @@ void MainWindow::DrawBar(int barId, std::int32_t position) {
 void MainWindow::DrawBox(const Box* box) {
     if (!box || !hwnd_ || boxPosted_) return;
     boxPosted_ = PostMessageW(hwnd_, BoxMessage, 0, 0) != 0;
+}
+
+void MainWindow::AskPrint(bool selectionAvailable) {
+    if (hwnd_) PostMessageW(hwnd_, PrintMessage, selectionAvailable ? 1 : 0, 0);
 }
 
 void MainWindow::ShowWaitingBox() {
@@ -444,22 +348,6 @@ void MainWindow::ShowWaitingBox() {
 void MainWindow::DrawEnd() {
     // The run's loop sees the end and returns; the window goes with its owner.
     if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
-}
-
-// --- The pane
-
-int MainWindow::PaneLineCount() const { return pane_ ? pane_->LineCount() : 1; }
-std::string MainWindow::PaneLine(int index) const {
-    return pane_ ? pane_->Line(index) : std::string();
-}
-std::uint32_t MainWindow::PaneLineStart(int index) const {
-    return pane_ ? pane_->LineStart(index) : 0;
-}
-void MainWindow::SelectAllPane() {
-    if (pane_) pane_->SelectAll();
-}
-PaneSelection MainWindow::PaneSelectionRange() const {
-    return pane_ ? pane_->Selection() : PaneSelection{};
 }
 
 // --- Places
@@ -513,33 +401,6 @@ bool MainWindow::ShellOpen(const std::wstring& path) {
     // Values above 32 tell success.
     return reinterpret_cast<INT_PTR>(
                ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
-}
-
-// --- Printing
-
-std::unique_ptr<PrintSurface> MainWindow::RunPrintDialog(bool selectionAvailable) {
-    PRINTDLGW request{};
-    request.lStructSize = sizeof(request);
-    request.hwndOwner = hwnd_;
-    // The driver makes the copies the user asks for; pages may be chosen by number.
-    request.Flags =
-        PD_RETURNDC | PD_USEDEVMODECOPIESANDCOLLATE | (selectionAvailable ? 0 : PD_NOSELECTION);
-    request.nFromPage = 1;
-    request.nToPage = 1;
-    request.nMinPage = 1;
-    request.nMaxPage = 0xFFFF;
-    request.nCopies = 1;
-    const BOOL confirmed = PrintDlgW(&request);
-    if (request.hDevMode) GlobalFree(request.hDevMode);
-    if (request.hDevNames) GlobalFree(request.hDevNames);
-    if (!confirmed || !request.hDC) {
-        if (request.hDC) DeleteDC(request.hDC);
-        return nullptr;
-    }
-    const bool pages = (request.Flags & PD_PAGENUMS) != 0;
-    return std::make_unique<GdiPrintSurface>(request.hDC, (request.Flags & PD_SELECTION) != 0,
-                                             pages ? request.nFromPage : 0,
-                                             pages ? request.nToPage : 0);
 }
 
 }  // namespace kinpath::win32

@@ -6,7 +6,6 @@
 
 #include "frontends/win32/Win32Api.h"
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -55,20 +54,15 @@ public:
     void DrawLayout(Layout layout) override;
     void DrawControl(int id, const ControlView& control) override;
     void DrawPane(std::string_view text) override;
+    void DrawSelection(PaneSelection selection) override;
     void DrawBar(int barId, std::int32_t position) override;
     void DrawChoiceTabStop(int id) override;
     void DrawFocus(int id) override;
     void DrawBox(const Box* box) override;
     void DrawEnd() override;
 
-    int PaneLineCount() const override;
-    std::string PaneLine(int index) const override;
-    std::uint32_t PaneLineStart(int index) const override;
-    void SelectAllPane() override;
-    PaneSelection PaneSelectionRange() const override;
-
     bool OpenFile(const std::string& path) override;
-    std::unique_ptr<PrintSurface> RunPrintDialog(bool selectionAvailable) override;
+    void AskPrint(bool selectionAvailable) override;
     void StartTicks(int intervalMs) override;
     void StopTicks() override;
 
@@ -79,10 +73,6 @@ protected:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK PaneProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                     UINT_PTR subclassId, DWORD_PTR data);
-    static LRESULT CALLBACK QuestionProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR subclassId, DWORD_PTR data);
     INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
     HWND Control(int id) const;
     // The control holding the keyboard focus; 0 for none of the template's.
@@ -90,6 +80,8 @@ private:
     // Sets the program's icon and dresses the bars: red, 0 to 100, their theme
     // off so that they draw in that red.
     void DressControls();
+    // The pane's selection, reported when it changed.
+    void ReportSelection();
     // A click on a control, reported; a choice then shows the check the run gave it.
     void Click(int id);
     // The choices show the checks the run gave them.
@@ -102,6 +94,8 @@ private:
     void Focus(int id);
     // Shows the box the run waits on, modally, and reports its answer.
     void ShowWaitingBox();
+    // The print dialog the driver asked for; the started printer, or null.
+    std::unique_ptr<PrintSurface> RunPrintDialog(bool selectionAvailable);
     void SetControlText(int id, ControlKind kind, const std::string& text);
     void MoveControl(int id, const Rect& rect);
     // The window moved to a monitor of another resolution: everything scales
@@ -111,8 +105,6 @@ private:
     HWND hwnd_ = nullptr;
     std::unique_ptr<Pane> pane_;
     std::unique_ptr<TextTips> tips_;
-    // Every control as last drawn (the question's and the choices' whole texts).
-    std::array<ControlView, ControlCount> drawn_;
     // The pane's place on the questions, while the results move it.
     Rect questionsPane_;
     HFONT scaledFont_ = nullptr;  // the dialog font after a resolution change

@@ -1,7 +1,6 @@
 #include "frontends/win32/Pane.h"
 
 #include <algorithm>
-#include <vector>
 
 #include "app/PanePositions.h"
 #include "frontends/win32/Utf16.h"
@@ -25,6 +24,32 @@ std::uint32_t Position(std::wstring_view units, std::size_t index) {
     return PanePosition(units, index);
 }
 
+// The position of units[to], counted on from at, that of units[from]. The
+// unit before from is counted along and taken off again, so that a line
+// break or a surrogate pair across from counts as in the whole text.
+std::uint32_t Advance(std::wstring_view units, std::size_t from, std::size_t to, std::uint32_t at) {
+    const std::size_t back = from > 0 ? 1 : 0;
+    const std::wstring_view piece = units.substr(from - back, to - from + back);
+    return at + Position(piece, piece.size()) - Position(piece, back);
+}
+
+// The index of the unit at a pane position, never inside a surrogate pair.
+std::size_t UnitAt(std::wstring_view units, std::uint32_t position) {
+    const auto high = [](wchar_t u) { return u >= 0xD800 && u <= 0xDBFF; };
+    const auto low = [](wchar_t u) { return u >= 0xDC00 && u <= 0xDFFF; };
+    std::size_t i = 0;
+    for (std::uint32_t at = 0; i < units.size() && at < position; ++i) {
+        const wchar_t before = i > 0 ? units[i - 1] : L'\0';
+        if (units[i] == L'\n') {
+            at += before == L'\r' ? 1 : 2;
+        } else if (!low(units[i]) || !high(before)) {
+            ++at;
+        }
+    }
+    if (i > 0 && i < units.size() && low(units[i]) && high(units[i - 1])) ++i;
+    return i;
+}
+
 }  // namespace
 
 std::wstring WindowText(HWND hwnd) {
@@ -34,8 +59,31 @@ std::wstring WindowText(HWND hwnd) {
     return text;
 }
 
-Pane::Pane(HWND edit) : edit_(edit) {
-    if (edit_) SendMessageW(edit_, EM_SETLIMITTEXT, PaneUnitLimit, 0);
+Pane::Pane(HWND edit, std::function<void(std::vector<PaneLine>)> laidOut)
+    : edit_(edit), laidOut_(std::move(laidOut)) {
+    if (!edit_) return;
+    SendMessageW(edit_, EM_SETLIMITTEXT, PaneUnitLimit, 0);
+    SetWindowSubclass(edit_, Proc, 0, reinterpret_cast<DWORD_PTR>(this));
+}
+
+Pane::~Pane() {
+    if (edit_ && IsWindow(edit_)) RemoveWindowSubclass(edit_, Proc, 0);
+}
+
+LRESULT CALLBACK Pane::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                            DWORD_PTR data) {
+    const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+    // The pane is read-only and needs no caret; a blinking one would wake the
+    // idle program twice a second.
+    if (message == WM_SETFOCUS) DestroyCaret();
+    // Nor does the focus select its whole text, as the dialog manager would each
+    // time the window is activated: the selection is the user's, for printing.
+    if (message == WM_GETDLGCODE) return result & ~DLGC_HASSETSEL;
+    // A new width or font wraps the text anew.
+    auto* pane = reinterpret_cast<Pane*>(data);
+    if ((message == WM_SIZE || message == WM_SETFONT) && pane->laidOut_)
+        pane->laidOut_(pane->Lines());
+    return result;
 }
 
 std::wstring Pane::Units() const { return edit_ ? WindowText(edit_) : std::wstring(); }
@@ -45,36 +93,33 @@ void Pane::SetText(std::string_view text) {
     SetWindowTextW(edit_, EditText(text).c_str());
     SendMessageW(edit_, EM_SETSEL, 0, 0);
     SendMessageW(edit_, WM_VSCROLL, SB_TOP, 0);
+    if (laidOut_) laidOut_(Lines());
 }
 
-int Pane::LineCount() const {
-    if (!edit_) return 1;
-    return static_cast<int>(SendMessageW(edit_, EM_GETLINECOUNT, 0, 0));
-}
-
-std::string Pane::Line(int index) const {
-    if (index < 0 || index >= LineCount()) return {};
-    const LRESULT start = SendMessageW(edit_, EM_LINEINDEX, static_cast<WPARAM>(index), 0);
-    const auto length =
-        static_cast<std::size_t>(SendMessageW(edit_, EM_LINELENGTH, static_cast<WPARAM>(start), 0));
-    if (length == 0) return {};
-    // The buffer's first unit tells the control its size.
-    std::vector<wchar_t> buffer(length + 1, L'\0');
-    buffer[0] = static_cast<wchar_t>(std::min<std::size_t>(buffer.size(), 0xFFFF));
-    const auto copied = static_cast<std::size_t>(SendMessageW(
-        edit_, EM_GETLINE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data())));
-    return Narrow(std::wstring_view(buffer.data(), std::min(copied, length)));
-}
-
-std::uint32_t Pane::LineStart(int index) const {
+std::vector<PaneLine> Pane::Lines() const {
+    if (!edit_) return {PaneLine{}};
     const std::wstring units = Units();
-    if (index < 0 || index >= LineCount()) return Position(units, units.size());
-    const LRESULT start = SendMessageW(edit_, EM_LINEINDEX, static_cast<WPARAM>(index), 0);
-    return Position(units, start < 0 ? units.size() : static_cast<std::size_t>(start));
+    const auto count = static_cast<int>(SendMessageW(edit_, EM_GETLINECOUNT, 0, 0));
+    std::vector<PaneLine> lines;
+    std::size_t from = 0;
+    std::uint32_t position = 0;
+    for (int i = 0; i < count; ++i) {
+        const LRESULT index = SendMessageW(edit_, EM_LINEINDEX, static_cast<WPARAM>(i), 0);
+        const std::size_t start =
+            index < 0 ? units.size() : std::min(units.size(), static_cast<std::size_t>(index));
+        const auto length = static_cast<std::size_t>(
+            SendMessageW(edit_, EM_LINELENGTH, static_cast<WPARAM>(index), 0));
+        position = Advance(units, from, start, position);
+        from = start;
+        lines.push_back({Narrow(std::wstring_view(units).substr(start, length)), position});
+    }
+    return lines;
 }
 
-void Pane::SelectAll() {
-    if (edit_) SendMessageW(edit_, EM_SETSEL, 0, -1);
+void Pane::Select(PaneSelection selection) {
+    if (!edit_) return;
+    const std::wstring units = Units();
+    SendMessageW(edit_, EM_SETSEL, UnitAt(units, selection.start), UnitAt(units, selection.end));
 }
 
 PaneSelection Pane::Selection() const {

@@ -5,6 +5,7 @@
 
 #include "app/TextFit.h"
 
+#include "frontends/win32/Pane.h"
 #include "frontends/win32/Utf16.h"
 #include "window/ControlIds.h"
 #include "window/DialogTemplate.h"
@@ -143,6 +144,29 @@ RECT QuestionRoom(HWND question, int margin) {
     GetClientRect(question, &room);
     InflateRect(&room, -margin, -margin);
     return room;
+}
+
+LRESULT CALLBACK QuestionProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                              DWORD_PTR data) {
+    if (message != WM_PAINT) return DefSubclassProc(hwnd, message, wParam, lParam);
+    // The text keeps a margin from the border, as the static control alone would not.
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(hwnd, &paint);
+    HWND dialog = GetParent(hwnd);
+    auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
+        dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd)));
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    FillRect(dc, &client, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
+    const HGDIOBJ font =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+    SetBkMode(dc, TRANSPARENT);
+    const std::wstring text = WindowText(hwnd);
+    RECT room = QuestionRoom(hwnd, reinterpret_cast<const TextTips*>(data)->QuestionMargin());
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &room, QuestionTextFlags);
+    SelectObject(dc, font);
+    EndPaint(hwnd, &paint);
+    return 0;
 }
 
 }  // namespace kinpath::win32

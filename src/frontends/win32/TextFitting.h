@@ -35,6 +35,11 @@ RECT QuestionRoom(HWND question, int margin);
 // The flags the question's text is laid out with, measured and drawn alike.
 inline constexpr UINT QuestionTextFlags = DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL;
 
+// The question's window procedure (a subclass whose data is the TextTips):
+// its text keeps a margin from the border, as the static control alone would not.
+LRESULT CALLBACK QuestionProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                              DWORD_PTR data);
+
 // Widens the dialog's labels whose names its font draws wider than the
 // template gives them, up to the next column of controls.
 void FitLabels(HWND dialog);

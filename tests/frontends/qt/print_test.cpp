@@ -6,8 +6,10 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPageLayout>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -53,7 +55,13 @@ TEST_F(QtWindowTest, PrintsEveryPaneLineWhereThePageGeometryPutsIt) {
     StartOn(Questionnaire(70));
     for (int q = 0; q < 140; ++q) Click(q % 2 ? IdOk : IdChoice1);
     window->printFile = QString::fromStdString((Dir() / "out.pdf").string());
-    Click(IdPrint);
+    qobject_cast<QAbstractButton*>(window->ControlWidget(IdPrint))->click();
+    EXPECT_FALSE(QFile::exists(window->printFile));  // asked for, answered later
+    Pump();
+    // Printed whole, the whole text shows selected.
+    auto* pane = qobject_cast<QPlainTextEdit*>(window->ControlWidget(IdTranscript));
+    EXPECT_EQ(std::pair(pane->textCursor().selectionStart(), pane->textCursor().selectionEnd()),
+              std::pair(0, pane->document()->characterCount() - 1));
 
     // The painter's origin is the printable area's corner.
     QPrinter reference(QPrinter::HighResolution);
@@ -64,8 +72,9 @@ TEST_F(QtWindowTest, PrintsEveryPaneLineWhereThePageGeometryPutsIt) {
     const std::vector<Row> rows = PrintedRows(window->printFile);
     // Pane line i lands on page i / 60 + 1, at row i % 60.
     std::size_t r = 0;
-    for (int i = 0; i < window->PaneLineCount(); ++i) {
-        const QString first = QString::fromStdString(window->PaneLine(i))
+    const std::vector<PaneLine>& lines = window->Driver().Shown().paneLines;
+    for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+        const QString first = QString::fromStdString(lines[static_cast<std::size_t>(i)].text)
                                   .section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
         if (first.isEmpty()) continue;
         SCOPED_TRACE(i);

@@ -393,26 +393,39 @@ TEST_F(UserFolderTest, GetsAnEditableCopyOfTheSampleOnce) {
     fs::permissions(Dir() / "script.txt", fs::perms::owner_write, fs::perm_options::add);
 }
 
-TEST_F(Win32WindowTest, PaneWrapsCountsCharactersHoldsTheWholeTranscriptAndShowsItsTop) {
-    StartOn(Questionnaire(1));
-    // A character beyond 16 bits takes one position; a lone LF breaks the line.
-    std::string text = "\xF0\x9F\x90\x89 x\nnext\r\n";
-    for (int i = 0; i < 40; ++i) text += "word" + std::to_string(i) + " ";
-    text += "end\r\n";
-    window->DrawPane(text);
-    EXPECT_EQ(window->PaneLineStart(1), 5u);
-    EXPECT_GT(window->PaneLineCount(), 5);  // the control wrapped it
-    EXPECT_EQ(Rejoin(*window), text.replace(text.find('\n'), 1, "\r\n"));
-    SendMessageW(Item(IdTranscript), EM_SETSEL, 3, 4);  // the "x"
-    EXPECT_EQ(std::pair(window->PaneSelectionRange().start, window->PaneSelectionRange().end),
-              std::pair(2u, 3u));
+// The pane reports the lines it wraps its text into, and again at a new width;
+// the user's selection is reported before the next input, and the one the
+// screen holds is drawn. It holds the whole transcript and shows its top.
+TEST_F(Win32WindowTest, PaneReportsItsWrappedLinesAndTheUsersSelection) {
+    std::string script = Questionnaire(1), words = "\xF0\x9F\x90\x89";
+    for (int i = 0; i < 40; ++i) words += " word" + std::to_string(i);
+    StartOn(script.replace(script.find("You chose 1."), 12, words));
+    Click(IdChoice1);
+    Click(IdOk);
+    const Screen& shown = window->Driver().Shown();
+    const auto written = std::count(shown.pane.begin(), shown.pane.end(), '\n') + 1;
+    const std::size_t wide = shown.paneLines.size();
+    EXPECT_GT(static_cast<long>(wide), written);
+    EXPECT_EQ(Rejoin(shown.paneLines), shown.pane);
+    SetWindowPos(Item(IdTranscript), nullptr, 0, 0, 200, 100, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_GT(window->Driver().Shown().paneLines.size(), wide);
+    EXPECT_EQ(Rejoin(window->Driver().Shown().paneLines), window->Driver().Shown().pane);
+    // Into the second line: its break counts two.
+    const auto first =
+        static_cast<std::uint32_t>(SendMessageW(Item(IdTranscript), EM_LINELENGTH, 0, 0));
+    window->DrawSelection({1, first + 3});
+    DWORD from = 0, to = 0;
+    SendMessageW(Item(IdTranscript), EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+                 reinterpret_cast<LPARAM>(&to));
+    EXPECT_EQ(std::pair(from, to), std::pair(DWORD{1}, DWORD{first + 3}));
+    SendMessageW(Item(IdTranscript), EM_SETSEL, 2, first + 4);
+    Key(VK_F1);
+    EXPECT_EQ(window->Driver().Shown().selection, (PaneSelection{2, first + 4}));
     // The whole transcript fits, and a new text shows its first line.
     std::string whole;
     for (int i = 0; i < 511; ++i) whole += std::string(98, 'a') + "\r\n";
     whole += std::string(99, 'b');
     window->DrawPane(whole);
-    window->SelectAllPane();
-    EXPECT_EQ(window->PaneSelectionRange().end, 51199u);
     EXPECT_EQ(Text(IdTranscript), whole);
     SendMessageW(Item(IdTranscript), WM_VSCROLL, SB_BOTTOM, 0);
     window->DrawPane(whole);
