@@ -73,7 +73,6 @@ public:
     // The run is over; the program may end (it always ends well).
     virtual void DrawEnd() = 0;
 
-
     // --- What only the platform can do.
     // Hands a saved file to the desktop's default viewer; false when none
     // could be started. The path is the system's own (text/PathText.h).
