@@ -268,10 +268,12 @@ void WindowDriver::Update(int chosen) {
 }
 
 void WindowDriver::DrawExtras(Screen& next) {
-    kinpath::KeepTimeline(timeline_, run_->Events());
+    // Kept only where asked: it compares the whole run at every event.
+    if (keepsTimeline_) kinpath::KeepTimeline(timeline_, run_->Events());
     if (next.verdict != shown_.verdict) view_.DrawVerdict(next.verdict ? &*next.verdict : nullptr);
     next.canGoBack = CanGoBack();
-    next.canGoForward = !run_->Ended() && StepCount(timeline_) > StepCount(run_->Events());
+    next.canGoForward =
+        keepsTimeline_ && !run_->Ended() && StepCount(timeline_) > StepCount(run_->Events());
     if (next.canGoBack != shown_.canGoBack || next.canGoForward != shown_.canGoForward)
         view_.DrawSteps(next.canGoBack, next.canGoForward);
 }
