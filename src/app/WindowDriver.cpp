@@ -306,11 +306,13 @@ void WindowDriver::Update(int chosen) {
 }
 
 void WindowDriver::DrawExtras(const Screen& before) {
-    kinpath::KeepTimeline(timeline_, run_->Events());
+    // Kept only where asked: it compares the whole run at every event.
+    if (keepsTimeline_) kinpath::KeepTimeline(timeline_, run_->Events());
     if (shown_.verdict != before.verdict)
         view_.DrawVerdict(shown_.verdict ? &*shown_.verdict : nullptr);
     shown_.canGoBack = CanGoBack();
-    shown_.canGoForward = !run_->Ended() && StepCount(timeline_) > StepCount(run_->Events());
+    shown_.canGoForward =
+        keepsTimeline_ && !run_->Ended() && StepCount(timeline_) > StepCount(run_->Events());
     if (shown_.canGoBack != before.canGoBack || shown_.canGoForward != before.canGoForward)
         view_.DrawSteps(shown_.canGoBack, shown_.canGoForward);
 }

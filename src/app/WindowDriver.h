@@ -98,6 +98,9 @@ public:
     // A timeline kept from before (a page reloaded on the same script), as
     // far as the run still stands on it.
     void ResumeTimeline(std::vector<Event> timeline);
+    // The steps taken back are kept to go forward to, in this run and every
+    // run after it; without, travel only goes back.
+    void KeepStepsTakenBack() { keepsTimeline_ = true; }
     // Exit among the questions asks first (Run::AskBeforeLeaving), in this
     // run and every run after it.
     void AskBeforeLeaving();
@@ -159,6 +162,7 @@ private:
     std::optional<GivenAnswers> earlier_;
     std::vector<Event> timeline_;
     bool asksBeforeLeaving_ = false;
+    bool keepsTimeline_ = false;
     bool busy_ = false;
     // The print dialog was asked for and not answered yet.
     bool asking_ = false;

@@ -180,6 +180,7 @@ TEST_F(WindowDriverTest, BackThenAnsweringAgainSavesThePageOfAStraightRun) {
 // on the screen where Back and Forward reach, and travels there by replaying.
 TEST_F(WindowDriverTest, TheScreenSaysWhereBackAndForwardReachAndTravelGoesThere) {
     ASSERT_TRUE(Start(Question(1) + Question(2) + Question(3) + Question(4)));
+    dialog.driver.KeepStepsTakenBack();
     const Screen& s = dialog.driver.Shown();
     const auto events = [&] { return dialog.driver.CurrentRun()->Events(); };
     EXPECT_FALSE(s.canGoBack || s.canGoForward);

@@ -93,8 +93,10 @@ void WebPage::Start(const std::string& source) {
     run_.reset();
     run_ = std::make_unique<Run>();
     Run& r = *run_;
-    // Leaving loses the answers: the page asks first.
+    // Leaving loses the answers: the page asks first. The browser's Forward
+    // goes to the steps taken back.
     r.driver.AskBeforeLeaving();
+    r.driver.KeepStepsTakenBack();
     ScriptFileText file = ReadScriptFile(PageScript);
     auto document = std::make_shared<ScriptDocument>();
     const std::uint64_t hash = ScriptHash(file.bytes);
