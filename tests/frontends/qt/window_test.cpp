@@ -264,6 +264,9 @@ TEST_F(QtWindowTest, PaneReportsItsWrappedLinesAndTheUsersSelection) {
     cursor.clearSelection();  // the caret stays where it was
     pane->setTextCursor(cursor);
     EXPECT_EQ(window->Driver().Shown().selection, (PaneSelection{first + 3, first + 3}));
+    cursor.setPosition(1);  // the caret alone moves
+    pane->setTextCursor(cursor);
+    EXPECT_EQ(window->Driver().Shown().selection, (PaneSelection{1, 1}));
     // A longer text brings the view back to the first line.
     pane->verticalScrollBar()->setValue(pane->verticalScrollBar()->maximum());
     window->DrawPane(window->Driver().Shown().pane + "More\r\n");

@@ -62,6 +62,7 @@ using Page = std::vector<std::pair<int, int>>;
 
 // The print dialog this thread shows: pick Selection when asked, then OK.
 bool printSelection = false;
+bool selectionOffered = false;
 int printDialogs = 0;
 HWND mainWindow = nullptr;
 
@@ -72,6 +73,7 @@ BOOL CALLBACK PressPrint(HWND box, LPARAM) {
         !GetDlgItem(box, 0x420))
         return TRUE;  // not the print dialog: its "All" choice is 0x420, "Selection" 0x421
     ++printDialogs;
+    selectionOffered = IsWindowEnabled(GetDlgItem(box, 0x421));
     if (printSelection) SendMessageW(GetDlgItem(box, 0x421), BM_CLICK, 0, 0);
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
@@ -170,6 +172,7 @@ protected:
         EXPECT_EQ(printDialogs, 0);  // asked for, the dialog comes from the message loop
         Pump();
         EXPECT_EQ(printDialogs, 1);
+        EXPECT_EQ(selectionOffered, selection);  // offered only with something selected
         printDialogs = 0;
         const std::string postscript = ReadFile("printed.ps");
         static const std::regex mark(R"((%%Page: \d+ \d+)|gsave\n(\d+) (\d+) moveto\n)");
