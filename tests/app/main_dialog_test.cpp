@@ -1,5 +1,6 @@
 // The dialog's start-up, the commands it takes and its placement.
 #include <chrono>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -21,18 +22,12 @@ std::string Question(const std::string& name, const std::string& answer) {
 
 using MainDialogTest = ProgramTest;
 
-// The published figures of the dialog: 321 x 332 dialog units (482 x 540
-// pixels at base units 6 x 13) and its identifiers in template order.
-TEST_F(MainDialogTest, TemplateHasItsSizeAndIdentifiers) {
+// The dialog's published size, 482 x 540 pixels at base units 6 x 13; no two
+// of its controls, nor its timer, share an identifier.
+TEST_F(MainDialogTest, TemplateHasItsSizeAndDistinctIdentifiers) {
     EXPECT_EQ(dialog.ClientRect(), (Rect{0, 0, 482, 540}));
-    std::vector<int> ids{1008, 1000, 1001, 1002, 1003, 1004, 1005, 1006, 1007, 1009};
-    for (int b = 0; b < 27; ++b) ids.insert(ids.end(), {1039 + b, 1012 + b});
-    ids.insert(ids.end(), {1, 3, 1010, 2, 1011});
-    std::vector<int> inOrder;
-    for (const ControlTemplate& t : DialogControls) inOrder.push_back(t.id);
-    EXPECT_EQ(inOrder, ids);
-    EXPECT_EQ(std::tuple(IdOk, IdExit, IdSkip, IdPrint, IdHtml, IdBarTimer),
-              std::tuple(1, 2, 3, 1010, 1011, 123));
+    std::set<int> ids{IdBarTimer};
+    for (const ControlTemplate& t : DialogControls) EXPECT_TRUE(ids.insert(t.id).second) << t.id;
 }
 
 TEST_F(MainDialogTest, LoadedScriptGreetsShowsTheFirstQuestionAndTakesCommands) {

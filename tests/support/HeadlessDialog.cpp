@@ -51,24 +51,17 @@ void HeadlessDialog::Click(int id) {
 void HeadlessDialog::Tick() { driver.Tick(); }
 
 std::string HeadlessDialog::ControlText(int id) const {
-    if (id == IdTranscript) return PaneText();
-    const ControlView* c = driver.Shown().Control(id);
-    return c ? c->text : std::string();
+    return id == IdTranscript ? PaneText() : Shown(id).text;
 }
 
-bool HeadlessDialog::IsControlEnabled(int id) const {
-    const ControlView* c = driver.Shown().Control(id);
-    return c && c->enabled;
-}
+bool HeadlessDialog::IsControlEnabled(int id) const { return Shown(id).enabled; }
+bool HeadlessDialog::IsControlVisible(int id) const { return Shown(id).visible; }
+bool HeadlessDialog::IsChecked(int id) const { return Shown(id).checked; }
 
-bool HeadlessDialog::IsControlVisible(int id) const {
+const ControlView& HeadlessDialog::Shown(int id) const {
+    static const ControlView none{"", false, false, false};
     const ControlView* c = driver.Shown().Control(id);
-    return c && c->visible;
-}
-
-bool HeadlessDialog::IsChecked(int id) const {
-    const ControlView* c = driver.Shown().Control(id);
-    return c && c->checked;
+    return c ? *c : none;
 }
 
 std::int32_t HeadlessDialog::BarPosition(int barId) const {

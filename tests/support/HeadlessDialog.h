@@ -59,6 +59,8 @@ public:
     bool IsChecked(int id) const;
     const std::string& PaneText() const { return driver.Shown().pane; }
     std::int32_t BarPosition(int barId) const;
+    // The control as shown; a control the window lacks is empty, disabled and hidden.
+    const ControlView& Shown(int id) const;
     Rect ClientRect() const;
     const Session& Scores() const { return driver.CurrentRun()->Scores(); }
     bool TimerRunning() const { return driver.TimerRunning(); }

@@ -151,17 +151,14 @@ TEST_F(QtWindowTest, BoxesTheirAnswersTheResultsAndTheSavedPage) {
     EXPECT_EQ(window->endRuns, std::vector<int>{0});
     std::string script = Questionnaire(1);
     script.replace(script.find("recap=yes"), 9, "recap=ask");
-    QRect questionsPane;
-    for (const bool yes : {true, false}) {
-        StartOn(script);
-        questionsPane = window->ControlWidget(IdTranscript)->geometry();
-        window->answer = yes ? QMessageBox::Yes : QMessageBox::No;
-        Click(IdChoice1);
-        Click(IdOk);
-        EXPECT_EQ(window->boxes, std::vector<std::string>{"Output results?: Would you like to "
-                                                          "review the results? [owned]"});
-        EXPECT_EQ(window->ControlText(IdTranscript).find("You chose 1.") != std::string::npos, yes);
-    }
+    StartOn(script);
+    const QRect questionsPane = window->ControlWidget(IdTranscript)->geometry();
+    window->answer = QMessageBox::No;
+    Click(IdChoice1);
+    Click(IdOk);
+    EXPECT_EQ(window->boxes, std::vector<std::string>{"Output results?: Would you like to "
+                                                      "review the results? [owned]"});
+    EXPECT_EQ(window->ControlText(IdTranscript).find("You chose 1."), std::string::npos);  // No
     // The results fill the window with the pane, and Back restores its place.
     EXPECT_EQ(window->ControlWidget(IdTranscript)->geometry(),
               QRect(10, 10, window->width() - 20, window->height() - 55));
