@@ -34,6 +34,26 @@ std::uint32_t PaneLength(std::basic_string_view<Unit> units) {
     return PanePosition(units, units.size());
 }
 
+// The index of the unit at a pane position (PanePosition's inverse), never
+// inside a surrogate pair: where a window puts a selection the screen holds.
+template <typename Unit>
+std::size_t PaneUnitAt(std::basic_string_view<Unit> units, std::uint32_t position) {
+    static_assert(sizeof(Unit) == 2, "UTF-16 code units");
+    const auto high = [](Unit u) { return u >= 0xD800 && u <= 0xDBFF; };
+    const auto low = [](Unit u) { return u >= 0xDC00 && u <= 0xDFFF; };
+    std::size_t i = 0;
+    for (std::uint32_t at = 0; i < units.size() && at < position; ++i) {
+        const Unit before = i > 0 ? units[i - 1] : Unit{};
+        if (units[i] == Unit{'\n'}) {
+            at += before == Unit{'\r'} ? 1 : 2;
+        } else if (!low(units[i]) || !high(before)) {
+            ++at;
+        }
+    }
+    if (i > 0 && i < units.size() && low(units[i]) && high(units[i - 1])) ++i;
+    return i;
+}
+
 // The seam's UTF-8 text as UTF-16 with every line break (CR LF, or a lone CR
 // or LF) written as lineBreak.
 std::u16string PaneUnits(std::string_view utf8, std::u16string_view lineBreak);

@@ -2,8 +2,11 @@
 // and the pane's displayed lines put back together.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "text/TextCodec.h"
 #include "window/Screen.h"
@@ -25,6 +28,14 @@ inline std::string Questionnaire(int questions, int choices = 2) {
     return s + "<FINAL>\nrecap=yes\n</FINAL>\n";
 }
 
+// One question whose report line is far too long for the pane, for the
+// windows to wrap.
+inline std::string LongLineQuestionnaire() {
+    std::string script = Questionnaire(1), words = "\xF0\x9F\x90\x89";
+    for (int i = 0; i < 40; ++i) words += " word" + std::to_string(i);
+    return script.replace(script.find("You chose 1."), 12, words);
+}
+
 // The laid-out lines put back together: a line starting two positions past
 // the previous one's end follows a written line break.
 inline std::string Rejoin(const std::vector<PaneLine>& lines) {
@@ -37,6 +48,15 @@ inline std::string Rejoin(const std::vector<PaneLine>& lines) {
         text += lines[i].text;
     }
     return text;
+}
+
+// The lines a window reported for its pane: its text wrapped into more lines
+// than it was written in. How many.
+inline std::size_t WrappedLineCount(const Screen& shown) {
+    EXPECT_EQ(Rejoin(shown.paneLines), shown.pane);
+    const auto written = std::count(shown.pane.begin(), shown.pane.end(), '\n') + 1;
+    EXPECT_GT(static_cast<long>(shown.paneLines.size()), written);
+    return shown.paneLines.size();
 }
 
 }  // namespace kinpath::testing

@@ -32,23 +32,6 @@ QString DocumentText(std::string_view text) {
     return s;
 }
 
-// The index of the unit at a pane position, never inside a surrogate pair.
-int UnitAt(std::u16string_view units, std::uint32_t position) {
-    const auto high = [](char16_t u) { return u >= 0xD800 && u <= 0xDBFF; };
-    const auto low = [](char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; };
-    std::size_t i = 0;
-    for (std::uint32_t at = 0; i < units.size() && at < position; ++i) {
-        const char16_t before = i > 0 ? units[i - 1] : u'\0';
-        if (units[i] == u'\n') {
-            at += before == u'\r' ? 1 : 2;
-        } else if (!low(units[i]) || !high(before)) {
-            ++at;
-        }
-    }
-    if (i > 0 && i < units.size() && low(units[i]) && high(units[i - 1])) ++i;
-    return static_cast<int>(i);
-}
-
 }  // namespace
 
 Pane::Pane(QWidget* parent) : QPlainTextEdit(parent) {
@@ -216,8 +199,9 @@ PaneSelection Pane::Selection() const {
 void Pane::Select(PaneSelection selection) {
     const QString text = document()->toPlainText();
     QTextCursor cursor(document());
-    cursor.setPosition(UnitAt(Units(text), selection.start));
-    cursor.setPosition(UnitAt(Units(text), selection.end), QTextCursor::KeepAnchor);
+    cursor.setPosition(static_cast<int>(PaneUnitAt(Units(text), selection.start)));
+    cursor.setPosition(static_cast<int>(PaneUnitAt(Units(text), selection.end)),
+                       QTextCursor::KeepAnchor);
     // Seen from where it was: the selection moves no view.
     const int top = verticalScrollBar()->value();
     quiet_ = true;

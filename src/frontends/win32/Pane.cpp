@@ -33,23 +33,6 @@ std::uint32_t Advance(std::wstring_view units, std::size_t from, std::size_t to,
     return at + Position(piece, piece.size()) - Position(piece, back);
 }
 
-// The index of the unit at a pane position, never inside a surrogate pair.
-std::size_t UnitAt(std::wstring_view units, std::uint32_t position) {
-    const auto high = [](wchar_t u) { return u >= 0xD800 && u <= 0xDBFF; };
-    const auto low = [](wchar_t u) { return u >= 0xDC00 && u <= 0xDFFF; };
-    std::size_t i = 0;
-    for (std::uint32_t at = 0; i < units.size() && at < position; ++i) {
-        const wchar_t before = i > 0 ? units[i - 1] : L'\0';
-        if (units[i] == L'\n') {
-            at += before == L'\r' ? 1 : 2;
-        } else if (!low(units[i]) || !high(before)) {
-            ++at;
-        }
-    }
-    if (i > 0 && i < units.size() && low(units[i]) && high(units[i - 1])) ++i;
-    return i;
-}
-
 }  // namespace
 
 std::wstring WindowText(HWND hwnd) {
@@ -118,8 +101,10 @@ std::vector<PaneLine> Pane::Lines() const {
 
 void Pane::Select(PaneSelection selection) {
     if (!edit_) return;
-    const std::wstring units = Units();
-    SendMessageW(edit_, EM_SETSEL, UnitAt(units, selection.start), UnitAt(units, selection.end));
+    const std::wstring text = Units();
+    const std::wstring_view units(text);
+    SendMessageW(edit_, EM_SETSEL, PaneUnitAt(units, selection.start),
+                 PaneUnitAt(units, selection.end));
 }
 
 PaneSelection Pane::Selection() const {
