@@ -189,6 +189,13 @@ TEST(BestPickTest, ReasonsWhenNothingWasAnswered) {
                    "Dwarf, Erudite, Half Elf, High Elf and Human tied at 0 and all go with "
                    "Paladin; the ranking, which keeps its own order among equal scores, put "
                    "Dwarf first."}));
+    // A class that leads alone is no tie.
+    totals[SlotPaladin] = 5;
+    races = InitialRaceTable, classes = InitialClassTable;
+    const BestPick alone = PickBestRaceAndClass(totals, races, classes, Preference::ClassOverRace);
+    for (const std::string& line :
+         ExplainPick(totals, races, classes, Preference::ClassOverRace, alone))
+        EXPECT_EQ(line.find("for the best class"), std::string::npos) << line;
 }
 
 // Alphabetical, scores 0, and the pairs the game allows, asked either way
