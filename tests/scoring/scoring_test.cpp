@@ -189,13 +189,15 @@ TEST(BestPickTest, ReasonsWhenNothingWasAnswered) {
                    "Dwarf, Erudite, Half Elf, High Elf and Human tied at 0 and all go with "
                    "Paladin; the ranking, which keeps its own order among equal scores, put "
                    "Dwarf first."}));
-    // A class that leads alone is no tie.
-    totals[SlotPaladin] = 5;
+    // A class that leads alone is no tie; what good adds to the race picked is said.
+    totals[SlotPaladin] = 5, totals[SlotGood] = 3;
     races = InitialRaceTable, classes = InitialClassTable;
     const BestPick alone = PickBestRaceAndClass(totals, races, classes, Preference::ClassOverRace);
-    for (const std::string& line :
-         ExplainPick(totals, races, classes, Preference::ClassOverRace, alone))
+    const auto lines = ExplainPick(totals, races, classes, Preference::ClassOverRace, alone);
+    for (const std::string& line : lines)
         EXPECT_EQ(line.find("for the best class"), std::string::npos) << line;
+    EXPECT_EQ(lines.back(),
+              std::string(RaceName(alone.race)) + " scores 3: 0 of its own and 3 for good.");
 }
 
 // Alphabetical, scores 0, and the pairs the game allows, asked either way
