@@ -111,6 +111,13 @@ TEST(BalanceReportTest, FiguresAtTheEdgesOfWhatIsCounted) {
     EXPECT_EQ(counts, std::vector<ReportCell>(std::begin(expected), std::end(expected)));
     EXPECT_EQ(ends.columns.back().title, "100+");
     EXPECT_EQ(report.charts.ends[std::size_t(RaceRowCount + 12)].second[EndBins - 1], 3u);
+    // The pair chart marks the pairs the game allows: a Dwarf Paladin, no Dwarf Wizard.
+    const auto at = [](const std::vector<std::string>& names, const char* name) {
+        return std::size_t(std::find(names.begin(), names.end(), name) - names.begin());
+    };
+    const auto& dwarf = report.charts.pairAllowed.at(at(report.charts.pairRaces, "Dwarf"));
+    EXPECT_TRUE(dwarf.at(at(report.charts.pairClasses, "Paladin")) &&
+                !dwarf.at(at(report.charts.pairClasses, "Wizard")));
     const std::string html = Written(report, WriteReportHtml);
     EXPECT_TRUE(Has(html, "<title>100+: 3</title>") && Has(html, "<title>&lt;0: 3</title>"));
     const ReportTable& leaders = *report.Table("leaders");

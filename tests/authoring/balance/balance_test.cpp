@@ -129,6 +129,7 @@ TEST(BalanceTest, TalliesFollowTheChoicesSkipsAndPreference) {
     // The pick by preference is proved in flow/; the tally says where it came from.
     tally = Simulate("<SETTINGS>\npreference=raceoverclass\n</SETTINGS>\n" + TwoOutcomes, 10, 3);
     EXPECT_TRUE(tally.preference == Preference::RaceOverClass && tally.preferenceFromScript);
+    EXPECT_EQ(tally.passedOver, decltype(tally.passedOver){});  // the class taken led its bars
 }
 
 // Where the bars end, and advice that scales every key alike: followed, it
