@@ -64,9 +64,9 @@ def gzipped(folder, name):
 # (document, pattern whose group is the figure (a size in bytes), command, and the pattern whose
 # group is the figure in its output, or a function of the scratch folder).
 FIGURES = [
-    ("docs/web.md", r"\| published sample, size \| ([0-9,]+) bytes \|",
+    ("docs/performance.md", r"\| published sample, size \| ([0-9,]+) bytes \|",
      "kinpath-cli --publish examples/script.txt -o sample.html", r": ([0-9,]+) bytes,"),
-    ("docs/web.md", r"\| published sample, gzip-compressed \| ([0-9,]+) bytes \|",
+    ("docs/performance.md", r"\| published sample, gzip-compressed \| ([0-9,]+) bytes \|",
      "kinpath-cli --publish examples/script.txt -o sample.html",
      lambda folder: gzipped(folder, "sample.html")),
 ]

@@ -140,7 +140,7 @@ Step WindowDriver::Press(int id) {
 
 Step WindowDriver::Feed(const Event& event) {
     if (!run_ || Ended()) return {};
-    if (busy_ || asking_) {
+    if (InputWaits()) {
         pending_.push_back(event);
         return {};
     }
@@ -177,7 +177,7 @@ void WindowDriver::Close() { Feed({EventKind::Exit}); }
 void WindowDriver::Focused(int id) {
     // The focus the driver draws comes back here while it draws: not the
     // user's; and while a box waits, the focus comes back where it was.
-    if (!run_ || busy_ || asking_ || Ended() || shown_.box) return;
+    if (!run_ || InputWaits() || Ended() || shown_.box) return;
     const int focus = ControlIndex(id) >= 0 ? id : 0;
     if (focus == shown_.focus) return;
     // Nothing else changed: the screen stays, and so do the bars and their timer.
@@ -245,7 +245,7 @@ bool WindowDriver::Back() {
 }
 
 bool WindowDriver::Restart() {
-    if (!run_ || Ended() || run_->BoxWaiting() || !run_->State().loaded || busy_ || asking_)
+    if (!run_ || Ended() || run_->BoxWaiting() || !run_->State().loaded || InputWaits())
         return false;
     auto document = std::make_shared<ScriptDocument>();
     const LoadOutcome outcome = LoadScript(*document, scriptPath_);
@@ -318,7 +318,9 @@ void WindowDriver::DrawExtras(const Screen& before) {
 }
 
 bool WindowDriver::TravelTo(int depth) {
-    if (!run_ || Ended() || busy_ || depth == StepCount(run_->Events())) return false;
+    if (!run_ || Ended() || depth == StepCount(run_->Events())) return false;
+    // Unlike a press, travel is refused rather than kept for later.
+    if (InputWaits()) return false;
     const std::optional<std::vector<Event>> target =
         EventsToTravel(run_->Events(), timeline_, depth);
     if (!target) return false;

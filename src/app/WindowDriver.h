@@ -131,6 +131,9 @@ private:
     template <typename F>
     void Exclusive(F f);
     Step Process(const Event& event);
+    // Input waits its turn while an earlier one is being drawn or the print
+    // dialog is open.
+    bool InputWaits() const { return busy_ || asking_; }
     // A new run's script: the document its events are given on, and the
     // file F5 reads again; nothing kept from an earlier replay.
     void Adopt(std::shared_ptr<const ScriptDocument> document, const std::string& scriptPath);

@@ -1,5 +1,4 @@
 // The dialog's start-up, the commands it takes and its placement.
-#include <chrono>
 #include <set>
 #include <string>
 #include <tuple>
@@ -8,7 +7,6 @@
 #include "TestSupport.h"
 #include "app/MainDialog.h"
 #include "flow/Transcript.h"
-#include "text/TextCodec.h"
 #include "window/ControlIds.h"
 #include "window/DialogTemplate.h"
 
@@ -130,24 +128,6 @@ TEST_F(MainDialogTest, FocusGoesWhereTheNextKeyIsMeant) {
                     EXPECT_TRUE(place.focus == 0 || to.Usable(place.focus)) << t.id;
                     EXPECT_TRUE(place.choiceTabStop == 0 || to.Usable(place.choiceTabStop));
                 }
-}
-
-TEST_F(MainDialogTest, HugeRepetitiveScriptLoadsAndFinishesQuickly) {
-    // 20,000 questions, each followed by SETTINGS and FINAL blocks that replace
-    // the last ones; a quadratic pass would take minutes.
-    std::string script;
-    const std::string answer = "explanationtext=" + std::string(120, 'e') + "\nwarpts=1\n";
-    for (int i = 0; i < 20000; ++i)
-        script +=
-            Question("Q" + std::to_string(i), answer) +
-            "<SETTINGS>\npreference=classoverrace\n</SETTINGS>\n<FINAL>\nrecap=yes\n</FINAL>\n";
-    const auto begin = std::chrono::steady_clock::now();
-    ASSERT_TRUE(Start(script));
-    for (int i = 0; i < 20000; ++i) dialog.Click(IdChoice1), dialog.Click(IdOk);
-    ASSERT_TRUE(session().QuestionsFinished());
-    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(60));
-    EXPECT_EQ(session().PointTotals()[SlotWarrior], 20000);
-    EXPECT_EQ(Utf8Length(dialog.PaneText()), 51199u);
 }
 
 }  // namespace
