@@ -53,7 +53,7 @@ protected:
 TEST_F(HtmlExportTest, TextIsEscapedAndWrittenInWindows1252) {
     EXPECT_EQ(BuildHtmlPage(dialog.driver.Shown()), Page({" "}));
     screen.emplace().paneLines = UnwrappedLines(
-        "a & \"<i>\r\n\r\ncaf\xC3\xA9 \xE2\x82\xAC \xE6\x97\xA5\r\n\xC2\x80\x01\x7F\x1B\t." +
+        "a & \"<i>\r\n\r\ncaf\xC3\xA9 \xE2\x82\xAC \xE6\x97\xA5\r\n\xC2\x9F\x01\x7F\x1B\t." +
         std::string(5000, 'x'));
     EXPECT_EQ(BuildHtmlPage(*screen),
               Page({"a &amp; &quot;&lt;i&gt;", " ", "caf\xE9 \x80 &#26085;",

@@ -98,6 +98,11 @@ TEST_F(SafeSaveTest, OnlyARegularFileTheUserMayWriteIsWrittenOver) {
 
 TEST_F(SafeSaveTest, AFileKeepsItsOwnerOrElseIsWrittenInPlace) {
 #ifndef _WIN32
+    // A new page gets the mode any new file would, under the umask in force.
+    const mode_t mask = ::umask(027);
+    ASSERT_TRUE(Save());
+    ::umask(mask);
+    EXPECT_EQ(static_cast<int>(fs::status(Name).permissions()), 0640);
     // Root can give the new file away: another user's page that all may write
     // is replaced and stays theirs, group and mode included. A page of the
     // user's own keeps its group too, where the user has a second group.
