@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <random>
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
+#include "script/ScriptDocument.h"
 #include "script/ScriptKeys.h"
 #include "script/ScriptLines.h"
 #include "script/ScriptReader.h"
@@ -234,6 +236,10 @@ TEST_F(ScriptFileTest, ReadsARegularFileWholeWithoutTheByteOrderMark) {
                                                     file.starts_with("\xEF\xBB\xBF") ? 3 : 0)));
     }
     EXPECT_EQ(ReadScriptFile("missing.txt").failure, ReadFailure::CannotOpen);
+    // One byte past the most a document holds is refused before any is read.
+    std::ofstream(Dir() / "huge.txt").put('x');
+    std::filesystem::resize_file(Dir() / "huge.txt", MaxScriptBytes + 1);
+    EXPECT_EQ(ReadScriptFile("huge.txt").failure, ReadFailure::TooLarge);
     std::filesystem::create_directory(Dir() / "folder");
     EXPECT_EQ(ReadScriptFile("folder").failure, ReadFailure::NotRegularFile);
 #ifdef _WIN32
