@@ -34,16 +34,25 @@ EM_JS(void, JsHistoryBack, (), { history.back(); });
 EM_JS(void, JsHistoryGo, (int delta), { history.go(delta); });
 EM_JS(void, JsShare, (const char* text), { Kinpath.share(UTF8ToString(text)); });
 
-std::optional<std::string> Stored(const std::string& key) {
-    char* text = JsStored(key.c_str());
-    if (text == nullptr) return std::nullopt;
-    std::string copy = text;
-    std::free(text);
-    return copy;
+namespace {
+
+// Pushes or replaces the entry; whether the tab's history grew.
+bool WriteEntry(bool push, const std::string& token, int depth, int base) {
+    return JsHistory(push ? 1 : 0, token.c_str(), depth, base) != 0;
 }
 
-void Store(const std::string& key, const std::optional<std::string>& text) {
-    JsStore(key.c_str(), text ? text->c_str() : nullptr);
+}  // namespace
+
+std::optional<PageRecord> KeptRecord(const std::string& key) {
+    char* text = JsStored(key.c_str());
+    if (text == nullptr) return std::nullopt;
+    std::optional<PageRecord> record = DecodeRecord(text);
+    std::free(text);
+    return record;
+}
+
+void KeepRecord(const std::string& key, const PageRecord* record) {
+    JsStore(key.c_str(), record ? EncodeRecord(*record).c_str() : nullptr);
 }
 
 std::string NewToken() {
@@ -61,12 +70,19 @@ BrowserEntry EntryOf(const std::string& token) {
 
 bool OnRunEntry() { return JsOnRunEntry() != 0; }
 
-bool WriteEntry(bool push, const std::string& token, int depth, int base) {
-    return JsHistory(push ? 1 : 0, token.c_str(), depth, base) != 0;
+bool WriteHistory(const HistoryPlan& plan, const std::string& token, int& base) {
+    base = plan.base;
+    for (const HistoryStep& step : plan.steps) {
+        const bool push = step.kind == HistoryStep::Kind::Push;
+        if (step.kind == HistoryStep::Kind::Go)
+            JsHistoryGo(step.value);
+        else if (!WriteEntry(push, token, step.value, base) && push)
+            WriteHistory(Dropped(step.value), token, base);
+    }
+    return !plan.steps.empty();
 }
 
 void HistoryBack() { JsHistoryBack(); }
-void HistoryGo(int delta) { JsHistoryGo(delta); }
 
 void Share(const std::string& text) { JsShare(text.c_str()); }
 

@@ -6,12 +6,14 @@
 #include <string>
 
 #include "frontends/web/BrowserHistory.h"
+#include "frontends/web/PageRecord.h"
 
 namespace kinpath::web {
 
-std::optional<std::string> Stored(const std::string& key);
-// None removes what the key held.
-void Store(const std::string& key, const std::optional<std::string>& text);
+// The run kept under the key in the tab's session storage, if any.
+std::optional<PageRecord> KeptRecord(const std::string& key);
+// Null removes what the key held.
+void KeepRecord(const std::string& key, const PageRecord* record);
 
 // A token no other run of this tab has: its history entries are its own.
 std::string NewToken();
@@ -19,10 +21,10 @@ std::string NewToken();
 BrowserEntry EntryOf(const std::string& token);
 // Whether the page stands on an entry of some run of the page.
 bool OnRunEntry();
-// Pushes or replaces the entry; whether the tab's history grew.
-bool WriteEntry(bool push, const std::string& token, int depth, int base);
+// Carries out the plan on the entries of the run of that token, base
+// following it; whether it wrote or moved to an entry.
+bool WriteHistory(const HistoryPlan& plan, const std::string& token, int& base);
 void HistoryBack();
-void HistoryGo(int delta);
 
 void Share(const std::string& text);
 

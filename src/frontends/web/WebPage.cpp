@@ -13,11 +13,6 @@ namespace kinpath::web {
 
 namespace {
 
-std::optional<PageRecord> StoredRecord(const std::string& key) {
-    const std::optional<std::string> text = Stored(key);
-    return text ? DecodeRecord(*text) : std::nullopt;
-}
-
 // A served script without a single block is a page in its place (a host's
 // "not found" page sent as text): no script at all.
 bool ServedNoScript(const std::string& source, const ScriptDocument& document) {
@@ -71,7 +66,7 @@ void WebPage::Start(const std::string& source) {
     r.record.fingerprints = QuestionFingerprints(*document);
     // Only a page that stands on an entry of a run kept one: a new visit
     // starts afresh without asking the storage.
-    std::optional<PageRecord> kept = OnRunEntry() ? StoredRecord(r.key) : std::nullopt;
+    std::optional<PageRecord> kept = OnRunEntry() ? KeptRecord(r.key) : std::nullopt;
     if (kept) r.record.token = kept->token;
     Handle(
         0,
@@ -176,29 +171,20 @@ void WebPage::Travel(const std::string& token, int depth) {
 }
 
 void WebPage::Carry(const HistoryPlan& plan) {
-    Run& r = *run_;
-    r.record.base = plan.base;
-    for (const HistoryStep& step : plan.steps) {
-        const bool push = step.kind == HistoryStep::Kind::Push;
-        if (step.kind == HistoryStep::Kind::Go)
-            HistoryGo(step.value);
-        else if (!WriteEntry(push, r.record.token, step.value, r.record.base) && push)
-            Carry(Dropped(step.value));
-    }
-    if (!plan.steps.empty()) r.entryMarked = true;
+    if (WriteHistory(plan, run_->record.token, run_->record.base)) run_->entryMarked = true;
 }
 
 void WebPage::Store() {
     Run& r = *run_;
     if (r.driver.Ended()) {
         // An ended run is not resumed: a reload starts afresh.
-        web::Store(r.key, std::nullopt);
+        KeepRecord(r.key, nullptr);
         return;
     }
     r.record.events = r.driver.CurrentRun()->Events();
     r.record.kept = r.driver.Kept();
     r.record.timeline = r.driver.Timeline();
-    web::Store(r.key, EncodeRecord(r.record));
+    KeepRecord(r.key, &r.record);
 }
 
 }  // namespace kinpath::web
