@@ -13,7 +13,8 @@ against its tests under Wine.
     tools/mutate.py [--build DIR] [--windows-build DIR] [--only SUBSTRING] [mutation files...]
 
 The sources are always restored, also when interrupted. A mutation of the
-web page (src/frontends/web/) is built with emscripten in its own folder
+web page (src/frontends/web/, but for the few sources of NATIVE_WEB, which the
+native suites test) is built with emscripten in its own folder
 (build-web-mutate/) and judged by the page's browser tests alone, by what the
 page does (not by docs-quotes, whose quoted page sizes any change moves).
 """
@@ -26,7 +27,7 @@ import sys
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SUITES = ["kinpath_text_tests", "kinpath_platform_tests", "kinpath_script_tests",
           "kinpath_scoring_tests", "kinpath_flow_tests", "kinpath_app_tests", "kinpath_authoring_tests",
-          "kinpath_term_tests"]
+          "kinpath_term_tests", "kinpath_web_tests"]
 QT_SOURCES = "src/frontends/qt/"
 QT_SUITES = ["kinpath", "kinpath_qt_tests"]
 WINDOWS_SOURCES = "src/frontends/win32/"
@@ -84,6 +85,9 @@ def prepare(build_dir, windows, qt):
 
 
 WEB = "src/frontends/web/"
+# The page's sources the native build compiles too, for kinpath_web_tests:
+# their mutations are judged by the native suites, without a browser.
+NATIVE_WEB = ("src/frontends/web/BrowserHistory.",)
 
 
 def web_commands(args):
@@ -116,9 +120,9 @@ def main():
     mutations = [m for m in load(files) if args.only in m[0] or args.only in m[1]]
 
     killed, survivors, invalid = 0, [], []
-    kinds = {"native": lambda p: not p.startswith((WINDOWS_SOURCES, WEB)),
+    kinds = {"native": lambda p: not p.startswith((WINDOWS_SOURCES, WEB)) or p.startswith(NATIVE_WEB),
              "windows": lambda p: p.startswith(WINDOWS_SOURCES),
-             "web": lambda p: p.startswith(WEB)}
+             "web": lambda p: p.startswith(WEB) and not p.startswith(NATIVE_WEB)}
     for kind, belongs in kinds.items():
         group = [m for m in mutations if belongs(m[1])]
         if not group:

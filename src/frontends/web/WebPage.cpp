@@ -1,13 +1,8 @@
 #include "frontends/web/WebPage.h"
 
-#include <emscripten/emscripten.h>
-
-#include <algorithm>
-#include <chrono>
-#include <cstdlib>
-
 #include "app/MainDialog.h"
 #include "flow/RunLog.h"
+#include "frontends/web/BrowserServices.h"
 #include "frontends/web/PageLayout.h"
 #include "frontends/web/PageRecord.h"
 #include "script/ScriptDocument.h"
@@ -16,50 +11,7 @@
 
 namespace kinpath::web {
 
-// The tab's session storage and history, in shell.html.
-EM_JS(char*, JsStored, (const char* key), {
-    var text = Kinpath.stored(UTF8ToString(key));
-    if (text == null) return 0;
-    var size = lengthBytesUTF8(text) + 1;
-    var copy = _malloc(size);
-    stringToUTF8(text, copy, size);
-    return copy;
-});
-EM_JS(void, JsStore, (const char* key, const char* text),
-      { Kinpath.store(UTF8ToString(key), text ? UTF8ToString(text) : null); });
-// The history entry the page stands on, when it is one of the run's.
-EM_JS(int, JsHistoryDepth, (const char* token), {
-    var s = history.state;
-    return s && s.token == UTF8ToString(token) ? s.depth : -1;
-});
-EM_JS(int, JsHistoryBase, (), { return history.state ? history.state.base : 0; });
-EM_JS(int, JsOnRunEntry, (), { return !!(history.state && history.state.token); });
-// Whether the tab's history grew.
-EM_JS(int, JsHistory, (int push, const char* token, int depth, int base), {
-    return Kinpath.history(!!push, {token : UTF8ToString(token), depth : depth, base : base}) ? 1
-                                                                                              : 0;
-});
-EM_JS(void, JsHistoryBack, (), { history.back(); });
-EM_JS(void, JsHistoryGo, (int delta), { history.go(delta); });
-EM_JS(void, JsShare, (const char* text), { Kinpath.share(UTF8ToString(text)); });
-
 namespace {
-
-// A token no other run of this tab has: its history entries are its own.
-std::string NewToken() {
-    static unsigned count = 0;
-    const auto now = std::chrono::system_clock::now().time_since_epoch();
-    return std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(now).count()) +
-           "-" + std::to_string(++count);
-}
-
-std::optional<PageRecord> StoredRecord(const std::string& key) {
-    char* text = JsStored(key.c_str());
-    if (text == nullptr) return std::nullopt;
-    std::optional<PageRecord> record = DecodeRecord(text);
-    std::free(text);
-    return record;
-}
 
 // A served script without a single block is a page in its place (a host's
 // "not found" page sent as text): no script at all.
@@ -114,7 +66,7 @@ void WebPage::Start(const std::string& source) {
     r.record.fingerprints = QuestionFingerprints(*document);
     // Only a page that stands on an entry of a run kept one: a new visit
     // starts afresh without asking the storage.
-    std::optional<PageRecord> kept = JsOnRunEntry() ? StoredRecord(r.key) : std::nullopt;
+    std::optional<PageRecord> kept = OnRunEntry() ? KeptRecord(r.key) : std::nullopt;
     if (kept) r.record.token = kept->token;
     Handle(
         0,
@@ -131,32 +83,11 @@ void WebPage::Start(const std::string& source) {
         r.record.token = NewToken();
         return;
     }
-    Rejoin();
+    // A resumed run takes its place among the browser's entries.
+    const BrowserEntry entry = r.record.token.empty() ? BrowserEntry{} : EntryOf(r.record.token);
+    if (!entry.depth) r.record.token = NewToken();
+    Carry(Rejoin(entry, r.Depth()));
     Store();
-}
-
-void WebPage::Rejoin() {
-    Run& r = *run_;
-    // The browser's entry stays the run's when it is one of its own (a
-    // reload), and goes back to the one of the step the run resumed at (an
-    // edited draft); else it becomes the run's first.
-    const int depth = r.Depth();
-    const int entry = r.record.token.empty() ? -1 : JsHistoryDepth(r.record.token.c_str());
-    // The entries from base up are the run's: the browser goes back to the
-    // step only where it still has that step's entry.
-    const int base = entry < 0 ? depth : JsHistoryBase();
-    if (entry < 0) r.record.token = NewToken();
-    r.record.base = std::min(base, depth);
-    if (entry > depth && depth >= base) {
-        JsHistoryGo(depth - entry);
-    } else if (entry >= 0 && entry < depth) {
-        // The run resumed past the entry the browser stands on (a draft made
-        // whole again): the steps between get entries of their own.
-        for (int step = entry + 1; step <= depth; ++step) PushEntry(step);
-    } else {
-        JsHistory(false, r.record.token.c_str(), depth, r.record.base);
-    }
-    r.entryMarked = true;
 }
 
 template <typename F>
@@ -167,7 +98,7 @@ void WebPage::Handle(int focused, F input, bool travelled) {
     const int depth = r.document && r.driver.CurrentRun() ? r.Depth() : -1;
     input();
     if (r.document && depth >= 0) {
-        if (!travelled) KeepHistory(depth);
+        if (!travelled) Carry(Follow(depth, r.Depth(), r.entryMarked, r.record.base));
         Store();
     }
     r.view.ShowFocus(r.driver.Shown().focus);
@@ -182,8 +113,7 @@ void WebPage::PressNow(int id) {
     Run& r = *run_;
     if (id == IdBack) return GoBack();
     if (id == IdShare) {
-        if (const auto& verdict = r.driver.Shown().verdict)
-            JsShare(ShareSentence(*verdict).c_str());
+        if (const auto& verdict = r.driver.Shown().verdict) Share(ShareSentence(*verdict));
         return;
     }
     // The page's selection is the user's input, reported as it stands when
@@ -222,12 +152,8 @@ void WebPage::Tick() {
 
 void WebPage::GoBack() {
     Run& r = *run_;
-    // With the run's history entry below, the browser goes back to it
-    // (Travel then takes the step back), so that its Forward can return.
-    if (r.Depth() > r.record.base && JsHistoryDepth(r.record.token.c_str()) == r.Depth()) {
-        JsHistoryBack();
-        return;
-    }
+    // Travel then takes the step back, so that the browser's Forward can return.
+    if (BackByBrowser(EntryOf(r.record.token), r.Depth(), r.record.base)) return HistoryBack();
     r.driver.Back();
 }
 
@@ -238,56 +164,27 @@ void WebPage::Travel(const std::string& token, int depth) {
         0,
         [&] {
             // Travelling writes no new entry.
-            if (token == r.record.token && r.driver.TravelTo(depth))
-                r.record.base = std::min(r.record.base, depth);
+            if (token == r.record.token) r.driver.TravelTo(depth);
+            Carry(Settle(EntryOf(r.record.token), r.Depth(), r.record.base));
         },
         true);
-    // An entry the run cannot stand for (another run's, a step no longer
-    // there) becomes the entry of where the run is.
-    if (JsHistoryDepth(r.record.token.c_str()) != r.Depth()) {
-        r.record.base = std::min(r.record.base, r.Depth());
-        JsHistory(false, r.record.token.c_str(), r.Depth(), r.record.base);
-        r.entryMarked = true;
-    }
 }
 
-void WebPage::KeepHistory(int depthBefore) {
-    Run& r = *run_;
-    const int depth = r.Depth();
-    if (depth == depthBefore) return;
-    if (!r.entryMarked) {
-        JsHistory(false, r.record.token.c_str(), depthBefore, r.record.base);
-        r.entryMarked = true;
-    }
-    if (depth == depthBefore + 1) {
-        PushEntry(depth);
-    } else {
-        r.record.base = std::min(r.record.base, depth);
-        JsHistory(false, r.record.token.c_str(), depth, r.record.base);
-    }
-}
-
-void WebPage::PushEntry(int depth) {
-    Run& r = *run_;
-    // A history that did not grow dropped an entry to make room, maybe one of
-    // the run's (or those ahead): Back no longer trusts the entries below.
-    if (!JsHistory(true, r.record.token.c_str(), depth, r.record.base)) {
-        r.record.base = depth;
-        JsHistory(false, r.record.token.c_str(), depth, depth);
-    }
+void WebPage::Carry(const HistoryPlan& plan) {
+    if (WriteHistory(plan, run_->record.token, run_->record.base)) run_->entryMarked = true;
 }
 
 void WebPage::Store() {
     Run& r = *run_;
     if (r.driver.Ended()) {
         // An ended run is not resumed: a reload starts afresh.
-        JsStore(r.key.c_str(), nullptr);
+        KeepRecord(r.key, nullptr);
         return;
     }
     r.record.events = r.driver.CurrentRun()->Events();
     r.record.kept = r.driver.Kept();
     r.record.timeline = r.driver.Timeline();
-    JsStore(r.key.c_str(), EncodeRecord(r.record).c_str());
+    KeepRecord(r.key, &r.record);
 }
 
 }  // namespace kinpath::web

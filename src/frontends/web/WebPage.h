@@ -13,6 +13,7 @@
 
 #include "app/Keys.h"
 #include "app/WindowDriver.h"
+#include "frontends/web/BrowserHistory.h"
 #include "frontends/web/WebView.h"
 
 namespace kinpath::web {
@@ -55,11 +56,8 @@ private:
     void Handle(int focused, F input, bool travelled = false);
     void PressNow(int id);
     void GoBack();
-    void KeepHistory(int depthBefore);
-    // A resumed run takes its place among the browser's entries.
-    void Rejoin();
-    // A new entry of the browser's history for the run at that step.
-    void PushEntry(int depth);
+    // Writes the run's entries of the browser's history as the plan says.
+    void Carry(const HistoryPlan& plan);
     void Store();
 
     std::unique_ptr<Run> run_;

@@ -9,88 +9,50 @@ def script_of(questions):  # Q1 ... with the choices "Yes n" and "No n"
                    "</ANSWER>\n</QUESTION>\n" % (n, n, n, n) for n in range(1, questions + 1))
 
 
-def checked(t):
-    return [n for r, n, _, p in t.ax_nodes() if r == "radio" and p.get("checked") == "true"]
-
-
 # --- Back, the browser's history, reloads
 
-def test_back_the_browsers_history_and_a_reload_step_through_and_resume_the_run(t):
-    folder = t.folder("back", script_of(4), page=False)
-    t.cli(folder, [], "--publish", "-o", "quiz.html")
-    t.open(file_url(os.path.join(folder, "quiz.html")))
-    t.at(1, 4)
-    assert t.focused() == ("radio", "Yes 1") and not t.control(2001)["enabled"]
-    t.answer([1, 2, 1])
-    t.at(4, 4)
-    t.driver.refresh()
-    t.at(4, 4)
-    t.rest()
-    assert t.box() is None and t.js("return window.__ticks") == 0  # at once, the bars standing
-    t.click("#c2001")
-    t.at(3, 4)
-    # At once, and exact: no bar moves, the answer given stands checked.
-    assert t.js("return window.__intervals.size") == 0 and checked(t) == ["Yes 3"] \
-        and t.focused() == ("radio", "Yes 3")
-    for step, number in ((lambda: t.keys("Backspace"), 2), (t.driver.refresh, 2),
-                         (t.driver.back, 1), (t.driver.forward, 2)):
-        step()
-        t.at(number, 4)
-    assert checked(t) == ["No 2"]
-    t.driver.forward()
-    t.at(3, 4)
-    # In the report Backspace is the text box's.
-    t.js("document.querySelector('textarea').focus()")
-    t.keys("Backspace")
-    assert t.progress() == "Question 3 of 4"
-
-
-def test_a_draft_reloaded_after_an_edit_keeps_the_answers_before_the_change(t):
-    folder = t.folder("draft", script_of(5))
+def test_back_the_browsers_history_and_reloads_step_through_and_resume_the_run(t):
+    # Which step each goes to is the driver's and the history's (their tests);
+    # here, that the page's Back, its key, reloads and the browser's Back and
+    # Forward reach them, with what a reload carries: the run, the steps taken
+    # back and the answers a draft cut short for a moment could not take.
+    folder = t.folder("back", script_of(5))
     reload = lambda script: write(os.path.join(folder, "script.txt"), script) or t.driver.refresh()
     t.open(t.serve(folder).url)
     t.answer([1, 2, 1, 1])
-    t.at(5, 5)
-    # Cut short for a moment (an editor writing it): the results of what is
-    # left, and every answer back once the draft is whole again.
-    reload(script_of(2))
-    assert "ends after question 2" in wait_for(t.box)[1]
-    t.answer_box("OK")
-    reload(script_of(5))
-    t.at(5, 5)
-    assert t.box() is None and checked(t) == []
-    # Then edited at question 3: the answers before it stay.
-    reload(edited := script_of(5).replace("name=Q3\n", "name=Q3, reworded\n"))
+    for step, number in ((t.driver.refresh, 5), (lambda: t.click("#c2001"), 4),
+                         (lambda: t.keys("Backspace"), 3), (t.driver.refresh, 3), (t.driver.back, 2),
+                         (t.driver.forward, 3), (t.driver.forward, 4),
+                         (lambda: reload(script_of(2)) or t.answer_box("OK"), 0),
+                         (lambda: reload(script_of(5)), 4)):
+        step()
+        if number:
+            t.at(number, 5)
+    # In the report Backspace is the text box's.
+    t.js("document.querySelector('textarea').focus()")
+    t.keys("Backspace")
+    assert t.progress() == "Question 4 of 5"
+    # Edited at question 3: the answers before it stay.
+    reload(script_of(5).replace("name=Q3\n", "name=Q3, reworded\n"))
     assert "changed from question 3 on" in wait_for(t.box)[1]
     t.answer_box("OK")
     t.at(3, 5)
-    t.answer([2, 2, 2])
-    assert t.saved_page() == t.cli_page(edited, ["1", "2", "2", "2", "2"])
 
 
 def test_the_pages_back_never_leaves_the_page(t):
     # Chromium keeps 50 entries a tab: a run of 60 steps after another page
-    # loses some of its own, then a draft edited at question 6 is reloaded.
-    server = t.serve(folder := t.folder("long", script_of(60)))
+    # loses some of its own, which the page learns from the browser.
+    server = t.serve(t.folder("long", script_of(60)))
     t.fresh_tab()
     t.driver.get(server.url + "script.txt")
     t.open(server.url, resume=True)
-    for edit in (True, False):
-        t.at(1, 60)
-        t.keys(*["1", "Enter"] * 59)
-        t.at(60, 60)
-        if edit:
-            write(os.path.join(folder, "script.txt"),
-                  script_of(60).replace("name=Q6\n", "name=Q6, reworded\n"))
-            t.driver.refresh()
-            t.answer_box("OK")
-        # The browser's entry is the step's, not one it no longer has.
-        assert t.js("return history.state.depth") == (5 if edit else 59)
-        for number in range(6 if edit else 60, 1, -1):
-            t.at(number, 60)
-            t.keys("Backspace")
-        t.at(1, 60)
-        assert t.js("return location.href") == server.url
+    t.keys(*["1", "Enter"] * 59)
+    t.at(60, 60)
+    for number in range(60, 1, -1):
+        t.at(number, 60)
+        t.keys("Backspace")
+    t.at(1, 60)
+    assert t.js("return location.href") == server.url
 
 
 # --- Starting
@@ -280,9 +242,9 @@ def test_the_layout_at_every_size_and_text_size_and_the_results_explain_the_pick
             assert t.shown("copied") and t.js("return navigator.clipboard.readText()") == sentence
         else:
             assert wait_for(lambda: t.js("return window.__shared[0]"))["text"] == sentence
-    # Why the pick came out as it did.
-    reasons = t.js("return document.getElementById('verdict-reasons').innerText")
-    assert "Troll 81: the game has no Troll Cleric." in reasons and "Erudite and Gnome tied at 72" in reasons
+    # Why the pick came out as it did (the ranking's tests say what each reason is).
+    assert "Troll 81: the game has no Troll Cleric." in t.js(
+        "return document.getElementById('verdict-reasons').innerText")
     # Scores at the 32-bit limits: the phone's standings and "Why" fit as well.
     huge = "".join("%spts=%d\n" % (row, 2**31 - 1 if up else -2**31) for row, up in (
         ("war", 1), ("wiz", 0), ("ogre", 0), ("troll", 1), ("human", 0), ("good", 1)))
