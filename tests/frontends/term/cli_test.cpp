@@ -1,9 +1,11 @@
 // kinpath-cli as a user runs it, the real process: what its commands are
 // wired to (standard input, output and error, exit status), not what the core
 // they call decides.
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -125,6 +127,17 @@ TEST_F(CliTest, ProblemsEndTheRunWithTheirMessagesAndStatus) {
     const CliRun balance = Cli("", "--balance --runs 50");
     EXPECT_EQ(std::tuple(balance.status, balance.err), std::tuple(0, ""));
     EXPECT_TRUE(Has(balance.out, "Balance of script.txt\n  Random runs: 50\n"));
+    if (!UnderWine) {
+        // Standard error alone a terminal: it gets the bar, erased at the end.
+        const int pty = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ASSERT_TRUE(pty >= 0 && ::grantpt(pty) == 0 && ::unlockpt(pty) == 0);
+        // Long enough for the first report of progress, a quarter of a second in.
+        Cli("", std::string("--balance --runs 2000000 --jobs 1 2> ") + ::ptsname(pty));
+        std::string drawn(4096, '\0');
+        drawn.resize(static_cast<std::size_t>(std::max(::read(pty, drawn.data(), 4096), 0L)));
+        ::close(pty);
+        EXPECT_TRUE(Has(drawn, "%\r\x1b[K")) << drawn;
+    }
 
     const CliRun published = Cli("", "--publish -o quiz.html");
     if (Has(published.err, "kinpath-page.html not found")) GTEST_SKIP() << "no page";
