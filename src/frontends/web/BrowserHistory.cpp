@@ -6,6 +6,13 @@ namespace kinpath::web {
 
 using Kind = HistoryStep::Kind;
 
+BrowserEntry Locate(bool own, int at, int depth, int pos, int base) {
+    if (!own) return {};
+    const int step = depth + at - pos;
+    // Past the entry after the run's, the entries between are not known.
+    return {step, step >= base && step <= depth + 1 ? base : step};
+}
+
 HistoryPlan Rejoin(BrowserEntry entry, int depth) {
     // The entries from base up are the run's: the browser goes back to the
     // step only where it still has that step's entry.
@@ -40,10 +47,10 @@ bool BackByBrowser(BrowserEntry entry, int depth, int base) {
     return depth > base && entry.depth == depth;
 }
 
-HistoryPlan Settle(BrowserEntry entry, int depth, int base) {
-    HistoryPlan plan{{}, std::min(base, depth)};
-    if (entry.depth != depth) plan.steps.push_back({Kind::Replace, depth});
-    return plan;
+HistoryPlan Settle(BrowserEntry entry, int depth) {
+    if (entry.depth == depth) return {{}, entry.base};
+    // Rewritten, the entry starts the run's entries afresh.
+    return {{{Kind::Replace, depth}}, depth};
 }
 
 }  // namespace kinpath::web

@@ -1,7 +1,11 @@
 // The browser's history around a run, as arithmetic: one entry per step of
-// the run, each marked with the run's token, the step it stands for and the
-// run's base (the lowest step one of its entries stands for; the entries
-// below the base may be gone, dropped by a browser that keeps only so many).
+// the run, each marked with the run's token and its position among the tab's
+// entries (a push one higher than the entry it was made on). An entry of the
+// run stands for the step as far from the run's as its position is from the
+// run's entry, whatever step it was written for (a step taken back by the
+// driver rewrites only the entry it stands on). The run's base is the lowest
+// step whose entry is known to be there and the run's; the entries below may
+// be gone (dropped by a browser that keeps only so many) or another run's.
 // Each rule takes where the browser's entry stands and where the run stands,
 // and says what to do as a value; WebPage carries it out.
 #pragma once
@@ -12,7 +16,8 @@
 namespace kinpath::web {
 
 // The browser's current entry: the step it stands for when it is one of the
-// run's (none for another run's or the page's own), and the base it carries.
+// run's (none for another run's or the page's own), and the lowest step below
+// it whose entries are the run's, one a step.
 struct BrowserEntry {
     std::optional<int> depth;
     int base = 0;
@@ -29,13 +34,18 @@ struct HistoryStep {
     friend bool operator==(const HistoryStep&, const HistoryStep&) = default;
 };
 
-// The steps in order, each entry written with base; a push the browser made
+// The steps in order, and the run's base after them; a push the browser made
 // no room for continues with Dropped.
 struct HistoryPlan {
     std::vector<HistoryStep> steps;
     int base = 0;
     friend bool operator==(const HistoryPlan&, const HistoryPlan&) = default;
 };
+
+// The entry at position at, the run's (own) or not, as seen by the run that
+// stands at step depth on the entry at position pos, with its base (below
+// the run's first step, a step below 0, which the driver refuses).
+BrowserEntry Locate(bool own, int at, int depth, int pos, int base);
 
 // A resumed run (depth) takes its place among the browser's entries. The
 // entry stays the run's when it is one of its own (a reload), and goes back
@@ -58,6 +68,6 @@ bool BackByBrowser(BrowserEntry entry, int depth, int base);
 // After the browser's Back or Forward (and the step the driver travelled to,
 // if any): an entry the run cannot stand for (another run's, a step no
 // longer there) becomes the entry of where the run is. Empty when it stands.
-HistoryPlan Settle(BrowserEntry entry, int depth, int base);
+HistoryPlan Settle(BrowserEntry entry, int depth);
 
 }  // namespace kinpath::web

@@ -18,17 +18,16 @@ EM_JS(char*, JsStored, (const char* key), {
 });
 EM_JS(void, JsStore, (const char* key, const char* text),
       { Kinpath.store(UTF8ToString(key), text ? UTF8ToString(text) : null); });
-// The history entry the page stands on, when it is one of the run's.
-EM_JS(int, JsHistoryDepth, (const char* token), {
+// Whether the history entry the page stands on is one of the run's.
+EM_JS(int, JsHistoryOwn, (const char* token), {
     var s = history.state;
-    return s && s.token == UTF8ToString(token) ? s.depth : -1;
+    return !!(s && s.token == UTF8ToString(token));
 });
-EM_JS(int, JsHistoryBase, (), { return history.state ? history.state.base : 0; });
+EM_JS(int, JsHistoryPos, (), { return (history.state && history.state.pos) | 0; });
 EM_JS(int, JsOnRunEntry, (), { return !!(history.state && history.state.token); });
 // Whether the tab's history grew.
-EM_JS(int, JsHistory, (int push, const char* token, int depth, int base), {
-    return Kinpath.history(!!push, {token : UTF8ToString(token), depth : depth, base : base}) ? 1
-                                                                                              : 0;
+EM_JS(int, JsHistory, (int push, const char* token, int depth, int pos), {
+    return Kinpath.history(!!push, {token : UTF8ToString(token), depth : depth, pos : pos}) ? 1 : 0;
 });
 EM_JS(void, JsHistoryBack, (), { history.back(); });
 EM_JS(void, JsHistoryGo, (int delta), { history.go(delta); });
@@ -37,8 +36,8 @@ EM_JS(void, JsShare, (const char* text), { Kinpath.share(UTF8ToString(text)); })
 namespace {
 
 // Pushes or replaces the entry; whether the tab's history grew.
-bool WriteEntry(bool push, const std::string& token, int depth, int base) {
-    return JsHistory(push ? 1 : 0, token.c_str(), depth, base) != 0;
+bool WriteEntry(bool push, const std::string& token, int depth, int pos) {
+    return JsHistory(push ? 1 : 0, token.c_str(), depth, pos) != 0;
 }
 
 }  // namespace
@@ -62,22 +61,24 @@ std::string NewToken() {
            "-" + std::to_string(++count);
 }
 
-BrowserEntry EntryOf(const std::string& token) {
-    const int depth = JsHistoryDepth(token.c_str());
-    if (depth < 0) return {};
-    return {depth, JsHistoryBase()};
+int EntryPos() { return JsHistoryPos(); }
+
+BrowserEntry EntryOf(const std::string& token, int depth, int pos, int base) {
+    return Locate(JsHistoryOwn(token.c_str()) != 0, EntryPos(), depth, pos, base);
 }
 
 bool OnRunEntry() { return JsOnRunEntry() != 0; }
 
-bool WriteHistory(const HistoryPlan& plan, const std::string& token, int& base) {
+bool WriteHistory(const HistoryPlan& plan, const std::string& token, int& base, int& pos) {
     base = plan.base;
     for (const HistoryStep& step : plan.steps) {
         const bool push = step.kind == HistoryStep::Kind::Push;
-        if (step.kind == HistoryStep::Kind::Go)
+        if (step.kind == HistoryStep::Kind::Go) {
+            pos += step.value;
             JsHistoryGo(step.value);
-        else if (!WriteEntry(push, token, step.value, base) && push)
-            WriteHistory(Dropped(step.value), token, base);
+        } else if (!WriteEntry(push, token, step.value, pos += push ? 1 : 0) && push) {
+            WriteHistory(Dropped(step.value), token, base, pos);
+        }
     }
     return !plan.steps.empty();
 }

@@ -24,9 +24,10 @@ struct PageRecord {
     // the steps taken back after them.
     std::vector<Event> timeline;
     // The run's history entries carry its token; base is the lowest step
-    // one of them stands for.
+    // one of them stands for, pos the position of the run's entry.
     std::string token;
     int base = 0;
+    int pos = 0;
     std::optional<GivenAnswers> kept;
     friend bool operator==(const PageRecord&, const PageRecord&) = default;
 };

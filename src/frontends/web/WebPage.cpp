@@ -64,6 +64,7 @@ void WebPage::Start(const std::string& source) {
     r.key = RecordKey(source, hash);
     r.record.scriptHash = hash;
     r.record.fingerprints = QuestionFingerprints(*document);
+    r.record.pos = EntryPos();
     // Only a page that stands on an entry of a run kept one: a new visit
     // starts afresh without asking the storage.
     std::optional<PageRecord> kept = OnRunEntry() ? KeptRecord(r.key) : std::nullopt;
@@ -84,7 +85,10 @@ void WebPage::Start(const std::string& source) {
         return;
     }
     // A resumed run takes its place among the browser's entries.
-    const BrowserEntry entry = r.record.token.empty() ? BrowserEntry{} : EntryOf(r.record.token);
+    const BrowserEntry entry =
+        r.record.token.empty()
+            ? BrowserEntry{}
+            : EntryOf(r.record.token, StepCount(kept->events), kept->pos, kept->base);
     if (!entry.depth) r.record.token = NewToken();
     Carry(Rejoin(entry, r.Depth()));
     Store();
@@ -153,25 +157,30 @@ void WebPage::Tick() {
 void WebPage::GoBack() {
     Run& r = *run_;
     // Travel then takes the step back, so that the browser's Forward can return.
-    if (BackByBrowser(EntryOf(r.record.token), r.Depth(), r.record.base)) return HistoryBack();
+    const BrowserEntry entry = EntryOf(r.record.token, r.Depth(), r.record.pos, r.record.base);
+    if (BackByBrowser(entry, r.Depth(), r.record.base)) return HistoryBack();
     r.driver.Back();
 }
 
-void WebPage::Travel(const std::string& token, int depth) {
+void WebPage::Travel() {
     if (!run_ || !run_->document || run_->driver.Ended()) return;
     Run& r = *run_;
     Handle(
         0,
         [&] {
             // Travelling writes no new entry.
-            if (token == r.record.token) r.driver.TravelTo(depth);
-            Carry(Settle(EntryOf(r.record.token), r.Depth(), r.record.base));
+            const BrowserEntry entry =
+                EntryOf(r.record.token, r.Depth(), r.record.pos, r.record.base);
+            if (entry.depth) r.driver.TravelTo(*entry.depth);
+            r.record.pos = EntryPos();
+            Carry(Settle(entry, r.Depth()));
         },
         true);
 }
 
 void WebPage::Carry(const HistoryPlan& plan) {
-    if (WriteHistory(plan, run_->record.token, run_->record.base)) run_->entryMarked = true;
+    PageRecord& record = run_->record;
+    if (WriteHistory(plan, record.token, record.base, record.pos)) run_->entryMarked = true;
 }
 
 void WebPage::Store() {

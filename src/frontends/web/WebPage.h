@@ -41,8 +41,8 @@ public:
     // A button of the page's box, by its place.
     void Answer(int button, int focused);
     void Tick();
-    // The browser's Back or Forward reached the entry of that run and step.
-    void Travel(const std::string& token, int depth);
+    // The browser's Back or Forward reached another entry of the page.
+    void Travel();
 
     bool Running() const { return run_ != nullptr; }
 

@@ -76,7 +76,7 @@ EMSCRIPTEN_KEEPALIVE double KinpathRoom() {
 }
 
 // The browser's Back or Forward reached a history entry of the page.
-EMSCRIPTEN_KEEPALIVE void KinpathTravel(const char* token, int depth) { page.Travel(token, depth); }
+EMSCRIPTEN_KEEPALIVE void KinpathTravel() { page.Travel(); }
 
 }  // extern "C"
 

@@ -24,7 +24,9 @@ def test_back_the_browsers_history_and_reloads_step_through_and_resume_the_run(t
                          (lambda: t.keys("Backspace"), 3), (t.driver.refresh, 3), (t.driver.back, 2),
                          (t.driver.forward, 3), (t.driver.forward, 4),
                          (lambda: reload(script_of(2)) or t.answer_box("OK"), 0),
-                         (lambda: reload(script_of(5)), 4)):
+                         (lambda: reload(script_of(5)), 4), (lambda: t.click("#c2001"), 3),
+                         (lambda: t.keys("Backspace"), 2), (t.driver.refresh, 2), (t.driver.back, 1),
+                         (lambda: t.answer([1, 2, 1]), 4)):
         step()
         if number:
             t.at(number, 5)
