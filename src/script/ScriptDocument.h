@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "platform/Memory.h"
+#include "script/Game.h"
 #include "script/PointSlot.h"
 #include "script/ScriptLines.h"
 #include "script/ScriptReader.h"
@@ -104,6 +106,9 @@ public:
     // The last SETTINGS and FINAL blocks, or null when the script has none.
     const SettingsBlock* Settings() const { return settings_ ? &*settings_ : nullptr; }
     const FinalBlock* Final() const { return final_ ? &*final_ : nullptr; }
+    // The game the script declares before its first question, or null when
+    // it declares none (and plays the built-in one).
+    const Game* DeclaredGame() const { return game_.get(); }
     // The questions in script order.
     std::span<const QuestionBlock> Questions() const { return questions_; }
     std::span<const AnswerBlock> Answers(const QuestionBlock& question) const {
@@ -135,6 +140,7 @@ private:
     template <typename T>
     using List = std::vector<T, LargePageAllocator<T>>;
 
+    std::shared_ptr<const Game> game_;
     std::optional<SettingsBlock> settings_;
     std::optional<FinalBlock> final_;
     List<QuestionBlock> questions_;
