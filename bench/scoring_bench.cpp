@@ -41,10 +41,12 @@ BENCHMARK(BM_RecordAnswer)->Arg(1)->Arg(8);
 void BM_PickBestRaceAndClass(benchmark::State& state) {
     PointValues totals{};
     for (int k = 0; k < PointSlotCount; ++k) totals[k] = (k * 7) % 5 - 2;
+    const Game& game = BuiltInGame();
     for (auto _ : state) {
-        RaceRows races = InitialRaceTable;
-        ClassRows classes = InitialClassTable;
-        BestPick pick = PickBestRaceAndClass(totals, races, classes, Preference::ClassOverRace);
+        RaceRows races = InitialRaces(game);
+        ClassRows classes = InitialClasses(game);
+        BestPick pick =
+            PickBestRaceAndClass(game, totals, races, classes, Preference::ClassOverRace);
         benchmark::DoNotOptimize(pick);
     }
 }

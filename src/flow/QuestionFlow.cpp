@@ -19,10 +19,10 @@ constexpr const char* Rule =
 constexpr const char* AnalysisBanner = "                            Answer Analysis    ";
 constexpr const char* DistributionBanner = "                            Point Distribution    ";
 
-template <std::size_t N>
-void AppendScoreRows(Transcript& transcript, const std::array<RankEntry, N>& rows) {
+template <int N>
+void AppendScoreRows(Transcript& transcript, const Game& game, const RankRows<N>& rows) {
     for (const RankEntry& row : rows) {
-        std::string line(RowName(row.row));
+        std::string line(RowName(game, row.row));
         line += ": ";
         line += std::to_string(row.score);
         AppendTranscriptLine(transcript, line);
@@ -60,16 +60,21 @@ void ShowResultsLayout(FlowState& state) {
     state.resultsLayout = true;
 }
 
-// Appends "It appears that the best race for you is ..." to the transcript.
+// Appends "It appears that the best race for you is ..." to the transcript,
+// in the game's words; a game of one table names its best row alone.
 void AnnounceBestPick(FlowState& state) {
     const SettingsBlock* settings = state.session.Document().Settings();
     const BestPick pick =
         state.session.PickBest(settings ? settings->preference : Preference::ClassOverRace);
     state.pick = pick;
-    const std::string sentence = std::string("It appears that the best race for you is ") +
-                                 RaceName(pick.race) + "\r\nand the best class is " +
-                                 ClassName(pick.cls) + "!";
-    AppendTranscriptLine(state.transcript, sentence.c_str());
+    const Game& game = state.session.PlayedGame();
+    std::string sentence = "It appears that the best " + game.words[0] + " for you is " +
+                           std::string(RaceName(game, pick.race));
+    if (!game.tables[1].empty()) {
+        sentence +=
+            "\r\nand the best " + game.words[1] + " is " + std::string(ClassName(game, pick.cls));
+    }
+    AppendTranscriptLine(state.transcript, sentence + "!");
 }
 
 // The report after the recap question: full or brief, then the thanks.
@@ -94,12 +99,16 @@ void FinishReport(FlowState& state, bool full) {
         AppendTranscriptLine(pane, Rule);
         AppendTranscriptLine(pane, DistributionBanner);
         AppendTranscriptLine(pane, Rule);
-        AppendScoreRows(pane, session.RaceTable());
-        AppendTranscriptLine(pane, " ");
-        AppendScoreRows(pane, session.ClassTable());
+        const Game& game = session.PlayedGame();
+        AppendScoreRows(pane, game, session.RaceTable());
+        if (!game.tables[1].empty()) {
+            AppendTranscriptLine(pane, " ");
+            AppendScoreRows(pane, game, session.ClassTable());
+        }
     }
     AppendTranscriptLine(pane, "  ");
-    AppendTranscriptLine(pane, "Thank you for using Kinpath!");
+    const std::string& closing = state.session.PlayedGame().closing;
+    AppendTranscriptLine(pane, closing.empty() ? "Thank you for using Kinpath!" : closing);
 }
 
 // The closing report; with recap=ask it first puts up the question.

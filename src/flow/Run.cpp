@@ -41,9 +41,13 @@ Run::Run(std::shared_ptr<const ScriptDocument> document, TranscriptKept kept)
     : state_{.session = Session(std::move(document)), .transcript = Transcript(kept)} {
     // Room for a choice and its OK on every question, as most runs go.
     events_.reserve(2 * state_.session.Document().Questions().size());
-    AppendTranscriptLine(state_.transcript, "Answer the questions.");
-    AppendTranscriptLine(state_.transcript, "Skip any that you don't want to answer.");
-    AppendTranscriptLine(state_.transcript, "At the end you will be given the answer!");
+    const std::vector<std::string>& greeting = state_.session.PlayedGame().greeting;
+    if (greeting.empty()) {
+        AppendTranscriptLine(state_.transcript, "Answer the questions.");
+        AppendTranscriptLine(state_.transcript, "Skip any that you don't want to answer.");
+        AppendTranscriptLine(state_.transcript, "At the end you will be given the answer!");
+    }
+    for (const std::string& line : greeting) AppendTranscriptLine(state_.transcript, line);
     // The OK the window sends itself once set up: it records nothing and
     // shows the first question.
     OkCommand(state_);
@@ -249,17 +253,36 @@ std::size_t FirstChangedQuestion(std::span<const std::uint64_t> before, const Sc
 
 namespace {
 
+// A game of one table names no class.
 Verdict MakeVerdict(const Session& session, const BestPick& pick) {
-    Verdict verdict{RaceName(pick.race), ClassName(pick.cls), {}, {}, {}};
+    const Game& game = session.PlayedGame();
+    Verdict verdict{std::string(RaceName(game, pick.race)),
+                    game.tables[1].empty() ? "" : std::string(ClassName(game, pick.cls)),
+                    {},
+                    {},
+                    {}};
     for (const RankEntry& row : session.RaceTable())
-        verdict.races.push_back({std::string(RowName(row.row)), row.score});
+        verdict.races.push_back({std::string(RowName(game, row.row)), row.score});
     for (const RankEntry& row : session.ClassTable())
-        verdict.classes.push_back({std::string(RowName(row.row)), row.score});
+        verdict.classes.push_back({std::string(RowName(game, row.row)), row.score});
     const SettingsBlock* settings = session.Document().Settings();
     verdict.reasons =
-        ExplainPick(session.PointTotals(), session.RaceTable(), session.ClassTable(),
+        ExplainPick(game, session.PointTotals(), session.RaceTable(), session.ClassTable(),
                     settings ? settings->preference : Preference::ClassOverRace, pick);
     return verdict;
+}
+
+// A declared game's rows name their bars; the bars of rows it lacks are not drawn.
+void LabelBars(Screen& screen, const ScriptDocument& document) {
+    const Game* game = document.DeclaredGame();
+    if (game == nullptr) return;
+    for (int b = 0; b < BarCount; ++b) {
+        ControlView& label = *screen.Control(IdFirstLabel + b);
+        const bool shown = HasRow(*game, b);
+        label.text = shown ? std::string(RowName(*game, b)) : "";
+        label.visible = shown;
+        screen.Control(IdFirstBar + b)->visible = shown;
+    }
 }
 
 }  // namespace
@@ -312,6 +335,7 @@ Screen Run::Render() const {
         choice.checked = s.checked == k + 1;
     }
     if (current) screen.questionNumber = static_cast<int>(s.session.QuestionCursor()) + 1;
+    LabelBars(screen, document);
     return screen;
 }
 

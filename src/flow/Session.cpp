@@ -8,7 +8,11 @@ namespace kinpath {
 
 Session::Session() : Session(std::make_shared<const ScriptDocument>()) {}
 
-Session::Session(std::shared_ptr<const ScriptDocument> document) : document_(std::move(document)) {
+Session::Session(std::shared_ptr<const ScriptDocument> document)
+    : document_(std::move(document)),
+      game_(&GameOf(*document_)),
+      raceTable_(InitialRaces(*game_)),
+      classTable_(InitialClasses(*game_)) {
     // A run answers each question once at the most, so the list never grows
     // while it runs; room not yet written takes no memory.
     answeredList_.reserve(document_->Questions().size());
@@ -20,7 +24,7 @@ void Session::RecordPoints(const AnswerBlock& answer) {
 }
 
 BestPick Session::PickBest(Preference preference) {
-    return PickBestRaceAndClass(pointTotals_, raceTable_, classTable_, preference);
+    return PickBestRaceAndClass(*game_, pointTotals_, raceTable_, classTable_, preference);
 }
 
 const QuestionBlock* Session::CurrentQuestion() const {

@@ -25,6 +25,8 @@ public:
     explicit Session(std::shared_ptr<const ScriptDocument> document);
 
     const ScriptDocument& Document() const { return *document_; }
+    // The game the document plays (the built-in one unless it declares one).
+    const Game& PlayedGame() const { return *game_; }
 
     // The sums of the points of the answers chosen, and those answers in
     // answering order, by their place in the document's AllAnswers().
@@ -57,8 +59,9 @@ private:
     std::shared_ptr<const ScriptDocument> document_;
     std::vector<std::uint32_t> answeredList_;
     PointValues pointTotals_{};
-    RaceRows raceTable_ = InitialRaceTable;
-    ClassRows classTable_ = InitialClassTable;
+    const Game* game_;
+    RaceRows raceTable_;
+    ClassRows classTable_;
     std::size_t questionCursor_ = 0;
     bool asking_ = false;  // the question at the cursor is on screen
     bool questionsFinished_ = false;

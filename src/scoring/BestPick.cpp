@@ -8,47 +8,9 @@ namespace kinpath {
 
 namespace {
 
-// Which totals make up each row's score. The leanings count for the rows they
-// describe: evil, good, big race, small race. Rows as in RowCount, each led by
-// its own total.
-struct ScoreRule {
-    int count;
-    PointSlot slots[3];
-};
-
-const ScoreRule ScoreRules[RaceRowCount + ClassRowCount] = {
-    {3, {SlotBarbarian, SlotGood, SlotBigRace}},
-    {2, {SlotDarkElf, SlotEvil}},
-    {3, {SlotDwarf, SlotGood, SlotSmallRace}},
-    {2, {SlotErudite, SlotGood}},
-    {3, {SlotGnome, SlotGood, SlotSmallRace}},
-    {3, {SlotHalfElf, SlotGood, SlotSmallRace}},
-    {2, {SlotHalfling, SlotGood}},
-    {2, {SlotHighElf, SlotGood}},
-    {2, {SlotHuman, SlotGood}},
-    {1, {SlotIksar}},
-    {3, {SlotOgre, SlotEvil, SlotBigRace}},
-    {3, {SlotTroll, SlotEvil, SlotBigRace}},
-    {2, {SlotWoodElf, SlotGood}},
-    {1, {SlotBard}},
-    {1, {SlotCleric}},
-    {1, {SlotDruid}},
-    {1, {SlotEnchanter}},
-    {1, {SlotMagician}},
-    {1, {SlotMonk}},
-    {2, {SlotNecromancer, SlotEvil}},
-    {1, {SlotPaladin}},
-    {1, {SlotRanger}},
-    {1, {SlotRogue}},
-    {2, {SlotShadowKnight, SlotEvil}},
-    {1, {SlotShaman}},
-    {1, {SlotWarrior}},
-    {1, {SlotWizard}},
-};
-
-std::int32_t RowScore(const PointValues& totals, int row) {
+std::int32_t RowScore(const GameRow& row, const PointValues& totals) {
     std::int32_t sum = 0;
-    for (const PointSlot slot : ScoreSlots(row)) sum = WrappingAdd(sum, totals[slot]);
+    for (int i = 0; i < row.count; ++i) sum = WrappingAdd(sum, totals[row.slots[std::size_t(i)]]);
     return sum;
 }
 
@@ -88,28 +50,24 @@ void SortRun(RankEntry* rows, int lo, int hi) {
 }
 
 // The first of `rows` that goes with `row`, or -1.
-int FirstPartner(int row, const RankEntry* rows, int count) {
+int FirstPartner(const Game& game, int row, const RankEntry* rows, int count) {
     for (int i = 0; i < count; ++i) {
-        if (GoTogether(row, rows[i].row)) return rows[i].row;
+        if (GoTogether(game, row, rows[i].row)) return rows[i].row;
     }
     return -1;
 }
 
 }  // namespace
 
-std::span<const PointSlot> ScoreSlots(int row) {
-    const ScoreRule& rule = ScoreRules[row];
-    return {rule.slots, static_cast<std::size_t>(rule.count)};
+std::span<const std::uint8_t> ScoreSlots(const Game& game, int row) {
+    const GameRow& entry = RowOf(game, row);
+    return {entry.slots.data(), entry.count};
 }
 
-void ScoreRows(const PointValues& totals, RaceRows& races, ClassRows& classes) {
+void ScoreRows(const Game& game, const PointValues& totals, RaceRows& races, ClassRows& classes) {
     // By each row's number: a previous pick may have reordered them.
-    for (RankEntry& row : races) {
-        row.score = RowScore(totals, row.row);
-    }
-    for (RankEntry& row : classes) {
-        row.score = RowScore(totals, row.row);
-    }
+    for (RankEntry& row : races) row.score = RowScore(RowOf(game, row.row), totals);
+    for (RankEntry& row : classes) row.score = RowScore(RowOf(game, row.row), totals);
 }
 
 int CompareScores(const RankEntry& a, const RankEntry& b) {
@@ -123,21 +81,22 @@ void SortByScore(RankEntry* rows, int count) {
     SortRun(rows, 0, count - 1);
 }
 
-BestPick PickBestRaceAndClass(const PointValues& totals, RaceRows& races, ClassRows& classes,
-                              Preference preference) {
-    ScoreRows(totals, races, classes);
-    SortByScore(classes.data(), ClassRowCount);
-    SortByScore(races.data(), RaceRowCount);
+BestPick PickBestRaceAndClass(const Game& game, const PointValues& totals, RaceRows& races,
+                              ClassRows& classes, Preference preference) {
+    ScoreRows(game, totals, races, classes);
+    SortByScore(classes.data(), classes.count);
+    SortByScore(races.data(), races.count);
+    if (classes.count == 0) return {races[0].row, ClassRowCount};
     if (preference == Preference::RaceOverClass) {
         const int race = races[0].row;
-        const int cls = FirstPartner(race, classes.data(), ClassRowCount);
+        const int cls = FirstPartner(game, race, classes.data(), classes.count);
         if (cls < 0) {
             return {};
         }
         return {race, cls - RaceRowCount};
     }
     const int cls = classes[0].row;
-    const int race = FirstPartner(cls, races.data(), RaceRowCount);
+    const int race = FirstPartner(game, cls, races.data(), races.count);
     if (race < 0) {
         return {};
     }

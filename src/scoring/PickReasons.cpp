@@ -9,8 +9,6 @@ namespace kinpath {
 
 namespace {
 
-std::string Name(int row) { return std::string(RowName(row)); }
-
 // "A", "A and B", "A, B and C".
 std::string Listed(const std::vector<std::string>& names) {
     std::string text;
@@ -21,15 +19,34 @@ std::string Listed(const std::vector<std::string>& names) {
     return text;
 }
 
-std::string Scored(const RankEntry& row) { return Name(row.row) + " " + std::to_string(row.score); }
+// The lines of one explanation, in the game's names and words.
+struct Reasons {
+    const Game& game;
+    std::vector<std::string> lines;
 
-// The game's name for a pair: race first.
-std::string Pair(int race, int cls) { return "the game has no " + Name(race) + " " + Name(cls); }
+    std::string Name(int row) const { return std::string(RowName(game, row)); }
+    std::string Scored(const RankEntry& row) const {
+        return Name(row.row) + " " + std::to_string(row.score);
+    }
+    // The game's name for a pair: race first.
+    std::string Pair(int race, int cls) const {
+        return "the game has no " + Name(race) + " " + Name(cls);
+    }
+    // What a shared total counts for, as "27 for good".
+    std::string For(int slot) const {
+        static constexpr const char* Leanings[] = {"evil", "good", "a big race", "a small race"};
+        const auto shared = static_cast<std::size_t>(slot - BarSlotCount);
+        return &game == &BuiltInGame() ? Leanings[shared] : game.shared[shared];
+    }
+    void Tie(std::span<const RankEntry> rows, std::size_t at, const std::string& what);
+    void PassedOver(std::span<const RankEntry> rows, int taken, int first, bool rowsAreRaces);
+    void Leanings(const PointValues& totals, int row, std::int32_t score);
+    void Partner(std::span<const RankEntry> otherRows, int first, int second);
+};
 
 // "Wizard, Shadow Knight and Bard tied at 66 ..." for the rows that share the
 // score of rows[at], when there are several and the choice fell among them.
-void ExplainTie(std::span<const RankEntry> rows, std::size_t at, const char* what,
-                std::vector<std::string>& lines) {
+void Reasons::Tie(std::span<const RankEntry> rows, std::size_t at, const std::string& what) {
     std::vector<std::string> tied;
     for (const RankEntry& row : rows) {
         if (row.score == rows[at].score) tied.push_back(Name(row.row));
@@ -42,8 +59,7 @@ void ExplainTie(std::span<const RankEntry> rows, std::size_t at, const char* wha
 
 // The rows walked over before the partner was found: each named with its
 // score and the pair the game lacks.
-void ExplainPassedOver(std::span<const RankEntry> rows, int taken, int first, bool rowsAreRaces,
-                       std::vector<std::string>& lines) {
+void Reasons::PassedOver(std::span<const RankEntry> rows, int taken, int first, bool rowsAreRaces) {
     for (const RankEntry& row : rows) {
         if (row.row == taken) break;
         lines.push_back(Scored(row) + ": " +
@@ -51,52 +67,28 @@ void ExplainPassedOver(std::span<const RankEntry> rows, int taken, int first, bo
     }
 }
 
-// "Erudite scores 72: 45 of its own and 27 for good." when leanings count.
-void ExplainLeanings(const PointValues& totals, int row, std::int32_t score,
-                     std::vector<std::string>& lines) {
-    static constexpr const char* Leanings[] = {"evil", "good", "a big race", "a small race"};
-    const std::span<const PointSlot> slots = ScoreSlots(row);
+// "Erudite scores 72: 45 of its own and 27 for good." when shared totals count.
+void Reasons::Leanings(const PointValues& totals, int row, std::int32_t score) {
+    const std::span<const std::uint8_t> slots = ScoreSlots(game, row);
     std::string parts;
     for (std::size_t i = 1; i < slots.size(); ++i) {
         const std::int32_t value = totals[slots[i]];
         if (value == 0) continue;
-        parts += " and " + std::to_string(value) + " for " + Leanings[slots[i] - SlotEvil];
+        parts += " and " + std::to_string(value) + " for " + For(slots[i]);
     }
     if (parts.empty()) return;
     lines.push_back(Name(row) + " scores " + std::to_string(score) + ": " +
                     std::to_string(totals[slots[0]]) + " of its own" + parts + ".");
 }
 
-}  // namespace
-
-std::vector<std::string> ExplainPick(const PointValues& totals, const RaceRows& races,
-                                     const ClassRows& classes, Preference preference,
-                                     const BestPick& pick) {
-    std::vector<std::string> lines;
-    const bool classFirst = preference == Preference::ClassOverRace;
-    const std::span<const RankEntry> firstRows =
-        classFirst ? std::span<const RankEntry>(classes) : std::span<const RankEntry>(races);
-    const std::span<const RankEntry> otherRows =
-        classFirst ? std::span<const RankEntry>(races) : std::span<const RankEntry>(classes);
-    const int first = firstRows[0].row;
-    lines.push_back(std::string("The best ") + (classFirst ? "class" : "race") +
-                    " is chosen first, then the best " + (classFirst ? "race" : "class") +
-                    " that goes with it.");
-    ExplainTie(firstRows, 0, classFirst ? "class" : "race", lines);
-    if (pick == BestPick{}) {
-        lines.push_back(Scored(firstRows[0]) + ": no " + (classFirst ? "race" : "class") +
-                        " in the game goes with " + Name(first) + ", so there is no pick.");
-        return lines;
-    }
-    const int race = pick.race, cls = RaceRowCount + pick.cls;
-    const int second = classFirst ? race : cls;
-    ExplainPassedOver(otherRows, second, first, classFirst, lines);
+// Tied rows that go with the first choice as well: the order settled it.
+void Reasons::Partner(std::span<const RankEntry> otherRows, int first, int second) {
     for (std::size_t i = 0; i < otherRows.size(); ++i) {
         if (otherRows[i].row != second) continue;
-        // Tied rows that go with the first choice as well: the order settled it.
         std::vector<std::string> tied{Name(second)};
         for (std::size_t j = i + 1; j < otherRows.size(); ++j) {
-            if (otherRows[j].score == otherRows[i].score && GoTogether(first, otherRows[j].row))
+            if (otherRows[j].score == otherRows[i].score &&
+                GoTogether(game, first, otherRows[j].row))
                 tied.push_back(Name(otherRows[j].row));
         }
         if (tied.size() > 1) {
@@ -106,15 +98,49 @@ std::vector<std::string> ExplainPick(const PointValues& totals, const RaceRows& 
                             "; the ranking, which keeps its own order among equal scores, put " +
                             tied.front() + " first.");
         }
-        break;
+        return;
     }
+}
+
+}  // namespace
+
+std::vector<std::string> ExplainPick(const Game& game, const PointValues& totals,
+                                     const RaceRows& races, const ClassRows& classes,
+                                     Preference preference, const BestPick& pick) {
+    Reasons why{game, {}};
+    const std::string& race = game.words[0];
+    const std::string& cls = game.words[1];
+    if (classes.count == 0) {  // a game of one table: its best row
+        why.Tie(races, 0, race);
+        why.Leanings(totals, races[0].row, races[0].score);
+        return why.lines;
+    }
+    const bool classFirst = preference == Preference::ClassOverRace;
+    const std::span<const RankEntry> firstRows =
+        classFirst ? std::span<const RankEntry>(classes) : std::span<const RankEntry>(races);
+    const std::span<const RankEntry> otherRows =
+        classFirst ? std::span<const RankEntry>(races) : std::span<const RankEntry>(classes);
+    const int first = firstRows[0].row;
+    why.lines.push_back("The best " + (classFirst ? cls : race) +
+                        " is chosen first, then the best " + (classFirst ? race : cls) +
+                        " that goes with it.");
+    why.Tie(firstRows, 0, classFirst ? cls : race);
+    if (pick == BestPick{}) {
+        why.lines.push_back(why.Scored(firstRows[0]) + ": no " + (classFirst ? race : cls) +
+                            " in the game goes with " + why.Name(first) + ", so there is no pick.");
+        return why.lines;
+    }
+    const int raceRow = pick.race, classRow = RaceRowCount + pick.cls;
+    const int second = classFirst ? raceRow : classRow;
+    why.PassedOver(otherRows, second, first, classFirst);
+    why.Partner(otherRows, first, second);
     for (const RankEntry& entry : races) {
-        if (entry.row == race) ExplainLeanings(totals, race, entry.score, lines);
+        if (entry.row == raceRow) why.Leanings(totals, raceRow, entry.score);
     }
     for (const RankEntry& entry : classes) {
-        if (entry.row == cls) ExplainLeanings(totals, cls, entry.score, lines);
+        if (entry.row == classRow) why.Leanings(totals, classRow, entry.score);
     }
-    return lines;
+    return why.lines;
 }
 
 }  // namespace kinpath

@@ -11,10 +11,10 @@
 
 namespace kinpath {
 
-// The tables as PickBestRaceAndClass left them (scored and sorted), the
-// totals, the preference and the pick it made.
-std::vector<std::string> ExplainPick(const PointValues& totals, const RaceRows& races,
-                                     const ClassRows& classes, Preference preference,
-                                     const BestPick& pick);
+// The game, the tables as PickBestRaceAndClass left them (scored and
+// sorted), the totals, the preference and the pick it made.
+std::vector<std::string> ExplainPick(const Game& game, const PointValues& totals,
+                                     const RaceRows& races, const ClassRows& classes,
+                                     Preference preference, const BestPick& pick);
 
 }  // namespace kinpath

@@ -2,6 +2,8 @@
 
 #include <initializer_list>
 
+#include "script/ScriptDocument.h"
+
 namespace kinpath {
 
 namespace {
@@ -50,22 +52,115 @@ constexpr std::uint16_t ClassesOfRace[RaceRowCount] = {
     Classes({Warrior, Druid, Rogue, Bard, Ranger}),               // Wood Elf
 };
 
-template <std::size_t N>
-constexpr std::array<RankEntry, N> RowsFrom(int first) {
-    std::array<RankEntry, N> rows{};
-    for (std::size_t i = 0; i < N; ++i) rows[i] = {first + static_cast<int>(i), 0};
+// Row names, races then classes, each table alphabetical.
+constexpr const char* Names[RowCount] = {
+    "Barbarian", "Dark Elf", "Dwarf",         "Erudite",  "Gnome",   "Half Elf",    "Halfling",
+    "High Elf",  "Human",    "Iksar",         "Ogre",     "Troll",   "Wood Elf",    "Bard",
+    "Cleric",    "Druid",    "Enchanter",     "Magician", "Monk",    "Necromancer", "Paladin",
+    "Ranger",    "Rogue",    "Shadow Knight", "Shaman",   "Warrior", "Wizard"};
+
+// Which totals make up each row's score. The leanings count for the rows they
+// describe: evil, good, big race, small race. Each row is led by its own total.
+struct ScoreRule {
+    int count;
+    PointSlot slots[3];
+};
+
+constexpr ScoreRule ScoreRules[RowCount] = {
+    {3, {SlotBarbarian, SlotGood, SlotBigRace}},
+    {2, {SlotDarkElf, SlotEvil}},
+    {3, {SlotDwarf, SlotGood, SlotSmallRace}},
+    {2, {SlotErudite, SlotGood}},
+    {3, {SlotGnome, SlotGood, SlotSmallRace}},
+    {3, {SlotHalfElf, SlotGood, SlotSmallRace}},
+    {2, {SlotHalfling, SlotGood}},
+    {2, {SlotHighElf, SlotGood}},
+    {2, {SlotHuman, SlotGood}},
+    {1, {SlotIksar}},
+    {3, {SlotOgre, SlotEvil, SlotBigRace}},
+    {3, {SlotTroll, SlotEvil, SlotBigRace}},
+    {2, {SlotWoodElf, SlotGood}},
+    {1, {SlotBard}},
+    {1, {SlotCleric}},
+    {1, {SlotDruid}},
+    {1, {SlotEnchanter}},
+    {1, {SlotMagician}},
+    {1, {SlotMonk}},
+    {2, {SlotNecromancer, SlotEvil}},
+    {1, {SlotPaladin}},
+    {1, {SlotRanger}},
+    {1, {SlotRogue}},
+    {2, {SlotShadowKnight, SlotEvil}},
+    {1, {SlotShaman}},
+    {1, {SlotWarrior}},
+    {1, {SlotWizard}},
+};
+
+Game MakeBuiltInGame() {
+    Game game;
+    for (int row = 0; row < RowCount; ++row) {
+        GameRow entry;
+        entry.name = Names[row];
+        const ScoreRule& rule = ScoreRules[row];
+        entry.count = static_cast<std::uint8_t>(rule.count);
+        for (int i = 0; i < rule.count; ++i)
+            entry.slots[std::size_t(i)] = std::uint8_t(rule.slots[i]);
+        if (row < RaceRowCount) {
+            entry.partners = ClassesOfRace[row];
+        } else {
+            for (int race = 0; race < RaceRowCount; ++race) {
+                if (ClassesOfRace[race] >> (row - RaceRowCount) & 1u)
+                    entry.partners = static_cast<std::uint16_t>(entry.partners | 1u << race);
+            }
+        }
+        game.tables[row < RaceRowCount ? 0 : 1].push_back(entry);
+    }
+    game.shared = {"evil", "good", "big race", "small race"};
+    for (const PointKey& key : AnswerPointKeys)
+        game.keys.push_back({key.key, static_cast<std::uint8_t>(key.slot)});
+    return game;
+}
+
+template <typename Rows>
+Rows InitialRows(const Game& game, int table) {
+    Rows rows;
+    rows.count = static_cast<int>(game.tables[std::size_t(table)].size());
+    for (int i = 0; i < rows.count; ++i)
+        rows.entries[std::size_t(i)] = {i + (table == 0 ? 0 : RaceRowCount), 0};
     return rows;
 }
 
 }  // namespace
 
-const RaceRows InitialRaceTable = RowsFrom<RaceRowCount>(0);
-const ClassRows InitialClassTable = RowsFrom<ClassRowCount>(RaceRowCount);
+const Game& BuiltInGame() {
+    static const Game game = MakeBuiltInGame();
+    return game;
+}
 
-bool GoTogether(int a, int b) {
-    const int race = a < b ? a : b, cls = (a < b ? b : a) - RaceRowCount;
-    if (race < 0 || race >= RaceRowCount || cls < 0 || cls >= ClassRowCount) return false;
-    return (ClassesOfRace[race] >> cls & 1u) != 0;
+const Game& GameOf(const ScriptDocument& document) {
+    const Game* declared = document.DeclaredGame();
+    return declared != nullptr ? *declared : BuiltInGame();
+}
+
+const GameRow& RowOf(const Game& game, int row) {
+    return row < RaceRowCount ? game.tables[0][std::size_t(row)]
+                              : game.tables[1][std::size_t(row - RaceRowCount)];
+}
+
+bool HasRow(const Game& game, int row) {
+    if (row < 0 || row >= RowCount) return false;
+    return row < RaceRowCount ? std::size_t(row) < game.tables[0].size()
+                              : std::size_t(row - RaceRowCount) < game.tables[1].size();
+}
+
+RaceRows InitialRaces(const Game& game) { return InitialRows<RaceRows>(game, 0); }
+ClassRows InitialClasses(const Game& game) { return InitialRows<ClassRows>(game, 1); }
+
+bool GoTogether(const Game& game, int a, int b) {
+    const int race = a < b ? a : b, cls = a < b ? b : a;
+    if (race >= RaceRowCount || cls < RaceRowCount || !HasRow(game, race) || !HasRow(game, cls))
+        return false;
+    return (game.tables[0][std::size_t(race)].partners >> (cls - RaceRowCount) & 1u) != 0;
 }
 
 }  // namespace kinpath

@@ -1,17 +1,22 @@
-// The fixed race and class tables: their rows, scores and allowed pairs.
+// A game's two tables as a run ranks them: the built-in game's or the one a
+// script declares, their rows, scores and allowed pairs.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
+#include "script/Game.h"
 #include "script/PointSlot.h"
 
 namespace kinpath {
 
-inline constexpr int RaceRowCount = 13;
-inline constexpr int ClassRowCount = 14;
-// Rows are numbered races first, then classes, each in the initial table's
-// (alphabetical) order; a row's name is RowName's (RowNames.h).
+class ScriptDocument;
+
+inline constexpr int RaceRowCount = FirstTableCapacity;
+inline constexpr int ClassRowCount = SecondTableCapacity;
+// Rows are numbered races first, then classes, each in its table's order
+// (the built-in game's alphabetical); the second table's rows start at
+// RaceRowCount whatever the size of the first.
 inline constexpr int RowCount = RaceRowCount + ClassRowCount;
 
 struct RankEntry {
@@ -20,17 +25,45 @@ struct RankEntry {
     friend bool operator==(const RankEntry&, const RankEntry&) = default;
 };
 
-using RaceRows = std::array<RankEntry, RaceRowCount>;
-using ClassRows = std::array<RankEntry, ClassRowCount>;
+// A table's rows in ranking order: as many as the game has, in room for the
+// most any game may have (no run allocates).
+template <int Capacity>
+struct RankRows {
+    std::array<RankEntry, Capacity> entries{};
+    int count = 0;
 
-// The tables as every run starts them: alphabetical order, scores 0. A session
-// keeps its own copies, which the pick reorders in place.
-extern const RaceRows InitialRaceTable;
-extern const ClassRows InitialClassTable;
+    RankEntry* begin() { return entries.data(); }
+    RankEntry* end() { return entries.data() + count; }
+    const RankEntry* begin() const { return entries.data(); }
+    const RankEntry* end() const { return entries.data() + count; }
+    RankEntry* data() { return entries.data(); }
+    const RankEntry* data() const { return entries.data(); }
+    std::size_t size() const { return static_cast<std::size_t>(count); }
+    RankEntry& operator[](std::size_t i) { return entries[i]; }
+    const RankEntry& operator[](std::size_t i) const { return entries[i]; }
+    friend bool operator==(const RankRows&, const RankRows&) = default;
+};
+
+using RaceRows = RankRows<RaceRowCount>;
+using ClassRows = RankRows<ClassRowCount>;
+
+// The game every script plays that declares none.
+const Game& BuiltInGame();
+// The game a document's run plays: the one it declares, or the built-in one.
+const Game& GameOf(const ScriptDocument& document);
+
+// A row (as in RowCount) of the game; whether the game has it.
+const GameRow& RowOf(const Game& game, int row);
+bool HasRow(const Game& game, int row);
+
+// The tables as every run of the game starts them: declaration order, scores 0.
+// A session keeps its own copies, which the pick reorders in place.
+RaceRows InitialRaces(const Game& game);
+ClassRows InitialClasses(const Game& game);
 
 // Whether the game lets rows a and b go together: a race and a class it
 // allows, in either order.
-bool GoTogether(int a, int b);
+bool GoTogether(const Game& game, int a, int b);
 
 // a + b with 32-bit two's-complement wrap-around, without signed overflow.
 inline std::int32_t WrappingAdd(std::int32_t a, std::int32_t b) {

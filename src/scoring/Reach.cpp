@@ -21,22 +21,16 @@ QuestionOptions OptionsOf(const ScriptDocument& document, const QuestionBlock& q
     return options;
 }
 
-namespace {
-
-// Each row's totals, looked up once: scores are summed for every option of
-// every question.
-const std::array<std::span<const PointSlot>, RowCount> RowSlots = [] {
-    std::array<std::span<const PointSlot>, RowCount> slots;
-    for (int row = 0; row < RowCount; ++row) slots[static_cast<std::size_t>(row)] = ScoreSlots(row);
-    return slots;
-}();
-
-}  // namespace
-
-std::int64_t ScoreOfRow(const PointValues& points, int row) {
+std::int64_t ScoreOfRow(const Game& game, const PointValues& points, int row) {
     std::int64_t score = 0;
-    for (const PointSlot slot : RowSlots[static_cast<std::size_t>(row)]) score += points[slot];
+    for (const int slot : ScoreSlots(game, row)) score += points[std::size_t(slot)];
     return score;
+}
+
+Reach::Reach(const Game& game) {
+    for (int row = 0; row < RowCount; ++row) {
+        if (HasRow(game, row)) slots_[std::size_t(row)] = ScoreSlots(game, row);
+    }
 }
 
 void Reach::Add(std::span<const PointValues> options) {
@@ -50,9 +44,9 @@ void Reach::Add(std::span<const PointValues> options) {
             highest[slot] = std::max(highest[slot], points[slot]);
         }
         for (std::size_t row = 0; row < scores.size(); ++row) {
-            if (RowSlots[row].size() == 1) continue;  // the score is the total
+            if (slots_[row].size() <= 1) continue;  // the score is the total
             std::int64_t score = 0;
-            for (const PointSlot slot : RowSlots[row]) score += points[slot];
+            for (const int slot : slots_[row]) score += points[std::size_t(slot)];
             scores[row] = {std::min(scores[row].low, score), std::max(scores[row].high, score)};
         }
     }
@@ -61,14 +55,15 @@ void Reach::Add(std::span<const PointValues> options) {
         totals_[slot].high += highest[slot];
     }
     for (std::size_t row = 0; row < scores.size(); ++row) {
-        const bool own = RowSlots[row].size() == 1;
-        scores_[row].low += own ? lowest[RowSlots[row][0]] : scores[row].low;
-        scores_[row].high += own ? highest[RowSlots[row][0]] : scores[row].high;
+        if (slots_[row].empty()) continue;
+        const bool own = slots_[row].size() == 1;
+        scores_[row].low += own ? lowest[slots_[row][0]] : scores[row].low;
+        scores_[row].high += own ? highest[slots_[row][0]] : scores[row].high;
     }
 }
 
 Reach ReachOf(const ScriptDocument& document) {
-    Reach reach;
+    Reach reach(GameOf(document));
     for (const QuestionBlock& question : document.Questions()) {
         reach.Add(OptionsOf(document, question).All());
     }
@@ -77,6 +72,7 @@ Reach ReachOf(const ScriptDocument& document) {
 
 Rivalry CompareRows(const ScriptDocument& document, int x, int y, int best) {
     if (best < 0) best = x;
+    const Game& game = GameOf(document);
     Rivalry rivalry;
     for (const QuestionBlock& question : document.Questions()) {
         const QuestionOptions options = OptionsOf(document, question);
@@ -84,8 +80,8 @@ Rivalry CompareRows(const ScriptDocument& document, int x, int y, int best) {
         std::int64_t least = std::numeric_limits<std::int64_t>::max();
         std::int64_t leastAtBest = least;
         for (const PointValues& points : options.All()) {
-            const std::int64_t lead = ScoreOfRow(points, y) - ScoreOfRow(points, x);
-            const std::int64_t score = ScoreOfRow(points, best);
+            const std::int64_t lead = ScoreOfRow(game, points, y) - ScoreOfRow(game, points, x);
+            const std::int64_t score = ScoreOfRow(game, points, best);
             least = std::min(least, lead);
             if (score > most) {
                 most = score;

@@ -35,16 +35,20 @@ struct QuestionOptions {
 QuestionOptions OptionsOf(const ScriptDocument& document, const QuestionBlock& question);
 
 // A row's score from points, summed in 64 bits: it never wraps.
-std::int64_t ScoreOfRow(const PointValues& points, int row);
+std::int64_t ScoreOfRow(const Game& game, const PointValues& points, int row);
 
 class Reach {
 public:
+    explicit Reach(const Game& game);
     void Add(std::span<const PointValues> options);
     // A point total (PointSlot) or a row's score (row as in RowCount).
     const Range& Total(int slot) const { return totals_[static_cast<std::size_t>(slot)]; }
     const Range& Score(int row) const { return scores_[static_cast<std::size_t>(row)]; }
 
 private:
+    // Each row's totals, looked up once (none for a row the game lacks):
+    // scores are summed for every option of every question.
+    std::array<std::span<const std::uint8_t>, RowCount> slots_{};
     std::array<Range, PointSlotCount> totals_{};
     std::array<Range, RowCount> scores_{};
 };

@@ -1,51 +1,44 @@
 #include "scoring/RowNames.h"
 
 #include "scoring/BestPick.h"
-#include "script/PointSlot.h"
 
 namespace kinpath {
 
-namespace {
+std::string_view RowName(const Game& game, int row) { return RowOf(game, row).name; }
 
-constexpr const char* Names[RowCount] = {
-    "Barbarian", "Dark Elf", "Dwarf",         "Erudite",  "Gnome",   "Half Elf",    "Halfling",
-    "High Elf",  "Human",    "Iksar",         "Ogre",     "Troll",   "Wood Elf",    "Bard",
-    "Cleric",    "Druid",    "Enchanter",     "Magician", "Monk",    "Necromancer", "Paladin",
-    "Ranger",    "Rogue",    "Shadow Knight", "Shaman",   "Warrior", "Wizard"};
-
-}  // namespace
-
-std::string_view RowName(int row) { return Names[row]; }
-
-const char* RaceName(int index) {
-    return index >= 0 && index < RaceRowCount ? Names[index] : UnknownName;
+std::string_view RaceName(const Game& game, int index) {
+    if (index >= RaceRowCount || !HasRow(game, index)) return UnknownName;
+    return RowOf(game, index).name;
 }
 
-const char* ClassName(int index) {
-    return index >= 0 && index < ClassRowCount ? Names[RaceRowCount + index] : UnknownName;
+std::string_view ClassName(const Game& game, int index) {
+    if (index < 0 || !HasRow(game, RaceRowCount + index)) return UnknownName;
+    return RowOf(game, RaceRowCount + index).name;
 }
 
-std::string_view SlotName(int slot) {
-    static constexpr const char* Leanings[] = {"evil", "good", "big race", "small race"};
-    if (slot >= BarSlotCount) return Leanings[slot - BarSlotCount];
+std::string_view SlotName(const Game& game, int slot) {
+    if (slot >= BarSlotCount) {
+        const auto shared = static_cast<std::size_t>(slot - BarSlotCount);
+        return shared < game.shared.size() ? std::string_view(game.shared[shared]) : "";
+    }
     for (int row = 0; row < RowCount; ++row) {
-        if (ScoreSlots(row)[0] == slot) return RowName(row);
+        if (HasRow(game, row) && RowOf(game, row).slots[0] == slot) return RowName(game, row);
     }
     return {};
 }
 
-std::string_view SlotKey(int slot) {
-    for (const PointKey& key : AnswerPointKeys) {
+std::string_view SlotKey(const Game& game, int slot) {
+    for (const GameKey& key : game.keys) {
         if (key.slot == slot) return key.key;
     }
     return {};
 }
 
-std::string RowKeys(int row) {
+std::string RowKeys(const Game& game, int row) {
     std::string keys;
-    for (const PointSlot slot : ScoreSlots(row)) {
-        if (SlotKey(slot).empty()) continue;
-        keys += (keys.empty() ? "" : " + ") + std::string(SlotKey(slot));
+    for (const int slot : ScoreSlots(game, row)) {
+        if (SlotKey(game, slot).empty()) continue;
+        keys += (keys.empty() ? "" : " + ") + std::string(SlotKey(game, slot));
     }
     return keys;
 }

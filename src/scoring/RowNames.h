@@ -1,5 +1,6 @@
-// The names of the race and class rows, the point totals and their keys, for
-// whatever tells an author about them (the checker, the balance report).
+// The names of a game's rows, its point totals and their keys, for whatever
+// tells a player or an author about them (the report, the checker, the
+// balance report).
 #pragma once
 
 #include <string>
@@ -12,18 +13,18 @@ namespace kinpath {
 // What the pick names when no race and class go together.
 inline constexpr const char* UnknownName = "Unknown";
 
-// A race's or class's name (row as in RowCount), the one place rows are named.
-std::string_view RowName(int row);
+// A row's name (row as in RowCount).
+std::string_view RowName(const Game& game, int row);
 // A race's or a class's name by its place in the initial table, "Unknown" at
 // (and past) the table's end.
-const char* RaceName(int index);
-const char* ClassName(int index);
+std::string_view RaceName(const Game& game, int index);
+std::string_view ClassName(const Game& game, int index);
 
-// The race, class or leaning a point total counts for ("Warrior", "evil"),
-// and the key that sets it ("warpts="; none for High Elf).
-std::string_view SlotName(int slot);
-std::string_view SlotKey(int slot);
+// The row or shared total a point total counts for ("Warrior", "evil"), and
+// the key that sets it ("warpts="; none for High Elf).
+std::string_view SlotName(const Game& game, int slot);
+std::string_view SlotKey(const Game& game, int slot);
 // The point totals a row's score sums, as keys ("barbpts= + goodpts= + bigracepts=").
-std::string RowKeys(int row);
+std::string RowKeys(const Game& game, int row);
 
 }  // namespace kinpath

@@ -22,11 +22,13 @@ using namespace kinpath;
 
 namespace {
 
+const Game& Built = BuiltInGame();
+
 // Each row's name and score, in table order.
 template <typename Rows>
 std::vector<std::pair<std::string, std::int32_t>> Ranked(const Rows& rows) {
     std::vector<std::pair<std::string, std::int32_t>> ranked;
-    for (const RankEntry& row : rows) ranked.emplace_back(RowName(row.row), row.score);
+    for (const RankEntry& row : rows) ranked.emplace_back(RowName(Built, row.row), row.score);
     return ranked;
 }
 
@@ -66,7 +68,7 @@ std::int32_t ReferenceScore(const PointValues& totals, int row) {
         {"Necromancer", "e"}, {"Shadow Knight", "e"}};
     const int slot = row == 18 ? 19 : row == 19 ? 18 : row;
     std::int64_t sum = totals[slot];
-    for (char c : leanings[std::string(RowName(row))])
+    for (char c : leanings[std::string(RowName(Built, row))])
         sum += totals[SlotEvil + std::string("egbs").find(c)];
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(sum));
 }
@@ -93,19 +95,20 @@ const std::map<std::string, std::string> ClassesOfRace{
 bool Pairs(int a, int b) {
     if (a > b) std::swap(a, b);
     if (a >= RaceRowCount || b < RaceRowCount) return false;
-    const std::string classes = "," + ClassesOfRace.at(std::string(RowName(a))) + ",";
-    return classes.find("," + std::string(RowName(b)) + ",") != std::string::npos;
+    const std::string classes = "," + ClassesOfRace.at(std::string(RowName(Built, a))) + ",";
+    return classes.find("," + std::string(RowName(Built, b)) + ",") != std::string::npos;
 }
 
 // The best row of the preferred table, then the first row of the other table
 // that goes with it, as "race/class".
 std::string ReferencePick(const RaceRows& races, const ClassRows& classes, bool raceFirst) {
-    const std::string race(RowName(races[0].row)), cls(RowName(classes[0].row));
+    const std::string race(RowName(Built, races[0].row)), cls(RowName(Built, classes[0].row));
     for (const RankEntry& row : classes)
-        if (raceFirst && Pairs(races[0].row, row.row)) return race + "/" + RowName(row.row).data();
+        if (raceFirst && Pairs(races[0].row, row.row))
+            return race + "/" + RowName(Built, row.row).data();
     for (const RankEntry& row : races)
         if (!raceFirst && Pairs(row.row, classes[0].row))
-            return RowName(row.row).data() + ("/" + cls);
+            return RowName(Built, row.row).data() + ("/" + cls);
     return "Unknown/Unknown";
 }
 
@@ -146,8 +149,8 @@ TEST(BestPickTest, PickMatchesTheReferenceOnRandomTotalsAndTables) {
         PointValues totals{};
         for (std::int32_t& total : totals)
             total = random() % 20 ? static_cast<std::int32_t>(random() % 5) - 2 : random();
-        RaceRows races = InitialRaceTable;
-        ClassRows classes = InitialClassTable;
+        RaceRows races = InitialRaces(Built);
+        ClassRows classes = InitialClasses(Built);
         std::shuffle(races.begin(), races.end(), random);
         std::shuffle(classes.begin(), classes.end(), random);
         const bool raceFirst = random() % 2;
@@ -159,9 +162,12 @@ TEST(BestPickTest, PickMatchesTheReferenceOnRandomTotalsAndTables) {
         const ClassRows sortedClasses = ReferenceRanking(totals, classes);
         const std::string expected = ReferencePick(sortedRaces, sortedClasses, raceFirst);
         const BestPick pick =
-            PickBestRaceAndClass(totals, races, classes,
+            PickBestRaceAndClass(Built, totals, races, classes,
                                  raceFirst ? Preference::RaceOverClass : Preference::ClassOverRace);
-        ASSERT_EQ(std::string(RaceName(pick.race)) + "/" + ClassName(pick.cls), expected) << round;
+        ASSERT_EQ(
+            std::string(RaceName(Built, pick.race)) + "/" + std::string(ClassName(Built, pick.cls)),
+            expected)
+            << round;
         ASSERT_EQ(Ranked(races), Ranked(sortedRaces)) << "round " << round;
         ASSERT_EQ(Ranked(classes), Ranked(sortedClasses)) << "round " << round;
         unknown += expected == "Unknown/Unknown";
@@ -174,10 +180,11 @@ TEST(BestPickTest, PickMatchesTheReferenceOnRandomTotalsAndTables) {
 // class), and no word on leanings of 0.
 TEST(BestPickTest, ReasonsWhenNothingWasAnswered) {
     PointValues totals{};
-    RaceRows races = InitialRaceTable;
-    ClassRows classes = InitialClassTable;
-    const BestPick pick = PickBestRaceAndClass(totals, races, classes, Preference::ClassOverRace);
-    EXPECT_EQ(ExplainPick(totals, races, classes, Preference::ClassOverRace, pick),
+    RaceRows races = InitialRaces(Built);
+    ClassRows classes = InitialClasses(Built);
+    const BestPick pick =
+        PickBestRaceAndClass(Built, totals, races, classes, Preference::ClassOverRace);
+    EXPECT_EQ(ExplainPick(Built, totals, races, classes, Preference::ClassOverRace, pick),
               std::vector<std::string>(
                   {"The best class is chosen first, then the best race that goes with it.",
                    "Paladin, Cleric, Druid, Enchanter, Magician, Monk, Necromancer, Bard, Ranger, "
@@ -191,25 +198,27 @@ TEST(BestPickTest, ReasonsWhenNothingWasAnswered) {
                    "Dwarf first."}));
     // A class that leads alone is no tie; what good adds to the race picked is said.
     totals[SlotPaladin] = 5, totals[SlotGood] = 3;
-    races = InitialRaceTable, classes = InitialClassTable;
-    const BestPick alone = PickBestRaceAndClass(totals, races, classes, Preference::ClassOverRace);
-    const auto lines = ExplainPick(totals, races, classes, Preference::ClassOverRace, alone);
+    races = InitialRaces(Built), classes = InitialClasses(Built);
+    const BestPick alone =
+        PickBestRaceAndClass(Built, totals, races, classes, Preference::ClassOverRace);
+    const auto lines = ExplainPick(Built, totals, races, classes, Preference::ClassOverRace, alone);
     for (const std::string& line : lines)
         EXPECT_EQ(line.find("for the best class"), std::string::npos) << line;
     EXPECT_EQ(lines.back(),
-              std::string(RaceName(alone.race)) + " scores 3: 0 of its own and 3 for good.");
+              std::string(RaceName(Built, alone.race)) + " scores 3: 0 of its own and 3 for good.");
 }
 
 // Alphabetical, scores 0, and the pairs the game allows, asked either way
 // round (two races or two classes never go together).
 TEST(RankTablesTest, TablesStartAlphabeticalAndPairAsTheRulesList) {
-    auto races = Ranked(InitialRaceTable), classes = Ranked(InitialClassTable);
+    auto races = Ranked(InitialRaces(Built)), classes = Ranked(InitialClasses(Built));
     EXPECT_TRUE(std::is_sorted(races.begin(), races.end()) && races[0].second == 0);
     EXPECT_TRUE(std::is_sorted(classes.begin(), classes.end()) && classes[0].second == 0);
     EXPECT_EQ(races.back().first + classes[0].first, "Wood ElfBard");
     for (int a = -1; a <= RowCount; ++a)
         for (int b = 0; b < RowCount; ++b)
-            EXPECT_EQ(GoTogether(a, b), a >= 0 && a < RowCount && Pairs(a, b)) << a << "/" << b;
+            EXPECT_EQ(GoTogether(Built, a, b), a >= 0 && a < RowCount && Pairs(a, b))
+                << a << "/" << b;
 }
 
 // A type names a choice by its number or, for the first two, by "yes" and

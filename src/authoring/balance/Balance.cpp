@@ -166,7 +166,7 @@ struct Simulation {
 };
 
 // The bar of a race or class row (rows as in the initial tables, races first).
-PointSlot BarOf(int row) { return ScoreSlots(row)[0]; }
+int BarOf(int row) { return ScoreSlots(BuiltInGame(), row)[0]; }
 
 // Rows whose bar ended highest of their kind that the pick went past for want
 // of a partner: the rows the pick walked over before the one it took, or the

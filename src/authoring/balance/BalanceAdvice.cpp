@@ -15,7 +15,8 @@ namespace {
 // with: the partners the pick looks for, of two races or of two classes.
 bool AllowsAllOf(int wider, int row) {
     for (int partner = 0; partner < RowCount; ++partner) {
-        if (GoTogether(row, partner) && !GoTogether(wider, partner)) return false;
+        if (GoTogether(BuiltInGame(), row, partner) && !GoTogether(BuiltInGame(), wider, partner))
+            return false;
     }
     return true;
 }
@@ -85,7 +86,7 @@ std::vector<int> Partners(int row) {
     std::vector<int> partners;
     const bool race = row < RaceRowCount;
     for (int other = race ? RaceRowCount : 0; other < (race ? RowCount : RaceRowCount); ++other) {
-        if (GoTogether(row, other)) partners.push_back(other);
+        if (GoTogether(BuiltInGame(), row, other)) partners.push_back(other);
     }
     return partners;
 }
@@ -96,7 +97,7 @@ std::string Names(const std::vector<int>& rows) {
         names += (i == 0                 ? ""
                   : i + 1 == rows.size() ? " and "
                                          : ", ") +
-                 std::string(RowName(rows[i]));
+                 std::string(RowName(BuiltInGame(), rows[i]));
     }
     return names;
 }
@@ -111,7 +112,7 @@ std::string CoveredPartners(const ScriptDocument& document, const Reach& reach, 
         int best = -1;
         for (int rival = race ? 0 : RaceRowCount; rival < (race ? RaceRowCount : RowCount);
              ++rival) {
-            if (rival == row || !GoTogether(rival, partner)) continue;
+            if (rival == row || !GoTogether(BuiltInGame(), rival, partner)) continue;
             if (CompareRows(document, row, rival).least >= 0 &&
                 (best < 0 || reach.Score(rival).high > reach.Score(best).high))
                 best = rival;
@@ -123,12 +124,13 @@ std::string CoveredPartners(const ScriptDocument& document, const Reach& reach, 
         it->second.push_back(partner);
     }
     std::string text = std::string("for every ") + (race ? "class" : "race") + " " +
-                       std::string(RowName(row)) + " goes with, a " + (race ? "race" : "class") +
+                       std::string(RowName(BuiltInGame(), row)) + " goes with, a " +
+                       (race ? "race" : "class") +
                        " that goes with it too scores at least as much on every way of answering "
                        "(on a tie the pick's own order decides): ";
     for (std::size_t i = 0; i < rivals.size(); ++i) {
-        text += (i == 0 ? "" : "; ") + std::string(RowName(rivals[i].first)) + " for " +
-                Names(rivals[i].second);
+        text += (i == 0 ? "" : "; ") + std::string(RowName(BuiltInGame(), rivals[i].first)) +
+                " for " + Names(rivals[i].second);
     }
     return text;
 }
@@ -144,11 +146,12 @@ std::string BlockedAtBest(const ScriptDocument& document, const Reach& reach, in
             return CompareRows(document, partner, other, row).leastAtBest >= 0;
         });
         if (!ahead) continue;
-        return "on every way of answering that gives " + std::string(RowName(row)) +
+        return "on every way of answering that gives " + std::string(RowName(BuiltInGame(), row)) +
                " its highest score, " + NumberText(reach.Score(row).high) + ", " +
-               std::string(RowName(other)) + " scores at least as much as every " +
-               (race ? "class " : "race ") + std::string(RowName(row)) + " goes with, and " +
-               std::string(RowName(row)) + " does not go with " + std::string(RowName(other));
+               std::string(RowName(BuiltInGame(), other)) + " scores at least as much as every " +
+               (race ? "class " : "race ") + std::string(RowName(BuiltInGame(), row)) +
+               " goes with, and " + std::string(RowName(BuiltInGame(), row)) +
+               " does not go with " + std::string(RowName(BuiltInGame(), other));
     }
     return {};
 }
@@ -159,11 +162,12 @@ std::string NeverRecommendedCause(const ScriptDocument& document, const Reach& r
                                   Preference preference, int row) {
     const bool race = row < RaceRowCount;
     const bool first = race == (preference == Preference::RaceOverClass);
-    const std::string name(RowName(row));
+    const std::string name(RowName(BuiltInGame(), row));
     const std::string best = NumberText(reach.Score(row).high);
     std::string cause;
-    if (SlotKey(ScoreSlots(row)[0]).empty()) {
-        cause = name + " has no key of its own and gains only from " + RowKeys(row) + "; ";
+    if (SlotKey(BuiltInGame(), ScoreSlots(BuiltInGame(), row)[0]).empty()) {
+        cause = name + " has no key of its own and gains only from " + RowKeys(BuiltInGame(), row) +
+                "; ";
     }
     int always = -1, atBest = -1;
     std::int64_t alwaysLead = -1, atBestLead = -1;
@@ -184,7 +188,7 @@ std::string NeverRecommendedCause(const ScriptDocument& document, const Reach& r
                                : race ? " and goes with every class " + name + " goes with"
                                       : " and is open to every race " + name + " is open to";
     if (always >= 0) {
-        const std::string rival(RowName(always));
+        const std::string rival(RowName(BuiltInGame(), always));
         if (alwaysLead > 0) {
             return cause + rival + " always scores more than " + name + ", by at least " +
                    NumberText(alwaysLead) + allows;
@@ -199,8 +203,9 @@ std::string NeverRecommendedCause(const ScriptDocument& document, const Reach& r
         }
     }
     if (atBest >= 0) {
-        return cause + name + " can reach at most " + best + "; " + std::string(RowName(atBest)) +
-               " reaches at least " + NumberText(reach.Score(row).high + atBestLead) +
+        return cause + name + " can reach at most " + best + "; " +
+               std::string(RowName(BuiltInGame(), atBest)) + " reaches at least " +
+               NumberText(reach.Score(row).high + atBestLead) +
                " on every way of answering that gives " + name + " " + best + allows;
     }
     return cause + name + " can reach " + best + ", and no single " + (race ? "race" : "class") +

@@ -67,7 +67,7 @@ std::vector<int> ByRecommended(const BalanceTally& tally, bool races) {
     std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
         return Recommended(tally, a) != Recommended(tally, b)
                    ? Recommended(tally, a) > Recommended(tally, b)
-                   : RowName(a) < RowName(b);
+                   : RowName(BuiltInGame(), a) < RowName(BuiltInGame(), b);
     });
     return rows;
 }
@@ -114,13 +114,14 @@ ReportTable RowsTable(const BalanceTally& tally, bool races, const Reach& reach)
         "leanings that count for it, as the pick ranks the " +
         kind + ") " + ExactReach;
     for (const int row : ByRecommended(tally, races)) {
-        const TotalCounts& bar = tally.bars[std::size_t(ScoreSlots(row)[0])];
-        const Range total = reach.Total(ScoreSlots(row)[0]);
+        const TotalCounts& bar = tally.bars[std::size_t(ScoreSlots(BuiltInGame(), row)[0])];
+        const Range total = reach.Total(ScoreSlots(BuiltInGame(), row)[0]);
         const Range score = reach.Score(row);
-        table.rows.push_back(
-            {RowName(row), Recommended(tally, row), Share(Recommended(tally, row), tally.runs),
-             TotalCell(bar.Percentile(50)), TotalCell(bar.Percentile(90)),
-             tally.passedOver[std::size_t(row)], total.low, total.high, score.low, score.high});
+        table.rows.push_back({RowName(BuiltInGame(), row), Recommended(tally, row),
+                              Share(Recommended(tally, row), tally.runs),
+                              TotalCell(bar.Percentile(50)), TotalCell(bar.Percentile(90)),
+                              tally.passedOver[std::size_t(row)], total.low, total.high, score.low,
+                              score.high});
     }
     return table;
 }
@@ -142,12 +143,12 @@ ReportTable LeaningsTable(const Reach& reach) {
     for (int slot = BarSlotCount; slot < PointSlotCount; ++slot) {
         std::string rows;
         for (int row = 0; row < RowCount; ++row) {
-            const auto slots = ScoreSlots(row);
+            const auto slots = ScoreSlots(BuiltInGame(), row);
             if (std::find(slots.begin(), slots.end(), slot) == slots.end()) continue;
-            rows += (rows.empty() ? "" : ", ") + std::string(RowName(row));
+            rows += (rows.empty() ? "" : ", ") + std::string(RowName(BuiltInGame(), row));
         }
-        table.rows.push_back(
-            {SlotName(slot), SlotKey(slot), rows, reach.Total(slot).low, reach.Total(slot).high});
+        table.rows.push_back({SlotName(BuiltInGame(), slot), SlotKey(BuiltInGame(), slot), rows,
+                              reach.Total(slot).low, reach.Total(slot).high});
     }
     return table;
 }
@@ -174,8 +175,9 @@ ReportTable PairsTable(const BalanceTally& tally) {
     std::stable_sort(pairs.begin(), pairs.end(),
                      [](const Pair& a, const Pair& b) { return a.count > b.count; });
     for (const Pair& pair : pairs) {
-        table.rows.push_back(
-            {RaceName(pair.race), ClassName(pair.cls), pair.count, Share(pair.count, tally.runs)});
+        table.rows.push_back({RaceName(BuiltInGame(), pair.race),
+                              ClassName(BuiltInGame(), pair.cls), pair.count,
+                              Share(pair.count, tally.runs)});
     }
     return table;
 }
@@ -194,7 +196,7 @@ ReportTable NeverTable(const ScriptDocument& document, const BalanceTally& tally
         "every way of answering, not only for the runs made.";
     for (int row = 0; row < RowCount; ++row) {
         if (Recommended(tally, row) != 0) continue;
-        table.rows.push_back({RowName(row), row < RaceRowCount ? "race" : "class",
+        table.rows.push_back({RowName(BuiltInGame(), row), row < RaceRowCount ? "race" : "class",
                               reach.Score(row).high,
                               NeverRecommendedCause(document, reach, tally.preference, row)});
     }
@@ -211,8 +213,9 @@ struct AnswerEffect {
     int most = 0, next = 0;  // the outcomes that change most, by size
 };
 
-const char* OutcomeName(int outcome) {
-    return outcome <= RaceRowCount ? RaceName(outcome) : ClassName(outcome - RaceRowCount - 1);
+std::string_view OutcomeName(int outcome) {
+    return outcome <= RaceRowCount ? RaceName(BuiltInGame(), outcome)
+                                   : ClassName(BuiltInGame(), outcome - RaceRowCount - 1);
 }
 
 // The answers that move the recommendations most, by their largest change:
@@ -301,8 +304,9 @@ ReportTable BarTotalsTable(const BalanceTally& tally) {
             {"from_" + NumberText(std::int64_t{10 * (bin - 1)}), EndTitle(bin)});
     for (int row = 0; row < RowCount; ++row) {
         auto& cells = table.rows.emplace_back();
-        cells.emplace_back(RowName(row));
-        for (const std::uint64_t count : EndsOf(tally.bars[std::size_t(ScoreSlots(row)[0])]))
+        cells.emplace_back(RowName(BuiltInGame(), row));
+        for (const std::uint64_t count :
+             EndsOf(tally.bars[std::size_t(ScoreSlots(BuiltInGame(), row)[0])]))
             cells.emplace_back(count);
     }
     return table;
@@ -335,24 +339,27 @@ ReportCharts ChartsOf(const BalanceTally& tally) {
     for (const bool races : {true, false}) {
         for (const int row : ByRecommended(tally, races)) {
             (races ? charts.races : charts.classes)
-                .push_back({std::string(RowName(row)), Share(Recommended(tally, row), tally.runs)});
+                .push_back({std::string(RowName(BuiltInGame(), row)),
+                            Share(Recommended(tally, row), tally.runs)});
         }
     }
     for (int row = 0; row < RowCount; ++row) {
-        charts.ends.emplace_back(RowName(row), EndsOf(tally.bars[std::size_t(ScoreSlots(row)[0])]));
+        charts.ends.emplace_back(
+            RowName(BuiltInGame(), row),
+            EndsOf(tally.bars[std::size_t(ScoreSlots(BuiltInGame(), row)[0])]));
     }
     for (int bin = 0; bin < EndBins; ++bin) charts.endTitles[std::size_t(bin)] = EndTitle(bin);
     charts.unknown = tally.races[std::size_t(UnknownRace)] > 0;
     const int races = RaceRowCount + charts.unknown, classes = ClassRowCount + charts.unknown;
-    for (int c = 0; c < classes; ++c) charts.pairClasses.push_back(ClassName(c));
+    for (int c = 0; c < classes; ++c) charts.pairClasses.emplace_back(ClassName(BuiltInGame(), c));
     for (int r = 0; r < races; ++r) {
-        charts.pairRaces.push_back(RaceName(r));
+        charts.pairRaces.emplace_back(RaceName(BuiltInGame(), r));
         auto& runs = charts.pairRuns.emplace_back();
         auto& allowed = charts.pairAllowed.emplace_back();
         for (int c = 0; c < classes; ++c) {
             runs.push_back(tally.pairs[std::size_t(r)][std::size_t(c)]);
             allowed.push_back(r < RaceRowCount && c < ClassRowCount &&
-                              GoTogether(r, RaceRowCount + c));
+                              GoTogether(BuiltInGame(), r, RaceRowCount + c));
         }
     }
     return charts;

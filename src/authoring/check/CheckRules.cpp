@@ -288,10 +288,10 @@ std::string PastRangeWarning(bool high, const std::string& what, const std::stri
 }
 
 // The line of the key that gives a reached answer most of a total or score.
-std::int64_t KeyLineOf(const ReachedAnswer& answer, std::span<const PointSlot> slots) {
+std::int64_t KeyLineOf(const ReachedAnswer& answer, std::span<const std::uint8_t> slots) {
     std::int64_t line = answer.line;
     std::int64_t most = 0;
-    for (const PointSlot slot : slots) {
+    for (const std::uint8_t slot : slots) {
         const std::int64_t size = std::abs(static_cast<std::int64_t>(answer.points[slot]));
         if (answer.keyLines[slot] != 0 && size > most) {
             most = size;
@@ -324,8 +324,10 @@ void WarnPastRange(const QuestionInfo& question, TotalsReach& totals, std::vecto
         const Range now = isRow ? totals.reach.Score(row) : totals.reach.Total(sum);
         const bool pastHigh = now.high > INT32_MAX, pastLow = now.low < INT32_MIN;
         if (!pastHigh && !pastLow) continue;
-        const PointSlot own = static_cast<PointSlot>(sum);
-        const std::span<const PointSlot> slots = isRow ? ScoreSlots(row) : std::span(&own, 1);
+        const auto own = static_cast<std::uint8_t>(sum);
+        const Game& game = *totals.game;
+        const std::span<const std::uint8_t> slots =
+            isRow ? ScoreSlots(game, row) : std::span(&own, 1);
         for (const bool high : {true, false}) {
             const auto told = [&](int s) { return totals.told[std::size_t(2 * s + high)]; };
             if (!(high ? pastHigh : pastLow) || told(sum) ||
@@ -336,15 +338,15 @@ void WarnPastRange(const QuestionInfo& question, TotalsReach& totals, std::vecto
             std::int64_t most = 0;
             for (auto answer = question.reached.begin(); answer != shown; ++answer) {
                 std::int64_t value = 0;
-                for (const PointSlot slot : slots) value += answer->points[slot];
+                for (const int slot : slots) value += answer->points[std::size_t(slot)];
                 if (answer->line != 0 && (high ? value > most : value < most)) {
                     most = value;
                     furthest = &*answer;
                 }
             }
-            const std::string what =
-                std::string(isRow ? RowName(row) : SlotName(sum)) + (isRow ? " score" : " total");
-            const std::string keys = isRow ? RowKeys(row) : std::string(SlotKey(sum));
+            const std::string what = std::string(isRow ? RowName(game, row) : SlotName(game, sum)) +
+                                     (isRow ? " score" : " total");
+            const std::string keys = isRow ? RowKeys(game, row) : std::string(SlotKey(game, sum));
             out.push_back({KeyLineOf(*furthest, slots), CheckSeverity::Warning,
                            CheckKind::PastRange,
                            PastRangeWarning(high, what, keys, high ? now.high : now.low)});

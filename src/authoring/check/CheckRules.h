@@ -192,7 +192,8 @@ struct QuestionInfo {
 // What a player can reach so far, and which totals and scores were already
 // said to pass the 32-bit range (each is said once, where it first does).
 struct TotalsReach {
-    Reach reach;
+    const Game* game = &BuiltInGame();
+    Reach reach{*game};
     std::array<bool, 2 * (PointSlotCount + RowCount)> told{};
 };
 

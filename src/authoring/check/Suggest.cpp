@@ -33,7 +33,7 @@ std::optional<std::string_view> KeyOfName(std::string_view written, KeyList keys
     const std::string_view stem = written.substr(0, written.size() - ending.size());
     for (const PointKey& key : AnswerPointKeys) {
         std::string name;
-        for (const char c : SlotName(key.slot))
+        for (const char c : SlotName(BuiltInGame(), key.slot))
             if (c != ' ') name += FoldAscii(c);
         if (name.starts_with(stem) && std::find(keys.begin(), keys.end(), key.key) != keys.end())
             return key.key;

@@ -36,8 +36,8 @@ const std::string TwoOutcomes =
 
 std::uint64_t Pair(const BalanceTally& t, const std::string& race, const std::string& cls) {
     int r = 0, c = 0;
-    while (r < UnknownRace && race != RaceName(r)) ++r;
-    while (c < UnknownClass && cls != ClassName(c)) ++c;
+    while (r < UnknownRace && race != RaceName(BuiltInGame(), r)) ++r;
+    while (c < UnknownClass && cls != ClassName(BuiltInGame(), c)) ++c;
     return t.pairs[r][c];
 }
 
