@@ -278,6 +278,7 @@ void WindowDriver::Update(int chosen) {
     // The new screen stands before it is drawn: a view reads it while
     // drawing, and what it reports meanwhile (its laid-out lines) lands in it.
     const Screen before = std::exchange(shown_, std::move(next));
+    if (shown_.caption != before.caption) view_.DrawCaption(shown_.caption);
     if (shown_.layout != before.layout) view_.DrawLayout(shown_.layout);
     for (std::size_t i = 0; i < shown_.controls.size(); ++i) {
         if (shown_.controls[i] != before.controls[i])

@@ -258,6 +258,7 @@ Verdict MakeVerdict(const Session& session, const BestPick& pick) {
     const Game& game = session.PlayedGame();
     Verdict verdict{std::string(RaceName(game, pick.race)),
                     game.tables[1].empty() ? "" : std::string(ClassName(game, pick.cls)),
+                    game.words,
                     {},
                     {},
                     {}};
@@ -297,6 +298,7 @@ Screen Run::Render() const {
     if (!s.loaded) return screen;
 
     screen.pane = s.transcript.Text();
+    if (!s.session.PlayedGame().title.empty()) screen.caption = s.session.PlayedGame().title;
     screen.questionCount = static_cast<int>(s.session.Document().Questions().size());
     ControlView& ok = *screen.Control(IdOk);
     ControlView& question = *screen.Control(IdQuestionText);

@@ -43,4 +43,21 @@ std::string RowKeys(const Game& game, int row) {
     return keys;
 }
 
+std::string PluralOf(std::string_view word) {
+    const auto ends = [&](std::string_view end) { return word.ends_with(end); };
+    if (ends("s") || ends("x") || ends("z") || ends("ch") || ends("sh"))
+        return std::string(word) + "es";
+    if (word.size() > 1 && ends("y") &&
+        std::string_view("aeiou").find(word[word.size() - 2]) == std::string_view::npos)
+        return std::string(word.substr(0, word.size() - 1)) + "ies";
+    return std::string(word) + "s";
+}
+
+std::string Capitalised(std::string_view word) {
+    std::string text(word);
+    if (!text.empty() && text[0] >= 'a' && text[0] <= 'z')
+        text[0] = static_cast<char>(text[0] - 32);
+    return text;
+}
+
 }  // namespace kinpath

@@ -27,4 +27,9 @@ std::string_view SlotKey(const Game& game, int slot);
 // The point totals a row's score sums, as keys ("barbpts= + goodpts= + bigracepts=").
 std::string RowKeys(const Game& game, int row);
 
+// A game's word for a row in the plural ("classes", "ancestries") and with a
+// capital ("Race"), for headings.
+std::string PluralOf(std::string_view word);
+std::string Capitalised(std::string_view word);
+
 }  // namespace kinpath

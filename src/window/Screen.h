@@ -11,6 +11,7 @@
 
 #include "window/ControlIds.h"
 #include "window/DialogTemplate.h"
+#include "window/WindowWords.h"
 
 namespace kinpath {
 
@@ -64,7 +65,9 @@ enum class Layout { Questions, Results };
 // The pick and why, for a view that explains it beside the report.
 struct Verdict {
     std::string race;
-    std::string className;
+    std::string className;  // empty in a game of one table
+    // What the game calls a row of each table.
+    std::array<std::string, 2> words{"race", "class"};
     struct Standing {
         std::string name;
         std::int32_t score = 0;
@@ -79,6 +82,8 @@ struct Verdict {
 };
 
 struct Screen {
+    // The window's caption (the page's title and heading).
+    std::string caption = DialogCaption;
     // In template order (DialogControls); the pane's text is in pane.
     std::array<ControlView, ControlCount> controls;
     Layout layout = Layout::Questions;

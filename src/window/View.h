@@ -45,8 +45,11 @@ public:
     virtual ~View() = default;
 
     // --- Drawing. The driver calls each only with a change, in this order
-    // within one update: layout, controls, pane, bars, tab stop, focus,
-    // progress, verdict, steps, box, end.
+    // within one update: caption, layout, controls, pane, bars, tab stop,
+    // focus, progress, verdict, steps, box, end.
+    // The caption a script's game gives the window (Screen::caption); a
+    // window without one need not draw it.
+    virtual void DrawCaption(std::string_view /*caption*/) {}
     virtual void DrawLayout(Layout layout) = 0;
     virtual void DrawControl(int id, const ControlView& control) = 0;
     // The pane's whole text, CR LF line breaks; the pane then shows its first line.

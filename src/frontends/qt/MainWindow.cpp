@@ -252,6 +252,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 // --- Drawing
 
+void MainWindow::DrawCaption(std::string_view caption) { setWindowTitle(FromUtf8(caption)); }
+
 void MainWindow::DrawLayout(Layout layout) {
     // The results give the pane the window above the button row; the
     // questions (after Back or a preview) put it back in its place.

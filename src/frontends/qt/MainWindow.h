@@ -67,6 +67,7 @@ public:
     void reject() override;
 
     // --- Drawing
+    void DrawCaption(std::string_view caption) override;
     void DrawLayout(Layout layout) override;
     void DrawControl(int id, const ControlView& control) override;
     void DrawPane(std::string_view text) override;

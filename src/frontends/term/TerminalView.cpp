@@ -98,6 +98,10 @@ std::optional<std::string> TerminalView::ReadLine() {
     return line;
 }
 
+void TerminalView::DrawCaption(std::string_view caption) {
+    WriteOut(VisibleControls(caption) + "\n\n");
+}
+
 void TerminalView::WriteOut(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), out_);
     wroteOutput_ = true;

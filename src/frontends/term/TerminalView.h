@@ -22,6 +22,8 @@ public:
 
     // A box is a line on standard error; a Yes/No box reads its answer from
     // the next input line.
+    // A game's own title heads the output.
+    void DrawCaption(std::string_view caption) override;
     void DrawBox(const Box* box) override;
     // No viewer in a terminal: the saved file's path is printed instead, its
     // control characters made visible.

@@ -103,11 +103,16 @@ std::string ProgressText(int number, int count) {
     return "Question " + std::to_string(number) + " of " + std::to_string(count);
 }
 
-std::string PickTitle(const Verdict& verdict) { return verdict.race + " " + verdict.className; }
+std::string PickTitle(const Verdict& verdict) {
+    return verdict.className.empty() ? verdict.race : verdict.race + " " + verdict.className;
+}
 
 std::string ShareSentence(const Verdict& verdict) {
-    return "Kinpath says the best race for me is " + verdict.race + " and the best class is " +
-           verdict.className + ".";
+    std::string sentence =
+        "Kinpath says the best " + verdict.words[0] + " for me is " + verdict.race;
+    if (!verdict.className.empty())
+        sentence += " and the best " + verdict.words[1] + " is " + verdict.className;
+    return sentence + ".";
 }
 
 }  // namespace kinpath::web

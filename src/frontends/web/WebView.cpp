@@ -10,6 +10,7 @@
 #include "app/PanePositions.h"
 #include "frontends/web/PageLayout.h"
 #include "frontends/web/WebPrintSurface.h"
+#include "scoring/RowNames.h"
 #include "window/ControlIds.h"
 
 namespace kinpath::web {
@@ -27,6 +28,7 @@ EM_JS(void, JsCreate,
 EM_JS(void, JsPlace, (int layout, int id, int left, int top, int width, int height),
       { Kinpath.place(layout, id, left, top, width, height); });
 EM_JS(void, JsShow, (), { Kinpath.show(); });
+EM_JS(void, JsCaption, (const char* text), { Kinpath.caption(UTF8ToString(text)); });
 EM_JS(void, JsLayoutIs, (int results), { Kinpath.layout(!!results); });
 EM_JS(void, JsControl, (int id, const char* text, int enabled, int visible, int checked),
       { Kinpath.control(id, UTF8ToString(text), !!enabled, !!visible, !!checked); });
@@ -39,7 +41,8 @@ EM_JS(void, JsBox, (const char* caption, const char* text, const char* buttons, 
                 focus);
 });
 EM_JS(void, JsCloseBox, (), { Kinpath.closeBox(); });
-EM_JS(void, JsVerdict, (const char* title), { Kinpath.verdict(UTF8ToString(title)); });
+EM_JS(void, JsVerdict, (const char* title, const char* races, const char* classes),
+      { Kinpath.verdict(UTF8ToString(title), UTF8ToString(races), UTF8ToString(classes)); });
 EM_JS(void, JsVerdictRow, (const char* group, const char* name, int value, int permille),
       { Kinpath.verdictRow(UTF8ToString(group), UTF8ToString(name), value, permille); });
 EM_JS(void, JsVerdictReason, (const char* text), { Kinpath.verdictReason(UTF8ToString(text)); });
@@ -99,6 +102,8 @@ void WebView::Reveal() {
     shown_ = true;
     JsShow();
 }
+
+void WebView::DrawCaption(std::string_view caption) { JsCaption(std::string(caption).c_str()); }
 
 void WebView::DrawLayout(Layout layout) {
     Reveal();
@@ -177,7 +182,11 @@ void WebView::DrawProgress(int number, int count) {
 
 void WebView::DrawVerdict(const Verdict* verdict) {
     if (verdict == nullptr) return JsNoVerdict();
-    JsVerdict(PickTitle(*verdict).c_str());
+    // A game of one table has no second list.
+    const std::string second =
+        verdict->classes.empty() ? "" : Capitalised(PluralOf(verdict->words[1]));
+    JsVerdict(PickTitle(*verdict).c_str(), Capitalised(PluralOf(verdict->words[0])).c_str(),
+              second.c_str());
     for (const auto& [group, rows] :
          {std::pair("races", &verdict->races), std::pair("classes", &verdict->classes)}) {
         for (const Verdict::Standing& row : *rows)

@@ -24,6 +24,7 @@ public:
     WebView(const WebView&) = delete;
     WebView& operator=(const WebView&) = delete;
 
+    void DrawCaption(std::string_view caption) override;
     void DrawLayout(Layout layout) override;
     void DrawControl(int id, const ControlView& control) override;
     void DrawPane(std::string_view text) override;

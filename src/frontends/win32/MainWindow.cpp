@@ -233,6 +233,10 @@ bool MainWindow::SharedKey(const MSG& msg) {
 
 // --- Drawing
 
+void MainWindow::DrawCaption(std::string_view caption) {
+    SetWindowTextW(hwnd_, Widen(caption).c_str());
+}
+
 void MainWindow::DrawLayout(Layout layout) {
     // The results give the pane the window above the button row; the
     // questions give it back its place.
@@ -293,8 +297,9 @@ void MainWindow::SetControlText(int id, ControlKind kind, const std::string& tex
         case ControlKind::Button:
             SetWindowTextW(Control(id), Widen(MarkedCaption(text, id)).c_str());
             break;
-        case ControlKind::Label:
+        case ControlKind::Label:  // a game's own name may need more room
             SetWindowTextW(Control(id), Widen(text).c_str());
+            FitLabels(hwnd_);
             break;
         case ControlKind::Pane:  // its text is drawn by DrawPane
         case ControlKind::Bar:

@@ -51,6 +51,7 @@ public:
     Rect DesktopRect() const;
 
     // --- View
+    void DrawCaption(std::string_view caption) override;
     void DrawLayout(Layout layout) override;
     void DrawControl(int id, const ControlView& control) override;
     void DrawPane(std::string_view text) override;

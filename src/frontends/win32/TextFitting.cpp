@@ -64,7 +64,7 @@ void FitLabels(HWND dialog) {
         MapDialogRect(dialog, &edge);
         HWND label = GetDlgItem(dialog, t.id);
         const Rect r = ControlRect(dialog, label);
-        const int width = std::min<int>(dc.TextWidth(Widen(t.text)), edge.left - 1 - r.left);
+        const int width = std::min<int>(dc.TextWidth(WindowText(label)), edge.left - 1 - r.left);
         if (width > r.Width())
             SetWindowPos(label, nullptr, 0, 0, width, r.Height(),
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
