@@ -15,6 +15,7 @@
 #include "scoring/AnswerRecording.h"
 #include "scoring/BestPick.h"
 #include "scoring/PickReasons.h"
+#include "scoring/Reach.h"
 #include "scoring/RowNames.h"
 #include "script/ScriptDocument.h"
 
@@ -173,6 +174,70 @@ TEST(BestPickTest, PickMatchesTheReferenceOnRandomTotalsAndTables) {
         unknown += expected == "Unknown/Unknown";
     }
     EXPECT_GT(unknown, 20);
+}
+
+// A game as a script declares it: random tables (one of them sometimes
+// alone), random pairs and shared totals. Its pick is the reference walk over
+// the rows the game has, and every row the pick names is one of its own.
+TEST(BestPickTest, ADeclaredGamePicksByTheSameProcedure) {
+    std::mt19937 random(7);
+    for (int round = 0; round < 2000; ++round) {
+        Game game;
+        const int races = 1 + int(random() % RaceRowCount);
+        const int classes = round % 5 == 0 ? 0 : 1 + int(random() % ClassRowCount);
+        const int shared = int(random() % (SharedTotalCapacity + 1));
+        for (int t = 0; t < 2; ++t) {
+            for (int i = 0; i < (t == 0 ? races : classes); ++i) {
+                GameRow row;
+                row.name = "R" + std::to_string(t) + "." + std::to_string(i);
+                row.slots[0] = std::uint8_t(t * RaceRowCount + i);
+                for (int k = 0; k < shared; ++k)
+                    if (random() % 3 == 0) row.slots[row.count++] = std::uint8_t(BarSlotCount + k);
+                game.tables[std::size_t(t)].push_back(row);
+            }
+        }
+        for (int r = 0; r < races; ++r)
+            for (int c = 0; c < classes; ++c)
+                if (random() % 3 == 0) {
+                    game.tables[0][std::size_t(r)].partners |= std::uint16_t(1u << c);
+                    game.tables[1][std::size_t(c)].partners |= std::uint16_t(1u << r);
+                }
+        PointValues totals{};
+        for (std::int32_t& total : totals) total = std::int32_t(random() % 7) - 3;
+        RaceRows first = InitialRaces(game), expectedFirst = first;
+        ClassRows second = InitialClasses(game), expectedSecond = second;
+        for (RankEntry& row : expectedFirst) row.score = ScoreOfRow(game, totals, row.row);
+        for (RankEntry& row : expectedSecond) row.score = ScoreOfRow(game, totals, row.row);
+        ReferenceSort(expectedFirst.data(), 0, races - 1);
+        if (classes > 0) ReferenceSort(expectedSecond.data(), 0, classes - 1);
+        const bool raceFirst = random() % 2;
+        const BestPick pick =
+            PickBestRaceAndClass(game, totals, first, second,
+                                 raceFirst ? Preference::RaceOverClass : Preference::ClassOverRace);
+        ASSERT_EQ(Ranked(first), Ranked(expectedFirst)) << round;
+        ASSERT_EQ(Ranked(second), Ranked(expectedSecond)) << round;
+        std::string expected = "Unknown/Unknown";
+        const auto pairs = [&](int race, int cls) {
+            return game.tables[0][std::size_t(race)].partners >> (cls - RaceRowCount) & 1u;
+        };
+        if (classes == 0)
+            expected = RowName(game, expectedFirst[0].row).data() + std::string("/Unknown");
+        for (const RankEntry& row : expectedSecond)
+            if (classes > 0 && raceFirst && pairs(expectedFirst[0].row, row.row)) {
+                expected = std::string(RowName(game, expectedFirst[0].row)) + "/" +
+                           RowName(game, row.row).data();
+                break;
+            }
+        for (const RankEntry& row : expectedFirst)
+            if (classes > 0 && !raceFirst && pairs(row.row, expectedSecond[0].row)) {
+                expected = std::string(RowName(game, row.row)) + "/" +
+                           RowName(game, expectedSecond[0].row).data();
+                break;
+            }
+        ASSERT_EQ(std::string(RaceName(game, pick.race)) + "/" + ClassName(game, pick.cls).data(),
+                  expected)
+            << round;
+    }
 }
 
 // The reasons, every question skipped: the rows walked over with the pair
