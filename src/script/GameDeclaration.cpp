@@ -110,7 +110,9 @@ bool KeyAddsUp(ScriptTag block, std::size_t key) {
 std::optional<ScriptError> GameDeclaration::Open(ScriptTag block, std::int64_t line) {
     block_ = Block();
     if (block == ScriptTag::Game) {
-        if (std::exchange(gameBlock_, true)) return ScriptError{ScriptMessage::TooManyBlocks, line};
+        if (std::exchange(gameBlock_, true)) {
+            return ScriptError{ScriptMessage::TooManyBlocks, line, {}, block};
+        }
         return std::nullopt;
     }
     const int table = TableOf(block);
