@@ -201,6 +201,8 @@ TEST(ScriptCheck, EachErrorAndWarningAtItsLine) {
           "18:error:question 1 \"Q\": unknown key 'highelfpts=' (the window says",
           "21:warning:line outside any block is ignored: \"<TOTAL>\"",
           "21:warning:<TOTAL> after the first question is not read: a game is declared before"}},
+        {"<SETTINGS>\n</RACE>\n",
+         {"1:warning:the script has no QUESTION block", "2:error:misspelt end tag '</RACE>'"}},
     };
     for (const auto& [script, expected] : cases) {
         SCOPED_TRACE(script.substr(0, 80));
