@@ -101,7 +101,7 @@ void FinishReport(FlowState& state, bool full) {
         AppendTranscriptLine(pane, Rule);
         const Game& game = session.PlayedGame();
         AppendScoreRows(pane, game, session.RaceTable());
-        if (!game.tables[1].empty()) {
+        if (session.ClassTable().count > 0) {
             AppendTranscriptLine(pane, " ");
             AppendScoreRows(pane, game, session.ClassTable());
         }

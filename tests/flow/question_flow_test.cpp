@@ -11,6 +11,7 @@
 
 #include "TestSupport.h"
 #include "flow/Run.h"
+#include "scoring/RankTables.h"
 #include "script/ScriptDocument.h"
 #include "window/ControlIds.h"
 
@@ -238,3 +239,45 @@ TEST_F(QuestionFlowTest, ARunWithoutItsPaneIsTheSameRun) {
 }
 
 }  // namespace
+
+// A declared game speaks its own words from greeting to closing: the caption,
+// a bar and label for each of its rows only (named as it names them), the
+// pick in its words, its rows in the report; a game of one table names its
+// best row alone.
+TEST_F(QuestionFlowTest, ADeclaredGameSpeaksItsOwnWords) {
+    const std::string game =
+        "<GAME>\ntitle=Ember Coast\nfirst=ancestry\nsecond=calling\ngreeting=Ahoy!\n"
+        "closing=Fair winds!\n</GAME>\n<RACE>\nname=Saltborn\nkey=saltpts=\n</RACE>\n<RACE>\n"
+        "name=Cindrel\nkey=cindpts=\n</RACE>\n";
+    const std::string points = "cindpts=9\nsaltpts=5\n";
+    ASSERT_TRUE(Start(game + "<CLASS>\nname=Corsair\nkey=corpts=\nwith=saltborn\n</CLASS>\n" +
+                      Question("Storm?", {"Sail"}, Answer("1", points + "corpts=3\n"))));
+    EXPECT_EQ(dialog.driver.Shown().caption, "Ember Coast");
+    EXPECT_EQ(dialog.PaneText(), Pane("Ahoy!|"));
+    for (int b = 0; b < BarCount; ++b) {
+        const bool shown = b < 2 || b == RaceRowCount;
+        EXPECT_EQ(dialog.IsControlVisible(IdFirstBar + b), shown) << b;
+        EXPECT_EQ(dialog.IsControlVisible(IdFirstLabel + b), shown) << b;
+    }
+    EXPECT_EQ(
+        dialog.ControlText(IdFirstLabel + 1) + dialog.ControlText(IdFirstLabel + RaceRowCount),
+        "CindrelCorsair");
+    dialog.Click(IdChoice1);
+    dialog.Click(IdOk);
+    // Cindrel leads but goes with no calling: class over race takes Corsair's.
+    EXPECT_EQ(dialog.PaneText(),
+              Pane("It appears that the best ancestry for you is Saltborn|and the best calling is "
+                   "Corsair!| | |" +
+                   Rule + "|                            Answer Analysis    |" + Rule + "||" + Rule +
+                   "|                            Point Distribution    |" + Rule +
+                   "|Cindrel: 9|Saltborn: 5| |Corsair: 3|  |Fair winds!|"));
+    ASSERT_TRUE(dialog.driver.Shown().verdict);
+    EXPECT_EQ(dialog.driver.Shown().verdict->words[1], "calling");
+
+    ASSERT_TRUE(Start(game + Question("Storm?", {"Sail"}, Answer("1", points))));  // one table
+    dialog.Click(IdChoice1);
+    dialog.Click(IdOk);
+    EXPECT_EQ(dialog.PaneText().substr(0, 55),
+              Pane("It appears that the best ancestry for you is Cindrel!|"));
+    EXPECT_NE(dialog.PaneText().find(Pane("Saltborn: 5|  |Fair")), std::string::npos);
+}

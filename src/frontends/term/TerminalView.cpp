@@ -99,7 +99,7 @@ std::optional<std::string> TerminalView::ReadLine() {
 }
 
 void TerminalView::DrawCaption(std::string_view caption) {
-    WriteOut(VisibleControls(caption) + "\n\n");
+    WriteOut(VisibleControls(caption) + "\n");
 }
 
 void TerminalView::WriteOut(const std::string& text) {
