@@ -5,6 +5,7 @@
 
 #include "platform/Files.h"
 #include "platform/SafeSave.h"
+#include "script/ScriptDocument.h"
 #include "text/HtmlText.h"
 #include "text/PathText.h"
 #include "text/TextCodec.h"
@@ -65,6 +66,14 @@ void AppendBase64(std::string& out, std::string_view bytes) {
 // Any text as page text: UTF-8, no control character, no markup.
 std::string PageText(std::string_view bytes) {
     return HtmlEscaped(ReplaceHiddenControls(DisplayText(bytes)));
+}
+
+// The title a script's own game gives it (none for the built-in game): the
+// page shows it before its script runs, to a search engine or a link preview.
+std::string GameTitle(std::string_view script) {
+    ScriptDocument document;
+    LoadScriptText(document, script);
+    return document.DeclaredGame() ? document.DeclaredGame()->title : "";
 }
 
 // The page may not be the saved results (named so in any folder, as the
@@ -157,8 +166,9 @@ PublishOutcome Publish(const PublishRequest& request, FileSystem& files, const C
         return outcome;
     }
     const ScriptFileText page = ReadScriptFile(outcome.page);
+    const std::string title = request.title.empty() ? GameTitle(script.bytes) : request.title;
     const std::optional<std::string> published =
-        page.failure == ReadFailure::None ? PublishedPage(page.bytes, script.bytes, request.title)
+        page.failure == ReadFailure::None ? PublishedPage(page.bytes, script.bytes, title)
                                           : std::nullopt;
     if (!published) {
         outcome.status = PublishStatus::NotThePage;

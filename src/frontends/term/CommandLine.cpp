@@ -233,8 +233,10 @@ private:
                                           Command::Publish);
         AddValue("-o", "FILE", "the page to write (default: the script's name, .html)", publish,
                  ReadOutput);
-        AddValue("--title", "TEXT", "the page's title (default: Kinpath Race and Class\nchooser)",
-                 publish, ReadTitle);
+        AddValue(
+            "--title", "TEXT",
+            "the page's title (default: the title the script's\ngame declares, else Kinpath Race and Class chooser)",
+            publish, ReadTitle);
     }
 
     // A flag is given once at most, as any option is.

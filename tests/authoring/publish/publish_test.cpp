@@ -166,6 +166,10 @@ TEST_F(PublishRun, AnEmptyScriptIsAScriptAndNoPageIsNoPage) {
     const PublishOutcome unread = Run("none.txt");
     EXPECT_EQ(std::tuple(unread.status, unread.scriptFailure.failure),
               std::tuple(PublishStatus::ScriptUnreadable, ReadFailure::CannotOpen));
+    // A script's own game titles its page.
+    WriteScript("<GAME>\ntitle=Ember <Coast>\n</GAME>\n<RACE>\nname=A\n</RACE>\n", "game.txt");
+    EXPECT_EQ(Run("game.txt").status, PublishStatus::Written);
+    EXPECT_NE(ReadFile("game.html").find("<title>Ember &lt;Coast&gt;</title>"), std::string::npos);
 }
 
 }  // namespace
