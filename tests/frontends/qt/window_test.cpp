@@ -225,6 +225,17 @@ TEST_F(QtWindowTest, CutTextsEndInAnEllipsisWithTheWholeTextAndDigitKeyInTheirTo
     EXPECT_EQ(question->toolTip(), QString());
 }
 
+// A script's game titles the window and names its bars; those it lacks are hidden.
+TEST_F(QtWindowTest, AGameTitlesTheWindowAndNamesItsBars) {
+    StartOn(
+        "<GAME>\ntitle=Ember Coast\n</GAME>\n<RACE>\nname=Saltborn\n</RACE>\n<QUESTION>\n"
+        "name=Q\ntext=a\n</QUESTION>\n");
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Ember Coast"));
+    EXPECT_EQ(qobject_cast<QLabel*>(window->ControlWidget(IdFirstLabel))->text(),
+              QStringLiteral("Saltborn"));
+    EXPECT_TRUE(window->ControlWidget(IdFirstBar + 1)->isHidden());
+}
+
 // The pane reports the lines it wraps its text into, before it is ever shown
 // and after a change of width, and the selection the user makes; the one the
 // screen holds it draws without reporting it back.

@@ -238,6 +238,19 @@ TEST_F(Win32WindowTest, BuildsTheTemplateInOrderAndScalesWithTheMonitor) {
     EXPECT_EQ(fontHeight(Item(IdChoice1)), 2 * font);
 }
 
+// A script's game titles the window and names its bars, a long name wholly;
+// those it lacks are hidden.
+TEST_F(Win32WindowTest, AGameTitlesTheWindowAndNamesItsBars) {
+    ASSERT_TRUE(
+        StartOn("<GAME>\ntitle=Ember Coast\n</GAME>\n<RACE>\nname=Saltborn of the Deep\n"
+                "</RACE>\n<QUESTION>\nname=Q\ntext=a\n</QUESTION>\n"));
+    EXPECT_EQ(win32::Narrow(win32::WindowText(window->Handle())), "Ember Coast");
+    EXPECT_EQ(Text(IdFirstLabel), "Saltborn of the Deep");
+    EXPECT_GT(window->ControlRect(IdFirstLabel).Width(),
+              DialogRect(0, 0, DialogControls[ControlIndex(IdFirstLabel)].width, 0).right);
+    EXPECT_FALSE(IsWindowVisible(Item(IdFirstBar + 1)));
+}
+
 TEST_F(Win32WindowTest, CutTextsEndInAnEllipsisAndShowWhollyInTheirTooltips) {
     std::string question, choice = "Fight & fly";
     while (question.size() < 400) question += "Would you rather fight up close?\t";
