@@ -103,6 +103,11 @@ std::string ProgressText(int number, int count) {
     return "Question " + std::to_string(number) + " of " + std::to_string(count);
 }
 
+std::string PickLabel(const Verdict& verdict) {
+    std::string label = "Your best " + verdict.words[0];
+    return verdict.className.empty() ? label : label + " and " + verdict.words[1];
+}
+
 std::string PickTitle(const Verdict& verdict) {
     return verdict.className.empty() ? verdict.race : verdict.race + " " + verdict.className;
 }

@@ -56,6 +56,8 @@ const char* PageCaption(int id);
 std::string ProgressText(int number, int count);
 // The pick as a heading, and as one sentence to share.
 std::string PickTitle(const Verdict& verdict);
+// What the card calls the pick: "Your best race and class".
+std::string PickLabel(const Verdict& verdict);
 std::string ShareSentence(const Verdict& verdict);
 
 }  // namespace kinpath::web

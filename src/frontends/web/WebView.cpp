@@ -41,8 +41,11 @@ EM_JS(void, JsBox, (const char* caption, const char* text, const char* buttons, 
                 focus);
 });
 EM_JS(void, JsCloseBox, (), { Kinpath.closeBox(); });
-EM_JS(void, JsVerdict, (const char* title, const char* races, const char* classes),
-      { Kinpath.verdict(UTF8ToString(title), UTF8ToString(races), UTF8ToString(classes)); });
+EM_JS(void, JsVerdict,
+      (const char* label, const char* title, const char* races, const char* classes), {
+          Kinpath.verdict(UTF8ToString(label), UTF8ToString(title), UTF8ToString(races),
+                          UTF8ToString(classes));
+      });
 EM_JS(void, JsVerdictRow, (const char* group, const char* name, int value, int permille),
       { Kinpath.verdictRow(UTF8ToString(group), UTF8ToString(name), value, permille); });
 EM_JS(void, JsVerdictReason, (const char* text), { Kinpath.verdictReason(UTF8ToString(text)); });
@@ -185,8 +188,8 @@ void WebView::DrawVerdict(const Verdict* verdict) {
     // A game of one table has no second list.
     const std::string second =
         verdict->classes.empty() ? "" : Capitalised(PluralOf(verdict->words[1]));
-    JsVerdict(PickTitle(*verdict).c_str(), Capitalised(PluralOf(verdict->words[0])).c_str(),
-              second.c_str());
+    JsVerdict(PickLabel(*verdict).c_str(), PickTitle(*verdict).c_str(),
+              Capitalised(PluralOf(verdict->words[0])).c_str(), second.c_str());
     for (const auto& [group, rows] :
          {std::pair("races", &verdict->races), std::pair("classes", &verdict->classes)}) {
         for (const Verdict::Standing& row : *rows)

@@ -316,6 +316,19 @@ def test_script_texts_and_title_show_as_text_never_as_markup(t):
     assert t.js("return [document.title, document.getElementById('caption').textContent]") == [title] * 2
 
 
+def test_a_declared_game_titles_the_page_and_names_its_bars_and_pick(t):
+    script = open(os.path.join(t.args.examples, "lantern-guilds.txt"), "rb").read()
+    t.open(t.serve(t.folder("game", script)).url)
+    assert t.js("return [document.title, document.getElementById('caption').textContent]") == [
+        "Which lantern guild of Harrowmere would take you?"] * 2
+    assert [n[0] for n in t.ax_nodes()].count("progressbar") == 5
+    t.answer([1] * 5)
+    t.results()
+    assert t.js("return [...document.querySelectorAll('#verdict p, .standings h3')].filter(h => "
+                "!h.parentNode.hidden).map(h => h.textContent)") == ["Your best guild", "Guilds"]
+    assert t.saved_page() == t.cli_page(script, ["1"] * 5)
+
+
 def test_page_without_script_opens_a_chosen_file(t):
     t.open(file_url(os.path.join(folder := t.folder("picker"), "index.html")))
     mine = os.path.join(folder, "mine.txt")
