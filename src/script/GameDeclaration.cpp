@@ -280,10 +280,14 @@ Game GameDeclaration::Finish() {
             }
         }
     }
-    // A line holding a key and a longer one ending in it belongs to the longer.
-    std::stable_sort(keys_.begin(), keys_.end(), [](const GameKey& a, const GameKey& b) {
-        return a.key.size() > b.key.size();
-    });
+    // A line holding a key and a longer one ending in it belongs to the longer:
+    // longer keys first, keys of a length in declaration order (an insertion
+    // sort, few keys, and small in the page).
+    for (std::size_t i = 1; i < keys_.size(); ++i) {
+        for (std::size_t j = i; j > 0 && keys_[j - 1].key.size() < keys_[j].key.size(); --j) {
+            std::swap(keys_[j - 1], keys_[j]);
+        }
+    }
     game_.keys = std::move(keys_);
     return std::move(game_);
 }
