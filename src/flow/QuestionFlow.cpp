@@ -68,11 +68,12 @@ void AnnounceBestPick(FlowState& state) {
         state.session.PickBest(settings ? settings->preference : Preference::ClassOverRace);
     state.pick = pick;
     const Game& game = state.session.PlayedGame();
-    std::string sentence = "It appears that the best " + game.words[0] + " for you is " +
+    const auto& words = state.session.Texts().words;
+    std::string sentence = "It appears that the best " + words[0] + " for you is " +
                            std::string(RaceName(game, pick.race));
     if (!game.tables[1].empty()) {
         sentence +=
-            "\r\nand the best " + game.words[1] + " is " + std::string(ClassName(game, pick.cls));
+            "\r\nand the best " + words[1] + " is " + std::string(ClassName(game, pick.cls));
     }
     AppendTranscriptLine(state.transcript, sentence + "!");
 }
@@ -107,7 +108,7 @@ void FinishReport(FlowState& state, bool full) {
         }
     }
     AppendTranscriptLine(pane, "  ");
-    const std::string& closing = state.session.PlayedGame().closing;
+    const std::string& closing = state.session.Texts().closing;
     AppendTranscriptLine(pane, closing.empty() ? "Thank you for using Kinpath!" : closing);
 }
 

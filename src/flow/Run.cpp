@@ -41,7 +41,7 @@ Run::Run(std::shared_ptr<const ScriptDocument> document, TranscriptKept kept)
     : state_{.session = Session(std::move(document)), .transcript = Transcript(kept)} {
     // Room for a choice and its OK on every question, as most runs go.
     events_.reserve(2 * state_.session.Document().Questions().size());
-    const std::vector<std::string>& greeting = state_.session.PlayedGame().greeting;
+    const std::vector<std::string>& greeting = state_.session.Texts().greeting;
     if (greeting.empty()) {
         AppendTranscriptLine(state_.transcript, "Answer the questions.");
         AppendTranscriptLine(state_.transcript, "Skip any that you don't want to answer.");
@@ -258,7 +258,7 @@ Verdict MakeVerdict(const Session& session, const BestPick& pick) {
     const Game& game = session.PlayedGame();
     Verdict verdict{std::string(RaceName(game, pick.race)),
                     game.tables[1].empty() ? "" : std::string(ClassName(game, pick.cls)),
-                    game.words,
+                    session.Texts().words,
                     {},
                     {},
                     {}};
@@ -267,16 +267,16 @@ Verdict MakeVerdict(const Session& session, const BestPick& pick) {
     for (const RankEntry& row : session.ClassTable())
         verdict.classes.push_back({std::string(RowName(game, row.row)), row.score});
     const SettingsBlock* settings = session.Document().Settings();
-    verdict.reasons =
-        ExplainPick(game, session.PointTotals(), session.RaceTable(), session.ClassTable(),
-                    settings ? settings->preference : Preference::ClassOverRace, pick);
+    verdict.reasons = ExplainPick(
+        game, session.Texts().words, session.PointTotals(), session.RaceTable(),
+        session.ClassTable(), settings ? settings->preference : Preference::ClassOverRace, pick);
     return verdict;
 }
 
 // A declared game's rows name their bars; the bars of rows it lacks are not drawn.
 void LabelBars(Screen& screen, const ScriptDocument& document) {
     const Game* game = document.DeclaredGame();
-    if (game == nullptr) return;
+    if (game == nullptr || game->tables[0].empty()) return;
     for (int b = 0; b < BarCount; ++b) {
         ControlView& label = *screen.Control(IdFirstLabel + b);
         const bool shown = HasRow(*game, b);
@@ -298,7 +298,7 @@ Screen Run::Render() const {
     if (!s.loaded) return screen;
 
     screen.pane = s.transcript.Text();
-    if (!s.session.PlayedGame().title.empty()) screen.caption = s.session.PlayedGame().title;
+    if (!s.session.Texts().title.empty()) screen.caption = s.session.Texts().title;
     screen.questionCount = static_cast<int>(s.session.Document().Questions().size());
     ControlView& ok = *screen.Control(IdOk);
     ControlView& question = *screen.Control(IdQuestionText);

@@ -25,8 +25,10 @@ public:
     explicit Session(std::shared_ptr<const ScriptDocument> document);
 
     const ScriptDocument& Document() const { return *document_; }
-    // The game the document plays (the built-in one unless it declares one).
+    // The game whose tables the document plays (the built-in one unless it
+    // declares one), and the one whose words it speaks.
     const Game& PlayedGame() const { return *game_; }
+    const Game& Texts() const { return TextsOf(*document_); }
 
     // The sums of the points of the answers chosen, and those answers in
     // answering order, by their place in the document's AllAnswers().

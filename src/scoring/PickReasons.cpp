@@ -104,12 +104,13 @@ void Reasons::Partner(std::span<const RankEntry> otherRows, int first, int secon
 
 }  // namespace
 
-std::vector<std::string> ExplainPick(const Game& game, const PointValues& totals,
-                                     const RaceRows& races, const ClassRows& classes,
-                                     Preference preference, const BestPick& pick) {
+std::vector<std::string> ExplainPick(const Game& game, const std::array<std::string, 2>& words,
+                                     const PointValues& totals, const RaceRows& races,
+                                     const ClassRows& classes, Preference preference,
+                                     const BestPick& pick) {
     Reasons why{game, {}};
-    const std::string& race = game.words[0];
-    const std::string& cls = game.words[1];
+    const std::string& race = words[0];
+    const std::string& cls = words[1];
     if (classes.count == 0) {  // a game of one table: its best row
         why.Tie(races, 0, race);
         why.Leanings(totals, races[0].row, races[0].score);

@@ -11,10 +11,12 @@
 
 namespace kinpath {
 
-// The game, the tables as PickBestRaceAndClass left them (scored and
-// sorted), the totals, the preference and the pick it made.
-std::vector<std::string> ExplainPick(const Game& game, const PointValues& totals,
-                                     const RaceRows& races, const ClassRows& classes,
-                                     Preference preference, const BestPick& pick);
+// The game, what the run calls a row of each table, the tables as
+// PickBestRaceAndClass left them (scored and sorted), the totals, the
+// preference and the pick it made.
+std::vector<std::string> ExplainPick(const Game& game, const std::array<std::string, 2>& words,
+                                     const PointValues& totals, const RaceRows& races,
+                                     const ClassRows& classes, Preference preference,
+                                     const BestPick& pick);
 
 }  // namespace kinpath

@@ -139,6 +139,11 @@ const Game& BuiltInGame() {
 
 const Game& GameOf(const ScriptDocument& document) {
     const Game* declared = document.DeclaredGame();
+    return declared != nullptr && !declared->tables[0].empty() ? *declared : BuiltInGame();
+}
+
+const Game& TextsOf(const ScriptDocument& document) {
+    const Game* declared = document.DeclaredGame();
     return declared != nullptr ? *declared : BuiltInGame();
 }
 

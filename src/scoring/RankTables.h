@@ -49,8 +49,12 @@ using ClassRows = RankRows<ClassRowCount>;
 
 // The game every script plays that declares none.
 const Game& BuiltInGame();
-// The game a document's run plays: the one it declares, or the built-in one.
+// The game whose tables a document's run plays: the one it declares, or the
+// built-in one (also under a declaration that only retitles it).
 const Game& GameOf(const ScriptDocument& document);
+// The game whose words the run speaks: its title, greeting, closing and what
+// it calls a row of each table.
+const Game& TextsOf(const ScriptDocument& document);
 
 // A row (as in RowCount) of the game; whether the game has it.
 const GameRow& RowOf(const Game& game, int row);

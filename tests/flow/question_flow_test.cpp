@@ -274,6 +274,12 @@ TEST_F(QuestionFlowTest, ADeclaredGameSpeaksItsOwnWords) {
     ASSERT_TRUE(dialog.driver.Shown().verdict);
     EXPECT_EQ(dialog.driver.Shown().verdict->words[1], "calling");
 
+    // A game of no rows retitles the built-in one.
+    ASSERT_TRUE(Start("<GAME>\ntitle=Retitled\n</GAME>\n" + ThreeQuestions));
+    dialog.Click(IdSkip), dialog.Click(IdSkip), dialog.Click(IdSkip);
+    EXPECT_EQ(dialog.driver.Shown().caption + dialog.PaneText().substr(0, 46),
+              "RetitledIt appears that the best race for you is Dwarf");
+
     ASSERT_TRUE(Start(game + Question("Storm?", {"Sail"}, Answer("1", points))));  // one table
     dialog.Click(IdChoice1);
     dialog.Click(IdOk);

@@ -249,24 +249,26 @@ TEST(BestPickTest, ReasonsWhenNothingWasAnswered) {
     ClassRows classes = InitialClasses(Built);
     const BestPick pick =
         PickBestRaceAndClass(Built, totals, races, classes, Preference::ClassOverRace);
-    EXPECT_EQ(ExplainPick(Built, totals, races, classes, Preference::ClassOverRace, pick),
-              std::vector<std::string>(
-                  {"The best class is chosen first, then the best race that goes with it.",
-                   "Paladin, Cleric, Druid, Enchanter, Magician, Monk, Necromancer, Bard, Ranger, "
-                   "Rogue, Shadow Knight, Shaman, Warrior and Wizard tied at 0 for the best "
-                   "class; the ranking, which keeps its own order among equal scores, put "
-                   "Paladin first.",
-                   "Halfling 0: the game has no Halfling Paladin.",
-                   "Dark Elf 0: the game has no Dark Elf Paladin.",
-                   "Dwarf, Erudite, Half Elf, High Elf and Human tied at 0 and all go with "
-                   "Paladin; the ranking, which keeps its own order among equal scores, put "
-                   "Dwarf first."}));
+    EXPECT_EQ(
+        ExplainPick(Built, Built.words, totals, races, classes, Preference::ClassOverRace, pick),
+        std::vector<std::string>(
+            {"The best class is chosen first, then the best race that goes with it.",
+             "Paladin, Cleric, Druid, Enchanter, Magician, Monk, Necromancer, Bard, Ranger, "
+             "Rogue, Shadow Knight, Shaman, Warrior and Wizard tied at 0 for the best "
+             "class; the ranking, which keeps its own order among equal scores, put "
+             "Paladin first.",
+             "Halfling 0: the game has no Halfling Paladin.",
+             "Dark Elf 0: the game has no Dark Elf Paladin.",
+             "Dwarf, Erudite, Half Elf, High Elf and Human tied at 0 and all go with "
+             "Paladin; the ranking, which keeps its own order among equal scores, put "
+             "Dwarf first."}));
     // A class that leads alone is no tie; what good adds to the race picked is said.
     totals[SlotPaladin] = 5, totals[SlotGood] = 3;
     races = InitialRaces(Built), classes = InitialClasses(Built);
     const BestPick alone =
         PickBestRaceAndClass(Built, totals, races, classes, Preference::ClassOverRace);
-    const auto lines = ExplainPick(Built, totals, races, classes, Preference::ClassOverRace, alone);
+    const auto lines =
+        ExplainPick(Built, Built.words, totals, races, classes, Preference::ClassOverRace, alone);
     for (const std::string& line : lines)
         EXPECT_EQ(line.find("for the best class"), std::string::npos) << line;
     EXPECT_EQ(lines.back(),
