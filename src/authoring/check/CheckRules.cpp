@@ -59,6 +59,7 @@ constexpr std::array<std::string_view, CheckKindCount> KindNames{
     "answer without points",
     "game declaration refused",
     "game tag after the first question",
+    "row no answer gives a point",
 };
 
 }  // namespace
@@ -139,6 +140,16 @@ std::string LateGameTagWarning(ScriptTag tag) {
     return StartTag(tag) +
            " after the first question is not read: a game is declared before the "
            "first question";
+}
+
+std::string UnreachedRowsWarning(const std::vector<std::string>& names) {
+    std::string list;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        list += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + Quote(names[i]);
+    const bool one = names.size() == 1;
+    return "no answer gives " + list + " a point: " + (one ? "its score" : "their scores") +
+           " never rise" + (one ? "s" : "") + " above 0, so the pick names " +
+           (one ? "it" : "them") + " only when no other scores more";
 }
 
 bool PreferenceHasBlank(std::string_view value) {

@@ -60,8 +60,9 @@ enum class CheckKind : std::uint8_t {
     AnswerWithoutPoints,
     GameRefused,
     LateGameTag,
+    UnreachedRow,
 };
-inline constexpr std::size_t CheckKindCount = 29;
+inline constexpr std::size_t CheckKindCount = 30;
 // "unknown key": a kind as a summary names it.
 std::string_view KindName(CheckKind kind);
 
@@ -98,6 +99,8 @@ std::string IgnoredLinesWarning(std::int64_t count, std::int64_t last, const Scr
 std::string SecondBlockWarning(ScriptTag tag, std::int64_t previous);
 // A game's start tag where no game is declared any more.
 std::string LateGameTagWarning(ScriptTag tag);
+// Rows of a declared game that no answer gives a point, by name.
+std::string UnreachedRowsWarning(const std::vector<std::string>& names);
 bool PreferenceHasBlank(std::string_view value);
 std::string PreferenceWarning(std::string_view value);
 std::string HiddenChoiceWarning(std::size_t number, std::string_view value);

@@ -43,6 +43,7 @@ public:
     Checker(std::string_view bytes, const CheckSink& sink, const CheckOptions& options)
         : bytes_(bytes), walker_(bytes, *this), report_(sink, options) {}
     CheckResult Run();
+    void WarnUnreachedRows();
 
 private:
     friend class BlockWalker<Checker>;
@@ -170,7 +171,23 @@ void Checker::WarnCutLine() {
 CheckResult Checker::Run() {
     if (!HasQuestion()) report_.NoQuestionDue();
     walker_.Walk();
+    WarnUnreachedRows();
     return report_.Finish(questions_);
+}
+
+// Said at the end, once every answer is read: which of a declared game's rows
+// no answer can raise.
+void Checker::WarnUnreachedRows() {
+    if (reach_.game != &game_) return;
+    std::vector<std::string> names;
+    for (int row = 0; row < RowCount; ++row) {
+        if (HasRow(game_, row) && reach_.reach.Score(row).high <= 0)
+            names.emplace_back(RowName(game_, row));
+    }
+    if (names.empty()) return;
+    Report(
+        CheckKind::UnreachedRow, CheckSeverity::Warning,
+        [&] { return UnreachedRowsWarning(names); }, true);
 }
 
 template <typename Word>
@@ -327,7 +344,8 @@ bool Checker::EndDeclaration() {
     game_ = declaration_->Finish();
     answerKeys_.emplace(game_);
     walker_.SetAnswerKeys(answerKeys_->Keys());
-    // Scores sum the game's own totals.
+    // Scores sum the game's own totals (a game of no rows plays the built-in ones).
+    if (game_.tables[0].empty()) return true;
     reach_.game = &game_;
     reach_.reach = Reach(game_);
     return true;

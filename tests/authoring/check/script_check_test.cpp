@@ -190,7 +190,7 @@ TEST(ScriptCheck, EachErrorAndWarningAtItsLine) {
           "2:error:from its character 1023 on, \"cccc"}},
         // a declared game: its refusals at their lines in the window's words, its keys the
         // ones an answer is suggested (no note on the built-in High Elf); its tags after the
-        // first question are not read
+        // first question are not read; rows no answer gives a point are named at the end
         {"<RACE>\nname=Saltborn\nkey=saltpts=\nwith=Wardn\n</RACE>\n<CLASS>\nname=Corsair\n"
          "key=corpts=\nnmae=x\n</CLASS>\n<QUESTION>\nname=Q\ntext=A\n<ANSWER>\ntype=1\n"
          "saltpt=3\nwarpts=1\nhighelfpts=2\n</ANSWER>\n</QUESTION>\n<TOTAL>\n",
@@ -200,7 +200,8 @@ TEST(ScriptCheck, EachErrorAndWarningAtItsLine) {
           "17:error:unknown key 'warpts=': did you mean 'corpts='?",
           "18:error:question 1 \"Q\": unknown key 'highelfpts=' (the window says",
           "21:warning:line outside any block is ignored: \"<TOTAL>\"",
-          "21:warning:<TOTAL> after the first question is not read: a game is declared before"}},
+          "21:warning:<TOTAL> after the first question is not read: a game is declared before",
+          "21:warning:no answer gives \"Saltborn\" or \"Corsair\" a point: their scores never"}},
         {"<SETTINGS>\n</RACE>\n",
          {"1:warning:the script has no QUESTION block", "2:error:misspelt end tag '</RACE>'"}},
     };
