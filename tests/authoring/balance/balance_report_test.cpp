@@ -3,6 +3,7 @@
 // figures at the edges of what is counted, the wrap of the text, and what the
 // advice says of a bar that ends empty.
 #include <algorithm>
+#include <cctype>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -173,3 +174,56 @@ TEST(BalanceReportTest, AdviceForALeadingBarThatEndsEmpty) {
 }
 
 }  // namespace
+
+// A declared game is reported with its own rows, totals and words, and only
+// those; a game of one table has no second table, no pairs and no "Unknown".
+TEST(BalanceReportTest, ADeclaredGameIsToldInItsOwnWords) {
+    const std::string rows =
+        "<RACE>\nname=Elfkin\nkey=elfpts=\nwith=Sage, Blade\n</RACE>\n"
+        "<RACE>\nname=Stoneborn\nkey=stonepts=\nwith=Blade\n</RACE>\n"
+        "<RACE>\nname=Wanderer\nkey=wandpts=\nwith=Sage\n</RACE>\n";
+    const std::string questions =
+        "<QUESTION>\ntext=A\ntext=B\ntext=C\n<ANSWER>\ntype=1\nelfpts=30\nwildpts=5\n</ANSWER>\n"
+        "<ANSWER>\ntype=2\nstonepts=40\nsagepts=50\n</ANSWER>\n<ANSWER>\ntype=3\nwildpts=20\n"
+        "bladepts=9\n</ANSWER>\n</QUESTION>\n";
+    const std::string total = "<TOTAL>\nname=wild\nkey=wildpts=\nfor=Elfkin, Blade\n</TOTAL>\n";
+    for (const bool two : {true, false}) {
+        const std::string script =
+            "<GAME>\nfirst=ancestry\n" + std::string(two ? "second=calling\n" : "") + "</GAME>\n" +
+            rows +
+            (two ? "<CLASS>\nname=Sage\nkey=sagepts=\n</CLASS>\n<CLASS>\nname=Blade\n"
+                   "key=bladepts=\n</CLASS>\n"
+                 : "") +
+            total + questions;
+        auto document = std::make_shared<ScriptDocument>();
+        if (!LoadScriptText(*document, script).loaded) GTEST_SKIP() << "no declared games yet";
+        const BalanceOptions options{600, 2, 0.1, 2};
+        const BalanceReport report =
+            BuildBalanceReport("s.txt", *document, options, SimulateBalance(document, options));
+        fuzz::CheckReportFormats(report);
+        std::uint64_t runs = 0;
+        for (const auto& row : report.Table("races")->rows)
+            runs += std::get<std::uint64_t>(row[1].Get());
+        EXPECT_EQ(runs, 600u);
+        EXPECT_EQ(report.Table("pairs") != nullptr, two);
+        std::string all = Written(report, WriteReportText) + Written(report, WriteReportHtml);
+        for (std::size_t at; (at = all.find("class=\"")) != std::string::npos;) all.erase(at, 7);
+        for (const char* name : {"Elfkin", "Stoneborn", "Wanderer", "ncestr", "wildpts="})
+            EXPECT_TRUE(Has(all, name)) << name;
+        EXPECT_EQ(Has(all, "Blade") && Has(all, "calling"), two);
+        // The pairs the game allows: Stoneborn is no Sage, Wanderer no Blade.
+        using Allowed = std::vector<std::vector<bool>>;
+        const Allowed allowed = two ? Allowed{{1, 1}, {0, 1}, {1, 0}} : Allowed{};
+        EXPECT_EQ(report.charts.pairAllowed, allowed);
+        for (char& c : all) c = char(std::tolower(static_cast<unsigned char>(c)));
+        for (const auto& table : BuiltInGame().tables) {
+            for (const GameRow& row : table) {
+                std::string name = row.name;
+                for (char& c : name) c = char(std::tolower(static_cast<unsigned char>(c)));
+                EXPECT_FALSE(Has(all, name)) << name;
+            }
+        }
+        for (const char* word : {"race", "class", "evil", two ? "evil" : "unknown"})
+            EXPECT_FALSE(Has(all, word)) << word;
+    }
+}
