@@ -24,9 +24,16 @@ constexpr KeyList BlockKeys(ScriptTag block) {
         case ScriptTag::Answer:
             return AnswerKeys;
         case ScriptTag::Final:
+            return FinalKeys;
+        case ScriptTag::Game:
+            return GameKeys;
+        case ScriptTag::Race:
+        case ScriptTag::Class:
+            return RowBlockKeys;
+        case ScriptTag::Total:
             break;
     }
-    return FinalKeys;
+    return TotalKeys;
 }
 
 // What the walk does after a line of a block.
@@ -40,18 +47,23 @@ enum class Then : std::uint8_t {
 // Walks a script's text block by block, telling its handler, whose hooks are:
 //   void Read(const ScriptLine&)   each line read, skipped ones too
 //   void Outside()                 a line outside any block that opens none
-//   void Open(ScriptTag)           the line opens a block (an ANSWER inside a QUESTION)
+//   bool Open(ScriptTag)           the line opens a block (an ANSWER inside a QUESTION);
+//                                  false stops
 //   Then Key(ScriptTag, LineKey)   a line of the block that holds one of its keys
 //   Then Keyless(ScriptTag, LineKey)  one that holds none
 //   bool Cut(ScriptTag)            a tag the block cannot hold ends it unclosed:
 //                                  a block's start tag, or in an ANSWER, <ANSWER>
 //                                  and </QUESTION>; false stops
 //   bool EndOfFile(ScriptTag)      the file ends inside the block; false stops
-//   void Close(ScriptTag)          a SETTINGS, FINAL or ANSWER block is over,
+//   bool Close(ScriptTag)          a block other than a QUESTION is over,
 //                                  closed or not (an ANSWER's QUESTION gets no
-//                                  Cut or EndOfFile of its own)
+//                                  Cut or EndOfFile of its own); false stops
 //   bool CloseQuestion()           a QUESTION is over: true reads it again
 //   std::vector<KeyHit>* Hits()    where the key texts of a line go, or null
+//   bool EndDeclaration()          the first QUESTION's start tag is read, or the
+//                                  file ends before one: a game's blocks are over
+//                                  (GAME, RACE, CLASS, TOTAL open blocks only
+//                                  before it); false stops
 // The line the hooks are about is Line().
 template <typename Handler>
 class BlockWalker {
@@ -62,6 +74,19 @@ public:
     bool Walk();
 
     const ScriptLine& Line() const { return line_; }
+    // Whether the line opens a block where it stands: an ANSWER opens one
+    // only inside a QUESTION, a game's block only before the first question.
+    bool IsBlockStart() const {
+        return line_.kind == ScriptLine::Kind::StartTag && line_.tag != ScriptTag::Answer &&
+               (declaring_ || !IsGameTag(line_.tag));
+    }
+    bool Declaring() const { return declaring_; }
+    // The keys a block's lines are tested against: an ANSWER's are the
+    // built-in game's unless a declared game's are set.
+    KeyList Keys(ScriptTag block) const {
+        return block == ScriptTag::Answer ? answerKeys_ : BlockKeys(block);
+    }
+    void SetAnswerKeys(KeyList keys) { answerKeys_ = keys; }
     // Where the walk stands, to read ahead from a copy.
     const ScriptReader& Reader() const { return reader_; }
     // The window's number of the last line read.
@@ -72,9 +97,6 @@ private:
     enum class Answered { Stopped, QuestionGoesOn, QuestionEnds };
 
     bool Next();
-    bool IsBlockStart() const {
-        return line_.kind == ScriptLine::Kind::StartTag && line_.tag != ScriptTag::Answer;
-    }
     Then KeyLine(ScriptTag block);
     bool Block(ScriptTag block);
     bool Question();
@@ -84,7 +106,9 @@ private:
     ScriptReader reader_;
     Handler& handler_;
     ScriptLine line_;
-    bool held_ = false;  // the line ended a block: the block around it reads it again
+    bool held_ = false;      // the line ended a block: the block around it reads it again
+    bool declaring_ = true;  // no QUESTION yet
+    KeyList answerKeys_ = AnswerKeys;
 };
 
 // A line the window skips is read all the same: the checker warns of some.
@@ -105,7 +129,7 @@ template <typename Handler>
 Then BlockWalker<Handler>::KeyLine(ScriptTag block) {
     std::vector<KeyHit>* hits = handler_.Hits();
     if (hits != nullptr) hits->clear();
-    const LineKey key = FindLineKey(BlockKeys(block), line_.text, hits);
+    const LineKey key = FindLineKey(Keys(block), line_.text, hits);
     return key.key != NoKey ? handler_.Key(block, key) : handler_.Keyless(block, key);
 }
 
@@ -118,15 +142,21 @@ bool BlockWalker<Handler>::Walk() {
             handler_.Outside();
             continue;
         }
+        if (line_.tag == ScriptTag::Question && declaring_) {
+            declaring_ = false;
+            if (!handler_.EndDeclaration()) return false;
+        }
         if (!(line_.tag == ScriptTag::Question ? Question() : Block(line_.tag))) return false;
     }
-    return true;
+    if (!declaring_) return true;
+    declaring_ = false;
+    return handler_.EndDeclaration();
 }
 
-// A SETTINGS or FINAL block.
+// A block of keys: any but a QUESTION or an ANSWER.
 template <typename Handler>
 bool BlockWalker<Handler>::Block(ScriptTag block) {
-    handler_.Open(block);
+    if (!handler_.Open(block)) return false;
     while (true) {
         if (!Next()) {
             if (!handler_.EndOfFile(block)) return false;
@@ -142,14 +172,13 @@ bool BlockWalker<Handler>::Block(ScriptTag block) {
         if (then == Then::Stop) return false;
         if (then == Then::EndBlock) break;
     }
-    handler_.Close(block);
-    return true;
+    return handler_.Close(block);
 }
 
 template <typename Handler>
 bool BlockWalker<Handler>::Question() {
     const ScriptReader::Position start = reader_.Tell();
-    handler_.Open(ScriptTag::Question);
+    if (!handler_.Open(ScriptTag::Question)) return false;
     while (true) {
         if (!QuestionLines()) return false;
         if (!handler_.CloseQuestion()) return true;
@@ -183,7 +212,7 @@ bool BlockWalker<Handler>::QuestionLines() {
 // An ANSWER left open ends its QUESTION too, unless another ANSWER follows.
 template <typename Handler>
 typename BlockWalker<Handler>::Answered BlockWalker<Handler>::Answer() {
-    handler_.Open(ScriptTag::Answer);
+    if (!handler_.Open(ScriptTag::Answer)) return Answered::Stopped;
     Answered answered = Answered::QuestionGoesOn;
     while (true) {
         if (!Next()) {
@@ -204,8 +233,7 @@ typename BlockWalker<Handler>::Answered BlockWalker<Handler>::Answer() {
         if (then == Then::Stop) return Answered::Stopped;
         if (then == Then::EndBlock) break;
     }
-    handler_.Close(ScriptTag::Answer);
-    return answered;
+    return handler_.Close(ScriptTag::Answer) ? answered : Answered::Stopped;
 }
 
 }  // namespace kinpath

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "script/BlockWalker.h"
+#include "script/GameDeclaration.h"
 #include "script/ScriptKeys.h"
 #include "script/ScriptReader.h"
 #include "text/Ascii.h"
@@ -47,9 +48,44 @@ std::string ScriptErrorText(const ScriptError& error) {
         case ScriptMessage::InvalidCommand:
             return "Error line " + line + ", invalid command";
         case ScriptMessage::EndOfScriptExpected:
+            return "End of script expected, line " + line;
+        default:
             break;
     }
-    return "End of script expected, line " + line;
+    return DeclarationErrorText(error) + ", line " + line;
+}
+
+std::string DeclarationErrorText(const ScriptError& error) {
+    const std::string tag(TagName(error.tag));
+    switch (error.message) {
+        case ScriptMessage::TooManyBlocks:
+            if (error.tag == ScriptTag::Game) return "A script has one GAME block";
+            return "A game has at most " +
+                   std::to_string(error.tag == ScriptTag::Race    ? FirstTableCapacity
+                                  : error.tag == ScriptTag::Class ? SecondTableCapacity
+                                                                  : SharedTotalCapacity) +
+                   " " + tag + " blocks";
+        case ScriptMessage::NeedsRace:
+            return "CLASS blocks need a RACE block";
+        case ScriptMessage::MissingKey:
+            return "A " + tag + " block needs a " + error.detail;
+        case ScriptMessage::NamedTwice:
+            return error.detail + " is named twice";
+        case ScriptMessage::KeyEnding:
+            return "A point key ends in pts=";
+        case ScriptMessage::KeyLetters:
+            return "A point key has only letters and digits before pts=";
+        case ScriptMessage::KeyTwice:
+            return "The key " + error.detail + " is given twice";
+        case ScriptMessage::NoSuchRow:
+            return "No " + (error.tag == ScriptTag::Total ? "RACE or CLASS" : tag) + " named " +
+                   error.detail;
+        case ScriptMessage::BlockLeftOpen:
+            return "The " + tag + " block has no </" + tag + ">";
+        default:
+            break;
+    }
+    return "";
 }
 
 bool TypeMatchesChoice(std::string_view type, int choice) {
@@ -83,7 +119,11 @@ std::vector<ScriptError> Refusal(ScriptTag block, const ScriptLine* line, std::i
         if (line == nullptr) return {at(ScriptMessage::EndOfScriptExpected)};
         return {at(ScriptMessage::UndefinedSymbol), at(ScriptMessage::EndOfScriptExpected)};
     }
-    if (line == nullptr) return {};  // the end of the file inside a block says nothing
+    if (line == nullptr) {
+        // The end of the file inside a block says nothing, but in a game's.
+        if (!IsGameTag(block)) return {};
+        return {{ScriptMessage::BlockLeftOpen, number, {}, block}};
+    }
     if (block == ScriptTag::Question && HoldsChoiceWord(line->text)) {
         return {at(ScriptMessage::InvalidCommand)};
     }
@@ -141,11 +181,22 @@ private:
     void SetPoint(PointSlot slot, std::int32_t value);
     Then QuestionKey(LineKey key);
     Then AnswerKey(LineKey key);
+    // A game's step refused the line: false, the walk stops.
+    bool Refuse(const std::optional<ScriptError>& error) {
+        if (!error) return true;
+        errors.push_back(*error);
+        return false;
+    }
+    // The names are read ahead when the first block of a game opens.
+    GameDeclaration& Declaration() {
+        if (!declaration_) declaration_.emplace(ReadDeclaredNames(document_.source_));
+        return *declaration_;
+    }
 
     // The walk's hooks.
     void Read(const ScriptLine&) {}
     void Outside() {}
-    void Open(ScriptTag block);
+    bool Open(ScriptTag block);
     Then Key(ScriptTag block, LineKey key);
     Then Keyless(ScriptTag block, LineKey) {
         Refuse(block, &Line());
@@ -153,18 +204,29 @@ private:
     }
     bool Cut(ScriptTag block) { return Refuse(block, &Line()); }
     bool EndOfFile(ScriptTag block) { return Refuse(block, nullptr); }
-    void Close(ScriptTag block) {
+    bool Close(ScriptTag block) {
         if (block == ScriptTag::Answer) {
             document_.answers_.push_back(answer_);
             ++document_.questions_.back().answers.count;
         }
+        return !IsGameTag(block) || Refuse(Declaration().Close(block, walker_.Number()));
     }
     bool CloseQuestion() { return false; }
     std::vector<KeyHit>* Hits() { return nullptr; }
+    // A declared game's ANSWER blocks read its keys.
+    bool EndDeclaration() {
+        if (!declaration_) return true;
+        document_.game_ = std::make_shared<const Game>(declaration_->Finish());
+        answerKeys_.emplace(*document_.game_);
+        walker_.SetAnswerKeys(answerKeys_->Keys());
+        return true;
+    }
 
     ScriptDocument& document_;
     BlockWalker<DocumentReader> walker_;
     AnswerBlock answer_;  // the answer being read
+    std::optional<GameDeclaration> declaration_;
+    std::optional<AnswerKeyList> answerKeys_;
 };
 
 ScriptText DocumentReader::Keep(std::size_t at) {
@@ -190,7 +252,7 @@ ScriptText DocumentReader::Keep(std::size_t at) {
 // is read, and starts from the defaults. A question is installed before its
 // lines are read; its answers and choices follow the earlier questions' in the
 // document's lists.
-void DocumentReader::Open(ScriptTag block) {
+bool DocumentReader::Open(ScriptTag block) {
     switch (block) {
         case ScriptTag::Settings:
             document_.settings_.emplace();
@@ -208,7 +270,10 @@ void DocumentReader::Open(ScriptTag block) {
             answer_ = AnswerBlock();
             answer_.points.first = static_cast<std::uint32_t>(document_.points_.size());
             break;
+        default:
+            return Refuse(Declaration().Open(block, walker_.Number()));
     }
+    return true;
 }
 
 Then DocumentReader::Key(ScriptTag block, LineKey key) {
@@ -233,9 +298,12 @@ Then DocumentReader::Key(ScriptTag block, LineKey key) {
         case ScriptTag::Question:
             return QuestionKey(key);
         case ScriptTag::Answer:
+            return AnswerKey(key);
+        default:
             break;
     }
-    return AnswerKey(key);
+    const auto error = Declaration().Key(block, key.key, value, walker_.Number());
+    return Refuse(error) ? Then::ReadOn : Then::Stop;
 }
 
 Then DocumentReader::QuestionKey(LineKey key) {
@@ -275,8 +343,9 @@ Then DocumentReader::AnswerKey(LineKey key) {
         answer_.explanation = Keep(key.value);
     } else if (key.value < Line().text.size()) {
         // An empty value leaves the slot as it was.
-        SetPoint(AnswerPointKeys[key.key - FirstPointKey].slot,
-                 ReadPointValue(Line().text.substr(key.value)));
+        const PointSlot slot = answerKeys_ ? answerKeys_->Slot(key.key)
+                                           : AnswerPointKeys[key.key - FirstPointKey].slot;
+        SetPoint(slot, ReadPointValue(Line().text.substr(key.value)));
     }
     return Then::ReadOn;
 }

@@ -63,17 +63,37 @@ struct QuestionBlock {
     BlockRange choices;  // each non-empty
 };
 
-// The three things that make a script fail to load.
-enum class ScriptMessage { UndefinedSymbol, InvalidCommand, EndOfScriptExpected };
+// What makes a script fail to load: the first three in any script, the rest
+// in the declaration of a game.
+enum class ScriptMessage {
+    UndefinedSymbol,
+    InvalidCommand,
+    EndOfScriptExpected,
+    TooManyBlocks,  // of the block tag: a 14th RACE, a second GAME
+    NeedsRace,      // a CLASS block without any RACE block
+    MissingKey,     // the block tag lacks the key detail (name=)
+    NamedTwice,     // detail: the name
+    KeyEnding,      // a point key not ending in pts=
+    KeyLetters,     // one with more than letters and digits before it
+    KeyTwice,       // detail: the key
+    NoSuchRow,      // detail: the name; tag: the table looked in (TOTAL: either)
+    BlockLeftOpen,  // the file ends inside the block tag
+};
 
 struct ScriptError {
     ScriptMessage message;
     std::int64_t line;
+    // What a game's message names: a name or a key as the script gives it,
+    // and a block.
+    std::string detail = {};
+    ScriptTag tag = ScriptTag::Settings;
     friend bool operator==(const ScriptError&, const ScriptError&) = default;
 };
 
 // "Undefined symbol found, line 3" and the like: the one place these are worded.
 std::string ScriptErrorText(const ScriptError& error);
+// A game's message without its line ("No CLASS named Wardn"), for the checker.
+std::string DeclarationErrorText(const ScriptError& error);
 // The errors the window shows when a block refuses a line (`line`), or meets
 // the end of the file (no line), at its line `number`: how the loader stops,
 // for the checker to quote. Of an ANSWER block, its question's message too.

@@ -20,7 +20,9 @@ constexpr bool EndsInOneEquals(KeyList keys) {
     });
 }
 static_assert(EndsInOneEquals(SettingsKeys) && EndsInOneEquals(FinalKeys) &&
-              EndsInOneEquals(QuestionKeys) && EndsInOneEquals(AnswerKeys));
+              EndsInOneEquals(QuestionKeys) && EndsInOneEquals(AnswerKeys) &&
+              EndsInOneEquals(GameKeys) && EndsInOneEquals(RowBlockKeys) &&
+              EndsInOneEquals(TotalKeys));
 
 // The four characters before a key's "=", as one number. Every key has that
 // many; a line's four before an "=" lead to the few keys ending in them.
@@ -82,15 +84,18 @@ const KeyIndex* IndexFor(KeyList keys) {
 // Whether key stands in line ending at end, the part before the line's first
 // "=" (at first) compared with its letters lowered. Its last `matched`
 // characters are known to agree. Keys are lower-case letters before their
-// "=": setting the case bit of a character makes only a letter one of them.
+// "=": setting the case bit of a character makes only a letter one of them
+// (a game's keys hold digits too: those are compared as written).
 bool KeyEndsAt(std::string_view line, std::size_t end, std::string_view key, std::size_t first,
                std::size_t matched) {
     if (key.size() > end) return false;
     const std::size_t start = end - key.size();
     for (std::size_t i = 0; i + matched < key.size(); ++i) {
-        const char c =
-            start + i < first ? static_cast<char>(line[start + i] | 0x20) : line[start + i];
+        const char written = line[start + i];
+        const char c = start + i < first ? static_cast<char>(written | 0x20) : written;
         if (c != key[i]) return false;
+        // A game's keys hold digits, which lowering leaves as they are.
+        if (key[i] <= '9' && written != key[i]) return false;
     }
     return true;
 }

@@ -33,6 +33,17 @@ inline constexpr auto AnswerKeys = [] {
 }();
 enum AnswerKey : std::size_t { AnswerTypeKey, AnswerExplanationKey, FirstPointKey };
 
+// The blocks that declare a game. Keys of free text come first, so that a
+// text holding another key's word stays that text.
+inline constexpr std::array<std::string_view, 5> GameKeys{
+    "greeting=", "closing=", "title=", "first=", "second="};
+enum GameBlockKey : std::size_t { GameGreetingKey, GameClosingKey, GameTitleKey, GameFirstKey };
+// Of a RACE block and of a CLASS block alike.
+inline constexpr std::array<std::string_view, 4> RowBlockKeys{"about=", "name=", "key=", "with="};
+enum RowKey : std::size_t { RowAboutKey, RowNameKey, RowPointKey, RowWithKey };
+inline constexpr std::array<std::string_view, 3> TotalKeys{"name=", "key=", "for="};
+enum TotalKey : std::size_t { TotalNameKey, TotalPointKey, TotalForKey };
+
 inline constexpr std::size_t NoKey = SIZE_MAX;
 
 // The key a line belongs to: an index into its block's keys and where the

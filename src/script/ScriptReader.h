@@ -15,9 +15,11 @@
 
 namespace kinpath {
 
-enum class ScriptTag : std::uint8_t { Settings, Question, Answer, Final };
-inline constexpr std::array<std::string_view, 4> TagNames{"SETTINGS", "QUESTION", "ANSWER",
-                                                          "FINAL"};
+// The last four declare a game, and are blocks only before the first question.
+enum class ScriptTag : std::uint8_t { Settings, Question, Answer, Final, Game, Race, Class, Total };
+inline constexpr std::array<std::string_view, 8> TagNames{
+    "SETTINGS", "QUESTION", "ANSWER", "FINAL", "GAME", "RACE", "CLASS", "TOTAL"};
+constexpr bool IsGameTag(ScriptTag tag) { return tag >= ScriptTag::Game; }
 // A tag's name as a tag line writes it (in any case): "QUESTION".
 constexpr std::string_view TagName(ScriptTag tag) {
     return TagNames[static_cast<std::size_t>(tag)];

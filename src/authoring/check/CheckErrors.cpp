@@ -1,10 +1,12 @@
 // The checker's errors: what makes the window refuse a script, said in plain
 // words with what was probably meant, and the window's own message after it.
 #include <algorithm>
+#include <span>
 
 #include "authoring/check/CheckRules.h"
 #include "authoring/check/Suggest.h"
 #include "text/Ascii.h"
+#include "text/TextCodec.h"
 #include "window/WindowWords.h"
 
 namespace kinpath::check {
@@ -21,21 +23,21 @@ std::string WindowText(const std::vector<ScriptError>& errors) {
     if (errors.empty()) return " (the window says only \"" + Str(NoScriptMessage) + "\")";
     std::string text = " (the window says";
     for (std::size_t i = 0; i < errors.size(); ++i) {
-        text += (i == 0 ? " \"" : ", then \"") + ScriptErrorText(errors[i]) + "\"";
+        text += (i == 0 ? " \"" : ", then \"") +
+                VisibleControls(DisplayText(ScriptErrorText(errors[i]))) + "\"";
     }
     return text + ")";
 }
 
-// Every block's keys, for a key written in the wrong block.
-const std::pair<ScriptTag, KeyList> BlockKeys[] = {
-    {ScriptTag::Settings, SettingsKeys},
-    {ScriptTag::Question, KeyList(QuestionKeys).first(QuestionTextKey + 1)},
-    {ScriptTag::Answer, AnswerKeys},
-    {ScriptTag::Final, FinalKeys}};
-
 // The other block whose keys hold `key`, or the nearest to it.
-std::optional<ScriptTag> OtherBlockOf(std::string_view key, ScriptTag block,
+std::optional<ScriptTag> OtherBlockOf(std::string_view key, ScriptTag block, KeyList answerKeys,
                                       std::vector<std::string_view>& nearest) {
+    // Every block's keys, for a key written in the wrong block.
+    const std::pair<ScriptTag, KeyList> BlockKeys[] = {
+        {ScriptTag::Settings, SettingsKeys},
+        {ScriptTag::Question, KeyList(QuestionKeys).first(QuestionTextKey + 1)},
+        {ScriptTag::Answer, answerKeys},
+        {ScriptTag::Final, FinalKeys}};
     for (const auto& [other, keys] : BlockKeys) {
         if (other != block && std::find(keys.begin(), keys.end(), key) != keys.end()) return other;
     }
@@ -81,7 +83,7 @@ CheckKind NoKeyKind(LineKey found) {
     return found.value != 0 ? CheckKind::UnknownKey : CheckKind::NoKey;
 }
 
-std::string NoKeyError(ScriptTag block, KeyList known, std::string_view line) {
+std::string NoKeyError(ScriptTag block, KeyList known, std::string_view line, KeyList answerKeys) {
     if (line.find('=') == std::string_view::npos) {
         if (block == ScriptTag::Question && HoldsChoiceWord(line)) {
             return "the line holds \"text\" but no text=: a choice is written text=, then its "
@@ -92,11 +94,15 @@ std::string NoKeyError(ScriptTag block, KeyList known, std::string_view line) {
     const WrittenKey key = KeyBeforeEquals(line);
     std::string error = "unknown key '" + key.shown + "'";
     // The keys nearest to a High Elf word are other races'.
-    if (!key.blank && !HighElfNote(key.word).empty()) return error + HighElfNote(key.word);
+    const bool builtIn = answerKeys.data() == AnswerKeys.data();
+    if (builtIn && !key.blank && !HighElfNote(key.word).empty()) {
+        return error + HighElfNote(key.word);
+    }
     std::vector<std::string_view> nearest = NearestKeys(key.word, known);
     std::vector<std::string_view> elsewhere;
     const std::optional<ScriptTag> other =
-        key.blank || !nearest.empty() ? std::nullopt : OtherBlockOf(key.word, block, elsewhere);
+        key.blank || !nearest.empty() ? std::nullopt
+                                      : OtherBlockOf(key.word, block, answerKeys, elsewhere);
     if (other && elsewhere.empty()) {
         error += ": it is a key of " + Block(*other) + ", not of " + Block(block);
     } else if (other) {
@@ -137,7 +143,10 @@ std::string MisspeltEndError(std::string_view line, ScriptTag tag, std::int64_t 
     if (shape && shape->name == TagName(tag)) {
         return "end tag '" + Plain(line) + "' holds blanks, which a tag line may not" + ends;
     }
-    if (shape && std::find(TagNames.begin(), TagNames.end(), shape->name) != TagNames.end()) {
+    // A game's tags are blocks' only among a game's blocks.
+    const std::span<const std::string_view> all(TagNames);
+    const auto names = IsGameTag(tag) ? all : all.first(4);
+    if (shape && std::find(names.begin(), names.end(), shape->name) != names.end()) {
         return "'" + Plain(line) + "' does not end " + Block(tag) + ends;
     }
     return "misspelt end tag '" + Plain(line) + "'" + ends;
@@ -146,6 +155,12 @@ std::string MisspeltEndError(std::string_view line, ScriptTag tag, std::int64_t 
 std::string StrayEndError(std::string_view line) {
     return "'" + Plain(line) + "' ends no block: no " + Str(TagName(ScriptTag::Answer)) +
            " block is open here";
+}
+
+std::string DeclarationError(const ScriptError& error) {
+    ScriptError shown = error;
+    shown.detail = Plain(error.detail);
+    return DeclarationErrorText(shown) + WindowText({error});
 }
 
 std::string UnknownTagError(std::string_view line, ScriptTag block,

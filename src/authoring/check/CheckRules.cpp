@@ -57,6 +57,8 @@ constexpr std::array<std::string_view, CheckKindCount> KindNames{
     "answer without a type",
     "answer never reached",
     "answer without points",
+    "game declaration refused",
+    "game tag after the first question",
 };
 
 }  // namespace
@@ -131,6 +133,12 @@ std::string IgnoredLinesWarning(std::int64_t count, std::int64_t last, const Scr
 std::string SecondBlockWarning(ScriptTag tag, std::int64_t previous) {
     return "a second " + Str(TagName(tag)) + " block replaces the one of line " +
            std::to_string(previous) + " and everything it set";
+}
+
+std::string LateGameTagWarning(ScriptTag tag) {
+    return StartTag(tag) +
+           " after the first question is not read: a game is declared before the "
+           "first question";
 }
 
 bool PreferenceHasBlank(std::string_view value) {
@@ -240,10 +248,11 @@ std::optional<std::string_view> WordAroundKey(KeyList known, LineKey found, std:
     return line.substr(word, found.value - word);
 }
 
-std::string KeyInWordWarning(std::string_view word, std::string_view key, std::string_view value) {
+std::string KeyInWordWarning(std::string_view word, std::string_view key, std::string_view value,
+                             bool builtIn) {
     return "key found inside a word: '" + Plain(word) + "' is no key, but the " + Str(key) +
            " it ends in is: the line is read as " + Str(key) + " " + Quote(value) +
-           HighElfNote(word);
+           (builtIn ? HighElfNote(word) : "");
 }
 
 std::string HighElfNote(std::string_view word) {
@@ -306,6 +315,7 @@ std::int64_t KeyLineOf(const ReachedAnswer& answer, std::span<const std::uint8_t
 // the key of the answer that takes it furthest. A score is not told of when
 // one of its totals already was.
 void WarnPastRange(const QuestionInfo& question, TotalsReach& totals, std::vector<Pending>& out) {
+    if (!totals.builtIn) return;
     const auto gives = [](const ReachedAnswer& a) {
         return a.line != 0 &&
                std::any_of(a.points.begin(), a.points.end(), [](std::int32_t p) { return p != 0; });

@@ -58,8 +58,10 @@ enum class CheckKind : std::uint8_t {
     AnswerWithoutType,
     AnswerNeverReached,
     AnswerWithoutPoints,
+    GameRefused,
+    LateGameTag,
 };
-inline constexpr std::size_t CheckKindCount = 27;
+inline constexpr std::size_t CheckKindCount = 29;
 // "unknown key": a kind as a summary names it.
 std::string_view KindName(CheckKind kind);
 
@@ -94,6 +96,8 @@ std::string ZeroByteWarning(std::string_view line);
 // A run of `count` lines outside any block, from `line` up to line `last`.
 std::string IgnoredLinesWarning(std::int64_t count, std::int64_t last, const ScriptLine& line);
 std::string SecondBlockWarning(ScriptTag tag, std::int64_t previous);
+// A game's start tag where no game is declared any more.
+std::string LateGameTagWarning(ScriptTag tag);
 bool PreferenceHasBlank(std::string_view value);
 std::string PreferenceWarning(std::string_view value);
 std::string HiddenChoiceWarning(std::size_t number, std::string_view value);
@@ -118,8 +122,9 @@ std::string WindowSays(ScriptTag block, const ScriptLine& line);
 std::string WindowSaysAtEnd(ScriptTag block, std::int64_t windowLine);
 // The kind of error of a line of the block that holds none of its keys, and
 // what is wrong with it, with the nearest key when one is near.
+// An ANSWER block's keys are answerKeys (a declared game's, or the built-in).
 CheckKind NoKeyKind(LineKey found);
-std::string NoKeyError(ScriptTag block, KeyList known, std::string_view line);
+std::string NoKeyError(ScriptTag block, KeyList known, std::string_view line, KeyList answerKeys);
 bool IsRecap(std::string_view value);
 std::string RecapError(std::string_view value);
 // A block (inside the QUESTION of line `question`, or 0) that has no end tag
@@ -131,11 +136,15 @@ std::string MisspeltEndError(std::string_view line, ScriptTag tag, std::int64_t 
 std::string StrayEndError(std::string_view line);
 // A line shaped like a start tag: taken for `meant` when that is given.
 std::string UnknownTagError(std::string_view line, ScriptTag block, std::optional<ScriptTag> meant);
+// What a game's declaration refuses, with the window's message.
+std::string DeclarationError(const ScriptError& error);
 
 // --- Key lines ---------------------------------------------------------------
 
-// Line on which each key of a block was last given (0: not yet).
-using KeyLines = std::array<std::int64_t, AnswerKeys.size()>;
+// Line on which each key of a block was last given (0: not yet): an ANSWER
+// of a declared game has a key for every slot.
+using KeyLines = std::array<std::int64_t, 2 + PointSlotCount>;
+static_assert(AnswerKeys.size() <= 2 + PointSlotCount);
 
 // A key text of the block that the line holds besides the winning key, other
 // than one inside the winning key itself (text= in explanationtext=).
@@ -145,7 +154,9 @@ std::string KeyInValueWarning(KeyList known, ScriptTag block, LineKey found, con
 // The word before a line's first "=" that is no key but ends in the key
 // found (`highelfpts=` ends in helfpts=), if it is so.
 std::optional<std::string_view> WordAroundKey(KeyList known, LineKey found, std::string_view line);
-std::string KeyInWordWarning(std::string_view word, std::string_view key, std::string_view value);
+// builtIn: the script plays the built-in game, and the note on High Elf fits.
+std::string KeyInWordWarning(std::string_view word, std::string_view key, std::string_view value,
+                             bool builtIn);
 // " (High Elf has no key of its own...)" after a word meant for High Elf.
 std::string HighElfNote(std::string_view word);
 // A key given again in its block (`earlier`: the line it was given on).
@@ -194,6 +205,7 @@ struct QuestionInfo {
 struct TotalsReach {
     const Game* game = &BuiltInGame();
     Reach reach{*game};
+    bool builtIn = true;  // the built-in game's rows; a declared game's are not judged
     std::array<bool, 2 * (PointSlotCount + RowCount)> told{};
 };
 

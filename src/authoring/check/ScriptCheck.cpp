@@ -13,6 +13,7 @@
 #include "authoring/check/CheckRules.h"
 #include "authoring/check/Suggest.h"
 #include "script/BlockWalker.h"
+#include "script/GameDeclaration.h"
 #include "script/ScriptDocument.h"
 #include "script/ScriptKeys.h"
 #include "script/ScriptReader.h"
@@ -40,20 +41,24 @@ struct AnswerState {
 class Checker {
 public:
     Checker(std::string_view bytes, const CheckSink& sink, const CheckOptions& options)
-        : walker_(bytes, *this), report_(sink, options) {}
+        : bytes_(bytes), walker_(bytes, *this), report_(sink, options) {}
     CheckResult Run();
 
 private:
     friend class BlockWalker<Checker>;
 
-    bool IsBlockStart() const {
-        return line_.kind == ScriptLine::Kind::StartTag && line_.tag != ScriptTag::Answer;
-    }
     bool HasQuestion() const;
     void WarnCutLine();
     void WarnIgnoredLines();
     void StartReading();
     Then SettingsOrFinalLine(ScriptTag block, LineKey found);
+    Then GameLine(ScriptTag block, LineKey found);
+    // A game's step refused the line (or the end of the file).
+    void ReportDeclaration(const std::optional<ScriptError>& error, bool atEnd = false);
+    GameDeclaration& Declaration() {
+        if (!declaration_) declaration_.emplace(ReadDeclaredNames(bytes_));
+        return *declaration_;
+    }
     void QuestionLine(QuestionInfo& question, LineKey found);
     void AnswerLine(AnswerState& answer, LineKey found);
     void EndAnswer(QuestionInfo& question, const AnswerState& answer);
@@ -71,14 +76,15 @@ private:
     // The walk's hooks.
     void Read(const ScriptLine& line);
     void Outside();
-    void Open(ScriptTag block);
+    bool Open(ScriptTag block);
     Then Key(ScriptTag block, LineKey found);
     Then Keyless(ScriptTag block, LineKey found);
     bool Cut(ScriptTag block);
     bool EndOfFile(ScriptTag block);
-    void Close(ScriptTag block);
+    bool Close(ScriptTag block);
     bool CloseQuestion();
     std::vector<KeyHit>* Hits() { return &hits_; }
+    bool EndDeclaration();
 
     bool Wanted(CheckKind kind) const { return report_.Wanted(kind); }
     // A diagnostic of the line just read (or, at the end of the file, of its
@@ -90,6 +96,7 @@ private:
         Report(kind, CheckSeverity::Warning, word);
     }
 
+    std::string_view bytes_;
     BlockWalker<Checker> walker_;
     const ScriptLine& line_ = walker_.Line();
     CheckReport report_;
@@ -112,6 +119,12 @@ private:
     KeyLines seen_{};
     std::int64_t settingsLine_ = 0;
     std::int64_t finalLine_ = 0;
+    bool atEnd_ = false;  // the file ended inside the block
+
+    // The game the script declares, and the keys its answers read.
+    std::optional<GameDeclaration> declaration_;
+    Game game_;
+    std::optional<AnswerKeyList> answerKeys_{std::in_place};
 };
 
 // Every line the window reads, with a note of every line cut at the buffer's
@@ -176,8 +189,10 @@ void Checker::Report(CheckKind kind, CheckSeverity severity, Word word, bool atE
 // One warning for each run of lines the window passes over between blocks, on
 // its first line: how far the run goes is looked up first.
 void Checker::Outside() {
-    if (std::exchange(ignoring_, true)) return;
-    WarnIgnoredLines();
+    if (!std::exchange(ignoring_, true)) WarnIgnoredLines();
+    if (line_.kind == ScriptLine::Kind::StartTag && IsGameTag(line_.tag)) {
+        Warn(CheckKind::LateGameTag, [&] { return LateGameTagWarning(line_.tag); });
+    }
 }
 
 void Checker::WarnIgnoredLines() {
@@ -191,7 +206,10 @@ void Checker::WarnIgnoredLines() {
     ScriptLine line;
     while (ahead.Next(line)) {
         if (line.kind == ScriptLine::Kind::Skipped) continue;
-        if (line.kind == ScriptLine::Kind::StartTag && line.tag != ScriptTag::Answer) break;
+        if (line.kind == ScriptLine::Kind::StartTag && line.tag != ScriptTag::Answer &&
+            (walker_.Declaring() || !IsGameTag(line.tag))) {
+            break;
+        }
         count += line.fileLine != last;
         last = line.fileLine;
     }
@@ -202,27 +220,34 @@ void Checker::WarnIgnoredLines() {
 
 // A question's diagnostics name it, and its name= may come last; its verdict
 // (choices without answer, answers never reached) goes between them by line.
-void Checker::Open(ScriptTag block) {
+bool Checker::Open(ScriptTag block) {
     ignoring_ = false;
     if (block == ScriptTag::Answer) {
         answer_ = AnswerState();
         answer_.line = line_.fileLine;
-        return;
+        return true;
     }
     if (block == ScriptTag::Question) {
         ++questions_;
         questionLine_ = line_.fileLine;
         report_.StartQuestion(questions_);
         StartReading();
-        return;
+        return true;
     }
     report_.SetSubject(std::string(TagName(block)) + " block");
+    blockLine_ = line_.fileLine;
+    seen_.fill(0);
+    atEnd_ = false;
+    if (IsGameTag(block)) {
+        ReportDeclaration(Declaration().Open(block, walker_.Number()));
+        return true;
+    }
     std::int64_t& previous = block == ScriptTag::Settings ? settingsLine_ : finalLine_;
     if (previous != 0) {
         Warn(CheckKind::SecondBlock, [&] { return SecondBlockWarning(block, previous); });
     }
-    previous = blockLine_ = line_.fileLine;
-    seen_.fill(0);
+    previous = blockLine_;
+    return true;
 }
 
 void Checker::StartReading() {
@@ -244,6 +269,8 @@ Then Checker::Key(ScriptTag block, LineKey found) {
         QuestionLine(*question_, found);
     } else if (block == ScriptTag::Answer) {
         AnswerLine(answer_, found);
+    } else if (IsGameTag(block)) {
+        return GameLine(block, found);
     } else {
         return SettingsOrFinalLine(block, found);
     }
@@ -251,7 +278,7 @@ Then Checker::Key(ScriptTag block, LineKey found) {
 }
 
 Then Checker::Keyless(ScriptTag block, LineKey found) {
-    KeyList known = BlockKeys(block);
+    KeyList known = walker_.Keys(block);
     if (block == ScriptTag::Question) known = known.first(QuestionTextKey + 1);
     if (block == ScriptTag::Answer) answer_.faulty = true;
     return KeylessLine(block, known, found, Opened(block));
@@ -260,7 +287,7 @@ Then Checker::Keyless(ScriptTag block, LineKey found) {
 // A block's start tag before the block's end tag (and in an ANSWER, an
 // <ANSWER> or a </QUESTION>).
 bool Checker::Cut(ScriptTag block) {
-    const bool question = block == ScriptTag::Answer && IsBlockStart();
+    const bool question = block == ScriptTag::Answer && walker_.IsBlockStart();
     if (block == ScriptTag::Answer) answer_.faulty = true;
     ReportUnclosed(block, question ? question_->line : 0, false);
     return true;
@@ -268,6 +295,7 @@ bool Checker::Cut(ScriptTag block) {
 
 bool Checker::EndOfFile(ScriptTag block) {
     if (block == ScriptTag::Answer) answer_.faulty = true;
+    atEnd_ = true;
     ReportUnclosed(block, block == ScriptTag::Answer ? question_->line : 0, true);
     return true;
 }
@@ -283,12 +311,25 @@ void Checker::ReportUnclosed(ScriptTag block, std::int64_t question, bool atEnd)
         atEnd);
 }
 
-void Checker::Close(ScriptTag block) {
+bool Checker::Close(ScriptTag block) {
     if (block == ScriptTag::Answer) {
         EndAnswer(*question_, answer_);
-    } else {
-        report_.SetSubject("");
+        return true;
     }
+    if (IsGameTag(block)) ReportDeclaration(Declaration().Close(block, walker_.Number()), atEnd_);
+    report_.SetSubject("");
+    return true;
+}
+
+// From here on a declared game's answers read its keys.
+bool Checker::EndDeclaration() {
+    if (!declaration_) return true;
+    game_ = declaration_->Finish();
+    answerKeys_.emplace(game_);
+    walker_.SetAnswerKeys(answerKeys_->Keys());
+    // The reach of scores knows the built-in game's rows only.
+    reach_.builtIn = answerKeys_->BuiltIn();
+    return true;
 }
 
 // After its first reading a question is judged; when too many of its
@@ -322,6 +363,22 @@ Then Checker::SettingsOrFinalLine(ScriptTag block, LineKey found) {
     return Then::ReadOn;
 }
 
+// --- A game's blocks ----------------------------------------------------------
+
+Then Checker::GameLine(ScriptTag block, LineKey found) {
+    CheckKeyLine(walker_.Keys(block), block, found, seen_, false);
+    const std::string_view value = line_.text.substr(found.value);
+    ReportDeclaration(Declaration().Key(block, found.key, value, walker_.Number()));
+    return Then::ReadOn;
+}
+
+void Checker::ReportDeclaration(const std::optional<ScriptError>& error, bool atEnd) {
+    if (!error) return;
+    Report(
+        CheckKind::GameRefused, CheckSeverity::Error, [&] { return DeclarationError(*error); },
+        atEnd);
+}
+
 // A line of the block that holds none of its keys: an error worded by what
 // the line looks like. A line shaped like an end tag is taken for the block's
 // own, and one shaped like <ANSWER> in a question for that.
@@ -330,7 +387,8 @@ Then Checker::KeylessLine(ScriptTag block, KeyList known, LineKey found, std::in
         Report(kind, CheckSeverity::Error, [&] { return word() + WindowSays(block, line_); });
     };
     const auto noKey = [&] {
-        error(NoKeyKind(found), [&] { return NoKeyError(block, known, line_.text); });
+        error(NoKeyKind(found),
+              [&] { return NoKeyError(block, known, line_.text, answerKeys_->Keys()); });
         return Then::ReadOn;
     };
     // Most such lines are no tag: they are told apart first, and cheaply.
@@ -381,7 +439,8 @@ void Checker::QuestionLine(QuestionInfo& question, LineKey found) {
 // The line's key, and what it sets in the answer.
 void Checker::AnswerLine(AnswerState& answer, LineKey found) {
     const bool isPoint = found.key >= FirstPointKey;
-    CheckKeyLine(AnswerKeys, ScriptTag::Answer, found, answer.seen, isPoint);
+    const KeyList keys = answerKeys_->Keys();
+    CheckKeyLine(keys, ScriptTag::Answer, found, answer.seen, isPoint);
     const std::string_view value = line_.text.substr(found.value);
     if (found.key == AnswerTypeKey) {
         answer.type = value;  // an empty value leaves no type
@@ -389,10 +448,10 @@ void Checker::AnswerLine(AnswerState& answer, LineKey found) {
     } else if (isPoint) {
         if (const auto read = OddPointValue(value)) {
             Warn(CheckKind::PointValue,
-                 [&] { return PointValueWarning(AnswerKeys[found.key], value, *read); });
+                 [&] { return PointValueWarning(keys[found.key], value, *read); });
         }
         if (!value.empty()) {  // an empty value leaves the points as they were
-            const PointSlot slot = AnswerPointKeys[found.key - FirstPointKey].slot;
+            const PointSlot slot = answerKeys_->Slot(found.key);
             answer.points[slot] = ReadPointValue(value);
             answer.keyLines[slot] = line_.fileLine;
             answer.setsPoints = true;
@@ -423,11 +482,13 @@ void Checker::CheckKeyLine(KeyList known, ScriptTag block, LineKey found, KeyLin
         Warn(CheckKind::KeyInValue,
              [&] { return KeyInValueWarning(known, block, found, *other, line_.text); });
     } else if (const auto word = WordAroundKey(known, found, line_.text)) {
-        Warn(CheckKind::KeyInWord,
-             [&] { return KeyInWordWarning(*word, known[found.key], value); });
+        Warn(CheckKind::KeyInWord, [&] {
+            return KeyInWordWarning(*word, known[found.key], value, answerKeys_->BuiltIn());
+        });
     }
-    // Choices add up; an empty point value changes nothing.
+    // Choices add up, and so do a game's lists; an empty point value changes nothing.
     if (found.key == QuestionTextKey && block == ScriptTag::Question) return;
+    if (IsGameTag(block) && KeyAddsUp(block, found.key)) return;
     if (isPoint && value.empty()) return;
     const std::int64_t earlier = std::exchange(seen[found.key], line_.fileLine);
     if (earlier != 0) {
