@@ -201,11 +201,12 @@ TEST(BalanceReportTest, ADeclaredGameIsToldInItsOwnWords) {
             runs += std::get<std::uint64_t>(row[1].Get());
         EXPECT_EQ(runs, 600u);
         EXPECT_EQ(report.Table("pairs") != nullptr, two);
+        EXPECT_EQ(report.Table("leanings")->rows.size(), 1u);
         std::string all = Written(report, WriteReportText) + Written(report, WriteReportHtml);
         for (std::size_t at; (at = all.find("class=\"")) != std::string::npos;) all.erase(at, 7);
-        for (const char* name : {"Elfkin", "Stoneborn", "Wanderer", "ncestr", "wildpts="})
+        for (const char* name : {"Elfkin", "Stoneborn", "Wanderer", "Ancestries", "wildpts="})
             EXPECT_TRUE(Has(all, name)) << name;
-        EXPECT_EQ(Has(all, "Blade") && Has(all, "calling"), two);
+        EXPECT_EQ(Has(all, "Blade") && Has(all, "an ancestry or calling"), two);
         // The pairs the game allows: Stoneborn is no Sage, Wanderer no Blade.
         using Allowed = std::vector<std::vector<bool>>;
         const Allowed allowed = two ? Allowed{{1, 1}, {0, 1}, {1, 0}} : Allowed{};
@@ -221,4 +222,7 @@ TEST(BalanceReportTest, ADeclaredGameIsToldInItsOwnWords) {
         for (const char* word : {"race", "class", "evil", two ? "evil" : "unknown"})
             EXPECT_FALSE(Has(all, word)) << word;
     }
+    EXPECT_EQ(Plural("class") + Plural("box") + Plural("day") + Plural("ancestry"),
+              "classesboxesdaysancestries");
+    EXPECT_EQ(Listed({"a", "b", "c"}, " or "), "a, b or c");
 }
