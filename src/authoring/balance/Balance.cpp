@@ -77,9 +77,11 @@ std::int32_t TotalCounts::Percentile(int percent) const {
     return Lowest - 1;  // nothing counted
 }
 
-TotalCounts BalanceTally::AllBars() const {
+TotalCounts BalanceTally::AllBars(const Game& game) const {
     TotalCounts all;
-    for (const TotalCounts& bar : bars) {
+    for (int row = 0; row < RowCount; ++row) {
+        if (!HasRow(game, row)) continue;
+        const TotalCounts& bar = bars[ScoreSlots(game, row)[0]];
         for (std::size_t i = 0; i < all.counts.size(); ++i) all.counts[i] += bar.counts[i];
     }
     return all;
@@ -109,13 +111,39 @@ struct RunLog {
     bool Full() const { return runs.size() >= 256 || answers.size() >= 16384; }
 };
 
+// The bars of each table of the game, by point slot: the leading bar of a
+// table is the highest of its rows' own. When they are a run of slots (as
+// the built-in game's are), it is found in that run.
+struct TableBars {
+    std::array<std::uint8_t, ClassRowCount> slots{};
+    int count = 0;
+    int first = -1;  // the run's first slot, or -1
+
+    TableBars(const Game& game, int table) {
+        for (const GameRow& row : game.tables[std::size_t(table)])
+            slots[std::size_t(count++)] = row.slots[0];
+        const auto [low, high] = std::minmax_element(slots.begin(), slots.begin() + count);
+        if (count > 0 && *high - *low + 1 == count) first = *low;
+    }
+    std::int32_t Highest(const PointValues& totals) const {
+        if (first >= 0)
+            return *std::max_element(totals.begin() + first, totals.begin() + first + count);
+        std::int32_t highest = totals[slots[0]];
+        for (int i = 1; i < count; ++i) highest = std::max(highest, totals[slots[std::size_t(i)]]);
+        return highest;
+    }
+};
+
 // The counts that would be large for every thread (each bar's totals, each
 // answer's outcomes) are kept once: threads hand their runs over in batches,
 // under a lock, so memory does not grow with the threads.
 class SharedCounts {
 public:
-    explicit SharedCounts(std::size_t answers)
-        : answerCount_(answers), answers_(answers * OutcomeCount) {}
+    SharedCounts(const Game& game, std::size_t answers)
+        : races_(game, 0),
+          classes_(game, 1),
+          answerCount_(answers),
+          answers_(answers * OutcomeCount) {}
 
     void Add(RunLog& log) {
         const std::lock_guard lock(mutex_);
@@ -123,9 +151,8 @@ public:
         for (const RunLog::Run& run : log.runs) {
             const PointValues& totals = run.totals;
             for (std::size_t slot = 0; slot < bars_.size(); ++slot) bars_[slot].Add(totals[slot]);
-            leadingRace_.Add(*std::max_element(totals.begin(), totals.begin() + RaceSlotCount));
-            leadingClass_.Add(
-                *std::max_element(totals.begin() + RaceSlotCount, totals.begin() + BarSlotCount));
+            leadingRace_.Add(races_.Highest(totals));
+            if (classes_.count > 0) leadingClass_.Add(classes_.Highest(totals));
             // A run's answers stand in script order: each count row is walked
             // forward. Pointers, not elements: a script without answers has no rows.
             std::uint64_t* race = answers_.data() + run.race * answerCount_;
@@ -148,6 +175,7 @@ public:
 
 private:
     std::mutex mutex_;
+    const TableBars races_, classes_;
     std::size_t answerCount_;
     std::array<TotalCounts, BarSlotCount> bars_;
     TotalCounts leadingRace_, leadingClass_;
@@ -157,34 +185,35 @@ private:
 // What every thread of one simulation reads and shares.
 struct Simulation {
     std::shared_ptr<const ScriptDocument> document;
+    const Game& game;
     const BalanceOptions& options;
     Preference preference;
     std::uint64_t blocks;
+    TableBars races, classes;
     SharedCounts shared;
     std::atomic<std::uint64_t> nextBlock{0};  // blocks go to whichever thread asks next
     std::atomic<std::uint64_t> done{0};       // runs done
 };
 
-// The bar of a race or class row (rows as in the initial tables, races first).
-int BarOf(int row) { return ScoreSlots(BuiltInGame(), row)[0]; }
-
 // Rows whose bar ended highest of their kind that the pick went past for want
 // of a partner: the rows the pick walked over before the one it took, or the
 // row decided first when none goes with it ("Unknown").
-void CountPassedOver(const Session& session, const BestPick& pick, Preference preference,
+// A game of one table passes nothing over: its pick is its best row.
+void CountPassedOver(const Simulation& simulation, const Session& session, const BestPick& pick,
                      RunCounts& counts) {
+    const Game& game = simulation.game;
+    if (OneTable(game)) return;
     const bool unknown = pick == BestPick{};
-    const bool racesWalked = (preference == Preference::ClassOverRace) != unknown;
+    const bool racesWalked = (simulation.preference == Preference::ClassOverRace) != unknown;
     const RankEntry* rows = racesWalked ? session.RaceTable().data() : session.ClassTable().data();
-    const int count = racesWalked ? RaceRowCount : ClassRowCount;
+    const int count = racesWalked ? session.RaceTable().count : session.ClassTable().count;
     const int taken = racesWalked ? pick.race : RaceRowCount + pick.cls;
     const PointValues& totals = session.PointTotals();
-    const auto bars = totals.begin() + (racesWalked ? 0 : RaceSlotCount);
-    const std::int32_t highest = *std::max_element(
-        bars, bars + (racesWalked ? RaceSlotCount : BarSlotCount - RaceSlotCount));
+    const std::int32_t highest =
+        (racesWalked ? simulation.races : simulation.classes).Highest(totals);
     for (int i = 0; i < (unknown ? 1 : count) && rows[i].row != taken; ++i) {
         const int row = rows[i].row;
-        if (totals[BarOf(row)] == highest) ++counts.passedOver[std::size_t(row)];
+        if (totals[ScoreSlots(game, row)[0]] == highest) ++counts.passedOver[std::size_t(row)];
     }
 }
 
@@ -239,7 +268,7 @@ void SimulateRun(Simulation& simulation, Draws& draws, RunCounts& counts, RunLog
     ++counts.races[race];
     ++counts.classes[cls];
     ++counts.pairs[race][cls];
-    CountPassedOver(session, pick, simulation.preference, counts);
+    CountPassedOver(simulation, session, pick, counts);
     log.answers.insert(log.answers.end(), session.AnsweredList().begin(),
                        session.AnsweredList().end());
     log.runs.push_back({session.PointTotals(), static_cast<std::uint8_t>(race),
@@ -367,8 +396,15 @@ BalanceTally SimulateBalance(std::shared_ptr<const ScriptDocument> document,
     // blocks are shared among threads a seed gives one result.
     const std::uint64_t blocks = options.runs / RunsPerBlock + (options.runs % RunsPerBlock != 0);
     CountQuestions(*document, tally);
-    Simulation simulation{document, options, tally.preference, blocks,
-                          SharedCounts(document->AllAnswers().size())};
+    const Game& game = GameOf(*document);
+    Simulation simulation{document,
+                          game,
+                          options,
+                          tally.preference,
+                          blocks,
+                          TableBars(game, 0),
+                          TableBars(game, 1),
+                          SharedCounts(game, document->AllAnswers().size())};
     RunCounts own;  // the calling thread's, when not one thread can be started
     Workers workers(simulation);
     const auto wanted =

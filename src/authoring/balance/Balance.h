@@ -69,7 +69,8 @@ struct BalanceTally {
     int questions = 0;
     int questionsWithoutChoices = 0;  // always skipped
     // What the bars show at the end of each run: each of the 27 bars (by
-    // point slot), the highest race bar and the highest class bar.
+    // point slot), the highest race bar and the highest class bar (none in a
+    // game of one table).
     std::array<TotalCounts, BarSlotCount> bars;
     TotalCounts leadingRace, leadingClass;
     // What the runs that chose each answer recommended: OutcomeCount rows
@@ -77,11 +78,14 @@ struct BalanceTally {
     // answer of the document, by its place in AllAnswers().
     std::vector<std::uint64_t> answers;
 
-    // The 27 bars' totals counted together.
-    TotalCounts AllBars() const;
+    // The bars of the game's rows (all 27 in the built-in game) counted together.
+    TotalCounts AllBars(const Game& game) const;
 
     friend bool operator==(const BalanceTally&, const BalanceTally&) = default;
 };
+
+// Whether the game has no second table: its pick names one row.
+inline bool OneTable(const Game& game) { return game.tables[1].empty(); }
 
 // How --balance writes its report.
 enum class BalanceFormat { Text, Csv, Json, Html };

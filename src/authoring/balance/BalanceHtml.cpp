@@ -115,14 +115,16 @@ void EndCharts(const ReportCharts& charts, std::ostream& out) {
 
 // Races down, classes across: how often each pair is recommended; pairs the
 // game does not allow are struck through.
-void PairMap(const ReportCharts& charts, std::ostream& out) {
+void PairMap(const BalanceReport& report, std::ostream& out) {
+    const ReportCharts& charts = report.charts;
     std::uint64_t most = 0;
     for (const auto& row : charts.pairRuns)
         most = std::max(most, *std::max_element(row.begin(), row.end()));
     const int races = int(charts.pairRaces.size()), classes = int(charts.pairClasses.size());
     constexpr int left = 96, top = 92, w = 44, h = 20;
     out << "<div class=\"wide\">";
-    SvgStart(left + w * classes + 4, top + h * races + 4, "Pairs recommended, races by classes",
+    SvgStart(left + w * classes + 4, top + h * races + 4,
+             "Pairs recommended, " + Plural(report.words[0]) + " by " + Plural(report.words[1]),
              out);
     for (int c = 0; c < classes; ++c) {
         out << "<text transform=\"translate(" << left + w * c + w / 2 << ',' << top - 6
@@ -155,7 +157,8 @@ void PairMap(const ReportCharts& charts, std::ostream& out) {
             out << "</g>\n";
         }
     }
-    out << "</svg></div>\n<p class=\"note\">Runs that ended with each race and class: the darker, "
+    out << "</svg></div>\n<p class=\"note\">Runs that ended with each "
+        << HtmlEscaped(report.words[0] + " and " + report.words[1]) << ": the darker, "
         << "the more; a dash marks a pair the game does not allow.</p>\n";
 }
 
@@ -184,18 +187,24 @@ void WriteReportHtml(const BalanceReport& report, std::ostream& out) {
         out << "<p class=\"advice\">" << HtmlEscaped(advice) << "</p>\n";
     const ReportCharts& charts = report.charts;
     if (!charts.races.empty()) {
+        // A game of one table has no classes.
+        const bool one = charts.classes.empty();
+        const std::string& race = report.words[0];
+        const std::string& cls = report.words[1];
         out << "<section>\n";
-        Heading("Share of runs recommending each race and class",
-                "The longer the bar, the more often the runs end with that race or class.", out);
+        Heading("Share of runs recommending each " + (one ? race : race + " and " + cls),
+                "The longer the bar, the more often the runs end with that " +
+                    (one ? race : race + " or " + cls) + ".",
+                out);
         out << "<div class=\"charts\">\n";
-        ShareChart(charts.races, "Races", "#3b6ea5", out);
-        ShareChart(charts.classes, "Classes", "#b5562b", out);
+        ShareChart(charts.races, Capitalised(Plural(race)), "#3b6ea5", out);
+        if (!one) ShareChart(charts.classes, Capitalised(Plural(cls)), "#b5562b", out);
         out << "</div>\n</section>\n";
     }
     for (const ReportTable& table : report.tables) {
         out << "<section>\n";
         Heading(table.heading, table.summary, out);
-        if (table.id == "pairs") PairMap(charts, out);
+        if (table.id == "pairs") PairMap(report, out);
         if (table.id == "bar_totals") EndCharts(charts, out);
         Table(table, out);
         out << "</section>\n";

@@ -98,6 +98,8 @@ struct ReportCharts {
 
 struct BalanceReport {
     std::string script;  // the file's name, ready to show
+    // What the game calls a row of each table, in lower case.
+    std::array<std::string, 2> words{"race", "class"};
     std::vector<ReportFact> facts;
     std::vector<ReportTable> tables;
     std::vector<std::string> advice;  // what to change, when the bars show little
@@ -117,13 +119,30 @@ ReportCell TotalCell(std::int32_t total);
 // Where each row's bar ends (rows as in RowCount), from the counted totals.
 EndCounts EndsOf(const TotalCounts& bar);
 
+// A table's word as the report writes it: "race" and "races".
+struct TableWords {
+    std::string one, many;
+};
+TableWords WordsOf(const Game& game, int table);
+// The plural of a singular English noun ("class", "ancestry"), and a text
+// with its first letter in capitals.
+std::string Plural(std::string_view word);
+std::string Capitalised(std::string_view text);
+// "a race", "an ancestry".
+std::string WithArticle(std::string_view word);
+// "a, b and c" (last: " and ", or " or ").
+std::string Listed(const std::vector<std::string>& items, const std::string& last);
+// The names of the rows from .. to (as in RowCount) whose score a total counts for.
+std::vector<std::string> RowsCountingFor(const Game& game, int slot, int from, int to);
+
 // Why a race or class is never recommended (row as in RowCount), as far as the
 // script's exact reach can tell: the nearest true statement it supports.
 std::string NeverRecommendedCause(const ScriptDocument& document, const Reach& reach,
                                   Preference preference, int row);
 // What to change when the leading bars end nearly empty or most bars stand
 // full; nothing when they show well.
-std::vector<std::string> ScaleAdvice(const BalanceTally& tally, const Reach& reach);
+std::vector<std::string> ScaleAdvice(const Game& game, const BalanceTally& tally,
+                                     const Reach& reach);
 
 void WriteReportText(const BalanceReport& report, std::ostream& out);
 void WriteReportCsv(const BalanceReport& report, std::ostream& out);

@@ -3,6 +3,7 @@
 // figures at the edges of what is counted, the wrap of the text, and what the
 // advice says of a bar that ends empty.
 #include <algorithm>
+#include <cctype>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -173,3 +174,55 @@ TEST(BalanceReportTest, AdviceForALeadingBarThatEndsEmpty) {
 }
 
 }  // namespace
+
+// A declared game is reported with its own rows, totals and words, and only
+// those; a game of one table has no second table, no pairs and no "Unknown".
+TEST(BalanceReportTest, ADeclaredGameIsToldInItsOwnWords) {
+    for (const bool two : {true, false}) {
+        const std::string script =
+            "<GAME>\nfirst=ancestry\n" + std::string(two ? "second=calling\n" : "") +
+            "</GAME>\n<RACE>\nname=Elfkin\nkey=elfpts=\n</RACE>\n<RACE>\nname=Stoneborn\n"
+            "key=stonepts=\n</RACE>\n<RACE>\nname=Wanderer\nkey=wandpts=\n</RACE>\n" +
+            (two ? "<CLASS>\nname=Sage\nkey=sagepts=\nwith=Elfkin, Wanderer\n</CLASS>\n<CLASS>\n"
+                   "name=Blade\nkey=bladepts=\nwith=Elfkin, Stoneborn\n</CLASS>\n"
+                 : "") +
+            "<TOTAL>\nname=wild\nkey=wildpts=\nfor=Elfkin" + (two ? ", Blade" : "") +
+            "\n</TOTAL>\n<QUESTION>\ntext=A\ntext=B\ntext=C\n<ANSWER>\ntype=1\nelfpts=30\n"
+            "wildpts=5\n</ANSWER>\n<ANSWER>\ntype=2\nstonepts=40\n" +
+            (two ? "sagepts=50\n" : "") + "</ANSWER>\n<ANSWER>\ntype=3\nwildpts=20\n" +
+            (two ? "bladepts=9\n" : "") + "</ANSWER>\n</QUESTION>\n";
+        const auto document = Load(script);
+        const BalanceOptions options{600, 2, 0.1, 2};
+        const BalanceReport report =
+            BuildBalanceReport("s.txt", *document, options, SimulateBalance(document, options));
+        fuzz::CheckReportFormats(report);
+        std::uint64_t runs = 0;
+        for (const auto& row : report.Table("races")->rows)
+            runs += std::get<std::uint64_t>(row[1].Get());
+        EXPECT_EQ(runs, 600u);
+        EXPECT_EQ(report.Table("pairs") != nullptr, two);
+        EXPECT_EQ(report.Table("leanings")->rows.size(), 1u);
+        std::string all = Written(report, WriteReportText) + Written(report, WriteReportHtml);
+        for (std::size_t at; (at = all.find("class=\"")) != std::string::npos;) all.erase(at, 7);
+        for (const char* name : {"Elfkin", "Stoneborn", "Wanderer", "Ancestries", "wildpts="})
+            EXPECT_TRUE(Has(all, name)) << name;
+        EXPECT_EQ(Has(all, "Blade") && Has(all, "an ancestry or calling"), two);
+        // The pairs the game allows: Stoneborn is no Sage, Wanderer no Blade.
+        using Allowed = std::vector<std::vector<bool>>;
+        const Allowed allowed = two ? Allowed{{1, 1}, {0, 1}, {1, 0}} : Allowed{};
+        EXPECT_EQ(report.charts.pairAllowed, allowed);
+        for (char& c : all) c = char(std::tolower(static_cast<unsigned char>(c)));
+        for (const auto& table : BuiltInGame().tables) {
+            for (const GameRow& row : table) {
+                std::string name = row.name;
+                for (char& c : name) c = char(std::tolower(static_cast<unsigned char>(c)));
+                EXPECT_FALSE(Has(all, name)) << name;
+            }
+        }
+        for (const char* word : {"race", "class", "evil", two ? "evil" : "unknown"})
+            EXPECT_FALSE(Has(all, word)) << word;
+    }
+    EXPECT_EQ(Plural("class") + Plural("box") + Plural("day") + Plural("ancestry"),
+              "classesboxesdaysancestries");
+    EXPECT_EQ(Listed({"a", "b", "c"}, " or "), "a, b or c");
+}
