@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "authoring/balance/BalanceReport.h"
+#include "scoring/RowNames.h"
 #include "text/HtmlText.h"
 
 namespace kinpath {
@@ -124,7 +125,7 @@ void PairMap(const BalanceReport& report, std::ostream& out) {
     constexpr int left = 96, top = 92, w = 44, h = 20;
     out << "<div class=\"wide\">";
     SvgStart(left + w * classes + 4, top + h * races + 4,
-             "Pairs recommended, " + Plural(report.words[0]) + " by " + Plural(report.words[1]),
+             "Pairs recommended, " + PluralOf(report.words[0]) + " by " + PluralOf(report.words[1]),
              out);
     for (int c = 0; c < classes; ++c) {
         out << "<text transform=\"translate(" << left + w * c + w / 2 << ',' << top - 6
@@ -197,8 +198,8 @@ void WriteReportHtml(const BalanceReport& report, std::ostream& out) {
                     (one ? race : race + " or " + cls) + ".",
                 out);
         out << "<div class=\"charts\">\n";
-        ShareChart(charts.races, Capitalised(Plural(race)), "#3b6ea5", out);
-        if (!one) ShareChart(charts.classes, Capitalised(Plural(cls)), "#b5562b", out);
+        ShareChart(charts.races, Capitalised(PluralOf(race)), "#3b6ea5", out);
+        if (!one) ShareChart(charts.classes, Capitalised(PluralOf(cls)), "#b5562b", out);
         out << "</div>\n</section>\n";
     }
     for (const ReportTable& table : report.tables) {

@@ -124,10 +124,6 @@ struct TableWords {
     std::string one, many;
 };
 TableWords WordsOf(const Game& game, int table);
-// The plural of a singular English noun ("class", "ancestry"), and a text
-// with its first letter in capitals.
-std::string Plural(std::string_view word);
-std::string Capitalised(std::string_view text);
 // "a race", "an ancestry".
 std::string WithArticle(std::string_view word);
 // "a, b and c" (last: " and ", or " or ").

@@ -4,27 +4,9 @@
 
 #include "authoring/balance/BalanceReport.h"
 #include "scoring/BestPick.h"
+#include "scoring/RowNames.h"
 
 namespace kinpath {
-
-std::string Plural(std::string_view word) {
-    const auto endsWith = [&](std::string_view end) {
-        return word.size() >= end.size() && word.substr(word.size() - end.size()) == end;
-    };
-    if (endsWith("s") || endsWith("x") || endsWith("ch") || endsWith("sh"))
-        return std::string(word) + "es";
-    if (word.size() >= 2 && word.back() == 'y' &&
-        std::string_view("aeiou").find(word[word.size() - 2]) == std::string_view::npos)
-        return std::string(word.substr(0, word.size() - 1)) + "ies";
-    return std::string(word) + "s";
-}
-
-std::string Capitalised(std::string_view text) {
-    std::string capital(text);
-    if (!capital.empty() && capital[0] >= 'a' && capital[0] <= 'z')
-        capital[0] = char(capital[0] - 32);
-    return capital;
-}
 
 std::string WithArticle(std::string_view word) {
     const bool vowel =
@@ -34,7 +16,7 @@ std::string WithArticle(std::string_view word) {
 
 TableWords WordsOf(const Game& game, int table) {
     const std::string& one = game.words[std::size_t(table)];
-    return {one, Plural(one)};
+    return {one, PluralOf(one)};
 }
 
 std::string Listed(const std::vector<std::string>& items, const std::string& last) {

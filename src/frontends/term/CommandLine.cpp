@@ -235,7 +235,7 @@ private:
                  ReadOutput);
         AddValue(
             "--title", "TEXT",
-            "the page's title (default: the title the script's\ngame declares, else Kinpath Race and Class chooser)",
+            "the page's title (default: its game's title, else\nKinpath Race and Class chooser)",
             publish, ReadTitle);
     }
 

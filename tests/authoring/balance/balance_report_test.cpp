@@ -222,7 +222,7 @@ TEST(BalanceReportTest, ADeclaredGameIsToldInItsOwnWords) {
         for (const char* word : {"race", "class", "evil", two ? "evil" : "unknown"})
             EXPECT_FALSE(Has(all, word)) << word;
     }
-    EXPECT_EQ(Plural("class") + Plural("box") + Plural("day") + Plural("ancestry"),
+    EXPECT_EQ(PluralOf("class") + PluralOf("box") + PluralOf("day") + PluralOf("ancestry"),
               "classesboxesdaysancestries");
     EXPECT_EQ(Listed({"a", "b", "c"}, " or "), "a, b or c");
 }
