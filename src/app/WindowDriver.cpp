@@ -279,6 +279,7 @@ void WindowDriver::Update(int chosen) {
     // drawing, and what it reports meanwhile (its laid-out lines) lands in it.
     const Screen before = std::exchange(shown_, std::move(next));
     if (shown_.caption != before.caption) view_.DrawCaption(shown_.caption);
+    if (shown_.tableWords != before.tableWords) view_.DrawTableWords(shown_.tableWords);
     if (shown_.layout != before.layout) view_.DrawLayout(shown_.layout);
     for (std::size_t i = 0; i < shown_.controls.size(); ++i) {
         if (shown_.controls[i] != before.controls[i])

@@ -299,6 +299,8 @@ Screen Run::Render() const {
 
     screen.pane = s.transcript.Text();
     if (!s.session.Texts().title.empty()) screen.caption = s.session.Texts().title;
+    screen.tableWords = s.session.Texts().words;
+    if (s.session.ClassTable().count == 0) screen.tableWords[1].clear();
     screen.questionCount = static_cast<int>(s.session.Document().Questions().size());
     ControlView& ok = *screen.Control(IdOk);
     ControlView& question = *screen.Control(IdQuestionText);

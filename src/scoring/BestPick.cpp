@@ -49,10 +49,17 @@ void SortRun(RankEntry* rows, int lo, int hi) {
     if (hi - up >= 1) SortRun(rows, up, hi);
 }
 
-// The first of `rows` that goes with `row`, or -1.
+// The first of `rows` that goes with `row`, or -1: a row of the other table,
+// by its place there, as the row's partners say.
 int FirstPartner(const Game& game, int row, const RankEntry* rows, int count) {
+    const std::uint16_t partners = RowOf(game, row).partners;
+    const int other = row < RaceRowCount ? RaceRowCount : 0;  // where the other table starts
     for (int i = 0; i < count; ++i) {
-        if (GoTogether(game, row, rows[i].row)) return rows[i].row;
+        const int place = rows[i].row - other;
+        // A row of the first's own table never goes with it.
+        if (place >= 0 && place < (other == 0 ? RaceRowCount : ClassRowCount) &&
+            (partners >> place & 1u) != 0)
+            return rows[i].row;
     }
     return -1;
 }

@@ -1,5 +1,7 @@
 #include "window/DialogTemplate.h"
 
+#include <algorithm>
+
 #include "window/ControlIds.h"
 
 namespace kinpath {
@@ -66,6 +68,16 @@ int ControlIndex(int id) {
         if (DialogControls[i].id == id) return static_cast<int>(i);
     }
     return -1;
+}
+
+int LabelLimit(const ControlTemplate& label) {
+    int limit = DialogUnitsWidth;
+    for (const ControlTemplate& other : DialogControls) {
+        if ((other.kind == ControlKind::Label || other.kind == ControlKind::Bar) &&
+            other.x > label.x)
+            limit = std::min(limit, other.x);
+    }
+    return limit;
 }
 
 Rect ResultsPaneRect(const Rect& client) {

@@ -45,6 +45,9 @@ extern const std::array<ControlTemplate, ControlCount> DialogControls;
 
 // A control's place in DialogControls; -1 for an identifier the dialog lacks.
 int ControlIndex(int id);
+// How far right (in dialog units) a label may grow to show a longer name: up
+// to the next column of labels and bars, or the dialog's edge.
+int LabelLimit(const ControlTemplate& label);
 
 // The bars: red, from 0 to 100; a position outside shows as the nearest end.
 inline constexpr Colour BarColour{255, 0, 0};

@@ -84,6 +84,9 @@ struct Verdict {
 struct Screen {
     // The window's caption (the page's title and heading).
     std::string caption = DialogCaption;
+    // What the game calls a row of each table (none for the second table of
+    // a game of one table): a window that heads its groups of bars says so.
+    std::array<std::string, 2> tableWords{"race", "class"};
     // In template order (DialogControls); the pane's text is in pane.
     std::array<ControlView, ControlCount> controls;
     Layout layout = Layout::Questions;

@@ -45,11 +45,13 @@ public:
     virtual ~View() = default;
 
     // --- Drawing. The driver calls each only with a change, in this order
-    // within one update: caption, layout, controls, pane, bars, tab stop,
+    // within one update: caption, table words, layout, controls, pane, bars, tab stop,
     // focus, progress, verdict, steps, box, end.
     // The caption a script's game gives the window (Screen::caption); a
     // window without one need not draw it.
     virtual void DrawCaption(std::string_view /*caption*/) {}
+    // Screen::tableWords; a window that does not head its bars need not draw them.
+    virtual void DrawTableWords(const std::array<std::string, 2>& /*words*/) {}
     virtual void DrawLayout(Layout layout) = 0;
     virtual void DrawControl(int id, const ControlView& control) = 0;
     // The pane's whole text, CR LF line breaks; the pane then shows its first line.

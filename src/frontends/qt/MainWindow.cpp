@@ -289,7 +289,9 @@ void MainWindow::DrawControl(int id, const ControlView& control) {
             DrawChecked(*Choice(id), control.checked);
             break;
         case ControlKind::Label:
-            static_cast<QLabel*>(widget)->setText(text);
+            FitLabel(
+                *static_cast<QLabel*>(widget), text,
+                DialogUnitsToPixelsX(LabelLimit(DialogControls[std::size_t(index)]), units_.x) - 1);
             break;
         case ControlKind::DefaultButton:
         case ControlKind::Button:

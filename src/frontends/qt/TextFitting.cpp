@@ -7,6 +7,7 @@
 #include <QStyleOptionButton>
 #include <QTextDocument>
 
+#include <algorithm>
 #include <string>
 
 #include "app/TextFit.h"
@@ -37,6 +38,16 @@ void FitChoice(QRadioButton& choice, const QString& whole, int number) {
     choice.setText(QString(shown).replace(QLatin1Char('&'), QStringLiteral("&&")));
     const QString key = QStringLiteral("Press %1").arg(number);
     choice.setToolTip(PlainTip(shown == whole ? key : whole + QLatin1Char('\n') + key));
+}
+
+void FitLabel(QLabel& label, const QString& whole, int right) {
+    const int room = right - label.x();
+    const QString shown = label.fontMetrics().elidedText(whole, Qt::ElideRight, room);
+    label.setText(shown);
+    label.resize(
+        std::max(label.width(), std::min(room, label.fontMetrics().horizontalAdvance(shown))),
+        label.height());
+    label.setToolTip(shown == whole ? QString() : PlainTip(whole));
 }
 
 void FitQuestion(QLabel& question, const QString& whole) {

@@ -29,6 +29,8 @@ EM_JS(void, JsPlace, (int layout, int id, int left, int top, int width, int heig
       { Kinpath.place(layout, id, left, top, width, height); });
 EM_JS(void, JsShow, (), { Kinpath.show(); });
 EM_JS(void, JsCaption, (const char* text), { Kinpath.caption(UTF8ToString(text)); });
+EM_JS(void, JsGroups, (const char* first, const char* second),
+      { Kinpath.groups(UTF8ToString(first), UTF8ToString(second)); });
 EM_JS(void, JsLayoutIs, (int results), { Kinpath.layout(!!results); });
 EM_JS(void, JsControl, (int id, const char* text, int enabled, int visible, int checked),
       { Kinpath.control(id, UTF8ToString(text), !!enabled, !!visible, !!checked); });
@@ -107,6 +109,11 @@ void WebView::Reveal() {
 }
 
 void WebView::DrawCaption(std::string_view caption) { JsCaption(std::string(caption).c_str()); }
+
+void WebView::DrawTableWords(const std::array<std::string, 2>& words) {
+    JsGroups(Capitalised(PluralOf(words[0])).c_str(),
+             words[1].empty() ? "" : Capitalised(PluralOf(words[1])).c_str());
+}
 
 void WebView::DrawLayout(Layout layout) {
     Reveal();

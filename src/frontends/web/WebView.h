@@ -25,6 +25,7 @@ public:
     WebView& operator=(const WebView&) = delete;
 
     void DrawCaption(std::string_view caption) override;
+    void DrawTableWords(const std::array<std::string, 2>& words) override;
     void DrawLayout(Layout layout) override;
     void DrawControl(int id, const ControlView& control) override;
     void DrawPane(std::string_view text) override;

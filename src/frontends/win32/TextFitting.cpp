@@ -52,15 +52,9 @@ void FitLabels(HWND dialog) {
     const WindowDC dc(dialog);
     for (const ControlTemplate& t : DialogControls) {
         if (t.kind != ControlKind::Label) continue;
-        // The label may grow up to the next column of labels and bars (or the
-        // dialog's edge), so that a wider dialog font still shows whole names.
-        int limit = DialogUnitsWidth;
-        for (const ControlTemplate& other : DialogControls) {
-            if ((other.kind == ControlKind::Label || other.kind == ControlKind::Bar) &&
-                other.x > t.x)
-                limit = std::min(limit, other.x);
-        }
-        RECT edge{limit, 0, 0, 0};
+        // A wider dialog font, or a game's longer name, still shows whole
+        // where there is room.
+        RECT edge{LabelLimit(t), 0, 0, 0};
         MapDialogRect(dialog, &edge);
         HWND label = GetDlgItem(dialog, t.id);
         const Rect r = ControlRect(dialog, label);

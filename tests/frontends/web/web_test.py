@@ -322,6 +322,8 @@ def test_a_declared_game_titles_the_page_and_names_its_bars_and_pick(t):
     assert t.js("return [document.title, document.getElementById('caption').textContent]") == [
         "Which lantern guild of Harrowmere would take you?"] * 2
     assert [n[0] for n in t.ax_nodes()].count("progressbar") == 5
+    assert t.js("const $ = (id) => document.getElementById(id);"
+                "return [$('races').firstChild.textContent, $('classes').hidden]") == ["Guilds", True]
     t.answer([1] * 5)
     t.results()
     assert t.js("return [...document.querySelectorAll('#verdict p, .standings h3')].filter(h => "
