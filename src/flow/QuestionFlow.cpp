@@ -67,6 +67,7 @@ void AnnounceBestPick(FlowState& state) {
     const BestPick pick =
         state.session.PickBest(settings ? settings->preference : Preference::ClassOverRace);
     state.pick = pick;
+    if (!state.transcript.Kept()) return;  // many runs no window shows
     const Game& game = state.session.PlayedGame();
     const auto& words = state.session.Texts().words;
     std::string sentence = "It appears that the best " + words[0] + " for you is " +

@@ -147,17 +147,6 @@ const Game& TextsOf(const ScriptDocument& document) {
     return declared != nullptr ? *declared : BuiltInGame();
 }
 
-const GameRow& RowOf(const Game& game, int row) {
-    return row < RaceRowCount ? game.tables[0][std::size_t(row)]
-                              : game.tables[1][std::size_t(row - RaceRowCount)];
-}
-
-bool HasRow(const Game& game, int row) {
-    if (row < 0 || row >= RowCount) return false;
-    return row < RaceRowCount ? std::size_t(row) < game.tables[0].size()
-                              : std::size_t(row - RaceRowCount) < game.tables[1].size();
-}
-
 RaceRows InitialRaces(const Game& game) { return InitialRows<RaceRows>(game, 0); }
 ClassRows InitialClasses(const Game& game) { return InitialRows<ClassRows>(game, 1); }
 

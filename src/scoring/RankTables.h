@@ -57,8 +57,15 @@ const Game& GameOf(const ScriptDocument& document);
 const Game& TextsOf(const ScriptDocument& document);
 
 // A row (as in RowCount) of the game; whether the game has it.
-const GameRow& RowOf(const Game& game, int row);
-bool HasRow(const Game& game, int row);
+inline const GameRow& RowOf(const Game& game, int row) {
+    return row < RaceRowCount ? game.tables[0][std::size_t(row)]
+                              : game.tables[1][std::size_t(row - RaceRowCount)];
+}
+inline bool HasRow(const Game& game, int row) {
+    if (row < 0 || row >= RowCount) return false;
+    return row < RaceRowCount ? std::size_t(row) < game.tables[0].size()
+                              : std::size_t(row - RaceRowCount) < game.tables[1].size();
+}
 
 // The tables as every run of the game starts them: declaration order, scores 0.
 // A session keeps its own copies, which the pick reorders in place.
