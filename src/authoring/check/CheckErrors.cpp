@@ -83,7 +83,8 @@ CheckKind NoKeyKind(LineKey found) {
     return found.value != 0 ? CheckKind::UnknownKey : CheckKind::NoKey;
 }
 
-std::string NoKeyError(ScriptTag block, KeyList known, std::string_view line, KeyList answerKeys) {
+std::string NoKeyError(ScriptTag block, KeyList known, std::string_view line, KeyList answerKeys,
+                       const Game& game) {
     if (line.find('=') == std::string_view::npos) {
         if (block == ScriptTag::Question && HoldsChoiceWord(line)) {
             return "the line holds \"text\" but no text=: a choice is written text=, then its "
@@ -98,7 +99,7 @@ std::string NoKeyError(ScriptTag block, KeyList known, std::string_view line, Ke
     if (builtIn && !key.blank && !HighElfNote(key.word).empty()) {
         return error + HighElfNote(key.word);
     }
-    std::vector<std::string_view> nearest = NearestKeys(key.word, known);
+    std::vector<std::string_view> nearest = NearestKeys(key.word, known, game);
     std::vector<std::string_view> elsewhere;
     const std::optional<ScriptTag> other =
         key.blank || !nearest.empty() ? std::nullopt

@@ -127,7 +127,8 @@ std::string WindowSaysAtEnd(ScriptTag block, std::int64_t windowLine);
 // what is wrong with it, with the nearest key when one is near.
 // An ANSWER block's keys are answerKeys (a declared game's, or the built-in).
 CheckKind NoKeyKind(LineKey found);
-std::string NoKeyError(ScriptTag block, KeyList known, std::string_view line, KeyList answerKeys);
+std::string NoKeyError(ScriptTag block, KeyList known, std::string_view line, KeyList answerKeys,
+                       const Game& game);
 bool IsRecap(std::string_view value);
 std::string RecapError(std::string_view value);
 // A block (inside the QUESTION of line `question`, or 0) that has no end tag

@@ -406,8 +406,10 @@ Then Checker::KeylessLine(ScriptTag block, KeyList known, LineKey found, std::in
         Report(kind, CheckSeverity::Error, [&] { return word() + WindowSays(block, line_); });
     };
     const auto noKey = [&] {
-        error(NoKeyKind(found),
-              [&] { return NoKeyError(block, known, line_.text, answerKeys_->Keys()); });
+        error(NoKeyKind(found), [&] {
+            return NoKeyError(block, known, line_.text, answerKeys_->Keys(),
+                              reach_.game == &game_ ? game_ : BuiltInGame());
+        });
         return Then::ReadOn;
     };
     // Most such lines are no tag: they are told apart first, and cheaply.

@@ -25,18 +25,20 @@ constexpr std::pair<std::string_view, std::string_view> Misreadings[] = {
     {"choice=", "text="},
 };
 
-// "warrior" in "warriorpts=": the point key of the race, class or leaning
-// whose name (without blanks) starts with it, when it has three letters or more.
-std::optional<std::string_view> KeyOfName(std::string_view written, KeyList keys) {
+// "warrior" in "warriorpts=": the point key of the game's row or shared
+// total whose name (without blanks) starts with it, when it has three letters
+// or more.
+std::optional<std::string_view> KeyOfName(std::string_view written, KeyList keys,
+                                          const Game& game) {
     constexpr std::string_view ending = "pts=";
     if (!written.ends_with(ending) || written.size() < ending.size() + 3) return std::nullopt;
     const std::string_view stem = written.substr(0, written.size() - ending.size());
-    for (const PointKey& key : AnswerPointKeys) {
+    for (const GameKey& key : game.keys) {
         std::string name;
-        for (const char c : SlotName(BuiltInGame(), key.slot))
+        for (const char c : SlotName(game, key.slot))
             if (c != ' ') name += FoldAscii(c);
-        if (name.starts_with(stem) && std::find(keys.begin(), keys.end(), key.key) != keys.end())
-            return key.key;
+        const auto known = std::find(keys.begin(), keys.end(), key.key);
+        if (name.starts_with(stem) && known != keys.end()) return *known;
     }
     return std::nullopt;
 }
@@ -61,7 +63,8 @@ int EditDistance(std::string_view a, std::string_view b) {
     return previous[b.size()];
 }
 
-std::vector<std::string_view> NearestKeys(std::string_view written, KeyList keys) {
+std::vector<std::string_view> NearestKeys(std::string_view written, KeyList keys,
+                                          const Game& game) {
     std::vector<std::string_view> nearest;
     for (const auto& [word, key] : Misreadings) {
         if (written == word && std::find(keys.begin(), keys.end(), key) != keys.end()) return {key};
@@ -86,7 +89,7 @@ std::vector<std::string_view> NearestKeys(std::string_view written, KeyList keys
         if (distance == best && nearest.size() < 3) nearest.push_back(key);
     }
     if (nearest.empty()) {
-        if (const auto named = KeyOfName(written, keys)) nearest.push_back(*named);
+        if (const auto named = KeyOfName(written, keys, game)) nearest.push_back(*named);
     }
     return nearest;
 }

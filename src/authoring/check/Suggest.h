@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "scoring/RankTables.h"
 #include "script/ScriptKeys.h"
 #include "script/ScriptReader.h"
 
@@ -23,7 +24,9 @@ int EditDistance(std::string_view a, std::string_view b);
 // ("explanation=" means explanationtext=); a point key may also be named by
 // its race or class ("warriorpts=" means warpts=); a few words stand for a
 // key ("question=" means name=, "choice=" text=).
-std::vector<std::string_view> NearestKeys(std::string_view written, KeyList keys);
+// A point key is named by the game's rows and shared totals.
+std::vector<std::string_view> NearestKeys(std::string_view written, KeyList keys,
+                                          const Game& game = BuiltInGame());
 
 // "'rogpts='", "'welfpts=' or 'helfpts='": the keys for "did you mean ...?".
 std::string KeyChoices(const std::vector<std::string_view>& keys);

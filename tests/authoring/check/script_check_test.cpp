@@ -188,16 +188,17 @@ TEST(ScriptCheck, EachErrorAndWarningAtItsLine) {
          {"1:warning:no choices", "2:warning:its rest, from \"bbbb",
           "2:warning:the question text has 506", "2:error:from its character 512 on, \"bbbb",
           "2:error:from its character 1023 on, \"cccc"}},
-        // a declared game: its refusals at their lines in the window's words, its keys the
-        // ones an answer is suggested (no note on the built-in High Elf); its tags after the
+        // a declared game: its refusals at their lines in the window's words, its keys (also
+        // by its rows' names) the ones an answer is suggested (no note on the built-in High Elf);
+        // its tags after the
         // first question are not read; rows no answer gives a point are named at the end
         {"<RACE>\nname=Saltborn\nkey=saltpts=\nwith=Wardn\n</RACE>\n<CLASS>\nname=Corsair\n"
          "key=corpts=\nnmae=x\n</CLASS>\n<QUESTION>\nname=Q\ntext=A\n<ANSWER>\ntype=1\n"
-         "saltpt=3\nwarpts=1\nhighelfpts=2\n</ANSWER>\n</QUESTION>\n<TOTAL>\n",
+         "saltpt=3\ncorsairpts=1\nhighelfpts=2\n</ANSWER>\n</QUESTION>\n<TOTAL>\n",
          {"4:error:RACE block: No CLASS named Wardn (the window says \"No CLASS named Wardn, line 4\")",
           "9:error:CLASS block: unknown key 'nmae=': did you mean 'name='?",
           "16:error:unknown key 'saltpt=': did you mean 'saltpts='?",
-          "17:error:unknown key 'warpts=': did you mean 'corpts='?",
+          "17:error:unknown key 'corsairpts=': did you mean 'corpts='?",
           "18:error:question 1 \"Q\": unknown key 'highelfpts=' (the window says",
           "21:warning:line outside any block is ignored: \"<TOTAL>\"",
           "21:warning:<TOTAL> after the first question is not read: a game is declared before",
