@@ -87,6 +87,11 @@ TEST_F(CliTest, TheQuestionnaireReadsCommandsAndPrintsThePane) {
               "kinpath-cli: unknown command '9' (use a choice number, ok, s, b, h or q)\n"
               "kinpath-cli: the results can be saved once all questions are done\n"
               "kinpath-cli: unknown command 'hello' (use a choice number, ok, s, b, h or q)\n");
+    // A game's own title heads the output, then its greeting.
+    WriteScript(
+        "<GAME>\ntitle=Ember\ngreeting=Ahoy\n</GAME>\n<RACE>\nname=A\n</RACE>\n<QUESTION>\n"
+        "name=Q\ntext=a\n</QUESTION>\n");
+    EXPECT_EQ(Cli("q\n").out.rfind("Ember\n\nAhoy\n", 0), 0u);
 }
 
 TEST_F(CliTest, BackIsOfferedOnceThereIsAnAnswerToTakeBack) {
