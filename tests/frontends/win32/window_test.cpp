@@ -246,8 +246,15 @@ TEST_F(Win32WindowTest, AGameTitlesTheWindowAndNamesItsBars) {
                 "</RACE>\n<QUESTION>\nname=Q\ntext=a\n</QUESTION>\n"));
     EXPECT_EQ(win32::Narrow(win32::WindowText(window->Handle())), "Ember Coast");
     EXPECT_EQ(Text(IdFirstLabel), "Saltborn of the Deep");
-    EXPECT_GT(window->ControlRect(IdFirstLabel).Width(),
-              DialogRect(0, 0, DialogControls[ControlIndex(IdFirstLabel)].width, 0).right);
+    RECT text{};  // the name's width, which the label takes as far as the next column
+    HDC dc = GetDC(Item(IdFirstLabel));
+    SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(Item(IdFirstLabel), WM_GETFONT, 0, 0)));
+    DrawTextW(dc, L"Saltborn of the Deep", -1, &text, DT_CALCRECT | DT_SINGLELINE);
+    ReleaseDC(Item(IdFirstLabel), dc);
+    const Rect placed = window->ControlRect(IdFirstLabel);
+    const int room =
+        DialogRect(LabelLimit(DialogControls[ControlIndex(IdFirstLabel)]), 0, 0, 0).left;
+    EXPECT_EQ(placed.Width(), std::min<int>(text.right, room - 1 - placed.left));
     EXPECT_FALSE(IsWindowVisible(Item(IdFirstBar + 1)));
 }
 
