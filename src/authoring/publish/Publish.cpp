@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <utility>
 
+#include "flow/Run.h"
 #include "platform/Files.h"
 #include "platform/SafeSave.h"
 #include "script/ScriptDocument.h"
@@ -29,6 +30,12 @@ constexpr std::string_view TitleOpen = "<title>";
 constexpr std::string_view TitleClose = "</title>";
 constexpr std::string_view HeadingOpen = "id=\"caption\">";
 constexpr std::string_view HeadingClose = "</h1>";
+// The opening screen: hidden in the page without a script, shown with the
+// title, the length and the greeting as soon as a published page paints.
+constexpr std::string_view OpeningHidden = "id=\"opening\" hidden>";
+constexpr std::string_view OpeningShown = "id=\"opening\" data-filled>";
+constexpr std::string_view OpeningTitle = "id=\"opening-title\">";
+constexpr std::string_view OpeningAbout = "id=\"opening-about\">";
 
 bool OccursOnce(std::string_view text, std::string_view piece) {
     const std::size_t first = text.find(piece);
@@ -74,6 +81,29 @@ std::string GameTitle(std::string_view script) {
     ScriptDocument document;
     LoadScriptText(document, script);
     return document.DeclaredGame() ? document.DeclaredGame()->title : "";
+}
+
+// The opening's title (page text already) and what it says of the script:
+// its number of questions and its greeting; none for a script of no
+// question, which goes straight to its results.
+void FillOpening(std::string& shell, std::string_view script) {
+    auto document = std::make_shared<ScriptDocument>();
+    if (!LoadScriptText(*document, script).loaded) return;
+    const Screen start = Run::Replay(document, {}).Render();
+    if (start.questionCount == 0 || !OccursOnce(shell, OpeningHidden)) return;
+    const std::size_t title = shell.find(TitleOpen) + TitleOpen.size();
+    const std::string text = shell.substr(title, shell.find(TitleClose, title) - title);
+    std::string about = "<p>" + std::to_string(start.questionCount) +
+                        (start.questionCount == 1 ? " question" : " questions") + "</p>";
+    for (std::size_t at = 0; at < start.pane.size();) {
+        const std::size_t end = std::min(start.pane.find("\r\n", at), start.pane.size());
+        about +=
+            "<p>" + HtmlEscaped(ReplaceHiddenControls(start.pane.substr(at, end - at))) + "</p>";
+        at = end + 2;
+    }
+    shell = Replaced(std::move(shell), OpeningHidden, OpeningShown);
+    shell.insert(shell.find(OpeningTitle) + OpeningTitle.size(), text);
+    shell.insert(shell.find(OpeningAbout) + OpeningAbout.size(), about);
 }
 
 // The page may not be the saved results (named so in any folder, as the
@@ -122,6 +152,7 @@ std::optional<std::string> PublishedPage(std::string_view page, std::string_view
         ReplaceBetween(shell, TitleOpen, TitleClose, text);
         if (OccursOnce(shell, HeadingOpen)) ReplaceBetween(shell, HeadingOpen, HeadingClose, text);
     }
+    FillOpening(shell, scriptBytes);
     const std::size_t slot = shell.find(ScriptSlot);
     const std::size_t body = slot + FilledSlotOpen.size();
     shell.replace(slot, ScriptSlot.size(), std::string(FilledSlotOpen) + std::string(SlotClose));

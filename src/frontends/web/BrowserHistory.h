@@ -1,73 +1,60 @@
-// The browser's history around a run, as arithmetic: one entry per step of
-// the run, each marked with the run's token and its position among the tab's
-// entries (a push one higher than the entry it was made on). An entry of the
-// run stands for the step as far from the run's as its position is from the
-// run's entry, whatever step it was written for (a step taken back by the
-// driver rewrites only the entry it stands on). The run's base is the lowest
-// step whose entry is known to be there and the run's; the entries below may
-// be gone (dropped by a browser that keeps only so many) or another run's.
-// Each rule takes where the browser's entry stands and where the run stands,
-// and says what to do as a value; WebPage carries it out.
+// The browser's history around a run, as rules: the run has at most two
+// entries, one for its questions and, once it reaches them, one for its
+// results, so that leaving the page takes two presses of the browser's Back
+// at most. The page's Back steps back among the questions without an entry
+// of its own; on the results it goes by the browser to the questions' entry,
+// so that the browser's Forward brings the results again. Each rule takes
+// where the browser's entry stands and where the run stands, and says what
+// to do as a value; WebPage carries it out.
 #pragma once
 
-#include <optional>
 #include <vector>
 
 namespace kinpath::web {
 
-// The browser's current entry: the step it stands for when it is one of the
-// run's (none for another run's or the page's own), and the lowest step below
-// it whose entries are the run's, one a step.
+// Where a run stands: among its questions, or at its results after depth steps.
+struct RunPlace {
+    bool results = false;
+    int depth = 0;
+    friend bool operator==(const RunPlace&, const RunPlace&) = default;
+};
+
+// The browser's current entry: one of the run's (own) and the place it was
+// written for, or another's (another run's, the page's before any run).
 struct BrowserEntry {
-    std::optional<int> depth;
-    int base = 0;
+    bool own = false;
+    RunPlace place;
 };
 
 struct HistoryStep {
     enum class Kind {
-        Go,       // the browser goes by value entries (history.go)
-        Push,     // a new entry for the step value
-        Replace,  // the current entry becomes the one of the step value
+        Back,     // to the entry before (the run's questions' one)
+        Push,     // a new entry after the current one, for place
+        Replace,  // the current entry rewritten for place
     };
-    Kind kind;
-    int value;
+    Kind kind = Kind::Replace;
+    RunPlace place;
     friend bool operator==(const HistoryStep&, const HistoryStep&) = default;
 };
+using HistoryPlan = std::vector<HistoryStep>;
 
-// The steps in order, and the run's base after them; a push the browser made
-// no room for continues with Dropped.
-struct HistoryPlan {
-    std::vector<HistoryStep> steps;
-    int base = 0;
-    friend bool operator==(const HistoryPlan&, const HistoryPlan&) = default;
+// The entries that make the browser stand where the run stands (after a
+// start, a reload, an input or the browser's travel): none when it does;
+// the results' entry after the questions' one; back from the results' entry
+// to the questions' one before it; else the current entry rewritten.
+HistoryPlan Place(BrowserEntry entry, RunPlace run);
+
+// The page's Back: whether the browser goes back to the questions' entry
+// (its Forward can then return to the results), rather than the run taking
+// its step back at once.
+bool BackByBrowser(BrowserEntry entry, RunPlace run);
+
+// What the run does when the browser's Back or Forward reached an entry.
+enum class TravelMove {
+    Stay,
+    StepBack,   // the questions' entry, from the results: their last step taken back
+    ToResults,  // the results' entry: the run goes forward to its step again
 };
-
-// The entry at position at, the run's (own) or not, as seen by the run that
-// stands at step depth on the entry at position pos, with its base (below
-// the run's first step, a step below 0, which the driver refuses).
-BrowserEntry Locate(bool own, int at, int depth, int pos, int base);
-
-// A resumed run (depth) takes its place among the browser's entries. The
-// entry stays the run's when it is one of its own (a reload), and goes back
-// to the one of the step the run resumed at (an edited draft); else it
-// becomes the run's first (and the run needs a new token).
-HistoryPlan Rejoin(BrowserEntry entry, int depth);
-
-// An input moved the run from step before to depth; marked: the browser's
-// entry already carries the run's token.
-HistoryPlan Follow(int before, int depth, bool marked, int base);
-
-// A push at step depth the browser made no room for: it dropped an entry,
-// maybe one of the run's, and Back no longer trusts the entries below.
-HistoryPlan Dropped(int depth);
-
-// The page's Back: whether the browser goes back to the run's entry below
-// (its Forward can then return), or the driver takes the step back itself.
-bool BackByBrowser(BrowserEntry entry, int depth, int base);
-
-// After the browser's Back or Forward (and the step the driver travelled to,
-// if any): an entry the run cannot stand for (another run's, a step no
-// longer there) becomes the entry of where the run is. Empty when it stands.
-HistoryPlan Settle(BrowserEntry entry, int depth);
+TravelMove TravelFor(BrowserEntry entry, RunPlace run);
 
 }  // namespace kinpath::web

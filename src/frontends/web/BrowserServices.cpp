@@ -7,7 +7,7 @@
 
 namespace kinpath::web {
 
-// The tab's session storage and history, in shell.html.
+// The browser's local storage and history, in shell.html.
 EM_JS(char*, JsStored, (const char* key), {
     var text = Kinpath.stored(UTF8ToString(key));
     if (text == null) return 0;
@@ -18,29 +18,29 @@ EM_JS(char*, JsStored, (const char* key), {
 });
 EM_JS(void, JsStore, (const char* key, const char* text),
       { Kinpath.store(UTF8ToString(key), text ? UTF8ToString(text) : null); });
-// Whether the history entry the page stands on is one of the run's.
-EM_JS(int, JsHistoryOwn, (const char* token), {
+// The entry the page stands on: -1 for none of the run's, else 1 for the
+// results' (its step in depth), 0 for the questions'.
+EM_JS(int, JsHistoryKind, (const char* token), {
     var s = history.state;
-    return !!(s && s.token == UTF8ToString(token));
+    return s && s.token == UTF8ToString(token) ? s.results | 0 : -1;
 });
-EM_JS(int, JsHistoryPos, (), { return (history.state && history.state.pos) | 0; });
+EM_JS(int, JsHistoryDepth, (), { return (history.state && history.state.depth) | 0; });
 EM_JS(int, JsOnRunEntry, (), { return !!(history.state && history.state.token); });
-// Whether the tab's history grew.
-EM_JS(int, JsHistory, (int push, const char* token, int depth, int pos), {
-    return Kinpath.history(!!push, {token : UTF8ToString(token), depth : depth, pos : pos}) ? 1 : 0;
+EM_JS(void, JsHistory, (int push, const char* token, int results, int depth), {
+    Kinpath.history(!!push, {token : UTF8ToString(token), results : results, depth : depth});
 });
 EM_JS(void, JsHistoryBack, (), { history.back(); });
-EM_JS(void, JsHistoryGo, (int delta), { history.go(delta); });
-EM_JS(void, JsShare, (const char* text), { Kinpath.share(UTF8ToString(text)); });
-
-namespace {
-
-// Pushes or replaces the entry; whether the tab's history grew.
-bool WriteEntry(bool push, const std::string& token, int depth, int pos) {
-    return JsHistory(push ? 1 : 0, token.c_str(), depth, pos) != 0;
-}
-
-}  // namespace
+EM_JS(void, JsOffer, (const char* resume, const char* begin),
+      { Kinpath.offer(UTF8ToString(resume), UTF8ToString(begin)); });
+EM_JS(void, JsShare, (const char* text, const char* card),
+      { Kinpath.share(UTF8ToString(text), UTF8ToString(card)); });
+EM_JS(char*, JsTitle, (), {
+    var text = document.getElementById('caption').textContent;
+    var size = lengthBytesUTF8(text) + 1;
+    var copy = _malloc(size);
+    stringToUTF8(text, copy, size);
+    return copy;
+});
 
 std::optional<PageRecord> KeptRecord(const std::string& key) {
     char* text = JsStored(key.c_str());
@@ -61,30 +61,40 @@ std::string NewToken() {
            "-" + std::to_string(++count);
 }
 
-int EntryPos() { return JsHistoryPos(); }
-
-BrowserEntry EntryOf(const std::string& token, int depth, int pos, int base) {
-    return Locate(JsHistoryOwn(token.c_str()) != 0, EntryPos(), depth, pos, base);
+BrowserEntry EntryOf(const std::string& token) {
+    const int kind = JsHistoryKind(token.c_str());
+    return {kind >= 0, {kind == 1, JsHistoryDepth()}};
 }
 
 bool OnRunEntry() { return JsOnRunEntry() != 0; }
 
-bool WriteHistory(const HistoryPlan& plan, const std::string& token, int& base, int& pos) {
-    base = plan.base;
-    for (const HistoryStep& step : plan.steps) {
-        const bool push = step.kind == HistoryStep::Kind::Push;
-        if (step.kind == HistoryStep::Kind::Go) {
-            pos += step.value;
-            JsHistoryGo(step.value);
-        } else if (!WriteEntry(push, token, step.value, pos += push ? 1 : 0) && push) {
-            WriteHistory(Dropped(step.value), token, base, pos);
+bool WriteHistory(const HistoryPlan& plan, const std::string& token) {
+    for (const HistoryStep& step : plan) {
+        if (step.kind == HistoryStep::Kind::Back) {
+            JsHistoryBack();
+            return true;
         }
+        JsHistory(step.kind == HistoryStep::Kind::Push, token.c_str(), step.place.results,
+                  step.place.depth);
     }
-    return !plan.steps.empty();
+    return false;
 }
 
 void HistoryBack() { JsHistoryBack(); }
 
-void Share(const std::string& text) { JsShare(text.c_str()); }
+void Offer(const std::string& resume, const std::string& begin) {
+    JsOffer(resume.c_str(), begin.c_str());
+}
+
+void Share(const std::string& text, const std::string& card) {
+    JsShare(text.c_str(), card.c_str());
+}
+
+std::string PageTitle() {
+    char* text = JsTitle();
+    std::string title(text);
+    std::free(text);
+    return title;
+}
 
 }  // namespace kinpath::web

@@ -1,5 +1,5 @@
-// What the page asks of the browser, through shell.html: the tab's session
-// storage, its history entries and the share sheet.
+// What the page asks of the browser, through shell.html: its local storage,
+// its history entries and the share sheet.
 #pragma once
 
 #include <optional>
@@ -10,26 +10,29 @@
 
 namespace kinpath::web {
 
-// The run kept under the key in the tab's session storage, if any.
+// The run kept under the key in the browser's local storage, if any.
 std::optional<PageRecord> KeptRecord(const std::string& key);
 // Null removes what the key held.
 void KeepRecord(const std::string& key, const PageRecord* record);
 
 // A token no other run of this tab has: its history entries are its own.
 std::string NewToken();
-// The position of the entry the page stands on (0 for one no run wrote).
-int EntryPos();
-// The entry the page stands on, as the run of that token sees it from step
-// depth on the entry at position pos, with its base.
-BrowserEntry EntryOf(const std::string& token, int depth, int pos, int base);
+// The entry the page stands on, as the run of that token sees it.
+BrowserEntry EntryOf(const std::string& token);
 // Whether the page stands on an entry of some run of the page.
 bool OnRunEntry();
-// Carries out the plan on the entries of the run of that token, base and the
-// position of the run's entry following it; whether it wrote or moved to an
-// entry.
-bool WriteHistory(const HistoryPlan& plan, const std::string& token, int& base, int& pos);
+// Carries out the plan on the entries of the run of that token; whether the
+// browser goes back (the page hears when it got there: a travel).
+bool WriteHistory(const HistoryPlan& plan, const std::string& token);
 void HistoryBack();
 
-void Share(const std::string& text);
+// The page's opening offers the run kept (resume: where it stands, empty
+// for none) beside the button that starts one (begin).
+void Offer(const std::string& resume, const std::string& begin);
+
+// The result in a sentence, and its card as CardLines gives it.
+void Share(const std::string& text, const std::string& card);
+// The questionnaire's title, as the page's heading shows it.
+std::string PageTitle();
 
 }  // namespace kinpath::web

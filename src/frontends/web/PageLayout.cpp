@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <span>
+#include <utility>
 
+#include "scoring/RowNames.h"
 #include "window/ControlIds.h"
 
 namespace kinpath::web {
@@ -54,6 +56,10 @@ PageControl Button(int id, const std::string& text) {
     c.onQuestions = Holds(QuestionsButtons, id);
     c.onResults = Holds(ResultsButtons, id);
     return c;
+}
+
+const ControlView& LabelOf(const Screen& shown, int bar) {
+    return shown.controls[static_cast<std::size_t>(ControlIndex(IdFirstLabel + bar))];
 }
 
 }  // namespace
@@ -112,12 +118,70 @@ std::string PickTitle(const Verdict& verdict) {
     return verdict.className.empty() ? verdict.race : verdict.race + " " + verdict.className;
 }
 
-std::string ShareSentence(const Verdict& verdict) {
-    std::string sentence =
-        "Kinpath says the best " + verdict.words[0] + " for me is " + verdict.race;
-    if (!verdict.className.empty())
-        sentence += " and the best " + verdict.words[1] + " is " + verdict.className;
-    return sentence + ".";
+std::string ShareSentence(const Verdict& verdict, const std::string& title) {
+    return "I got " + PickTitle(verdict) + " on '" + title + "'";
+}
+
+std::string CardLines(const Verdict& verdict, const std::string& title) {
+    std::string lines = title + "\n" + PickLabel(verdict) + "\n" + PickTitle(verdict);
+    for (const auto& [word, rows] : {std::pair(verdict.words[0], &verdict.races),
+                                     std::pair(verdict.words[1], &verdict.classes)}) {
+        if (rows->empty()) continue;
+        const std::int32_t top = TopScore(*rows);
+        lines += "\n" + Capitalised(PluralOf(word));
+        for (std::size_t i = 0; i < rows->size() && i < 3; ++i) {
+            const Verdict::Standing& row = (*rows)[i];
+            lines += "\n" + row.name + "\t" + std::to_string(row.score) + "\t" +
+                     std::to_string(StandingPermille(row.score, top));
+        }
+    }
+    return lines;
+}
+
+std::string VerdictAnnouncement(const Verdict& verdict) {
+    std::string text = PickLabel(verdict) + ": " + PickTitle(verdict) + ".";
+    for (const std::string& reason : verdict.reasons) text += " " + reason;
+    return text;
+}
+
+int StandingPermille(std::int32_t score, std::int32_t top) {
+    const std::int64_t scale = std::max<std::int64_t>(top, BarHigh);
+    return static_cast<int>(std::clamp<std::int64_t>(score, 0, scale) * 1000 / scale);
+}
+
+std::int32_t TopScore(const std::vector<Verdict::Standing>& rows) {
+    std::int32_t top = 0;
+    for (const Verdict::Standing& row : rows) top = std::max(top, row.score);
+    return top;
+}
+
+std::string LeadersText(const Screen& shown, const BarState& bars) {
+    std::string text;
+    for (const auto& [first, end] :
+         {std::pair(0, BarCount / 2), std::pair(BarCount / 2, BarCount)}) {
+        std::vector<std::pair<std::int32_t, int>> rows;  // total, bar index
+        for (int b = first; b < end; ++b) {
+            const std::int32_t total = bars.BarTarget[SlotForBarIndex(b)];
+            const ControlView& label = LabelOf(shown, b);
+            if (total > 0 && label.visible) rows.emplace_back(total, b);
+        }
+        // The highest first; equal totals in the table's order.
+        std::stable_sort(rows.begin(), rows.end(),
+                         [](const auto& a, const auto& b) { return a.first > b.first; });
+        std::string group;
+        for (std::size_t i = 0; i < rows.size() && i < 3; ++i) {
+            group += (i ? ", " : "") + LabelOf(shown, rows[i].second).text + " " +
+                     std::to_string(rows[i].first);
+        }
+        if (!group.empty()) text += (text.empty() ? "" : " \u00b7 ") + group;
+    }
+    return text.empty() ? text : "Leading now: " + text;
+}
+
+std::string ContinueText(int number, int count) {
+    return number > 0
+               ? "Continue at question " + std::to_string(number) + " of " + std::to_string(count)
+               : "See the results again";
 }
 
 }  // namespace kinpath::web

@@ -5,9 +5,11 @@
 // script receives all of it as data.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "flow/BarAnimation.h"
 #include "window/DialogTemplate.h"
 #include "window/Screen.h"
 
@@ -58,6 +60,25 @@ std::string ProgressText(int number, int count);
 std::string PickTitle(const Verdict& verdict);
 // What the card calls the pick: "Your best race and class".
 std::string PickLabel(const Verdict& verdict);
-std::string ShareSentence(const Verdict& verdict);
+// The pick said with the questionnaire's title: "I got Dwarf Paladin on
+// 'Which hero are you?'".
+std::string ShareSentence(const Verdict& verdict, const std::string& title);
+// The result card's lines, drawn by the page as an image to share or save:
+// the title, the card's label, the pick, then each table's heading and its
+// three leaders as "name TAB score TAB thousandths".
+std::string CardLines(const Verdict& verdict, const std::string& title);
+// What a screen reader hears once when the results come: the pick and why.
+std::string VerdictAnnouncement(const Verdict& verdict);
+// A standing's bar in thousandths of the group's highest score (of 100 when
+// none is higher), so that leaders above 100 stay apart.
+int StandingPermille(std::int32_t score, std::int32_t top);
+// The highest score among rows (0 when none is above it).
+std::int32_t TopScore(const std::vector<Verdict::Standing>& rows);
+// The strip that stays in sight while answering: the three leading rows of
+// each table with their totals ("Leading now: Dwarf 18, ... · Paladin 18");
+// empty while no row has points.
+std::string LeadersText(const Screen& shown, const BarState& bars);
+// The offer of a run kept from an earlier visit: where it stands.
+std::string ContinueText(int number, int count);
 
 }  // namespace kinpath::web

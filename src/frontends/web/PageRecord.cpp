@@ -10,7 +10,7 @@ namespace kinpath::web {
 namespace {
 
 // A record of another layout is not read.
-constexpr std::string_view Version = "kinpath-run-1";
+constexpr std::string_view Version = "kinpath-run-2";
 
 bool ReadEvents(std::string_view text, std::vector<Event>& events) {
     std::optional<std::vector<Event>> read = EventsOfLetters(text);
@@ -63,8 +63,7 @@ bool ReadPrints(std::string_view text, std::vector<std::uint64_t>& fingerprints)
 std::string EncodeRecord(const PageRecord& r) {
     std::string text = std::string(Version) + ' ' + Hex(r.scriptHash) + ' ' +
                        Prints(r.fingerprints) + ' ' + EventLetters(r.events) + ' ' +
-                       EventLetters(r.timeline) + ' ' + r.token + ' ' + std::to_string(r.base) +
-                       ' ' + std::to_string(r.pos);
+                       EventLetters(r.timeline) + ' ' + r.token;
     if (r.kept) {
         text += ' ' + EventLetters(r.kept->events) + ' ' + Prints(r.kept->fingerprints) + ' ' +
                 std::to_string(r.kept->replayed);
@@ -75,16 +74,15 @@ std::string EncodeRecord(const PageRecord& r) {
 std::optional<PageRecord> DecodeRecord(std::string_view text) {
     const std::vector<std::string_view> f = Fields(text);
     PageRecord r;
-    if ((f.size() != 8 && f.size() != 11) || f[0] != Version ||
+    if ((f.size() != 6 && f.size() != 9) || f[0] != Version ||
         !ReadNumber(f[1], r.scriptHash, 16) || !ReadPrints(f[2], r.fingerprints) ||
-        !ReadEvents(f[3], r.events) || !ReadEvents(f[4], r.timeline) ||
-        !ReadNumber(f[6], r.base, 10) || !ReadNumber(f[7], r.pos, 10))
+        !ReadEvents(f[3], r.events) || !ReadEvents(f[4], r.timeline))
         return std::nullopt;
     r.token = std::string(f[5]);
-    if (f.size() == 11) {
+    if (f.size() == 9) {
         r.kept.emplace();
-        if (!ReadEvents(f[8], r.kept->events) || !ReadPrints(f[9], r.kept->fingerprints) ||
-            !ReadNumber(f[10], r.kept->replayed, 10))
+        if (!ReadEvents(f[6], r.kept->events) || !ReadPrints(f[7], r.kept->fingerprints) ||
+            !ReadNumber(f[8], r.kept->replayed, 10))
             return std::nullopt;
     }
     return r;

@@ -2,7 +2,8 @@
 // resumes it: the script it ran on (a hash of its bytes, and one fingerprint
 // per question, to find where an edited draft changed), the run's events,
 // the steps taken back since (what the browser's Forward does again), the
-// run's history entries, and the answers a draft cut short could not take.
+// token of the run's history entries, and the answers a draft cut short
+// could not take.
 #pragma once
 
 #include <cstdint>
@@ -23,11 +24,8 @@ struct PageRecord {
     // The events of the furthest run since the last new step: events, and
     // the steps taken back after them.
     std::vector<Event> timeline;
-    // The run's history entries carry its token; base is the lowest step
-    // one of them stands for, pos the position of the run's entry.
+    // The run's history entries carry its token.
     std::string token;
-    int base = 0;
-    int pos = 0;
     std::optional<GivenAnswers> kept;
     friend bool operator==(const PageRecord&, const PageRecord&) = default;
 };

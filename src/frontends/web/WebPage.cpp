@@ -20,6 +20,13 @@ bool ServedNoScript(const std::string& source, const ScriptDocument& document) {
            !document.Final();
 }
 
+// Where a kept run stands, as its offer says it.
+std::string KeptPlace(std::shared_ptr<const ScriptDocument> document,
+                      std::span<const Event> events) {
+    const Screen screen = kinpath::Run::Replay(std::move(document), events).Render();
+    return ContinueText(screen.questionNumber, screen.questionCount);
+}
+
 }  // namespace
 
 struct WebPage::Run {
@@ -31,22 +38,25 @@ struct WebPage::Run {
     std::shared_ptr<const ScriptDocument> document;
     std::string key;
     PageRecord record;
-    // The browser's entry carries the run's token and step.
-    bool entryMarked = false;
 
     int Depth() const { return StepCount(driver.CurrentRun()->Events()); }
+    RunPlace Where() const { return {driver.Shown().layout == Layout::Results, Depth()}; }
+    BrowserEntry Entry() const { return EntryOf(record.token); }
+    // The browser is on its way back to the questions' entry: nothing is
+    // written until it gets there.
+    bool travelling = false;
 };
 
 WebPage::WebPage() = default;
 WebPage::~WebPage() = default;
 
-void WebPage::Start(const std::string& source) {
+void WebPage::Start(const std::string& source, StartMode mode, bool opening) {
     // One run at a time: the one before goes first, its timer and box with it.
     run_.reset();
     run_ = std::make_unique<Run>();
     Run& r = *run_;
     // Leaving loses the answers: the page asks first. The browser's Forward
-    // goes to the steps taken back.
+    // goes to the results again after its Back.
     r.driver.AskBeforeLeaving();
     r.driver.KeepStepsTakenBack();
     ScriptFileText file = ReadScriptFile(PageScript);
@@ -64,11 +74,17 @@ void WebPage::Start(const std::string& source) {
     r.key = RecordKey(source, hash);
     r.record.scriptHash = hash;
     r.record.fingerprints = QuestionFingerprints(*document);
-    r.record.pos = EntryPos();
-    // Only a page that stands on an entry of a run kept one: a new visit
-    // starts afresh without asking the storage.
-    std::optional<PageRecord> kept = OnRunEntry() ? KeptRecord(r.key) : std::nullopt;
-    if (kept) r.record.token = kept->token;
+    std::optional<PageRecord> kept = mode == StartMode::Fresh ? std::nullopt : KeptRecord(r.key);
+    const bool resumable = kept && StepCount(kept->events) > 0;
+    if (mode == StartMode::Visit && !OnRunEntry() && (opening || resumable)) {
+        // A new visit opens on the page's opening, which offers the run kept
+        // from before, if any; a reload goes on where it was.
+        Offer(resumable ? KeptPlace(document, kept->events) : "",
+              resumable ? "Start again" : "Start");
+        run_.reset();
+        return;
+    }
+    r.record.token = kept && !kept->token.empty() ? kept->token : NewToken();
     Handle(
         0,
         [&] {
@@ -79,19 +95,7 @@ void WebPage::Start(const std::string& source) {
             if (kept->scriptHash == hash) r.driver.ResumeTimeline(kept->timeline);
         },
         true);
-    if (!kept) {
-        // The entry is marked once there is a step to come back to.
-        r.record.token = NewToken();
-        return;
-    }
-    // A resumed run takes its place among the browser's entries.
-    const BrowserEntry entry =
-        r.record.token.empty()
-            ? BrowserEntry{}
-            : EntryOf(r.record.token, StepCount(kept->events), kept->pos, kept->base);
-    if (!entry.depth) r.record.token = NewToken();
-    Carry(Rejoin(entry, r.Depth()));
-    Store();
+    Carry(Place(r.Entry(), r.Where()));
 }
 
 template <typename F>
@@ -99,15 +103,16 @@ void WebPage::Handle(int focused, F input, bool travelled) {
     Run& r = *run_;
     // Where the user put the focus is theirs; the driver decides from there.
     if (!r.view.BoxOpen()) r.driver.Focused(focused);
-    const int depth = r.document && r.driver.CurrentRun() ? r.Depth() : -1;
     input();
-    if (r.document && depth >= 0) {
-        if (!travelled) Carry(Follow(depth, r.Depth(), r.entryMarked, r.record.base));
+    if (r.document && r.driver.CurrentRun()) {
+        if (!travelled && !r.driver.Ended()) Carry(Place(r.Entry(), r.Where()));
         Store();
     }
-    r.view.ShowFocus(r.driver.Shown().focus);
+    const Screen& shown = r.driver.Shown();
+    const bool answering = shown.layout == Layout::Questions && !shown.ended;
+    r.view.DrawLeaders(answering ? LeadersText(shown, r.driver.Bars()) : "");
+    r.view.ShowFocus(shown.focus);
 }
-
 void WebPage::Press(int id, int focused) {
     if (!run_ || run_->view.BoxOpen()) return;
     Handle(focused, [&] { PressNow(id); });
@@ -117,7 +122,10 @@ void WebPage::PressNow(int id) {
     Run& r = *run_;
     if (id == IdBack) return GoBack();
     if (id == IdShare) {
-        if (const auto& verdict = r.driver.Shown().verdict) Share(ShareSentence(*verdict));
+        if (const auto& verdict = r.driver.Shown().verdict) {
+            const std::string title = PageTitle();
+            Share(ShareSentence(*verdict, title), CardLines(*verdict, title));
+        }
         return;
     }
     // The page's selection is the user's input, reported as it stands when
@@ -156,38 +164,43 @@ void WebPage::Tick() {
 
 void WebPage::GoBack() {
     Run& r = *run_;
-    // Travel then takes the step back, so that the browser's Forward can return.
-    const BrowserEntry entry = EntryOf(r.record.token, r.Depth(), r.record.pos, r.record.base);
-    if (BackByBrowser(entry, r.Depth(), r.record.base)) return HistoryBack();
+    // On the results the browser goes back to the questions' entry, and
+    // Travel takes the step back, so that its Forward can return.
+    if (r.travelling) return;
+    if (BackByBrowser(r.Entry(), r.Where())) {
+        r.travelling = true;
+        return HistoryBack();
+    }
     r.driver.Back();
 }
 
 void WebPage::Travel() {
     if (!run_ || !run_->document || run_->driver.Ended()) return;
     Run& r = *run_;
+    r.travelling = false;
     Handle(
         0,
         [&] {
-            // Travelling writes no new entry.
-            const BrowserEntry entry =
-                EntryOf(r.record.token, r.Depth(), r.record.pos, r.record.base);
-            if (entry.depth) r.driver.TravelTo(*entry.depth);
-            r.record.pos = EntryPos();
-            Carry(Settle(entry, r.Depth()));
+            const BrowserEntry entry = r.Entry();
+            const TravelMove move = TravelFor(entry, r.Where());
+            if (move == TravelMove::StepBack) r.driver.Back();
+            if (move == TravelMove::ToResults) r.driver.TravelTo(entry.place.depth);
+            // Travelling writes no new entry, unless the run could not follow.
+            Carry(Place(r.Entry(), r.Where()));
         },
         true);
 }
 
 void WebPage::Carry(const HistoryPlan& plan) {
-    PageRecord& record = run_->record;
-    if (WriteHistory(plan, record.token, record.base, record.pos)) run_->entryMarked = true;
+    if (!run_->travelling) run_->travelling = WriteHistory(plan, run_->record.token);
 }
 
 void WebPage::Store() {
     Run& r = *run_;
     if (r.driver.Ended()) {
-        // An ended run is not resumed: a reload starts afresh.
-        KeepRecord(r.key, nullptr);
+        // Results stay, for a reload and "See the results again"; a run
+        // ended before them is not resumed.
+        if (!r.driver.Shown().verdict) KeepRecord(r.key, nullptr);
         return;
     }
     r.record.events = r.driver.CurrentRun()->Events();

@@ -1,8 +1,8 @@
 // The questionnaire in the page: one run at a time, its input from the
 // page's events, and what the browser keeps of it around the window driver:
-// one entry of the browser's history per question (its Back and Forward step
-// through the questions, as the driver's log allows), and the run kept in the
-// tab's session storage, so that a reload resumes it.
+// an entry of the browser's history for the questions and one for the
+// results (BrowserHistory), and the run kept in the browser's local storage,
+// so that a reload resumes it and a later visit offers to.
 #pragma once
 
 #include <cstdint>
@@ -28,11 +28,14 @@ public:
     WebPage(const WebPage&) = delete;
     WebPage& operator=(const WebPage&) = delete;
 
+    // How a run starts: a visit (a reload goes on, a new visit is offered the
+    // run kept, or opens on the page's opening), the run kept, or afresh.
+    enum class StartMode { Visit, Continue, Fresh };
     // A new run on the page's script.txt (absent: the boxes of a missing file);
     // the run before it, if any, ends first. source names a draft (the script
     // served beside the page, or a file picked from the user's), empty for a
-    // script published inside the page.
-    void Start(const std::string& source);
+    // script published inside the page; opening: the page opens on its title.
+    void Start(const std::string& source, StartMode mode, bool opening);
     // A click on a control (the choice's button, OK, Back ...); focused: the
     // control holding the keyboard focus, 0 for none.
     void Press(int id, int focused);

@@ -52,13 +52,15 @@ EM_JS(void, JsVerdictRow, (const char* group, const char* name, int value, int p
       { Kinpath.verdictRow(UTF8ToString(group), UTF8ToString(name), value, permille); });
 EM_JS(void, JsVerdictReason, (const char* text), { Kinpath.verdictReason(UTF8ToString(text)); });
 EM_JS(void, JsNoVerdict, (), { Kinpath.noVerdict(); });
+EM_JS(void, JsAnnounce, (const char* text), { Kinpath.announce(UTF8ToString(text)); });
+EM_JS(void, JsLeaders, (const char* text), { Kinpath.leaders(UTF8ToString(text)); });
 EM_JS(void, JsFocus, (int id, int reveal), { Kinpath.focus(id, !!reveal); });
 EM_JS(void, JsSelectAll, (), { Kinpath.selectAll(); });
 EM_JS(int, JsSelectionStart, (), { return Kinpath.selection()[0]; });
 EM_JS(int, JsSelectionEnd, (), { return Kinpath.selection()[1]; });
 EM_JS(void, JsTicks, (int intervalMs), { Kinpath.ticks(intervalMs); });
 EM_JS(void, JsOpenFile, (const char* path), { Kinpath.openFile(UTF8ToString(path)); });
-EM_JS(void, JsEnded, (), { Kinpath.ended(); });
+EM_JS(void, JsEnded, (const char* results), { Kinpath.ended(UTF8ToString(results)); });
 
 namespace {
 
@@ -136,7 +138,8 @@ void WebView::DrawControl(int id, const ControlView& control) {
 void WebView::DrawPane(std::string_view text) {
     // New lines are read out: what was added, or all of a new text.
     std::string added(text.starts_with(pane_) ? text.substr(pane_.size()) : text);
-    if (added.find_first_not_of(" \t\r\n") == std::string::npos) added.clear();
+    // The results are announced by their pick and why, not by the report.
+    if (results_ || added.find_first_not_of(" \t\r\n") == std::string::npos) added.clear();
     pane_.assign(text);
     Reveal();
     JsPane(LfLines(text).c_str(), LfLines(added).c_str());
@@ -199,10 +202,18 @@ void WebView::DrawVerdict(const Verdict* verdict) {
               Capitalised(PluralOf(verdict->words[0])).c_str(), second.c_str());
     for (const auto& [group, rows] :
          {std::pair("races", &verdict->races), std::pair("classes", &verdict->classes)}) {
+        const std::int32_t top = TopScore(*rows);
         for (const Verdict::Standing& row : *rows)
-            JsVerdictRow(group, row.name.c_str(), row.score, Permille(row.score));
+            JsVerdictRow(group, row.name.c_str(), row.score, StandingPermille(row.score, top));
     }
     for (const std::string& reason : verdict->reasons) JsVerdictReason(reason.c_str());
+    JsAnnounce(VerdictAnnouncement(*verdict).c_str());
+}
+
+void WebView::DrawLeaders(const std::string& text) {
+    if (text == leaders_) return;
+    leaders_ = text;
+    JsLeaders(text.c_str());
 }
 
 void WebView::DrawSteps(bool back, bool) { DrawPageControl(IdBack, back, true); }
@@ -223,7 +234,8 @@ void WebView::ShowFocus(int id) {
 
 void WebView::DrawEnd() {
     boxChoices_.clear();
-    JsEnded();
+    // Ended on the results, the page keeps them to see again.
+    JsEnded(results_ ? ContinueText(0, 0).c_str() : "");
 }
 
 // The driver draws a selection only to select the whole text before printing it.

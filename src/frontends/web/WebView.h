@@ -46,6 +46,8 @@ public:
     void StopTicks() override;
 
     // --- What only the page shows.
+    // The strip of the leading rows while answering (empty: none).
+    void DrawLeaders(const std::string& text);
     // A control only the page has (Back, Share).
     void DrawPageControl(int id, bool enabled, bool visible);
     // The screen's focus, once the driver drew a change of it or a box
@@ -75,6 +77,7 @@ private:
     WindowDriver* driver_ = nullptr;
     // The pane's text as last drawn, to tell what a new text adds.
     std::string pane_;
+    std::string leaders_;
     bool shown_ = false;
     bool focusDue_ = false;
     // A new face (a question, the results) since the focus was last shown.

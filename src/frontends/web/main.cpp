@@ -44,8 +44,11 @@ extern "C" {
 
 // Starts a run on script.txt of the page's files (written by the page, or
 // absent); the run before it ends first. source names a draft, "" for a
-// script published inside the page.
-EMSCRIPTEN_KEEPALIVE void KinpathStart(const char* source) { page.Start(source); }
+// script published inside the page; mode: 0 a visit, 1 the run kept, 2
+// afresh; opening: the page has its opening screen.
+EMSCRIPTEN_KEEPALIVE void KinpathStart(const char* source, int mode, int opening) {
+    page.Start(source, static_cast<kinpath::web::WebPage::StartMode>(mode), opening != 0);
+}
 
 EMSCRIPTEN_KEEPALIVE void KinpathPress(int id, int focused) { page.Press(id, focused); }
 

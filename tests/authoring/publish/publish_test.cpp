@@ -19,7 +19,10 @@ const std::string Page =
     "<meta content=\"default-src 'none'; connect-src 'self'\">\n"
     "<title>Kinpath Race and Class chooser</title>\n"
     "<h1 class=\"caption\" id=\"caption\">Kinpath Race and Class chooser</h1>\n"
+    "<section id=\"opening\" hidden><h1 id=\"opening-title\"></h1><div id=\"opening-about\"></div>\n"
     "<script type=\"application/octet-stream\" id=\"kinpath-script\"></script>\n<p>rest</p>\n";
+
+const std::string OneQuestion = "<QUESTION>\nname=Q\ntext=A\n</QUESTION>\n";
 
 std::string Unbase64(std::string_view text) {
     const std::string digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -69,11 +72,22 @@ TEST(Publish, TheTitleIsTextNeverMarkup) {
         {"Caf\xE9\x1B[31m", "Caf\xC3\xA9\xEF\xBF\xBD[31m"},  // Windows-1252, a control
         {"\xC3\xA9\xE2\x80\xAE", "\xC3\xA9\xE2\x80\xAE"}};   // UTF-8 as it is
     for (const auto& [title, shown] : titles) {
-        const std::string page = *PublishedPage(Page, "<QUESTION>", title);
+        const std::string page = *PublishedPage(Page, OneQuestion, title);
         EXPECT_EQ(Between(page, "<title>", "</title>"), shown) << title;
         EXPECT_EQ(Between(page, "id=\"caption\">", "</h1>"), shown) << title;
-        EXPECT_EQ(Unbase64(Between(page, "data-embedded>", "</script>")), "<QUESTION>");
+        EXPECT_EQ(Between(page, "id=\"opening-title\">", "</h1>"), shown) << title;
+        EXPECT_EQ(Unbase64(Between(page, "data-embedded>", "</script>")), OneQuestion);
     }
+}
+
+// The opening paints before the program runs: the script's length and its
+// greeting; a script of no question, straight to its results, has none.
+TEST(Publish, TheOpeningSaysTheLengthAndTheGreeting) {
+    const std::string page = *PublishedPage(Page, OneQuestion);
+    EXPECT_EQ(Between(page, "<section id=\"opening\" ", ">"), "data-filled");
+    EXPECT_EQ(Between(page, "id=\"opening-about\">", "</p><p>Skip"),
+              "<p>1 question</p><p>Answer the questions.");
+    EXPECT_EQ(Between(*PublishedPage(Page, ""), "<section id=\"opening\" ", ">"), "hidden");
 }
 
 class PublishRun : public ProgramTest {

@@ -1,6 +1,6 @@
 # The page as players meet it: history, reloads, drafts, starts, keys, layout (run by web_test.py).
 import os, threading
-from web_test import MARKUP_SCRIPT, file_url, sample, wait_for, write
+from web_test import COUNTERS, MARKUP_SCRIPT, file_url, sample, wait_for, write
 
 
 def script_of(questions):  # Q1 ... with the choices "Yes n" and "No n"
@@ -13,48 +13,61 @@ def script_of(questions):  # Q1 ... with the choices "Yes n" and "No n"
 
 def test_back_the_browsers_history_and_reloads_step_through_and_resume_the_run(t):
     # Which step each goes to is the driver's and the history's (their tests);
-    # here, that the page's Back, its key, reloads and the browser's Back and
-    # Forward reach them, with what a reload carries: the run, the steps taken
-    # back and the answers a draft cut short for a moment could not take.
+    # here, that the page's Back, its key, reloads, Exit and the browser's Back
+    # and Forward reach them, with what a reload carries: the run, its results
+    # and the answers a draft cut short for a moment could not take.
     folder = t.folder("back", script_of(5))
     reload = lambda script: write(os.path.join(folder, "script.txt"), script) or t.driver.refresh()
-    t.open(t.serve(folder).url)
+    url = t.serve(folder).url
+    t.open(url)
     t.answer([1, 2, 1, 1])
-    for step, number in ((t.driver.refresh, 5), (lambda: t.click("#c2001"), 4),
-                         (lambda: t.keys("Backspace"), 3), (t.driver.refresh, 3), (t.driver.back, 2),
-                         (t.driver.forward, 3), (t.driver.forward, 4),
-                         (lambda: reload(script_of(2)) or t.answer_box("OK"), 0),
-                         (lambda: reload(script_of(5)), 4), (lambda: t.click("#c2001"), 3),
-                         (lambda: t.keys("Backspace"), 2), (t.driver.refresh, 2), (t.driver.back, 1),
-                         (lambda: t.answer([1, 2, 1]), 4)):
+    for step, where in ((t.driver.refresh, 5), (lambda: reload(script_of(2)) or t.answer_box("OK"), "verdict"),
+                        (lambda: reload(script_of(5)), 5), (lambda: t.click("#c2001"), 4),
+                        (lambda: t.keys("Backspace"), 3), (t.driver.refresh, 3),
+                        (lambda: t.answer([1, 2, 1]), "verdict"), (t.driver.back, 5),
+                        (t.driver.forward, "verdict"), (lambda: t.click("#c2"), "results-again"),
+                        (lambda: t.click("#results-again"), "verdict"), (lambda: t.click("#c2"), "end"),
+                        (t.driver.refresh, "verdict")):
         step()
-        if number:
-            t.at(number, 5)
+        if where in (3, 4, 5):
+            t.at(where, 5)
+        else:
+            wait_for(lambda: t.shown(where), what=where)
     # In the report Backspace is the text box's.
     t.js("document.querySelector('textarea').focus()")
     t.keys("Backspace")
-    assert t.progress() == "Question 4 of 5"
+    assert t.shown("verdict")
     # Edited at question 3: the answers before it stay.
     reload(script_of(5).replace("name=Q3\n", "name=Q3, reworded\n"))
     assert "changed from question 3 on" in wait_for(t.box)[1]
     t.answer_box("OK")
     t.at(3, 5)
+    # One entry of the browser's history for the questions, one for the results.
+    t.answer([1, 1, 1])
+    wait_for(lambda: t.shown("verdict"), what="the results")
+    t.driver.back()
+    t.at(5, 5)
+    t.driver.back()
+    wait_for(lambda: t.js("return location.href") != url, what="the page to be left")
 
 
-def test_the_pages_back_never_leaves_the_page(t):
-    # Chromium keeps 50 entries a tab: a run of 60 steps after another page
-    # loses some of its own, which the page learns from the browser.
-    server = t.serve(t.folder("long", script_of(60)))
-    t.fresh_tab()
-    t.driver.get(server.url + "script.txt")
-    t.open(server.url, resume=True)
-    t.keys(*["1", "Enter"] * 59)
-    t.at(60, 60)
-    for number in range(60, 1, -1):
-        t.at(number, 60)
-        t.keys("Backspace")
-    t.at(1, 60)
-    assert t.js("return location.href") == server.url
+def test_a_later_visit_offers_the_run_kept(t):
+    server = t.serve(t.folder("visit", script_of(3)))
+    t.open(server.url)
+    t.answer([1])
+    t.at(2, 3)
+    # Another tab, the same storage: the run is offered, not forced.
+    t.setup["Page.addScriptToEvaluateOnNewDocument"] = {"source": COUNTERS}
+    t.open(server.url)
+    assert t.js("return [...document.querySelectorAll('#opening button:not([hidden])')].map(b => "
+                "b.textContent)") == ["Continue at question 2 of 3", "Start again"]
+    t.click("#continue")
+    t.at(2, 3)
+    # The page's Back steps back a question and never leaves the page.
+    t.click("#c2001")
+    t.at(1, 3)
+    t.keys("Backspace")
+    assert t.js("return location.href") == server.url and t.progress() == "Question 1 of 3"
 
 
 # --- Starting
@@ -184,7 +197,7 @@ return {page: lum(back(document.getElementById('client'))), low: seen('body *').
 def test_the_layout_at_every_size_and_text_size_and_the_results_explain_the_pick(t):
     script, n = sample(t)
     server = t.serve(t.folder("where", script))
-    sentence = "Kinpath says the best race for me is Erudite and the best class is Cleric."
+    sentence = "I got Erudite Cleric on 'Kinpath Race and Class chooser'"
     for width, height in ((1280, 800), (667, 375), (375, 667)):
         t.setup["Emulation.setDeviceMetricsOverride"] = dict(
             width=width, height=height, deviceScaleFactor=1, mobile=width < 700)
@@ -221,13 +234,18 @@ def test_the_layout_at_every_size_and_text_size_and_the_results_explain_the_pick
                                        "return [r.left, r.top]") for _ in range(4)]
         assert all(b[1] > a[1] + 4 or (abs(b[1] - a[1]) <= 4 and b[0] > a[0])
                    for a, b in zip(order, order[1:])), order
+        if width < 700:  # the leaders in sight while answering, the bars a tap away
+            assert (lead := t.js("return document.getElementById('leaders').textContent")).startswith("Leading now: "), (width, lead)
+            t.js("document.getElementById('leaders').click()")
+            assert 0 < rect(t, "#races")[1] < height and not t.js("scrollTo(0, 0)")
         t.click("#c1001 input")  # OK usable: the primary button's text counts
         t.rest()
         seen = t.js(CONTRAST)
         assert seen["low"] == [] and (seen["page"] < 0.2) == (width == 667), seen
         # No share sheet on the phone: the clipboard, and the page says so.
         t.js("delete Navigator.prototype.share" if width == 375 else "window.__shared = [];"
-             "navigator.share = (data) => (window.__shared.push(data), Promise.resolve())")
+             "navigator.share = (data) => (window.__shared.push(data), Promise.resolve());"
+             "navigator.canShare = (data) => innerWidth > 700")
         t.keys("Enter", *["2", "Enter"] * (n - 8))
         # The pick in sight above the report, no "Question 0 of 36", the
         # buttons in the order they read.
@@ -235,15 +253,30 @@ def test_the_layout_at_every_size_and_text_size_and_the_results_explain_the_pick
         assert t.focused() == ("heading", "Erudite Cleric") and t.js("return scrollY") == 0 \
             and t.progress() == "", t.progress()
         t.shot(width == 1280 and "kinpath-web-results.png")
-        assert rect(t, "#verdict-title")[1] < rect(t, "textarea")[1]
+        # The pick, why, the standings and the report, read in that order and
+        # announced without the report; no nameless group or empty heading.
+        assert rect(t, "#verdict-title")[1] < rect(t, "#why")[1] < rect(t, ".standings")[1] < rect(t, "textarea")[1]
+        assert t.js("return document.getElementById('announce').textContent").startswith(
+            "Your best race and class: Erudite Cleric. ")
+        assert not [n for n in t.ax_nodes() if n[0] == "radiogroup" or (n[0] == "heading" and not n[1])]
+        # The bars set apart what the scores set apart.
+        assert t.js("const rows = [...document.querySelectorAll('#verdict-races li')].map(r => ["
+                    "+r.lastChild.textContent, r.querySelector('.fill').offsetWidth]);"
+                    "return rows.every(([v, w], i) => !i || v === rows[i - 1][0] || w < rows[i - 1][1])")
+        if width < 700:  # the report at its full height: the page scrolls, not a box in it
+            assert t.js("const p = document.querySelector('textarea'); return p.scrollHeight <= p.clientHeight")
         row = [rect(t, "#c%d" % b) for b in (2001, 1010, 1011, 2002, 2)]
         assert [r[0] for r in row] == sorted(r[0] for r in row), row
         t.click("#c2002")
-        if width == 375:
+        if width == 375:  # said where the player tapped, the card there to save
             wait_for(lambda: t.shown("share-note"), what="the note")
-            assert t.shown("copied") and t.js("return navigator.clipboard.readText()") == sentence
-        else:
-            assert wait_for(lambda: t.js("return window.__shared[0]"))["text"] == sentence
+            assert t.shown("copied") and t.js("return navigator.clipboard.readText()") == sentence + " " + server.url
+            assert 0 < rect(t, "#share-note")[1] + rect(t, "#share-note")[3] <= rect(t, "#c2002")[1]
+            assert t.js("return document.getElementById('save-card').href").startswith("blob:")
+        else:  # with the card where files can be shared
+            shared = wait_for(lambda: t.js("return window.__shared[0] && [window.__shared[0].text, "
+                                           "(window.__shared[0].files || []).map(f => f.type)]"))
+            assert shared == [sentence, ["image/png"] if width > 700 else []], shared
     # Why the pick came out as it did (the ranking's tests say what each reason is).
     assert "Troll 81: the game has no Troll Cleric." in t.js(
         "return document.getElementById('verdict-reasons').innerText")
@@ -256,10 +289,12 @@ def test_the_layout_at_every_size_and_text_size_and_the_results_explain_the_pick
     assert t.js("return document.documentElement.scrollWidth") <= 375
     # The reader's own text size and zoom: one column wherever the window
     # would set its text smaller than that, never smaller text.
-    for width, height, scale, font in ((640, 400, 2, 16), (1280, 800, 1, 24)):
+    for width, height, scale, font in ((640, 400, 2, 16), (1280, 800, 1, 24), (320, 640, 1, 32)):
         t.setup["Emulation.setDeviceMetricsOverride"] = dict(
             width=width, height=height, deviceScaleFactor=scale, mobile=width < 700)
         t.setup["Page.setFontSizes"] = {"fontSizes": {"standard": font, "fixed": 13}}
         t.open(server.url)
         t.at(1, n)
         assert (seen := text(t))[0] >= font and not seen[1], (width, font, seen)
+        # The buttons wrap: nothing leaves the screen.
+        assert t.js("return document.documentElement.scrollWidth - innerWidth") <= 0

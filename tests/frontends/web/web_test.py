@@ -37,6 +37,8 @@ document.addEventListener('securitypolicyviolation', (e) => window.__violations.
 // The print dialog cannot be answered headless: WebDriver's print stands in.
 window.print = () => window.__printed++;
 """
+# A fresh tab starts with nothing kept from the cases before it.
+FORGET = "if (!sessionStorage.__tab) { localStorage.clear(); sessionStorage.__tab = 1; }"
 
 OK, SKIP, PANE, PRINT, HTML = 1, 3, 1009, 1010, 1011
 
@@ -139,7 +141,8 @@ class Case:
             self.fresh_tab()
         self.driver.get(url)
         wait_for(lambda: self.js("const $ = (id) => document.getElementById(id);"
-                                 "return !$('window').hidden || !$('source').hidden || $('box').open"),
+                                 "return !$('window').hidden || !$('source').hidden || $('box').open"
+                                 " || !$('opening').hidden"),
                  what="the page to start")
 
     def shown(self, id):
@@ -281,6 +284,13 @@ def test_published_page_runs_offline_names_its_controls_and_its_boxes_take_their
     t.setup.update({"Network.enable": {}, "Network.emulateNetworkConditions": dict(
         offline=True, latency=0, downloadThroughput=-1, uploadThroughput=-1)})
     t.open(file_url(os.path.join(folder, "quiz.html")))
+    # The opening, written by the publisher: the title, the length, the greeting, Start.
+    assert t.js("return [...document.querySelectorAll('#opening h1, #opening-about p')].map(e => "
+                "e.textContent)") == ["Kinpath Race and Class chooser", "2 questions", "Answer the questions.",
+                                      "Skip any that you don't want to answer.",
+                                      "At the end you will be given the answer!"]
+    t.click("#begin")
+    t.at(1, 2)
     assert t.control(1008)["text"] == "Do you like to Caf\u00e9 or th\u00e9?"
     nodes = t.ax_nodes()
     assert {("button", c) for c in ("OK", "Skip", "Print", "HTML", "Exit")} | {
@@ -308,12 +318,16 @@ def test_script_texts_and_title_show_as_text_never_as_markup(t):
     t.cli(folder, [], "--publish", "-o", "markup.html", "--title", title)
     for url in (t.serve(folder).url, file_url(os.path.join(folder, "markup.html"))):
         t.open(url)
+        if t.shown("opening"):
+            t.click("#begin")
+        wait_for(lambda: t.shown("window"), what="the questions")
         assert t.control(1008)["text"] == MARKUP and t.control(1000)["text"] == MARKUP
         t.answer([1, "s"])
         wait_for(lambda: MARKUP in t.control(PANE)["value"], what="the report")
         assert t.js("return !document.querySelector('#client b, #client img') &&"
                     " window.pwned === undefined && !window.__violations.length")
-    assert t.js("return [document.title, document.getElementById('caption').textContent]") == [title] * 2
+    assert t.js("const $ = (id) => document.getElementById(id);"
+                "return [document.title, $('caption').textContent, $('opening-title').textContent]") == [title] * 3
 
 
 def test_a_declared_game_titles_the_page_and_names_its_bars_and_pick(t):
@@ -375,7 +389,7 @@ def main():
         t = Case(args, scratch)
         try:
             for name, case in cases:
-                t.setup = {"Page.addScriptToEvaluateOnNewDocument": {"source": COUNTERS}}
+                t.setup = {"Page.addScriptToEvaluateOnNewDocument": {"source": COUNTERS + FORGET}}
                 try:
                     case(t)
                     passed += 1
