@@ -157,21 +157,26 @@ std::int32_t TopScore(const std::vector<Verdict::Standing>& rows) {
 
 std::string LeadersText(const Screen& shown, const BarState& bars) {
     std::string text;
-    for (const auto& [first, end] :
-         {std::pair(0, BarCount / 2), std::pair(BarCount / 2, BarCount)}) {
-        std::vector<std::pair<std::int32_t, int>> rows;  // total, bar index
-        for (int b = first; b < end; ++b) {
-            const std::int32_t total = bars.BarTarget[SlotForBarIndex(b)];
-            const ControlView& label = LabelOf(shown, b);
-            if (total > 0 && label.visible) rows.emplace_back(total, b);
-        }
-        // The highest first; equal totals in the table's order.
-        std::stable_sort(rows.begin(), rows.end(),
-                         [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (const int first : {0, BarCount / 2}) {
+        const int end = first ? BarCount : BarCount / 2;
+        // The three highest in turn, each the first of its total in the
+        // table's order: below the one before, or equal and after it.
         std::string group;
-        for (std::size_t i = 0; i < rows.size() && i < 3; ++i) {
-            group += (i ? ", " : "") + LabelOf(shown, rows[i].second).text + " " +
-                     std::to_string(rows[i].first);
+        for (int n = 0, last = -1; n < 3; ++n) {
+            int best = -1;
+            for (int b = first; b < end; ++b) {
+                const std::int32_t total = bars.BarTarget[SlotForBarIndex(b)];
+                const std::int32_t before =
+                    last < 0 ? INT32_MAX : bars.BarTarget[SlotForBarIndex(last)];
+                const bool next = total < before || (total == before && b > last);
+                if (total > 0 && LabelOf(shown, b).visible && next &&
+                    (best < 0 || total > bars.BarTarget[SlotForBarIndex(best)]))
+                    best = b;
+            }
+            if (best < 0) break;
+            group += (n ? ", " : "") + LabelOf(shown, best).text + " " +
+                     std::to_string(bars.BarTarget[SlotForBarIndex(best)]);
+            last = best;
         }
         if (!group.empty()) text += (text.empty() ? "" : " \u00b7 ") + group;
     }

@@ -65,6 +65,7 @@ TEST(BrowserHistory, TwoEntriesAtMostAndForwardReturnsToTheResults) {
     std::mt19937 random(5);
     for (int round = 0; round < 2000; ++round) {
         Tab tab;
+        tab.To(static_cast<int>(random() % 5));  // a run kept, resumed anywhere
         tab.Carry(Place(tab.Current(), tab.run));
         for (int move = 0; move < 40; ++move) {
             const int op = random() % 5;

@@ -25,7 +25,7 @@ def test_back_the_browsers_history_and_reloads_step_through_and_resume_the_run(t
                         (lambda: reload(script_of(5)), 5), (lambda: t.click("#c2001"), 4),
                         (lambda: t.keys("Backspace"), 3), (t.driver.refresh, 3),
                         (lambda: t.answer([1, 2, 1]), "verdict"), (t.driver.back, 5),
-                        (t.driver.forward, "verdict"), (lambda: t.click("#c2"), "results-again"),
+                        (t.driver.refresh, 5), (t.driver.forward, "verdict"), (lambda: t.click("#c2"), "results-again"),
                         (lambda: t.click("#results-again"), "verdict"), (lambda: t.click("#c2"), "end"),
                         (t.driver.refresh, "verdict")):
         step()
