@@ -6,6 +6,7 @@
 
 #include "TestSupport.h"
 #include "app/MainDialog.h"
+#include "app/SpokenWords.h"
 #include "flow/Transcript.h"
 #include "window/ControlIds.h"
 #include "window/DialogTemplate.h"
@@ -37,6 +38,7 @@ TEST_F(MainDialogTest, LoadedScriptGreetsShowsTheFirstQuestionAndTakesCommands) 
     EXPECT_TRUE(dialog.boxes.empty() && dialog.TimerRunning());
     // The first question comes with the window: no placeholder is ever shown.
     EXPECT_EQ(dialog.ControlText(IdQuestionText), "First?");
+    EXPECT_EQ(ProgressText(dialog.driver.Shown().questionNumber, 2), "Question 1 of 2");
 
     // Only a choice the question offers enables OK.
     dialog.driver.Press(1008);
@@ -53,6 +55,7 @@ TEST_F(MainDialogTest, LoadedScriptGreetsShowsTheFirstQuestionAndTakesCommands) 
     EXPECT_TRUE(dialog.printJobs.empty());
     dialog.Click(IdSkip);
     dialog.Click(IdPrint);  // the results are shown
+    EXPECT_EQ(ProgressText(dialog.driver.Shown().questionNumber, 2), "");
     EXPECT_EQ(dialog.printJobs.size(), 1u);
 
     dialog.Click(IdExit);

@@ -3,10 +3,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
-#include <QDir>
-#include <QFile>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
@@ -15,13 +11,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QShowEvent>
-#include <QUrl>
 
 #include <algorithm>
 
 #include "app/Keys.h"
 #include "app/MainDialog.h"
+#include "app/SpokenWords.h"
+#include "frontends/qt/Accessibility.h"
 #include "frontends/qt/KeyPress.h"
 #include "frontends/qt/Pane.h"
 #include "frontends/qt/TextFitting.h"
@@ -36,14 +32,6 @@ Rect ToRect(const QRect& r) { return {r.x(), r.y(), r.x() + r.width(), r.y() + r
 
 QRect ToQRect(const Rect& r) {
     return {r.left, r.top, std::max(0, r.Width()), std::max(0, r.Height())};
-}
-
-// The pictures the desktop entry installs, built into the program.
-QIcon ProgramIcon() {
-    QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/kinpath-%1.png").arg(size), QSize(size, size));
-    return icon;
 }
 
 }  // namespace
@@ -67,6 +55,7 @@ MainWindow::MainWindow(QWidget* parent)
     timer_.setParent(this);
     connect(&timer_, &QTimer::timeout, this, [this] { driver_.Tick(); });
     installEventFilter(this);
+    ServeAccessibility();
     BuildControls();
 }
 
@@ -101,7 +90,7 @@ void MainWindow::BuildControls() {
                 widget = pane_ = MakePane();
                 break;
             case ControlKind::Bar:
-                widget = MakeBar(t.id);
+                widget = MakeBar();
                 break;
             case ControlKind::DefaultButton:
             case ControlKind::Button:
@@ -109,9 +98,8 @@ void MainWindow::BuildControls() {
                 break;
         }
         widget->setObjectName(QStringLiteral("control%1").arg(t.id));
-        widget->setGeometry(
-            DialogUnitsToPixelsX(t.x, units_.x), DialogUnitsToPixelsY(t.y, units_.y),
-            DialogUnitsToPixelsX(t.width, units_.x), DialogUnitsToPixelsY(t.height, units_.y));
+        const QRect place = TemplateRect(t);
+        widget->setGeometry({widget->parentWidget()->mapFrom(this, place.topLeft()), place.size()});
         widget->setEnabled(t.enabled);
         widget->installEventFilter(this);
         controls_[t.id] = widget;
@@ -120,6 +108,15 @@ void MainWindow::BuildControls() {
         FitChoice(*choices_[k], QString::fromUtf8(DialogControls[ControlIndex(IdChoice1 + k)].text),
                   k + 1);
     FitQuestion(*question_, question_->text());
+    for (int b = 0; b < BarCount; ++b) {
+        const int id = IdFirstLabel + b;
+        DrawLabel(id, FromUtf8(DialogControls[ControlIndex(id)].text));
+    }
+}
+
+QRect MainWindow::TemplateRect(const ControlTemplate& t) const {
+    return {DialogUnitsToPixelsX(t.x, units_.x), DialogUnitsToPixelsY(t.y, units_.y),
+            DialogUnitsToPixelsX(t.width, units_.x), DialogUnitsToPixelsY(t.height, units_.y)};
 }
 
 QLabel* MainWindow::MakeLabel(const QString& text) {
@@ -140,7 +137,17 @@ QLabel* MainWindow::MakeQuestionText(const QString& text) {
 }
 
 QRadioButton* MainWindow::MakeChoice(int id, const QString& text) {
-    auto* choice = new QRadioButton(text, this);
+    if (!choiceGroup_) {
+        // A group the question names holds the choices where the template
+        // places them, so that a reader says the question with a choice.
+        choiceGroup_ = new QWidget(this);
+        choiceGroup_->setObjectName(ChoiceGroupName());
+        QRect area;
+        for (int k = 0; k < ChoiceButtonCount; ++k)
+            area |= TemplateRect(DialogControls[ControlIndex(IdChoice1 + k)]);
+        choiceGroup_->setGeometry(area);
+    }
+    auto* choice = new QRadioButton(text, choiceGroup_);
     choice->setAutoExclusive(true);
     // Tab reaches no choice until the screen names one (DrawChoiceTabStop).
     choice->setFocusPolicy(Qt::ClickFocus);
@@ -159,10 +166,12 @@ Pane* MainWindow::MakePane() {
         [this](PaneSelection selection) {
             if (selection != driver_.Shown().selection) driver_.Selected(selection);
         });
+    pane->setAccessibleName(FromUtf8(PaneName));
+    pane->ShowMenuWith([this](QMenu& menu, QPoint at) { ShowMenu(menu, at); });
     return pane;
 }
 
-QProgressBar* MainWindow::MakeBar(int id) {
+QProgressBar* MainWindow::MakeBar() {
     auto* bar = new QProgressBar(this);
     bar->setRange(BarLow, BarHigh);
     bar->setValue(BarLow);
@@ -170,10 +179,6 @@ QProgressBar* MainWindow::MakeBar(int id) {
     QPalette palette = bar->palette();
     palette.setColor(QPalette::Highlight, QColor(BarColour.red, BarColour.green, BarColour.blue));
     bar->setPalette(palette);
-    // The label standing above the bar names it for screen readers.
-    if (const auto* label =
-            qobject_cast<const QLabel*>(ControlWidget(IdFirstLabel + id - IdFirstBar)))
-        bar->setAccessibleName(label->text());
     return bar;
 }
 
@@ -257,13 +262,9 @@ void MainWindow::DrawCaption(std::string_view caption) { setWindowTitle(FromUtf8
 void MainWindow::DrawLayout(Layout layout) {
     // The results give the pane the window above the button row; the
     // questions (after Back or a preview) put it back in its place.
-    const ControlTemplate& t = DialogControls[ControlIndex(IdTranscript)];
     pane_->setGeometry(layout == Layout::Results
                            ? ToQRect(ResultsPaneRect({0, 0, width(), height()}))
-                           : QRect(DialogUnitsToPixelsX(t.x, units_.x),
-                                   DialogUnitsToPixelsY(t.y, units_.y),
-                                   DialogUnitsToPixelsX(t.width, units_.x),
-                                   DialogUnitsToPixelsY(t.height, units_.y)));
+                           : TemplateRect(DialogControls[ControlIndex(IdTranscript)]));
 }
 
 void MainWindow::DrawChecked(QRadioButton& choice, bool checked) {
@@ -283,15 +284,14 @@ void MainWindow::DrawControl(int id, const ControlView& control) {
     switch (DialogControls[static_cast<std::size_t>(index)].kind) {
         case ControlKind::QuestionText:
             FitQuestion(*question_, text);
+            choiceGroup_->setAccessibleName(text);
             break;
         case ControlKind::Choice:
             FitChoice(*Choice(id), text, id - IdChoice1 + 1);
             DrawChecked(*Choice(id), control.checked);
             break;
         case ControlKind::Label:
-            FitLabel(
-                *static_cast<QLabel*>(widget), text,
-                DialogUnitsToPixelsX(LabelLimit(DialogControls[std::size_t(index)]), units_.x) - 1);
+            DrawLabel(id, text);
             break;
         case ControlKind::DefaultButton:
         case ControlKind::Button:
@@ -304,6 +304,13 @@ void MainWindow::DrawControl(int id, const ControlView& control) {
     }
     if (widget->isEnabledTo(this) != control.enabled) widget->setEnabled(control.enabled);
     if (widget->isHidden() == control.visible) widget->setVisible(control.visible);
+}
+
+void MainWindow::DrawLabel(int id, const QString& text) {
+    // The label names its bar for readers, whole also when it shows it cut.
+    FitLabel(*static_cast<QLabel*>(ControlWidget(id)), text,
+             DialogUnitsToPixelsX(LabelLimit(DialogControls[ControlIndex(id)]), units_.x) - 1);
+    Bar(id - IdFirstLabel + IdFirstBar)->setAccessibleName(text);
 }
 
 void MainWindow::DrawChoiceTabStop(int id) {
@@ -368,44 +375,5 @@ bool MainWindow::IsChecked(int id) const {
 
 void MainWindow::StartTicks(int intervalMs) { timer_.start(intervalMs); }
 void MainWindow::StopTicks() { timer_.stop(); }
-
-// --- Placement and the desktop
-
-void MainWindow::MoveWindow(QPoint wanted) { move(PlaceOnScreen(wanted)); }
-
-QPoint MainWindow::PlaceOnScreen(QPoint wanted) const {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen) return wanted;
-    const QRect room = screen->availableGeometry();
-    // The frame's size is the desktop's, known once shown; before, the
-    // client size stands in for it.
-    const QSize outer = frameGeometry().size().expandedTo(size());
-    const int x = std::max(room.left(), std::min(wanted.x(), room.right() + 1 - outer.width()));
-    const int y = std::max(room.top(), std::min(wanted.y(), room.bottom() + 1 - outer.height()));
-    return {x, y};
-}
-
-void MainWindow::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    // Shown, the frame's real size is known: keep its title bar on the screen.
-    if (!event->spontaneous()) move(PlaceOnScreen(pos()));
-}
-
-bool MainWindow::OpenFile(const std::string& path) {
-    QByteArray bytes = QByteArray::fromStdString(path);
-    if (!bytes.startsWith('/')) bytes.prepend(QFile::encodeName(QDir::currentPath()) + '/');
-    // The URL carries the path's own bytes, so that a folder name that is not
-    // UTF-8 still leads to the file written.
-    return OpenUrl(QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/"), QUrl::StrictMode));
-}
-
-bool MainWindow::OpenUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
-
-void NameApplication() {
-    QApplication::setApplicationName(QStringLiteral("kinpath"));
-    QApplication::setWindowIcon(ProgramIcon());
-    // The Wayland app id: the desktop entry's name.
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.kinpath.Kinpath"));
-}
 
 }  // namespace kinpath::qt

@@ -21,7 +21,9 @@
 #include "window/View.h"
 
 class QAbstractButton;
+class QIcon;
 class QLabel;
+class QMenu;
 class QMessageBox;
 class QPrintDialog;
 class QPrinter;
@@ -37,6 +39,8 @@ class Pane;
 // Names the application so the desktop ties its window to the desktop entry
 // and icon. Call right after the QApplication is made.
 void NameApplication();
+// The pictures the desktop entry installs, built into the program.
+QIcon ProgramIcon();
 
 class MainWindow : public QDialog, public View {
 public:
@@ -75,6 +79,7 @@ public:
     void DrawBar(int barId, std::int32_t position) override;
     void DrawChoiceTabStop(int id) override;
     void DrawFocus(int id) override;
+    void DrawProgress(int number, int count) override;
     void DrawBox(const Box* box) override;
     void DrawEnd() override;
 
@@ -95,22 +100,31 @@ protected:
     virtual bool OpenUrl(const QUrl& url);
     // The run is over.
     virtual void EndRun(int exitCode);
+    // Opens the menu there until the user leaves it.
+    virtual void RunMenu(QMenu& menu, QPoint at);
 
     // The keys every window shares, before the control holding the focus or a
     // button's Alt letter takes them; the focus the user moves, reported.
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     void BuildControls();
+    // Where the template places a control, in pixels of the window.
+    QRect TemplateRect(const ControlTemplate& t) const;
     // One maker per control kind; BuildControls names and places what they make.
     QLabel* MakeLabel(const QString& text);
     QLabel* MakeQuestionText(const QString& text);
     QRadioButton* MakeChoice(int id, const QString& text);
     Pane* MakePane();
-    QProgressBar* MakeBar(int id);
+    QProgressBar* MakeBar();
     QPushButton* MakeButton(int id, const QString& text, bool isDefault);
+    // A bar's name, on its label and for readers.
+    void DrawLabel(int id, const QString& text);
+    // A right click's menu, with Back added, opened there.
+    void ShowMenu(QMenu& menu, QPoint at);
     // A click reaches the driver as a press of the control.
     void PressOnClick(QAbstractButton* button, int id);
     // The print dialog the driver asked for; the started printer, or null.
@@ -128,6 +142,7 @@ private:
     BaseUnits units_;
     std::map<int, QWidget*> controls_;  // children of the window, which deletes them
     QLabel* question_ = nullptr;
+    QWidget* choiceGroup_ = nullptr;
     std::array<QRadioButton*, ChoiceButtonCount> choices_{};
     Pane* pane_ = nullptr;
     QPointer<QMessageBox> box_;  // the box waiting for its answer

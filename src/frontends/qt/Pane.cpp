@@ -1,7 +1,9 @@
 #include "frontends/qt/Pane.h"
 
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QPlainTextDocumentLayout>
 #include <QResizeEvent>
@@ -10,6 +12,7 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <memory>
 
 #include "app/PanePositions.h"
 #include "frontends/qt/Utf8.h"
@@ -53,6 +56,13 @@ void Pane::ReportTo(std::function<void(std::vector<PaneLine>)> laidOut,
                     std::function<void(PaneSelection)> selected) {
     laidOut_ = std::move(laidOut);
     selected_ = std::move(selected);
+}
+
+void Pane::contextMenuEvent(QContextMenuEvent* event) {
+    if (!showMenu_) return QPlainTextEdit::contextMenuEvent(event);
+    const std::unique_ptr<QMenu> menu(createStandardContextMenu(event->pos()));
+    menu->addSeparator();
+    showMenu_(*menu, event->globalPos());
 }
 
 void Pane::ReportSelection() {

@@ -13,6 +13,8 @@
 
 #include "window/Screen.h"
 
+class QMenu;
+
 namespace kinpath::qt {
 
 // It has no caret, so that an idle window never wakes up to blink one: a frame
@@ -36,8 +38,11 @@ public:
     PaneSelection Selection() const;
     // Selects that much of the text, highlighted; nothing is reported.
     void Select(PaneSelection selection);
+    // A right click's menu: the text's own, which show adds to and opens there.
+    void ShowMenuWith(std::function<void(QMenu&, QPoint)> show) { showMenu_ = std::move(show); }
 
 protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool event(QEvent* event) override;
@@ -60,6 +65,7 @@ private:
     mutable qreal linesWidth_ = -1;
     std::function<void(std::vector<PaneLine>)> laidOut_;
     std::function<void(PaneSelection)> selected_;
+    std::function<void(QMenu&, QPoint)> showMenu_;
     // Set while the pane changes its text or selection itself, and while it
     // reports its lines.
     bool quiet_ = false;

@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <string>
 
+#include "app/SpokenWords.h"
 #include "app/TextFit.h"
+#include "frontends/qt/Utf8.h"
 
 namespace kinpath::qt {
 
@@ -36,8 +38,11 @@ void FitChoice(QRadioButton& choice, const QString& whole, int number) {
     const QString shown = choice.fontMetrics().elidedText(whole, Qt::ElideRight, room);
     // An ampersand shows as itself instead of marking a shortcut letter.
     choice.setText(QString(shown).replace(QLatin1Char('&'), QStringLiteral("&&")));
-    const QString key = QStringLiteral("Press %1").arg(number);
+    const QString key = FromUtf8(ChoiceKeyText(number));
     choice.setToolTip(PlainTip(shown == whole ? key : whole + QLatin1Char('\n') + key));
+    // A reader says the whole text and the key as words, whatever the row shows.
+    choice.setAccessibleName(whole);
+    choice.setAccessibleDescription(key);
 }
 
 void FitLabel(QLabel& label, const QString& whole, int right) {

@@ -104,11 +104,6 @@ Rect PagePlace(int id, Layout layout) {
     return Mapped(Template(id));
 }
 
-std::string ProgressText(int number, int count) {
-    if (number <= 0) return "";
-    return "Question " + std::to_string(number) + " of " + std::to_string(count);
-}
-
 std::string PickLabel(const Verdict& verdict) {
     std::string label = "Your best " + verdict.words[0];
     return verdict.className.empty() ? label : label + " and " + verdict.words[1];

@@ -55,7 +55,6 @@ Rect PagePlace(int id, Layout layout);
 
 // Words of the page: the caption of a control only the page has.
 const char* PageCaption(int id);
-std::string ProgressText(int number, int count);
 // The pick as a heading, and as one sentence to share.
 std::string PickTitle(const Verdict& verdict);
 // What the card calls the pick: "Your best race and class".

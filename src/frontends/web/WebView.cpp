@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/PanePositions.h"
+#include "app/SpokenWords.h"
 #include "frontends/web/PageLayout.h"
 #include "frontends/web/WebPrintSurface.h"
 #include "scoring/RowNames.h"

@@ -64,6 +64,8 @@ void MainWindow::ChangeDpi(int newDpi, const RECT& suggested) {
         tips_->SetQuestionMargin(QuestionMargin(dpi_));
         for (int id = IdChoice1; id <= IdQuestionText; ++id)
             tips_->Fit(id, Widen(driver_.Shown().controls[ControlIndex(id)].text));
+        // The font's names need not grow as the labels did.
+        FitLabels(hwnd_);
     }
     SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -161,6 +161,9 @@ INT_PTR MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case PrintMessage:
             driver_.Printed(RunPrintDialog(wParam != 0));
             return TRUE;
+        case WM_CONTEXTMENU:
+            ShowMenu(lParam);
+            return TRUE;
         case WM_DPICHANGED:
             ChangeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return TRUE;

@@ -71,6 +71,8 @@ protected:
     // Where the window meets the desktop; tests replace it. True when a viewer
     // was started.
     virtual bool ShellOpen(const std::wstring& path);
+    // Opens the menu there until the user leaves it; the item chosen, or 0.
+    virtual UINT TrackMenu(HMENU menu, POINT at);
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -83,6 +85,8 @@ private:
     void DressControls();
     // The pane's selection, reported when it changed.
     void ReportSelection();
+    // The right-click menu at that point of the screen (-1: from the keyboard).
+    void ShowMenu(LPARAM at);
     // A click on a control, reported; a choice then shows the check the run gave it.
     void Click(int id);
     // The choices show the checks the run gave them.

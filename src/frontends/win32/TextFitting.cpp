@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "app/SpokenWords.h"
 #include "app/TextFit.h"
 
 #include "frontends/win32/Pane.h"
@@ -29,6 +30,18 @@ std::wstring Cut(std::wstring_view text, const std::function<bool(std::wstring_v
     return std::wstring(cut.begin(), cut.end());
 }
 
+// Where the controls at that x (in dialog units) stand now, in pixels, or
+// the client area's right edge: after a change of resolution the dialog's
+// own units still measure the font it was made with.
+int EdgeAt(HWND dialog, int units) {
+    for (const ControlTemplate& other : DialogControls) {
+        if (other.x == units) return ControlRect(dialog, GetDlgItem(dialog, other.id)).left;
+    }
+    RECT client{};
+    GetClientRect(dialog, &client);
+    return client.right;
+}
+
 }  // namespace
 
 WindowDC::WindowDC(HWND window)
@@ -49,16 +62,14 @@ int WindowDC::TextWidth(std::wstring_view text) const {
 }
 
 void FitLabels(HWND dialog) {
-    const WindowDC dc(dialog);
     for (const ControlTemplate& t : DialogControls) {
         if (t.kind != ControlKind::Label) continue;
-        // A wider dialog font, or a game's longer name, still shows whole
-        // where there is room.
-        RECT edge{LabelLimit(t), 0, 0, 0};
-        MapDialogRect(dialog, &edge);
+        // A wider font, or a game's longer name, still shows whole where
+        // there is room; measured in the label's own font.
         HWND label = GetDlgItem(dialog, t.id);
         const Rect r = ControlRect(dialog, label);
-        const int width = std::min<int>(dc.TextWidth(WindowText(label)), edge.left - 1 - r.left);
+        const int width = std::min<int>(WindowDC(label).TextWidth(WindowText(label)),
+                                        EdgeAt(dialog, LabelLimit(t)) - 1 - r.left);
         if (width > r.Width())
             SetWindowPos(label, nullptr, 0, 0, width, r.Height(),
                          SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -104,7 +115,7 @@ void TextTips::Fit(int id, std::wstring_view whole) {
         const std::wstring shown =
             Cut(whole, [&](std::wstring_view text) { return dc.TextWidth(text) <= room; });
         if (shown != whole) tip = std::wstring(whole) + L"\n";
-        tip += L"Press " + std::to_wstring(id - IdChoice1 + 1);
+        tip += Widen(ChoiceKeyText(id - IdChoice1 + 1));
         SetWindowTextW(c, Widen(MarkedCaption(Narrow(shown), id)).c_str());
     }
     SetTip(c, std::move(tip));

@@ -5,7 +5,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -40,8 +42,18 @@ public:
     std::vector<QUrl> opened;
     bool viewerStarts = true;
     std::vector<int> endRuns;
+    // The last menu's last item, "text\tkey", " [off]" when unusable; chosen
+    // when menuChooses.
+    std::string menuItem;
+    bool menuChooses = false;
 
 protected:
+    void RunMenu(QMenu& menu, QPoint) override {
+        QAction* item = menu.actions().back();
+        menuItem = (item->text() + QLatin1Char('\t') + item->shortcut().toString()).toStdString() +
+                   (item->isEnabled() ? "" : " [off]");
+        if (menuChooses) item->trigger();
+    }
     void ShowBox(QMessageBox& box) override {
         boxes.push_back(box.windowTitle().toStdString() + ": " + box.text().toStdString() +
                         (box.parentWidget() == this ? " [owned]" : ""));
@@ -97,6 +109,13 @@ protected:
     void Click(int id) {
         qobject_cast<QAbstractButton*>(window->ControlWidget(id))->click();
         Pump();
+    }
+    // The menu's item a right click on the control shows.
+    std::string RightClick(int id) {
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(1, 1), QPoint(1, 1));
+        QCoreApplication::sendEvent(window->ControlWidget(id), &event);
+        Pump();
+        return window->menuItem;
     }
     // A key goes where the window's focus is, and travels up from there.
     void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {

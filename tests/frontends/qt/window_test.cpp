@@ -2,9 +2,11 @@
 // and key becomes, its boxes, timer and pane. The rules behind them are the
 // driver's, proved in tests/app/.
 #include <QAbstractEventDispatcher>
+#include <QAccessible>
 #include <QDeadlineTimer>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -13,6 +15,7 @@
 #include <QTextCursor>
 
 #include <algorithm>
+#include <map>
 
 #include "QtTestSupport.h"
 #include "window/ControlIds.h"
@@ -53,8 +56,8 @@ TEST_F(QtWindowTest, BuildsTheTemplatesControlsInOrder) {
     window->MoveWindow({9000, 9000});
     EXPECT_TRUE(screen.contains(window->frameGeometry()));
     // Created in template order, which is also the tab and stacking order.
-    const auto children = window->findChildren<QWidget*>(
-        QRegularExpression(QStringLiteral("^control")), Qt::FindDirectChildrenOnly);
+    const auto children =
+        window->findChildren<QWidget*>(QRegularExpression(QStringLiteral("^control")));
     ASSERT_EQ(children.size(), 69);
     const char* const classes[] = {"QLabel",       "QRadioButton", "QPlainTextEdit", "QLabel",
                                    "QProgressBar", "QPushButton",  "QPushButton"};
@@ -63,7 +66,8 @@ TEST_F(QtWindowTest, BuildsTheTemplatesControlsInOrder) {
         SCOPED_TRACE(t.id);
         ASSERT_EQ(window->ControlWidget(t.id), children[i]);
         EXPECT_STREQ(children[i]->metaObject()->className(), classes[static_cast<int>(t.kind)]);
-        EXPECT_EQ(children[i]->geometry(), px(t.x, t.y, t.width, t.height));
+        EXPECT_EQ(QRect(children[i]->mapTo(window.get(), QPoint()), children[i]->size()),
+                  px(t.x, t.y, t.width, t.height));
         EXPECT_EQ(window->ControlText(t.id), t.kind == ControlKind::Pane ? "" : t.text);
         if (const auto* bar = qobject_cast<QProgressBar*>(children[i])) {
             EXPECT_EQ(bar->palette().color(QPalette::Highlight), QColor(255, 0, 0));
@@ -153,6 +157,7 @@ TEST_F(QtWindowTest, BoxesTheirAnswersTheResultsAndTheSavedPage) {
     script.replace(script.find("recap=yes"), 9, "recap=ask");
     StartOn(script);
     const QRect questionsPane = window->ControlWidget(IdTranscript)->geometry();
+    EXPECT_EQ(RightClick(IdFirstLabel), "Back\tBackspace [off]");  // Back, usable when the key is
     window->answer = QMessageBox::No;
     Click(IdChoice1);
     Click(IdOk);
@@ -181,7 +186,8 @@ TEST_F(QtWindowTest, BoxesTheirAnswersTheResultsAndTheSavedPage) {
     EXPECT_EQ(window->boxes.back(),
               "Error: Could not open Kinpath.html in a viewer. It was saved as:\n" +
                   QString::fromUtf8(page).toStdString() + " [owned]");
-    Key(Qt::Key_Backspace);
+    window->menuChooses = true;  // in the pane's own menu too
+    EXPECT_EQ(RightClick(IdTranscript), "Back\tBackspace");
     EXPECT_EQ(window->ControlWidget(IdTranscript)->geometry(), questionsPane);
     EXPECT_TRUE(window->ControlWidget(IdChoice1)->isVisible());
 }
@@ -213,6 +219,8 @@ TEST_F(QtWindowTest, CutTextsEndInAnEllipsisWithTheWholeTextAndDigitKeyInTheirTo
     EXPECT_TRUE(cut->text().endsWith(QChar(0x2026)));
     EXPECT_LE(cut->sizeHint().width(), cut->width());
     EXPECT_EQ(ShownTip(cut), text + "\nPress 1");
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(cut)->text(QAccessible::Name).toStdString(),
+              text);
     EXPECT_EQ(ShownTip(question), text);
     EXPECT_EQ(question->text(),
               QString::fromStdString(text).left(question->text().size() - 1) + QChar(0x2026));
@@ -223,6 +231,27 @@ TEST_F(QtWindowTest, CutTextsEndInAnEllipsisWithTheWholeTextAndDigitKeyInTheirTo
     EXPECT_EQ(ShownTip(window->ControlWidget(IdChoice1 + 1)), "Press 2");
     Click(IdSkip);
     EXPECT_EQ(question->toolTip(), QString());
+}
+
+// Each bar's name shows whole, at 96 dots an inch and again, in a run of its
+// own, at 120, 144 and 192: the font grows in steps of its own, not the
+// template's units'.
+TEST_F(QtWindowTest, BarNamesShowWholeAtEveryResolution) {
+    Start(false);
+    for (int id = IdFirstLabel; id < IdFirstLabel + BarCount; ++id) {
+        const auto* label = qobject_cast<QLabel*>(window->ControlWidget(id));
+        EXPECT_EQ(label->text().toStdString(), DialogControls[ControlIndex(id)].text);
+        EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width()) << id;
+    }
+    if (qEnvironmentVariableIsSet("QT_FONT_DPI")) return;
+    for (const char* dpi : {"120", "144", "192"}) {
+        qputenv("QT_FONT_DPI", dpi);
+        EXPECT_EQ(QProcess::execute(QCoreApplication::applicationFilePath(),
+                                    {QStringLiteral("--gtest_filter=*BarNamesShowWhole*")}),
+                  0)
+            << dpi;
+    }
+    qunsetenv("QT_FONT_DPI");
 }
 
 // A script's game titles the window and names its bars; those it lacks are hidden.
@@ -273,6 +302,54 @@ TEST_F(QtWindowTest, PaneReportsItsWrappedLinesAndTheUsersSelection) {
     window->DrawPane(window->Driver().Shown().pane + "More\r\n");
     EXPECT_GT(pane->verticalScrollBar()->maximum(), 0);
     EXPECT_EQ(pane->verticalScrollBar()->value(), 0);
+}
+
+std::string Node(QAccessible::Role role, const char* name) {
+    return std::to_string(role) + " " + name;
+}
+
+// The controls under root by role and name (a group's too, not a control's
+// own parts such as the pane's scroll bar), each checked to be named and to
+// have root's node for its parent.
+std::map<std::string, QAccessibleInterface*> Tree(QAccessibleInterface* root) {
+    std::map<std::string, QAccessibleInterface*> tree;
+    for (int i = 0; i < root->childCount(); ++i) {
+        QAccessibleInterface* node = root->child(i);
+        const QString name = node->text(QAccessible::Name);
+        EXPECT_FALSE(name.isEmpty()) << node->object();
+        EXPECT_EQ(std::pair(node->parent(), root->indexOfChild(node)), std::pair(root, i));
+        tree[Node(node->role(), name.toUtf8().constData())] = node;
+        if (node->role() == QAccessible::Grouping) tree.merge(Tree(node));
+    }
+    return tree;
+}
+
+// A reader meets named controls only, the question naming its choices, which
+// say their keys; the bars' names and values, the pane's name; where the
+// player is.
+TEST_F(QtWindowTest, ReadersMeetNamedControlsAndTheQuestionNamesItsChoices) {
+    StartOn(Questionnaire(3));
+    QAccessibleInterface* root = QAccessible::queryAccessibleInterface(window.get());
+    const auto where = [root] { return root->text(QAccessible::Description).toStdString(); };
+    EXPECT_EQ(where(), "Question 1 of 3");
+    auto tree = Tree(root);
+    QAccessibleInterface* group = tree[Node(QAccessible::Grouping, "Question 1")];
+    ASSERT_TRUE(group);
+    EXPECT_EQ(group->childCount(), 2);  // the six empty choices are left out
+    EXPECT_EQ(tree[Node(QAccessible::RadioButton, "Answer 2")], group->child(1));
+    EXPECT_EQ(group->child(1)->text(QAccessible::Description), QStringLiteral("Press 2"));
+    EXPECT_TRUE(tree[Node(QAccessible::EditableText, "Results")]);
+    QAccessibleInterface* wizard = tree[Node(QAccessible::ProgressBar, "Wizard")];
+    ASSERT_TRUE(wizard && wizard->valueInterface());
+    Click(IdSkip);
+    EXPECT_EQ(where(), "Question 2 of 3");
+    Click(IdSkip);
+    Click(IdSkip);  // the results: no question, choice or bar
+    for (const auto& [key, node] : Tree(root))
+        EXPECT_TRUE(node->role() != QAccessible::Grouping &&
+                    node->role() != QAccessible::ProgressBar)
+            << key;
+    EXPECT_EQ(where(), "");
 }
 
 }  // namespace
