@@ -150,7 +150,7 @@ std::int32_t TopScore(const std::vector<Verdict::Standing>& rows) {
     return top;
 }
 
-std::string LeadersText(const Screen& shown, const BarState& bars) {
+std::string LeadersText(const Screen& shown, const PointValues& totals) {
     std::string text;
     for (const int first : {0, BarCount / 2}) {
         const int end = first ? BarCount : BarCount / 2;
@@ -160,17 +160,16 @@ std::string LeadersText(const Screen& shown, const BarState& bars) {
         for (int n = 0, last = -1; n < 3; ++n) {
             int best = -1;
             for (int b = first; b < end; ++b) {
-                const std::int32_t total = bars.BarTarget[SlotForBarIndex(b)];
-                const std::int32_t before =
-                    last < 0 ? INT32_MAX : bars.BarTarget[SlotForBarIndex(last)];
+                const std::int32_t total = totals[SlotForBarIndex(b)];
+                const std::int32_t before = last < 0 ? INT32_MAX : totals[SlotForBarIndex(last)];
                 const bool next = total < before || (total == before && b > last);
                 if (total > 0 && LabelOf(shown, b).visible && next &&
-                    (best < 0 || total > bars.BarTarget[SlotForBarIndex(best)]))
+                    (best < 0 || total > totals[SlotForBarIndex(best)]))
                     best = b;
             }
             if (best < 0) break;
             group += (n ? ", " : "") + LabelOf(shown, best).text + " " +
-                     std::to_string(bars.BarTarget[SlotForBarIndex(best)]);
+                     std::to_string(totals[SlotForBarIndex(best)]);
             last = best;
         }
         if (!group.empty()) text += (text.empty() ? "" : " \u00b7 ") + group;

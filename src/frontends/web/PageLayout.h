@@ -74,9 +74,9 @@ int StandingPermille(std::int32_t score, std::int32_t top);
 // The highest score among rows (0 when none is above it).
 std::int32_t TopScore(const std::vector<Verdict::Standing>& rows);
 // The strip that stays in sight while answering: the three leading rows of
-// each table with their totals ("Leading now: Dwarf 18, ... · Paladin 18");
-// empty while no row has points.
-std::string LeadersText(const Screen& shown, const BarState& bars);
+// each table with their totals (the run's, not the bars' moving ones) ("Leading now: Dwarf 18, ...
+// · Paladin 18"); empty while no row has points.
+std::string LeadersText(const Screen& shown, const PointValues& totals);
 // The offer of a run kept from an earlier visit: where it stands.
 std::string ContinueText(int number, int count);
 

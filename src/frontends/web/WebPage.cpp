@@ -109,8 +109,9 @@ void WebPage::Handle(int focused, F input, bool travelled) {
         Store();
     }
     const Screen& shown = r.driver.Shown();
-    const bool answering = shown.layout == Layout::Questions && !shown.ended;
-    r.view.DrawLeaders(answering ? LeadersText(shown, r.driver.Bars()) : "");
+    const bool answering =
+        r.driver.CurrentRun() && shown.layout == Layout::Questions && !shown.ended;
+    r.view.DrawLeaders(answering ? LeadersText(shown, r.driver.CurrentRun()->BarTargets()) : "");
     r.view.ShowFocus(shown.focus);
 }
 void WebPage::Press(int id, int focused) {

@@ -68,7 +68,7 @@ TEST(BrowserHistory, TwoEntriesAtMostAndForwardReturnsToTheResults) {
         tab.To(static_cast<int>(random() % 5));  // a run kept, resumed anywhere
         tab.Carry(Place(tab.Current(), tab.run));
         for (int move = 0; move < 40; ++move) {
-            const int op = random() % 5;
+            const int op = random() % 6;
             const RunPlace before = tab.run;
             if (op < 2) tab.Answer();
             if (op == 2) {
@@ -84,6 +84,10 @@ TEST(BrowserHistory, TwoEntriesAtMostAndForwardReturnsToTheResults) {
                 }
             }
             if (op == 4) tab.Carry(Place(tab.Current(), tab.run));  // a reload
+            if (op == 5) {  // a draft reloaded after an edit: the run resumes elsewhere
+                tab.To(static_cast<int>(random() % 5));
+                tab.Carry(Place(tab.Current(), tab.run));
+            }
             const BrowserEntry now = tab.Current();
             ASSERT_TRUE(now.own && now.place.results == tab.run.results) << round;
             ASSERT_TRUE(!now.place.results || now.place.depth == tab.run.depth);

@@ -20,14 +20,14 @@ TEST(PageLayout, TheLeadersAreEachTablesThreeHighest) {
     std::mt19937 random(7);
     for (int round = 0; round < 500; ++round) {
         Screen shown;
-        BarState bars;
+        PointValues totals{};
         std::vector<std::pair<int, int>> tables[2];  // total, bar
         for (int b = 0; b < BarCount; ++b) {
             ControlView& label = shown.controls[ControlIndex(IdFirstLabel + b)];
             label.text = "R" + std::to_string(b);
             label.visible = random() % 5 != 0;
             const int total = static_cast<int>(random() % 7) - 2;
-            bars.BarTarget[SlotForBarIndex(b)] = total;
+            totals[SlotForBarIndex(b)] = total;
             if (total > 0 && label.visible) tables[b >= BarCount / 2].push_back({total, b});
         }
         std::string expected;
@@ -41,7 +41,7 @@ TEST(PageLayout, TheLeadersAreEachTablesThreeHighest) {
             }
             if (!group.empty()) expected += (expected.empty() ? "" : " \u00b7 ") + group;
         }
-        EXPECT_EQ(LeadersText(shown, bars), expected.empty() ? "" : "Leading now: " + expected);
+        EXPECT_EQ(LeadersText(shown, totals), expected.empty() ? "" : "Leading now: " + expected);
     }
 }
 

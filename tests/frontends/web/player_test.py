@@ -234,8 +234,12 @@ def test_the_layout_at_every_size_and_text_size_and_the_results_explain_the_pick
                                        "return [r.left, r.top]") for _ in range(4)]
         assert all(b[1] > a[1] + 4 or (abs(b[1] - a[1]) <= 4 and b[0] > a[0])
                    for a, b in zip(order, order[1:])), order
-        if width < 700:  # the leaders in sight while answering, the bars a tap away
-            assert (lead := t.js("return document.getElementById('leaders').textContent")).startswith("Leading now: "), (width, lead)
+        if width < 700:  # the leaders in sight while answering, with their totals; the bars a tap away
+            t.rest()
+            name, value = t.js("return document.getElementById('leaders').textContent").split(
+                "Leading now: ")[1].split(",")[0].split(" \u00b7 ")[0].rsplit(" ", 1)
+            assert t.js("return [...document.querySelectorAll('.label')].find(l => l.textContent === arguments[0])"
+                        ".nextSibling.getAttribute('aria-valuenow')", name) == value
             t.js("document.getElementById('leaders').click()")
             assert 0 < rect(t, "#races")[1] < height and not t.js("scrollTo(0, 0)")
         t.click("#c1001 input")  # OK usable: the primary button's text counts
