@@ -51,6 +51,7 @@ EM_JS(void, JsVerdict,
 EM_JS(void, JsVerdictRow, (const char* group, const char* name, int value, int permille),
       { Kinpath.verdictRow(UTF8ToString(group), UTF8ToString(name), value, permille); });
 EM_JS(void, JsVerdictReason, (const char* text), { Kinpath.verdictReason(UTF8ToString(text)); });
+EM_JS(void, JsVerdictAbout, (const char* text), { Kinpath.verdictAbout(UTF8ToString(text)); });
 EM_JS(void, JsNoVerdict, (), { Kinpath.noVerdict(); });
 EM_JS(void, JsFocus, (int id, int reveal), { Kinpath.focus(id, !!reveal); });
 EM_JS(void, JsSelectAll, (), { Kinpath.selectAll(); });
@@ -197,6 +198,7 @@ void WebView::DrawVerdict(const Verdict* verdict) {
         verdict->classes.empty() ? "" : Capitalised(PluralOf(verdict->words[1]));
     JsVerdict(PickLabel(*verdict).c_str(), PickTitle(*verdict).c_str(),
               Capitalised(PluralOf(verdict->words[0])).c_str(), second.c_str());
+    for (const std::string& line : verdict->about) JsVerdictAbout(line.c_str());
     for (const auto& [group, rows] :
          {std::pair("races", &verdict->races), std::pair("classes", &verdict->classes)}) {
         for (const Verdict::Standing& row : *rows)
