@@ -261,15 +261,24 @@ Verdict MakeVerdict(const Session& session, const BestPick& pick) {
                     session.Texts().words,
                     {},
                     {},
+                    {},
                     {}};
+    // "Unknown" is no row; a game of one table has no class.
+    for (const int row : {pick.race < RaceRowCount ? pick.race : -1,
+                          pick.cls < ClassRowCount ? RaceRowCount + pick.cls : -1}) {
+        if (HasRow(game, row) && !RowOf(game, row).about.empty())
+            verdict.about.push_back(DisplayText(RowName(game, row)) + ": " +
+                                    DisplayText(RowOf(game, row).about));
+    }
     for (const RankEntry& row : session.RaceTable())
         verdict.races.push_back({std::string(RowName(game, row.row)), row.score});
     for (const RankEntry& row : session.ClassTable())
         verdict.classes.push_back({std::string(RowName(game, row.row)), row.score});
     const SettingsBlock* settings = session.Document().Settings();
     verdict.reasons = ExplainPick(
-        game, session.Texts().words, session.PointTotals(), session.RaceTable(),
-        session.ClassTable(), settings ? settings->preference : Preference::ClassOverRace, pick);
+        game, session.Texts().words, AnsweringOf(session.Document(), session.AnsweredList()),
+        session.RaceTable(), session.ClassTable(),
+        settings ? settings->preference : Preference::ClassOverRace, pick);
     return verdict;
 }
 

@@ -59,6 +59,37 @@ constexpr const char* Names[RowCount] = {
     "Cleric",    "Druid",    "Enchanter",     "Magician", "Monk",    "Necromancer", "Paladin",
     "Ranger",    "Rogue",    "Shadow Knight", "Shaman",   "Warrior", "Wizard"};
 
+// What each row is and how it plays, in a line a player reads on the pick.
+constexpr const char* Abouts[RowCount] = {
+    "Tall, hardy folk of the frozen north who hit hard and shrug off cold and blows.",
+    "Elves of the deep caves who see in the dark: clever, secretive, drawn to magic.",
+    "Short, stout mountain folk, tough and stubborn, who hold the front line.",
+    "A learned people who live for study: frail in a brawl, strong in magic.",
+    "Small, inventive tinkerers whose quick minds suit spells and clever devices.",
+    "Born between two peoples and at ease in both, with a little of each one's gifts.",
+    "Small, cheerful country folk, light on their feet and hard to catch.",
+    "Proud, graceful elves of old cities, devoted to learning and the higher magic.",
+    "The most common folk of all, able to learn almost any trade: a sure start on any path.",
+    "Scaled, cold-blooded folk of the swamps, hardy and disciplined, and widely mistrusted.",
+    "Huge, immensely strong and slow of wit: very hard to knock down.",
+    "Towering swamp dwellers whose wounds close by themselves; fierce and much feared.",
+    "Quick, light elves of the forests, at home in the trees and deadly with a bow.",
+    "A travelling musician whose songs lift friends and unsettle foes; a bit of everything.",
+    "A priest who heals and shields the party: the one everyone stays close to.",
+    "A keeper of the wild who heals, calls on the weather and travels far and fast.",
+    "A caster of the mind who charms, confuses and holds enemies in place.",
+    "A summoner who calls up servants of fire, earth, air and water to fight.",
+    "A fighter without weapons, trained in body and mind: fast and hard to pin down.",
+    "A dark caster who raises the dead to serve and drains the life from foes.",
+    "A holy knight bound by an oath, who fights in front and heals those beside.",
+    "A hunter of the wilds with bow and blade, who tracks and fights from cover.",
+    "A quick, quiet fighter who strikes from behind and deals with locks and traps.",
+    "A knight of dark powers in heavy armour, who fights with fear and cursed spells.",
+    "A caller of spirits who heals, weakens enemies and makes friends stronger.",
+    "A master of arms and armour who stands in front and takes the blows.",
+    "A student of raw magic who strikes hardest from afar but is frail up close.",
+};
+
 // Which totals make up each row's score. The leanings count for the rows they
 // describe: evil, good, big race, small race. Each row is led by its own total.
 struct ScoreRule {
@@ -101,6 +132,7 @@ Game MakeBuiltInGame() {
     for (int row = 0; row < RowCount; ++row) {
         GameRow entry;
         entry.name = Names[row];
+        entry.about = Abouts[row];
         const ScoreRule& rule = ScoreRules[row];
         entry.count = static_cast<std::uint8_t>(rule.count);
         for (int i = 0; i < rule.count; ++i)
@@ -116,6 +148,8 @@ Game MakeBuiltInGame() {
         game.tables[row < RaceRowCount ? 0 : 1].push_back(entry);
     }
     game.shared = {"evil", "good", "big race", "small race"};
+    game.sharedAbout = {"a liking for dark and ruthless ways", "a wish to do right by others",
+                        "a liking for a large, strong body", "a liking for a small, nimble body"};
     for (const PointKey& key : AnswerPointKeys)
         game.keys.push_back({key.key, static_cast<std::uint8_t>(key.slot)});
     return game;

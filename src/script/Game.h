@@ -54,8 +54,10 @@ struct Game {
     // FirstTableCapacity.. (as RowCount numbers them); a game of one table
     // has no second.
     std::array<std::vector<GameRow>, 2> tables;
-    // The shared totals' names, slot BarSlotCount on.
+    // The shared totals' names, slot BarSlotCount on, and what each stands
+    // for in a few words (none for a declared game's).
     std::vector<std::string> shared;
+    std::vector<std::string> sharedAbout;
     // The point keys in the order an answer's line is tested against them.
     std::vector<GameKey> keys;
     friend bool operator==(const Game&, const Game&) = default;

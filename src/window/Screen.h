@@ -76,7 +76,11 @@ struct Verdict {
     // Every race and class with its score, as the ranking ordered them.
     std::vector<Standing> races;
     std::vector<Standing> classes;
-    // In plain words: what was passed over and why, how ties were settled.
+    // What the picked race and class are, a line each ("Dwarf: ..."), for
+    // those the game describes.
+    std::vector<std::string> about;
+    // Why, in the player's terms: the answers behind the pick, the runner-up
+    // or the ties, what was passed over and what the shared totals mean.
     std::vector<std::string> reasons;
     friend bool operator==(const Verdict&, const Verdict&) = default;
 };

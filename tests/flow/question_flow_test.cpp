@@ -180,10 +180,11 @@ TEST_F(QuestionFlowTest, TheEndInEveryRecapMode) {
                   (Rect{10, 10, client.Width() - 10, client.Height() - 45}));
         EXPECT_EQ(std::tuple(d.driver.Shown().layout, d.PaneText()),
                   std::tuple(Layout::Results, c.pane));
-        // The verdict comes with the results (its reasons are proved in scoring/).
+        // The verdict comes with the results, the pick described (its reasons are proved in
+        // scoring/).
         const std::optional<Verdict>& verdict = d.driver.Shown().verdict;
         ASSERT_TRUE(verdict && !verdict->reasons.empty());
-        EXPECT_EQ(verdict->races.size() + verdict->classes.size(), 27u);
+        EXPECT_EQ(verdict->races.size() + verdict->classes.size() + verdict->about.size(), 29u);
         EXPECT_NE(
             c.pane.find(verdict->race + "\r\nand the best class is " + verdict->className + "!"),
             std::string::npos);
@@ -247,8 +248,8 @@ TEST_F(QuestionFlowTest, ARunWithoutItsPaneIsTheSameRun) {
 TEST_F(QuestionFlowTest, ADeclaredGameSpeaksItsOwnWords) {
     const std::string game =
         "<GAME>\ntitle=Ember Coast\nfirst=ancestry\nsecond=calling\ngreeting=Ahoy!\n"
-        "closing=Fair winds!\n</GAME>\n<RACE>\nname=Saltborn\nkey=saltpts=\n</RACE>\n<RACE>\n"
-        "name=Cindrel\nkey=cindpts=\n</RACE>\n";
+        "closing=Fair winds!\n</GAME>\n<RACE>\nname=Saltborn\nabout=Salt.\nkey=saltpts=\n</RACE>\n"
+        "<RACE>\nname=Cindrel\nkey=cindpts=\n</RACE>\n";
     const std::string points = "cindpts=9\nsaltpts=5\n";
     ASSERT_TRUE(Start(game + "<CLASS>\nname=Corsair\nkey=corpts=\nwith=saltborn\n</CLASS>\n" +
                       Question("Storm?", {"Sail"}, Answer("1", points + "corpts=3\n"))));
@@ -273,6 +274,9 @@ TEST_F(QuestionFlowTest, ADeclaredGameSpeaksItsOwnWords) {
                    "|Cindrel: 9|Saltborn: 5| |Corsair: 3|  |Fair winds!|"));
     ASSERT_TRUE(dialog.driver.Shown().verdict);
     EXPECT_EQ(dialog.driver.Shown().verdict->words[1], "calling");
+    // What the game says of its rows (Corsair nothing) and why, in the player's words.
+    EXPECT_EQ(dialog.driver.Shown().verdict->about, std::vector<std::string>{"Saltborn: Salt."});
+    EXPECT_EQ(dialog.driver.Shown().verdict->reasons[0], "You said \"Sail\": +3 Corsair.");
 
     // A game of no rows retitles the built-in one.
     ASSERT_TRUE(Start("<GAME>\ntitle=Retitled\n</GAME>\n" + ThreeQuestions));
@@ -286,4 +290,6 @@ TEST_F(QuestionFlowTest, ADeclaredGameSpeaksItsOwnWords) {
     EXPECT_EQ(dialog.PaneText().substr(0, 55),
               Pane("It appears that the best ancestry for you is Cindrel!|"));
     EXPECT_NE(dialog.PaneText().find(Pane("Saltborn: 5|  |Fair")), std::string::npos);
+    EXPECT_EQ(dialog.driver.Shown().verdict->reasons.back(),
+              "Saltborn was the runner-up, 4 points behind Cindrel.");
 }

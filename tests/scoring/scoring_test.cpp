@@ -240,39 +240,102 @@ TEST(BestPickTest, ADeclaredGamePicksByTheSameProcedure) {
     }
 }
 
-// The reasons, every question skipped: the rows walked over with the pair
-// the game lacks, the ties (on the race only the races that go with the
-// class), and no word on leanings of 0.
-TEST(BestPickTest, ReasonsWhenNothingWasAnswered) {
-    PointValues totals{};
-    RaceRows races = InitialRaces(Built);
-    ClassRows classes = InitialClasses(Built);
-    const BestPick pick =
-        PickBestRaceAndClass(Built, totals, races, classes, Preference::ClassOverRace);
-    EXPECT_EQ(
-        ExplainPick(Built, Built.words, totals, races, classes, Preference::ClassOverRace, pick),
-        std::vector<std::string>(
-            {"The best class is chosen first, then the best race that goes with it.",
-             "Paladin, Cleric, Druid, Enchanter, Magician, Monk, Necromancer, Bard, Ranger, "
-             "Rogue, Shadow Knight, Shaman, Warrior and Wizard tied at 0 for the best "
-             "class; the ranking, which keeps its own order among equal scores, put "
-             "Paladin first.",
-             "Halfling 0: the game has no Halfling Paladin.",
-             "Dark Elf 0: the game has no Dark Elf Paladin.",
-             "Dwarf, Erudite, Half Elf, High Elf and Human tied at 0 and all go with "
-             "Paladin; the ranking, which keeps its own order among equal scores, put "
-             "Dwarf first."}));
-    // A class that leads alone is no tie; what good adds to the race picked is said.
-    totals[SlotPaladin] = 5, totals[SlotGood] = 3;
-    races = InitialRaces(Built), classes = InitialClasses(Built);
-    const BestPick alone =
-        PickBestRaceAndClass(Built, totals, races, classes, Preference::ClassOverRace);
-    const auto lines =
-        ExplainPick(Built, Built.words, totals, races, classes, Preference::ClassOverRace, alone);
-    for (const std::string& line : lines)
-        EXPECT_EQ(line.find("for the best class"), std::string::npos) << line;
-    EXPECT_EQ(lines.back(),
-              std::string(RaceName(Built, alone.race)) + " scores 3: 0 of its own and 3 for good.");
+// "Why" on random answers (a game of one table is the flow's), held to a model of what its lines
+// say: a picked row's answers are its biggest givers (the earlier of equals first), two, or three
+// while two give no more than half; a tie is said as a tie, else the runner-up and its distance,
+// among the rows that go with the row decided first; the rows ranked above that one once; a shared
+// total where it counts and is not 0; the note when under a quarter of the questions were answered,
+// alone when none was.
+TEST(PickReasonsTest, SayWhatTheModelSays) {
+    std::mt19937 random(5);
+    for (int round = 0; round < 3000; ++round) {
+        Answering answering;
+        PointValues totals{};
+        for (std::size_t i = random() % 6; i > 0; --i) {
+            SaidAnswer& answer = answering.said.emplace_back("\"A" + std::to_string(i) + "\"");
+            for (int k = 0; k < 4; ++k) answer.points[random() % 31] = int(random() % 9) - 2;
+            AddAnswerPoints(totals, answer.points);
+        }
+        const std::size_t given = answering.said.size();
+        answering.asked = given + random() % 16;
+        RaceRows races = InitialRaces(Built);
+        ClassRows classes = InitialClasses(Built);
+        const bool classFirst = random() % 2;
+        const auto preference = classFirst ? Preference::ClassOverRace : Preference::RaceOverClass;
+        const BestPick pick = PickBestRaceAndClass(Built, totals, races, classes, preference);
+        const auto lines =
+            ExplainPick(Built, Built.words, answering, races, classes, preference, pick);
+        const auto has = [&](const std::string& text) {
+            return std::ranges::count_if(lines, [&](auto& l) { return l.find(text) != l.npos; });
+        };
+        ASSERT_EQ(lines[0].find(", so nothing sets one") != std::string::npos, given == 0) << round;
+        ASSERT_EQ(lines[0].starts_with("You answered"), given > 0 && given * 4 < answering.asked);
+        ASSERT_TRUE(given > 0 || lines.size() == 1) << round;
+        if (given == 0 || pick == BestPick{}) continue;
+        const std::span<const RankEntry> table[2] = {races, classes};
+        const int taken[2] = {table[classFirst][0].row,
+                              classFirst ? pick.race : RaceRowCount + pick.cls};
+        const auto name = [&](int row) { return std::string(RowName(Built, row)); };
+        for (int n = 0; n < 2; ++n) {
+            std::vector<std::pair<std::int64_t, std::size_t>> givers;  // minus what, which
+            std::int64_t whole = 0;
+            for (std::size_t i = 0; i < given; ++i) {
+                const std::int64_t gave = ScoreOfRow(Built, answering.said[i].points, taken[n]);
+                if (gave > 0) givers.emplace_back(-gave, i), whole += gave;
+            }
+            std::sort(givers.begin(), givers.end());
+            std::string line = "You said ";
+            for (std::size_t g = 0; g < givers.size() && g < 3; ++g) {
+                if (g == 2 && -(givers[0].first + givers[1].first) * 2 > whole) break;
+                line += (g ? "; " : "") + answering.said[givers[g].second].said + ": +" +
+                        std::to_string(-givers[g].first) + " " + name(taken[n]);
+            }
+            EXPECT_EQ(has(line + "."), givers.empty() ? 0 : 1) << round << line;
+            std::vector<RankEntry> open;
+            std::ranges::copy_if(
+                table[classFirst != bool(n)], std::back_inserter(open),
+                [&](auto& row) { return !n || GoTogether(Built, taken[0], row.row); });
+            const std::string among =
+                n ? (classFirst ? " among the races open to " : " among the classes open to ") +
+                        name(taken[0])
+                  : "";
+            const std::int64_t gap =
+                open.size() > 1 ? open[0].score - std::int64_t(open[1].score) : -1;
+            EXPECT_EQ(
+                has(gap > 0 ? name(open[1].row) + " was the runner-up" + among + ", " +
+                                  std::to_string(gap) + (gap == 1 ? " point" : " points") +
+                                  " behind " + name(taken[n]) + "."
+                            : among + " (" + std::to_string(open[0].score) +
+                                  " each); the game's order put " + name(taken[n]) + " first."),
+                gap >= 0);
+        }
+        EXPECT_EQ(has(" ranked above "), table[!classFirst][0].row != taken[1]);
+        for (std::size_t k = 0; k < Built.shared.size(); ++k) {
+            const auto slot = std::uint8_t(BarSlotCount + k);
+            EXPECT_EQ(has("\"" + Built.shared[k] + "\" stands for"),
+                      totals[slot] &&
+                          std::ranges::count(ScoreSlots(Built, pick.race), slot) +
+                              std::ranges::count(ScoreSlots(Built, RaceRowCount + pick.cls), slot));
+        }
+    }
+}
+
+// The player's own words: the choice quoted (a long one cut at a word), yes
+// or no with the question.
+TEST(PickReasonsTest, AnswersAreSaidInThePlayersWords) {
+    const std::string_view script =
+        "<QUESTION>\nname=Do you like the fair, ageless elves of the old forest?\ntext=Yes\n"
+        "text=No\n<ANSWER>\ntype=no\n</ANSWER>\n</QUESTION>\n<QUESTION>\ntext=Short\ntext=Longer "
+        "than any line of why should ever quote, by far\n<ANSWER>\ntype=2\n</ANSWER>\n<ANSWER>\n"
+        "type=1\n</ANSWER>\n</QUESTION>\n";
+    ScriptDocument document;
+    ASSERT_TRUE(LoadScriptText(document, script).loaded);
+    const Answering answering = AnsweringOf(document, std::vector<std::uint32_t>{0, 2, 1});
+    std::string said = std::to_string(answering.asked);
+    for (const SaidAnswer& answer : answering.said) said += answer.said + "|";
+    EXPECT_EQ(said,
+              "2no to \"Do you like the fair, ageless elves of the old...\"|\"Short\"|\"Longer "
+              "than any line of why should ever quote, by...\"|");
 }
 
 // Alphabetical, scores 0, and the pairs the game allows, asked either way

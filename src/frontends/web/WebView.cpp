@@ -52,6 +52,7 @@ EM_JS(void, JsVerdict,
 EM_JS(void, JsVerdictRow, (const char* group, const char* name, int value, int permille),
       { Kinpath.verdictRow(UTF8ToString(group), UTF8ToString(name), value, permille); });
 EM_JS(void, JsVerdictReason, (const char* text), { Kinpath.verdictReason(UTF8ToString(text)); });
+EM_JS(void, JsVerdictAbout, (const char* text), { Kinpath.verdictAbout(UTF8ToString(text)); });
 EM_JS(void, JsNoVerdict, (), { Kinpath.noVerdict(); });
 EM_JS(void, JsAnnounce, (const char* text), { Kinpath.announce(UTF8ToString(text)); });
 EM_JS(void, JsLeaders, (const char* text), { Kinpath.leaders(UTF8ToString(text)); });
@@ -201,6 +202,7 @@ void WebView::DrawVerdict(const Verdict* verdict) {
         verdict->classes.empty() ? "" : Capitalised(PluralOf(verdict->words[1]));
     JsVerdict(PickLabel(*verdict).c_str(), PickTitle(*verdict).c_str(),
               Capitalised(PluralOf(verdict->words[0])).c_str(), second.c_str());
+    for (const std::string& line : verdict->about) JsVerdictAbout(line.c_str());
     for (const auto& [group, rows] :
          {std::pair("races", &verdict->races), std::pair("classes", &verdict->classes)}) {
         const std::int32_t top = TopScore(*rows);

@@ -281,8 +281,8 @@ def test_the_layout_at_every_size_and_text_size_and_the_results_explain_the_pick
             shared = wait_for(lambda: t.js("return window.__shared[0] && [window.__shared[0].text, "
                                            "(window.__shared[0].files || []).map(f => f.type)]"))
             assert shared == [sentence, ["image/png"] if width > 700 else []], shared
-    # Why the pick came out as it did (the ranking's tests say what each reason is).
-    assert "Troll 81: the game has no Troll Cleric." in t.js(
+    # Why the pick came out as it did, in the player's answers (scoring's tests say the rest).
+    assert 'You said "Behind the fighters, keeping them alive": +18 Cleric' in t.js(
         "return document.getElementById('verdict-reasons').innerText")
     # Scores at the 32-bit limits: the phone's standings and "Why" fit as well.
     huge = "".join("%spts=%d\n" % (row, 2**31 - 1 if up else -2**31) for row, up in (

@@ -341,7 +341,8 @@ def test_a_declared_game_titles_the_page_and_names_its_bars_and_pick(t):
     t.answer([1] * 5)
     t.results()
     assert t.js("return [...document.querySelectorAll('#verdict p, .standings h3')].filter(h => "
-                "!h.parentNode.hidden).map(h => h.textContent)") == ["Your best guild", "Guilds"]
+                "!h.parentNode.hidden).map(h => h.textContent)") == ["Your best guild", "Wickwrights: "
+                "They make the wicks, and argue about them for hours.", "Guilds"]  # and what it is
     assert t.saved_page() == t.cli_page(script, ["1"] * 5)
 
 
