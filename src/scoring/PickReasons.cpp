@@ -17,14 +17,15 @@ namespace {
 constexpr std::size_t QuoteLength = 50;
 
 std::string Quoted(std::string_view text) {
-    if (text.size() <= QuoteLength) return "\"" + std::string(text) + "\"";
+    std::string quote = "\"";  // appended, not concatenated: one compiler warns falsely there
+    if (text.size() <= QuoteLength) return quote.append(text) + "\"";
     std::size_t cut = text.rfind(' ', QuoteLength);
     if (cut == std::string_view::npos || cut == 0) {
         cut = QuoteLength;  // one long word: not inside a UTF-8 character
         while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
     }
     while (cut > 1 && std::string_view(",;:").find(text[cut - 1]) != std::string_view::npos) --cut;
-    return "\"" + std::string(text.substr(0, cut)) + "...\"";
+    return quote.append(text.substr(0, cut)) + "...\"";
 }
 
 // What the player chose for the answer at `at` of the document's answers: the
@@ -66,7 +67,10 @@ std::string Listed(const std::vector<std::string>& names) {
     return text;
 }
 
-std::string Signed(std::int64_t n) { return (n > 0 ? "+" : "") + std::to_string(n); }
+std::string Signed(std::int64_t n) {
+    std::string sign = n > 0 ? "+" : "";
+    return sign.append(std::to_string(n));
+}
 
 // "3 races", "1 class".
 std::string Counted(std::size_t n, const std::string& word) {
