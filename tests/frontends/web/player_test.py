@@ -302,3 +302,7 @@ def test_the_layout_at_every_size_and_text_size_and_the_results_explain_the_pick
         assert (seen := text(t))[0] >= font and not seen[1], (width, font, seen)
         # The buttons wrap: nothing leaves the screen.
         assert t.js("return document.documentElement.scrollWidth - innerWidth") <= 0
+        # Nor do they cover a quarter of it where they take several rows.
+        assert t.js("scrollTo(0, scrollY + innerHeight / 2); const r = document.getElementById("
+                    "'buttons').getBoundingClientRect(); return Math.min(r.bottom, innerHeight) - "
+                    "Math.max(r.top, 0)") <= height / 4
