@@ -57,16 +57,6 @@ std::string Cat(std::initializer_list<std::string_view> pieces) {
     return line;
 }
 
-// "A", "A and B", "A, B and C".
-std::string Listed(const std::vector<std::string>& names) {
-    std::string text;
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (i > 0) text += i + 1 == names.size() ? " and " : ", ";
-        text += names[i];
-    }
-    return text;
-}
-
 std::string Signed(std::int64_t n) {
     std::string sign = n > 0 ? "+" : "";
     return sign.append(std::to_string(n));
@@ -168,7 +158,7 @@ void Story::Standing(std::span<const RankEntry> rows, int taken, int with) {
         const std::string more = std::to_string(tied.size() - 1);
         lines.push_back(
             Cat({tied.size() > 4 ? Cat({tied[0], " and ", more, " other ", PluralOf(Word(taken))})
-                                 : Listed(tied),
+                                 : Listed(tied, " and "),
                  " fit you equally", among, " (", std::to_string(score),
                  " each); the game's order put ", tied[0], " first."}));
     } else if (next != nullptr) {
@@ -193,8 +183,8 @@ void Story::PassedOver(std::span<const RankEntry> rows, int taken, int with) {
     if (count == 0) return;
     if (count > 3) above.resize(3), above.push_back(std::to_string(count - 3) + " more");
     lines.push_back(
-        Cat({Listed(above), " ranked above ", Name(taken), " (", std::to_string(score), ") but ",
-             count == 1 ? "does" : "do", " not go with ", Name(with), " in this game."}));
+        Cat({Listed(above, " and "), " ranked above ", Name(taken), " (", std::to_string(score),
+             ") but ", count == 1 ? "does" : "do", " not go with ", Name(with), " in this game."}));
 }
 
 // The rows a shared total counts for: named when few, else counted.
@@ -209,7 +199,7 @@ std::string Story::Members(int slot) const {
     for (std::size_t t = 0; t < 2; ++t) {
         if (counts[t] > 0) parts.push_back(Counted(counts[t], words[t]));
     }
-    return Listed(names.size() <= 5 ? names : parts);
+    return Listed(names.size() <= 5 ? names : parts, " and ");
 }
 
 // What each shared total that counts for the picked rows stands for, and
@@ -232,7 +222,7 @@ void Story::Shared(int race, int cls) {
              " counts for ", Members(slot), ": your answers gave it ", std::to_string(totals[slot]),
              most.gave[0] + most.gave[1] + most.gave[2] == totals[slot] ? ", from "
                                                                         : ", most from ",
-             Listed(fed), "."}));
+             Listed(fed, " and "), "."}));
     }
 }
 

@@ -60,4 +60,13 @@ std::string Capitalised(std::string_view word) {
     return text;
 }
 
+std::string Listed(const std::vector<std::string>& items, std::string_view last) {
+    std::string text;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) text += i + 1 == items.size() ? last : ", ";
+        text += items[i];
+    }
+    return text;
+}
+
 }  // namespace kinpath

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "scoring/RankTables.h"
 
@@ -31,5 +32,7 @@ std::string RowKeys(const Game& game, int row);
 // capital ("Race"), for headings.
 std::string PluralOf(std::string_view word);
 std::string Capitalised(std::string_view word);
+// "a, b and c" (last: " and ", or " or ").
+std::string Listed(const std::vector<std::string>& items, std::string_view last);
 
 }  // namespace kinpath

@@ -160,14 +160,9 @@ std::vector<int> Partners(const Game& game, int row) {
 }
 
 std::string Names(const Game& game, const std::vector<int>& rows) {
-    std::string names;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        names += (i == 0                 ? ""
-                  : i + 1 == rows.size() ? " and "
-                                         : ", ") +
-                 std::string(RowName(game, rows[i]));
-    }
-    return names;
+    std::vector<std::string> names;
+    for (const int row : rows) names.emplace_back(RowName(game, row));
+    return Listed(names, " and ");
 }
 
 // A row decided second is taken only for a partner decided first: for each

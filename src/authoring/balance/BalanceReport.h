@@ -126,8 +126,6 @@ struct TableWords {
 TableWords WordsOf(const Game& game, int table);
 // "a race", "an ancestry".
 std::string WithArticle(std::string_view word);
-// "a, b and c" (last: " and ", or " or ").
-std::string Listed(const std::vector<std::string>& items, const std::string& last);
 // The names of the rows from .. to (as in RowCount) whose score a total counts for.
 std::vector<std::string> RowsCountingFor(const Game& game, int slot, int from, int to);
 

@@ -19,13 +19,6 @@ TableWords WordsOf(const Game& game, int table) {
     return {one, PluralOf(one)};
 }
 
-std::string Listed(const std::vector<std::string>& items, const std::string& last) {
-    std::string text;
-    for (std::size_t i = 0; i < items.size(); ++i)
-        text += (i == 0 ? "" : i + 1 == items.size() ? last : ", ") + items[i];
-    return text;
-}
-
 std::vector<std::string> RowsCountingFor(const Game& game, int slot, int from, int to) {
     std::vector<std::string> rows;
     for (int row = from; row < to; ++row) {
