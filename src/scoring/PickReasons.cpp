@@ -32,20 +32,24 @@ std::string Quoted(std::string_view text) {
 // choice's words, or yes or no (and an empty choice by its number) to the
 // question.
 std::string Said(const ScriptDocument& document, std::uint32_t at) {
-    for (const QuestionBlock& question : document.Questions()) {
-        if (at < question.answers.first || at - question.answers.first >= question.answers.count)
-            continue;
-        const std::string_view type = document.Text(document.AllAnswers()[at].type);
-        const auto choices = document.OfferedChoices(question);
-        for (std::size_t c = 1; c <= choices.size(); ++c) {
-            if (!TypeMatchesChoice(type, int(c))) continue;
-            const std::string_view text = document.Text(choices[c - 1]);
-            const std::string_view asked = document.Text(question.name);
-            if (SameText(text, "yes") || SameText(text, "no"))
-                return (SameText(text, "yes") ? "yes" : "no") + std::string(" to ") + Quoted(asked);
-            if (text.empty()) return "choice " + std::to_string(c) + " of " + Quoted(asked);
-            return Quoted(text);
-        }
+    // The questions' answers follow one another: the question is found by
+    // halving, so a long script's results do not walk it once per answer.
+    const auto questions = document.Questions();
+    const auto owner = std::partition_point(
+        questions.begin(), questions.end(),
+        [at](const QuestionBlock& q) { return q.answers.first + q.answers.count <= at; });
+    if (owner == questions.end()) return {};
+    const QuestionBlock& question = *owner;
+    const std::string_view type = document.Text(document.AllAnswers()[at].type);
+    const auto choices = document.OfferedChoices(question);
+    for (std::size_t c = 1; c <= choices.size(); ++c) {
+        if (!TypeMatchesChoice(type, int(c))) continue;
+        const std::string_view text = document.Text(choices[c - 1]);
+        const std::string_view asked = document.Text(question.name);
+        if (SameText(text, "yes") || SameText(text, "no"))
+            return (SameText(text, "yes") ? "yes" : "no") + std::string(" to ") + Quoted(asked);
+        if (text.empty()) return "choice " + std::to_string(c) + " of " + Quoted(asked);
+        return Quoted(text);
     }
     return {};  // not reached: a recorded answer is one its question's choice names
 }
