@@ -405,11 +405,13 @@ BalanceTally SimulateBalance(std::shared_ptr<const ScriptDocument> document,
                           TableBars(game, 0),
                           TableBars(game, 1),
                           SharedCounts(game, document->AllAnswers().size())};
-    RunCounts own;  // the calling thread's, when not one thread can be started
+    // The calling thread's: one job needs no other thread (a page's worker
+    // has none to start), and neither does a machine that cannot start one.
+    RunCounts own;
     Workers workers(simulation);
     const auto wanted =
         static_cast<unsigned>(std::clamp<std::uint64_t>(blocks, 1, std::max(1u, options.jobs)));
-    if (workers.Start(wanted) > 0) {
+    if (wanted > 1 && workers.Start(wanted) > 0) {
         // This thread only watches, so progress comes however the runs are shared.
         workers.Wait(progress);
     } else {
