@@ -23,7 +23,7 @@ const char* Answer(std::string text) {
 
 // Runs done so far, told to the page that started the balance (it runs in a worker).
 EM_JS(void, KinpathBalanceProgress, (double done), {
-    if (typeof WorkerGlobalScope != = 'undefined') postMessage({progress : done});
+    if (typeof WorkerGlobalScope != 'undefined') postMessage({progress : done});
 });
 
 extern "C" {

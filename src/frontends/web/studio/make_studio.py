@@ -4,11 +4,12 @@
 Usage: make_studio.py HTML STYLES SCRIPT WASM PLAYER SAMPLE BALANCE_HTML_CPP STUDIO
 
 The styles take {{{ STYLE }}}, the author tools' module script {{{ SCRIPT }}}
-(run by the page, and made into the balance's worker from the same text),
-the WebAssembly its data element in make_page.py's encoding. The player page
-and the sample script go in gzipped (mtime 0, so the file is the same each
-build) and in base64: the page's script gets the exact bytes back, which
-publishing needs. The sealed policy also names the player's own scripts and
+(run by the page, and made into the balance's worker from the same text).
+The WebAssembly, the player page and the sample script go in gzipped (mtime
+0, so the file is the same each build) and in base64: the page's script gets
+the exact bytes back, which publishing needs. Gzipped, the WebAssembly is
+half the size of make_page.py's encoding, and the studio needs it only after
+its first paint. The sealed policy also names the player's own scripts and
 styles (they run in the Play frame, which inherits the policy) and the balance
 report's style (its frame too), read from where that report is written.
 """
@@ -67,14 +68,14 @@ def main():
     with read(script_path) as f:
         script = f.read()
     with read(wasm_path, "rb") as f:
-        wasm = make_page.encoded(f.read())
+        wasm = f.read()
     with read(player_path, "rb") as f:
         player_bytes = f.read()
     with read(sample_path, "rb") as f:
         sample = f.read()
     with read(report_path) as f:
         report = report_style(f.read())
-    slots = {"kinpath-wasm": wasm, "kinpath-player": packed(player_bytes),
+    slots = {"kinpath-wasm": packed(wasm), "kinpath-player": packed(player_bytes),
              "kinpath-sample": packed(sample)}
     for needed in ["{{{ STYLE }}}", "{{{ SCRIPT }}}"] + [slot(name) for name in slots]:
         if page.count(needed) != 1:
