@@ -17,6 +17,8 @@ web page (src/frontends/web/, but for the few sources of NATIVE_WEB, which the
 native suites test) is built with emscripten in its own folder
 (build-web-mutate/) and judged by the page's browser tests alone, by what the
 page does (not by docs-quotes, whose quoted page sizes any change moves).
+Those of studio.txt (the studio page, and the player's hook for it) are built
+so too and judged by the studio's browser test alone.
 """
 import argparse
 import glob
@@ -91,8 +93,8 @@ WEB = "src/frontends/web/"
 NATIVE_WEB = ("src/frontends/web/BrowserHistory.",)
 
 
-def web_commands(args):
-    """The web page's build and browser test, as (build, test, folder)."""
+def web_commands(args, studio=False):
+    """The web page's build and browser test (or the studio's), as (build, test, folder)."""
     folder = os.path.join(ROOT, "build-web-mutate")
     env = dict(os.environ, NODE_PATH="/usr/share/nodejs")
     subprocess.run(["emcmake", "cmake", "-S", ROOT, "-B", folder, "-DCMAKE_BUILD_TYPE=MinSizeRel"],
@@ -101,10 +103,14 @@ def web_commands(args):
              str(os.cpu_count() or 2)]
     if run(build, ROOT, None) != 0:
         sys.exit("the unmutated web page does not build")
-    test = ["python3", os.path.join(ROOT, "tests", "frontends", "web", "web_test.py"),
-            "--page", os.path.join(folder, "kinpath-page.html"),
-            "--cli", os.path.join(args.build, "kinpath-cli"),
-            "--examples", os.path.join(ROOT, "examples"), "--fail-fast"]
+    page, cli = os.path.join(folder, "kinpath-page.html"), os.path.join(args.build, "kinpath-cli")
+    if studio:
+        test = ["python3", os.path.join(ROOT, "tests", "frontends", "web", "studio_test.py"),
+                "--studio", os.path.join(folder, "kinpath-studio.html"), "--page", page, "--cli", cli]
+    else:
+        test = ["python3", os.path.join(ROOT, "tests", "frontends", "web", "web_test.py"),
+                "--page", page, "--cli", cli, "--examples", os.path.join(ROOT, "examples"),
+                "--fail-fast"]
     if run(test, ROOT, 3600) != 0:
         sys.exit("the unmutated web page does not pass its tests")
     return build, test, ROOT
@@ -121,20 +127,21 @@ def main():
     mutations = [m for m in load(files) if args.only in m[0] or args.only in m[1]]
 
     killed, survivors, invalid = 0, [], []
+    studio = lambda m: m[0].startswith("studio.txt:")
     kinds = {"native": lambda p: not p.startswith((WINDOWS_SOURCES, WEB)) or p.startswith(NATIVE_WEB),
              "windows": lambda p: p.startswith(WINDOWS_SOURCES),
              "web": lambda p: p.startswith(WEB) and not p.startswith(NATIVE_WEB)}
-    for kind, belongs in kinds.items():
-        group = [m for m in mutations if belongs(m[1])]
+    for kind, belongs in list(kinds.items()) + [("studio", None)]:
+        group = [m for m in mutations if (studio(m) if belongs is None else belongs(m[1]) and not studio(m))]
         if not group:
             continue
-        if kind == "web":
+        if kind in ("web", "studio"):
             # The browser tests run the terminal program too: only it is built.
             subprocess.run(["cmake", "-S", ROOT, "-B", args.build], check=True,
                            stdout=subprocess.DEVNULL)
             if run(["cmake", "--build", args.build, "--target", "kinpath-cli"], ROOT, None) != 0:
                 sys.exit("kinpath-cli does not build")
-            build, test, build_dir = web_commands(args)
+            build, test, build_dir = web_commands(args, kind == "studio")
             limit = 1800
         else:
             windows = kind == "windows"

@@ -60,6 +60,7 @@ def test_a_misspelt_key_is_shown_at_its_line_and_fixed_by_its_button(t):
     assert item.text.startswith("line 8: error: ") and "unknown key 'wizptz" in item.text, item.text
     assert t.js("return [...document.querySelectorAll('#gutter .mark')].map(m => m.textContent)") == ["8"]
     assert t.shown("play-errors") and not t.shown("player")
+    assert t.js("return document.querySelector('#overlay .tag').textContent") == "<QUESTION>"
     assert "1 error" in t.js("return document.getElementById('summary').textContent")
     # Its line takes the caret.
     t.control("link", "line 8").click()
