@@ -25,6 +25,9 @@ struct CheckDiagnostic {
     std::string_view kind;  // what it is about: "unknown key", "answer never reached"...
 };
 
+// How many diagnostics of one kind the author tools list unless asked for all.
+inline constexpr std::int64_t ListedPerKind = 100;
+
 struct CheckOptions {
     // The most diagnostics of one kind handed out; the rest are only
     // counted. 0: every one.

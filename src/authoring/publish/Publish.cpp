@@ -75,14 +75,6 @@ std::string PageText(std::string_view bytes) {
     return HtmlEscaped(ReplaceHiddenControls(DisplayText(bytes)));
 }
 
-// The title a script's own game gives it (none for the built-in game): the
-// page shows it before its script runs, to a search engine or a link preview.
-std::string GameTitle(std::string_view script) {
-    ScriptDocument document;
-    LoadScriptText(document, script);
-    return document.DeclaredGame() ? document.DeclaredGame()->title : "";
-}
-
 // The opening's title (page text already) and what it says of the script:
 // its number of questions and its greeting; none for a script of no
 // question, which goes straight to its results.
@@ -162,6 +154,13 @@ std::optional<std::string> PublishedPage(std::string_view page, std::string_view
     AppendBase64(published, scriptBytes);
     published.append(shell, body);
     return published;
+}
+
+// The page shows it before its script runs, to a search engine or a link preview.
+std::string GameTitle(std::string_view script) {
+    ScriptDocument document;
+    LoadScriptText(document, script);
+    return document.DeclaredGame() ? document.DeclaredGame()->title : "";
 }
 
 std::string PublishedPageName(const std::string& scriptPath) {

@@ -13,6 +13,10 @@
 
 namespace kinpath::studio {
 
+// A script file's bytes as the editor's text: UTF-8 as they are, any other
+// text read as Windows-1252, as the window reads it.
+std::string EditorText(std::string_view bytes);
+
 // The draft's check as JSON:
 //   {"errors":E,"warnings":W,"questions":Q,"summary":"36 questions, 1 error, 0 warnings",
 //    "diagnostics":[{"line":L,"severity":"error"|"warning","text":"...",

@@ -10,9 +10,6 @@
 
 namespace kinpath {
 
-// How many diagnostics of one kind the terminal lists unless asked for all.
-inline constexpr std::int64_t ListedPerKind = 100;
-
 // Reads a script for an author tool and checks it. False, after printing why
 // (or the script's errors and the summary line) to err, when the window would
 // not load it.
