@@ -1,11 +1,9 @@
 // The studio page's entry points: its script hands over the draft and shows
-// what the author tools answer. Strings come back in one static buffer, valid
-// until the next call.
+// what the author tools answer. Strings and the published page come back in
+// one static buffer, valid until the next call.
 #include <emscripten/emscripten.h>
-#include <sys/stat.h>
 
-#include <fstream>
-#include <iterator>
+#include <optional>
 #include <string>
 
 #include "authoring/studio/Studio.h"
@@ -40,17 +38,18 @@ EMSCRIPTEN_KEEPALIVE const char* KinpathTitle(const char* text) {
     return Answer(kinpath::studio::DraftTitle(text));
 }
 
-// The page without a script is kinpath-page.html of the module's files; the
-// published page goes to published.html. 0: the draft has errors.
-EMSCRIPTEN_KEEPALIVE int KinpathPublish(const char* text, const char* title) {
-    std::ifstream in("kinpath-page.html", std::ios::binary);
-    const std::string page{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    const std::optional<std::string> published = kinpath::studio::PublishDraft(page, text, title);
+// The page without a script in, the published page out through the heap (the
+// studio needs no file system): the page's size, or 0 when the draft has errors.
+EMSCRIPTEN_KEEPALIVE double KinpathPublish(const char* text, const char* title, const char* page,
+                                           double pageSize) {
+    std::optional<std::string> published = kinpath::studio::PublishDraft(
+        std::string_view(page, static_cast<std::size_t>(pageSize)), text, title);
     if (!published) return 0;
-    std::ofstream out("published.html", std::ios::binary | std::ios::trunc);
-    out.write(published->data(), static_cast<std::streamsize>(published->size()));
-    return out.good() ? 1 : 0;
+    answer = std::move(*published);
+    return static_cast<double>(answer.size());
 }
+
+EMSCRIPTEN_KEEPALIVE const char* KinpathPublished() { return answer.data(); }
 
 EMSCRIPTEN_KEEPALIVE const char* KinpathBalance(const char* text, double runs, double seed,
                                                 double skipPercent) {
@@ -64,9 +63,3 @@ EMSCRIPTEN_KEEPALIVE const char* KinpathBalance(const char* text, double runs, d
 }
 
 }  // extern "C"
-
-int main() {
-    // New files of the module's own are readable, as the published page must be.
-    ::umask(022);
-    return 0;
-}
