@@ -74,7 +74,8 @@ void WebPage::Start(const std::string& source, StartMode mode, bool opening) {
     r.key = RecordKey(source, hash);
     r.record.scriptHash = hash;
     r.record.fingerprints = QuestionFingerprints(*document);
-    std::optional<PageRecord> kept = mode == StartMode::Fresh ? std::nullopt : KeptRecord(r.key);
+    const std::optional<PageRecord> stored = KeptRecord(r.key);
+    const std::optional<PageRecord> kept = mode == StartMode::Fresh ? std::nullopt : stored;
     const bool resumable = kept && StepCount(kept->events) > 0;
     if (mode == StartMode::Visit && !OnRunEntry() && (opening || resumable)) {
         // A new visit opens on the page's opening, which offers the run kept
@@ -84,7 +85,9 @@ void WebPage::Start(const std::string& source, StartMode mode, bool opening) {
         run_.reset();
         return;
     }
-    r.record.token = kept && !kept->token.empty() ? kept->token : NewToken();
+    // A run started afresh takes the entries of the one before, so that its
+    // results' entry goes back to the questions' one instead of staying behind it.
+    r.record.token = stored && !stored->token.empty() ? stored->token : NewToken();
     Handle(
         0,
         [&] {

@@ -100,10 +100,10 @@ TEST(Studio, DiagnosticsCountAsTheChecker) {
 TEST(Studio, ColoursInTheEditorsUnits) {
     const Json colours =
         Json::parse(studio::ColoursJson("  <QUESTION> \n# \xC3\x89t\xC3\xA9\n"
-                                        "\tname=\xC3\x89lan \xF0\x9F\x98\x80!\n"
+                                        "\tname=\xC3\x89lan \xE2\x82\xAC\xF0\x9F\x98\x80!\n"
                                         "no key here\n\nname="));
     EXPECT_EQ(colours, Json::parse(R"([[[2,10,"tag"]],[[0,5,"comment"]],
-        [[1,5,"key"],[6,8,"value"]],[],[],[[0,5,"key"]]])"));
+        [[1,5,"key"],[6,9,"value"]],[],[],[[0,5,"key"]]])"));
 }
 
 // The title, the page and the report are refused a draft with errors.
