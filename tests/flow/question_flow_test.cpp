@@ -1,7 +1,6 @@
 // Stepping through the questions in the real window, recording choices, the
 // results layout, the closing report in every recap mode, and a run without
 // its pane.
-#include <memory>
 #include <random>
 #include <regex>
 #include <string>

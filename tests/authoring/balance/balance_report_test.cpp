@@ -4,7 +4,6 @@
 // advice says of a bar that ends empty.
 #include <algorithm>
 #include <cctype>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <tuple>

@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
-#include <new>
 #include <sstream>
 #include <string>
 #include <utility>
