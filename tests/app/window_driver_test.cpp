@@ -230,8 +230,7 @@ TEST_F(WindowDriverTest, ARunResumesFromItsEvents) {
     ASSERT_TRUE(Start(ReadFile(std::string(KINPATH_EXAMPLES_DIR) + "/script.txt")));
     for (int choice : {1, 2, 0, 3, 1}) Step(dialog, choice);
     HeadlessDialog resumed;
-    auto document = std::make_shared<ScriptDocument>();
-    ASSERT_TRUE(LoadScript(*document).loaded);
+    const auto document = LoadedScript(ReadFile("script.txt"));
     resumed.driver.Resume(document, ScriptFileName, dialog.driver.CurrentRun()->Events());
     // Events kept from another version stop at the first one that no longer applies.
     HeadlessDialog stale;
@@ -299,11 +298,6 @@ TEST_F(WindowDriverTest, RestartKeepsTheAnswersUpToTheFirstChangedQuestion) {
 // the same first changed question as the old document itself.
 TEST_F(WindowDriverTest, AResumedRunStopsWhereTheFingerprintsSayTheScriptChanged) {
     std::mt19937 random(7);
-    const auto load = [](const std::string& text) {
-        auto document = std::make_shared<ScriptDocument>();
-        EXPECT_TRUE(LoadScriptText(*document, text).loaded);
-        return document;
-    };
     for (int round = 0; round < 200; ++round) {
         const std::string before = RandomScript(random);
         std::string after = before;
@@ -316,7 +310,7 @@ TEST_F(WindowDriverTest, AResumedRunStopsWhereTheFingerprintsSayTheScriptChanged
             places.push_back(at + key.size());
         if (!places.empty() && random() % 4 != 0)
             after.insert(places[random() % places.size()], key == "type=" ? "x" : "7");
-        const auto old = load(before), now = load(after);
+        const auto old = LoadedScript(before), now = LoadedScript(after);
         ASSERT_EQ(FirstChangedQuestion(QuestionFingerprints(*old), *now),
                   FirstChangedQuestion(*old, *now))
             << before << "\n---\n"
@@ -326,7 +320,7 @@ TEST_F(WindowDriverTest, AResumedRunStopsWhereTheFingerprintsSayTheScriptChanged
     ASSERT_TRUE(Start(Question(1) + Question(2) + Question(3)));
     for (int n = 1; n <= 3; ++n) Step(dialog, 1);
     const std::vector<std::uint64_t> kept = QuestionFingerprints(session().Document());
-    const auto edited = load(Question(1) + Question(2, 5) + Question(3));
+    const auto edited = LoadedScript(Question(1) + Question(2, 5) + Question(3));
     HeadlessDialog reloaded;
     reloaded.driver.Reload(edited, ScriptFileName, {dialog.driver.CurrentRun()->Events(), kept});
     EXPECT_EQ(std::tuple(reloaded.ControlText(IdQuestionText),

@@ -57,9 +57,7 @@ std::shared_ptr<const ScriptDocument> Answers(
         for (const std::string& key : keys) script += key + "\n";
         script += "</ANSWER>\n";
     }
-    auto document = std::make_shared<ScriptDocument>();
-    EXPECT_TRUE(LoadScriptText(*document, script + "</QUESTION>\n").loaded);
-    return document;
+    return kinpath::testing::LoadedScript(script + "</QUESTION>\n");
 }
 
 void Record(Session& s, std::size_t answer) {

@@ -1,7 +1,6 @@
 // Stepping through the questions in the real window, recording choices, the
 // results layout, the closing report in every recap mode, and a run without
 // its pane.
-#include <memory>
 #include <random>
 #include <regex>
 #include <string>
@@ -16,7 +15,9 @@
 #include "window/ControlIds.h"
 
 using namespace kinpath;
+using kinpath::testing::Has;
 using kinpath::testing::HeadlessDialog;
+using kinpath::testing::LoadedScript;
 
 namespace {
 
@@ -103,19 +104,13 @@ TEST_F(QuestionFlowTest, QuestionsShowAtMostEightChoices) {
     EXPECT_EQ(dialog.ControlText(IdQuestionText), "Caf\xC3\xA9?");  // Windows-1252 shown as UTF-8
 }
 
-std::shared_ptr<const ScriptDocument> Loaded(const std::string& script) {
-    auto document = std::make_shared<ScriptDocument>();
-    EXPECT_TRUE(LoadScriptText(*document, script).loaded);
-    return document;
-}
-
 // OK records the checked choice's answer, or puts up the "no answer" box and
 // goes on once it is dismissed.
 TEST(RunTest, RecordingTheCheckedChoice) {
     const std::string q =
         Question("Q", {"A", "B", "C", "D"},
                  Answer("1", "wizpts=1\n") + Answer("2", "wizpts=2\n") + Answer("3", "wizpts=3\n"));
-    kinpath::Run run(Loaded(q + q + q + Question("Next", {"x"})));
+    kinpath::Run run(LoadedScript(q + q + q + Question("Next", {"x"})));
     for (const int choice : {2, 3, 4}) {
         run.Apply(ChooseEvent(choice));
         run.Apply({EventKind::Ok});
@@ -185,9 +180,8 @@ TEST_F(QuestionFlowTest, TheEndInEveryRecapMode) {
         const std::optional<Verdict>& verdict = d.driver.Shown().verdict;
         ASSERT_TRUE(verdict && !verdict->reasons.empty());
         EXPECT_EQ(verdict->races.size() + verdict->classes.size() + verdict->about.size(), 29u);
-        EXPECT_NE(
-            c.pane.find(verdict->race + "\r\nand the best class is " + verdict->className + "!"),
-            std::string::npos);
+        EXPECT_TRUE(
+            Has(c.pane, verdict->race + "\r\nand the best class is " + verdict->className + "!"));
         ASSERT_EQ(d.boxes.size(), c.replies.size());
         if (!c.replies.empty()) {
             EXPECT_EQ(Box(d.boxes[0]),
@@ -217,7 +211,7 @@ TEST_F(QuestionFlowTest, ARunWithoutItsPaneIsTheSameRun) {
                                    ThreeQuestions + "<FINAL>\nrecap=ask\n</FINAL>\n"};
     std::mt19937 random(3);
     for (const std::string& script : scripts) {
-        const auto document = Loaded(script);
+        const auto document = LoadedScript(script);
         for (int round = 0; round < 10; ++round) {
             kinpath::Run kept(document), dropped(document, TranscriptKept::No);
             for (int step = 0; step < 200; ++step) {
@@ -289,7 +283,7 @@ TEST_F(QuestionFlowTest, ADeclaredGameSpeaksItsOwnWords) {
     dialog.Click(IdOk);
     EXPECT_EQ(dialog.PaneText().substr(0, 55),
               Pane("It appears that the best ancestry for you is Cindrel!|"));
-    EXPECT_NE(dialog.PaneText().find(Pane("Saltborn: 5|  |Fair")), std::string::npos);
+    EXPECT_TRUE(Has(dialog.PaneText(), Pane("Saltborn: 5|  |Fair")));
     EXPECT_EQ(dialog.driver.Shown().verdict->reasons.back(),
               "Saltborn was the runner-up, 4 points behind Cindrel.");
 }

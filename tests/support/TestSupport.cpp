@@ -37,6 +37,12 @@ std::string ProgramTest::ReadFile(const std::string& name) const {
     return s.str();
 }
 
+std::shared_ptr<const ScriptDocument> LoadedScript(const std::string& script) {
+    auto document = std::make_shared<ScriptDocument>();
+    EXPECT_TRUE(LoadScriptText(*document, script).loaded);
+    return document;
+}
+
 bool ProgramTest::Start(const std::string& script) {
     WriteScript(script);
     return dialog.Start();

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <string_view>
 
 #include <gtest/gtest.h>
 
@@ -11,6 +13,13 @@
 #include "flow/Session.h"
 
 namespace kinpath::testing {
+
+inline bool Has(std::string_view text, std::string_view piece) {
+    return text.find(piece) != text.npos;
+}
+
+// The script loaded into a document of its own; a script that does not load fails the test.
+std::shared_ptr<const ScriptDocument> LoadedScript(const std::string& script);
 
 // Runs the test in a fresh empty directory (the program reads and writes its
 // files in the working directory), with a window of its own.

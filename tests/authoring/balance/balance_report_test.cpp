@@ -4,7 +4,6 @@
 // advice says of a bar that ends empty.
 #include <algorithm>
 #include <cctype>
-#include <memory>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -13,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "../../../fuzz/BalanceFuzz.h"
+#include "TestSupport.h"
 #include "authoring/balance/BalanceReport.h"
 #include "scoring/RowNames.h"
 
@@ -31,11 +31,8 @@ const std::string OddScript =
     "<QUESTION>\ntext=A\x1B[31m\ntext=\xFF\xFE\n<ANSWER>\ntype=1\ndrupts=40\n</ANSWER>\n"
     "<ANSWER>\ntype=2\ngoodpts=2\nbigracepts=1\n</ANSWER>\n</QUESTION>\n";
 
-std::shared_ptr<const ScriptDocument> Load(const std::string& script) {
-    auto document = std::make_shared<ScriptDocument>();
-    EXPECT_TRUE(LoadScriptText(*document, script).loaded);
-    return document;
-}
+using kinpath::testing::Has;
+using kinpath::testing::LoadedScript;
 
 std::string Written(const BalanceReport& report,
                     void (*write)(const BalanceReport&, std::ostream&)) {
@@ -44,12 +41,8 @@ std::string Written(const BalanceReport& report,
     return out.str();
 }
 
-bool Has(const std::string& text, const std::string& piece) {
-    return text.find(piece) != std::string::npos;
-}
-
 TEST(BalanceReportTest, EveryFormatReadsBackAndShowsTextsSafely) {
-    const auto document = Load(OddScript);
+    const auto document = LoadedScript(OddScript);
     const BalanceOptions options{500, 3, 0.2, 2};
     const BalanceReport report = BuildBalanceReport("Caf\xE9 <b>&\x1B]0;x\x07\xFF.txt", *document,
                                                     options, SimulateBalance(document, options));
@@ -95,7 +88,7 @@ TEST(BalanceReportTest, FiguresAtTheEdgesOfWhatIsCounted) {
     EXPECT_EQ(TotalCell(1001).Text(), "above 1000");
 
     // A tally whose Warrior bar ends at both edges of each range.
-    const auto document = Load(OddScript);
+    const auto document = LoadedScript(OddScript);
     BalanceTally tally;
     tally.runs = 10;
     for (const int total : {-1001, -1000, -1, 0, 9, 10, 99, 100, 1000, 1001})
@@ -155,7 +148,7 @@ TEST(BalanceReportTest, TextWrapsAtTheHundredthColumn) {
 // A leading bar that ends at 0 or below cannot be scaled up: the advice asks
 // for points of the race or class keys' own instead of a factor.
 TEST(BalanceReportTest, AdviceForALeadingBarThatEndsEmpty) {
-    const auto document = Load(OddScript);
+    const auto document = LoadedScript(OddScript);
     for (const auto& [race, cls, kind] :
          {std::tuple{0, 40, "race"}, std::tuple{50, 0, "class"}, std::tuple{-5, 10, "race"}}) {
         BalanceTally tally;
@@ -191,7 +184,7 @@ TEST(BalanceReportTest, ADeclaredGameIsToldInItsOwnWords) {
             "wildpts=5\n</ANSWER>\n<ANSWER>\ntype=2\nstonepts=40\n" +
             (two ? "sagepts=50\n" : "") + "</ANSWER>\n<ANSWER>\ntype=3\nwildpts=20\n" +
             (two ? "bladepts=9\n" : "") + "</ANSWER>\n</QUESTION>\n";
-        const auto document = Load(script);
+        const auto document = LoadedScript(script);
         const BalanceOptions options{600, 2, 0.1, 2};
         const BalanceReport report =
             BuildBalanceReport("s.txt", *document, options, SimulateBalance(document, options));

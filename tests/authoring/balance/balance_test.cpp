@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
-#include <new>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -41,15 +40,12 @@ std::uint64_t Pair(const BalanceTally& t, const std::string& race, const std::st
     return t.pairs[r][c];
 }
 
-std::shared_ptr<const ScriptDocument> Load(const std::string& script) {
-    auto document = std::make_shared<ScriptDocument>();
-    EXPECT_TRUE(LoadScriptText(*document, script).loaded);
-    return document;
-}
+using kinpath::testing::Has;
+using kinpath::testing::LoadedScript;
 
 BalanceTally Simulate(const std::string& script, std::uint64_t runs, std::uint64_t seed,
                       double skip = 0.0, unsigned jobs = 1) {
-    return SimulateBalance(Load(script), BalanceOptions{runs, seed, skip, jobs});
+    return SimulateBalance(LoadedScript(script), BalanceOptions{runs, seed, skip, jobs});
 }
 
 class BalanceRunTest : public kinpath::testing::ProgramTest {};
@@ -65,7 +61,7 @@ std::string Report(const ScriptDocument& document, const BalanceTally& tally,
 // shared among threads a seed gives one result.
 TEST_F(BalanceRunTest, ASeedGivesOneResultForAnyNumberOfThreads) {
     // One document for every thread.
-    const auto sample = Load(ReadFile(KINPATH_EXAMPLES_DIR "/script.txt"));
+    const auto sample = LoadedScript(ReadFile(KINPATH_EXAMPLES_DIR "/script.txt"));
     BalanceOptions options{3 * RunsPerBlock + 77, 42, 0.3, 1};
     const BalanceTally one = SimulateBalance(sample, options);
     const std::string report = Report(*sample, one, options);
@@ -146,25 +142,23 @@ TEST(BalanceTest, AdviceScalesEveryKeyAndKeepsTheRecommendations) {
                points("bigracepts=", 10) + "</ANSWER>\n<ANSWER>\ntype=2\n</ANSWER>\n</QUESTION>\n";
     };
     const BalanceOptions options{2000, 3, 0.0, 2};
-    const auto low = Load(script(1));
+    const auto low = LoadedScript(script(1));
     const BalanceTally before = SimulateBalance(low, options);
     const std::string report = Report(*low, before, options);
-    EXPECT_NE(
-        report.find("  Leading race       20         20\n  Leading class      20         20\n"),
-        std::string::npos)
+    EXPECT_TRUE(
+        Has(report, "  Leading race       20         20\n  Leading class      20         20\n"))
         << report;
     EXPECT_EQ(before.bars[SlotWarrior].Percentile(90), 20);
-    EXPECT_NE(Report(*low, before, options, BalanceFormat::Csv)
-                  .find("Multiply every point value, the leanings evilpts=, goodpts=, bigracepts= "
-                        "and smallracepts= too: every score then grows in the same proportion, so "
-                        "the recommendations stay as they are (apart from rounding to whole "
-                        "numbers); by 4.0, the leaders then end near 80 (race) and 80 (class)."),
-              std::string::npos);
-    const BalanceTally after = SimulateBalance(Load(script(4)), options);
+    EXPECT_TRUE(Has(Report(*low, before, options, BalanceFormat::Csv),
+                    "Multiply every point value, the leanings evilpts=, goodpts=, bigracepts= "
+                    "and smallracepts= too: every score then grows in the same proportion, so "
+                    "the recommendations stay as they are (apart from rounding to whole "
+                    "numbers); by 4.0, the leaders then end near 80 (race) and 80 (class)."));
+    const BalanceTally after = SimulateBalance(LoadedScript(script(4)), options);
     EXPECT_EQ(after.pairs, before.pairs);
     EXPECT_GT(after.pairs[11][12], 0u);  // Troll / Warrior: the leaning decides it
     EXPECT_TRUE(after.leadingRace.Percentile(50) == 80 && after.leadingClass.Percentile(50) == 80);
-    EXPECT_EQ(Report(*Load(script(4)), after, options).find("Advice"), std::string::npos);
+    EXPECT_FALSE(Has(Report(*LoadedScript(script(4)), after, options), "Advice"));
 
     BalanceTally full;  // most bars past the top, the leaders past what is counted
     full.runs = 1;
@@ -172,10 +166,10 @@ TEST(BalanceTest, AdviceScalesEveryKeyAndKeepsTheRecommendations) {
     full.leadingRace.Add(30);  // not nearly empty
     full.leadingClass.Add(5000);
     const std::string advice = Report(*low, full, options, BalanceFormat::Json);
-    EXPECT_NE(advice.find("Most bars stand full: more than half of the bar totals end above 100"),
-              std::string::npos);
-    EXPECT_NE(advice.find("; by less than 0.08, the leaders then end near 80."), std::string::npos);
-    EXPECT_EQ(Report(*low, full, options).find("nearly empty"), std::string::npos);
+    EXPECT_TRUE(
+        Has(advice, "Most bars stand full: more than half of the bar totals end above 100"));
+    EXPECT_TRUE(Has(advice, "; by less than 0.08, the leaders then end near 80."));
+    EXPECT_FALSE(Has(Report(*low, full, options), "nearly empty"));
     TotalCounts three;
     for (const int total : {1, 2, 3}) three.Add(total);
     EXPECT_EQ(three.Percentile(50), 2);  // the nearest rank, rounded up
@@ -192,7 +186,7 @@ TEST_F(BalanceRunTest, ReportSaysWhatMovesTheRecommendationsAndWhy) {
         "<QUESTION>\ntext=A\ntext=B\n<ANSWER>\ntype=1\ndrupts=40\nwarpts=41\n</ANSWER>\n"
         "<ANSWER>\ntype=2\ndrupts=10\nclrpts=20\n</ANSWER>\n</QUESTION>\n");
     const BalanceOptions options{1000, 1, 0.0, 2};
-    const auto document = Load(ReadFile("script.txt"));
+    const auto document = LoadedScript(ReadFile("script.txt"));
     const BalanceTally tally = SimulateBalance(document, options);
     const std::uint64_t sword = Pair(tally, "Human", "Warrior");
     EXPECT_EQ(sword + Pair(tally, "Gnome", "Wizard"), 1000u);
@@ -200,15 +194,14 @@ TEST_F(BalanceRunTest, ReportSaysWhatMovesTheRecommendationsAndWhy) {
     // The leading race bar is a race's: 100 after Sword, whatever Warrior ends at.
     EXPECT_EQ(tally.leadingRace.counts[std::size_t(100 - TotalCounts::Lowest + 1)], sword);
     const std::string csv = Report(*document, tally, options, BalanceFormat::Csv);
-    EXPECT_NE(csv.find("\r\n1,1," + std::to_string(sword) + ",Gnome,-"), std::string::npos) << csv;
-    EXPECT_NE(csv.find(",'@Spell\r\n"), std::string::npos);  // no formula for a spreadsheet
-    EXPECT_NE(
-        csv.find("\r\nDruid,class,40,Druid can reach at most 40; Warrior reaches at least 41 on "
-                 "every way of answering that gives Druid 40\r\n"),
-        std::string::npos);
-    EXPECT_NE(csv.find("; Human scores at least as much as High Elf on every way of answering and "
-                       "goes with every class High Elf goes with"),
-              std::string::npos);
+    EXPECT_TRUE(Has(csv, "\r\n1,1," + std::to_string(sword) + ",Gnome,-")) << csv;
+    EXPECT_TRUE(Has(csv, ",'@Spell\r\n"));  // no formula for a spreadsheet
+    EXPECT_TRUE(Has(csv,
+                    "\r\nDruid,class,40,Druid can reach at most 40; Warrior reaches at least 41 "
+                    "on every way of answering that gives Druid 40\r\n"));
+    EXPECT_TRUE(Has(csv,
+                    "; Human scores at least as much as High Elf on every way of answering "
+                    "and goes with every class High Elf goes with"));
 }
 
 #if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__)
@@ -226,7 +219,7 @@ void SimulateInLittleRoom(std::shared_ptr<const ScriptDocument> document,
 // Threads that cannot be started (no address space left for their stacks)
 // leave the runs to those that could, with the same result.
 TEST(BalanceDeathTest, ThreadsThatCannotStartLeaveTheResultAsItIs) {
-    const auto document = Load(TwoOutcomes);
+    const auto document = LoadedScript(TwoOutcomes);
     BalanceOptions options{256 * RunsPerBlock, 5, 0.5, 1};
     const BalanceTally expected = SimulateBalance(document, options);
     options.jobs = 256;

@@ -111,8 +111,7 @@ TEST_F(PublishRun, WarningsAreShownErrorsRefusedAndNamesNeverTaken) {
               std::tuple(3, CheckSeverity::Warning));
     EXPECT_EQ(std::tuple(outcome.output, outcome.bytes, outcome.check.questions),
               std::tuple("quiz.html", ReadFile("quiz.html").size(), 1));
-    EXPECT_NE(ReadFile("quiz.html").find(R"(id="kinpath-script" data-embedded>PFFVRVNUSU9OPg)"),
-              std::string::npos);
+    EXPECT_TRUE(Has(ReadFile("quiz.html"), R"(id="kinpath-script" data-embedded>PFFVRVNUSU9OPg)"));
 
     WriteScript("<QUESTION>\nbroken\n</QUESTION>\n", "bad.txt");
     outcome = Run("bad.txt", "bad-page.html");
@@ -173,7 +172,7 @@ TEST_F(PublishRun, WarningsAreShownErrorsRefusedAndNamesNeverTaken) {
 TEST_F(PublishRun, AnEmptyScriptIsAScriptAndNoPageIsNoPage) {
     WriteScript("", "empty.txt");
     EXPECT_EQ(Run("empty.txt").status, PublishStatus::Written);
-    EXPECT_NE(ReadFile("empty.html").find("data-embedded></script>"), std::string::npos);
+    EXPECT_TRUE(Has(ReadFile("empty.html"), "data-embedded></script>"));
     SystemFiles files;
     const PublishOutcome missing = Publish({"empty.txt", "", {"none.html"}, ""}, files, {});
     EXPECT_EQ(missing.status, PublishStatus::PageNotFound);
@@ -183,7 +182,7 @@ TEST_F(PublishRun, AnEmptyScriptIsAScriptAndNoPageIsNoPage) {
     // A script's own game titles its page.
     WriteScript("<GAME>\ntitle=Ember <Coast>\n</GAME>\n<RACE>\nname=A\n</RACE>\n", "game.txt");
     EXPECT_EQ(Run("game.txt").status, PublishStatus::Written);
-    EXPECT_NE(ReadFile("game.html").find("<title>Ember &lt;Coast&gt;</title>"), std::string::npos);
+    EXPECT_TRUE(Has(ReadFile("game.html"), "<title>Ember &lt;Coast&gt;</title>"));
 }
 
 }  // namespace

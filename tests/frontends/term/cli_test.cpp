@@ -32,8 +32,6 @@ struct CliRun {
     std::string out, err;
 };
 
-bool Has(std::string_view text, std::string_view piece) { return text.find(piece) != text.npos; }
-
 // The program as a shell command: KINPATH_CLI_COMMAND runs another build of it,
 // such as the Windows one under Wine ("tools/wine-run.sh PREFIX kinpath-cli.exe").
 const char* const OtherProgram = std::getenv("KINPATH_CLI_COMMAND");

@@ -51,8 +51,6 @@ protected:
     }
 };
 
-bool Has(const std::string& text, const char* piece) { return text.find(piece) != text.npos; }
-
 TEST_F(ProgramRunTest, MemoryThatRunsOutEndsEveryCommandWithAMessage) {
     // 0.9 MB, read into memory of its own size (a larger one starts on a large
     // page, and takes more).

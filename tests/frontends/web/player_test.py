@@ -20,6 +20,20 @@ def test_back_the_browsers_history_and_reloads_step_through_and_resume_the_run(t
     reload = lambda script: write(os.path.join(folder, "script.txt"), script) or t.driver.refresh()
     url = t.serve(folder).url
     t.open(url)
+    t.answer([1])
+    t.at(2, 5)
+    # Another tab, the same storage: the run is offered, not forced; there the
+    # page's Back steps back a question and never leaves the page.
+    t.setup["Page.addScriptToEvaluateOnNewDocument"] = {"source": COUNTERS}
+    t.open(url)
+    assert t.js("return [...document.querySelectorAll('#opening button:not([hidden])')].map(b => "
+                "b.textContent)") == ["Continue at question 2 of 5", "Start again"]
+    t.click("#continue")
+    t.at(2, 5)
+    t.click("#c2001")
+    t.at(1, 5)
+    t.keys("Backspace")
+    assert t.js("return location.href") == url and t.progress() == "Question 1 of 5"
     t.answer([1, 2, 1, 1])
     for step, where in ((t.driver.refresh, 5), (lambda: reload(script_of(2)) or t.answer_box("OK"), "verdict"),
                         (lambda: reload(script_of(5)), 5), (lambda: t.click("#c2001"), 4),
@@ -49,25 +63,6 @@ def test_back_the_browsers_history_and_reloads_step_through_and_resume_the_run(t
     t.at(5, 5)
     t.driver.back()
     wait_for(lambda: t.js("return location.href") != url, what="the page to be left")
-
-
-def test_a_later_visit_offers_the_run_kept(t):
-    server = t.serve(t.folder("visit", script_of(3)))
-    t.open(server.url)
-    t.answer([1])
-    t.at(2, 3)
-    # Another tab, the same storage: the run is offered, not forced.
-    t.setup["Page.addScriptToEvaluateOnNewDocument"] = {"source": COUNTERS}
-    t.open(server.url)
-    assert t.js("return [...document.querySelectorAll('#opening button:not([hidden])')].map(b => "
-                "b.textContent)") == ["Continue at question 2 of 3", "Start again"]
-    t.click("#continue")
-    t.at(2, 3)
-    # The page's Back steps back a question and never leaves the page.
-    t.click("#c2001")
-    t.at(1, 3)
-    t.keys("Backspace")
-    assert t.js("return location.href") == server.url and t.progress() == "Question 1 of 3"
 
 
 # --- Starting
