@@ -56,8 +56,15 @@ def test_back_the_browsers_history_and_reloads_step_through_and_resume_the_run(t
     assert "changed from question 3 on" in wait_for(t.box)[1]
     t.answer_box("OK")
     t.at(3, 5)
-    # One entry of the browser's history for the questions, one for the results.
+    # One entry of the browser's history for the questions, one for the results,
+    # which a run started afresh from the end takes over.
     t.answer([1, 1, 1])
+    wait_for(lambda: t.shown("verdict"), what="the results")
+    t.click("#c2")
+    wait_for(lambda: t.shown("end"), what="the end")
+    t.click("#again")
+    t.at(1, 5)
+    t.answer([1] * 5)
     wait_for(lambda: t.shown("verdict"), what="the results")
     t.driver.back()
     t.at(5, 5)
