@@ -151,6 +151,7 @@ def main():
         browser.cdp("Page.addScriptToEvaluateOnNewDocument", source=RECORDER)
         paint = first_paints(browser, page)
         browser.go(file_url(page))
+        wait_for(lambda: browser.js("return window.__updates.length"), 120, "the studio's start")
         editor = named(browser, "textarea", r"(?i)(question )?script")
         small_ms = edit_times(browser, editor, script, edits)
         big_ms = edit_times(browser, editor, big, edits)
