@@ -30,6 +30,7 @@ menu="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Kinpath"
 for entry in Kinpath "Kinpath README" "Writing questions" "Kinpath Studio"; do
     [ -f "$menu/$entry.lnk" ] || fail "no Start-menu entry $entry"
 done
+grep -aq 'kinpath-studio\.html' "$menu/Kinpath Studio.lnk" || fail "Kinpath Studio opens no studio"
 
 # The entry's start, twice: the window runs until it is closed here, as a user
 # closes it (only this prefix's window: other prefixes may run one too).
