@@ -19,9 +19,10 @@ BENCHDIR  := build-bench
 RELEASE   := build-release
 WINDOWS   := build-windows
 WEB       := build-web
-# The page without a script, made by the web build; the Linux and Windows
-# builds ship it beside kinpath-cli when told where it is.
+# The page without a script and the studio, made by the web build; the Linux
+# and Windows builds ship them beside kinpath-cli when told where they are.
 WEB_PAGE  := $(CURDIR)/$(WEB)/kinpath-page.html
+STUDIO    := $(CURDIR)/$(WEB)/kinpath-studio.html
 WITH_WEB  ?=
 # Warnings stop the build only in `make test` and `make test-asan`, so that a
 # newer compiler's new warning never keeps anyone from `make run`.
@@ -30,7 +31,7 @@ SUDO      := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 export XDG_RUNTIME_DIR ?= /tmp/kinpath-runtime-$(shell id -u)
 
 .PHONY: all deps run-deps build test test-linux test-windows test-asan windows windows-build \
-        format format-check package run bench clean fuzz web web-page
+        format format-check package run bench clean fuzz web web-page studio
 
 all: build
 
@@ -103,7 +104,8 @@ format-check: deps
 # folder serves `make test`).
 windows-build: deps web-page
 	cmake -S . -B $(WINDOWS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-	  -DCMAKE_BUILD_TYPE=Release -DKINPATH_WERROR=$(WERROR) -DKINPATH_WEB_PAGE=$(WEB_PAGE)
+	  -DCMAKE_BUILD_TYPE=Release -DKINPATH_WERROR=$(WERROR) -DKINPATH_WEB_PAGE=$(WEB_PAGE) \
+	  -DKINPATH_STUDIO=$(STUDIO)
 	cmake --build $(WINDOWS) -j $(JOBS)
 
 # The Windows downloads (a zip and an installer) in build-windows/.
@@ -113,14 +115,15 @@ windows: windows-build
 # A .deb of an optimised build with stripped programs, in build-release/.
 package: deps web-page
 	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=Release -DKINPATH_BUILD_TESTS=OFF \
-	  -DKINPATH_WEB_PAGE=$(WEB_PAGE)
+	  -DKINPATH_WEB_PAGE=$(WEB_PAGE) -DKINPATH_STUDIO=$(STUDIO)
 	cmake --build $(RELEASE) -j $(JOBS)
 	cd $(RELEASE) && cpack
 	@ls -l $(RELEASE)/*.deb
 
 # The questionnaire as a web page (Debian's emscripten, whose tools need
-# Debian's node modules): the page without a script, kinpath-page.html, then
-# the sample published with it, kinpath-sample.html, both in build-web/.
+# Debian's node modules): the page without a script, kinpath-page.html, and the
+# authors' studio, kinpath-studio.html, then the sample published with the
+# page, kinpath-sample.html, all in build-web/.
 web-page: deps
 	NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(WEB) -DCMAKE_BUILD_TYPE=MinSizeRel \
 	  -DKINPATH_WERROR=$(WERROR)
@@ -130,6 +133,16 @@ web: web-page
 	$(CONFIGURE)
 	cmake --build $(BUILD) -j $(JOBS) --target kinpath-cli kinpath-page-copy
 	$(BUILD)/kinpath-cli --publish examples/script.txt -o $(WEB)/kinpath-sample.html
+
+# The studio from a clone: built with the web page, then opened in the default
+# browser; without a display (or a browser to open it), where it is.
+studio: web-page
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ] && xdg-open $(STUDIO) 2>/dev/null; then \
+	  echo "Kinpath Studio: $(STUDIO) (opened in your web browser)"; \
+	else \
+	  echo "Kinpath Studio: $(STUDIO)"; \
+	  echo "No display or browser found here: open that file in a web browser."; \
+	fi
 
 # The window on the sample questionnaire, in a scratch folder so that the saved
 # page does not land among the sources. Without a display: the terminal version.
@@ -166,6 +179,8 @@ bench: deps web-page
 	@# The published sample page: size, start-up against a static page, idle, memory.
 	$(BENCHDIR)/kinpath-cli --publish examples/script.txt -o $(WEB)/kinpath-sample.html
 	python3 bench/web/run.py $(WEB)/kinpath-sample.html
+	@# The studio: checking as one types, the balance in its worker, size, first paint.
+	python3 bench/web/studio.py $(STUDIO) examples/script.txt
 
 # Each fuzz target for FUZZ_SECONDS seconds (clang's libFuzzer with ASan and
 # UBSan), starting from the seeds and every saved regression input. A crash

@@ -1,9 +1,9 @@
 # The Windows downloads, made by `cpack` in the cross-build folder:
-#  - a zip to unpack and run: both programs, the sample questionnaire as
-#    script.txt beside them, a short README.txt and the guide to writing
-#    questions, script-format.txt;
-#  - an installer (NSIS) with the same files, a Start-menu entry and an
-#    uninstaller. The entry starts the window with --user-folder, so that each
+#  - a zip to unpack and run: both programs, the web page and the studio (from
+#    the web build), the sample questionnaire as script.txt beside them, a
+#    short README.txt and the guide to writing questions, script-format.txt;
+#  - an installer (NSIS) with the same files, Start-menu entries and an
+#    uninstaller. The window's entry starts it with --user-folder, so that each
 #    user answers in a folder of their own (Documents\Kinpath) holding a copy of
 #    the sample that is made once and never overwritten.
 
@@ -47,3 +47,10 @@ set(CPACK_NSIS_DELETE_ICONS_EXTRA
     "Delete '$SMPROGRAMS\\\\$MUI_TEMP\\\\Kinpath.lnk'
   Delete '$SMPROGRAMS\\\\$MUI_TEMP\\\\Kinpath README.lnk'
   Delete '$SMPROGRAMS\\\\$MUI_TEMP\\\\Writing questions.lnk'")
+# The studio's entry is a shortcut to the page: it opens in the default browser.
+if(KINPATH_STUDIO)
+  string(APPEND CPACK_NSIS_CREATE_ICONS_EXTRA "
+  CreateShortCut '$SMPROGRAMS\\\\$STARTMENU_FOLDER\\\\Kinpath Studio.lnk' '$INSTDIR\\\\kinpath-studio.html'")
+  string(APPEND CPACK_NSIS_DELETE_ICONS_EXTRA "
+  Delete '$SMPROGRAMS\\\\$MUI_TEMP\\\\Kinpath Studio.lnk'")
+endif()

@@ -1,7 +1,7 @@
 #!/bin/sh
 # The installer as a user meets it, under Wine: a silent install puts both
-# programs, the sample, the README and the script format in place with the
-# Start-menu entries;
+# programs, the page, the studio, the sample, the README and the script format
+# in place with the Start-menu entries;
 # the entry's --user-folder start gives the user Documents\Kinpath with a copy
 # of the sample, and a second start keeps the user's edited copy; the
 # uninstaller removes the programs and the entries and leaves the user's folder.
@@ -22,14 +22,15 @@ installer=$(ls "$work"/Kinpath-*-windows-x64.exe)
 
 wine "$installer" /S '/D=C:\KinpathTest'
 dir="$prefix/drive_c/KinpathTest"
-for f in kinpath.exe kinpath-cli.exe kinpath-page.html script.txt README.txt script-format.txt \
-    Uninstall.exe; do
+for f in kinpath.exe kinpath-cli.exe kinpath-page.html kinpath-studio.html script.txt README.txt \
+    script-format.txt Uninstall.exe; do
     [ -f "$dir/$f" ] || fail "$f not installed"
 done
 menu="$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Kinpath"
-for entry in Kinpath "Kinpath README" "Writing questions"; do
+for entry in Kinpath "Kinpath README" "Writing questions" "Kinpath Studio"; do
     [ -f "$menu/$entry.lnk" ] || fail "no Start-menu entry $entry"
 done
+grep -aq 'kinpath-studio\.html' "$menu/Kinpath Studio.lnk" || fail "Kinpath Studio opens no studio"
 
 # The entry's start, twice: the window runs until it is closed here, as a user
 # closes it (only this prefix's window: other prefixes may run one too).
@@ -59,7 +60,7 @@ start_window
 # from a copy of itself; it then leaves only itself behind.
 wine "$dir/Uninstall.exe" /S '_?=C:\KinpathTest'
 [ ! -e "$dir/kinpath.exe" ] || fail "the uninstaller left the program"
-for entry in Kinpath "Kinpath README" "Writing questions"; do
+for entry in Kinpath "Kinpath README" "Writing questions" "Kinpath Studio"; do
     [ ! -e "$menu/$entry.lnk" ] || fail "the uninstaller left the Start-menu entry $entry"
 done
 [ -f "$user/script.txt" ] || fail "the uninstaller removed the user's folder"
