@@ -120,7 +120,7 @@ def test_publish_downloads_the_page_the_terminal_publishes(t):
     os.remove(path)
 
 
-def test_a_reload_restores_the_draft(t):
+def test_a_reload_restores_the_draft_and_a_file_reads_as_the_window_reads_it(t):
     t.start(script_of(2) + "# mine\n")
     t.driver.refresh()
     try:
@@ -129,6 +129,11 @@ def test_a_reload_restores_the_draft(t):
         pass
     t.settled()
     assert t.draft() == script_of(2) + "# mine\n"
+    # A file dropped in, in Windows-1252, reads as the window reads it.
+    t.js("const d = new DataTransfer(); d.items.add(new File([new Uint8Array(arguments[0])], 'old.txt'));"
+         "document.getElementById('editor').dispatchEvent(new DragEvent('drop', {dataTransfer: d, cancelable: true}))",
+         list("# Caf\u00e9\n".encode("cp1252")))
+    wait_for(lambda: t.draft() == "# Caf\u00e9\n", what="the file's text")
     assert not t.js("return window.__errors.concat(window.__violations)")
 
 

@@ -34,6 +34,11 @@ EMSCRIPTEN_KEEPALIVE const char* KinpathColours(const char* lines) {
     return Answer(kinpath::studio::ColoursJson(lines));
 }
 
+EMSCRIPTEN_KEEPALIVE const char* KinpathEditorText(const char* bytes, double size) {
+    return Answer(
+        kinpath::studio::EditorText(std::string_view(bytes, static_cast<std::size_t>(size))));
+}
+
 EMSCRIPTEN_KEEPALIVE const char* KinpathTitle(const char* text) {
     return Answer(kinpath::studio::DraftTitle(text));
 }
