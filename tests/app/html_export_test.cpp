@@ -121,10 +121,9 @@ TEST_F(HtmlExportTest, FailedSavesKeepWhatWasThereAndCanBeRetried) {
 #endif
     EXPECT_EQ(ReadFile(HtmlFileName), "old page\r\n");
 
-    EXPECT_EQ(dialog.boxes.size(), FailedSaves);
-    for (const RecordedBox& box : dialog.boxes)
-        EXPECT_EQ(std::tuple(box.owner, box.text, box.caption),
-                  std::tuple(BoxOwner::Dialog, "Could not write Kinpath.html", "Error"));
+    EXPECT_EQ(dialog.boxes,
+              std::vector<RecordedBox>(
+                  FailedSaves, {BoxOwner::Dialog, "Could not write Kinpath.html", "Error"}));
     EXPECT_TRUE(dialog.openedFiles.empty());
     dialog.boxes.clear();
     Save();  // with room again the same button works

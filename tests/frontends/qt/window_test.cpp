@@ -153,9 +153,7 @@ TEST_F(QtWindowTest, BoxesTheirAnswersTheResultsAndTheSavedPage) {
     for (const QRect& place : window->boxPlaces)
         EXPECT_LE((place.center() - middle).manhattanLength(), 1) << place.x() << "," << place.y();
     EXPECT_EQ(window->endRuns, std::vector<int>{0});
-    std::string script = Questionnaire(1);
-    script.replace(script.find("recap=yes"), 9, "recap=ask");
-    StartOn(script);
+    StartOn(Questionnaire(1, 2, "ask"));
     const QRect questionsPane = window->ControlWidget(IdTranscript)->geometry();
     EXPECT_EQ(RightClick(IdFirstLabel), "Back\tBackspace [off]");  // Back, usable when the key is
     window->answer = QMessageBox::No;
