@@ -65,21 +65,20 @@ TEST_F(MainDialogTest, LoadedScriptGreetsShowsTheFirstQuestionAndTakesCommands) 
 // Script errors, in order, have no owner window; the refusal belongs to the
 // dialog, and the window closes once it is answered.
 TEST_F(MainDialogTest, RefusedScriptShowsItsErrorsThenClosesTheWindow) {
-    const std::string refusal = "Dialog " + std::string(NoScriptMessage) + " Error Ok\n";
+    const Box refusal{BoxOwner::Dialog, NoScriptMessage, "Error", BoxButtons::Ok};
     for (const char* script : {"<QUESTION>\n<ANSWER>\n# note\nwrong\n</ANSWER>\n</QUESTION>\n",
                                static_cast<const char*>(nullptr)}) {
         std::filesystem::remove(Dir() / "script.txt");
         if (script) WriteScript(script);
         HeadlessDialog d;
         EXPECT_FALSE(d.Start());
-        std::string shown;
-        for (const RecordedBox& b : d.boxes)
-            shown += std::string(b.owner == BoxOwner::Dialog ? "Dialog " : "None ") + b.text + " " +
-                     b.caption + (b.buttons == BoxButtons::Ok ? " Ok\n" : " other\n");
-        EXPECT_EQ(shown, script ? "None Undefined symbol found, line 4 ScriptError Ok\n"
-                                  "None End of script expected, line 4 ScriptError Ok\n" +
-                                      refusal
-                                : refusal);
+        EXPECT_EQ(d.boxes,
+                  (script ? std::vector<Box>{{BoxOwner::None, "Undefined symbol found, line 4",
+                                              "ScriptError", BoxButtons::Ok},
+                                             {BoxOwner::None, "End of script expected, line 4",
+                                              "ScriptError", BoxButtons::Ok},
+                                             refusal}
+                          : std::vector<Box>{refusal}));
         EXPECT_EQ(d.PaneText(), "");  // no greeting promises questions that never come
         EXPECT_EQ(d.ControlText(IdQuestionText), "Static");  // the window as the template made it
         EXPECT_TRUE(d.Ended() && !d.TimerRunning());

@@ -14,8 +14,8 @@
 namespace kinpath::testing {
 
 // Questions "Question N" of `choices` choices "Answer K"; answer K adds K points
-// to the Wizard and explains "You chose K.".
-inline std::string Questionnaire(int questions, int choices = 2) {
+// to the Wizard and explains "You chose K."; the recap as given.
+inline std::string Questionnaire(int questions, int choices = 2, const char* recap = "yes") {
     std::string body, s;
     for (int k = 1; k <= choices; ++k) body += "text=Answer " + std::to_string(k) + "\n";
     for (int k = 1; k <= choices; ++k) {
@@ -25,7 +25,7 @@ inline std::string Questionnaire(int questions, int choices = 2) {
     }
     for (int q = 1; q <= questions; ++q)
         s += "<QUESTION>\nname=Question " + std::to_string(q) + "\n" + body + "</QUESTION>\n";
-    return s + "<FINAL>\nrecap=yes\n</FINAL>\n";
+    return s + "<FINAL>\nrecap=" + recap + "\n</FINAL>\n";
 }
 
 // One question whose report line is far too long for the pane, for the

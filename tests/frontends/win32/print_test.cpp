@@ -20,26 +20,12 @@ const wchar_t* const DriverName = L"Wine PostScript Driver";
 const wchar_t* const DriverFile = L"kinpath-test.ppd";
 // Letter paper at 300 dots per inch.
 const char* const PrinterDescription = R"ppd(*PPD-Adobe: "4.3"
-*FormatVersion: "4.3"
-*LanguageEncoding: ISOLatin1
-*LanguageVersion: English
-*ModelName: "Kinpath Test"
 *NickName: "Kinpath Test"
-*PCFileName: "KINPATH.PPD"
-*LanguageLevel: "2"
-*ColorDevice: False
 *DefaultResolution: 300dpi
-*TTRasterizer: Type42
-*OpenUI *PageSize: PickOne
 *DefaultPageSize: Letter
 *PageSize Letter: "<</PageSize[612 792]>>setpagedevice"
-*CloseUI: *PageSize
-*DefaultImageableArea: Letter
 *ImageableArea Letter: "0 0 612 792"
-*DefaultPaperDimension: Letter
 *PaperDimension Letter: "612 792"
-*DefaultFont: Helvetica
-*Font Helvetica: Standard "(001.006)" Standard ROM
 )ppd";
 
 // Adds or removes a port of the local port monitor; a port named by a file

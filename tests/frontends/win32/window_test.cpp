@@ -386,8 +386,7 @@ TEST_F(Win32WindowTest, BarsRiseOnTimerTicksAndTheTimerSleeps) {
 }
 
 TEST_F(Win32WindowTest, ResultsFillTheWindowBackRestoresItAndThePageOpens) {
-    std::string script = Questionnaire(1);
-    StartOn(script.replace(script.find("recap=yes"), 9, "recap=ask"));
+    StartOn(Questionnaire(1, 2, "ask"));
     const Rect questionsPane = window->ControlRect(IdTranscript);
     EXPECT_EQ(RightClick(), L"Back\tBackspace [off]");  // Back, usable when the key is
     Click(IdChoice1);
@@ -405,8 +404,7 @@ TEST_F(Win32WindowTest, ResultsFillTheWindowBackRestoresItAndThePageOpens) {
     Click(IdHtml);
     window->viewerStarts = false;
     Click(IdHtml);
-    ASSERT_EQ(window->opened.size(), 2u);
-    EXPECT_EQ(window->opened[0], (Dir() / "Kinpath.html").wstring());
+    ASSERT_EQ(window->opened, std::vector<std::wstring>(2, (Dir() / "Kinpath.html").wstring()));
     EXPECT_EQ(boxes.back(), "Error|Could not open Kinpath.html in a viewer. It was saved as:\n" +
                                 win32::Narrow(window->opened[0]) + "|owned");
     window->menuChooses = true;
@@ -446,10 +444,7 @@ TEST_F(Win32WindowTest, PaneReportsItsWrappedLinesAndTheUsersSelection) {
     const auto first =
         static_cast<std::uint32_t>(SendMessageW(Item(IdTranscript), EM_LINELENGTH, 0, 0));
     window->DrawSelection({1, first + 3});
-    DWORD from = 0, to = 0;
-    SendMessageW(Item(IdTranscript), EM_GETSEL, reinterpret_cast<WPARAM>(&from),
-                 reinterpret_cast<LPARAM>(&to));
-    EXPECT_EQ(std::pair(from, to), std::pair(DWORD{1}, DWORD{first + 3}));
+    EXPECT_EQ(SendMessageW(Item(IdTranscript), EM_GETSEL, 0, 0), MAKELRESULT(1, first + 3));
     SendMessageW(Item(IdTranscript), EM_SETSEL, 2, first + 4);
     Key(VK_F1);
     EXPECT_EQ(window->Driver().Shown().selection, (PaneSelection{2, first + 4}));
