@@ -156,8 +156,9 @@ std::optional<std::string> PublishedPage(std::string_view page, std::string_view
     return published;
 }
 
-// The page shows it before its script runs, to a search engine or a link preview.
-std::string GameTitle(std::string_view script) {
+// A game's title shows before the page's script runs, to a search engine or a link preview.
+std::string PublishedTitle(std::string_view script, std::string_view asked) {
+    if (!asked.empty()) return std::string(asked);
     ScriptDocument document;
     LoadScriptText(document, script);
     return document.DeclaredGame() ? document.DeclaredGame()->title : "";
@@ -196,7 +197,7 @@ PublishOutcome Publish(const PublishRequest& request, FileSystem& files, const C
         return outcome;
     }
     const ScriptFileText page = ReadScriptFile(outcome.page);
-    const std::string title = request.title.empty() ? GameTitle(script.bytes) : request.title;
+    const std::string title = PublishedTitle(script.bytes, request.title);
     const std::optional<std::string> published =
         page.failure == ReadFailure::None ? PublishedPage(page.bytes, script.bytes, title)
                                           : std::nullopt;

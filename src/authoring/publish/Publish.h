@@ -24,8 +24,9 @@ inline constexpr const char* WebPageFileName = "kinpath-page.html";
 std::optional<std::string> PublishedPage(std::string_view page, std::string_view scriptBytes,
                                          std::string_view title = {});
 
-// The title a script's own game gives its page (none for the built-in game).
-std::string GameTitle(std::string_view script);
+// The title a page is published with: the one asked for, else the title of
+// the script's own game (none for the built-in game: the page's own).
+std::string PublishedTitle(std::string_view script, std::string_view asked = {});
 
 // The page's default name: the script's, ending in .html ("script.txt" gives
 // "script.html").

@@ -174,13 +174,12 @@ std::string ColoursJson(std::string_view lines) {
     return all.dump();
 }
 
-std::string DraftTitle(std::string_view script) { return GameTitle(script); }
+std::string DraftTitle(std::string_view script) { return PublishedTitle(script); }
 
 std::optional<std::string> PublishDraft(std::string_view page, std::string_view script,
                                         std::string_view title) {
     if (CheckScript(script, [](const CheckDiagnostic&) {}, {1}).errors > 0) return std::nullopt;
-    const std::string given = title.empty() ? GameTitle(script) : std::string(title);
-    return PublishedPage(page, script, given);
+    return PublishedPage(page, script, PublishedTitle(script, title));
 }
 
 std::string BalanceHtml(std::string_view script, const BalanceOptions& options,
