@@ -122,12 +122,14 @@ def test_publish_downloads_the_page_the_terminal_publishes(t):
 
 def test_a_reload_restores_the_draft_and_a_file_reads_as_the_window_reads_it(t):
     t.start(script_of(2) + "# mine\n")
+    t.js("window.__before_reload = 1")
     t.driver.refresh()
     try:
         t.driver.switch_to.alert.accept()  # the warning of unsaved changes
     except NoAlertPresentException:
         pass
-    t.settled()
+    # Refresh returns at the warning, before the new document exists.
+    wait_for(lambda: t.js("return !window.__before_reload && window.__updates > 0"), what="the reloaded draft")
     assert t.draft() == script_of(2) + "# mine\n"
     # A file dropped in, in Windows-1252, reads as the window reads it.
     t.js("const d = new DataTransfer(); d.items.add(new File([new Uint8Array(arguments[0])], 'old.txt'));"
