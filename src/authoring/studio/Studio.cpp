@@ -11,6 +11,7 @@
 #include "authoring/publish/Publish.h"
 #include "script/ScriptDocument.h"
 #include "text/TextCodec.h"
+#include "window/WindowWords.h"
 
 namespace kinpath::studio {
 
@@ -174,7 +175,10 @@ std::string ColoursJson(std::string_view lines) {
     return all.dump();
 }
 
-std::string DraftTitle(std::string_view script) { return PublishedTitle(script); }
+std::string DraftTitle(std::string_view script) {
+    const std::string title = PublishedTitle(script);
+    return title.empty() ? DialogCaption : title;
+}
 
 std::optional<std::string> PublishDraft(std::string_view page, std::string_view script,
                                         std::string_view title) {

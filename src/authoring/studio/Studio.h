@@ -31,7 +31,8 @@ std::string DiagnosticsJson(std::string_view script);
 std::string ColoursJson(std::string_view lines);
 
 // The title --publish gives the draft's page when none is asked for: the
-// title of the game the draft declares, or "" for the page's own.
+// title of the game the draft declares, else the player page's own caption
+// (which the page keeps, so publishing with it changes no byte).
 std::string DraftTitle(std::string_view script);
 
 // The one-file page of the draft, the bytes `kinpath-cli --publish --title`

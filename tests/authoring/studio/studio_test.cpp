@@ -113,4 +113,5 @@ TEST(Studio, DraftsWithErrorsAreRefused) {
     EXPECT_EQ(studio::BalanceHtml(broken, {}), "");
     EXPECT_EQ(studio::DraftTitle(Example("ember-coast.txt")),
               "Which hero of the Ember Coast are you?");
+    EXPECT_EQ(studio::DraftTitle(Example("script.txt")), "Kinpath Race and Class chooser");
 }

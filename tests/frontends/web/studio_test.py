@@ -2,7 +2,7 @@
 # The studio page in headless Chromium, its controls found by role and accessible name: that it
 # hands the draft to the author tools and shows what they answer (their own tests prove the
 # answers). Usage: studio_test.py --studio HTML --page HTML --cli CLI [--only NAME]
-import argparse, os, shutil, subprocess, sys, tempfile, traceback
+import argparse, contextlib, os, shutil, subprocess, sys, tempfile, traceback
 
 sys.dont_write_bytecode = True  # no cache files among the sources
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -124,10 +124,8 @@ def test_a_reload_restores_the_draft_and_a_file_reads_as_the_window_reads_it(t):
     t.start(script_of(2) + "# mine\n")
     t.js("window.__before_reload = 1")
     t.driver.refresh()
-    try:
+    with contextlib.suppress(NoAlertPresentException):
         t.driver.switch_to.alert.accept()  # the warning of unsaved changes
-    except NoAlertPresentException:
-        pass
     # Refresh returns at the warning, before the new document exists.
     wait_for(lambda: t.js("return !window.__before_reload && window.__updates > 0"), what="the reloaded draft")
     assert t.draft() == script_of(2) + "# mine\n"
