@@ -81,6 +81,10 @@ test-linux: web-page build
 # Wine prefix, made on first use), then the Linux command-line tests against
 # kinpath-cli.exe.
 test-windows: windows-build web-page build
+	@# The prefix and its server made before CTest lists the tests in it: a
+	@# first start that fails (rarely, on a fresh machine) is tried again.
+	@for i in 1 2 3; do sh tools/wine-run.sh $(CURDIR)/$(WINDOWS)/wineprefix cmd /c exit 0 && break; \
+	  echo "Wine did not start in $(WINDOWS)/wineprefix; trying again."; sleep 5; done
 	cd $(WINDOWS) && ctest --output-on-failure -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -R '^cli-windows'
 
