@@ -115,25 +115,18 @@ def edit_times(browser, editor, text, edits):
 
 
 def balance_rate(browser):
-    tab = shown_named(browser, "[role=tab]", "Balance")  # the balance may have a view of its own
-    if tab:
-        tab.click()
+    named(browser, "[role=tab]", "Balance").click()
     runs = named(browser, "input", "Runs")
     browser.js("arguments[0].value = arguments[1];"
                "arguments[0].dispatchEvent(new Event('input', {bubbles: true}));"
                "arguments[0].dispatchEvent(new Event('change', {bubbles: true}));", runs, RUNS)
-    buttons = [b for b in browser.driver.find_elements(By.CSS_SELECTOR, "button:not([role=tab])")
-               if b.is_displayed()]
-    start = ([b for b in buttons if re.match(r"Run\b", b.accessible_name.strip())] or
-             [b for b in buttons if b.accessible_name.strip() == "Balance"])
-    assert start, "no button starts the balance"
     clicks = len(browser.js("return window.__clicks"))
-    start[0].click()
+    named(browser, "button", "Run").click()
     clicked = wait_for(lambda: browser.js("return window.__clicks")[clicks:], 10, "the click")[0]
 
-    def report():  # the first frame loaded since, the report's when one is named so
-        loads = [(t, title) for t, title in browser.js("return window.__frames") if t > clicked]
-        return next((t for t, title in loads if "report" in title.lower() or not title), None)
+    def report():  # the report's frame loaded since
+        return next((t for t, title in browser.js("return window.__frames")
+                     if t > clicked and title == "Balance report"), None)
     return RUNS / ((wait_for(report, 1800, "the balance report") - clicked) / 1000)
 
 
