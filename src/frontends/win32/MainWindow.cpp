@@ -1,5 +1,6 @@
 #include "frontends/win32/MainWindow.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 #include <uxtheme.h>
 
@@ -7,6 +8,8 @@
 #include <vector>
 
 #include "app/MainDialog.h"
+#include "app/SpokenWords.h"
+#include "frontends/win32/Accessible.h"
 #include "frontends/win32/DialogResource.h"
 #include "frontends/win32/Dpi.h"
 #include "frontends/win32/KeyPress.h"
@@ -37,6 +40,8 @@ Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 }  // namespace
 
 MainWindow::MainWindow() : driver_(*this, clock_) {
+    // Screen readers are answered through COM, on this thread.
+    com_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     const std::vector<std::uint16_t> dialog = BuildDialogTemplate();
@@ -50,6 +55,7 @@ MainWindow::MainWindow() : driver_(*this, clock_) {
     pane_ = std::make_unique<Pane>(Control(IdTranscript), [this](std::vector<PaneLine> lines) {
         if (lines != driver_.Shown().paneLines) driver_.PaneLaidOut(std::move(lines));
     });
+    SpokenOf(IdTranscript).name = Widen(PaneName);
     questionsPane_ = ControlRect(IdTranscript);
     dpi_ = WindowDpi(hwnd_);
     tips_ = std::make_unique<TextTips>(hwnd_);
@@ -73,6 +79,8 @@ void MainWindow::DressControls() {
                      SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(bar, PBM_SETBARCOLOR, 0, RGB(BarColour.red, BarColour.green, BarColour.blue));
         SendMessageW(bar, PBM_SETRANGE32, static_cast<WPARAM>(BarLow), BarHigh);
+        // Named for readers by its label, as a game's own names rename it.
+        SpokenOf(id).name = WindowText(Control(id - IdFirstBar + IdFirstLabel));
     }
     // The program's icon on the task bar and in the task switcher.
     for (auto [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}}) {
@@ -91,6 +99,7 @@ MainWindow::~MainWindow() {
         DestroyWindow(hwnd_);
     }
     if (scaledFont_) DeleteObject(scaledFont_);
+    if (com_) CoUninitialize();
 }
 
 bool MainWindow::Start(const std::string& scriptPath) {
@@ -244,6 +253,7 @@ void MainWindow::DrawLayout(Layout layout) {
     // The results give the pane the window above the button row; the
     // questions give it back its place.
     if (layout == Layout::Results) {
+        SpokenOf(IdTranscript).name = Widen(PaneName);
         questionsPane_ = ControlRect(IdTranscript);
         MoveControl(IdTranscript, ResultsPaneRect(ClientRect()));
     } else {
@@ -264,6 +274,8 @@ void MainWindow::DrawControl(int id, const ControlView& control) {
     }
     EnableWindow(c, control.enabled);
     ShowWindow(c, control.visible ? SW_SHOWNA : SW_HIDE);
+    // A choice the question does not use is only a circle, of no use to hear.
+    if (kind == ControlKind::Choice) SpokenOf(id).hidden = !control.enabled && control.text.empty();
 }
 
 void MainWindow::DrawChoiceTabStop(int id) {
@@ -293,21 +305,37 @@ void MainWindow::SetControlText(int id, ControlKind kind, const std::string& tex
     switch (kind) {
         case ControlKind::QuestionText:
         case ControlKind::Choice:
-            // As much as the control holds, the whole text in its tooltip.
+            // As much as the control holds, the whole text in its tooltip and
+            // for a reader, with the key that picks a choice.
             tips_->Fit(id, Widen(text));
+            SpokenOf(id).name = Widen(text);
+            if (kind == ControlKind::Choice)
+                SpokenOf(id).description = Widen(ChoiceKeyText(id - IdChoice1 + 1));
             break;
         case ControlKind::DefaultButton:
         case ControlKind::Button:
             SetWindowTextW(Control(id), Widen(MarkedCaption(text, id)).c_str());
             break;
-        case ControlKind::Label:  // a game's own name may need more room
+        case ControlKind::Label:  // a game's own name may need more room; it names its bar
             SetWindowTextW(Control(id), Widen(text).c_str());
             FitLabels(hwnd_);
+            SpokenOf(id - IdFirstLabel + IdFirstBar).name = Widen(text);
             break;
         case ControlKind::Pane:  // its text is drawn by DrawPane
         case ControlKind::Bar:
             break;
     }
+}
+
+void MainWindow::DrawProgress(int number, int count) {
+    SpokenOf(0).description = Widen(ProgressText(number, count));
+    NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, hwnd_, OBJID_CLIENT, CHILDID_SELF);
+}
+
+Spoken& MainWindow::SpokenOf(int id) {
+    std::shared_ptr<Spoken>& spoken = spoken_[id];
+    if (!spoken) Speak(id ? Control(id) : hwnd_, spoken = std::make_shared<Spoken>());
+    return *spoken;
 }
 
 void MainWindow::DrawPane(std::string_view text) {

@@ -7,6 +7,7 @@
 #include "frontends/win32/Win32Api.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -19,6 +20,7 @@ namespace kinpath::win32 {
 
 class Pane;
 class TextTips;
+struct Spoken;
 
 class MainWindow : public View {
 public:
@@ -61,6 +63,7 @@ public:
     void DrawFocus(int id) override;
     void DrawBox(const Box* box) override;
     void DrawEnd() override;
+    void DrawProgress(int number, int count) override;
 
     bool OpenFile(const std::string& path) override;
     void AskPrint(bool selectionAvailable) override;
@@ -103,6 +106,8 @@ private:
     std::unique_ptr<PrintSurface> RunPrintDialog(bool selectionAvailable);
     void SetControlText(int id, ControlKind kind, const std::string& text);
     void MoveControl(int id, const Rect& rect);
+    // What a reader hears of the control (0: the window) beside what it draws.
+    Spoken& SpokenOf(int id);
     // The window moved to a monitor of another resolution: everything scales
     // by newDpi / dpi_, and the window takes the place the system suggests.
     void ChangeDpi(int newDpi, const RECT& suggested);
@@ -110,6 +115,7 @@ private:
     HWND hwnd_ = nullptr;
     std::unique_ptr<Pane> pane_;
     std::unique_ptr<TextTips> tips_;
+    std::map<int, std::shared_ptr<Spoken>> spoken_;
     // The pane's place on the questions, while the results move it.
     Rect questionsPane_;
     HFONT scaledFont_ = nullptr;  // the dialog font after a resolution change
@@ -121,6 +127,7 @@ private:
     // getting it is no click of the user's.
     bool focusing_ = false;
     int choiceTabStop_ = 0;
+    bool com_ = false;
     SteadyClock clock_;
     WindowDriver driver_;
 };

@@ -21,7 +21,8 @@
 #include "window/ControlIds.h"
 #include "window/DialogTemplate.h"
 
-#include <uxtheme.h>  // after the Windows headers it builds on
+#include <oleacc.h>  // after the Windows headers they build on
+#include <uxtheme.h>
 
 namespace kinpath::testing {
 namespace {
@@ -144,6 +145,26 @@ protected:
         return s + (IsWindowEnabled(Item(IdOk)) ? " | OK | " : " | | ") + std::to_string(Wizard());
     }
     std::string Text(int id) const { return win32::Narrow(win32::WindowText(Item(id))); }
+    // What a screen reader hears of the control (0: the window): "name | description".
+    std::wstring Heard(int id) const {
+        IAccessible* object = nullptr;
+        if (FAILED(AccessibleObjectFromWindow(id ? Item(id) : window->Handle(), OBJID_CLIENT,
+                                              __uuidof(IAccessible),
+                                              reinterpret_cast<void**>(&object))))
+            return L"(nothing)";
+        VARIANT self{}, state{};
+        self.vt = VT_I4;
+        BSTR name = nullptr, description = nullptr;
+        object->get_accName(self, &name);
+        object->get_accDescription(self, &description);
+        object->get_accState(self, &state);
+        std::wstring heard =
+            std::wstring(name ? name : L"") + L" | " + (description ? description : L"");
+        SysFreeString(name);
+        SysFreeString(description);
+        object->Release();
+        return state.lVal & STATE_SYSTEM_INVISIBLE ? L"(hidden)" : heard;
+    }
     bool Checked(int id) const { return SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     int Wizard() const { return window->Driver().CurrentRun()->Scores().PointTotals()[SlotWizard]; }
     bool Ended() {
@@ -275,7 +296,7 @@ TEST_F(Win32WindowTest, AGameTitlesTheWindowAndNamesItsBars) {
     EXPECT_FALSE(IsWindowVisible(Item(IdFirstBar + 1)));
 }
 
-TEST_F(Win32WindowTest, CutTextsEndInAnEllipsisAndShowWhollyInTheirTooltips) {
+TEST_F(Win32WindowTest, CutTextsEndInAnEllipsisAndShowWhollyInTheirTooltipsAndToReaders) {
     std::string question, choice = "Fight & fly";
     while (question.size() < 400) question += "Would you rather fight up close?\t";
     question += "Yes?";
@@ -293,6 +314,13 @@ TEST_F(Win32WindowTest, CutTextsEndInAnEllipsisAndShowWhollyInTheirTooltips) {
     const std::wstring cut = win32::WindowText(Item(IdQuestionText));
     ASSERT_EQ(cut.back(), L'\u2026');
     EXPECT_EQ(win32::Widen(question).rfind(cut.substr(0, cut.size() - 1), 0), 0u);
+    // A reader hears whole texts, the keys, the pane's and bars' names, where the player is.
+    EXPECT_EQ(Heard(IdQuestionText), win32::Widen(question) + L" | ");
+    EXPECT_EQ(Heard(IdChoice1 + 1), win32::Widen(choice) + L" | Press 2");
+    EXPECT_EQ(Heard(IdChoice1 + 2), L"(hidden)");
+    EXPECT_EQ(Heard(IdTranscript), L"Results | ");
+    EXPECT_EQ(Heard(IdFirstBar), win32::Widen(Text(IdFirstLabel)) + L" | ");
+    EXPECT_EQ(Heard(0), win32::WindowText(window->Handle()) + L" | Question 1 of 1");
     window->DrawControl(IdQuestionText, {"Short?"});
     EXPECT_EQ(Text(IdQuestionText), "Short?");
     EXPECT_EQ(window->TipText(IdQuestionText), L"");
