@@ -9,7 +9,7 @@ TEST_PACKAGES := libgmock-dev libbenchmark-dev desktop-file-utils appstream popp
                  xvfb xauth hyperfine clang-14 libclang-rt-14-dev time clang-format cloc \
                  g++-mingw-w64-x86-64-posix googletest wine wine64 nsis zip fonts-wine procps \
                  ghostscript emscripten node-acorn node-terser chromium chromium-driver \
-                 python3-selenium
+                 python3-selenium at-spi2-core dbus-daemon python3-pyatspi
 PACKAGES      := $(RUN_PACKAGES) $(TEST_PACKAGES)
 
 JOBS      ?= $(shell nproc 2>/dev/null || echo 2)
