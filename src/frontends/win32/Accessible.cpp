@@ -5,6 +5,10 @@
 
 #include <utility>
 
+#include "app/SpokenWords.h"
+#include "frontends/win32/MainWindow.h"
+#include "frontends/win32/Utf16.h"
+
 namespace kinpath::win32 {
 
 namespace {
@@ -162,6 +166,19 @@ void Speak(HWND control, std::shared_ptr<const Spoken> spoken) {
     auto* kept = new std::shared_ptr<const Spoken>(std::move(spoken));
     if (!SetWindowSubclass(control, SpeakingProc, 0, reinterpret_cast<DWORD_PTR>(kept)))
         delete kept;
+}
+
+// --- What the window says to a reader beside its controls
+
+void MainWindow::DrawProgress(int number, int count) {
+    SpokenOf(0).description = Widen(ProgressText(number, count));
+    NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, hwnd_, OBJID_CLIENT, CHILDID_SELF);
+}
+
+Spoken& MainWindow::SpokenOf(int id) {
+    std::shared_ptr<Spoken>& spoken = spoken_[id];
+    if (!spoken) Speak(id ? Control(id) : hwnd_, spoken = std::make_shared<Spoken>());
+    return *spoken;
 }
 
 }  // namespace kinpath::win32

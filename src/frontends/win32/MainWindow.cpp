@@ -253,7 +253,6 @@ void MainWindow::DrawLayout(Layout layout) {
     // The results give the pane the window above the button row; the
     // questions give it back its place.
     if (layout == Layout::Results) {
-        SpokenOf(IdTranscript).name = Widen(PaneName);
         questionsPane_ = ControlRect(IdTranscript);
         MoveControl(IdTranscript, ResultsPaneRect(ClientRect()));
     } else {
@@ -305,8 +304,7 @@ void MainWindow::SetControlText(int id, ControlKind kind, const std::string& tex
     switch (kind) {
         case ControlKind::QuestionText:
         case ControlKind::Choice:
-            // As much as the control holds, the whole text in its tooltip and
-            // for a reader, with the key that picks a choice.
+            // As much as the control holds; the whole text in its tooltip and to a reader.
             tips_->Fit(id, Widen(text));
             SpokenOf(id).name = Widen(text);
             if (kind == ControlKind::Choice)
@@ -325,17 +323,6 @@ void MainWindow::SetControlText(int id, ControlKind kind, const std::string& tex
         case ControlKind::Bar:
             break;
     }
-}
-
-void MainWindow::DrawProgress(int number, int count) {
-    SpokenOf(0).description = Widen(ProgressText(number, count));
-    NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, hwnd_, OBJID_CLIENT, CHILDID_SELF);
-}
-
-Spoken& MainWindow::SpokenOf(int id) {
-    std::shared_ptr<Spoken>& spoken = spoken_[id];
-    if (!spoken) Speak(id ? Control(id) : hwnd_, spoken = std::make_shared<Spoken>());
-    return *spoken;
 }
 
 void MainWindow::DrawPane(std::string_view text) {
@@ -363,22 +350,6 @@ void MainWindow::DrawBox(const Box* box) {
 
 void MainWindow::AskPrint(bool selectionAvailable) {
     if (hwnd_) PostMessageW(hwnd_, PrintMessage, selectionAvailable ? 1 : 0, 0);
-}
-
-void MainWindow::ShowWaitingBox() {
-    boxPosted_ = false;
-    const std::optional<Box>& waiting = driver_.Shown().box;
-    // One box at a time: the next is shown once this one is answered.
-    if (!waiting || boxShowing_) return;
-    const Box box = *waiting;
-    boxShowing_ = true;
-    const UINT type = box.buttons == BoxButtons::YesNo ? MB_YESNO : MB_OK;
-    const int answer = MessageBoxW(box.owner == BoxOwner::Dialog ? hwnd_ : nullptr,
-                                   Widen(box.text).c_str(), Widen(box.caption).c_str(), type);
-    boxShowing_ = false;
-    BoxResult result = box.buttons == BoxButtons::YesNo ? BoxResult::No : BoxResult::Ok;
-    if (answer == IDYES) result = BoxResult::Yes;
-    driver_.Answer(result);
 }
 
 void MainWindow::DrawEnd() {

@@ -1,10 +1,27 @@
-// The print dialog, the system's own.
+// The windows the run waits on, the system's own: its boxes and the print dialog.
 #include "frontends/win32/GdiPrintSurface.h"
 #include "frontends/win32/MainWindow.h"
+#include "frontends/win32/Utf16.h"
 
 #include <commdlg.h>  // after the Windows headers it builds on
 
 namespace kinpath::win32 {
+
+void MainWindow::ShowWaitingBox() {
+    boxPosted_ = false;
+    const std::optional<Box>& waiting = driver_.Shown().box;
+    // One box at a time: the next is shown once this one is answered.
+    if (!waiting || boxShowing_) return;
+    const Box box = *waiting;
+    boxShowing_ = true;
+    const UINT type = box.buttons == BoxButtons::YesNo ? MB_YESNO : MB_OK;
+    const int answer = MessageBoxW(box.owner == BoxOwner::Dialog ? hwnd_ : nullptr,
+                                   Widen(box.text).c_str(), Widen(box.caption).c_str(), type);
+    boxShowing_ = false;
+    BoxResult result = box.buttons == BoxButtons::YesNo ? BoxResult::No : BoxResult::Ok;
+    if (answer == IDYES) result = BoxResult::Yes;
+    driver_.Answer(result);
+}
 
 std::unique_ptr<PrintSurface> MainWindow::RunPrintDialog(bool selectionAvailable) {
     PRINTDLGW request{};
