@@ -7,6 +7,7 @@ import threading, time, traceback
 sys.dont_write_bytecode = True  # no cache files among the sources
 sys.path.append("/usr/lib/python3/dist-packages")  # Debian's selenium, for a Python of one's own
 from selenium import webdriver
+from selenium.common.exceptions import StaleElementReferenceException
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.by import By
@@ -152,8 +153,13 @@ class Case:
         wait_for(lambda: self.shown("source"), what="the picker")
         self.driver.find_element(By.ID, "picker").send_keys(path)
 
-    def click(self, css):
-        self.driver.find_element(By.CSS_SELECTOR, css).click()
+    def click(self, css, tries=3):  # found afresh when the page redrew it in between
+        try:
+            self.driver.find_element(By.CSS_SELECTOR, css).click()
+        except StaleElementReferenceException:
+            if tries == 1:
+                raise
+            self.click(css, tries - 1)
 
     def keys(self, *names):  # "Enter", "1", "Alt+x", ...
         chain = ActionChains(self.driver)
