@@ -99,8 +99,10 @@ class Case:
         self.downloads = downloads
         options = webdriver.ChromeOptions()
         options.binary_location = "/usr/bin/chromium"
-        # The rest keeps a closed network from slowing it down.
-        for arg in ("headless", "disable-gpu", "disable-quic", "no-first-run", "disable-sync",
+        # A reload stays in its process: headless, one moved to another may find a file://
+        # page's storage empty. The rest keeps a closed network from slowing it down.
+        for arg in ("headless", "disable-features=RenderDocument,ProactivelySwapBrowsingInstance",
+                    "disable-gpu", "disable-quic", "no-first-run", "disable-sync",
                     "disable-background-networking", "disable-component-update",
                     "disable-dev-shm-usage", "window-size=1280,900", "no-sandbox",
                     "user-data-dir=" + os.path.join(scratch, "profile")):
